@@ -1,0 +1,37 @@
+#pragma once
+
+#include "FrameSink.h"
+#include "Frames.h"
+
+#include "ChannelTable.h"
+#include "UnitModel.h"
+
+namespace qm {
+
+// Turns a channel's record into the frames of the unit's command set and writes them to the
+// sink. It keeps no state: every call reads the table as it stands.
+class CommandSender
+{
+public:
+    CommandSender(const UnitModel &model, const ChannelTable &table, FrameSink &sink);
+
+    // Command 2: every byte setting but Blank, in the model's payload order.
+    void sendData(int index);
+    // Command 3 when Blank is 1, else 4.
+    void sendBlank(int index);
+    // Commands 5 to 7. The text is the line as the window shows it, not the record's.
+    void sendText(int index, int textIndex, QStringView shownText);
+    // Command 9; the QM-410A has no time font and sends nothing.
+    void sendTimeFont(int index);
+    // Command 8: asks the unit for one settings reply.
+    void requestSettings(int index);
+
+    const UnitModel &model() const { return m_model; }
+
+private:
+    const UnitModel &m_model;
+    const ChannelTable &m_table;
+    FrameSink &m_sink;
+};
+
+} // namespace qm

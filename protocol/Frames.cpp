@@ -1,0 +1,54 @@
+#include "Frames.h"
+
+#include "Windows1252.h"
+
+namespace qm {
+
+QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload)
+{
+    QByteArray frame(payload.size() + 3, Qt::Uninitialized);
+    char *out = frame.data();
+    std::copy(payload.begin(), payload.end(), out);
+    out += payload.size();
+    *out++ = static_cast<char>(command);
+    *out++ = static_cast<char>(channel);
+    *out = static_cast<char>(EndMarker);
+    return frame;
+}
+
+void sendCommand(FrameSink &sink, Command command, quint8 channel, QByteArrayView payload,
+                 bool includePayload)
+{
+    if (!sink.isOpen())
+        return;
+    const QByteArray frame =
+        buildFrame(command, channel, includePayload ? payload : QByteArrayView());
+    if (sink.isOpen())
+        sink.write(frame);
+}
+
+namespace {
+
+// Only the space character is trimmed; tabs and other blanks reach the unit.
+QStringView trimSpaces(QStringView text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.sliced(first, last - first);
+}
+
+} // namespace
+
+std::array<char, TextPayloadLength> textPayload(QStringView text)
+{
+    std::array<char, TextPayloadLength> payload;
+    payload.fill(static_cast<char>(TextPad));
+    windows1252::encodeInto(trimSpaces(text), payload.data(), TextPayloadLength);
+    return payload;
+}
+
+} // namespace qm

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "FrameSink.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
+
+#include <array>
+
+namespace qm {
+
+// The command codes the panels send; the unit knows no others.
+enum class Command : quint8
+{
+    ChannelData = 2,
+    BlankOn = 3,
+    BlankOff = 4,
+    Text1 = 5,
+    Text2 = 6,
+    Text3 = 7,
+    SettingsRequest = 8,
+    TimeFont = 9,
+};
+
+inline constexpr quint8 EndMarker = 250;
+inline constexpr int TextPayloadLength = 30;
+inline constexpr quint8 TextPad = 0x80;
+
+// payload, command, channel, 250: built with exactly one allocation.
+QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload);
+
+// Frames and writes one command in one write, only while the port is open. With
+// includePayload false the payload is ignored, whatever it holds.
+void sendCommand(FrameSink &sink, Command command, quint8 channel, QByteArrayView payload,
+                 bool includePayload);
+
+// The 30 bytes a text line travels as: spaces trimmed at both ends, cut to 30 characters,
+// padded with 0x80, in the unit's character set.
+std::array<char, TextPayloadLength> textPayload(QStringView text);
+
+} // namespace qm

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ChannelSettings.h"
+#include "UnitModel.h"
+
+#include <QByteArray>
+
+namespace qm {
+
+// The unit's side of a settings reply: the 105 bytes (markers included) that carry a record
+// for one channel, packed with the model's reply mapping, texts cut to 30 bytes and padded
+// with 0x80. Used by the emulated unit and by tests.
+QByteArray encodeReply(const UnitModel &model, const ChannelSettings &record, quint8 channel);
+
+} // namespace qm

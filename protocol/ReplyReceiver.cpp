@@ -1,0 +1,83 @@
+#include "ReplyReceiver.h"
+
+#include "Frames.h"
+#include "Windows1252.h"
+
+#include <QIODevice>
+
+namespace qm {
+
+namespace {
+
+constexpr std::array<int, TextLineCount> TextOffsets = {13, 43, 73};
+
+} // namespace
+
+QString replyText(std::span<const quint8, 30> bytes)
+{
+    QString text;
+    for (quint8 byte : bytes) {
+        if (byte == TextPad)
+            break;
+        text += windows1252::toChar(byte);
+    }
+    return text;
+}
+
+ReplyReceiver::ReplyReceiver(const UnitModel &model, ChannelTable &table, SharedState &state,
+                             QObject *parent)
+    : QObject(parent), m_model(model), m_table(table), m_state(state)
+{}
+
+void ReplyReceiver::feed(QByteArrayView bytes)
+{
+    for (char byte : bytes)
+        feedByte(static_cast<quint8>(byte));
+}
+
+void ReplyReceiver::readFrom(QIODevice &device)
+{
+    feed(device.readAll());
+}
+
+void ReplyReceiver::feedByte(quint8 byte)
+{
+    if (byte == ReplyStart) {
+        m_replyStarted = true;
+        m_replyCount = 0;
+    } else if (byte == ReplyEnd) {
+        const bool complete = m_replyStarted && m_replyCount == ReplyDataLength;
+        m_replyStarted = false;
+        m_replyCount = 0;
+        if (complete)
+            parseSettings(
+                std::span<const quint8, ReplyDataLength>(m_buffer.data(), ReplyDataLength));
+    } else {
+        m_buffer[static_cast<std::size_t>(m_replyCount)] = byte;
+        ++m_replyCount;
+    }
+    // An overlong frame wraps: storing starts again at position 0, still inside the frame.
+    if (m_replyCount > ReplyDataLength)
+        m_replyCount = 0;
+}
+
+void ReplyReceiver::parseSettings(std::span<const quint8, ReplyDataLength> data)
+{
+    const int index = data[m_model.replyChannelByte];
+    if (!ChannelTable::isValidIndex(index))
+        return;
+    m_state.channelsFound = static_cast<qint16>(index + 1);
+
+    ChannelSettings &record = m_table[index];
+    for (const ReplyByte &mapping : m_model.replyBytes)
+        record[mapping.field] =
+            static_cast<quint8>((data[mapping.dataIndex] >> mapping.shift) & mapping.mask);
+    for (int line = 0; line < TextLineCount; ++line)
+        record.texts[static_cast<std::size_t>(line)] = replyText(
+            data.subspan(static_cast<std::size_t>(TextOffsets[static_cast<std::size_t>(line)]))
+                .first<30>());
+
+    emit channelAnswered(index);
+}
+
+} // namespace qm

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ChannelTable.h"
+#include "SharedState.h"
+#include "UnitModel.h"
+
+#include <QByteArrayView>
+#include <QObject>
+
+#include <array>
+#include <span>
+
+class QIODevice;
+
+namespace qm {
+
+inline constexpr quint8 ReplyStart = 0xFC;
+inline constexpr quint8 ReplyEnd = 0xF8;
+inline constexpr int ReplyDataLength = 103;
+inline constexpr int ReplyFrameLength = ReplyDataLength + 2;
+
+// Collects the bytes that arrive from the unit into settings replies and writes each good
+// one into the record of the channel it names. Bytes may come in any pieces; a frame counts
+// only with exactly 103 data bytes between its last start marker and its end marker.
+class ReplyReceiver : public QObject
+{
+    Q_OBJECT
+public:
+    ReplyReceiver(const UnitModel &model, ChannelTable &table, SharedState &state,
+                  QObject *parent = nullptr);
+
+    void feed(QByteArrayView bytes);
+    // Takes everything the device has waiting; the way the serial port's bytes come in.
+    void readFrom(QIODevice &device);
+    // After the link was reopened a half-received frame must not be completed.
+    void abandonFrame() { m_replyStarted = false; }
+
+    // Writes one reply's data bytes d[0..102] into its channel's record. A channel index
+    // above 11 changes nothing.
+    void parseSettings(std::span<const quint8, ReplyDataLength> data);
+
+    bool replyStarted() const { return m_replyStarted; }
+    int replyCount() const { return m_replyCount; }
+
+signals:
+    // A reply for this channel index was accepted: its selector may be enabled.
+    void channelAnswered(int index);
+
+private:
+    void feedByte(quint8 byte);
+
+    const UnitModel &m_model;
+    ChannelTable &m_table;
+    SharedState &m_state;
+    std::array<quint8, ReplyDataLength + 1> m_buffer{};
+    int m_replyCount = 0;
+    bool m_replyStarted = false;
+};
+
+// The text line a reply carries in 30 bytes: cut at the first 0x80 pad byte, nothing trimmed.
+QString replyText(std::span<const quint8, 30> bytes);
+
+} // namespace qm
