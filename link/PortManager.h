@@ -1,0 +1,35 @@
+#pragma once
+
+#include "SerialPort.h"
+#include "SharedState.h"
+
+#include <functional>
+
+namespace qm {
+
+// Finds which of COM1..COM16 open and opens the one in use. Ports that exist but refuse to
+// open are reported through the diagnostic callback (one line each) and left out.
+class PortManager
+{
+public:
+    static constexpr int FirstPort = 1;
+    static constexpr int LastPort = 16;
+    using Diagnostic = std::function<void(const QString &line)>;
+
+    PortManager(SerialPort &port, SharedState &state, Diagnostic diagnostic = {});
+
+    bool probePort(int port);
+    // Fills state.portList with every port that opened, ascending; leaves the port closed.
+    void findPorts();
+    // Closes whatever was open and opens this port; false (and closed) when it fails.
+    bool openPort(int port);
+    // openPort when the port is in state.portList; otherwise false, with the port untouched.
+    bool openPortIfListed(int port);
+
+private:
+    SerialPort &m_port;
+    SharedState &m_state;
+    Diagnostic m_diagnostic;
+};
+
+} // namespace qm

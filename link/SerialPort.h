@@ -1,0 +1,39 @@
+#pragma once
+
+#include "FrameSink.h"
+
+#include <QObject>
+#include <QString>
+
+namespace qm {
+
+// The panel's one serial port, numbered COM1..COM16 as the operator sees it. The real one
+// wraps QSerialPort; tests use a scripted double. Every failure is a false result or the
+// failed() signal, never an exception.
+class SerialPort : public QObject, public FrameSink
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Chooses the port for the next open(); only called while closed.
+    virtual void setPortNumber(int port) = 0;
+    virtual int portNumber() const = 0;
+    // The device behind the port number, for messages ("/dev/ttyUSB0", "COM3").
+    virtual QString deviceName() const = 0;
+    // Whether the device exists at all, so discovery can tell "absent" from "refused".
+    virtual bool deviceExists() const = 0;
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual QString errorString() const = 0;
+    // Everything waiting in the receive buffer, possibly nothing.
+    virtual QByteArray readAll() = 0;
+
+signals:
+    void readyRead();
+    // Reading or writing failed in a way that needs the port closed and opened again (an
+    // unplugged adapter, for example). A merely full transmit buffer is not such a failure.
+    void failed();
+};
+
+} // namespace qm
