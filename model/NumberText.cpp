@@ -52,14 +52,18 @@ int digitValue(QChar c, int base)
 
 // Integers written with &H or &O take the width of the smallest integer type that holds
 // their digits, so "&HFFFF" is -1, as the unit's original tools read it.
-double readRadixInteger(Reader &reader, int base)
+std::optional<double> readRadixInteger(Reader &reader, int base)
 {
     quint64 value = 0;
+    bool sawDigit = false;
     for (int digit; (digit = digitValue(reader.peek(), base)) >= 0; reader.next()) {
+        sawDigit = true;
         value = value * static_cast<quint64>(base) + static_cast<quint64>(digit);
         if (value > 0xFFFFFFFFull)
-            return 0;
+            return std::nullopt;
     }
+    if (!sawDigit)
+        return std::nullopt;
     if (value <= 0xFFFF)
         return static_cast<qint16>(static_cast<quint16>(value));
     return static_cast<qint32>(static_cast<quint32>(value));
@@ -87,6 +91,11 @@ QString readDecimalDigits(Reader &reader, bool allowPoint)
 
 double readNumber(QStringView text)
 {
+    return parseLeadingNumber(text).value_or(0);
+}
+
+std::optional<double> parseLeadingNumber(QStringView text)
+{
     Reader reader(text);
     if (reader.peek() == u'&') {
         reader.next();
@@ -94,7 +103,7 @@ double readNumber(QStringView text)
             return readRadixInteger(reader, 16);
         if (reader.take(u'O'))
             return readRadixInteger(reader, 8);
-        return 0;
+        return std::nullopt;
     }
 
     QString number;
@@ -104,7 +113,7 @@ double readNumber(QStringView text)
     }
     const QString mantissa = readDecimalDigits(reader, true);
     if (mantissa.isEmpty() || mantissa == u".")
-        return 0;
+        return std::nullopt;
     number += mantissa;
 
     if (reader.take(u'E') || reader.take(u'D')) {
@@ -120,7 +129,9 @@ double readNumber(QStringView text)
 
     bool ok = false;
     const double value = number.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0;
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 double roundHalfEven(double value)
@@ -130,7 +141,10 @@ double roundHalfEven(double value)
 
 std::optional<qint16> readInt16(QStringView text)
 {
-    const double value = roundHalfEven(readNumber(text));
+    const std::optional<double> number = parseLeadingNumber(text);
+    if (!number)
+        return std::nullopt;
+    const double value = roundHalfEven(*number);
     if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return static_cast<qint16>(value);

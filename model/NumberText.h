@@ -13,10 +13,14 @@ namespace qm {
 // hexadecimal or octal integer. A text with no number at its start reads 0.
 double readNumber(QStringView text);
 
+// The number at the start of the text by the same rule, or nothing when the text has none
+// (so a stored value that is no number can be told from a stored 0).
+std::optional<double> parseLeadingNumber(QStringView text);
+
 // Nearest integer, halves to the even neighbour (12.5 -> 12, 13.5 -> 14).
 double roundHalfEven(double value);
 
-// readNumber, rounded halves to even, when the result fits a 16-bit signed integer.
+// The leading number rounded halves to even, when there is one and it fits 16 bits signed.
 std::optional<qint16> readInt16(QStringView text);
 
 } // namespace qm
