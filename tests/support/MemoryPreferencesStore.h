@@ -1,0 +1,35 @@
+#pragma once
+
+#include "PreferencesStore.h"
+
+#include <QMap>
+
+namespace qm::test {
+
+// A preferences store that lives in memory; "section/key" -> text.
+class MemoryPreferencesStore : public PreferencesStore
+{
+public:
+    QMap<QString, QString> values;
+
+    QString read(const QString &section, const QString &key,
+                 const QString &defaultValue) const override
+    {
+        return values.value(section + u'/' + key, defaultValue);
+    }
+    void write(const QString &section, const QString &key, const QString &value) override
+    {
+        values.insert(section + u'/' + key, value);
+    }
+    QStringList keys(const QString &section) const override
+    {
+        QStringList result;
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            if (it.key().startsWith(section + u'/'))
+                result << it.key().mid(section.size() + 1);
+        }
+        return result;
+    }
+};
+
+} // namespace qm::test
