@@ -5,11 +5,36 @@
 
 using namespace qm;
 
+namespace {
+
+QByteArray hex(const char *spaced)
+{
+    return QByteArray::fromHex(spaced);
+}
+
+QByteArray textFrame(QStringView text, int textIndex = 0, int channel = 0)
+{
+    ChannelTable table;
+    test::RecordingSink sink;
+    CommandSender(qm520a(), table, sink).sendText(channel, textIndex, text);
+    return sink.takeAll();
+}
+
+QByteArray padded(const QByteArray &bytes)
+{
+    return bytes + QByteArray(30 - bytes.size(), '\x80');
+}
+
+} // namespace
+
 class TestFrames : public QObject
 {
     Q_OBJECT
 private slots:
     void dataFramesFollowEachModelsPayloadOrder();
+    void shortFramesOfBothModels();
+    void textLinesAreTrimmedCutAndPadded();
+    void eachFrameIsOneWriteAndNothingWhileClosed();
 };
 
 void TestFrames::dataFramesFollowEachModelsPayloadOrder()
@@ -25,8 +50,93 @@ void TestFrames::dataFramesFollowEachModelsPayloadOrder()
     r[Field::HorizPos] = 92;
     r[Field::VertSize] = 2;
     r[Field::HorizSize] = 7;
+    r[Field::Blank] = 1;
+    r[Field::TimeFont] = 1;
     CommandSender(qm520a(), table, sink).sendData(2);
-    QCOMPARE(sink.takeAll().toHex(' '), QByteArray("07 00 01 02 01 1e 02 07 5c 02 02 fa"));
+    QCOMPARE(sink.takeAll(), hex("07 00 01 02 01 1E 02 07 5C 02 02 FA"));
+
+    ChannelSettings &s = table[0];
+    s[Field::TextEnables] = 1;
+    s[Field::TimeCodeInput] = 1;
+    s[Field::TimeZone] = 24;
+    s[Field::VertPos] = 30;
+    s[Field::HorizPos] = 92;
+    s[Field::VertSize] = 2;
+    s[Field::HorizSize] = 7;
+    s[Field::AutoStop] = 9; // not a QM-410A field: must not leak into its frame
+    CommandSender(qm410a(), table, sink).sendData(0);
+    QCOMPARE(sink.takeAll(), hex("01 00 01 00 18 00 00 1E 02 07 5C 02 00 FA"));
+}
+
+void TestFrames::shortFramesOfBothModels()
+{
+    ChannelTable table;
+    test::RecordingSink sink;
+    CommandSender sender520(qm520a(), table, sink);
+    CommandSender sender410(qm410a(), table, sink);
+
+    sender520.requestSettings(11);
+    QCOMPARE(sink.takeAll(), hex("08 0B FA"));
+
+    table[0][Field::Blank] = 1;
+    sender410.sendBlank(0);
+    QCOMPARE(sink.takeAll(), hex("03 00 FA"));
+    table[0][Field::Blank] = 2;
+    sender520.sendBlank(0);
+    QCOMPARE(sink.takeAll(), hex("04 00 FA"));
+
+    table[4][Field::TimeFont] = 1;
+    sender520.sendTimeFont(4);
+    QCOMPARE(sink.takeAll(), hex("01 09 04 FA"));
+    sender410.sendTimeFont(4);
+    QVERIFY(sink.frames.isEmpty());
+}
+
+void TestFrames::textLinesAreTrimmedCutAndPadded()
+{
+    QCOMPARE(textFrame(u""), padded({}) + hex("05 00 FA"));
+    QCOMPARE(textFrame(u"  AB  ", 1, 3), padded("AB") + hex("06 03 FA"));
+    QCOMPARE(textFrame(u"\tAB", 2, 11), padded("\tAB") + hex("07 0B FA"));
+
+    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghi");
+    QCOMPARE(textFrame(alphabet).first(30), alphabet.first(30).toLatin1());
+    QCOMPARE(textFrame(alphabet.first(30)).first(30), alphabet.first(30).toLatin1());
+    QCOMPARE(textFrame(alphabet.first(28) + QStringLiteral("     ")).first(30),
+             padded(alphabet.first(28).toLatin1()));
+    // Spaces are trimmed before cutting, so leading ones never use up the 30 characters.
+    QCOMPARE(textFrame(QStringLiteral("   ") + alphabet).first(30), alphabet.first(30).toLatin1());
+
+    const QByteArray accented = textFrame(u"M\u00FAsica");
+    QCOMPARE(accented.size(), 33);
+    QCOMPARE(accented.first(6), QByteArray("M\xFAsica"));
+    QCOMPARE(accented.back(), '\xFA');
+
+    // A character outside the code page is one '?', a non-BMP one included.
+    QCOMPARE(textFrame(u"\U0001F600\u4E2D").first(3), QByteArray("??\x80"));
+}
+
+void TestFrames::eachFrameIsOneWriteAndNothingWhileClosed()
+{
+    ChannelTable table;
+    test::RecordingSink sink;
+    CommandSender sender(qm520a(), table, sink);
+    const auto sendEveryKind = [&] {
+        sender.sendData(1);
+        sender.sendBlank(1);
+        sender.sendText(1, 0, u"X");
+        sender.sendTimeFont(1);
+        sender.requestSettings(1);
+    };
+    sendEveryKind();
+    QCOMPARE(sink.frames.size(), 5);
+    const QList<int> lengths = {12, 3, 33, 4, 3};
+    for (int i = 0; i < lengths.size(); ++i)
+        QCOMPARE(sink.frames[i].size(), lengths[i]);
+
+    sink.frames.clear();
+    sink.open = false;
+    sendEveryKind();
+    QVERIFY(sink.frames.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestFrames)
