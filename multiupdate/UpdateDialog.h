@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+
+namespace qm {
+
+struct UnitModel;
+class SelectionList;
+
+// The "Update Multiple Channels" dialog: the operator picks the target channels and the
+// setting groups to copy. Each change of a choice is reported at once through the two signals
+// (the caller stores it; Cancel takes nothing back); update() tells whether Update ended it.
+class UpdateDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    UpdateDialog(const UnitModel &model, int channelsFound, double channelSelection,
+                 double settingSelection, QWidget *parent = nullptr);
+
+    // True when the Update button ended the dialog. Hides QWidget::update(), which a dialog
+    // with fixed controls never needs to call on itself.
+    bool update() const { return m_update; }
+    double channelSelection() const;
+    double settingSelection() const;
+
+    // Where the dialog's outer frame goes to stand centred on the main window's outer frame.
+    static QPoint centredOn(const QWidget &main, const QSize &dialogFrameSize);
+    void placeCentredOn(const QWidget &main);
+
+signals:
+    void channelSelectionChanged(double mask);
+    void settingSelectionChanged(double mask);
+
+private:
+    void createControls();
+    void arrangeTabOrder();
+    void load(const UnitModel &model, int channelsFound, double channelSelection,
+              double settingSelection);
+    void acceptUpdate();
+
+    QGroupBox *m_channelsFrame = nullptr;
+    QListWidget *m_lstChannels = nullptr;
+    QCheckBox *m_chkAllChannels = nullptr;
+    QGroupBox *m_settingsFrame = nullptr;
+    QCheckBox *m_chkAllSettings = nullptr;
+    QListWidget *m_lstSettings = nullptr;
+    QPushButton *m_cmdUpdate = nullptr;
+    QPushButton *m_cmdCancel = nullptr;
+    SelectionList *m_channels = nullptr;
+    SelectionList *m_settings = nullptr;
+    bool m_update = false;
+};
+
+} // namespace qm

@@ -1,0 +1,71 @@
+#include "UpdateMultiple.h"
+
+#include "SelectionMask.h"
+
+namespace qm {
+
+namespace {
+
+void copyGroup(const UpdateGroup &group, const ChannelSettings &source, ChannelSettings &target)
+{
+    for (Field field : group.fields)
+        target[field] = source[field];
+    if (group.textLine >= 0)
+        target.texts[static_cast<std::size_t>(group.textLine)] =
+            source.texts[static_cast<std::size_t>(group.textLine)];
+}
+
+QString textToSend(const std::function<QString(int)> &shownText, const ChannelSettings &source,
+                   int line)
+{
+    return shownText ? shownText(line) : source.texts[static_cast<std::size_t>(line)];
+}
+
+void sendGroupFrame(const UpdateGroup &group, int index, CommandSender &sender,
+                    const std::function<QString(int)> &shownText, const ChannelSettings &source)
+{
+    switch (group.extra) {
+    case ExtraFrame::None:
+        break;
+    case ExtraFrame::Blank:
+        sender.sendBlank(index);
+        break;
+    case ExtraFrame::Text:
+        sender.sendText(index, group.textLine, textToSend(shownText, source, group.textLine));
+        break;
+    case ExtraFrame::TimeFont:
+        sender.sendTimeFont(index);
+        break;
+    }
+}
+
+} // namespace
+
+void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
+                    double channelSelection, double settingSelection, CommandSender &sender,
+                    const std::function<QString(int line)> &shownText)
+{
+    if (!ChannelTable::isValidIndex(currentChannel))
+        return;
+    const quint32 channels = selectionBits(channelSelection);
+    const quint32 groups = selectionBits(settingSelection);
+    // Only target records change and a self-copy changes nothing, so the source never moves
+    // during the run; the copy just keeps that from hanging on the loop order.
+    const ChannelSettings source = table[currentChannel];
+    const int groupCount = static_cast<int>(model.updateGroups.size());
+
+    for (int index = 0; index < ChannelTable::size(); ++index) {
+        if (!isBitSet(channels, index))
+            continue;
+        for (int bit = 0; bit < groupCount; ++bit) {
+            if (!isBitSet(groups, bit))
+                continue;
+            const UpdateGroup &group = model.updateGroups[static_cast<std::size_t>(bit)];
+            copyGroup(group, source, table[index]);
+            sendGroupFrame(group, index, sender, shownText, source);
+        }
+        sender.sendData(index);
+    }
+}
+
+} // namespace qm

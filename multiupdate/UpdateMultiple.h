@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ChannelTable.h"
+#include "CommandSender.h"
+#include "UnitModel.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace qm {
+
+// The multi-channel update run. For every channel chosen in channelSelection (ascending) it
+// copies each group chosen in settingSelection (ascending) from the shown channel's record to
+// that channel's record, sends the group's own frame at once, and closes the channel's turn
+// with its data frame. The sender must write from the same table.
+//
+// Text frames carry shownText(line), the line as the window shows it; when shownText is empty
+// the shown channel's record line is sent (trimmed on the way out like any text).
+// An invalid currentChannel runs nothing.
+void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
+                    double channelSelection, double settingSelection, CommandSender &sender,
+                    const std::function<QString(int line)> &shownText);
+
+} // namespace qm
