@@ -27,9 +27,6 @@ void sendCommand(FrameSink &sink, Command command, quint8 channel, QByteArrayVie
         sink.write(frame);
 }
 
-namespace {
-
-// Only the space character is trimmed; tabs and other blanks reach the unit.
 QStringView trimSpaces(QStringView text)
 {
     qsizetype first = 0;
@@ -40,8 +37,6 @@ QStringView trimSpaces(QStringView text)
         --last;
     return text.sliced(first, last - first);
 }
-
-} // namespace
 
 std::array<char, TextPayloadLength> textPayload(QStringView text)
 {

@@ -35,6 +35,10 @@ QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload);
 void sendCommand(FrameSink &sink, Command command, quint8 channel, QByteArrayView payload,
                  bool includePayload);
 
+// The text without its leading and trailing space characters; tabs and other blanks are kept
+// (the unit shows them).
+QStringView trimSpaces(QStringView text);
+
 // The 30 bytes a text line travels as: spaces trimmed at both ends, cut to 30 characters,
 // padded with 0x80, in the unit's character set.
 std::array<char, TextPayloadLength> textPayload(QStringView text);

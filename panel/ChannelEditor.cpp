@@ -1,0 +1,211 @@
+#include "ChannelEditor.h"
+
+#include "ChannelSelector.h"
+#include "MouseButtonWatch.h"
+#include "SettingRows.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace qm {
+
+ChannelEditor::ChannelEditor(const UnitModel &model, QWidget *window,
+                             const MainWindowControls &controls, const PositionLayout &layout,
+                             ChannelTable &table, SharedState &state, CommandSender &sender,
+                             Preferences &preferences, const QString &cursorFolder, QObject *parent)
+    : QObject(parent), m_controls(controls), m_table(table), m_state(state), m_sender(sender),
+      m_preferences(preferences), m_settings(settingRows(model), controls),
+      m_positionEditor(std::make_unique<PositionEditor>(controls.framePosition, controls.txtMove,
+                                                        window, layout, *this, cursorFolder))
+{
+    connectSelectors();
+    connectSettings();
+    connectUpdatePolicy();
+    watchPointerAndFocus(window);
+    watchTabControl();
+}
+
+void ChannelEditor::selectChannel(int index)
+{
+    if (!ChannelTable::isValidIndex(index))
+        return;
+    clearButtons();
+    if (ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(index)])
+        selector->setSelectedLook(true);
+    m_state.currentChannel = static_cast<qint16>(index);
+    polulateSettings(index);
+}
+
+void ChannelEditor::clearButtons()
+{
+    for (ChannelSelector *selector : m_controls.cmdButton) {
+        if (selector)
+            selector->setSelectedLook(false);
+    }
+}
+
+void ChannelEditor::polulateSettings(int index)
+{
+    m_loading = true;
+    if (ChannelTable::isValidIndex(index)) {
+        ChannelSettings &record = m_table[index];
+        for (const SettingRow &row : m_settings.rows())
+            showRow(row, record);
+        m_positionEditor->placePositionMarker(record[Field::HorizPos], record[Field::VertPos]);
+    }
+    m_loading = false;
+}
+
+void ChannelEditor::showRow(const SettingRow &row, ChannelSettings &record)
+{
+    if (row.kind == SettingKind::Position)
+        m_positionEditor->showPosition(record);
+    else
+        m_settings.show(row, record);
+}
+
+void ChannelEditor::enableUpdateButton(qint16 en)
+{
+    if (m_controls.cmdUpdate)
+        m_controls.cmdUpdate->setEnabled(en != 1);
+}
+
+// The box's own change handler runs for this too; Loading keeps it from taking the value
+// for the operator's choice and storing it again.
+void ChannelEditor::applyUpdatePolicy(qint16 updateImmediately)
+{
+    const bool wasLoading = m_loading;
+    m_loading = true;
+    if (m_controls.chkUpdateImmediately)
+        m_controls.chkUpdateImmediately->setChecked(updateImmediately == 1);
+    m_loading = wasLoading;
+    enableUpdateButton(updateImmediately);
+}
+
+void ChannelEditor::sendText(int index, int line)
+{
+    m_sender.sendText(index, line, shownText(line));
+}
+
+QString ChannelEditor::shownText(int line) const
+{
+    const QLineEdit *field = m_settings.textLine(line);
+    return field ? field->text() : QString();
+}
+
+ChannelSettings &ChannelEditor::currentRecord()
+{
+    return m_table[m_state.currentChannel];
+}
+
+void ChannelEditor::sendCurrentData()
+{
+    m_sender.sendData(m_state.currentChannel);
+}
+
+void ChannelEditor::connectSelectors()
+{
+    for (ChannelSelector *selector : m_controls.cmdButton) {
+        if (selector)
+            connect(selector, &ChannelSelector::released, this, &ChannelEditor::onSelectorReleased);
+    }
+}
+
+void ChannelEditor::connectSettings()
+{
+    for (const SettingRow &row : m_settings.rows())
+        m_settings.onChange(row, this, [this, row] { onSettingEdited(row); });
+}
+
+void ChannelEditor::connectUpdatePolicy()
+{
+    if (m_controls.chkUpdateImmediately)
+        connect(m_controls.chkUpdateImmediately, &QCheckBox::toggled, this,
+                &ChannelEditor::onUpdateImmediatelyClicked);
+    if (m_controls.cmdUpdate)
+        connect(m_controls.cmdUpdate, &QPushButton::clicked, this, &ChannelEditor::onUpdateClicked);
+}
+
+void ChannelEditor::watchPointerAndFocus(QWidget *window)
+{
+    for (QLineEdit *line : m_controls.txtText) {
+        if (line)
+            m_selectAllOnFocus.watch(line);
+    }
+    if (window)
+        m_positionEditor->resetPointerOnMouseMove(window);
+    if (m_controls.frame1)
+        m_positionEditor->resetPointerOnMouseMove(m_controls.frame1);
+}
+
+// A press on the tab control gives back the arrow pointer and the release hands the arrow
+// keys to the position editor, on the tabs and on the pages' bare areas alike.
+void ChannelEditor::watchTabControl()
+{
+    QTabWidget *tabs = m_controls.sstSettings;
+    if (!tabs)
+        return;
+    auto *watch =
+        new MouseButtonWatch([this] { m_positionEditor->resetPointer(); },
+                             [this] { m_positionEditor->enablePositionGrid(true); }, this);
+    watch->watch(tabs);
+    watch->watch(tabs->tabBar());
+}
+
+void ChannelEditor::onSelectorReleased(int index)
+{
+    m_positionEditor->enablePositionGrid(true);
+    selectChannel(index);
+}
+
+// Every setting edit takes this one path. Typing in a text line leaves the keyboard there;
+// any other control hands it to the arrow keys of the position editor.
+void ChannelEditor::onSettingEdited(const SettingRow &row)
+{
+    m_positionEditor->enablePositionGrid(row.kind != SettingKind::TextLine);
+    if (m_loading)
+        return;
+    m_settings.store(row, currentRecord());
+    if (m_state.updateImmediately == 1)
+        sendSetting(row);
+}
+
+void ChannelEditor::sendSetting(const SettingRow &row)
+{
+    const int index = m_state.currentChannel;
+    if (row.kind == SettingKind::TextLine)
+        sendText(index, row.arg);
+    else if (row.field == Field::Blank)
+        m_sender.sendBlank(index);
+    else if (row.field == Field::TimeFont)
+        m_sender.sendTimeFont(index);
+    else
+        m_sender.sendData(index);
+}
+
+void ChannelEditor::onUpdateImmediatelyClicked(bool checked)
+{
+    if (!m_loading) {
+        m_state.updateImmediately = checked ? 1 : 0;
+        m_preferences.storeUpdateImmediately(m_state.updateImmediately);
+        enableUpdateButton(m_state.updateImmediately);
+    }
+    m_positionEditor->enablePositionGrid(true);
+}
+
+void ChannelEditor::onUpdateClicked()
+{
+    const int index = m_state.currentChannel;
+    for (int line = 0; line < TextLineCount; ++line)
+        sendText(index, line);
+    m_sender.sendData(index);
+    m_sender.sendBlank(index);
+    m_sender.sendTimeFont(index);
+    m_positionEditor->enablePositionGrid(true);
+}
+
+} // namespace qm

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "ChannelTable.h"
+#include "CommandSender.h"
+#include "MainWindowControls.h"
+#include "PositionEditor.h"
+#include "PositionHost.h"
+#include "PositionLayout.h"
+#include "Preferences.h"
+#include "SelectAllOnFocus.h"
+#include "SettingTable.h"
+#include "SharedState.h"
+#include "UnitModel.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QWidget;
+
+namespace qm {
+
+// Shows one channel at a time in the main window and turns every edit of its settings into
+// the record of the shown channel and, as the update policy says, a frame to the unit. It
+// owns the window's Loading flag, which keeps the program's own filling of the controls from
+// being taken for edits.
+class ChannelEditor : public QObject, public PositionHost
+{
+    Q_OBJECT
+public:
+    ChannelEditor(const UnitModel &model, QWidget *window, const MainWindowControls &controls,
+                  const PositionLayout &layout, ChannelTable &table, SharedState &state,
+                  CommandSender &sender, Preferences &preferences, const QString &cursorFolder,
+                  QObject *parent = nullptr);
+
+    // Marks the channel's selector, makes it the current channel and shows it. An index
+    // outside 0..11 changes nothing.
+    void selectChannel(int index);
+    void clearButtons();
+    // Fills every setting control from the channel's record, repairing in the record what
+    // the controls cannot show, with Loading held so that nothing is stored or sent.
+    void polulateSettings(int index);
+    // Update is usable exactly when edits are not sent at once (en other than 1).
+    void enableUpdateButton(qint16 en);
+    // Shows the policy read at start-up in the check box and sets Update from it.
+    void applyUpdatePolicy(qint16 updateImmediately);
+    void sendText(int index, int line);
+    // The text line as the window shows it; empty for a line the window lacks.
+    QString shownText(int line) const;
+
+    PositionEditor &positionEditor() { return *m_positionEditor; }
+
+    ChannelSettings &currentRecord() override;
+    bool isLoading() const override { return m_loading; }
+    void setLoading(bool loading) override { m_loading = loading; }
+    qint16 updateImmediately() const override { return m_state.updateImmediately; }
+    void sendCurrentData() override;
+
+private:
+    void connectSelectors();
+    void connectSettings();
+    void connectUpdatePolicy();
+    void watchPointerAndFocus(QWidget *window);
+    void watchTabControl();
+
+    void onSelectorReleased(int index);
+    void onSettingEdited(const SettingRow &row);
+    void sendSetting(const SettingRow &row);
+    void onUpdateImmediatelyClicked(bool checked);
+    void onUpdateClicked();
+    void showRow(const SettingRow &row, ChannelSettings &record);
+
+    MainWindowControls m_controls;
+    ChannelTable &m_table;
+    SharedState &m_state;
+    CommandSender &m_sender;
+    Preferences &m_preferences;
+    SettingTable m_settings;
+    std::unique_ptr<PositionEditor> m_positionEditor;
+    SelectAllOnFocus m_selectAllOnFocus;
+    bool m_loading = false;
+};
+
+} // namespace qm
