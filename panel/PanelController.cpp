@@ -1,0 +1,116 @@
+#include "PanelController.h"
+
+#include "MainWindow.h"
+#include "Notifier.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace qm {
+
+PanelController::PanelController(MainWindow &window, PanelPlatform platform, QObject *parent)
+    : QObject(parent), m_window(window), m_model(*window.description().model),
+      m_platform(std::move(platform)), m_preferences(*m_platform.preferencesStore),
+      m_portMap(m_preferences.portOverrides()),
+      m_port(m_platform.makeSerialPort(m_portMap, m_model)),
+      m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table, m_state),
+      m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),
+      m_portManager(*m_port, m_state, m_platform.diagnostic),
+      m_poller(m_sender, m_state, *m_platform.waiter),
+      m_editor(m_model, &window, window.controls(), window.description().positionLayout, m_table,
+               m_state, m_sender, m_preferences, m_platform.cursorFolder),
+      m_pollDisplay(window.controls(), m_state, m_editor, m_poller, m_receiver),
+      m_comports(*window.controls().cmbComports, m_portManager, m_state, m_preferences, *m_notifier,
+                 [this](int port) { return m_portMap.devicePath(port); }),
+      m_placement(m_preferences), m_tmrStartup(new QTimer(&window))
+{
+    const MainWindowControls &controls = window.controls();
+    connect(controls.cmbComports, &QComboBox::activated, this,
+            &PanelController::onComportActivated);
+    connect(controls.cmdClose, &QPushButton::clicked, &window, &QWidget::close);
+    connect(&window, &MainWindow::unloading, this, &PanelController::unload);
+    window.setCloseGuard([this] { return mayClose(); });
+
+    m_placement.restore(window);
+
+    m_tmrStartup->setObjectName(QStringLiteral("tmrStartup"));
+    m_tmrStartup->setInterval(StartupIntervalMs);
+    connect(m_tmrStartup, &QTimer::timeout, this, &PanelController::onStartupTick);
+    m_tmrStartup->start();
+}
+
+PanelController::~PanelController()
+{
+    m_window.setCloseGuard({});
+}
+
+// Stopped before the sequence runs: its poll waits with the event loop running, and the
+// sequence must not start a second time from inside itself.
+void PanelController::onStartupTick()
+{
+    m_tmrStartup->stop();
+    startUp();
+}
+
+void PanelController::startUp()
+{
+    m_editor.setLoading(true);
+    m_state.channelsFound = 0;
+    m_editor.clearButtons();
+    m_editor.positionEditor().loadStartupCursor();
+    readStartupPreferences();
+    m_editor.applyUpdatePolicy(m_state.updateImmediately);
+    m_portManager.findPorts();
+    m_comports.populate(m_state.selectedPort);
+    m_editor.positionEditor().enablePositionGrid(true);
+    getSettingsFromUnit();
+    m_window.setEnabled(true);
+    m_editor.setLoading(false);
+}
+
+void PanelController::readStartupPreferences()
+{
+    m_state.channelSelection = m_preferences.channelSelection();
+    m_state.settingSelection = m_preferences.settingSelection();
+    m_state.selectedPort = m_preferences.comport();
+    m_state.updateImmediately = m_preferences.updateImmediately();
+}
+
+// A close that came during the poll was held back; it goes ahead from the event loop, once
+// nothing of the poll is left on the stack.
+void PanelController::getSettingsFromUnit()
+{
+    m_poller.poll();
+    if (m_closeRequested && !m_poller.isRunning())
+        QMetaObject::invokeMethod(&m_window, &QWidget::close, Qt::QueuedConnection);
+}
+
+// activated() comes only from the operator, also for the item already shown: picking the
+// port in use again opens it anew and polls again, a way to retry after plugging in the unit.
+void PanelController::onComportActivated(int index)
+{
+    if (m_editor.isLoading() || m_closeRequested)
+        return;
+    if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
+        getSettingsFromUnit();
+}
+
+bool PanelController::mayClose()
+{
+    if (!m_poller.isRunning())
+        return true;
+    m_closeRequested = true;
+    m_poller.cancel();
+    return false;
+}
+
+void PanelController::unload()
+{
+    m_tmrStartup->stop();
+    if (m_unloadStep)
+        m_unloadStep(m_table);
+    m_placement.store(m_window);
+}
+
+} // namespace qm

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "ChannelEditor.h"
+#include "ChannelTable.h"
+#include "CommandSender.h"
+#include "ComportList.h"
+#include "PanelPlatform.h"
+#include "PollDisplay.h"
+#include "Poller.h"
+#include "PortManager.h"
+#include "Preferences.h"
+#include "ReplyReceiver.h"
+#include "SerialLink.h"
+#include "SharedState.h"
+#include "WindowPlacement.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+namespace qm {
+
+class MainWindow;
+class Notifier;
+
+// Gives a main window its life: it owns the panel's state and serial line, runs the start-up
+// sequence on the window's first timer tick, polls the unit, reopens the port the operator
+// picks and keeps the window's place when it closes. A close asked for during a poll ends the
+// poll first and happens once the poll has returned.
+class PanelController : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int StartupIntervalMs = 10;
+    // A model's own last step before the window's place is stored at unload.
+    using UnloadStep = std::function<void(const ChannelTable &)>;
+
+    // Places the window where it stood last time; call before the window is shown.
+    PanelController(MainWindow &window, PanelPlatform platform, QObject *parent = nullptr);
+    ~PanelController() override;
+
+    void setUnloadStep(UnloadStep step) { m_unloadStep = std::move(step); }
+
+    const SharedState &sharedState() const { return m_state; }
+    const ChannelTable &channelTable() const { return m_table; }
+    bool isLoading() const { return m_editor.isLoading(); }
+
+private:
+    void onStartupTick();
+    void startUp();
+    void readStartupPreferences();
+    void getSettingsFromUnit();
+    void onComportActivated(int index);
+    bool mayClose();
+    void unload();
+
+    MainWindow &m_window;
+    const UnitModel &m_model;
+    PanelPlatform m_platform;
+    SharedState m_state;
+    ChannelTable m_table;
+    Preferences m_preferences;
+    PortMap m_portMap;
+    std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<Notifier> m_notifier;
+    ReplyReceiver m_receiver;
+    SerialLink m_link;
+    CommandSender m_sender;
+    PortManager m_portManager;
+    Poller m_poller;
+    ChannelEditor m_editor;
+    PollDisplay m_pollDisplay;
+    ComportList m_comports;
+    WindowPlacement m_placement;
+    QTimer *m_tmrStartup;
+    UnloadStep m_unloadStep;
+    bool m_closeRequested = false;
+};
+
+} // namespace qm

@@ -1,0 +1,38 @@
+#include "PanelPlatform.h"
+
+#include "EventLoopWaiter.h"
+#include "Notifier.h"
+#include "QtSerialPort.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+void writeToStandardError(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+}
+
+} // namespace
+
+PanelPlatform PanelPlatform::real(const UnitModel &model)
+{
+    PanelPlatform platform;
+    platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
+        return std::make_unique<QtSerialPort>(map, portModel.baudRate);
+    };
+    platform.waiter = std::make_unique<EventLoopWaiter>();
+    platform.preferencesStore = std::make_unique<SettingsFileStore>(model.preferencesName);
+    platform.makeNotifier = [](QWidget *window) {
+        return std::make_unique<MessageBoxNotifier>(window);
+    };
+    platform.cursorFolder = QCoreApplication::applicationDirPath();
+    platform.diagnostic = writeToStandardError;
+    return platform;
+}
+
+} // namespace qm

@@ -1,0 +1,58 @@
+#include "PollDisplay.h"
+
+#include "ChannelEditor.h"
+#include "ChannelSelector.h"
+#include "MainWindowControls.h"
+#include "Poller.h"
+#include "ReplyReceiver.h"
+#include "SharedState.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace qm {
+
+PollDisplay::PollDisplay(const MainWindowControls &controls, const SharedState &state,
+                         ChannelEditor &editor, Poller &poller, ReplyReceiver &receiver,
+                         QObject *parent)
+    : QObject(parent), m_controls(controls), m_state(state), m_editor(editor)
+{
+    connect(&poller, &Poller::started, this, &PollDisplay::showStarted);
+    connect(&poller, &Poller::finished, this, &PollDisplay::showFinished);
+    connect(&receiver, &ReplyReceiver::channelAnswered, this, &PollDisplay::enableAnsweredChannel);
+}
+
+void PollDisplay::showStarted()
+{
+    m_editor.clearButtons();
+    m_controls.lblStatus->setText(QStringLiteral("Connecting to device on Com ") +
+                                  QString::number(m_state.selectedPort) + QStringLiteral(" ..."));
+    m_controls.frameConnecting->show();
+    for (ChannelSelector *selector : m_controls.cmdButton)
+        selector->setEnabled(false);
+}
+
+void PollDisplay::enableAnsweredChannel(int index)
+{
+    m_controls.cmdButton.at(static_cast<std::size_t>(index))->setEnabled(true);
+}
+
+void PollDisplay::showFinished()
+{
+    m_controls.frameConnecting->hide();
+    enableSettingControls(m_state.channelsFound > 0);
+    if (m_state.channelsFound > 0)
+        m_editor.selectChannel(0);
+}
+
+void PollDisplay::enableSettingControls(bool enabled)
+{
+    m_controls.sstSettings->setEnabled(enabled);
+    m_controls.cmdUpdateMultiple->setEnabled(enabled);
+    m_controls.chkUpdateImmediately->setEnabled(enabled);
+}
+
+} // namespace qm
