@@ -1,0 +1,340 @@
+#include "CursorFile.h"
+#include "FakePositionHost.h"
+#include "PositionEditor.h"
+#include "PositionGrid.h"
+#include "PositionPictures.h"
+#include "Twips.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTest>
+
+using namespace qm;
+
+namespace {
+
+const PositionLayout Layout520{0, QRect(900, 480, 525, 255)};
+const PositionLayout Layout410{300, QRect(720, 210, 525, 255)};
+
+// A window holding the editor's frame and the hidden arrow-key field, as a panel does.
+struct Panel
+{
+    QWidget window;
+    QFrame *frame = new QFrame(&window);
+    QLineEdit *txtMove = new QLineEdit(&window);
+    test::FakePositionHost host;
+    PositionEditor editor;
+    QLineEdit *h = editor.txtHorizontal();
+    QLineEdit *v = editor.txtVertical();
+
+    explicit Panel(const QString &cursorFolder = QStringLiteral(QM_CURSOR_DIR),
+                   const PositionLayout &layout = Layout520)
+        : editor(frame, txtMove, &window, layout, host, cursorFolder)
+    {
+        window.resize(twipsToPixels(4635), twipsToPixels(6960));
+        txtMove->setGeometry(twipsRect(150, 630, 1305, 225));
+        frame->setGeometry(twipsRect(60, 2820, 4305, 2025 + layout.topOffset));
+    }
+    bool show()
+    {
+        window.show();
+        return QTest::qWaitForWindowActive(&window);
+    }
+    // QTest takes a point of (0, 0) for the widget's centre.
+    void clickGridOrigin()
+    {
+        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, QPointF(0, 0), editor.grid()->mapToGlobal(QPointF(0, 0)),
+                              Qt::LeftButton, {}, {});
+            QApplication::sendEvent(editor.grid(), &event);
+        }
+    }
+    void type(QLineEdit *field, const QString &text)
+    {
+        field->setText(text);
+        QTest::keyClick(field, Qt::Key_End);
+    }
+    QString texts() const { return h->text() + u'|' + v->text(); }
+    // Record value, slider value and label of the horizontal size, then of the vertical size.
+    QString sizes() const
+    {
+        return QStringLiteral("%1:%2:%3 %4:%5:%6")
+            .arg(host.record[Field::HorizSize])
+            .arg(editor.sldHorizSize()->value())
+            .arg(editor.lblHorizSize()->text())
+            .arg(host.record[Field::VertSize])
+            .arg(editor.sldVertSize()->value())
+            .arg(editor.lblVertSize()->text());
+    }
+    QPoint stored() const { return {host.record[Field::HorizPos], host.record[Field::VertPos]}; }
+    Qt::CursorShape customShape() const { return editor.pointer().customImage().shape(); }
+    bool isCustom() const
+    {
+        return editor.pointer().mode() == WindowPointer::Mode::Custom &&
+               window.testAttribute(Qt::WA_SetCursor);
+    }
+};
+
+QString selected(const QLineEdit *field)
+{
+    return field->selectionStart() == 0 ? field->selectedText() : QString();
+}
+
+} // namespace
+
+class TestPositionEditor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void controlsAndPicturesMatchTheDesign();
+    void activeGridTakesTheKeyboard();
+    void pressSetsAndSendsThePosition();
+    void pointerAndReadOutFollowTheMouse();
+    void arrowKeysStepAndClamp();
+    void typedCoordinatesAreClampedAndRounded();
+    void slidersStoreSizesUnlessLoading();
+    void showPositionRepairsTheRecord();
+    void cursorFilesLoadIgnoringCaseOrFallBack();
+};
+
+void TestPositionEditor::controlsAndPicturesMatchTheDesign()
+{
+    Panel p(QStringLiteral(QM_CURSOR_DIR), Layout410);
+    for (const char *name : {"Label4", "Label5", "lblCoordinates", "imgPositionGrid", "imgPosition",
+                             "Label7", "txtHorizontal", "Label6", "txtVertical", "sldVertSize",
+                             "lblVertSize", "sldHorizSize", "lblHorizSize"})
+        QVERIFY2(p.frame->findChild<QWidget *>(QLatin1String(name)), name);
+    QCOMPARE(p.h->geometry(), twipsRect(120, 1080, 405, 225));
+    QCOMPARE(p.editor.coordinates()->geometry(), twipsRect(720, 210, 525, 255));
+    QCOMPARE(p.editor.marker()->geometry(), twipsRect(1530, 1020, 180, 180));
+    QVERIFY(p.editor.sldVertSize()->invertedAppearance());
+    // The grid lies over the marker and takes the mouse there.
+    QCOMPARE(p.frame->childAt(p.editor.marker()->geometry().center()), p.editor.grid());
+    QCOMPARE(p.editor.grid()->look(), PositionGrid::Look::None);
+    QVERIFY(p.editor.coordinates()->isHidden());
+
+    const QImage grid = gridPicture(inactiveGridColour()).toImage();
+    QCOMPARE(grid.size(), QSize(159, 103));
+    QCOMPARE(grid.pixelColor(158, 50), QColor(0x99, 0x99, 0x99));
+    QCOMPARE(grid.pixelColor(1, 1).alpha(), 0);
+    const QImage marker = markerPicture().toImage();
+    for (int i = 0; i < 12 * 12; ++i) {
+        const int x = i % 12, y = i / 12;
+        const bool stroke = (x == 5 && y != 4 && y < 11 && (y < 4 || y > 6)) ||
+                            (y == 5 && x != 4 && x < 11 && (x < 4 || x > 6));
+        QCOMPARE(marker.pixelColor(x, y), stroke ? QColor(Qt::red) : QColor(Qt::transparent));
+    }
+}
+
+void TestPositionEditor::activeGridTakesTheKeyboard()
+{
+    Panel p;
+    QVERIFY(p.show());
+    p.v->setFocus();
+    p.editor.enablePositionGrid(false);
+    QCOMPARE(QApplication::focusWidget(), p.v);
+    QCOMPARE(p.editor.grid()->look(), PositionGrid::Look::Inactive);
+    p.editor.enablePositionGrid(true);
+    QCOMPARE(QApplication::focusWidget(), p.txtMove);
+    QCOMPARE(p.editor.grid()->pixmap().toImage().pixelColor(0, 0), QColor(Qt::black));
+}
+
+void TestPositionEditor::pressSetsAndSendsThePosition()
+{
+    Panel p;
+    QVERIFY(p.show());
+    p.host.loading = true; // a press ends any fill in progress
+    p.clickGridOrigin();
+    QCOMPARE(p.texts(), QStringLiteral("1|1"));
+    QCOMPARE(p.stored(), QPoint(1, 1));
+    QCOMPARE(p.editor.markerTwips(), QPoint(660 - 77, 390 - 63));
+    QCOMPARE(p.editor.marker()->pos(), QPoint(twipsToPixels(583), twipsToPixels(327)));
+    QCOMPARE(p.host.sends, 1);
+    QVERIFY(!p.host.loading);
+    QCOMPARE(QApplication::focusWidget(), p.txtMove);
+
+    QTest::mouseClick(p.editor.grid(), Qt::MiddleButton, {}, QPoint(158, 102));
+    QCOMPARE(p.stored(), QPoint(188, 58));
+    QCOMPARE(p.editor.markerTwips(), QPoint(660 - 90 + 2385, 390 - 90 + 1545));
+    p.host.policy = 0;
+    QTest::mouseClick(p.editor.grid(), Qt::RightButton, {}, QPoint(79, 51));
+    QCOMPARE(p.stored(), QPoint(94, 30));
+    QCOMPARE(p.host.sends, 2);
+}
+
+void TestPositionEditor::pointerAndReadOutFollowTheMouse()
+{
+    Panel p;
+    QVERIFY(p.show());
+    p.editor.resetPointerOnMouseMove(&p.window);
+    QLineEdit *readOut = p.editor.coordinates();
+    PositionGrid *grid = p.editor.grid();
+    QTest::mouseMove(grid, {79, 51});
+    QVERIFY(p.isCustom());
+    QCOMPARE(readOut->text(), QStringLiteral("94,30"));
+    QVERIFY(readOut->isVisible());
+    QCOMPARE(p.editor.coordinatesTwips(), QPoint(660 + 1185 + 75, 390 + 765 + 75));
+
+    QTest::mousePress(grid, Qt::LeftButton, {}, {20, 20});
+    QCOMPARE(p.customShape(), Qt::BitmapCursor);
+    QCOMPARE(p.window.cursor().pixmap().toImage().pixelColor(16, 16).alpha(), 0);
+    QTest::mouseMove(grid, {40, 40}); // dragging changes no position
+    QVERIFY(!p.isCustom());
+    QVERIFY(readOut->isHidden());
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, {40, 40});
+    QVERIFY(p.editor.pointer().customImage().pixmap().toImage().pixelColor(16, 16).alpha() > 0);
+    QVERIFY(!p.isCustom()); // the crosshair waits for the next hover
+    QCOMPARE(p.texts(), QStringLiteral("25|12"));
+
+    QTest::mousePress(grid, Qt::MiddleButton, {}, {30, 30});
+    QTest::mouseMove(grid, {60, 30}); // middle held hovers
+    QTest::mouseRelease(grid, Qt::MiddleButton, {}, {60, 30});
+    QVERIFY(p.isCustom());
+    QCOMPARE(readOut->text(), QStringLiteral("72,18"));
+
+    QTest::mouseMove(&p.window, grid->mapTo(&p.window, QPoint(60, -20))); // frame, above grid
+    QVERIFY(!p.isCustom());
+    QVERIFY(readOut->isHidden());
+    QTest::mouseMove(grid, {10, 10});
+    QTest::mouseMove(&p.window, {5, 5}); // the window's background keeps the read-out
+    QVERIFY(!p.isCustom());
+    QVERIFY(readOut->isVisible());
+}
+
+void TestPositionEditor::arrowKeysStepAndClamp()
+{
+    struct Step
+    {
+        const char *h, *v;
+        Qt::Key key;
+        const char *after; // texts, then the selected text of either field
+    };
+    const Step steps[] = {
+        {"1", "58", Qt::Key_Left, "1|58 1"},      {"1", "58", Qt::Key_Down, "1|58 58"},
+        {"188", "9", Qt::Key_Right, "188|9 188"}, {"5", "9", Qt::Key_Up, "5|8 "},
+        {"12.5", "9", Qt::Key_Right, "13.5|9 "},  {"12abc", "9", Qt::Key_Left, "11|9 "},
+        {"", "9", Qt::Key_Left, "1|9 1"},         {"", "9", Qt::Key_Right, "1|9 "},
+    };
+    Panel p;
+    p.host.policy = 2; // any non-zero policy sends from the arrow keys
+    for (const Step &step : steps) {
+        p.h->setText(QLatin1String(step.h));
+        p.v->setText(QLatin1String(step.v));
+        p.txtMove->setText(QStringLiteral("x"));
+        QTest::keyClick(p.txtMove, step.key, Qt::ShiftModifier);
+        QCOMPARE(p.texts() + u' ' + p.h->selectedText() + p.v->selectedText(),
+                 QLatin1String(step.after));
+        QVERIFY(p.txtMove->text().isEmpty());
+    }
+    QCOMPARE(p.stored(), QPoint(1, 9));
+    QCOMPARE(p.host.sends, 8); // also when the clamp leaves the position as it was
+    QTest::keyClick(p.txtMove, Qt::Key_A);
+    p.host.loading = true;
+    QTest::keyClick(p.txtMove, Qt::Key_Right);
+    QCOMPARE(p.h->text(), QStringLiteral("2"));
+    QCOMPARE(p.stored(), QPoint(1, 9));
+    QCOMPARE(p.host.sends, 8);
+}
+
+void TestPositionEditor::typedCoordinatesAreClampedAndRounded()
+{
+    Panel p;
+    QVERIFY(p.show());
+    p.v->setText(QStringLiteral("59"));
+    p.type(p.h, QStringLiteral("-3"));
+    QCOMPARE(selected(p.h), QStringLiteral("1"));
+    QCOMPARE(selected(p.v), QStringLiteral("58")); // both fields are checked every time
+    p.type(p.h, QStringLiteral("5.5"));
+    QCOMPARE(p.h->text(), QStringLiteral("5.5"));
+    QCOMPARE(p.stored(), QPoint(6, 58));
+    p.type(p.h, QStringLiteral("4.5"));
+    p.type(p.v, QStringLiteral("0.9"));
+    QCOMPARE(selected(p.v), QStringLiteral("1"));
+    QCOMPARE(p.stored(), QPoint(4, 1));
+
+    p.h->setFocus();
+    p.h->selectAll();
+    QTest::keyClick(p.h, Qt::Key_Backspace);
+    QCOMPARE(selected(p.h), QStringLiteral("1"));
+    p.host.sends = 0;
+    QTest::keyClicks(p.h, QStringLiteral("200"));
+    QCOMPARE(selected(p.h), QStringLiteral("188"));
+    QCOMPARE(p.stored(), QPoint(188, 1));
+    QCOMPARE(p.host.sends, 3);
+    QCOMPARE(QApplication::focusWidget(), p.h);
+    QCOMPARE(p.editor.grid()->look(), PositionGrid::Look::Inactive);
+
+    QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier, {}, true);
+    QApplication::sendEvent(p.h, &repeat);
+    p.host.policy = 0;
+    p.type(p.h, QStringLiteral("7"));
+    QCOMPARE(p.stored(), QPoint(7, 1));
+    QCOMPARE(p.host.sends, 3);
+}
+
+void TestPositionEditor::slidersStoreSizesUnlessLoading()
+{
+    Panel p;
+    QVERIFY(p.show());
+    p.editor.sldHorizSize()->setValue(1);
+    QCOMPARE(p.sizes(), QStringLiteral("4:1:1 0:3:3"));
+    p.editor.sldHorizSize()->setValue(12);
+    p.editor.sldVertSize()->setValue(1);
+    QCOMPARE(p.sizes(), QStringLiteral("15:12:12 1:1:1"));
+    QCOMPARE(p.host.sends, 3);
+
+    p.host.loading = true;
+    p.v->setFocus();
+    p.editor.sldVertSize()->setValue(3);
+    QCOMPARE(p.sizes(), QStringLiteral("15:12:12 1:3:1"));
+    QCOMPARE(p.host.sends, 3);
+    QCOMPARE(QApplication::focusWidget(), p.txtMove);
+}
+
+void TestPositionEditor::showPositionRepairsTheRecord()
+{
+    Panel p;
+    p.host.loading = true;
+    p.editor.showPosition(p.host.record);
+    QCOMPARE(p.stored(), QPoint(92, 30));
+    QCOMPARE(p.texts(), QStringLiteral("92|30"));
+    QCOMPARE(p.sizes(), QStringLiteral("7:4:4 2:2:2"));
+    QCOMPARE(p.host.sends, 0);
+
+    p.host.record[Field::VertPos] = 63;
+    p.host.record[Field::HorizPos] = 188;
+    p.host.record[Field::HorizSize] = 15;
+    p.host.record[Field::VertSize] = 4;
+    p.editor.showPosition(p.host.record);
+    QCOMPARE(p.texts(), QStringLiteral("188|63"));
+    QCOMPARE(p.sizes(), QStringLiteral("15:12:12 2:2:2"));
+}
+
+void TestPositionEditor::cursorFilesLoadIgnoringCaseOrFallBack()
+{
+    QImageReader reader(QStringLiteral(QM_CURSOR_DIR "/CrossHair.cur"));
+    const QImage crosshair = reader.read();
+    QCOMPARE(crosshair.size(), QSize(32, 32));
+    QCOMPARE(crosshair.pixelColor(16, 4), QColor(Qt::black));
+    QCOMPARE(crosshair.pixelColor(0, 0).alpha(), 0);
+    const QImage blank = QImage(QStringLiteral(QM_CURSOR_DIR "/Blank.cur"));
+    QCOMPARE(blank.size(), QSize(32, 32));
+    for (int i = 0; i < 32 * 32; ++i)
+        QCOMPARE(blank.pixelColor(i % 32, i / 32).alpha(), 0);
+    QVERIFY(findFileIgnoringCase(QM_CURSOR_DIR, "crosshair.CUR").endsWith("/CrossHair.cur"));
+
+    Panel p(QStringLiteral("/nonexistent-folder"));
+    p.editor.loadStartupCursor();
+    QCOMPARE(p.customShape(), Qt::CrossCursor);
+    QTest::mousePress(p.editor.grid(), Qt::LeftButton, {}, {5, 5});
+    QCOMPARE(p.customShape(), Qt::BlankCursor);
+    QTest::mouseRelease(p.editor.grid(), Qt::LeftButton, {}, {5, 5});
+    QCOMPARE(p.customShape(), Qt::CrossCursor);
+}
+
+QTEST_MAIN(TestPositionEditor)
+#include "test_position_editor.moc"
