@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 
 #include <algorithm>
 #include <array>
@@ -42,6 +43,26 @@ QStringList groupCaptions(const UnitModel &model)
     return captions;
 }
 
+// The layout leaves the texts little room, and a system font wider than the one it was drawn
+// for must not clip them: a control too narrow for its content grows to the right, at most
+// up to the gap the dialog keeps before its own frames.
+void growToFit(QWidget &widget, int neededWidth)
+{
+    constexpr int frameGap = twipsToPixels(90);
+    const int room = widget.parentWidget()->width() - widget.x() - frameGap;
+    const int width = std::min(neededWidth, room);
+    if (width > widget.width())
+        widget.resize(width, widget.height());
+}
+
+int contentWidth(const QListWidget &list)
+{
+    int width = list.sizeHintForColumn(0) + 2 * list.frameWidth();
+    if (list.count() * list.sizeHintForRow(0) > list.height() - 2 * list.frameWidth())
+        width += list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+    return width;
+}
+
 } // namespace
 
 UpdateDialog::UpdateDialog(const UnitModel &model, int channelsFound, double channelSelection,
@@ -57,6 +78,7 @@ UpdateDialog::UpdateDialog(const UnitModel &model, int channelsFound, double cha
     createControls();
     arrangeTabOrder();
     load(model, channelsFound, channelSelection, settingSelection);
+    fitTexts();
 }
 
 double UpdateDialog::channelSelection() const
@@ -122,6 +144,14 @@ void UpdateDialog::load(const UnitModel &model, int channelsFound, double channe
     m_channels->load(channelItems(channelsFound), channelSelection);
     m_settings->load(groupCaptions(model), settingSelection);
     m_update = false;
+}
+
+void UpdateDialog::fitTexts()
+{
+    for (QCheckBox *box : {m_chkAllChannels, m_chkAllSettings})
+        growToFit(*box, box->sizeHint().width());
+    for (QListWidget *list : {m_lstChannels, m_lstSettings})
+        growToFit(*list, contentWidth(*list));
 }
 
 void UpdateDialog::acceptUpdate()

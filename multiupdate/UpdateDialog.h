@@ -41,6 +41,7 @@ private:
     void arrangeTabOrder();
     void load(const UnitModel &model, int channelsFound, double channelSelection,
               double settingSelection);
+    void fitTexts();
     void acceptUpdate();
 
     QGroupBox *m_channelsFrame = nullptr;
