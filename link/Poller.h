@@ -10,7 +10,10 @@ namespace qm {
 
 // Asks all twelve channels for their settings, 300 ms apart, while replies come in through
 // the event loop. Only one poll runs at a time: a poll requested while one runs makes the
-// running one start over, and cancel() ends it; neither nests event loops.
+// running one start over, and cancel() ends it; neither nests event loops. poll() runs event
+// handlers inside its waits, so neither the Poller nor what it refers to may be destroyed
+// while poll() is still on the stack: a window that is asked to close during a poll calls
+// cancel() and closes once poll() has returned.
 class Poller : public QObject
 {
     Q_OBJECT
@@ -20,7 +23,7 @@ public:
     Poller(CommandSender &sender, SharedState &state, Waiter &waiter, QObject *parent = nullptr);
 
     // Runs a poll to its end and returns true; when called while a poll runs, makes that
-    // poll start over and returns false at once.
+    // poll start over and returns false at once. A cancelled poll returns false.
     bool poll();
     // Ends the running poll early; it emits no finished().
     void cancel();

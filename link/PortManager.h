@@ -27,6 +27,8 @@ public:
     bool openPortIfListed(int port);
 
 private:
+    void reportRefusal(int port);
+
     SerialPort &m_port;
     SharedState &m_state;
     Diagnostic m_diagnostic;

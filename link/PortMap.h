@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+namespace qm {
+
+// Which device stands behind each of the panel's port numbers COM1..COM16. Windows has the
+// COMn names itself; on Linux the numbers fall on the usual device families, and the operator
+// may point any number at another device (an adapter with an unusual name, a pseudo-terminal).
+class PortMap
+{
+public:
+    PortMap() = default;
+    // Port number to device path, as the preferences' "Ports" section holds them.
+    explicit PortMap(const QMap<int, QString> &overrides);
+
+    // An empty path gives the port its default device back.
+    void setOverride(int port, const QString &devicePath);
+    // Empty for a number outside 1..16.
+    QString devicePath(int port) const;
+    static QString defaultDevicePath(int port);
+
+private:
+    QMap<int, QString> m_overrides;
+};
+
+} // namespace qm

@@ -1,0 +1,196 @@
+#include "QtSerialPort.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+// QSerialPort as shipped with Debian 12 (Qt 6.4) misbehaves on Linux in ways that matter to a
+// link that must keep running for hours:
+// - A read that returns no bytes (the descriptor woke up, but someone else took the bytes) is
+//   taken for an error with whatever errno was left over. When that is EAGAIN, QSerialPort
+//   switches reception off for good (mended upstream in 6.7.1).
+// - A full transmit buffer (write() gives EAGAIN) is reported as ResourceError, the same code
+//   an unplugged adapter gives. QSerialPort keeps the bytes and retries by itself.
+// - A hung-up descriptor (adapter unplugged) reads no bytes forever, so QSerialPort raises
+//   read errors in a tight loop, a quarter of a million a second.
+// - Bytes that reached the driver before the port was opened are delivered as if new.
+// So every error is first checked against the port itself: if the device is still there and
+// its descriptor still answers, the error is cleared and reception re-armed; otherwise the
+// port is reported failed() once, and the link closes and reopens it.
+
+namespace qm {
+
+namespace {
+
+#ifdef Q_OS_UNIX
+// Where QSerialPort (and other serial programs) put their lock for a device.
+QString lockFilePath(const QString &devicePath)
+{
+    QString name = devicePath;
+    if (name.startsWith(QLatin1String("/dev/")))
+        name.remove(0, 5);
+    name.replace(u'/', u'_');
+    return QStringLiteral("/var/lock/LCK..") + name;
+}
+#endif
+
+// What the operator can do about a device that exists and refuses to open.
+QString refusalHint(QSerialPort::SerialPortError error, const QString &devicePath)
+{
+    if (error != QSerialPort::PermissionError)
+        return {};
+#ifdef Q_OS_UNIX
+    const QString lockFile = lockFilePath(devicePath);
+    if (QFileInfo::exists(lockFile))
+        return QStringLiteral(" — locked by another program, or a stale lock file %1")
+            .arg(lockFile);
+    if (::access(QFile::encodeName(devicePath).constData(), R_OK | W_OK) != 0)
+        return QStringLiteral(" — is the user in the dialout group?");
+    return QStringLiteral(" — is another program (ModemManager, brltty, a terminal) using it?");
+#else
+    Q_UNUSED(devicePath);
+    return QStringLiteral(" — is another program using it?");
+#endif
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort(PortMap map, qint32 baudRate, QObject *parent)
+    : SerialPort(parent), m_map(std::move(map))
+{
+    m_serial.setBaudRate(baudRate);
+    m_serial.setDataBits(QSerialPort::Data8);
+    m_serial.setParity(QSerialPort::NoParity);
+    m_serial.setStopBits(QSerialPort::OneStop);
+    m_serial.setFlowControl(QSerialPort::NoFlowControl);
+    // The classic port's 1024-byte receive buffer was the driver's. QSerialPort's read buffer
+    // limit is another thing: once that much sits unread it stops taking bytes from the driver,
+    // whose own buffer then overflows and loses the unit's replies, just when the window is
+    // busy. The link reads everything at every readyRead, so no limit (0) is needed.
+    m_serial.setReadBufferSize(0);
+    connect(&m_serial, &QSerialPort::readyRead, this, &SerialPort::readyRead);
+    connect(&m_serial, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    connect(&m_serial, &QSerialPort::bytesWritten, this, &QtSerialPort::onBytesWritten);
+}
+
+void QtSerialPort::setPortNumber(int port)
+{
+    // Bytes meant for the unit on another port must not reach whatever hangs on this one.
+    if (port != m_portNumber)
+        m_unsent.clear();
+    m_portNumber = port;
+}
+
+QString QtSerialPort::deviceName() const
+{
+    return m_map.devicePath(m_portNumber);
+}
+
+bool QtSerialPort::deviceExists() const
+{
+    const QString device = deviceName();
+    if (device.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    const auto ports = QSerialPortInfo::availablePorts();
+    return std::any_of(ports.begin(), ports.end(), [&device](const QSerialPortInfo &info) {
+        return info.portName().compare(device, Qt::CaseInsensitive) == 0;
+    });
+#else
+    return QFileInfo::exists(device);
+#endif
+}
+
+bool QtSerialPort::open()
+{
+    if (m_serial.isOpen())
+        return true;
+    m_openError.clear();
+    m_serial.setPortName(deviceName());
+    if (!m_serial.open(QIODevice::ReadWrite)) {
+        m_openError = m_serial.errorString() + refusalHint(m_serial.error(), deviceName());
+        return false;
+    }
+    m_serial.clear(QSerialPort::Input);
+    if (!m_unsent.isEmpty())
+        m_serial.write(m_unsent);
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    m_serial.close();
+}
+
+QString QtSerialPort::errorString() const
+{
+    return m_openError.isEmpty() ? m_serial.errorString() : m_openError;
+}
+
+QByteArray QtSerialPort::readAll()
+{
+    return m_serial.readAll();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return m_serial.isOpen();
+}
+
+void QtSerialPort::write(const QByteArray &frame)
+{
+    m_unsent += frame;
+    if (m_serial.isOpen())
+        m_serial.write(frame);
+}
+
+void QtSerialPort::onBytesWritten(qint64 count)
+{
+    m_unsent.remove(0, std::min<qsizetype>(count, m_unsent.size()));
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_serial.isOpen())
+        return;
+    if (stillWorks()) {
+        m_serial.clearError();
+        // Restarts reception in case this was the no-bytes read that switched it off.
+        m_serial.setReadBufferSize(0);
+        return;
+    }
+    // A hung-up descriptor keeps raising errors until it is closed: report it once. Closing
+    // QSerialPort from inside its own notifier is not safe, so the event loop unwinds first.
+    if (m_failurePending)
+        return;
+    m_failurePending = true;
+    QMetaObject::invokeMethod(this, &QtSerialPort::reportFailure, Qt::QueuedConnection);
+}
+
+// tcgetattr neither writes nor waits for the line to drain, yet a hung-up descriptor
+// refuses it with EIO, so it tells a working port from a gone one without side effects.
+bool QtSerialPort::stillWorks() const
+{
+    if (!deviceExists())
+        return false;
+#ifdef Q_OS_UNIX
+    termios settings{};
+    return ::tcgetattr(m_serial.handle(), &settings) == 0;
+#else
+    return true;
+#endif
+}
+
+void QtSerialPort::reportFailure()
+{
+    m_failurePending = false;
+    if (m_serial.isOpen())
+        emit failed();
+}
+
+} // namespace qm

@@ -1,0 +1,57 @@
+#include "FakeSerialPort.h"
+
+namespace qm::test {
+
+void FakeSerialPort::setPortNumber(int port)
+{
+    Q_ASSERT(!m_open);
+    m_port = port;
+}
+
+QString FakeSerialPort::deviceName() const
+{
+    return QStringLiteral("/dev/ttyFAKE%1").arg(m_port);
+}
+
+bool FakeSerialPort::deviceExists() const
+{
+    return present.contains(m_port) || openable.contains(m_port);
+}
+
+bool FakeSerialPort::open()
+{
+    openAttempts << m_port;
+    m_open = openable.contains(m_port);
+    return m_open;
+}
+
+void FakeSerialPort::close()
+{
+    if (m_open)
+        ++closes;
+    m_open = false;
+    m_incoming.clear();
+}
+
+QByteArray FakeSerialPort::readAll()
+{
+    return std::exchange(m_incoming, {});
+}
+
+void FakeSerialPort::write(const QByteArray &frame)
+{
+    if (m_open)
+        frames << frame;
+    else
+        ++writesWhileClosed;
+}
+
+void FakeSerialPort::receive(const QByteArray &bytes)
+{
+    if (!m_open)
+        return;
+    m_incoming += bytes;
+    emit readyRead();
+}
+
+} // namespace qm::test

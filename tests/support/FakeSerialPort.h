@@ -1,0 +1,45 @@
+#pragma once
+
+#include "SerialPort.h"
+
+#include <QByteArrayList>
+#include <QList>
+#include <QSet>
+
+namespace qm::test {
+
+// A scripted serial port: which port numbers have a device and which of those open, every
+// open attempt and frame written, and bytes or failures injected as if from the line.
+class FakeSerialPort : public SerialPort
+{
+public:
+    QSet<int> present;  // a device exists but refuses to open
+    QSet<int> openable; // a device exists and opens
+    QString refusal = QStringLiteral("Permission denied");
+    QList<int> openAttempts;
+    QByteArrayList frames;
+    int closes = 0;
+    int writesWhileClosed = 0;
+
+    void setPortNumber(int port) override;
+    int portNumber() const override { return m_port; }
+    QString deviceName() const override;
+    bool deviceExists() const override;
+    bool open() override;
+    void close() override;
+    QString errorString() const override { return refusal; }
+    QByteArray readAll() override;
+    bool isOpen() const override { return m_open; }
+    void write(const QByteArray &frame) override;
+
+    // Bytes arriving from the unit: they wait in the port and readyRead() is raised.
+    void receive(const QByteArray &bytes);
+    void fail() { emit failed(); }
+
+private:
+    int m_port = 0;
+    bool m_open = false;
+    QByteArray m_incoming;
+};
+
+} // namespace qm::test

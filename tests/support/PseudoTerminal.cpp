@@ -1,0 +1,56 @@
+#include "PseudoTerminal.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qm::test {
+
+PseudoTerminal::PseudoTerminal()
+{
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_master < 0)
+        return;
+    const char *slave = nullptr;
+    if (::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
+        slave = ::ptsname(m_master);
+    if (slave)
+        m_slavePath = QString::fromLocal8Bit(slave);
+    else
+        hangUp();
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    hangUp();
+}
+
+void PseudoTerminal::send(QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (isValid() && done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.data() + done, std::size_t(bytes.size() - done));
+        if (n <= 0)
+            break;
+        done += n;
+    }
+}
+
+QByteArray PseudoTerminal::takeAvailable()
+{
+    QByteArray taken;
+    char buffer[512];
+    ssize_t n = 0;
+    while (isValid() && (n = ::read(m_master, buffer, sizeof buffer)) > 0)
+        taken.append(buffer, n);
+    return taken;
+}
+
+void PseudoTerminal::hangUp()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+} // namespace qm::test
