@@ -1,0 +1,11 @@
+#pragma once
+
+namespace qm {
+
+struct WindowDescription;
+
+// A control panel program: the application, the model's window given its life on the real
+// serial port, wait, preferences and message boxes, shown until the operator closes it.
+int runPanel(int argc, char *argv[], const WindowDescription &description);
+
+} // namespace qm
