@@ -1,0 +1,238 @@
+#include "CommandFrameDecoder.h"
+#include "CommandSender.h"
+#include "RecordingSink.h"
+#include "ReplyEncoder.h"
+#include "ReplyReceiver.h"
+#include "ReplyShaper.h"
+#include "SettingsExport.h"
+#include "SimulatedUnit.h"
+#include "StateFile.h"
+
+#include <QTest>
+
+using namespace qm;
+using namespace qm::sim;
+
+namespace {
+
+QStringList describeAll(const UnitModel &model, const QList<CommandFrameDecoder::Piece> &pieces)
+{
+    QStringList lines;
+    for (const CommandFrameDecoder::Piece &piece : pieces)
+        lines << (piece.frame ? describeFrame(model, *piece.frame)
+                              : QStringLiteral("unparsed ") + piece.bytes.toHex());
+    return lines;
+}
+
+QStringList decodeAll(const UnitModel &model, const QByteArray &bytes)
+{
+    CommandFrameDecoder decoder(model);
+    QList<CommandFrameDecoder::Piece> pieces = decoder.feed(bytes);
+    pieces += decoder.flush();
+    return describeAll(model, pieces);
+}
+
+ChannelSettings sampleRecord()
+{
+    ChannelSettings record;
+    for (std::size_t i = 0; i < FieldCount; ++i)
+        record.bytes[i] = static_cast<quint8>(i + 1);
+    record[Field::HorizPos] = 250;
+    record[Field::VertSize] = 3;
+    record[Field::HorizSize] = 7;
+    record[Field::HourMode] = 1;
+    record[Field::TimeCodeInput] = 0;
+    record[Field::Blank] = 1;
+    record.texts = {QStringLiteral("M\u00FAsica|1"), QString(), QStringLiteral(" x ")};
+    return record;
+}
+
+} // namespace
+
+class TestUnitSimParts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void decodesEveryFramePanelsSend();
+    void payloadEndMarkersDoNotSplitFrames();
+    void garbageBecomesOneUnparsedPiece();
+    void unitKeepsWhatFramesSetAndAnswersWithIt();
+    void shapedRepliesStillCarryEveryReply();
+    void stateFileReadsTheExportFormat();
+    void stateFileRefusesMalformedLines();
+};
+
+void TestUnitSimParts::decodesEveryFramePanelsSend()
+{
+    ChannelTable table;
+    table[4][Field::TimeFont] = 1;
+    table[0][Field::Blank] = 1;
+    test::RecordingSink sink;
+    CommandSender sender(qm520a(), table, sink);
+    sender.sendData(3);
+    sender.sendText(0, 1, u"HELLO");
+    sender.sendText(1, 2, u"say \"hi\"\t");
+    sender.sendBlank(0);
+    sender.sendBlank(1);
+    sender.requestSettings(11);
+    sender.sendTimeFont(4);
+    QCOMPARE(
+        decodeAll(qm520a(), sink.takeAll()),
+        (QStringList{"data ch=3 TextEnables=0 AutoStop=0 LeapSeconds=0 WindowMode=0 DisplayMode=0 "
+                     "VertPos=0 VertSize=0 HorizSize=0 HorizPos=0",
+                     "text2 ch=0 \"HELLO\"", "text3 ch=1 \"say \\\"hi\\\"\\x09\"", "blank-on ch=0",
+                     "blank-off ch=1", "request ch=11", "timefont ch=4 TimeFont=1"}));
+
+    // The QM-410A knows no time font and a longer data frame.
+    CommandSender(qm410a(), table, sink).sendData(2);
+    QCOMPARE(decodeAll(qm410a(), sink.takeAll() + QByteArray::fromHex("010904fa")),
+             (QStringList{"data ch=2 TextEnables=0 DateMode=0 TimeCodeInput=0 HourMode=0 "
+                          "TimeZone=0 WindowMode=0 DisplayMode=0 VertPos=0 VertSize=0 "
+                          "HorizSize=0 HorizPos=0",
+                          "unparsed 010904fa"}));
+}
+
+// 03 07 FA inside a data payload and "\x03\x01\xFA" inside a text look like whole frames.
+void TestUnitSimParts::payloadEndMarkersDoNotSplitFrames()
+{
+    ChannelTable table;
+    table[5] = sampleRecord();
+    test::RecordingSink sink;
+    CommandSender sender(qm520a(), table, sink);
+    sender.sendData(5);
+    sender.sendText(5, 0, u"\u00FAber");
+    sender.sendText(5, 0, QStringLiteral("ab\u0003\u0001\u00FA"));
+    const QByteArray stream = sink.takeAll();
+    QVERIFY(stream.count('\xFA') > 4);
+
+    CommandFrameDecoder decoder(qm520a());
+    QList<CommandFrameDecoder::Piece> pieces;
+    for (char byte : stream)
+        pieces += decoder.feed(QByteArrayView(&byte, 1));
+    QVERIFY(!decoder.hasPendingBytes());
+    QCOMPARE(pieces.size(), 3);
+    QCOMPARE(pieces[0].bytes + pieces[1].bytes + pieces[2].bytes, stream);
+    QCOMPARE(describeFrame(qm520a(), *pieces[1].frame), QStringLiteral("text1 ch=5 \"\u00FAber\""));
+}
+
+void TestUnitSimParts::garbageBecomesOneUnparsedPiece()
+{
+    const QByteArray request = QByteArray::fromHex("0802fa");
+    CommandFrameDecoder decoder(qm520a());
+    QCOMPARE(describeAll(qm520a(), decoder.feed("xy" + request)), QStringList());
+    QVERIFY(decoder.hasPendingBytes());
+    QCOMPARE(describeAll(qm520a(), decoder.flush()),
+             (QStringList{"unparsed 7879", "request ch=2"}));
+
+    // A channel above 11 makes no frame; a long run of garbage stays one piece.
+    const QByteArray junk = QByteArray(40, 'j') + QByteArray::fromHex("080cfa");
+    QCOMPARE(describeAll(qm520a(), decoder.feed(junk + request)), QStringList());
+    QCOMPARE(describeAll(qm520a(), decoder.flush()),
+             (QStringList{"unparsed " + junk.toHex(), "request ch=2"}));
+    QVERIFY(!decoder.hasPendingBytes());
+}
+
+void TestUnitSimParts::unitKeepsWhatFramesSetAndAnswersWithIt()
+{
+    for (const UnitModel *model : {&qm410a(), &qm520a()}) {
+        ChannelTable panel;
+        panel[7] = sampleRecord();
+        test::RecordingSink sink;
+        CommandSender sender(*model, panel, sink);
+        sender.sendData(7);
+        sender.sendBlank(7);
+        sender.sendTimeFont(7);
+        for (int line = 0; line < TextLineCount; ++line)
+            sender.sendText(7, line, panel[7].texts[static_cast<std::size_t>(line)]);
+
+        SimulatedUnit unit(*model, ChannelTable(), 8);
+        CommandFrameDecoder decoder(*model);
+        for (const CommandFrameDecoder::Piece &piece : decoder.feed(sink.takeAll()))
+            unit.apply(*piece.frame);
+        QVERIFY(!unit.replyFor(8));
+
+        ChannelTable readBack;
+        SharedState state;
+        ReplyReceiver(*model, readBack, state).feed(*unit.replyFor(7));
+        QCOMPARE(state.channelsFound, 8);
+        for (Field field : model->recordFields)
+            QCOMPARE(readBack[7][field], panel[7][field]);
+        QCOMPARE(readBack[7].texts, (std::array<QString, 3>{QStringLiteral("M\u00FAsica|1"),
+                                                            QString(), QStringLiteral("x")}));
+    }
+}
+
+void TestUnitSimParts::shapedRepliesStillCarryEveryReply()
+{
+    QRandomGenerator random(20240601);
+    ReplyShaper shaper(qm410a(), {true, true, true}, random);
+    ChannelTable sent = ChannelTable();
+    ChannelTable received;
+    SharedState state;
+    ReplyReceiver receiver(qm410a(), received, state);
+    QList<int> answered;
+    connect(&receiver, &ReplyReceiver::channelAnswered, this, [&](int i) { answered << i; });
+    QList<int> expected;
+    for (int round = 0; round < 50; ++round) {
+        const int channel = round % ChannelCount;
+        sent[channel][Field::HorizPos] = static_cast<quint8>(round);
+        expected << channel;
+        for (const TimedPiece &piece :
+             shaper.shape(encodeReply(qm410a(), sent[channel], static_cast<quint8>(channel))))
+            receiver.feed(piece.bytes);
+    }
+    QCOMPARE(answered, expected);
+    QVERIFY(received[1] == sent[1]);
+}
+
+void TestUnitSimParts::stateFileReadsTheExportFormat()
+{
+    ChannelTable table;
+    table[0] = sampleRecord();
+    table[11].texts = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C|D")};
+    const QByteArray exported = exportContents(qm520a(), table);
+    const StateFile::Result read = StateFile(qm520a()).parse(exported);
+    QVERIFY2(read.table, qPrintable(read.error));
+    for (Field field : qm520a().exportFields)
+        QCOMPARE((*read.table)[0][field], table[0][field]);
+    QCOMPARE((*read.table)[0][Field::TimeFont], 0);
+    // A "|" makes surplus fields; they go to the third text, a trailing number to TimeFont.
+    QCOMPARE((*read.table)[0].texts[0], QStringLiteral("M\u00FAsica"));
+    QCOMPARE((*read.table)[0].texts[1], QStringLiteral("1"));
+    QCOMPARE((*read.table)[0].texts[2], QStringLiteral("| x "));
+    QCOMPARE((*read.table)[11].texts[2], QStringLiteral("C|D"));
+
+    QByteArray withFont = exported;
+    withFont.replace("0|0|0|0|0|0|0|0|0|0|A|B|C|D\r\n", "0|0|0|0|0|0|0|0|0|0|A|B|C|D|1\n");
+    QCOMPARE((*StateFile(qm520a()).parse(withFont).table)[11][Field::TimeFont], 1);
+
+    const QByteArray line410 = "1|2|3|1|48|3|3|58|188|3|15|1|one|two|three\n";
+    const StateFile::Result read410 = StateFile(qm410a()).parse(line410.repeated(12));
+    QVERIFY2(read410.table, qPrintable(read410.error));
+    QCOMPARE((*read410.table)[5][Field::HourMode], 1);
+    QCOMPARE((*read410.table)[5][Field::HorizPos], 188);
+    QCOMPARE((*read410.table)[5][Field::Blank], 1);
+    QCOMPARE((*read410.table)[5].texts[2], QStringLiteral("three"));
+}
+
+void TestUnitSimParts::stateFileRefusesMalformedLines()
+{
+    const QByteArray good = "0|0|0|0|0|0|0|0|0|0|||\r\n";
+    const auto errorFor = [&](const QByteArray &badLine) {
+        return StateFile(qm520a()).parse(good.repeated(4) + badLine + good.repeated(7)).error;
+    };
+    QCOMPARE(errorFor("0|0|0\r\n"), QStringLiteral("line 5: 3 fields, expected 13 or 14"));
+    QCOMPARE(errorFor("0|x|0|0|0|0|0|0|0|0|||\r\n"),
+             QStringLiteral("line 5: field 2 (AutoStop) is not a number: \"x\""));
+    QCOMPARE(errorFor("0|0|0|0|0|0|0|0|256|0|||\r\n"),
+             QStringLiteral("line 5: field 9 (HorizPos) is 256, more than 255"));
+    QCOMPARE(errorFor("0|0|0|0|0|0|0|0|-1|0|||\r\n"),
+             QStringLiteral("line 5: field 9 (HorizPos) is not a number: \"-1\""));
+    QCOMPARE(errorFor(good + good), QStringLiteral("13 lines, expected 12 (one per channel)"));
+    QCOMPARE(StateFile(qm520a()).parse("").error,
+             QStringLiteral("0 lines, expected 12 (one per channel)"));
+    QVERIFY(!StateFile(qm410a()).parse(good.repeated(12)).table);
+}
+
+QTEST_GUILESS_MAIN(TestUnitSimParts)
+#include "test_unit_sim_parts.moc"

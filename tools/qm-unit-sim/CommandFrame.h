@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Frames.h"
+#include "UnitModel.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace qm::sim {
+
+// One command as the emulated unit took it from the line.
+struct CommandFrame
+{
+    Command command = Command::SettingsRequest;
+    quint8 channel = 0;
+    QByteArray payload;
+};
+
+// How many payload bytes the model's unit reads before this command code, or -1 for a code
+// the unit does not know.
+int payloadLength(const UnitModel &model, quint8 command);
+
+// The readable half of a log line: `data ch=3 TextEnables=7 ...`, `text2 ch=0 "HELLO"`.
+QString describeFrame(const UnitModel &model, const CommandFrame &frame);
+
+} // namespace qm::sim

@@ -1,0 +1,68 @@
+#include "SimOptions.h"
+
+#include "PlainNumber.h"
+
+#include <QCommandLineParser>
+
+namespace qm::sim {
+
+namespace {
+
+const QCommandLineOption ModelOption(QStringLiteral("model"),
+                                     QStringLiteral("Unit model: 410a or 520a."),
+                                     QStringLiteral("model"));
+const QCommandLineOption ChannelsOption(QStringLiteral("channels"),
+                                        QStringLiteral("Channels that answer, 0 to 12."),
+                                        QStringLiteral("N"), QStringLiteral("12"));
+const QCommandLineOption StateOption(QStringLiteral("state"),
+                                     QStringLiteral("Channel settings to start from."),
+                                     QStringLiteral("file"));
+const QCommandLineOption LinkOption(QStringLiteral("link"),
+                                    QStringLiteral("Symbolic link to make to the device."),
+                                    QStringLiteral("path"));
+const QCommandLineOption SplitOption(QStringLiteral("split"),
+                                     QStringLiteral("Send replies in small pieces."));
+const QCommandLineOption NoiseOption(QStringLiteral("noise"),
+                                     QStringLiteral("Send stray bytes between replies."));
+const QCommandLineOption BadFramesOption(QStringLiteral("bad-frames"),
+                                         QStringLiteral("Send malformed replies now and then."));
+
+SimOptions::Result refused(const QCommandLineParser &parser, const QString &why)
+{
+    return {std::nullopt, why + QStringLiteral("\n\n") + parser.helpText()};
+}
+
+} // namespace
+
+SimOptions::Result SimOptions::parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Emulates a QM-410A or QM-520A unit on a pseudo-terminal."));
+    parser.addOptions({ModelOption, ChannelsOption, StateOption, LinkOption, SplitOption,
+                       NoiseOption, BadFramesOption});
+    if (!parser.parse(arguments))
+        return refused(parser, parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return refused(parser, QStringLiteral("Unexpected argument: ") +
+                                   parser.positionalArguments().constFirst());
+
+    SimOptions options;
+    const auto model = unitModelByName(parser.value(ModelOption));
+    if (!model)
+        return refused(parser, QStringLiteral("--model must be 410a or 520a"));
+    options.model = &model->get();
+
+    const std::optional<int> channels = readPlainNumber(parser.value(ChannelsOption));
+    if (!channels || *channels > ChannelCount)
+        return refused(parser, QStringLiteral("--channels must be a number from 0 to 12"));
+    options.channels = *channels;
+
+    options.stateFile = parser.value(StateOption);
+    options.linkPath = parser.value(LinkOption);
+    options.faults = {parser.isSet(SplitOption), parser.isSet(NoiseOption),
+                      parser.isSet(BadFramesOption)};
+    return {options, {}};
+}
+
+} // namespace qm::sim

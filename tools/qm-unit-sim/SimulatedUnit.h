@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CommandFrame.h"
+
+#include "ChannelTable.h"
+
+#include <optional>
+
+namespace qm::sim {
+
+// The emulated unit's channel memory: takes the frames a panel sends and answers settings
+// requests from what they left behind.
+class SimulatedUnit
+{
+public:
+    // Channels from channelCount up exist in memory but never answer.
+    SimulatedUnit(const UnitModel &model, const ChannelTable &initial, int channelCount);
+
+    // Data, blank, text and time font frames change the channel; a request changes nothing.
+    void apply(const CommandFrame &frame);
+    // The 105 bytes that answer a settings request, or nothing for a channel the unit lacks.
+    std::optional<QByteArray> replyFor(int channel) const;
+
+    const ChannelTable &table() const { return m_table; }
+
+private:
+    void applyData(ChannelSettings &record, const QByteArray &payload) const;
+
+    const UnitModel &m_model;
+    ChannelTable m_table;
+    int m_channelCount;
+};
+
+} // namespace qm::sim

@@ -1,0 +1,66 @@
+#include "TerminationSignals.h"
+
+#include <QSocketNotifier>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qm::sim {
+
+namespace {
+
+std::array<int, 2> g_pipe = {-1, -1};
+
+void onSignal(int)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(g_pipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+} // namespace
+
+TerminationSignals::~TerminationSignals()
+{
+    if (m_notifier == nullptr)
+        return;
+    for (int signal : {SIGINT, SIGTERM})
+        std::signal(signal, SIG_DFL);
+    delete m_notifier;
+    for (int &fd : g_pipe) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+bool TerminationSignals::install()
+{
+    if (::pipe2(g_pipe.data(), O_NONBLOCK | O_CLOEXEC) != 0)
+        return false;
+    struct sigaction action
+    {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM}) {
+        if (::sigaction(signal, &action, nullptr) != 0)
+            return false;
+    }
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::drain);
+    return true;
+}
+
+void TerminationSignals::drain()
+{
+    char bytes[16];
+    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+    emit terminationRequested();
+}
+
+} // namespace qm::sim

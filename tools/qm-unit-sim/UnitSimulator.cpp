@@ -1,0 +1,81 @@
+#include "UnitSimulator.h"
+
+#include "ReplyReceiver.h"
+
+#include <cmath>
+
+namespace qm::sim {
+
+namespace {
+
+constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
+
+int replyDuration(const UnitModel &model)
+{
+    return static_cast<int>(std::lround(ReplyFrameLength * BitsPerByte * 1000.0 / model.baudRate));
+}
+
+} // namespace
+
+UnitSimulator::UnitSimulator(const UnitModel &model, SimulatedUnit &unit, ReplyShaper &shaper,
+                             QObject *parent)
+    : QObject(parent), m_model(model), m_unit(unit), m_shaper(shaper), m_decoder(model),
+      m_replyDurationMs(replyDuration(model))
+{
+    m_quietTimer.setSingleShot(true);
+    m_quietTimer.setInterval(QuietMs);
+    connect(&m_quietTimer, &QTimer::timeout, this, [this] { handle(m_decoder.flush()); });
+    m_lineTimer.setSingleShot(true);
+    m_lineTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_lineTimer, &QTimer::timeout, this, &UnitSimulator::sendNextPiece);
+}
+
+void UnitSimulator::receive(QByteArrayView bytes)
+{
+    handle(m_decoder.feed(bytes));
+    if (m_decoder.hasPendingBytes())
+        m_quietTimer.start();
+    else
+        m_quietTimer.stop();
+}
+
+void UnitSimulator::handle(const QList<CommandFrameDecoder::Piece> &pieces)
+{
+    for (const CommandFrameDecoder::Piece &piece : pieces) {
+        const QString hex = QString::fromLatin1(piece.bytes.toHex());
+        if (!piece.frame) {
+            emit logLine(hex + QStringLiteral("\tunparsed"));
+            continue;
+        }
+        emit logLine(hex + u'\t' + describeFrame(m_model, *piece.frame));
+        m_unit.apply(*piece.frame);
+        if (piece.frame->command == Command::SettingsRequest)
+            queueReply(piece.frame->channel);
+    }
+}
+
+void UnitSimulator::queueReply(int channel)
+{
+    const std::optional<QByteArray> reply = m_unit.replyFor(channel);
+    if (!reply)
+        return;
+    QList<TimedPiece> pieces = m_shaper.shape(*reply);
+    pieces.front().delayMs += m_replyDurationMs;
+    m_outgoing += pieces;
+    if (!m_lineTimer.isActive())
+        scheduleNextPiece();
+}
+
+void UnitSimulator::scheduleNextPiece()
+{
+    if (!m_outgoing.isEmpty())
+        m_lineTimer.start(m_outgoing.front().delayMs);
+}
+
+void UnitSimulator::sendNextPiece()
+{
+    emit transmit(m_outgoing.takeFirst().bytes);
+    scheduleNextPiece();
+}
+
+} // namespace qm::sim

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CommandFrameDecoder.h"
+#include "ReplyShaper.h"
+#include "SimulatedUnit.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace qm::sim {
+
+// The emulated unit at work: decodes what a panel sends, logs every frame, applies it and
+// answers each settings request once the reply's 105 bytes would have crossed the line.
+// Replies leave one after another, as on a real serial line.
+class UnitSimulator : public QObject
+{
+    Q_OBJECT
+public:
+    // A pause this long ends any frame still being received.
+    static constexpr int QuietMs = 50;
+
+    UnitSimulator(const UnitModel &model, SimulatedUnit &unit, ReplyShaper &shaper,
+                  QObject *parent = nullptr);
+
+    void receive(QByteArrayView bytes);
+    const SimulatedUnit &unit() const { return m_unit; }
+    // Milliseconds a whole reply takes at the model's line speed (10 bits per byte).
+    int replyDurationMs() const { return m_replyDurationMs; }
+
+signals:
+    // Bytes for the line.
+    void transmit(const QByteArray &bytes);
+    // One line per frame or unparsed piece: hex bytes, a tab, what they mean.
+    void logLine(const QString &line);
+
+private:
+    void handle(const QList<CommandFrameDecoder::Piece> &pieces);
+    void queueReply(int channel);
+    void scheduleNextPiece();
+    void sendNextPiece();
+
+    const UnitModel &m_model;
+    SimulatedUnit &m_unit;
+    ReplyShaper &m_shaper;
+    CommandFrameDecoder m_decoder;
+    QTimer m_quietTimer;
+    QTimer m_lineTimer;
+    QList<TimedPiece> m_outgoing;
+    int m_replyDurationMs;
+};
+
+} // namespace qm::sim
