@@ -117,6 +117,8 @@ bool QtSerialPort::open()
         return false;
     }
     m_serial.clear(QSerialPort::Input);
+    ++m_session;
+    m_errorWindow.invalidate();
     if (!m_unsent.isEmpty())
         m_serial.write(m_unsent);
     return true;
@@ -158,7 +160,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_serial.isOpen())
         return;
-    if (stillWorks()) {
+    if (stillWorks() && !tooManyErrors()) {
         m_serial.clearError();
         // Restarts reception in case this was the no-bytes read that switched it off.
         m_serial.setReadBufferSize(0);
@@ -166,10 +168,24 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     }
     // A hung-up descriptor keeps raising errors until it is closed: report it once. Closing
     // QSerialPort from inside its own notifier is not safe, so the event loop unwinds first.
-    if (m_failurePending)
+    if (m_reportedSession == m_session)
         return;
-    m_failurePending = true;
-    QMetaObject::invokeMethod(this, &QtSerialPort::reportFailure, Qt::QueuedConnection);
+    m_reportedSession = m_session;
+    QMetaObject::invokeMethod(
+        this, [this, session = m_session] { reportFailure(session); }, Qt::QueuedConnection);
+}
+
+// Spurious errors come now and then; a stream of them from a port that seems to work would
+// keep the processor busy, and reopening the port is the remedy left.
+bool QtSerialPort::tooManyErrors()
+{
+    constexpr int WindowMs = 1000;
+    constexpr int MaxErrorsPerWindow = 20;
+    if (!m_errorWindow.isValid() || m_errorWindow.elapsed() > WindowMs) {
+        m_errorWindow.start();
+        m_errorsInWindow = 0;
+    }
+    return ++m_errorsInWindow > MaxErrorsPerWindow;
 }
 
 // tcgetattr neither writes nor waits for the line to drain, yet a hung-up descriptor
@@ -186,10 +202,10 @@ bool QtSerialPort::stillWorks() const
 #endif
 }
 
-void QtSerialPort::reportFailure()
+// By now the port may have been closed, or closed and opened anew: then it is news no more.
+void QtSerialPort::reportFailure(quint64 session)
 {
-    m_failurePending = false;
-    if (m_serial.isOpen())
+    if (session == m_session && m_serial.isOpen())
         emit failed();
 }
 

@@ -3,6 +3,7 @@
 #include "PortMap.h"
 #include "SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 
 namespace qm {
@@ -36,14 +37,20 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void onBytesWritten(qint64 count);
     bool stillWorks() const;
-    void reportFailure();
+    bool tooManyErrors();
+    void reportFailure(quint64 session);
 
     PortMap m_map;
     QSerialPort m_serial;
     int m_portNumber = 0;
     QByteArray m_unsent;
     QString m_openError;
-    bool m_failurePending = false;
+    // Counts the opens, so that a failure is reported once per open and a report that comes
+    // after a reopen is dropped.
+    quint64 m_session = 0;
+    quint64 m_reportedSession = 0;
+    QElapsedTimer m_errorWindow;
+    int m_errorsInWindow = 0;
 };
 
 } // namespace qm
