@@ -1,0 +1,68 @@
+// Writes a starting corpus for fuzz_reply_receiver into the folder given: good replies of
+// both models, in one piece and in small pieces, and the near misses the framing rule is
+// about (one byte short or long, an overlong frame that wraps, noise, a channel above 11).
+
+#include "FuzzInput.h"
+#include "ReplyEncoder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+using namespace qm;
+
+namespace {
+
+ChannelSettings sampleRecord(int channel)
+{
+    ChannelSettings record;
+    for (std::size_t i = 0; i < FieldCount; ++i)
+        record.bytes[i] = static_cast<quint8>(channel + i);
+    record.texts = {QStringLiteral("CAM %1").arg(channel + 1), QStringLiteral("caf\u00E9"),
+                    QStringLiteral("abcdefghijklmnopqrstuvwxyz0123")};
+    return record;
+}
+
+QList<QByteArray> streams(const UnitModel &model)
+{
+    const QByteArray good = encodeReply(model, sampleRecord(2), 2);
+    const QByteArray other = encodeReply(model, sampleRecord(11), 11);
+    QByteArray shortReply = good;
+    shortReply.remove(50, 1);
+    QByteArray longReply = good;
+    longReply.insert(50, 'x');
+    const QByteArray wrapped = '\xFC' + QByteArray(104, 'w') + good.sliced(1);
+    return {good,
+            good + other,
+            shortReply + longReply + good,
+            wrapped,
+            QByteArray("noise\xF8") + good + "\x01\x02",
+            encodeReply(model, sampleRecord(0), 12)};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    int written = 0;
+    for (bool is520a : {false, true}) {
+        const QList<QByteArray> all = streams(is520a ? qm520a() : qm410a());
+        for (const QByteArray &stream : all) {
+            for (QByteArrayView sizes :
+                 {QByteArrayView(), QByteArrayView("\x31\x36"), QByteArrayView("\x00", 1)}) {
+                QFile file(folder.filePath(QStringLiteral("seed-%1").arg(++written)));
+                if (!file.open(QIODevice::WriteOnly) ||
+                    file.write(fuzz::FuzzInput::header(is520a, sizes) + stream) < 0)
+                    return 1;
+            }
+        }
+    }
+    std::printf("%d seeds in %s\n", written, argv[1]);
+    return 0;
+}
