@@ -5,6 +5,8 @@
 
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -15,12 +17,9 @@ constexpr std::array<int, TextLineCount> TextOffsets = {13, 43, 73};
 
 QString replyText(std::span<const quint8, 30> bytes)
 {
-    QString text;
-    for (quint8 byte : bytes) {
-        if (byte == TextPad)
-            break;
-        text += windows1252::toChar(byte);
-    }
+    const auto length = std::find(bytes.begin(), bytes.end(), TextPad) - bytes.begin();
+    QString text(length, Qt::Uninitialized);
+    std::transform(bytes.begin(), bytes.begin() + length, text.begin(), windows1252::toChar);
     return text;
 }
 

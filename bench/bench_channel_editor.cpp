@@ -1,0 +1,179 @@
+// How fast an operator's edit reaches the unit. Two legs, each a median over many edits:
+// from a simulated click on "Blank" to the frame handed to the serial layer (target 1 ms),
+// and from that hand-off, through the real serial port and a pseudo-terminal, to the
+// emulated unit's log line for the frame (target 5 ms). Run from the build tree, offscreen.
+
+#include "ChannelEditor.h"
+#include "MainWindow.h"
+#include "MemoryPreferencesStore.h"
+#include "ModelWindows.h"
+#include "QtSerialPort.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start, Clock::time_point end)
+{
+    return std::chrono::duration<double>(end - start).count();
+}
+
+// Each edit's own time, so the report gives the median edit and the slow tail, not only means.
+class Latencies
+{
+public:
+    void add(benchmark::State &state, double seconds)
+    {
+        state.SetIterationTime(seconds);
+        m_micros.push_back(seconds * 1e6);
+    }
+    void report(benchmark::State &state)
+    {
+        if (m_micros.empty())
+            return;
+        state.counters["median_us"] = percentile(0.5);
+        state.counters["p99_us"] = percentile(0.99);
+    }
+
+private:
+    double percentile(double share)
+    {
+        const auto at =
+            m_micros.begin() + static_cast<std::ptrdiff_t>(share * (m_micros.size() - 1));
+        std::nth_element(m_micros.begin(), at, m_micros.end());
+        return *at;
+    }
+
+    std::vector<double> m_micros;
+};
+
+// Notes when each frame arrives, as the serial layer would take it.
+class TimingSink : public qm::FrameSink
+{
+public:
+    Clock::time_point lastWrite;
+    int frames = 0;
+
+    bool isOpen() const override { return true; }
+    void write(const QByteArray &) override
+    {
+        lastWrite = Clock::now();
+        ++frames;
+    }
+};
+
+void clickToFrame(benchmark::State &state, const qm::WindowDescription &description)
+{
+    const qm::UnitModel &model = *description.model;
+    qm::ChannelTable table;
+    qm::SharedState shared;
+    TimingSink sink;
+    qm::CommandSender sender(model, table, sink);
+    qm::test::MemoryPreferencesStore store;
+    qm::Preferences preferences(store);
+    qm::MainWindow window(description);
+    qm::ChannelEditor editor(model, &window, window.controls(), description.positionLayout, table,
+                             shared, sender, preferences, QString());
+    window.setEnabled(true);
+    window.show();
+    editor.selectChannel(2);
+    QCheckBox *blank = window.controls().chkBlank;
+    const QPoint box(6, blank->height() / 2);
+
+    Latencies latencies;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        QTest::mouseClick(blank, Qt::LeftButton, {}, box);
+        latencies.add(state, secondsSince(start, sink.lastWrite));
+    }
+    latencies.report(state);
+    state.counters["frames_per_click"] = static_cast<double>(sink.frames) / state.iterations();
+}
+
+void BM_ClickToFrame410a(benchmark::State &state)
+{
+    clickToFrame(state, qm::qm410aWindow());
+}
+
+void BM_ClickToFrame520a(benchmark::State &state)
+{
+    clickToFrame(state, qm::qm520aWindow());
+}
+
+// Waits in the event loop (the serial port writes from there) for the unit's next log line.
+bool awaitLogLine(QProcess &unit)
+{
+    if (unit.canReadLine())
+        return true;
+    QEventLoop loop;
+    QObject::connect(&unit, &QProcess::readyReadStandardOutput, &loop, [&] {
+        if (unit.canReadLine())
+            loop.quit();
+    });
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return unit.canReadLine();
+}
+
+void BM_FrameToUnitLog(benchmark::State &state)
+{
+    QProcess unit;
+    unit.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a"});
+    if (!unit.waitForStarted() || !awaitLogLine(unit)) {
+        state.SkipWithError("the emulated unit did not start");
+        return;
+    }
+    const QString pty = QString::fromLocal8Bit(unit.readLine()).trimmed();
+    qm::QtSerialPort port(qm::PortMap({{1, pty}}), qm::qm520a().baudRate);
+    port.setPortNumber(1);
+    if (!port.open()) {
+        state.SkipWithError("the pseudo-terminal did not open");
+        return;
+    }
+    const QByteArray blankOn = QByteArray::fromHex("0302fa");
+
+    Latencies latencies;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        port.write(blankOn);
+        if (!awaitLogLine(unit)) {
+            state.SkipWithError("the unit logged nothing");
+            break;
+        }
+        latencies.add(state, secondsSince(start, Clock::now()));
+        unit.readLine();
+    }
+    latencies.report(state);
+    unit.terminate();
+    unit.waitForFinished(3000);
+}
+
+} // namespace
+
+BENCHMARK(BM_ClickToFrame410a)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ClickToFrame520a)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameToUnitLog)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(1000);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
