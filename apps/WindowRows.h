@@ -1,0 +1,44 @@
+#pragma once
+
+#include "WindowDescription.h"
+
+#include <array>
+
+// Row makers and the parts both main windows share, so each model's table reads as a list of
+// its own controls.
+namespace qm::rows {
+
+using Rows = std::vector<ControlSpec>;
+
+ControlSpec captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
+                      const QString &caption = {});
+ControlSpec label(const QString &name, const QString &container, QRect twips,
+                  const QString &caption, ControlOptions options = {});
+ControlSpec button(const QString &name, QRect twips, const QString &caption,
+                   ControlOptions options = {});
+ControlSpec checkBox(const QString &name, const QString &container, QRect twips,
+                     const QString &caption);
+ControlSpec radioButton(const QString &name, const QString &container, QRect twips,
+                        const QString &caption);
+ControlSpec list(const QString &name, const QString &container, QRect twips,
+                 const QStringList &items, const QString &toolTip = {});
+ControlSpec textBox(const QString &name, const QString &container, QRect twips);
+ControlSpec tabPage(const QString &name, const QString &caption);
+ControlSpec positionFrame(const QString &container, QRect twips);
+
+// A window of the model with what both windows share: the caption, the window mode list.
+WindowDescription describeWindow(const UnitModel &model, QSize clientTwips, SelectorStyle style,
+                                 const PositionLayout &positionLayout);
+// The controls drawn in front of the rest, front to back: the hidden "Connecting to device"
+// panel, "Update Immediately " at its place, the bottom row of buttons (starting with
+// "Update" at updateLeft) and the tab control, whose pages the caller adds next.
+void appendFrontControls(Rows &rows, QPoint updateImmediately, int bottomTop, int updateLeft,
+                         QRect tabControl);
+// The "Control:" frame holding the port list and the "Video Channel:" frame with the given
+// selectors, then the arrow-key field hidden behind it and the program icon.
+void appendBackControls(Rows &rows, const Rows &selectors);
+// The three text lines, each a text box and an "Enabled" box at the given places.
+void appendTextLines(Rows &rows, const QString &container, const std::array<QRect, 3> &texts,
+                     const std::array<QPoint, 3> &checks);
+
+} // namespace qm::rows

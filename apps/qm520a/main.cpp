@@ -1,0 +1,7 @@
+#include "ModelWindows.h"
+#include "PanelProgram.h"
+
+int main(int argc, char *argv[])
+{
+    return qm::runPanel(argc, argv, qm::qm520aWindow());
+}

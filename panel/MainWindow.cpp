@@ -1,0 +1,330 @@
+#include "MainWindow.h"
+
+#include "ChannelSelector.h"
+#include "Pictures.h"
+#include "Twips.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+constexpr Qt::WindowFlags FixedWindowFlags = Qt::Window | Qt::MSWindowsFixedSizeDialogHint |
+                                             Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+QRect pixels(const QRect &twips)
+{
+    return twipsRect(twips.left(), twips.top(), twips.width(), twips.height());
+}
+
+QLabel *createLabel(const ControlSpec &spec, QWidget *container)
+{
+    auto *label = new QLabel(spec.caption, container);
+    const Qt::Alignment across =
+        spec.options.testFlag(ControlOption::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
+    label->setAlignment(across | Qt::AlignTop);
+    return label;
+}
+
+QComboBox *createList(const ControlSpec &spec, QWidget *container)
+{
+    auto *list = new QComboBox(container);
+    list->setEditable(false);
+    list->addItems(spec.items);
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+QFrame *createFrame(QWidget *container, QFrame::Shape shape)
+{
+    auto *frame = new QFrame(container);
+    frame->setFrameStyle(shape | QFrame::Sunken);
+    return frame;
+}
+
+// A frame of the window itself is opaque so that it hides what lies behind it (the arrow-key
+// field); frames inside frames keep their container's background.
+QGroupBox *createTitledFrame(const ControlSpec &spec, QWidget *container, bool opaque)
+{
+    auto *frame = new QGroupBox(spec.caption, container);
+    frame->setAutoFillBackground(opaque);
+    return frame;
+}
+
+// The page controls stand close below the strip, so the tabs are kept low and narrow.
+QTabWidget *createTabControl(QWidget *container)
+{
+    auto *tabs = new QTabWidget(container);
+    tabs->tabBar()->setStyleSheet(
+        QStringLiteral("QTabBar::tab { height: 19px; padding: 0px 6px; }"));
+    tabs->setUsesScrollButtons(false);
+    return tabs;
+}
+
+QFrame *createPanel(QWidget *container, bool opaque)
+{
+    QFrame *panel = createFrame(container, QFrame::NoFrame);
+    panel->setAutoFillBackground(opaque);
+    return panel;
+}
+
+QLabel *createPicture(QWidget *container)
+{
+    auto *picture = new QLabel(container);
+    picture->setPixmap(programIconPixmap());
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return picture;
+}
+
+// The controls are placed for an 8.25 point dialog font of narrow build; a wider one would
+// cut captions short. Families that are missing are skipped.
+QFont designFont(QFont font)
+{
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("DejaVu Sans Condensed"), font.family()});
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+// Check boxes and option buttons need room for their indicator besides the caption; where
+// the design leaves too little, they reach further right, within their container.
+int fittedWidth(const QWidget *widget, const QRect &design, int containerWidth)
+{
+    const int room = std::max(design.width(), containerWidth - design.left());
+    return std::clamp(widget->sizeHint().width(), design.width(), room);
+}
+
+bool hasIndicator(ControlKind kind)
+{
+    return kind == ControlKind::CheckBox || kind == ControlKind::RadioButton;
+}
+
+// A font that takes nothing from its container, for controls inside a frame whose own font
+// is meant for its caption only.
+QFont selfContainedFont(QFont font)
+{
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    return font;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const WindowDescription &description, QWidget *parent)
+    : QWidget(parent, FixedWindowFlags), m_description(description)
+{
+    setWindowTitle(description.caption);
+    setWindowIcon(programIcon());
+    setFont(designFont(font()));
+    setFixedSize(
+        twipsRect(0, 0, description.clientTwips.width(), description.clientTwips.height()).size());
+    for (const ControlSpec &spec : description.controls)
+        buildControl(spec);
+    stackFrontToBack();
+    placePageControls();
+    collectControls();
+    setEnabled(false);
+}
+
+void MainWindow::setCloseGuard(std::function<bool()> guard)
+{
+    m_closeGuard = std::move(guard);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (!m_unloaded) {
+        m_unloaded = true;
+        emit unloading();
+    }
+}
+
+// The tab control lays out its pages only once it is shown, and again whenever its strip or
+// size changes; the page controls follow each time so they keep their place in the window.
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+        placePageControls();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::buildControl(const ControlSpec &spec)
+{
+    QWidget *container = spec.container.isEmpty() ? this : m_widgets.value(spec.container);
+    Q_ASSERT_X(container, "MainWindow", "a control's container must be listed before it");
+    QWidget *widget = spec.kind == ControlKind::TabPage ? addTabPage(spec, container)
+                                                        : createWidget(spec, container);
+    widget->setObjectName(spec.name);
+    m_widgets.insert(spec.name, widget);
+    applyLook(widget, spec);
+    if (spec.kind != ControlKind::TabPage)
+        place(widget, spec, container);
+}
+
+QWidget *MainWindow::createWidget(const ControlSpec &spec, QWidget *container)
+{
+    switch (spec.kind) {
+    case ControlKind::Label:
+        return createLabel(spec, container);
+    case ControlKind::PushButton:
+        return new QPushButton(spec.caption, container);
+    case ControlKind::CheckBox:
+        return new QCheckBox(spec.caption, container);
+    case ControlKind::RadioButton:
+        return new QRadioButton(spec.caption, container);
+    case ControlKind::ComboBox:
+        return createList(spec, container);
+    case ControlKind::TextBox:
+        return new QLineEdit(container);
+    case ControlKind::ChannelSelector:
+        return new ChannelSelector(spec.index, m_description.selectorStyle, spec.caption,
+                                   container);
+    case ControlKind::Picture:
+        return createPicture(container);
+    default:
+        return createContainerWidget(spec, container);
+    }
+}
+
+QWidget *MainWindow::createContainerWidget(const ControlSpec &spec, QWidget *container)
+{
+    switch (spec.kind) {
+    case ControlKind::TitledFrame:
+        return createTitledFrame(spec, container, container == this);
+    case ControlKind::Frame:
+        return createFrame(container, QFrame::Box);
+    case ControlKind::Panel:
+        return createPanel(container, true);
+    case ControlKind::Group:
+        return createPanel(container, false);
+    default:
+        return createTabControl(container);
+    }
+}
+
+QWidget *MainWindow::addTabPage(const ControlSpec &spec, QWidget *container)
+{
+    auto *tabs = qobject_cast<QTabWidget *>(container);
+    Q_ASSERT_X(tabs, "MainWindow", "a tab page belongs to a tab control");
+    auto *page = new QWidget;
+    tabs->addTab(page, spec.caption);
+    page->installEventFilter(this);
+    page->parentWidget()->installEventFilter(this);
+    m_pages.insert(page, tabs);
+    return page;
+}
+
+void MainWindow::place(QWidget *widget, const ControlSpec &spec, QWidget *container)
+{
+    QTabWidget *tabs = m_pages.value(container);
+    QRect rect = pixels(spec.twips);
+    if (hasIndicator(spec.kind))
+        rect.setWidth(fittedWidth(widget, rect, (tabs ? tabs : container)->width()));
+    if (tabs)
+        m_pagePlacements.push_back({widget, tabs, rect});
+    else
+        widget->setGeometry(rect);
+}
+
+void MainWindow::applyLook(QWidget *widget, const ControlSpec &spec)
+{
+    const ControlSpec *container = m_description.control(spec.container);
+    if (container && container->pointSize > 0)
+        widget->setFont(selfContainedFont(font()));
+    if (spec.pointSize > 0) {
+        QFont own = font();
+        own.setPointSizeF(spec.pointSize);
+        widget->setFont(own);
+    }
+    if (spec.options.testFlag(ControlOption::GreyText)) {
+        QPalette grey = widget->palette();
+        grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
+        widget->setPalette(grey);
+    }
+    if (!spec.toolTip.isEmpty())
+        widget->setToolTip(spec.toolTip);
+    if (spec.options.testFlag(ControlOption::Disabled))
+        widget->setEnabled(false);
+    if (spec.options.testFlag(ControlOption::Hidden))
+        widget->hide();
+}
+
+// Later siblings are drawn above earlier ones; raising from the back makes the first listed
+// the topmost.
+void MainWindow::stackFrontToBack()
+{
+    for (auto spec = m_description.controls.rbegin(); spec != m_description.controls.rend();
+         ++spec) {
+        if (spec->kind != ControlKind::TabPage)
+            m_widgets.value(spec->name)->raise();
+    }
+}
+
+void MainWindow::placePageControls()
+{
+    for (const PagePlacement &placement : m_pagePlacements) {
+        const QPoint pageOffset = placement.widget->parentWidget()->mapTo(placement.tabs, QPoint());
+        placement.widget->setGeometry(placement.pixels.translated(-pageOffset));
+    }
+}
+
+void MainWindow::collectControls()
+{
+    MainWindowControls &c = m_controls;
+    c.frameConnecting = find<QFrame>("frameConnecting");
+    c.lblStatus = find<QLabel>("lblStatus");
+    c.cmdClose = find<QPushButton>("cmdClose");
+    c.chkUpdateImmediately = find<QCheckBox>("chkUpdateImmediately");
+    c.cmdUpdate = find<QPushButton>("cmdUpdate");
+    c.cmdUpdateMultiple = find<QPushButton>("cmdUpdateMultiple");
+    c.sstSettings = find<QTabWidget>("sstSettings");
+    c.frame1 = find<QGroupBox>("Frame1");
+    c.cmbComports = find<QComboBox>("cmbComports");
+    c.frame2 = find<QGroupBox>("Frame2");
+    c.txtMove = find<QLineEdit>("txtMove");
+    c.image1 = find<QLabel>("Image1");
+    c.cmbWindowMode = find<QComboBox>("cmbWindowMode");
+    c.cmbDisplayMode = find<QComboBox>("cmbDisplayMode");
+    c.cmbDateMode = find<QComboBox>("cmbDateMode");
+    c.cmbTimeZone = find<QComboBox>("cmbTimeZone");
+    c.cmbTimeFont = find<QComboBox>("cmbTimeFont");
+    c.chkBlank = find<QCheckBox>("chkBlank");
+    c.chkAutoStop = find<QCheckBox>("chkAutoStop");
+    c.chkLeapSeconds = find<QCheckBox>("chkLeapSeconds");
+    c.optQOR = find<QRadioButton>("optQOR");
+    c.optSMPTE = find<QRadioButton>("optSMPTE");
+    c.opt12hr = find<QRadioButton>("opt12hr");
+    c.opt24hr = find<QRadioButton>("opt24hr");
+    c.framePosition = find<QFrame>("FramePosition");
+    collectArray(c.cmdButton, QStringLiteral("cmdButton"));
+    collectArray(c.label1, QStringLiteral("Label1"));
+    collectArray(c.txtText, QStringLiteral("txtText"));
+    collectArray(c.chkEnable, QStringLiteral("chkEnable"));
+    collectArray(c.lblText, QStringLiteral("lblText"));
+}
+
+} // namespace qm

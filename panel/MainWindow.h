@@ -1,0 +1,81 @@
+#pragma once
+
+#include "MainWindowControls.h"
+#include "WindowDescription.h"
+
+#include <QHash>
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QTabWidget;
+
+namespace qm {
+
+// A model's main window as its description draws it: every control in place with its
+// caption, items and first state, the window fixed in size and disabled. It holds no
+// behaviour of its own; a controller gives the controls their meaning.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // The description must outlive the window.
+    explicit MainWindow(const WindowDescription &description, QWidget *parent = nullptr);
+
+    const WindowDescription &description() const { return m_description; }
+    const MainWindowControls &controls() const { return m_controls; }
+
+    // Asked when the window is about to close; returning false keeps it open.
+    void setCloseGuard(std::function<bool()> guard);
+
+signals:
+    // The window is closing for good; emitted once, before it goes.
+    void unloading();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // A control on a tab page, designed relative to the tab control, strip included.
+    struct PagePlacement
+    {
+        QWidget *widget;
+        QTabWidget *tabs;
+        QRect pixels;
+    };
+
+    void buildControl(const ControlSpec &spec);
+    QWidget *createWidget(const ControlSpec &spec, QWidget *container);
+    QWidget *createContainerWidget(const ControlSpec &spec, QWidget *container);
+    QWidget *addTabPage(const ControlSpec &spec, QWidget *container);
+    void place(QWidget *widget, const ControlSpec &spec, QWidget *container);
+    void applyLook(QWidget *widget, const ControlSpec &spec);
+    void stackFrontToBack();
+    void placePageControls();
+    void collectControls();
+
+    template<typename T> T *find(const QString &name) const
+    {
+        return qobject_cast<T *>(m_widgets.value(name));
+    }
+
+    template<typename T, std::size_t N>
+    void collectArray(std::array<T *, N> &elements, const QString &arrayName) const
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            elements[i] = find<T>(arrayElementName(arrayName, static_cast<int>(i)));
+    }
+
+    const WindowDescription &m_description;
+    MainWindowControls m_controls;
+    QHash<QString, QWidget *> m_widgets;
+    QHash<QWidget *, QTabWidget *> m_pages;
+    std::vector<PagePlacement> m_pagePlacements;
+    std::function<bool()> m_closeGuard;
+    bool m_unloaded = false;
+};
+
+} // namespace qm

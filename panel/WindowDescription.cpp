@@ -1,0 +1,19 @@
+#include "WindowDescription.h"
+
+#include <algorithm>
+
+namespace qm {
+
+const ControlSpec *WindowDescription::control(const QString &name) const
+{
+    const auto found = std::find_if(controls.begin(), controls.end(),
+                                    [&name](const ControlSpec &spec) { return spec.name == name; });
+    return found == controls.end() ? nullptr : &*found;
+}
+
+QString arrayElementName(const QString &arrayName, int index)
+{
+    return arrayName + QLatin1Char('_') + QString::number(index);
+}
+
+} // namespace qm
