@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <termios.h>
 #include <unistd.h>
@@ -18,10 +20,12 @@
 //   an unplugged adapter gives. QSerialPort keeps the bytes and retries by itself.
 // - A hung-up descriptor (adapter unplugged) reads no bytes forever, so QSerialPort raises
 //   read errors in a tight loop, a quarter of a million a second.
-// - Bytes that reached the driver before the port was opened are delivered as if new.
+// - Bytes that reached the driver before the port was opened are delivered as if new; open()
+//   discards them.
 // So every error is first checked against the port itself: if the device is still there and
-// its descriptor still answers, the error is cleared and reception re-armed; otherwise the
-// port is reported failed() once, and the link closes and reopens it.
+// its descriptor still answers, the error is cleared and reception re-armed, unless such
+// errors come in a stream; otherwise the port is reported failed() once, and the link closes
+// and reopens it.
 
 namespace qm {
 
