@@ -18,7 +18,6 @@ public:
                     QWidget *parent = nullptr);
 
     int index() const { return m_index; }
-    SelectorStyle selectorStyle() const { return m_style; }
     QString caption() const { return m_caption; }
 
     void setSelectedLook(bool selected);
