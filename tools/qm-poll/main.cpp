@@ -91,7 +91,7 @@ int main(int argc, char *argv[])
         sender.requestSettings(next++);
     };
     QObject::connect(&spacing, &QTimer::timeout, &app, requestNext);
-    printLine(QStringLiteral("Polling %1 on %2").arg(model.name, port.portName()));
+    printLine(QStringLiteral("Polling %1 on %2").arg(model.name, parser.value(portOption)));
     requestNext();
     spacing.start(RequestSpacingMs);
     return app.exec();
