@@ -129,8 +129,12 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     record[Field::VertPos] = 58;
     record[Field::HorizPos] = 188;
     record[Field::HorizSize] = 15;
+    record[Field::Blank] = 1;
+    record[Field::TimeFont] = 1;
     panel.sender.sendData(3);
     panel.sender.sendText(3, 2, u"  caf\u00E9 | \u00FA  ");
+    panel.sender.sendBlank(3);
+    panel.sender.sendTimeFont(3);
     const ChannelSettings sent = record;
     panel.sender.requestSettings(3);
     QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3}), ReplyWaitMs);
@@ -139,12 +143,13 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     QCOMPARE(panel.table[3].texts[2], QStringLiteral("caf\u00E9 | \u00FA"));
 
     const QStringList log = sim.lines();
-    QCOMPARE(log.size(), 5);
+    QCOMPARE(log.size(), unitModel.hasTimeFont ? 7 : 6);
     QCOMPARE(log[1], QStringLiteral("0803fa\trequest ch=3"));
     QVERIFY2(log[2].contains(QStringLiteral("\tdata ch=3 TextEnables=7 ")), qPrintable(log[2]));
     QVERIFY(log[2].endsWith(QStringLiteral("HorizSize=15 HorizPos=188")));
     QVERIFY(log[3].endsWith(QStringLiteral("\ttext3 ch=3 \"caf\u00E9 | \u00FA\"")));
     QVERIFY(log[3].startsWith(QStringLiteral("636166e9207c20fa8080")));
+    QVERIFY(log[4].endsWith(QStringLiteral("\tblank-on ch=3")));
 }
 
 // Panels probe every port at start-up; the unit must still answer afterwards.

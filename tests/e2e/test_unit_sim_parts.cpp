@@ -1,11 +1,7 @@
 #include "CommandFrameDecoder.h"
 #include "CommandSender.h"
 #include "RecordingSink.h"
-#include "ReplyEncoder.h"
-#include "ReplyReceiver.h"
-#include "ReplyShaper.h"
 #include "SettingsExport.h"
-#include "SimulatedUnit.h"
 #include "StateFile.h"
 
 #include <QTest>
@@ -56,8 +52,6 @@ private slots:
     void decodesEveryFramePanelsSend();
     void payloadEndMarkersDoNotSplitFrames();
     void garbageBecomesOneUnparsedPiece();
-    void unitKeepsWhatFramesSetAndAnswersWithIt();
-    void shapedRepliesStillCarryEveryReply();
     void stateFileReadsTheExportFormat();
     void stateFileRefusesMalformedLines();
 };
@@ -130,59 +124,6 @@ void TestUnitSimParts::garbageBecomesOneUnparsedPiece()
     QCOMPARE(describeAll(qm520a(), decoder.flush()),
              (QStringList{"unparsed " + junk.toHex(), "request ch=2"}));
     QVERIFY(!decoder.hasPendingBytes());
-}
-
-void TestUnitSimParts::unitKeepsWhatFramesSetAndAnswersWithIt()
-{
-    for (const UnitModel *model : {&qm410a(), &qm520a()}) {
-        ChannelTable panel;
-        panel[7] = sampleRecord();
-        test::RecordingSink sink;
-        CommandSender sender(*model, panel, sink);
-        sender.sendData(7);
-        sender.sendBlank(7);
-        sender.sendTimeFont(7);
-        for (int line = 0; line < TextLineCount; ++line)
-            sender.sendText(7, line, panel[7].texts[static_cast<std::size_t>(line)]);
-
-        SimulatedUnit unit(*model, ChannelTable(), 8);
-        CommandFrameDecoder decoder(*model);
-        for (const CommandFrameDecoder::Piece &piece : decoder.feed(sink.takeAll()))
-            unit.apply(*piece.frame);
-        QVERIFY(!unit.replyFor(8));
-
-        ChannelTable readBack;
-        SharedState state;
-        ReplyReceiver(*model, readBack, state).feed(*unit.replyFor(7));
-        QCOMPARE(state.channelsFound, 8);
-        for (Field field : model->recordFields)
-            QCOMPARE(readBack[7][field], panel[7][field]);
-        QCOMPARE(readBack[7].texts, (std::array<QString, 3>{QStringLiteral("M\u00FAsica|1"),
-                                                            QString(), QStringLiteral("x")}));
-    }
-}
-
-void TestUnitSimParts::shapedRepliesStillCarryEveryReply()
-{
-    QRandomGenerator random(20240601);
-    ReplyShaper shaper(qm410a(), {true, true, true}, random);
-    ChannelTable sent = ChannelTable();
-    ChannelTable received;
-    SharedState state;
-    ReplyReceiver receiver(qm410a(), received, state);
-    QList<int> answered;
-    connect(&receiver, &ReplyReceiver::channelAnswered, this, [&](int i) { answered << i; });
-    QList<int> expected;
-    for (int round = 0; round < 50; ++round) {
-        const int channel = round % ChannelCount;
-        sent[channel][Field::HorizPos] = static_cast<quint8>(round);
-        expected << channel;
-        for (const TimedPiece &piece :
-             shaper.shape(encodeReply(qm410a(), sent[channel], static_cast<quint8>(channel))))
-            receiver.feed(piece.bytes);
-    }
-    QCOMPARE(answered, expected);
-    QVERIFY(received[1] == sent[1]);
 }
 
 void TestUnitSimParts::stateFileReadsTheExportFormat()
