@@ -17,7 +17,8 @@ esac
 
 if [[ -z "${DISPLAY:-}" && -z "${QM_DEMO_HEADLESS:-}" ]]; then
   export QM_DEMO_HEADLESS=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  # A random first display number keeps clear of other Xvfb servers starting at the same time.
+  exec xvfb-run -a -n $((200 + RANDOM % 700)) -s "-noreset -screen 0 1024x768x24" "$0" "$@"
 fi
 
 # QM_BUILD_DIR picks another build tree than the one scripts/setup.sh makes.
