@@ -1,46 +1,110 @@
-// Renders both main windows offscreen into PNG files, one per tab page, for the manual.
-// The windows are shown as an operator meets them after start-up: enabled, every channel
-// answering and channel 1 selected.
+// Renders the windows of both programs offscreen into PNG files for the manual, as an operator
+// meets them: each main window after its start-up against a unit whose channels all answer,
+// one picture per tab page with channel 1 shown; the QM-520A window during that start-up's
+// poll and with the pointer over the position grid; the Update Multiple Channels dialog of
+// each model on a first run. Usage: render-windows [folder]
 
-#include "ChannelSelector.h"
-#include "MainWindow.h"
+#include "DefaultUnitState.h"
 #include "ModelWindows.h"
+#include "PictureFolder.h"
+#include "PositionGrid.h"
+#include "StartedPanel.h"
+#include "UpdateDialog.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QTabWidget>
 #include <QTest>
-#include <QTextStream>
 
 namespace {
 
-bool showAsAfterStartUp(qm::MainWindow &window)
+using qm::PictureFolder;
+
+// The connecting panel is pictured halfway through the poll.
+constexpr int ConnectingWait = 5;
+// Where the pointer rests for the hover picture, in pixels from the grid's top-left corner.
+constexpr QPoint HoverPoint(100, 40);
+
+// The emulated unit's channels, channel 1 set low on the left of the picture at a middle
+// size, so that the marker and both sliders stand clear of the ends of their ranges.
+qm::ChannelTable unitState(const qm::UnitModel &model)
 {
-    for (qm::ChannelSelector *selector : window.controls().cmdButton) {
-        selector->setEnabled(true);
-        selector->setSelectedLook(selector->index() == 0);
-    }
-    window.setEnabled(true);
-    window.show();
-    return QTest::qWaitForWindowExposed(&window);
+    qm::ChannelTable table = qm::sim::defaultUnitState(model);
+    qm::ChannelSettings &first = table[0];
+    first[qm::Field::HorizPos] = 60;
+    first[qm::Field::VertPos] = 44;
+    first[qm::Field::VertSize] = 2;
+    first[qm::Field::HorizSize] = 8;
+    return table;
 }
 
-bool renderPages(const qm::WindowDescription &description, const QString &baseName, const QDir &out)
+QString pageFileName(const QString &baseName, int page)
 {
-    qm::MainWindow window(description);
-    if (!showAsAfterStartUp(window))
-        return false;
+    const QString suffix = page == 0 ? QString() : QStringLiteral("-page%1").arg(page + 1);
+    return baseName + suffix + QStringLiteral(".png");
+}
+
+bool renderPages(qm::MainWindow &window, const QString &baseName, const PictureFolder &out)
+{
     QTabWidget *tabs = window.controls().sstSettings;
     for (int page = 0; page < tabs->count(); ++page) {
         tabs->setCurrentIndex(page);
         QCoreApplication::processEvents();
-        const QString suffix = page == 0 ? QString() : QStringLiteral("-page%1").arg(page + 1);
-        const QString path = out.filePath(baseName + suffix + QStringLiteral(".png"));
-        if (!window.grab().save(path))
+        if (!out.save(window, pageFileName(baseName, page)))
             return false;
-        QTextStream(stdout) << path << '\n';
     }
+    tabs->setCurrentIndex(0);
     return true;
+}
+
+// The pointer is no part of a window's picture; it is drawn in where the window shows it.
+QImage withPointer(qm::MainWindow &window, QPoint where)
+{
+    QPixmap picture = window.grab();
+    const QCursor pointer = window.cursor();
+    QPainter painter(&picture);
+    painter.drawPixmap(where - pointer.hotSpot(), pointer.pixmap());
+    painter.end();
+    return picture.toImage();
+}
+
+bool renderHover(qm::MainWindow &window, const QString &fileName, const PictureFolder &out)
+{
+    auto *grid = window.findChild<qm::PositionGrid *>(QStringLiteral("imgPositionGrid"));
+    if (!grid || !grid->isVisible())
+        return false;
+    QMouseEvent move(QEvent::MouseMove, HoverPoint, grid->mapToGlobal(HoverPoint), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid, &move);
+    return out.save(withPointer(window, grid->mapTo(&window, HoverPoint)), fileName);
+}
+
+bool renderQm410a(const PictureFolder &out)
+{
+    qm::StartedPanel panel(qm::qm410aWindow(), unitState(qm::qm410a()));
+    return panel.start() && renderPages(panel.window(), QStringLiteral("qm410a-window"), out);
+}
+
+bool renderQm520a(const PictureFolder &out)
+{
+    qm::StartedPanel panel(qm::qm520aWindow(), unitState(qm::qm520a()));
+    bool connectingSaved = false;
+    const bool started = panel.start([&](int wait) {
+        if (wait == ConnectingWait)
+            connectingSaved = out.save(panel.window(), QStringLiteral("qm520a-connecting.png"));
+    });
+    return started && connectingSaved &&
+           renderPages(panel.window(), QStringLiteral("qm520a-window"), out) &&
+           renderHover(panel.window(), QStringLiteral("qm520a-hover.png"), out);
+}
+
+bool renderUpdateDialog(const qm::UnitModel &model, const QString &fileName,
+                        const PictureFolder &out)
+{
+    qm::UpdateDialog dialog(model, qm::ChannelCount, 4095, 2046);
+    dialog.show();
+    return QTest::qWaitForWindowExposed(&dialog) && out.save(dialog, fileName);
 }
 
 } // namespace
@@ -49,8 +113,10 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
-    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    const bool saved = renderPages(qm::qm410aWindow(), QStringLiteral("qm410a-window"), out) &&
-                       renderPages(qm::qm520aWindow(), QStringLiteral("qm520a-window"), out);
+    const PictureFolder out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    const bool saved =
+        renderQm410a(out) && renderQm520a(out) &&
+        renderUpdateDialog(qm::qm410a(), QStringLiteral("qm410a-update-dialog.png"), out) &&
+        renderUpdateDialog(qm::qm520a(), QStringLiteral("qm520a-update-dialog.png"), out);
     return saved ? 0 : 1;
 }

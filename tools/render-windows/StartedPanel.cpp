@@ -1,0 +1,53 @@
+#include "StartedPanel.h"
+
+#include "AnsweringSerialPort.h"
+#include "InstantWaiter.h"
+#include "MemoryPreferencesStore.h"
+#include "PanelController.h"
+#include "RecordingNotifier.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+namespace qm {
+
+namespace {
+
+constexpr int StartUpTimeoutMs = 5000;
+
+} // namespace
+
+StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTable &unit)
+    : m_window(description)
+{
+    PanelPlatform platform;
+    platform.makeSerialPort = [unit](const PortMap &, const UnitModel &model) {
+        auto port = std::make_unique<test::AnsweringSerialPort>(model, unit);
+        port->openable = {Preferences::DefaultComport};
+        return port;
+    };
+    auto waiter = std::make_unique<test::InstantWaiter>();
+    waiter->onDelay = [this](int wait) {
+        if (m_duringPoll)
+            m_duringPoll(wait);
+    };
+    platform.waiter = std::move(waiter);
+    platform.preferencesStore = std::make_unique<test::MemoryPreferencesStore>();
+    platform.makeNotifier = [](QWidget *) {
+        return std::make_unique<test::RecordingNotifier>();
+    };
+    platform.cursorFolder = QCoreApplication::applicationDirPath();
+    m_controller = std::make_unique<PanelController>(m_window, std::move(platform));
+}
+
+StartedPanel::~StartedPanel() = default;
+
+bool StartedPanel::start(PollStep duringPoll)
+{
+    m_duringPoll = std::move(duringPoll);
+    m_window.show();
+    return QTest::qWaitForWindowExposed(&m_window) &&
+           QTest::qWaitFor([this] { return m_window.isEnabled(); }, StartUpTimeoutMs);
+}
+
+} // namespace qm

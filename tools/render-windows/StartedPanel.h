@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ChannelTable.h"
+#include "MainWindow.h"
+
+#include <functional>
+#include <memory>
+
+namespace qm {
+
+class PanelController;
+
+// A model's main window given its life as the program gives it, on doubles instead of the
+// platform: a unit on the port a first run opens that answers every settings request from its
+// table, waits that take no time, preferences in memory. Starting it runs the real start-up
+// sequence and poll.
+class StartedPanel
+{
+public:
+    // Runs inside each of the poll's waits, given the wait's position (0 for the first).
+    using PollStep = std::function<void(int wait)>;
+
+    StartedPanel(const WindowDescription &description, const ChannelTable &unit);
+    ~StartedPanel();
+
+    MainWindow &window() { return m_window; }
+    // Shows the window and returns once its start-up sequence has run and enabled it.
+    bool start(PollStep duringPoll = {});
+
+private:
+    MainWindow m_window;
+    PollStep m_duringPoll;
+    std::unique_ptr<PanelController> m_controller;
+};
+
+} // namespace qm
