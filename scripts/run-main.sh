@@ -1,25 +1,12 @@
 #!/usr/bin/env bash
-# The main job for now: sets up and builds, starts the emulated unit (QM-520A, or QM-410A
-# with the argument 410a), polls its twelve channels 300 ms apart as a panel does at
-# start-up, prints every record that came back and the frames the unit received, and stops.
+# The main job: sets up and builds, then runs a control panel against the emulated unit on a
+# pseudo-terminal (QM-520A, or QM-410A with the argument 410a). With a display the panel runs
+# until it is closed; without one it runs under Xvfb and leaves a screenshot in build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-model="${1:-520a}"
-case "$model" in
+case "${1:-520a}" in
   410a|520a) ;;
   *) echo "usage: $0 [410a|520a]" >&2; exit 2 ;;
 esac
-
 bash scripts/setup.sh
-
-exec {unit_out}< <(exec build/tools/qm-unit-sim/qm-unit-sim --model "$model")
-unit=$!
-trap 'kill "$unit" 2>/dev/null || true' EXIT
-
-read -r -t 10 device <&"$unit_out" || { echo "qm-unit-sim did not start" >&2; exit 1; }
-echo "Emulated QM-${model^^} on $device"
-build/tools/qm-poll/qm-poll --model "$model" --port "$device"
-
-kill -TERM "$unit"
-echo "The unit received:"
-cat <&"$unit_out"
+exec bash scripts/demo-panel.sh "${1:-520a}"
