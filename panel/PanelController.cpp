@@ -23,6 +23,11 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_pollDisplay(window.controls(), m_state, m_editor, m_poller, m_receiver),
       m_comports(*window.controls().cmbComports, m_portManager, m_state, m_preferences, *m_notifier,
                  [this](int port) { return m_portMap.devicePath(port); }),
+      m_multipleUpdate(
+          *window.controls().cmdUpdateMultiple,
+          {window, m_model, m_table, m_state, m_preferences, m_sender, m_editor, m_poller}),
+      m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
+                     m_platform.dataFolder, *m_notifier, window.windowTitle()),
       m_placement(m_preferences), m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();
@@ -108,8 +113,7 @@ bool PanelController::mayClose()
 void PanelController::unload()
 {
     m_tmrStartup->stop();
-    if (m_unloadStep)
-        m_unloadStep(m_table);
+    m_settingsFile.write(m_table);
     m_placement.store(m_window);
 }
 

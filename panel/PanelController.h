@@ -4,6 +4,7 @@
 #include "ChannelTable.h"
 #include "CommandSender.h"
 #include "ComportList.h"
+#include "MultipleUpdate.h"
 #include "PanelPlatform.h"
 #include "PollDisplay.h"
 #include "Poller.h"
@@ -11,12 +12,12 @@
 #include "Preferences.h"
 #include "ReplyReceiver.h"
 #include "SerialLink.h"
+#include "SettingsFileWriter.h"
 #include "SharedState.h"
 #include "WindowPlacement.h"
 
 #include <QObject>
 
-#include <functional>
 #include <memory>
 
 class QTimer;
@@ -28,21 +29,18 @@ class Notifier;
 
 // Gives a main window its life: it owns the panel's state and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
-// picks and keeps the window's place when it closes. A close asked for during a poll ends the
-// poll first and happens once the poll has returned.
+// picks, runs the multi-channel update, and as the window closes writes the model's settings
+// file and keeps the window's place. A close asked for during a poll ends the poll first and
+// happens once the poll has returned.
 class PanelController : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int StartupIntervalMs = 10;
-    // A model's own last step before the window's place is stored at unload.
-    using UnloadStep = std::function<void(const ChannelTable &)>;
 
     // Places the window where it stood last time; call before the window is shown.
     PanelController(MainWindow &window, PanelPlatform platform, QObject *parent = nullptr);
     ~PanelController() override;
-
-    void setUnloadStep(UnloadStep step) { m_unloadStep = std::move(step); }
 
     const SharedState &sharedState() const { return m_state; }
     const ChannelTable &channelTable() const { return m_table; }
@@ -74,9 +72,10 @@ private:
     ChannelEditor m_editor;
     PollDisplay m_pollDisplay;
     ComportList m_comports;
+    MultipleUpdate m_multipleUpdate;
+    SettingsFileWriter m_settingsFile;
     WindowPlacement m_placement;
     QTimer *m_tmrStartup;
-    UnloadStep m_unloadStep;
     bool m_closeRequested = false;
 };
 

@@ -5,6 +5,7 @@
 #include "QtSerialPort.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -31,6 +32,9 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
         return std::make_unique<MessageBoxNotifier>(window);
     };
     platform.cursorFolder = QCoreApplication::applicationDirPath();
+    platform.fileOutput = std::make_unique<SaveFileOutput>();
+    platform.programFolder = QCoreApplication::applicationDirPath();
+    platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     platform.diagnostic = writeToStandardError;
     return platform;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileOutput.h"
 #include "PortManager.h"
 #include "PortMap.h"
 #include "PreferencesStore.h"
@@ -30,11 +31,18 @@ struct PanelPlatform
     std::function<std::unique_ptr<Notifier>(QWidget *window)> makeNotifier;
     // Where the pointer files are read from: the program's own folder.
     QString cursorFolder;
+    // Writes the settings export of a model that has one; without it nothing is exported.
+    std::unique_ptr<FileOutput> fileOutput;
+    // The export's folder when the program may write there: the program's own folder.
+    QString programFolder;
+    // The export's folder otherwise: the per-user data folder, made when needed.
+    QString dataFolder;
     // One line per port that is there but cannot be opened.
     PortManager::Diagnostic diagnostic;
 
     // QSerialPort, an event-loop wait, the per-user settings file of the model, message boxes,
-    // the program's folder and standard error.
+    // the program's folder, whole-file replacement, the per-user data folder of the
+    // application name set at the time, and standard error.
     static PanelPlatform real(const UnitModel &model);
 };
 

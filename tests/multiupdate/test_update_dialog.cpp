@@ -1,3 +1,4 @@
+#include "ItemClicks.h"
 #include "RecordingSink.h"
 #include "Twips.h"
 #include "UpdateDialog.h"
@@ -33,18 +34,6 @@ QList<int> checkedRows(const QListWidget &list)
             rows << i;
     }
     return rows;
-}
-
-// Clicks the check box in front of an item, where the operator's mouse would.
-void clickCheckBox(QListWidget &list, int row)
-{
-    QStyleOptionViewItem option;
-    option.initFrom(&list);
-    option.rect = list.visualItemRect(list.item(row));
-    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    const QRect box =
-        list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box.center());
 }
 
 void clickText(QListWidget &list, int row)
@@ -140,7 +129,7 @@ void TestUpdateDialog::uncheckingOneItemLeavesTheOthers()
     QTest::mouseClick(shown.allChannels, Qt::LeftButton);
     shown.channelSpy.clear();
 
-    clickCheckBox(*shown.channels, 6);
+    test::clickItemCheckBox(*shown.channels, 6);
     QCOMPARE(checkedRows(*shown.channels), (QList<int>{0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11}));
     QVERIFY(!shown.allChannels->isChecked());
     QCOMPARE(shown.channels->currentRow(), 6);
@@ -148,7 +137,7 @@ void TestUpdateDialog::uncheckingOneItemLeavesTheOthers()
     QCOMPARE(shown.lastChannelMask(), 4095 - 64);
 
     // Checking it again never ticks "Select/Unselect All".
-    clickCheckBox(*shown.channels, 6);
+    test::clickItemCheckBox(*shown.channels, 6);
     QCOMPARE(shown.lastChannelMask(), 4095);
     QVERIFY(!shown.allChannels->isChecked());
 
@@ -196,7 +185,7 @@ void TestUpdateDialog::buttonsAndCloseBoxEndTheDialog()
     QVERIFY(updated.dialog.isHidden());
 
     Shown cancelled(qm520a(), 12, 4095, 2046);
-    clickCheckBox(*cancelled.settings, 1);
+    test::clickItemCheckBox(*cancelled.settings, 1);
     QTest::mouseClick(cancelled.dialog.findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
     QVERIFY(!cancelled.dialog.update());
     QCOMPARE(cancelled.dialog.result(), int(QDialog::Rejected));

@@ -5,12 +5,14 @@
 #include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
 #include "PanelController.h"
+#include "RecordingFileOutput.h"
 #include "RecordingNotifier.h"
 #include "ReplyEncoder.h"
 #include "Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,18 +54,6 @@ public:
     }
 };
 
-class CountingStore : public test::MemoryPreferencesStore
-{
-public:
-    QMap<QString, int> writes;
-
-    void write(const QString &section, const QString &key, const QString &value) override
-    {
-        ++writes[key];
-        test::MemoryPreferencesStore::write(section, key, value);
-    }
-};
-
 ChannelSettings sampleRecord(int horizPos)
 {
     ChannelSettings record;
@@ -86,10 +76,11 @@ QByteArrayList requests(int first = 0, int count = ChannelCount)
 // A 520A panel on doubles: ports 1, 3 and 4 open, port 2 is there but refuses.
 struct Rig
 {
-    CountingStore *store = new CountingStore;
+    test::MemoryPreferencesStore *store = new test::MemoryPreferencesStore;
     AnsweringPort *port = new AnsweringPort;
     test::InstantWaiter *waiter = new test::InstantWaiter;
     test::RecordingNotifier *notifier = new test::RecordingNotifier;
+    test::RecordingFileOutput *files = new test::RecordingFileOutput;
     QStringList diagnostics;
     MainWindow window{qm520aWindow()};
     const MainWindowControls &controls = window.controls();
@@ -112,6 +103,8 @@ struct Rig
         platform.diagnostic = [this](const QString &line) {
             diagnostics << line;
         };
+        platform.fileOutput.reset(files);
+        platform.programFolder = QDir::tempPath();
         controller = std::make_unique<PanelController>(window, std::move(platform));
     }
     QList<int> enabledChannels() const
@@ -291,12 +284,12 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
         rig.window.show();
         rig.window.move(110, 220);
         QTRY_COMPARE(rig.window.pos(), QPoint(110, 220));
-        int unloadSteps = 0;
-        rig.controller->setUnloadStep([&rig, &unloadSteps](const ChannelTable &) {
-            unloadSteps += rig.store->writes.contains("FormTop") ? 100 : 1;
-        });
+        int exports = 0;
+        rig.files->onAttempt = [&rig, &exports](const QString &) {
+            exports += rig.store->writes.contains("FormTop") ? 100 : 1;
+        };
         rig.window.close();
-        QCOMPARE(unloadSteps, 1); // once, before the place is stored
+        QCOMPARE(exports, 1); // once, before the place is stored
         QCOMPARE(rig.store->values.value("Settings/FormTop"), "3300");
         QCOMPARE(rig.store->values.value("Settings/FormLeft"), "1650");
     }

@@ -6,11 +6,13 @@
 
 namespace qm::test {
 
-// A preferences store that lives in memory; "section/key" -> text.
+// A preferences store that lives in memory; "section/key" -> text, and how often each key
+// was written.
 class MemoryPreferencesStore : public PreferencesStore
 {
 public:
     QMap<QString, QString> values;
+    QMap<QString, int> writes;
 
     QString read(const QString &section, const QString &key,
                  const QString &defaultValue) const override
@@ -20,6 +22,7 @@ public:
     void write(const QString &section, const QString &key, const QString &value) override
     {
         values.insert(section + u'/' + key, value);
+        ++writes[key];
     }
     QStringList keys(const QString &section) const override
     {

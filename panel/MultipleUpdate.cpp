@@ -1,0 +1,98 @@
+#include "MultipleUpdate.h"
+
+#include "ChannelEditor.h"
+#include "Poller.h"
+#include "UpdateMultiple.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+
+namespace qm {
+
+namespace {
+
+// A window manager tells a window its frame only once it has shown it, sometimes later still.
+bool frameIsKnown(const QWidget &window)
+{
+    return window.frameGeometry() != window.geometry();
+}
+
+} // namespace
+
+MultipleUpdate::MultipleUpdate(QPushButton &button, Panel panel, QObject *parent)
+    : QObject(parent), m_panel(panel)
+{
+    connect(&button, &QPushButton::clicked, this, &MultipleUpdate::open);
+}
+
+MultipleUpdate::~MultipleUpdate()
+{
+    delete m_dialog;
+}
+
+// While a poll runs the table is being read anew and the channel count is not final yet, so
+// the dialog waits for the poll's end (the connecting panel is showing meanwhile).
+void MultipleUpdate::open()
+{
+    if (m_dialog || m_panel.poller.isRunning())
+        return;
+    m_dialog =
+        new UpdateDialog(m_panel.model, m_panel.state.channelsFound, m_panel.state.channelSelection,
+                         m_panel.state.settingSelection, &m_panel.window);
+    connect(m_dialog, &UpdateDialog::channelSelectionChanged, this,
+            &MultipleUpdate::storeChannelSelection);
+    connect(m_dialog, &UpdateDialog::settingSelectionChanged, this,
+            &MultipleUpdate::storeSettingSelection);
+    // Queued: the dialog is deleted once it has finished emitting.
+    connect(m_dialog, &QDialog::finished, this, &MultipleUpdate::finish, Qt::QueuedConnection);
+    placeCentred();
+}
+
+// The dialog's own frame is not known before it is shown: until then the main window's frame
+// stands in for it, both having the same title bar and border. Where the system reports the
+// real frame at once, the dialog is put right before it is drawn.
+void MultipleUpdate::placeCentred()
+{
+    const QSize decoration = m_panel.window.frameGeometry().size() - m_panel.window.size();
+    m_dialog->move(UpdateDialog::centredOn(m_panel.window, m_dialog->size() + decoration));
+    m_dialog->show();
+    if (frameIsKnown(*m_dialog))
+        m_dialog->placeCentredOn(m_panel.window);
+}
+
+void MultipleUpdate::storeChannelSelection(double mask)
+{
+    m_panel.state.channelSelection = mask;
+    m_panel.preferences.storeChannelSelection(mask);
+}
+
+void MultipleUpdate::storeSettingSelection(double mask)
+{
+    m_panel.state.settingSelection = mask;
+    m_panel.preferences.storeSettingSelection(mask);
+}
+
+// The dialog goes first and the window gets to redraw where it stood, then the run.
+void MultipleUpdate::finish()
+{
+    if (!m_dialog)
+        return;
+    const bool update = m_dialog->update();
+    delete m_dialog;
+    if (!update)
+        return;
+    QCoreApplication::processEvents();
+    run();
+}
+
+// Every frame goes to the serial layer at once, back to back; the port sends them out in
+// order at the line's pace while the window carries on.
+void MultipleUpdate::run()
+{
+    const ChannelEditor &editor = m_panel.editor;
+    updateMultiple(m_panel.model, m_panel.table, m_panel.state.currentChannel,
+                   m_panel.state.channelSelection, m_panel.state.settingSelection, m_panel.sender,
+                   [&editor](int line) { return editor.shownText(line); });
+}
+
+} // namespace qm
