@@ -163,10 +163,14 @@ void ChannelEditor::onSelectorReleased(int index)
 }
 
 // Every setting edit takes this one path. Typing in a text line leaves the keyboard there;
-// any other control hands it to the arrow keys of the position editor.
+// any other control hands it to the arrow keys of the position editor. A line the program
+// fills itself is no typing: the grid keeps its look, which tells where the arrow keys go.
 void ChannelEditor::onSettingEdited(const SettingRow &row)
 {
-    m_positionEditor->enablePositionGrid(row.kind != SettingKind::TextLine);
+    if (row.kind != SettingKind::TextLine)
+        m_positionEditor->enablePositionGrid(true);
+    else if (!m_loading)
+        m_positionEditor->enablePositionGrid(false);
     if (m_loading)
         return;
     m_settings.store(row, currentRecord());

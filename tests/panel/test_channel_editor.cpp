@@ -142,6 +142,8 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
 
     p.select(2, Qt::RightButton);
     QCOMPARE(p.c.txtText[1]->text(), "padded");
+    QVERIFY2(position.grid()->look() == PositionGrid::Look::Active && p.c.txtMove->hasFocus(),
+             "filling the text lines is no typing: the arrow keys stay with the grid");
     QCOMPARE(p.table[2].texts[1], "  padded  ");
     QVERIFY(p.c.chkEnable[0]->isChecked() && !p.c.chkEnable[1]->isChecked());
     QVERIFY(p.markerAt(100, 20));
