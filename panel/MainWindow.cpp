@@ -12,10 +12,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace qm {
 
@@ -81,6 +84,20 @@ QFrame *createPanel(QWidget *container, bool opaque)
     return panel;
 }
 
+// The panel speaks while the window is busy and disabled; it keeps the colours of an enabled
+// window so that its message reads plainly rather than greyed out.
+QFrame *createMessagePanel(QWidget *container)
+{
+    QFrame *panel = createPanel(container, true);
+    QPalette palette = panel->palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colorRole = static_cast<QPalette::ColorRole>(role);
+        palette.setBrush(QPalette::Disabled, colorRole, palette.brush(QPalette::Active, colorRole));
+    }
+    panel->setPalette(palette);
+    return panel;
+}
+
 QLabel *createPicture(QWidget *container)
 {
     auto *picture = new QLabel(container);
@@ -110,6 +127,41 @@ int fittedWidth(const QWidget *widget, const QRect &design, int containerWidth)
 bool hasIndicator(ControlKind kind)
 {
     return kind == ControlKind::CheckBox || kind == ControlKind::RadioButton;
+}
+
+// The widest item of a list and its length in characters.
+std::pair<int, qsizetype> widestItem(const QComboBox &list)
+{
+    const QFontMetrics metrics = list.fontMetrics();
+    std::pair<int, qsizetype> widest{0, 1};
+    for (int i = 0; i < list.count(); ++i) {
+        const QString item = list.itemText(i);
+        widest = std::max(widest, {metrics.horizontalAdvance(item), item.size()});
+    }
+    return widest;
+}
+
+// Lists keep their designed width. An item too wide for it in a font wider than the one the
+// design was drawn for would lose its end in the closed list; that list closes up its letters
+// just enough to show it whole.
+void fitItemsAcross(QComboBox &list, QSize size)
+{
+    constexpr int LabelInset = 2; // the closed list's text stands a pixel in from each side
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    option.rect = QRect(QPoint(), size);
+    const int room =
+        list.style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list)
+            .width() -
+        LabelInset;
+    const auto [width, letters] = widestItem(list);
+    if (width <= room)
+        return;
+    QFont tight = list.font();
+    tight.setLetterSpacing(QFont::AbsoluteSpacing,
+                           -static_cast<qreal>(width - room + 1) / static_cast<qreal>(letters));
+    list.setFont(tight);
 }
 
 // A font that takes nothing from its container, for controls inside a frame whose own font
@@ -218,7 +270,7 @@ QWidget *MainWindow::createContainerWidget(const ControlSpec &spec, QWidget *con
     case ControlKind::Frame:
         return createFrame(container, QFrame::Box);
     case ControlKind::Panel:
-        return createPanel(container, true);
+        return createMessagePanel(container);
     case ControlKind::Group:
         return createPanel(container, false);
     default:
@@ -244,6 +296,8 @@ void MainWindow::place(QWidget *widget, const ControlSpec &spec, QWidget *contai
     QRect rect = pixels(spec.twips);
     if (hasIndicator(spec.kind))
         rect.setWidth(fittedWidth(widget, rect, (tabs ? tabs : container)->width()));
+    if (auto *list = qobject_cast<QComboBox *>(widget))
+        fitItemsAcross(*list, rect.size());
     if (tabs)
         m_pagePlacements.push_back({widget, tabs, rect});
     else

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTest>
 
@@ -66,6 +68,25 @@ QPoint designedWindowPosition(const WindowDescription &description, const Contro
 QRect windowRect(const QWidget *widget)
 {
     return QRect(widget->mapTo(widget->window(), QPoint()), widget->size());
+}
+
+int widestItem(const QComboBox &list)
+{
+    int widest = 0;
+    for (int i = 0; i < list.count(); ++i)
+        widest = std::max(widest, list.fontMetrics().horizontalAdvance(list.itemText(i)));
+    return widest;
+}
+
+// Where a closed list draws its text: the style's field, less a pixel at each side.
+int closedListRoom(const QComboBox &list)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    return list.style()
+               ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list)
+               .width() -
+           2;
 }
 
 struct ShownWindow
@@ -200,6 +221,9 @@ void TestMainWindow::windowStartsInItsDesignState()
         QVERIFY(c.frameConnecting->isHidden());
         QVERIFY(c.lblStatus->text().isEmpty());
         QCOMPARE(c.lblStatus->font().pointSizeF(), 12.0);
+        // The message is read while the window is disabled for the poll; it is not greyed.
+        QCOMPARE(c.lblStatus->palette().color(QPalette::Disabled, QPalette::WindowText),
+                 c.lblStatus->palette().color(QPalette::Active, QPalette::WindowText));
         QCOMPARE(c.frame1->font().pointSizeF(), 9.75);
         QVERIFY(c.cmbComports->font().pointSizeF() < 9.75);
         QVERIFY(!c.cmdUpdate->isEnabledTo(&window));
@@ -209,6 +233,7 @@ void TestMainWindow::windowStartsInItsDesignState()
         for (const QComboBox *list : window.findChildren<QComboBox *>()) {
             QVERIFY2(!list->isEditable() && list->currentIndex() == -1,
                      qPrintable(list->objectName()));
+            QVERIFY2(widestItem(*list) <= closedListRoom(*list), qPrintable(list->objectName()));
         }
         for (const QLineEdit *text : window.findChildren<QLineEdit *>())
             QVERIFY(text->text().isEmpty() && text->maxLength() >= 32767);
