@@ -61,6 +61,16 @@ QLineEdit *readOut(QFrame *frame)
     return box;
 }
 
+// The design's box holds the widest read-out in the font it was drawn for. In a wider font the
+// box grows to the right, or the read-out would scroll its first digit out of sight.
+void fitWidestReadOut(QLineEdit *box)
+{
+    constexpr int EditMargins = 6; // the line edit's margins and its text cursor
+    const int needed = box->fontMetrics().horizontalAdvance(QStringLiteral("188,58")) + EditMargins;
+    if (box->width() < needed)
+        box->resize(needed, box->height());
+}
+
 QLabel *marker(QFrame *frame)
 {
     auto *label = new QLabel(frame);
@@ -98,6 +108,7 @@ PositionControls buildPositionControls(QFrame *frame, const PositionLayout &layo
     c.label5 =
         place(centredLabel(frame, QStringLiteral("Size")), "Label5", {3300, 150, 735, 225}, down);
     c.lblCoordinates = place(readOut(frame), "lblCoordinates", layout.coordinatesTwips, 0);
+    fitWidestReadOut(c.lblCoordinates);
     c.imgPositionGrid = place(new PositionGrid(frame), "imgPositionGrid", GridDesign, down);
     c.imgPosition = place(marker(frame), "imgPosition", MarkerDesign, 0);
     c.label7 =
