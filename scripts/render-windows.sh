@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Renders both main windows offscreen into docs/, one PNG per tab page, as an operator sees
-# them after start-up. Usage: scripts/render-windows.sh [build-dir]
+# Renders the pictures of both programs offscreen into docs/: each main window after its
+# start-up against a unit whose channels all answer, one PNG per tab page with channel 1
+# shown; the QM-520A window during the start-up poll and with the pointer over the position
+# grid; the Update Multiple Channels dialog of each model.
+# Usage: scripts/render-windows.sh [build-dir]   (the build must include the tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 cmake --build "$build" --target render-windows
-QT_QPA_PLATFORM=offscreen "$build/tools/render-windows/render-windows" docs
+QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 "$build/tools/render-windows/render-windows" docs

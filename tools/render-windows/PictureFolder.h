@@ -8,8 +8,8 @@ class QWidget;
 
 namespace qm {
 
-// Where the rendered pictures go: small PNG files (a palette where the picture has few enough
-// colours, strongest compression), each path printed once written.
+// Where the rendered pictures go: small PNG files (a palette of 256 colours, strongest
+// compression), each path printed once written.
 class PictureFolder
 {
 public:
