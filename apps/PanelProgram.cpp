@@ -1,12 +1,35 @@
 #include "PanelProgram.h"
 
 #include "MainWindow.h"
+#include "NumberText.h"
 #include "PanelController.h"
 #include "PreferenceKeys.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 namespace qm {
+
+namespace {
+
+// For tests of an installed program only: QM_PANEL_QUIT_AFTER_MS=<ms> closes the window that
+// long after it is shown, as the Close button would, so that what a close writes (the
+// settings file, the window's place) can be checked from outside. A signal would end the
+// program without its close. Unset, or no number, it does nothing.
+void closeWhenTestAsks(QWidget &window)
+{
+    const std::optional<double> ms =
+        parseLeadingNumber(qEnvironmentVariable("QM_PANEL_QUIT_AFTER_MS"));
+    if (!ms || !(*ms >= 0))
+        return;
+    const double delay = std::min(roundHalfEven(*ms), double(std::numeric_limits<int>::max()));
+    QTimer::singleShot(static_cast<int>(delay), &window, &QWidget::close);
+}
+
+} // namespace
 
 int runPanel(int argc, char *argv[], const WindowDescription &description)
 {
@@ -17,6 +40,7 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
     MainWindow window(description);
     PanelController controller(window, PanelPlatform::real(*description.model));
     window.show();
+    closeWhenTestAsks(window);
     return app.exec();
 }
 

@@ -1,0 +1,194 @@
+#include "DefaultUnitState.h"
+#include "SettingsExport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace qm;
+
+namespace {
+
+// Long enough for the start-up poll of all twelve channels (3.6 s) to end before the close.
+constexpr int QuitAfterMs = 5000;
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QDateTime lastRead(const QString &path)
+{
+    return QFileInfo(path).fileTime(QFileDevice::FileAccessTime);
+}
+
+// Makes the file look unread for ages, so that the next read shows in its access time.
+bool markUnread(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::fromSecsSinceEpoch(1000), QFileDevice::FileAccessTime);
+}
+
+// Some file systems are mounted without access times; there a read cannot be seen.
+bool readsAreSeen(const QString &folder)
+{
+    const QString probe = QDir(folder).filePath("probe");
+    QFile file(probe);
+    if (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)
+        return false;
+    file.close();
+    const bool marked = markUnread(probe);
+    readFile(probe);
+    const bool seen = marked && lastRead(probe).toSecsSinceEpoch() > 1000;
+    QFile::remove(probe);
+    return seen;
+}
+
+} // namespace
+
+// The programs as `cmake --install` lays them out, started from a folder that is not theirs:
+// they find their pointer files beside themselves and write the settings file there, or in
+// the per-user data folder when their own folder takes no file.
+class TestInstalledPanel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void installsProgramsEntriesAndIcons();
+    void startedElsewhereItUsesItsOwnFolder();
+    void unwritableProgramFolderFallsBackToTheDataFolder();
+    void theQm410aWritesNoFile();
+
+private:
+    QString bin(const QString &name) const { return m_prefix.filePath("bin/" + name); }
+    int runPanel(const QString &program, int quitAfterMs);
+
+    QTemporaryDir m_prefix;
+    QTemporaryDir m_home;
+    QProcess m_sim;
+    QString m_dataFile;
+};
+
+void TestInstalledPanel::initTestCase()
+{
+    QVERIFY(m_prefix.isValid() && m_home.isValid());
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    install.start(QStringLiteral(QM_CMAKE_COMMAND),
+                  {"--install", QStringLiteral(QM_BUILD_DIR), "--prefix", m_prefix.path()});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+
+    m_sim.start(bin("qm-unit-sim"), {"--model", "520a"});
+    QVERIFY2(m_sim.waitForStarted(), qPrintable(m_sim.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
+    const QByteArray pty = m_sim.readLine().trimmed();
+
+    const QDir home(m_home.path());
+    QVERIFY(home.mkpath("config/qm-control-panel") && home.mkpath("elsewhere"));
+    QFile ini(home.filePath("config/qm-control-panel/VT-540A.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Ports]\nCOM1=" + pty + "\n[Settings]\nComport=1\n");
+    m_dataFile = home.filePath("data/qm-control-panel/VT-540A/settings.txt");
+}
+
+void TestInstalledPanel::cleanupTestCase()
+{
+    QFile::setPermissions(m_prefix.filePath("bin"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_sim.terminate();
+    m_sim.waitForFinished(3000);
+}
+
+int TestInstalledPanel::runPanel(const QString &program, int quitAfterMs)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+    environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
+    environment.insert("QM_PANEL_QUIT_AFTER_MS", QString::number(quitAfterMs));
+    QProcess panel;
+    panel.setProcessEnvironment(environment);
+    panel.setWorkingDirectory(m_home.filePath("elsewhere"));
+    panel.start(bin(program));
+    if (!panel.waitForFinished(quitAfterMs + 20000))
+        return -1;
+    return panel.exitStatus() == QProcess::NormalExit ? panel.exitCode() : -1;
+}
+
+void TestInstalledPanel::installsProgramsEntriesAndIcons()
+{
+    for (const char *name : {"qm410a-panel", "qm520a-panel", "qm-unit-sim"})
+        QVERIFY2(QFileInfo(bin(name)).isExecutable(), name);
+    for (const char *name : {"CrossHair.cur", "Blank.cur"})
+        QVERIFY2(!QImage(bin(name)).isNull(), name);
+
+    for (const auto &[program, model] :
+         {std::pair{"qm410a-panel", "QM-410A"}, std::pair{"qm520a-panel", "QM-520A"}}) {
+        const QString entry =
+            m_prefix.filePath(QStringLiteral("share/applications/%1.desktop").arg(program));
+        QSettings desktop(entry, QSettings::IniFormat);
+        desktop.beginGroup("Desktop Entry");
+        QCOMPARE(desktop.value("Type").toString(), "Application");
+        QCOMPARE(desktop.value("Name").toString(), QStringLiteral("%1 Control Panel").arg(model));
+        QCOMPARE(desktop.value("Exec").toString(), bin(program));
+        QCOMPARE(desktop.value("Icon").toString(), program);
+        QCOMPARE(desktop.value("Terminal").toString(), "false");
+        QVERIFY(readFile(entry).contains("\nCategories=Utility;\n"));
+        const QImage icon(m_prefix.filePath(
+            QStringLiteral("share/icons/hicolor/32x32/apps/%1.png").arg(program)));
+        QCOMPARE(icon.size(), QSize(32, 32));
+    }
+}
+
+void TestInstalledPanel::startedElsewhereItUsesItsOwnFolder()
+{
+    const bool seeReads = readsAreSeen(m_prefix.filePath("bin"));
+    QVERIFY(markUnread(bin("CrossHair.cur")));
+
+    QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
+    QCOMPARE(readFile(bin("settings.txt")),
+             exportContents(qm520a(), sim::defaultUnitState(qm520a())));
+    QVERIFY(QDir(m_home.filePath("elsewhere")).isEmpty());
+    QVERIFY(!QFile::exists(m_dataFile));
+    QSettings stored(m_home.filePath("config/qm-control-panel/VT-540A.ini"), QSettings::IniFormat);
+    QCOMPARE(stored.value("Settings/FormTop").toString(), "1000");
+    if (!seeReads)
+        QSKIP("this file system keeps no access times: the pointer file read cannot be seen");
+    QVERIFY(lastRead(bin("CrossHair.cur")).toSecsSinceEpoch() > 1000);
+}
+
+// Write access is taken away twice over: the folder is read-only for its owner, and for an
+// administrator, who may write anyway, a folder in the file's place refuses the file.
+void TestInstalledPanel::unwritableProgramFolderFallsBackToTheDataFolder()
+{
+    QFile::remove(bin("settings.txt"));
+    QVERIFY(QDir(m_prefix.filePath("bin")).mkdir("settings.txt"));
+    QVERIFY(QFile::setPermissions(m_prefix.filePath("bin"),
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+
+    QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
+    QCOMPARE(readFile(m_dataFile), exportContents(qm520a(), sim::defaultUnitState(qm520a())));
+    QVERIFY(QFileInfo(bin("settings.txt")).isDir());
+}
+
+void TestInstalledPanel::theQm410aWritesNoFile()
+{
+    QVERIFY(QFile::remove(m_dataFile));
+    QCOMPARE(runPanel("qm410a-panel", 0), 0);
+    QVERIFY(!QFile::exists(m_dataFile));
+    QVERIFY(QDir(m_home.filePath("elsewhere")).isEmpty());
+    QVERIFY(QFile::exists(m_home.filePath("config/qm-control-panel/QM-410A.ini")));
+}
+
+QTEST_MAIN(TestInstalledPanel)
+#include "test_installed_panel.moc"
