@@ -6,6 +6,7 @@
 #include "PanelController.h"
 #include "QtSerialPort.h"
 #include "RecordingNotifier.h"
+#include "UpdateDialog.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -109,13 +110,14 @@ void pickPortAgain(Run &run)
 } // namespace
 
 // Every kind of edit reaches the emulated unit as exactly its frame, and a new poll reads
-// back what Update wrote.
+// back what Update wrote; so does a multi-channel update to all twelve channels.
 class TestChannelEditorAgainstSim : public QObject
 {
     Q_OBJECT
 private slots:
     void editsReachTheUnitAndReadBack_data();
     void editsReachTheUnitAndReadBack();
+    void multipleUpdateReachesEveryChannel();
 };
 
 void TestChannelEditorAgainstSim::editsReachTheUnitAndReadBack_data()
@@ -166,6 +168,47 @@ void TestChannelEditorAgainstSim::editsReachTheUnitAndReadBack()
     QCOMPARE(run.shown(), edited);
     QCOMPARE(edited.texts[0] + edited.texts[1], "QR");
     QVERIFY(run.c.cmdButton[0]->hasSelectedLook());
+}
+
+// Every group from channel 3 to all twelve channels: 72 frames written back to back, heard
+// whole and in order, and a new poll finds every channel set like the source.
+void TestChannelEditorAgainstSim::multipleUpdateReachesEveryChannel()
+{
+    Run run(qm520aWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(run.window.isEnabled(), 10000);
+    QCOMPARE(run.awaitFrames(ChannelCount).size(), ChannelCount);
+    QTest::mouseClick(run.c.cmdButton[Channel], Qt::LeftButton);
+    typeLine(run, 1, " NEWS  ");
+    QCOMPARE(run.awaitFrames(7).size(), 7);
+    const ChannelSettings source = run.shown();
+
+    QTest::mouseClick(run.c.cmdUpdateMultiple, Qt::LeftButton);
+    auto *dialog = run.window.findChild<UpdateDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QTest::mouseClick(dialog->findChild<QCheckBox *>("chkAllSettings"), Qt::LeftButton);
+    QCOMPARE(dialog->settingSelection(), 4095);
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+
+    QStringList expected;
+    const QString blank = source[Field::Blank] ? "03" : "04";
+    for (int index = 0; index < ChannelCount; ++index) {
+        const QString channel = QString::number(index, 16).rightJustified(2, u'0');
+        for (const QString &command :
+             {blank, QString("05"), QString("06"), QString("07"), QString("09"), QString("02")})
+            expected << command + channel;
+    }
+    QCOMPARE(run.awaitFrames(expected.size()), expected);
+    QVERIFY2(run.awaitFrames(1, 300).isEmpty(), "no frame beyond the run's");
+
+    pickPortAgain(run);
+    QCOMPARE(run.awaitFrames(ChannelCount).filter(QRegularExpression("^08")).size(), ChannelCount);
+    QTRY_VERIFY(run.window.isEnabled() && !run.c.frameConnecting->isVisible());
+    ChannelSettings asSent = source;
+    for (QString &text : asSent.texts)
+        text = text.trimmed();
+    QCOMPARE(asSent.texts[1], "NEWS");
+    for (int index = 0; index < ChannelCount; ++index)
+        QCOMPARE(run.controller->channelTable()[index], asSent);
 }
 
 QTEST_MAIN(TestChannelEditorAgainstSim)
