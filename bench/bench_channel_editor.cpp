@@ -1,13 +1,18 @@
 // How fast an operator's edit reaches the unit. Two legs, each a median over many edits:
 // from a simulated click on "Blank" to the frame handed to the serial layer (target 1 ms),
 // and from that hand-off, through the real serial port and a pseudo-terminal, to the
-// emulated unit's log line for the frame (target 5 ms). Run from the build tree, offscreen.
+// emulated unit's log line for the frame (target 5 ms). And a multi-channel update to all
+// twelve channels with every group, through the real serial link and port: from the call to
+// its last frame handed over (target 10 ms), and to the unit's log line for that frame.
+// Run from the build tree, offscreen.
 
 #include "ChannelEditor.h"
 #include "MainWindow.h"
 #include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
 #include "QtSerialPort.h"
+#include "SerialLink.h"
+#include "UpdateMultiple.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,14 +43,16 @@ public:
     void add(benchmark::State &state, double seconds)
     {
         state.SetIterationTime(seconds);
-        m_micros.push_back(seconds * 1e6);
+        note(seconds);
     }
-    void report(benchmark::State &state)
+    // A time kept for the report only, beside the one the benchmark measures.
+    void note(double seconds) { m_micros.push_back(seconds * 1e6); }
+    void report(benchmark::State &state, const std::string &prefix = {})
     {
         if (m_micros.empty())
             return;
-        state.counters["median_us"] = percentile(0.5);
-        state.counters["p99_us"] = percentile(0.99);
+        state.counters[prefix + "median_us"] = percentile(0.5);
+        state.counters[prefix + "p99_us"] = percentile(0.99);
     }
 
 private:
@@ -128,21 +135,34 @@ bool awaitLogLine(QProcess &unit)
     return unit.canReadLine();
 }
 
+// The emulated unit's pseudo-terminal, or empty when it did not come up.
+QString startUnit(QProcess &unit, const qm::UnitModel &model)
+{
+    unit.start(QStringLiteral(QM_UNIT_SIM), {"--model", model.shortName});
+    if (!unit.waitForStarted() || !awaitLogLine(unit))
+        return {};
+    return QString::fromLocal8Bit(unit.readLine()).trimmed();
+}
+
+bool openUnitPort(benchmark::State &state, QProcess &unit, qm::QtSerialPort &port)
+{
+    if (!port.open()) {
+        state.SkipWithError("the emulated unit's pseudo-terminal did not open");
+        unit.terminate();
+        unit.waitForFinished(3000);
+        return false;
+    }
+    return true;
+}
+
 void BM_FrameToUnitLog(benchmark::State &state)
 {
     QProcess unit;
-    unit.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a"});
-    if (!unit.waitForStarted() || !awaitLogLine(unit)) {
-        state.SkipWithError("the emulated unit did not start");
-        return;
-    }
-    const QString pty = QString::fromLocal8Bit(unit.readLine()).trimmed();
+    const QString pty = startUnit(unit, qm::qm520a());
     qm::QtSerialPort port(qm::PortMap({{1, pty}}), qm::qm520a().baudRate);
     port.setPortNumber(1);
-    if (!port.open()) {
-        state.SkipWithError("the pseudo-terminal did not open");
+    if (!openUnitPort(state, unit, port))
         return;
-    }
     const QByteArray blankOn = QByteArray::fromHex("0302fa");
 
     Latencies latencies;
@@ -161,11 +181,71 @@ void BM_FrameToUnitLog(benchmark::State &state)
     unit.waitForFinished(3000);
 }
 
+qm::ChannelTable tableWithTexts()
+{
+    qm::ChannelTable table;
+    for (int index = 0; index < qm::ChannelCount; ++index)
+        table[index].texts = {QStringLiteral("Camera %1 studio feed").arg(index + 1),
+                              QStringLiteral("Line two"), QStringLiteral("Line three")};
+    return table;
+}
+
+void multipleUpdateToUnit(benchmark::State &state, const qm::UnitModel &model)
+{
+    QProcess unit;
+    const QString pty = startUnit(unit, model);
+    qm::QtSerialPort port(qm::PortMap({{1, pty}}), model.baudRate);
+    port.setPortNumber(1);
+    if (!openUnitPort(state, unit, port))
+        return;
+    qm::ChannelTable table = tableWithTexts();
+    qm::SharedState shared;
+    qm::ReplyReceiver receiver(model, table, shared);
+    qm::SerialLink link(port, receiver);
+    qm::CommandSender sender(model, table, link);
+    const auto shownText = [&table](int line) {
+        return table[3].texts[static_cast<std::size_t>(line)];
+    };
+    const int framesPerRun = qm::ChannelCount * (model.hasTimeFont ? 6 : 5);
+
+    Latencies handOff;
+    Latencies toUnit;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        qm::updateMultiple(model, table, 3, 4095, 4095, sender, shownText);
+        handOff.add(state, secondsSince(start, Clock::now()));
+        for (int heard = 0; heard < framesPerRun; ++heard) {
+            if (!awaitLogLine(unit)) {
+                state.SkipWithError("the unit did not log every frame");
+                break;
+            }
+            unit.readLine();
+        }
+        toUnit.note(secondsSince(start, Clock::now()));
+    }
+    handOff.report(state);
+    toUnit.report(state, "to_unit_");
+    unit.terminate();
+    unit.waitForFinished(3000);
+}
+
+void BM_MultipleUpdate410a(benchmark::State &state)
+{
+    multipleUpdateToUnit(state, qm::qm410a());
+}
+
+void BM_MultipleUpdate520a(benchmark::State &state)
+{
+    multipleUpdateToUnit(state, qm::qm520a());
+}
+
 } // namespace
 
 BENCHMARK(BM_ClickToFrame410a)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ClickToFrame520a)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameToUnitLog)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(1000);
+BENCHMARK(BM_MultipleUpdate410a)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_MultipleUpdate520a)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 int main(int argc, char **argv)
 {
