@@ -12,6 +12,7 @@
 #include "UpdateDialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -77,6 +78,7 @@ struct Rig
     UnitPort *port;
     test::RecordingNotifier *notifier = new test::RecordingNotifier;
     test::RecordingFileOutput *files = new test::RecordingFileOutput;
+    test::InstantWaiter *waiter = new test::InstantWaiter;
     MainWindow window;
     const MainWindowControls &c = window.controls();
     std::unique_ptr<PanelController> controller;
@@ -93,7 +95,7 @@ struct Rig
         platform.makeSerialPort = [this](const PortMap &, const UnitModel &) {
             return std::unique_ptr<SerialPort>(port);
         };
-        platform.waiter = std::make_unique<test::InstantWaiter>();
+        platform.waiter.reset(waiter);
         platform.preferencesStore.reset(store);
         platform.makeNotifier = [this](QWidget *) {
             return std::unique_ptr<Notifier>(notifier);
@@ -220,6 +222,15 @@ void TestMultipleUpdateAndExport::dialogIsCentredAndKeepsEveryChoice()
     QCOMPARE(rig.port->frames.size(), framesBefore);
     for (int index = 0; index < ChannelCount; ++index)
         QCOMPARE(rig.table()[index].texts, unitTable()[index].texts); // nothing copied
+
+    // While a poll reads the channels anew the dialog waits for its end.
+    bool openedDuringPoll = true;
+    rig.waiter->onDelay = [&rig, &openedDuringPoll](int) {
+        openedDuringPoll = openedDuringPoll && rig.openDialog() != nullptr;
+    };
+    emit rig.c.cmbComports->activated(rig.c.cmbComports->currentIndex());
+    QVERIFY(!openedDuringPoll);
+    QVERIFY(rig.openDialog());
 }
 
 void TestMultipleUpdateAndExport::updateCopiesTheShownChannel_data()
