@@ -1,5 +1,5 @@
+#include "AnsweringSerialPort.h"
 #include "ChannelSelector.h"
-#include "FakeSerialPort.h"
 #include "InstantWaiter.h"
 #include "ItemClicks.h"
 #include "MainWindow.h"
@@ -8,14 +8,11 @@
 #include "PanelController.h"
 #include "RecordingFileOutput.h"
 #include "RecordingNotifier.h"
-#include "ReplyEncoder.h"
 #include "UpdateDialog.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -26,27 +23,6 @@ using namespace qm;
 namespace {
 
 constexpr int Source = 3; // the channel shown when Multiple Update is pressed
-
-// A unit on the far end of a fake port that answers the settings requests of its channels.
-class UnitPort : public test::FakeSerialPort
-{
-public:
-    UnitPort(const UnitModel &model, int channels) : m_model(model), m_channels(channels) {}
-
-    ChannelTable table;
-
-    void write(const QByteArray &frame) override
-    {
-        test::FakeSerialPort::write(frame);
-        const auto channel = static_cast<quint8>(frame.at(1));
-        if (frame.size() == 3 && frame.at(0) == 8 && channel < m_channels)
-            receive(encodeReply(m_model, table[channel], channel));
-    }
-
-private:
-    const UnitModel &m_model;
-    int m_channels;
-};
 
 // Every channel differs from the source in every field, texts included.
 ChannelTable unitTable()
@@ -75,7 +51,7 @@ struct Rig
 {
     const UnitModel &model;
     test::MemoryPreferencesStore *store = new test::MemoryPreferencesStore;
-    UnitPort *port;
+    test::AnsweringSerialPort *port;
     test::RecordingNotifier *notifier = new test::RecordingNotifier;
     test::RecordingFileOutput *files = new test::RecordingFileOutput;
     test::InstantWaiter *waiter = new test::InstantWaiter;
@@ -86,11 +62,11 @@ struct Rig
     Rig(const WindowDescription &description, int channels,
         const QMap<QString, QString> &preferences = {},
         const std::function<void(PanelPlatform &)> &adjust = {})
-        : model(*description.model), port(new UnitPort(model, channels)), window(description)
+        : model(*description.model),
+          port(new test::AnsweringSerialPort(model, unitTable(), channels)), window(description)
     {
         store->values = preferences;
         port->openable = {1};
-        port->table = unitTable();
         PanelPlatform platform;
         platform.makeSerialPort = [this](const PortMap &, const UnitModel &) {
             return std::unique_ptr<SerialPort>(port);
