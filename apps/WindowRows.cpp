@@ -18,16 +18,16 @@ ControlSpec captioned(ControlKind kind, const QString &name, const QString &cont
 ControlSpec label(const QString &name, const QString &container, QRect twips,
                   const QString &caption, ControlOptions options)
 {
-    ControlSpec spec = captioned(ControlKind::Label, name, container, twips, caption);
-    spec.options = options;
-    return spec;
+    ControlSpec row = captioned(ControlKind::Label, name, container, twips, caption);
+    row.options = options;
+    return row;
 }
 
 ControlSpec button(const QString &name, QRect twips, const QString &caption, ControlOptions options)
 {
-    ControlSpec spec = captioned(ControlKind::PushButton, name, Window, twips, caption);
-    spec.options = options;
-    return spec;
+    ControlSpec row = captioned(ControlKind::PushButton, name, Window, twips, caption);
+    row.options = options;
+    return row;
 }
 
 ControlSpec checkBox(const QString &name, const QString &container, QRect twips,

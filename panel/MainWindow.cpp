@@ -33,20 +33,20 @@ QRect pixels(const QRect &twips)
     return twipsRect(twips.left(), twips.top(), twips.width(), twips.height());
 }
 
-QLabel *createLabel(const ControlSpec &spec, QWidget *container)
+QLabel *createLabel(const ControlSpec &row, QWidget *container)
 {
-    auto *label = new QLabel(spec.caption, container);
+    auto *label = new QLabel(row.caption, container);
     const Qt::Alignment across =
-        spec.options.testFlag(ControlOption::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
+        row.options.testFlag(ControlOption::Centred) ? Qt::AlignHCenter : Qt::AlignLeft;
     label->setAlignment(across | Qt::AlignTop);
     return label;
 }
 
-QComboBox *createList(const ControlSpec &spec, QWidget *container)
+QComboBox *createList(const ControlSpec &row, QWidget *container)
 {
     auto *list = new QComboBox(container);
     list->setEditable(false);
-    list->addItems(spec.items);
+    list->addItems(row.items);
     list->setCurrentIndex(-1);
     return list;
 }
@@ -60,9 +60,9 @@ QFrame *createFrame(QWidget *container, QFrame::Shape shape)
 
 // A frame of the window itself is opaque so that it hides what lies behind it (the arrow-key
 // field); frames inside frames keep their container's background.
-QGroupBox *createTitledFrame(const ControlSpec &spec, QWidget *container, bool opaque)
+QGroupBox *createTitledFrame(const ControlSpec &row, QWidget *container, bool opaque)
 {
-    auto *frame = new QGroupBox(spec.caption, container);
+    auto *frame = new QGroupBox(row.caption, container);
     frame->setAutoFillBackground(opaque);
     return frame;
 }
@@ -182,8 +182,8 @@ MainWindow::MainWindow(const WindowDescription &description, QWidget *parent)
     setFont(designFont(font()));
     setFixedSize(
         twipsRect(0, 0, description.clientTwips.width(), description.clientTwips.height()).size());
-    for (const ControlSpec &spec : description.controls)
-        buildControl(spec);
+    for (const ControlSpec &row : description.controls)
+        buildControl(row);
     stackFrontToBack();
     placePageControls();
     collectControls();
@@ -224,49 +224,48 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void MainWindow::buildControl(const ControlSpec &spec)
+void MainWindow::buildControl(const ControlSpec &row)
 {
-    QWidget *container = spec.container.isEmpty() ? this : m_widgets.value(spec.container);
+    QWidget *container = row.container.isEmpty() ? this : m_widgets.value(row.container);
     Q_ASSERT_X(container, "MainWindow", "a control's container must be listed before it");
-    QWidget *widget = spec.kind == ControlKind::TabPage ? addTabPage(spec, container)
-                                                        : createWidget(spec, container);
-    widget->setObjectName(spec.name);
-    m_widgets.insert(spec.name, widget);
-    applyLook(widget, spec);
-    if (spec.kind != ControlKind::TabPage)
-        place(widget, spec, container);
+    QWidget *widget = row.kind == ControlKind::TabPage ? addTabPage(row, container)
+                                                       : createWidget(row, container);
+    widget->setObjectName(row.name);
+    m_widgets.insert(row.name, widget);
+    applyLook(widget, row);
+    if (row.kind != ControlKind::TabPage)
+        place(widget, row, container);
 }
 
-QWidget *MainWindow::createWidget(const ControlSpec &spec, QWidget *container)
+QWidget *MainWindow::createWidget(const ControlSpec &row, QWidget *container)
 {
-    switch (spec.kind) {
+    switch (row.kind) {
     case ControlKind::Label:
-        return createLabel(spec, container);
+        return createLabel(row, container);
     case ControlKind::PushButton:
-        return new QPushButton(spec.caption, container);
+        return new QPushButton(row.caption, container);
     case ControlKind::CheckBox:
-        return new QCheckBox(spec.caption, container);
+        return new QCheckBox(row.caption, container);
     case ControlKind::RadioButton:
-        return new QRadioButton(spec.caption, container);
+        return new QRadioButton(row.caption, container);
     case ControlKind::ComboBox:
-        return createList(spec, container);
+        return createList(row, container);
     case ControlKind::TextBox:
         return new QLineEdit(container);
     case ControlKind::ChannelSelector:
-        return new ChannelSelector(spec.index, m_description.selectorStyle, spec.caption,
-                                   container);
+        return new ChannelSelector(row.index, m_description.selectorStyle, row.caption, container);
     case ControlKind::Picture:
         return createPicture(container);
     default:
-        return createContainerWidget(spec, container);
+        return createContainerWidget(row, container);
     }
 }
 
-QWidget *MainWindow::createContainerWidget(const ControlSpec &spec, QWidget *container)
+QWidget *MainWindow::createContainerWidget(const ControlSpec &row, QWidget *container)
 {
-    switch (spec.kind) {
+    switch (row.kind) {
     case ControlKind::TitledFrame:
-        return createTitledFrame(spec, container, container == this);
+        return createTitledFrame(row, container, container == this);
     case ControlKind::Frame:
         return createFrame(container, QFrame::Box);
     case ControlKind::Panel:
@@ -278,23 +277,23 @@ QWidget *MainWindow::createContainerWidget(const ControlSpec &spec, QWidget *con
     }
 }
 
-QWidget *MainWindow::addTabPage(const ControlSpec &spec, QWidget *container)
+QWidget *MainWindow::addTabPage(const ControlSpec &row, QWidget *container)
 {
     auto *tabs = qobject_cast<QTabWidget *>(container);
     Q_ASSERT_X(tabs, "MainWindow", "a tab page belongs to a tab control");
     auto *page = new QWidget;
-    tabs->addTab(page, spec.caption);
+    tabs->addTab(page, row.caption);
     page->installEventFilter(this);
     page->parentWidget()->installEventFilter(this);
     m_pages.insert(page, tabs);
     return page;
 }
 
-void MainWindow::place(QWidget *widget, const ControlSpec &spec, QWidget *container)
+void MainWindow::place(QWidget *widget, const ControlSpec &row, QWidget *container)
 {
     QTabWidget *tabs = m_pages.value(container);
-    QRect rect = pixels(spec.twips);
-    if (hasIndicator(spec.kind))
+    QRect rect = pixels(row.twips);
+    if (hasIndicator(row.kind))
         rect.setWidth(fittedWidth(widget, rect, (tabs ? tabs : container)->width()));
     if (auto *list = qobject_cast<QComboBox *>(widget))
         fitItemsAcross(*list, rect.size());
@@ -304,26 +303,26 @@ void MainWindow::place(QWidget *widget, const ControlSpec &spec, QWidget *contai
         widget->setGeometry(rect);
 }
 
-void MainWindow::applyLook(QWidget *widget, const ControlSpec &spec)
+void MainWindow::applyLook(QWidget *widget, const ControlSpec &row)
 {
-    const ControlSpec *container = m_description.control(spec.container);
+    const ControlSpec *container = m_description.control(row.container);
     if (container && container->pointSize > 0)
         widget->setFont(selfContainedFont(font()));
-    if (spec.pointSize > 0) {
+    if (row.pointSize > 0) {
         QFont own = font();
-        own.setPointSizeF(spec.pointSize);
+        own.setPointSizeF(row.pointSize);
         widget->setFont(own);
     }
-    if (spec.options.testFlag(ControlOption::GreyText)) {
+    if (row.options.testFlag(ControlOption::GreyText)) {
         QPalette grey = widget->palette();
         grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
         widget->setPalette(grey);
     }
-    if (!spec.toolTip.isEmpty())
-        widget->setToolTip(spec.toolTip);
-    if (spec.options.testFlag(ControlOption::Disabled))
+    if (!row.toolTip.isEmpty())
+        widget->setToolTip(row.toolTip);
+    if (row.options.testFlag(ControlOption::Disabled))
         widget->setEnabled(false);
-    if (spec.options.testFlag(ControlOption::Hidden))
+    if (row.options.testFlag(ControlOption::Hidden))
         widget->hide();
 }
 
@@ -331,10 +330,9 @@ void MainWindow::applyLook(QWidget *widget, const ControlSpec &spec)
 // the topmost.
 void MainWindow::stackFrontToBack()
 {
-    for (auto spec = m_description.controls.rbegin(); spec != m_description.controls.rend();
-         ++spec) {
-        if (spec->kind != ControlKind::TabPage)
-            m_widgets.value(spec->name)->raise();
+    for (auto row = m_description.controls.rbegin(); row != m_description.controls.rend(); ++row) {
+        if (row->kind != ControlKind::TabPage)
+            m_widgets.value(row->name)->raise();
     }
 }
 

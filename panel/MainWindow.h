@@ -47,12 +47,12 @@ private:
         QRect pixels;
     };
 
-    void buildControl(const ControlSpec &spec);
-    QWidget *createWidget(const ControlSpec &spec, QWidget *container);
-    QWidget *createContainerWidget(const ControlSpec &spec, QWidget *container);
-    QWidget *addTabPage(const ControlSpec &spec, QWidget *container);
-    void place(QWidget *widget, const ControlSpec &spec, QWidget *container);
-    void applyLook(QWidget *widget, const ControlSpec &spec);
+    void buildControl(const ControlSpec &row);
+    QWidget *createWidget(const ControlSpec &row, QWidget *container);
+    QWidget *createContainerWidget(const ControlSpec &row, QWidget *container);
+    QWidget *addTabPage(const ControlSpec &row, QWidget *container);
+    void place(QWidget *widget, const ControlSpec &row, QWidget *container);
+    void applyLook(QWidget *widget, const ControlSpec &row);
     void stackFrontToBack();
     void placePageControls();
     void collectControls();

@@ -7,7 +7,7 @@ namespace qm {
 const ControlSpec *WindowDescription::control(const QString &name) const
 {
     const auto found = std::find_if(controls.begin(), controls.end(),
-                                    [&name](const ControlSpec &spec) { return spec.name == name; });
+                                    [&name](const ControlSpec &row) { return row.name == name; });
     return found == controls.end() ? nullptr : &*found;
 }
 

@@ -54,10 +54,10 @@ bool isOfKind(const QWidget *widget, ControlKind kind)
 
 // Where a control's design puts its top-left corner in the window, in pixels: the sum of its
 // own place and its containers', a tab page standing for its tab control.
-QPoint designedWindowPosition(const WindowDescription &description, const ControlSpec &spec)
+QPoint designedWindowPosition(const WindowDescription &description, const ControlSpec &row)
 {
-    const QPoint own = twipsRect(spec.twips.left(), spec.twips.top(), 0, 0).topLeft();
-    const ControlSpec *container = description.control(spec.container);
+    const QPoint own = twipsRect(row.twips.left(), row.twips.top(), 0, 0).topLeft();
+    const ControlSpec *container = description.control(row.container);
     if (!container)
         return own;
     if (container->kind == ControlKind::TabPage)
@@ -120,9 +120,9 @@ void TestMainWindow::everyControlIsBuiltWithItsNameAndKind()
 {
     for (const WindowDescription *description : bothWindows()) {
         MainWindow window(*description);
-        for (const ControlSpec &spec : description->controls) {
-            const auto *widget = window.findChild<QWidget *>(spec.name);
-            QVERIFY2(widget && isOfKind(widget, spec.kind), qPrintable(spec.name));
+        for (const ControlSpec &row : description->controls) {
+            const auto *widget = window.findChild<QWidget *>(row.name);
+            QVERIFY2(widget && isOfKind(widget, row.kind), qPrintable(row.name));
         }
         const MainWindowControls &c = window.controls();
         const QList<const QObject *> shared = {c.frameConnecting, c.lblStatus,
@@ -254,17 +254,17 @@ void TestMainWindow::controlsLandAtTheirDesignedPlaceInTheWindow()
         for (int page = tabs->count() - 1; page >= 0; --page) {
             tabs->setCurrentIndex(page);
             QCoreApplication::processEvents();
-            for (const ControlSpec &spec : description->controls) {
-                const auto *widget = shown.window.findChild<QWidget *>(spec.name);
-                if (spec.kind == ControlKind::TabPage || !widget->isVisible())
+            for (const ControlSpec &row : description->controls) {
+                const auto *widget = shown.window.findChild<QWidget *>(row.name);
+                if (row.kind == ControlKind::TabPage || !widget->isVisible())
                     continue;
-                const QRect design = twipsRect(spec.twips.left(), spec.twips.top(),
-                                               spec.twips.width(), spec.twips.height());
+                const QRect design = twipsRect(row.twips.left(), row.twips.top(), row.twips.width(),
+                                               row.twips.height());
                 const QRect actual = windowRect(widget);
-                QCOMPARE(actual.topLeft(), designedWindowPosition(*description, spec));
+                QCOMPARE(actual.topLeft(), designedWindowPosition(*description, row));
                 QCOMPARE(actual.height(), design.height());
                 // Indicator captions may reach further right than the design where they need to.
-                if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::RadioButton)
+                if (row.kind == ControlKind::CheckBox || row.kind == ControlKind::RadioButton)
                     QVERIFY(actual.width() >= design.width());
                 else
                     QCOMPARE(actual.width(), design.width());
