@@ -11,23 +11,29 @@ class TestPreferences : public QObject
 {
     Q_OBJECT
 private slots:
-    void firstRunReadsTheDefaults();
+    void missingOrUnusableTextReadsAsTheDefault();
     void valuesRoundTripAsDecimalText();
-    void unusableTextReadsAsTheDefault();
     void portOverridesComeFromThePortsSection();
     void fileStoreKeepsValuesBetweenRuns();
 };
 
-void TestPreferences::firstRunReadsTheDefaults()
+void TestPreferences::missingOrUnusableTextReadsAsTheDefault()
 {
-    test::MemoryPreferencesStore store;
-    const Preferences prefs(store);
-    QCOMPARE(prefs.formPosition(), QPoint(1000, 1000));
-    QCOMPARE(prefs.channelSelection(), 4095.0);
-    QCOMPARE(prefs.settingSelection(), 2046.0);
-    QCOMPARE(prefs.comport(), qint16(1));
-    QCOMPARE(prefs.updateImmediately(), qint16(1));
-    QVERIFY2(store.values.isEmpty(), "reading must not write anything");
+    const QMap<QString, QString> unusable{
+        {"Settings/FormTop", "abc"},         {"Settings/FormLeft", "40000"},
+        {"Settings/Comport", " 2.5"},        {"Settings/UpdateImmediately", ""},
+        {"Settings/ChannelSelection", "-1"}, {"Settings/SettingSelection", "1e9"}};
+    for (const QMap<QString, QString> &values : {QMap<QString, QString>(), unusable}) {
+        test::MemoryPreferencesStore store;
+        store.values = values;
+        const Preferences prefs(store);
+        QCOMPARE(prefs.formPosition(), QPoint(1000, 1000));
+        QCOMPARE(prefs.channelSelection(), 4095.0);
+        QCOMPARE(prefs.settingSelection(), 2046.0);
+        QCOMPARE(prefs.comport(), qint16(values.isEmpty() ? 1 : 2)); // halves round to even
+        QCOMPARE(prefs.updateImmediately(), qint16(1));
+        QVERIFY2(store.values == values, "reading must not write anything");
+    }
 }
 
 void TestPreferences::valuesRoundTripAsDecimalText()
@@ -39,31 +45,13 @@ void TestPreferences::valuesRoundTripAsDecimalText()
     prefs.storeSettingSelection(4095);
     prefs.storeComport(3);
     prefs.storeUpdateImmediately(0);
-
-    QCOMPARE(store.values.value("Settings/FormTop"), QString("2265"));
-    QCOMPARE(store.values.value("Settings/FormLeft"), QString("-450"));
-    QCOMPARE(store.values.value("Settings/ChannelSelection"), QString("18"));
-    QCOMPARE(store.values.value("Settings/SettingSelection"), QString("4095"));
-    QCOMPARE(store.values.value("Settings/Comport"), QString("3"));
-    QCOMPARE(store.values.value("Settings/UpdateImmediately"), QString("0"));
+    const QMap<QString, QString> written{
+        {"Settings/FormTop", "2265"},        {"Settings/FormLeft", "-450"},
+        {"Settings/ChannelSelection", "18"}, {"Settings/SettingSelection", "4095"},
+        {"Settings/Comport", "3"},           {"Settings/UpdateImmediately", "0"}};
+    QCOMPARE(store.values, written);
     QCOMPARE(prefs.formPosition(), QPoint(-450, 2265));
-    QCOMPARE(prefs.channelSelection(), 18.0);
     QCOMPARE(prefs.comport(), qint16(3));
-    QCOMPARE(prefs.updateImmediately(), qint16(0));
-}
-
-void TestPreferences::unusableTextReadsAsTheDefault()
-{
-    test::MemoryPreferencesStore store;
-    store.values = {{"Settings/FormTop", "abc"},         {"Settings/FormLeft", "40000"},
-                    {"Settings/Comport", " 2.5"},        {"Settings/UpdateImmediately", ""},
-                    {"Settings/ChannelSelection", "-1"}, {"Settings/SettingSelection", "1e9"}};
-    const Preferences prefs(store);
-    QCOMPARE(prefs.formPosition(), QPoint(1000, 1000));
-    QCOMPARE(prefs.comport(), qint16(2)); // halves round to even
-    QCOMPARE(prefs.updateImmediately(), qint16(1));
-    QCOMPARE(prefs.channelSelection(), 4095.0);
-    QCOMPARE(prefs.settingSelection(), 2046.0);
 }
 
 void TestPreferences::portOverridesComeFromThePortsSection()
