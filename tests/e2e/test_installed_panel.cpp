@@ -65,7 +65,6 @@ private slots:
     void installsProgramsEntriesAndIcons();
     void startedElsewhereItUsesItsOwnFolder();
     void unwritableProgramFolderFallsBackToTheDataFolder();
-    void theQm410aWritesNoFile();
 
 private:
     QString bin(const QString &name) const { return m_prefix.filePath("bin/" + name); }
@@ -126,23 +125,20 @@ int TestInstalledPanel::runPanel(const QString &program, int quitAfterMs)
 
 void TestInstalledPanel::installsProgramsEntriesAndIcons()
 {
-    for (const char *name : {"qm410a-panel", "qm520a-panel", "qm-unit-sim"})
-        QVERIFY2(QFileInfo(bin(name)).isExecutable(), name);
+    // The programs themselves run below; here the files they and the desktop rely on.
     for (const char *name : {"CrossHair.cur", "Blank.cur"})
         QVERIFY2(!QImage(bin(name)).isNull(), name);
 
     for (const auto &[program, model] :
          {std::pair{"qm410a-panel", "QM-410A"}, std::pair{"qm520a-panel", "QM-520A"}}) {
-        const QString entry =
-            m_prefix.filePath(QStringLiteral("share/applications/%1.desktop").arg(program));
-        QSettings desktop(entry, QSettings::IniFormat);
-        desktop.beginGroup("Desktop Entry");
-        QCOMPARE(desktop.value("Type").toString(), "Application");
-        QCOMPARE(desktop.value("Name").toString(), QStringLiteral("%1 Control Panel").arg(model));
-        QCOMPARE(desktop.value("Exec").toString(), bin(program));
-        QCOMPARE(desktop.value("Icon").toString(), program);
-        QCOMPARE(desktop.value("Terminal").toString(), "false");
-        QVERIFY(readFile(entry).contains("\nCategories=Utility;\n"));
+        QCOMPARE(
+            readFile(
+                m_prefix.filePath(QStringLiteral("share/applications/%1.desktop").arg(program))),
+            QStringLiteral("[Desktop Entry]\nType=Application\nName=%1 Control Panel\n"
+                           "Comment=Set up the time and text overlay of a %1 unit on its "
+                           "serial line\nExec=%2\nIcon=%3\nCategories=Utility;\nTerminal=false\n")
+                .arg(model, bin(program), program)
+                .toUtf8());
         const QImage icon(m_prefix.filePath(
             QStringLiteral("share/icons/hicolor/32x32/apps/%1.png").arg(program)));
         QCOMPARE(icon.size(), QSize(32, 32));
@@ -179,10 +175,8 @@ void TestInstalledPanel::unwritableProgramFolderFallsBackToTheDataFolder()
     QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
     QCOMPARE(readFile(m_dataFile), exportContents(qm520a(), sim::defaultUnitState(qm520a())));
     QVERIFY(QFileInfo(bin("settings.txt")).isDir());
-}
 
-void TestInstalledPanel::theQm410aWritesNoFile()
-{
+    // The QM-410A exports nothing, wherever it might.
     QVERIFY(QFile::remove(m_dataFile));
     QCOMPARE(runPanel("qm410a-panel", 0), 0);
     QVERIFY(!QFile::exists(m_dataFile));

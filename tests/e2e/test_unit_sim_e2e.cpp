@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,27 +16,22 @@ using namespace qm;
 namespace {
 
 // qm-unit-sim running as its own process, as scripts and panels meet it.
-class SimProcess
+class SimProcess : public QProcess
 {
 public:
     explicit SimProcess(const QStringList &arguments)
     {
-        m_process.setProgram(QStringLiteral(QM_UNIT_SIM));
-        m_process.setArguments(arguments);
-        m_process.start();
+        start(QStringLiteral(QM_UNIT_SIM), arguments);
     }
-    ~SimProcess()
+    ~SimProcess() override
     {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
+        terminate();
+        waitForFinished(5000);
     }
-    SimProcess(const SimProcess &) = delete;
-    SimProcess &operator=(const SimProcess &) = delete;
-
-    // Everything printed so far, line by line; the first line is the device.
+    // Everything printed so far; the first line is the device, then one line per frame heard.
     QStringList lines()
     {
-        m_output += m_process.readAllStandardOutput();
+        m_output += readAllStandardOutput();
         return QString::fromUtf8(m_output).split(u'\n', Qt::SkipEmptyParts);
     }
     bool started()
@@ -45,21 +39,15 @@ public:
         return QTest::qWaitFor([this] { return !lines().isEmpty(); }, 5000);
     }
     QString devicePath() { return lines().value(0); }
-    QProcess &process() { return m_process; }
 
 private:
-    QProcess m_process;
     QByteArray m_output;
 };
 
 std::unique_ptr<QSerialPort> openPort(const QString &path, const UnitModel &model)
 {
-    auto port = std::make_unique<QSerialPort>(path);
+    auto port = std::make_unique<QSerialPort>(path); // 8N1 without flow control by default
     port->setBaudRate(model.baudRate);
-    port->setDataBits(QSerialPort::Data8);
-    port->setParity(QSerialPort::NoParity);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setFlowControl(QSerialPort::NoFlowControl);
     if (!port->open(QIODevice::ReadWrite))
         return nullptr;
     return port;
@@ -69,8 +57,8 @@ std::unique_ptr<QSerialPort> openPort(const QString &path, const UnitModel &mode
 struct PanelSide
 {
     PanelSide(const UnitModel &unitModel, const QString &path)
-        : model(unitModel), port(openPort(path, unitModel)), sink(*port),
-          sender(unitModel, table, sink), receiver(unitModel, table, state)
+        : port(openPort(path, unitModel)), sink(*port), sender(unitModel, table, sink),
+          receiver(unitModel, table, state)
     {
         QObject::connect(port.get(), &QSerialPort::readyRead, &receiver,
                          [this] { receiver.readFrom(*port); });
@@ -78,7 +66,6 @@ struct PanelSide
                          [this](int index) { answered << index; });
     }
 
-    const UnitModel &model;
     std::unique_ptr<QSerialPort> port;
     SerialPortSink sink;
     ChannelTable table;
@@ -98,10 +85,8 @@ class TestUnitSimE2e : public QObject
 private slots:
     void panelReadsWritesAndReadsBack_data();
     void panelReadsWritesAndReadsBack();
-    void keepsServingWhilePortsOpenAndClose();
-    void faultyLineStillDeliversEveryReply();
-    void refusesAMalformedStateFile();
-    void stopsCleanlyAndRemovesItsLink();
+    void probedAndFaultyLineStillAnswersInOrder();
+    void refusesAMalformedStateFileAndStopsCleanly();
 };
 
 void TestUnitSimE2e::panelReadsWritesAndReadsBack_data()
@@ -115,7 +100,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
 {
     QFETCH(QString, model);
     const UnitModel &unitModel = unitModelByName(model)->get();
-    SimProcess sim({QStringLiteral("--model"), model});
+    SimProcess sim({"--model", model});
     QVERIFY(sim.started());
     PanelSide panel(unitModel, sim.devicePath());
     QVERIFY(panel.port);
@@ -125,12 +110,13 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     QVERIFY(panel.table[3] == sim::defaultUnitState(unitModel)[3]);
 
     ChannelSettings &record = panel.table[3];
-    record[Field::TextEnables] = 7;
-    record[Field::VertPos] = 58;
-    record[Field::HorizPos] = 188;
-    record[Field::HorizSize] = 15;
-    record[Field::Blank] = 1;
-    record[Field::TimeFont] = 1;
+    for (auto [field, value] : {std::pair{Field::TextEnables, 7},
+                                {Field::VertPos, 58},
+                                {Field::HorizPos, 188},
+                                {Field::HorizSize, 15},
+                                {Field::Blank, 1},
+                                {Field::TimeFont, 1}})
+        record[field] = value;
     panel.sender.sendData(3);
     panel.sender.sendText(3, 2, u"  caf\u00E9 | \u00FA  ");
     panel.sender.sendBlank(3);
@@ -152,84 +138,55 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     QVERIFY(log[4].endsWith(QStringLiteral("\tblank-on ch=3")));
 }
 
-// Panels probe every port at start-up; the unit must still answer afterwards.
-void TestUnitSimE2e::keepsServingWhilePortsOpenAndClose()
+// Panels probe every port at start-up, and lines split and garble replies; the unit must still
+// answer each live channel, in order, so once channel 0 answers again channels 4 to 11 are
+// certainly silent.
+void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
 {
-    SimProcess sim({QStringLiteral("--model"), QStringLiteral("410a"), QStringLiteral("--channels"),
-                    QStringLiteral("4")});
+    SimProcess sim({"--model", "410a", "--channels", "4", "--split", "--noise", "--bad-frames"});
     QVERIFY(sim.started());
-    for (int i = 0; i < 40; ++i) {
-        const auto probe = openPort(sim.devicePath(), qm410a());
-        QVERIFY(probe);
-    }
-    {
-        PanelSide leaving(qm410a(), sim.devicePath());
-        leaving.sender.requestSettings(0);
-    }
-    PanelSide panel(qm410a(), sim.devicePath());
-    QVERIFY(panel.port);
-    // Replies leave in order, so once channel 1 has answered a silent channel 5 is certain.
-    panel.sender.requestSettings(5);
-    panel.sender.requestSettings(1);
-    QTRY_VERIFY_WITH_TIMEOUT(panel.answered.contains(1), ReplyWaitMs);
-    QCOMPARE(panel.answered.last(), 1);
-    QVERIFY(!panel.answered.contains(5));
-    QCOMPARE(sim.process().state(), QProcess::Running);
-}
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(openPort(sim.devicePath(), qm410a()));
+    PanelSide(qm410a(), sim.devicePath()).sender.requestSettings(0);
 
-void TestUnitSimE2e::faultyLineStillDeliversEveryReply()
-{
-    SimProcess sim({QStringLiteral("--model"), QStringLiteral("410a"), QStringLiteral("--split"),
-                    QStringLiteral("--noise"), QStringLiteral("--bad-frames")});
-    QVERIFY(sim.started());
     PanelSide panel(qm410a(), sim.devicePath());
     QVERIFY(panel.port);
-    QList<int> all;
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        panel.sender.requestSettings(channel);
-        all << channel;
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, all, 3 * ReplyWaitMs);
-    const ChannelTable expected = sim::defaultUnitState(qm410a());
     for (int channel = 0; channel < ChannelCount; ++channel)
+        panel.sender.requestSettings(channel);
+    panel.sender.requestSettings(0);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{0, 1, 2, 3, 0}), 3 * ReplyWaitMs);
+    const ChannelTable expected = sim::defaultUnitState(qm410a());
+    for (int channel = 0; channel < 4; ++channel)
         QVERIFY(panel.table[channel] == expected[channel]);
-    QCOMPARE(panel.state.channelsFound, 12);
+    QCOMPARE(panel.state.channelsFound, 1);
+    QCOMPARE(sim.state(), QProcess::Running);
 }
 
-void TestUnitSimE2e::refusesAMalformedStateFile()
+void TestUnitSimE2e::refusesAMalformedStateFileAndStopsCleanly()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("state.txt"));
+    const QString path = dir.filePath("state.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     const QByteArray good = "0|0|0|0|0|0|0|0|0|0|||\n";
     file.write(good.repeated(6) + "0|0|0|0|0|999|0|0|0|0|||\n" + good.repeated(5));
     file.close();
+    SimProcess refusing({"--model", "520a", "--state", path});
+    QVERIFY(refusing.waitForFinished(5000));
+    QCOMPARE(refusing.exitCode(), 2);
+    QVERIFY(refusing.readAllStandardOutput().isEmpty());
+    QVERIFY(refusing.readAllStandardError().contains("line 7: field 6 (VertPos) is 999"));
 
-    QProcess sim;
-    sim.start(QStringLiteral(QM_UNIT_SIM),
-              {QStringLiteral("--model"), QStringLiteral("520a"), QStringLiteral("--state"), path});
-    QVERIFY(sim.waitForFinished(5000));
-    QCOMPARE(sim.exitCode(), 2);
-    QVERIFY(sim.readAllStandardOutput().isEmpty());
-    QVERIFY(sim.readAllStandardError().contains("line 7: field 6 (VertPos) is 999"));
-}
-
-void TestUnitSimE2e::stopsCleanlyAndRemovesItsLink()
-{
-    QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("unit"));
-    QVERIFY(QFile::link(QStringLiteral("/nonexistent"), link));
-    SimProcess sim(
-        {QStringLiteral("--model"), QStringLiteral("520a"), QStringLiteral("--link"), link});
+    // A stale link is replaced, and removed again at the end.
+    const QString link = dir.filePath("unit");
+    QVERIFY(QFile::link("/nonexistent", link));
+    SimProcess sim({"--model", "520a", "--link", link});
     QVERIFY(sim.started());
     QCOMPARE(QFileInfo(link).symLinkTarget(), sim.devicePath());
-
-    QSignalSpy finished(&sim.process(), &QProcess::finished);
-    sim.process().terminate();
-    QVERIFY(finished.wait(5000));
-    QCOMPARE(sim.process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(sim.process().exitCode(), 0);
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }
 

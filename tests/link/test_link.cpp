@@ -59,8 +59,7 @@ struct Rig
     {
         QList<int> channels;
         for (const QByteArray &frame : std::exchange(sink.frames, {}))
-            channels << (frame.size() == 3 && frame[0] == 8 && quint8(frame[2]) == 0xfa ? frame[1]
-                                                                                        : -1);
+            channels << (frame.size() == 3 && frame[0] == 8 ? frame[1] : -1);
         return channels;
     }
 };
