@@ -35,6 +35,8 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
             &PanelController::onComportActivated);
     connect(controls.cmdClose, &QPushButton::clicked, &window, &QWidget::close);
     connect(&window, &MainWindow::unloading, this, &PanelController::unload);
+    connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
+    connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
     window.setCloseGuard([this] { return mayClose(); });
 
     m_placement.restore(window);
@@ -99,6 +101,25 @@ void PanelController::onComportActivated(int index)
         return;
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
+}
+
+// The operator sees nothing of a link that recovers by itself; a terminal shows what happened.
+void PanelController::reportRecovery(bool reopened)
+{
+    if (!m_platform.diagnostic)
+        return;
+    const QString port =
+        QStringLiteral("COM%1 (%2)").arg(m_state.selectedPort).arg(m_port->deviceName());
+    m_platform.diagnostic(
+        reopened ? port + QStringLiteral(": the line failed and was opened again")
+                 : port + QStringLiteral(": the line failed; trying to open it again"));
+}
+
+void PanelController::reportDroppedFrames(int count)
+{
+    if (m_platform.diagnostic)
+        m_platform.diagnostic(
+            QStringLiteral("%1 setting frame(s) could not be sent to the unit").arg(count));
 }
 
 bool PanelController::mayClose()

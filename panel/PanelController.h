@@ -52,6 +52,8 @@ private:
     void readStartupPreferences();
     void getSettingsFromUnit();
     void onComportActivated(int index);
+    void reportRecovery(bool reopened);
+    void reportDroppedFrames(int count);
     bool mayClose();
     void unload();
 
