@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,11 +22,6 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QDateTime lastRead(const QString &path)
-{
-    return QFileInfo(path).fileTime(QFileDevice::FileAccessTime);
-}
-
 // Makes the file look unread for ages, so that the next read shows in its access time.
 bool markUnread(const QString &path)
 {
@@ -36,19 +30,9 @@ bool markUnread(const QString &path)
            file.setFileTime(QDateTime::fromSecsSinceEpoch(1000), QFileDevice::FileAccessTime);
 }
 
-// Some file systems are mounted without access times; there a read cannot be seen.
-bool readsAreSeen(const QString &folder)
+bool readSince(const QString &path)
 {
-    const QString probe = QDir(folder).filePath("probe");
-    QFile file(probe);
-    if (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)
-        return false;
-    file.close();
-    const bool marked = markUnread(probe);
-    readFile(probe);
-    const bool seen = marked && lastRead(probe).toSecsSinceEpoch() > 1000;
-    QFile::remove(probe);
-    return seen;
+    return QFileInfo(path).fileTime(QFileDevice::FileAccessTime).toSecsSinceEpoch() > 1000;
 }
 
 } // namespace
@@ -125,10 +109,6 @@ int TestInstalledPanel::runPanel(const QString &program, int quitAfterMs)
 
 void TestInstalledPanel::installsProgramsEntriesAndIcons()
 {
-    // The programs themselves run below; here the files they and the desktop rely on.
-    for (const char *name : {"CrossHair.cur", "Blank.cur"})
-        QVERIFY2(!QImage(bin(name)).isNull(), name);
-
     for (const auto &[program, model] :
          {std::pair{"qm410a-panel", "QM-410A"}, std::pair{"qm520a-panel", "QM-520A"}}) {
         QCOMPARE(
@@ -147,19 +127,20 @@ void TestInstalledPanel::installsProgramsEntriesAndIcons()
 
 void TestInstalledPanel::startedElsewhereItUsesItsOwnFolder()
 {
-    const bool seeReads = readsAreSeen(m_prefix.filePath("bin"));
-    QVERIFY(markUnread(bin("CrossHair.cur")));
+    // Some file systems keep no access times; there the pointer file's read cannot be seen.
+    const QString cursor = bin("CrossHair.cur");
+    QVERIFY(markUnread(cursor) && !readFile(cursor).isEmpty());
+    const bool seeReads = readSince(cursor);
+    QVERIFY(markUnread(cursor));
 
     QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
     QCOMPARE(readFile(bin("settings.txt")),
              exportContents(qm520a(), sim::defaultUnitState(qm520a())));
     QVERIFY(QDir(m_home.filePath("elsewhere")).isEmpty());
     QVERIFY(!QFile::exists(m_dataFile));
-    QSettings stored(m_home.filePath("config/qm-control-panel/VT-540A.ini"), QSettings::IniFormat);
-    QCOMPARE(stored.value("Settings/FormTop").toString(), "1000");
     if (!seeReads)
         QSKIP("this file system keeps no access times: the pointer file read cannot be seen");
-    QVERIFY(lastRead(bin("CrossHair.cur")).toSecsSinceEpoch() > 1000);
+    QVERIFY(readSince(cursor));
 }
 
 // Write access is taken away twice over: the folder is read-only for its owner, and for an

@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 using namespace qm;
 
 namespace {
@@ -44,29 +42,22 @@ private:
     QByteArray m_output;
 };
 
-std::unique_ptr<QSerialPort> openPort(const QString &path, const UnitModel &model)
-{
-    auto port = std::make_unique<QSerialPort>(path); // 8N1 without flow control by default
-    port->setBaudRate(model.baudRate);
-    if (!port->open(QIODevice::ReadWrite))
-        return nullptr;
-    return port;
-}
-
 // A panel's side of the line: the real serial port, the sender and the receiver.
 struct PanelSide
 {
     PanelSide(const UnitModel &unitModel, const QString &path)
-        : port(openPort(path, unitModel)), sink(*port), sender(unitModel, table, sink),
-          receiver(unitModel, table, state)
+        : port(path), sink(port), sender(unitModel, table, sink), receiver(unitModel, table, state)
     {
-        QObject::connect(port.get(), &QSerialPort::readyRead, &receiver,
-                         [this] { receiver.readFrom(*port); });
+        port.setBaudRate(unitModel.baudRate); // 8N1 without flow control by default
+        opened = port.open(QIODevice::ReadWrite);
+        QObject::connect(&port, &QSerialPort::readyRead, &receiver,
+                         [this] { receiver.readFrom(port); });
         QObject::connect(&receiver, &ReplyReceiver::channelAnswered, &receiver,
                          [this](int index) { answered << index; });
     }
 
-    std::unique_ptr<QSerialPort> port;
+    QSerialPort port;
+    bool opened = false;
     SerialPortSink sink;
     ChannelTable table;
     SharedState state;
@@ -103,7 +94,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     SimProcess sim({"--model", model});
     QVERIFY(sim.started());
     PanelSide panel(unitModel, sim.devicePath());
-    QVERIFY(panel.port);
+    QVERIFY(panel.opened);
 
     panel.sender.requestSettings(3);
     QTRY_COMPARE_WITH_TIMEOUT(panel.answered, QList<int>{3}, ReplyWaitMs);
@@ -128,14 +119,10 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
         QCOMPARE(panel.table[3][field], sent[field]);
     QCOMPARE(panel.table[3].texts[2], QStringLiteral("caf\u00E9 | \u00FA"));
 
+    // One log line per frame heard: the bytes, then what they meant (pinned in the parts' test).
     const QStringList log = sim.lines();
     QCOMPARE(log.size(), unitModel.hasTimeFont ? 7 : 6);
     QCOMPARE(log[1], QStringLiteral("0803fa\trequest ch=3"));
-    QVERIFY2(log[2].contains(QStringLiteral("\tdata ch=3 TextEnables=7 ")), qPrintable(log[2]));
-    QVERIFY(log[2].endsWith(QStringLiteral("HorizSize=15 HorizPos=188")));
-    QVERIFY(log[3].endsWith(QStringLiteral("\ttext3 ch=3 \"caf\u00E9 | \u00FA\"")));
-    QVERIFY(log[3].startsWith(QStringLiteral("636166e9207c20fa8080")));
-    QVERIFY(log[4].endsWith(QStringLiteral("\tblank-on ch=3")));
 }
 
 // Panels probe every port at start-up, and lines split and garble replies; the unit must still
@@ -145,12 +132,15 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
 {
     SimProcess sim({"--model", "410a", "--channels", "4", "--split", "--noise", "--bad-frames"});
     QVERIFY(sim.started());
-    for (int i = 0; i < 40; ++i)
-        QVERIFY(openPort(sim.devicePath(), qm410a()));
-    PanelSide(qm410a(), sim.devicePath()).sender.requestSettings(0);
+    for (int i = 0; i < 40; ++i) {
+        PanelSide probe(qm410a(), sim.devicePath());
+        QVERIFY(probe.opened);
+        if (i == 0)
+            probe.sender.requestSettings(0);
+    }
 
     PanelSide panel(qm410a(), sim.devicePath());
-    QVERIFY(panel.port);
+    QVERIFY(panel.opened);
     for (int channel = 0; channel < ChannelCount; ++channel)
         panel.sender.requestSettings(channel);
     panel.sender.requestSettings(0);
@@ -168,14 +158,13 @@ void TestUnitSimE2e::refusesAMalformedStateFileAndStopsCleanly()
     const QString path = dir.filePath("state.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    const QByteArray good = "0|0|0|0|0|0|0|0|0|0|||\n";
-    file.write(good.repeated(6) + "0|0|0|0|0|999|0|0|0|0|||\n" + good.repeated(5));
+    file.write("0|0|0|0|0|999|0|0|0|0|||\n");
     file.close();
     SimProcess refusing({"--model", "520a", "--state", path});
     QVERIFY(refusing.waitForFinished(5000));
     QCOMPARE(refusing.exitCode(), 2);
     QVERIFY(refusing.readAllStandardOutput().isEmpty());
-    QVERIFY(refusing.readAllStandardError().contains("line 7: field 6 (VertPos) is 999"));
+    QVERIFY(refusing.readAllStandardError().contains("1 lines, expected 12"));
 
     // A stale link is replaced, and removed again at the end.
     const QString link = dir.filePath("unit");

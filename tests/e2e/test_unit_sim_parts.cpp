@@ -120,16 +120,15 @@ void TestUnitSimParts::stateFileReadsTheExportFormatAndRefusesMalformedLines()
     QCOMPARE((*read.table)[0].texts, (std::array<QString, 3>{"M\u00FAsica", "1", "| x "}));
     QCOMPARE((*read.table)[11].texts[2], QStringLiteral("C|D"));
 
-    QByteArray withFont = exported;
-    withFont.replace("0|0|0|0|0|0|0|0|0|0|A|B|C|D\r\n", "0|0|0|0|0|0|0|0|0|0|A|B|C|D|1\n");
+    const QByteArray withFont = QByteArray(exported).replace("C|D\r\n", "C|D|1\n");
     QCOMPARE((*StateFile(qm520a()).parse(withFont).table)[11][Field::TimeFont], 1);
 
     const QByteArray line410 = "1|2|3|1|48|3|3|58|188|3|15|1|one|two|three\n";
-    const StateFile::Result read410 = StateFile(qm410a()).parse(line410.repeated(12));
-    QVERIFY2(read410.table, qPrintable(read410.error));
-    QCOMPARE((*read410.table)[5][Field::HorizPos], 188);
-    QCOMPARE((*read410.table)[5][Field::Blank], 1);
-    QCOMPARE((*read410.table)[5].texts[2], "three");
+    const auto read410 = StateFile(qm410a()).parse(line410.repeated(12)).table;
+    QVERIFY(read410);
+    QCOMPARE((*read410)[5][Field::HorizPos], 188);
+    QCOMPARE((*read410)[5][Field::Blank], 1);
+    QCOMPARE((*read410)[5].texts[2], "three");
 
     const QByteArray good = "0|0|0|0|0|0|0|0|0|0|||\r\n";
     const auto errorFor = [&](const QByteArray &badLine) {

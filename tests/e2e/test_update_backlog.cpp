@@ -18,18 +18,6 @@ using namespace qm;
 
 namespace {
 
-ChannelTable sampleTable()
-{
-    ChannelTable table;
-    for (int index = 0; index < ChannelTable::size(); ++index) {
-        table[index][Field::HorizPos] = static_cast<quint8>(index * 7);
-        table[index][Field::Blank] = index % 2;
-        table[index].texts = {QStringLiteral("LINE %1").arg(index), QStringLiteral("B"),
-                              QStringLiteral("C")};
-    }
-    return table;
-}
-
 // Writes zeros into the line from a descriptor of its own until the driver takes no more, as
 // output still waiting for a slow line would; returns how many it took.
 qsizetype fillLine(const QString &device)
@@ -70,7 +58,12 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
     QtSerialPort port(PortMap({{1, line.slavePath()}}), model.baudRate);
     port.setPortNumber(1);
     QVERIFY(port.open());
-    ChannelTable table = sampleTable();
+    ChannelTable table;
+    for (int index = 0; index < ChannelTable::size(); ++index) {
+        table[index][Field::HorizPos] = static_cast<quint8>(index * 7);
+        table[index].texts[0] = QStringLiteral("LINE %1").arg(index);
+    }
+    ChannelTable expectedTable = table;
     SharedState state;
     ReplyReceiver receiver(model, table, state);
     SerialLink link(port, receiver);
@@ -78,12 +71,10 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
     QSignalSpy failed(&port, &SerialPort::failed);
     QSignalSpy dropped(&link, &SerialLink::framesDropped);
 
-    ChannelTable expectedTable = sampleTable();
     test::RecordingSink expectedSink;
     CommandSender expectedSender(model, expectedTable, expectedSink);
     updateMultiple(model, expectedTable, 3, 4095, 4095, expectedSender, {});
     const QByteArray oneRun = expectedSink.takeAll();
-    QCOMPARE(oneRun.size(), 12 * (3 * 33 + 3 + 4 + 12));
 
     // The first run meets a line that takes nothing; the next ones pile up behind it, more
     // than the driver could hold even if it were empty.
@@ -105,7 +96,7 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
         QTest::qWait(2);
     }
     QCOMPARE(heard.size(), expected.size());
-    QVERIFY(heard == expected);
+    QVERIFY(heard == expected); // QCOMPARE would print a 400 kB mismatch
     QCOMPARE(failed.size(), 0);
     QCOMPARE(dropped.size(), 0);
     QVERIFY(port.isOpen() && !link.isRecovering());
