@@ -26,14 +26,16 @@ quint8 defaultValue(Field field, int channel)
         return value(24 + (channel % 5) * 2 - 4);
     case Field::WindowMode:
         return value(channel % 4);
+    // Channel 1 sits in the middle of the picture at a medium size, as a unit fresh from
+    // set-up would; the others spread over the grid without touching its edges.
     case Field::VertPos:
-        return value(6 + (channel * 5) % 53);
+        return value(10 + (channel * 7 + 20) % 45);
     case Field::HorizPos:
-        return value(1 + (channel * 17) % 188);
+        return value(20 + (channel * 29 + 72) % 150);
     case Field::VertSize:
-        return value(1 + channel % 3);
+        return value(1 + (channel + 1) % 3);
     case Field::HorizSize:
-        return value(4 + channel % 12);
+        return value(4 + (channel + 3) % 12);
     case Field::Blank:
         return value(channel == 11 ? 1 : 0);
     }
