@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix="${1:-/usr/local}"
 
-scripts/setup.sh
+bash scripts/setup.sh
 cmake --install build --prefix "$prefix"
 
 # Most desktops notice new entries by themselves; this refreshes the menu cache where one is kept.
