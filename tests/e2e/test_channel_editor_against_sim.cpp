@@ -6,6 +6,7 @@
 #include "PanelController.h"
 #include "QtSerialPort.h"
 #include "RecordingNotifier.h"
+#include "UnitSimProcess.h"
 #include "UpdateDialog.h"
 
 #include <QAbstractItemView>
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -31,9 +31,7 @@ struct Run
     explicit Run(const WindowDescription &description)
         : model(*description.model), window(description), c(window.controls())
     {
-        sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model.shortName});
-        if (sim.waitForStarted() && sim.waitForReadyRead(5000))
-            pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        const QString pty = sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model.shortName});
         auto store = std::make_unique<test::MemoryPreferencesStore>();
         store->values = {{"Ports/COM1", pty}, {"Settings/Comport", "1"}};
         PanelPlatform platform;
@@ -48,12 +46,6 @@ struct Run
         controller = std::make_unique<PanelController>(window, std::move(platform));
         window.show();
     }
-    ~Run()
-    {
-        controller.reset();
-        sim.terminate();
-        sim.waitForFinished(3000);
-    }
     // Command and channel of each frame the unit logs from now until count have come ("0302"
     // for blanking on channel index 2); the unit's decoding must have taken every one.
     QStringList awaitFrames(qsizetype count, int timeoutMs = 5000)
@@ -61,11 +53,12 @@ struct Run
         QStringList heard;
         for (int waited = 0; heard.size() < count && waited < timeoutMs; waited += 10) {
             QTest::qWait(10);
-            while (sim.canReadLine()) {
-                const QString line = QString::fromLocal8Bit(sim.readLine()).trimmed();
+            const QStringList log = sim.logLines();
+            for (const QString &line : log.mid(framesSeen)) {
                 const QString hex = line.section(u'\t', 0, 0);
                 heard << (line.endsWith("unparsed") ? line : hex.chopped(2).right(4));
             }
+            framesSeen = log.size();
         }
         return heard;
     }
@@ -79,8 +72,8 @@ struct Run
     const ChannelSettings &shown() const { return controller->channelTable()[Channel]; }
 
     const UnitModel &model;
-    QProcess sim;
-    QString pty;
+    test::UnitSimProcess sim;
+    qsizetype framesSeen = 0;
     MainWindow window;
     const MainWindowControls &c;
     std::unique_ptr<PanelController> controller;

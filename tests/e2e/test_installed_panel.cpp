@@ -1,5 +1,6 @@
 #include "DefaultUnitState.h"
 #include "SettingsExport.h"
+#include "UnitSimProcess.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -56,7 +57,7 @@ private:
 
     QTemporaryDir m_prefix;
     QTemporaryDir m_home;
-    QProcess m_sim;
+    test::UnitSimProcess m_sim;
     QString m_dataFile;
 };
 
@@ -70,10 +71,8 @@ void TestInstalledPanel::initTestCase()
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAll().constData());
 
-    m_sim.start(bin("qm-unit-sim"), {"--model", "520a"});
-    QVERIFY2(m_sim.waitForStarted(), qPrintable(m_sim.errorString()));
-    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
-    const QByteArray pty = m_sim.readLine().trimmed();
+    const QByteArray pty = m_sim.start(bin("qm-unit-sim"), {"--model", "520a"}).toLocal8Bit();
+    QVERIFY2(!pty.isEmpty(), m_sim.errorOutput().constData());
 
     const QDir home(m_home.path());
     QVERIFY(home.mkpath("config/qm-control-panel") && home.mkpath("elsewhere"));
@@ -87,8 +86,7 @@ void TestInstalledPanel::cleanupTestCase()
 {
     QFile::setPermissions(m_prefix.filePath("bin"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    m_sim.terminate();
-    m_sim.waitForFinished(3000);
+    m_sim.stop();
 }
 
 int TestInstalledPanel::runPanel(const QString &program, int quitAfterMs)

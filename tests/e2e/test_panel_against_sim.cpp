@@ -3,10 +3,10 @@
 #include "MainWindow.h"
 #include "ModelWindows.h"
 #include "PanelController.h"
+#include "UnitSimProcess.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,22 +19,18 @@ class TestPanelAgainstSim : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void startUpReadsTheAnsweringChannels();
 
 private:
     QTemporaryDir m_config;
-    QProcess m_sim;
+    test::UnitSimProcess m_sim;
     QString m_pty;
 };
 
 void TestPanelAgainstSim::initTestCase()
 {
     QVERIFY(m_config.isValid());
-    m_sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--channels", "8"});
-    QVERIFY2(m_sim.waitForStarted(), qPrintable(m_sim.errorString()));
-    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
-    m_pty = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
+    m_pty = m_sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--channels", "8"});
     QVERIFY2(QFile::exists(m_pty), qPrintable(m_pty));
 
     QDir(m_config.path()).mkpath("qm-control-panel");
@@ -43,12 +39,6 @@ void TestPanelAgainstSim::initTestCase()
     ini.write("[Ports]\nCOM1=" + m_pty.toLocal8Bit() + "\n[Settings]\nComport=1\n");
     ini.close();
     qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-}
-
-void TestPanelAgainstSim::cleanupTestCase()
-{
-    m_sim.terminate();
-    m_sim.waitForFinished(3000);
 }
 
 void TestPanelAgainstSim::startUpReadsTheAnsweringChannels()

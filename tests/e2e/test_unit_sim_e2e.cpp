@@ -2,9 +2,9 @@
 #include "DefaultUnitState.h"
 #include "ReplyReceiver.h"
 #include "SerialPortSink.h"
+#include "UnitSimProcess.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,35 +12,6 @@
 using namespace qm;
 
 namespace {
-
-// qm-unit-sim running as its own process, as scripts and panels meet it.
-class SimProcess : public QProcess
-{
-public:
-    explicit SimProcess(const QStringList &arguments)
-    {
-        start(QStringLiteral(QM_UNIT_SIM), arguments);
-    }
-    ~SimProcess() override
-    {
-        terminate();
-        waitForFinished(5000);
-    }
-    // Everything printed so far; the first line is the device, then one line per frame heard.
-    QStringList lines()
-    {
-        m_output += readAllStandardOutput();
-        return QString::fromUtf8(m_output).split(u'\n', Qt::SkipEmptyParts);
-    }
-    bool started()
-    {
-        return QTest::qWaitFor([this] { return !lines().isEmpty(); }, 5000);
-    }
-    QString devicePath() { return lines().value(0); }
-
-private:
-    QByteArray m_output;
-};
 
 // A panel's side of the line: the real serial port, the sender and the receiver.
 struct PanelSide
@@ -91,9 +62,8 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
 {
     QFETCH(QString, model);
     const UnitModel &unitModel = unitModelByName(model)->get();
-    SimProcess sim({"--model", model});
-    QVERIFY(sim.started());
-    PanelSide panel(unitModel, sim.devicePath());
+    test::UnitSimProcess sim;
+    PanelSide panel(unitModel, sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model}));
     QVERIFY(panel.opened);
 
     panel.sender.requestSettings(3);
@@ -120,9 +90,9 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     QCOMPARE(panel.table[3].texts[2], QStringLiteral("caf\u00E9 | \u00FA"));
 
     // One log line per frame heard: the bytes, then what they meant (pinned in the parts' test).
-    const QStringList log = sim.lines();
-    QCOMPARE(log.size(), unitModel.hasTimeFont ? 7 : 6);
-    QCOMPARE(log[1], QStringLiteral("0803fa\trequest ch=3"));
+    const QStringList log = sim.logLines();
+    QCOMPARE(log.size(), unitModel.hasTimeFont ? 6 : 5);
+    QCOMPARE(log[0], QStringLiteral("0803fa\trequest ch=3"));
 }
 
 // Panels probe every port at start-up, and lines split and garble replies; the unit must still
@@ -130,16 +100,19 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
 // certainly silent.
 void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
 {
-    SimProcess sim({"--model", "410a", "--channels", "4", "--split", "--noise", "--bad-frames"});
-    QVERIFY(sim.started());
+    test::UnitSimProcess sim;
+    const QString device =
+        sim.start(QStringLiteral(QM_UNIT_SIM),
+                  {"--model", "410a", "--channels", "4", "--split", "--noise", "--bad-frames"});
+    QVERIFY(!device.isEmpty());
     for (int i = 0; i < 40; ++i) {
-        PanelSide probe(qm410a(), sim.devicePath());
+        PanelSide probe(qm410a(), device);
         QVERIFY(probe.opened);
         if (i == 0)
             probe.sender.requestSettings(0);
     }
 
-    PanelSide panel(qm410a(), sim.devicePath());
+    PanelSide panel(qm410a(), device);
     QVERIFY(panel.opened);
     for (int channel = 0; channel < ChannelCount; ++channel)
         panel.sender.requestSettings(channel);
@@ -149,7 +122,7 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
     for (int channel = 0; channel < 4; ++channel)
         QVERIFY(panel.table[channel] == expected[channel]);
     QCOMPARE(panel.state.channelsFound, 1);
-    QCOMPARE(sim.state(), QProcess::Running);
+    QVERIFY(sim.isRunning());
 }
 
 void TestUnitSimE2e::refusesAMalformedStateFileAndStopsCleanly()
@@ -160,22 +133,22 @@ void TestUnitSimE2e::refusesAMalformedStateFileAndStopsCleanly()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("0|0|0|0|0|999|0|0|0|0|||\n");
     file.close();
-    SimProcess refusing({"--model", "520a", "--state", path});
-    QVERIFY(refusing.waitForFinished(5000));
-    QCOMPARE(refusing.exitCode(), 2);
-    QVERIFY(refusing.readAllStandardOutput().isEmpty());
-    QVERIFY(refusing.readAllStandardError().contains("1 lines, expected 12"));
+    test::UnitSimProcess refusing;
+    QVERIFY(refusing.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--state", path})
+                .isEmpty());
+    QCOMPARE(refusing.stop(), 2);
+    QVERIFY(refusing.logLines().isEmpty());
+    QVERIFY(refusing.errorOutput().contains("1 lines, expected 12"));
 
     // A stale link is replaced, and removed again at the end.
     const QString link = dir.filePath("unit");
     QVERIFY(QFile::link("/nonexistent", link));
-    SimProcess sim({"--model", "520a", "--link", link});
-    QVERIFY(sim.started());
-    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.devicePath());
-    sim.terminate();
-    QVERIFY(sim.waitForFinished(5000));
-    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(sim.exitCode(), 0);
+    test::UnitSimProcess sim;
+    const QString device =
+        sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--link", link});
+    QVERIFY(!device.isEmpty());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), device);
+    QCOMPARE(sim.stop(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }
 

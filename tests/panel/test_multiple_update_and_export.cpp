@@ -1,13 +1,8 @@
 #include "AnsweringSerialPort.h"
 #include "ChannelSelector.h"
-#include "InstantWaiter.h"
 #include "ItemClicks.h"
-#include "MainWindow.h"
-#include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
-#include "PanelController.h"
-#include "RecordingFileOutput.h"
-#include "RecordingNotifier.h"
+#include "PanelRig.h"
 #include "UpdateDialog.h"
 
 #include <QComboBox>
@@ -48,48 +43,24 @@ ChannelTable unitTable()
 }
 
 // A panel of either model on doubles, started and polled; adjust may change the platform.
-struct Rig
+struct Rig : test::PanelRig
 {
-    test::MemoryPreferencesStore *store = new test::MemoryPreferencesStore;
-    test::AnsweringSerialPort *port;
-    test::RecordingNotifier *notifier = new test::RecordingNotifier;
-    test::RecordingFileOutput *files = new test::RecordingFileOutput;
-    test::InstantWaiter *waiter = new test::InstantWaiter;
-    MainWindow window;
-    const MainWindowControls &c = window.controls();
-    std::unique_ptr<PanelController> controller;
-
     Rig(const WindowDescription &description, int channels,
         const QMap<QString, QString> &preferences = {},
         const std::function<void(PanelPlatform &)> &adjust = {})
-        : port(new test::AnsweringSerialPort(*description.model, unitTable(), channels)),
-          window(description)
+        : PanelRig(description,
+                   std::make_unique<test::AnsweringSerialPort>(*description.model, unitTable(),
+                                                               channels),
+                   preferences, adjust)
     {
-        store->values = preferences;
         port->openable = {1};
-        PanelPlatform platform;
-        platform.makeSerialPort = [this](const PortMap &, const UnitModel &) {
-            return std::unique_ptr<SerialPort>(port);
-        };
-        platform.waiter.reset(waiter);
-        platform.preferencesStore.reset(store);
-        platform.makeNotifier = [this](QWidget *) {
-            return std::unique_ptr<Notifier>(notifier);
-        };
-        platform.fileOutput.reset(files);
-        platform.programFolder = QStringLiteral("/program");
-        if (adjust)
-            adjust(platform);
-        if (platform.fileOutput.get() != files)
-            files = nullptr;
-        controller = std::make_unique<PanelController>(window, std::move(platform));
         window.show();
         QTRY_VERIFY(window.isEnabled());
     }
     const ChannelTable &table() const { return controller->channelTable(); }
     UpdateDialog *openDialog()
     {
-        QTest::mouseClick(c.cmdUpdateMultiple, Qt::LeftButton);
+        QTest::mouseClick(controls.cmdUpdateMultiple, Qt::LeftButton);
         auto *dialog = window.findChild<UpdateDialog *>();
         return dialog && dialog->isVisible() ? dialog : nullptr;
     }
@@ -156,7 +127,7 @@ void TestMultipleUpdateAndExport::dialogKeepsEveryChoice()
     rig.waiter->onDelay = [&rig, &openedDuringPoll](int) {
         openedDuringPoll = openedDuringPoll && rig.openDialog() != nullptr;
     };
-    emit rig.c.cmbComports->activated(rig.c.cmbComports->currentIndex());
+    emit rig.controls.cmbComports->activated(rig.controls.cmbComports->currentIndex());
     QVERIFY(!openedDuringPoll);
     QVERIFY(rig.openDialog());
 }
@@ -167,7 +138,7 @@ void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
 {
     Rig rig(qm520aWindow(), 12,
             {{"Settings/ChannelSelection", "129"}, {"Settings/SettingSelection", "129"}});
-    QTest::mouseClick(rig.c.cmdButton[Source], Qt::LeftButton);
+    QTest::mouseClick(rig.controls.cmdButton[Source], Qt::LeftButton);
     const ChannelTable before = rig.table();
     rig.port->frames.clear();
     UpdateDialog *dialog = rig.openDialog();

@@ -1,12 +1,6 @@
 #include "ChannelSelector.h"
-#include "FakeSerialPort.h"
-#include "InstantWaiter.h"
-#include "MainWindow.h"
-#include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
-#include "PanelController.h"
-#include "RecordingFileOutput.h"
-#include "RecordingNotifier.h"
+#include "PanelRig.h"
 #include "ReplyEncoder.h"
 #include "Twips.h"
 
@@ -64,39 +58,16 @@ QByteArrayList requests(int first = 0, int count = ChannelCount)
 }
 
 // A 520A panel on doubles: ports 1, 3 and 4 open, port 2 is there but refuses.
-struct Rig
+struct Rig : test::PanelRig
 {
-    test::MemoryPreferencesStore *store = new test::MemoryPreferencesStore;
-    AnsweringPort *port = new AnsweringPort;
-    test::InstantWaiter *waiter = new test::InstantWaiter;
-    test::RecordingNotifier *notifier = new test::RecordingNotifier;
-    test::RecordingFileOutput *files = new test::RecordingFileOutput;
-    QStringList diagnostics;
-    MainWindow window{qm520aWindow()};
-    const MainWindowControls &controls = window.controls();
-    std::unique_ptr<PanelController> controller;
-
     explicit Rig(const QMap<QString, QString> &preferences)
+        : PanelRig(qm520aWindow(), std::make_unique<AnsweringPort>(), preferences,
+                   [](PanelPlatform &platform) { platform.programFolder = QDir::tempPath(); })
     {
-        store->values = preferences;
         port->openable = {1, 3, 4};
         port->present = {2};
-        PanelPlatform platform;
-        platform.makeSerialPort = [this](const PortMap &, const UnitModel &) {
-            return std::unique_ptr<SerialPort>(port);
-        };
-        platform.waiter.reset(waiter);
-        platform.preferencesStore.reset(store);
-        platform.makeNotifier = [this](QWidget *) {
-            return std::unique_ptr<Notifier>(notifier);
-        };
-        platform.diagnostic = [this](const QString &line) {
-            diagnostics << line;
-        };
-        platform.fileOutput.reset(files);
-        platform.programFolder = QDir::tempPath();
-        controller = std::make_unique<PanelController>(window, std::move(platform));
     }
+    AnsweringPort &unit() { return static_cast<AnsweringPort &>(*port); }
     QList<int> enabledChannels() const
     {
         QList<int> enabled;
@@ -151,7 +122,7 @@ void TestPanelController::startUpAndPoll()
     QFETCH(int, answering);
     Rig rig({{"Settings/Comport", comport}, {"Ports/COM3", "/dev/pts/9"}});
     for (int channel = 0; channel < answering; ++channel)
-        rig.port->channels.insert(channel, sampleRecord(50 + channel));
+        rig.unit().channels.insert(channel, sampleRecord(50 + channel));
     QStringList status;
     rig.waiter->onDelay = [&rig, &status](int) {
         if (!rig.controls.frameConnecting->isHidden())
@@ -174,7 +145,7 @@ void TestPanelController::startUpAndPoll()
     QVERIFY2(rig.diagnostics.size() == 1 && rig.diagnostics[0].startsWith("COM2 "),
              qPrintable(rig.diagnostics.join('\n')));
 
-    QCOMPARE(rig.port->sent.value(3), opened ? requests() : QByteArrayList());
+    QCOMPARE(rig.unit().sent.value(3), opened ? requests() : QByteArrayList());
     QCOMPARE(status, QStringList(12, "Connecting to device on Com " + comport + " ..."));
     QVERIFY(rig.controls.frameConnecting->isHidden() && !rig.controller->isLoading());
     QCOMPARE(rig.enabledChannels(), enabled);
@@ -196,12 +167,12 @@ void TestPanelController::portPicks()
     Rig rig({{"Settings/Comport", "3"}});
     rig.window.show();
     QTRY_VERIFY(rig.window.isEnabled());
-    rig.port->channels.insert(0, sampleRecord(60));
+    rig.unit().channels.insert(0, sampleRecord(60));
 
     rig.pick("4");
     QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 4);
     QCOMPARE(rig.store->values.value("Settings/Comport"), "4");
-    QCOMPARE(rig.port->sent.value(4), requests());
+    QCOMPARE(rig.unit().sent.value(4), requests());
     QCOMPARE(rig.enabledChannels(), QList<int>{0});
     QVERIFY(rig.settingsEnabled());
 
@@ -211,11 +182,11 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
     QCOMPARE(rig.store->writes.value("Comport"), 1);
     QCOMPARE(rig.controller->sharedState().selectedPort, qint16(4));
-    QVERIFY(!rig.port->isOpen() && rig.port->sent.value(1).isEmpty());
+    QVERIFY(!rig.port->isOpen() && rig.unit().sent.value(1).isEmpty());
 
     // Picking the shown port again polls anew; a pick during that poll makes it start over
     // on the new port instead of running a second poll inside the first.
-    rig.port->sent.clear();
+    rig.unit().sent.clear();
     rig.waiter->delays.clear();
     rig.waiter->onDelay = [&rig](int delay) {
         if (delay == 2)
@@ -223,8 +194,8 @@ void TestPanelController::portPicks()
     };
     rig.port->openable.insert(1);
     rig.pick("1");
-    QCOMPARE(rig.port->sent.value(1), requests(0, 3));
-    QCOMPARE(rig.port->sent.value(3), requests());
+    QCOMPARE(rig.unit().sent.value(1), requests(0, 3));
+    QCOMPARE(rig.unit().sent.value(3), requests());
     QCOMPARE(rig.waiter->delays.size(), 15);
     QCOMPARE(rig.store->values.value("Settings/Comport"), "3");
 }

@@ -1,0 +1,32 @@
+#include "PanelRig.h"
+
+namespace qm::test {
+
+PanelRig::PanelRig(const WindowDescription &description, std::unique_ptr<FakeSerialPort> unitPort,
+                   const QMap<QString, QString> &preferences,
+                   const std::function<void(PanelPlatform &)> &adjust)
+    : portToHand(std::move(unitPort)), window(description)
+{
+    store->values = preferences;
+    PanelPlatform platform;
+    platform.makeSerialPort = [this](const PortMap &, const UnitModel &) {
+        return std::unique_ptr<SerialPort>(std::move(portToHand));
+    };
+    platform.waiter.reset(waiter);
+    platform.preferencesStore.reset(store);
+    platform.makeNotifier = [this](QWidget *) {
+        return std::unique_ptr<Notifier>(notifier);
+    };
+    platform.diagnostic = [this](const QString &line) {
+        diagnostics << line;
+    };
+    platform.fileOutput.reset(files);
+    platform.programFolder = QStringLiteral("/program");
+    if (adjust)
+        adjust(platform);
+    if (platform.fileOutput.get() != files)
+        files = nullptr;
+    controller = std::make_unique<PanelController>(window, std::move(platform));
+}
+
+} // namespace qm::test

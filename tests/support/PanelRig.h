@@ -1,0 +1,37 @@
+#pragma once
+
+#include "FakeSerialPort.h"
+#include "InstantWaiter.h"
+#include "MainWindow.h"
+#include "MemoryPreferencesStore.h"
+#include "PanelController.h"
+#include "RecordingFileOutput.h"
+#include "RecordingNotifier.h"
+
+#include <functional>
+#include <memory>
+
+namespace qm::test {
+
+// A model's main window and its controller on the test doubles of every platform seam, each
+// double kept at hand for the test to script and inspect. The port is the one the panel gets.
+struct PanelRig
+{
+    // adjust may change the platform before the controller takes it.
+    PanelRig(const WindowDescription &description, std::unique_ptr<FakeSerialPort> unitPort,
+             const QMap<QString, QString> &preferences,
+             const std::function<void(PanelPlatform &)> &adjust = {});
+
+    std::unique_ptr<FakeSerialPort> portToHand;
+    FakeSerialPort *port = portToHand.get();
+    MemoryPreferencesStore *store = new MemoryPreferencesStore;
+    InstantWaiter *waiter = new InstantWaiter;
+    RecordingNotifier *notifier = new RecordingNotifier;
+    RecordingFileOutput *files = new RecordingFileOutput; // null when adjust replaced it
+    QStringList diagnostics;
+    MainWindow window;
+    const MainWindowControls &controls = window.controls();
+    std::unique_ptr<PanelController> controller;
+};
+
+} // namespace qm::test
