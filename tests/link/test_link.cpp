@@ -100,13 +100,11 @@ void TestLink::discoveryAndOpeningFollowTheList()
     QCOMPARE(lines, QStringList({QStringLiteral("COM5 (/dev/ttyFAKE5): Permission denied")}));
 
     QVERIFY(ports.openPortIfListed(3));
-    QVERIFY(!ports.openPortIfListed(5)); // not listed: port 3 stays open, nothing is tried
-    QVERIFY(port.isOpen());
+    QVERIFY(!ports.openPortIfListed(5) && port.isOpen()); // not listed: port 3 stays, none tried
     QCOMPARE(port.openAttempts.size(), 17);
     port.openable.remove(4); // taken by another program since discovery
     port.present << 4;
-    QVERIFY(!ports.openPortIfListed(4));
-    QVERIFY(!port.isOpen());
+    QVERIFY(!ports.openPortIfListed(4) && !port.isOpen());
     QCOMPARE(lines.size(), 2);
 }
 
@@ -134,8 +132,7 @@ void TestLink::pollAsksEveryChannelRestartsAndCancels()
         if (i == 14)
             nestedResult = rig.poller.poll();
     };
-    QVERIFY(rig.poller.poll());
-    QVERIFY(!nestedResult);
+    QVERIFY(rig.poller.poll() && !nestedResult);
     QCOMPARE(rig.requestedChannels(), upTo(2) + upTo(11));
     QCOMPARE(rig.state.channelsFound, 0);
     QCOMPARE(finished.size(), 2);
@@ -162,8 +159,7 @@ void TestLink::eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt()
     const std::clock_t cpuBefore = std::clock();
     waiter.delay(200);
     const double cpuMs = 1000.0 * double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-    QVERIFY(handled);
-    QVERIFY(clock.elapsed() >= 200);
+    QVERIFY(handled && clock.elapsed() >= 200);
     QVERIFY2(cpuMs < 60, qPrintable(QStringLiteral("%1 ms of CPU in a 200 ms wait").arg(cpuMs)));
 
     // Interrupting from inside a nested wait ends both.
@@ -175,8 +171,7 @@ void TestLink::eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt()
     QTimer::singleShot(40, this, [&waiter] { waiter.interrupt(); });
     clock.restart();
     waiter.delay(10'000);
-    QVERIFY(innerReturned);
-    QVERIFY(clock.elapsed() < 5'000);
+    QVERIFY(innerReturned && clock.elapsed() < 5'000);
 }
 
 void TestLink::failureReopensTheSamePortAndNoFrameIsLost()
