@@ -1,5 +1,6 @@
 #include "FileOutput.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -19,20 +20,42 @@ QString shortWriteReason(const QString &path, qint64 written, qint64 wanted, int
         .arg(path, QString::fromLocal8Bit(std::strerror(writeErrno)));
 }
 
-} // namespace
-
-WriteResult SaveFileOutput::replaceWhole(const QString &path, const QByteArray &contents)
+// Writing through a link would replace whatever file the link names, wherever that is:
+// whoever may put a link here could aim the write at any file of the running user.
+QString linkRefusal(const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
+    if (!QFileInfo(path).isSymLink())
+        return {};
+    return QStringLiteral("%1 is a symbolic link; files are not written through links").arg(path);
+}
+
+QString writeAll(QSaveFile &file, const QString &path, const QByteArray &contents)
+{
     errno = 0;
     const qint64 written = file.write(contents);
     if (written != contents.size()) {
         const int writeErrno = errno;
-        const QString error = file.error() != QFileDevice::NoError
-                                  ? file.errorString()
-                                  : shortWriteReason(path, written, contents.size(), writeErrno);
+        return file.error() != QFileDevice::NoError
+                   ? file.errorString()
+                   : shortWriteReason(path, written, contents.size(), writeErrno);
+    }
+    // QSaveFile buffers the write, and commit() renames even when emptying that buffer
+    // failed (a full disk): the failure must be seen before the old file is replaced.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return {};
+}
+
+} // namespace
+
+WriteResult SaveFileOutput::replaceWhole(const QString &path, const QByteArray &contents)
+{
+    if (const QString refusal = linkRefusal(path); !refusal.isEmpty())
+        return {false, refusal};
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, file.errorString()};
+    if (const QString error = writeAll(file, path, contents); !error.isEmpty()) {
         file.cancelWriting();
         return {false, error};
     }

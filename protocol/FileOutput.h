@@ -21,6 +21,7 @@ public:
 };
 
 // QSaveFile: writes beside the target and renames over it only when everything was written.
+// A symbolic link in the target's place is refused, never written through.
 class SaveFileOutput : public FileOutput
 {
 public:

@@ -1,4 +1,5 @@
 #include "SettingsExport.h"
+#include "SmallTmpfs.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,7 @@ class TestSettingsExport : public QObject
 private slots:
     void linesAndFileCarryTheRecordsUnchanged();
     void fileIsReplacedWholeOrNotAtAll();
+    void fullDiskKeepsTheOldFile();
 };
 
 void TestSettingsExport::linesAndFileCarryTheRecordsUnchanged()
@@ -77,8 +79,9 @@ void TestSettingsExport::linesAndFileCarryTheRecordsUnchanged()
                  "0|0|0|0|0|0|0|0|0|0|\x80\xFA||\r\n");
 }
 
-// Read-only folders do not stop root, so two faults that do: a folder that is a regular file,
-// and a write cut short by the file size limit (what a full disk does to the new file).
+// Read-only folders do not stop root, so faults that do: a folder that is a regular file, a
+// write cut short by the file size limit, and a link in the file's place, which is refused
+// rather than followed to the file it names.
 void TestSettingsExport::fileIsReplacedWholeOrNotAtAll()
 {
     QTemporaryDir dir;
@@ -102,8 +105,34 @@ void TestSettingsExport::fileIsReplacedWholeOrNotAtAll()
     QVERIFY(!tooBig.ok);
     QVERIFY2(tooBig.error.contains(QStringLiteral("File too large")), qPrintable(tooBig.error));
     QCOMPARE(readAll(path), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-             (QStringList{QStringLiteral("plain"), QStringLiteral("settings.txt")}));
+
+    const QString target = dir.filePath(QStringLiteral("target"));
+    QVERIFY(QFile::rename(path, target) && QFile::link(target, path));
+    const WriteResult throughLink = output.replaceWhole(path, "new");
+    QVERIFY2(!throughLink.ok && throughLink.error.contains("is a symbolic link"),
+             qPrintable(throughLink.error));
+    QCOMPARE(readAll(target), old);
+    QCOMPARE(QFileInfo(path).symLinkTarget(), target);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System),
+             (QStringList{QStringLiteral("plain"), QStringLiteral("settings.txt"),
+                          QStringLiteral("target")}));
+}
+
+// The twelve lines fit in QSaveFile's buffer, so the full disk shows only when it is emptied.
+void TestSettingsExport::fullDiskKeepsTheOldFile()
+{
+    test::SmallTmpfs disk;
+    if (!disk.mountError().isEmpty())
+        QSKIP(qPrintable(disk.mountError()));
+    const QString path = disk.filePath(ExportFileName);
+    const QByteArray old = "old contents\r\n";
+    QVERIFY(writeFile(path, old) && disk.fill());
+    SaveFileOutput output;
+    const WriteResult result = exportSettings(qm520a(), ChannelTable(), path, output);
+    QVERIFY(!result.ok);
+    QVERIFY2(result.error.contains(QStringLiteral("No space left on device")),
+             qPrintable(result.error));
+    QCOMPARE(readAll(path), old);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsExport)
