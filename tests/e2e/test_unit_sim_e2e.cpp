@@ -48,7 +48,9 @@ private slots:
     void panelReadsWritesAndReadsBack_data();
     void panelReadsWritesAndReadsBack();
     void probedAndFaultyLineStillAnswersInOrder();
-    void refusesAMalformedStateFileAndStopsCleanly();
+    void refusesAnUnfitStateFileAndStopsCleanly_data();
+    void refusesAnUnfitStateFileAndStopsCleanly();
+    void replacesAStaleLinkAndRemovesIt();
 };
 
 void TestUnitSimE2e::panelReadsWritesAndReadsBack_data()
@@ -125,22 +127,43 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
     QVERIFY(sim.isRunning());
 }
 
-void TestUnitSimE2e::refusesAMalformedStateFileAndStopsCleanly()
+void TestUnitSimE2e::refusesAnUnfitStateFileAndStopsCleanly_data()
 {
+    QTest::addColumn<QByteArray>("contents"); // written to a file in a fresh folder
+    QTest::addColumn<QString>("path");        // read instead of that file when given
+    QTest::addColumn<QByteArray>("error");
+    QTest::newRow("one line of twelve") << QByteArray("0|0|0|0|0|999|0|0|0|0|||\n") << QString()
+                                        << QByteArray("1 lines, expected 12");
+    QTest::newRow("a device without end")
+        << QByteArray() << "/dev/zero" << QByteArray("/dev/zero: not a regular file");
+    QTest::newRow("a folder") << QByteArray() << "/" << QByteArray("/: not a regular file");
+    QTest::newRow("far too large")
+        << QByteArray(70000, '0') << QString() << QByteArray("larger than 65536 bytes");
+}
+
+void TestUnitSimE2e::refusesAnUnfitStateFileAndStopsCleanly()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, error);
     QTemporaryDir dir;
-    const QString path = dir.filePath("state.txt");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("0|0|0|0|0|999|0|0|0|0|||\n");
-    file.close();
+    if (path.isEmpty()) {
+        path = dir.filePath("state.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
+    }
     test::UnitSimProcess refusing;
     QVERIFY(refusing.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--state", path})
                 .isEmpty());
     QCOMPARE(refusing.stop(), 2);
     QVERIFY(refusing.logLines().isEmpty());
-    QVERIFY(refusing.errorOutput().contains("1 lines, expected 12"));
+    const QByteArray said = refusing.errorOutput();
+    QVERIFY2(said.contains(error), said.constData());
+}
 
-    // A stale link is replaced, and removed again at the end.
+void TestUnitSimE2e::replacesAStaleLinkAndRemovesIt()
+{
+    QTemporaryDir dir;
     const QString link = dir.filePath("unit");
     QVERIFY(QFile::link("/nonexistent", link));
     test::UnitSimProcess sim;

@@ -4,6 +4,7 @@
 #include "Windows1252.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -12,6 +13,10 @@ namespace qm::sim {
 namespace {
 
 constexpr int ByteMax = 255;
+
+// Twelve lines of ten numbers and three texts fit many times over; a file this large is not
+// one, and reading it whole could take all memory (a device such as /dev/zero never ends).
+constexpr qint64 MaxFileBytes = 64 * 1024;
 
 QList<QByteArray> linesOf(QByteArrayView contents)
 {
@@ -61,10 +66,18 @@ StateFile::Result StateFile::parse(QByteArrayView contents) const
 
 StateFile::Result StateFile::load(const QString &path) const
 {
+    if (!QFileInfo(path).isFile())
+        return {std::nullopt, path + QStringLiteral(": not a regular file")};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, file.errorString()};
-    Result result = parse(file.readAll());
+        return {std::nullopt, path + QStringLiteral(": ") + file.errorString()};
+    // Read one byte past the limit, so that a file that grew after the check is seen as well.
+    const QByteArray contents = file.read(MaxFileBytes + 1);
+    if (contents.size() > MaxFileBytes)
+        return {std::nullopt, QStringLiteral("%1: larger than %2 bytes, not a state file")
+                                  .arg(path)
+                                  .arg(MaxFileBytes)};
+    Result result = parse(contents);
     if (!result.table)
         result.error = path + QStringLiteral(": ") + result.error;
     return result;

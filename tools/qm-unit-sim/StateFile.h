@@ -30,6 +30,7 @@ public:
     explicit StateFile(const UnitModel &model);
 
     Result parse(QByteArrayView contents) const;
+    // Only a regular file of a state file's size is read.
     Result load(const QString &path) const;
 
 private:
