@@ -27,6 +27,9 @@ bool PortManager::openPort(int port)
     if (m_port.isOpen())
         m_port.close();
     m_port.setPortNumber(port);
+    // A port without a device must not reach the serial layer, which would make up a name.
+    if (m_port.deviceName().isEmpty())
+        return false;
     if (m_port.open())
         return true;
     reportRefusal(port);

@@ -47,9 +47,15 @@ void PortMap::setOverride(int port, const QString &devicePath)
         m_overrides.insert(port, devicePath);
 }
 
+void PortMap::withhold(int port)
+{
+    if (isPortNumber(port) && !m_withheld.contains(port))
+        m_withheld.append(port);
+}
+
 QString PortMap::devicePath(int port) const
 {
-    if (!isPortNumber(port))
+    if (!isPortNumber(port) || m_withheld.contains(port))
         return {};
     return m_overrides.value(port, defaultDevicePath(port));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 
@@ -17,12 +18,16 @@ public:
 
     // An empty path gives the port its default device back.
     void setOverride(int port, const QString &devicePath);
-    // Empty for a number outside 1..16.
+    // The port gets no device at all: its entry in the map could not be read, and its
+    // default device may be one the operator pointed away from.
+    void withhold(int port);
+    // Empty for a number outside 1..16 and for a withheld port.
     QString devicePath(int port) const;
     static QString defaultDevicePath(int port);
 
 private:
     QMap<int, QString> m_overrides;
+    QList<int> m_withheld;
 };
 
 } // namespace qm

@@ -9,10 +9,22 @@
 
 namespace qm {
 
+namespace {
+
+PortMap portMapOf(const PortOverrides &overrides)
+{
+    PortMap map(overrides.devices);
+    for (int port : overrides.withheld)
+        map.withhold(port);
+    return map;
+}
+
+} // namespace
+
 PanelController::PanelController(MainWindow &window, PanelPlatform platform, QObject *parent)
     : QObject(parent), m_window(window), m_model(*window.description().model),
       m_platform(std::move(platform)), m_preferences(*m_platform.preferencesStore),
-      m_portMap(m_preferences.portOverrides()),
+      m_portOverrides(m_preferences.portOverrides()), m_portMap(portMapOf(m_portOverrides)),
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
       m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table, m_state),
       m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),
@@ -38,6 +50,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
     window.setCloseGuard([this] { return mayClose(); });
+    m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
 
     m_placement.restore(window);
 
@@ -65,6 +78,8 @@ void PanelController::startUp()
     m_editor.setLoading(true);
     m_state.channelsFound = 0;
     m_editor.clearButtons();
+    for (const QString &problem : m_portOverrides.problems)
+        tellOperator(problem);
     m_editor.positionEditor().loadStartupCursor();
     readStartupPreferences();
     m_editor.applyUpdatePolicy(m_state.updateImmediately);
@@ -120,6 +135,13 @@ void PanelController::reportDroppedFrames(int count)
     if (m_platform.diagnostic)
         m_platform.diagnostic(
             QStringLiteral("%1 setting frame(s) could not be sent to the unit").arg(count));
+}
+
+void PanelController::tellOperator(const QString &text)
+{
+    if (m_platform.diagnostic)
+        m_platform.diagnostic(text);
+    emit operatorNotice(text);
 }
 
 bool PanelController::mayClose()

@@ -46,6 +46,11 @@ public:
     const ChannelTable &channelTable() const { return m_table; }
     bool isLoading() const { return m_editor.isLoading(); }
 
+signals:
+    // Something the operator should read that needs no answer: a port entry that could not be
+    // read, preferences that are not being saved. It is on standard error as well.
+    void operatorNotice(const QString &text);
+
 private:
     void onStartupTick();
     void startUp();
@@ -54,6 +59,7 @@ private:
     void onComportActivated(int index);
     void reportRecovery(bool reopened);
     void reportDroppedFrames(int count);
+    void tellOperator(const QString &text);
     bool mayClose();
     void unload();
 
@@ -63,6 +69,7 @@ private:
     SharedState m_state;
     ChannelTable m_table;
     Preferences m_preferences;
+    PortOverrides m_portOverrides;
     PortMap m_portMap;
     std::unique_ptr<SerialPort> m_port;
     std::unique_ptr<Notifier> m_notifier;

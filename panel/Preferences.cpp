@@ -3,6 +3,8 @@
 #include "NumberText.h"
 #include "PreferenceKeys.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -12,9 +14,33 @@ QString section()
     return QString::fromLatin1(prefkeys::Section);
 }
 
+constexpr int PortCount = 16;
+
+// 1..16 for "COM1".."COM16", 0 for any other key.
+int portNumber(const QString &key)
+{
+    if (!key.startsWith(QLatin1String(prefkeys::PortKeyPrefix), Qt::CaseInsensitive))
+        return 0;
+    bool ok = false;
+    const int port = key.mid(3).toInt(&ok);
+    return ok && port >= 1 && port <= PortCount ? port : 0;
+}
+
+// A device path is one line of plain text; a quote or a line end in it is the trace of a
+// line the store read wrongly.
+bool isPlainDevicePath(const QString &path)
+{
+    return std::none_of(path.begin(), path.end(), [](QChar c) { return c == u'"' || c < u' '; });
+}
+
 } // namespace
 
 Preferences::Preferences(PreferencesStore &store) : m_store(store) {}
+
+void Preferences::setWriteFailureHandler(WriteFailureHandler handler)
+{
+    m_writeFailureHandler = std::move(handler);
+}
 
 qint16 Preferences::readInt16(const char *key, qint16 defaultValue) const
 {
@@ -36,7 +62,12 @@ double Preferences::readMask(const char *key, double defaultValue) const
 
 void Preferences::write(const char *key, const QString &text)
 {
-    m_store.write(section(), QString::fromLatin1(key), text);
+    const QString failure = m_store.write(section(), QString::fromLatin1(key), text);
+    if (failure.isEmpty() || m_writeFailureTold)
+        return;
+    m_writeFailureTold = true;
+    if (m_writeFailureHandler)
+        m_writeFailureHandler(failure);
 }
 
 QPoint Preferences::formPosition() const
@@ -91,18 +122,35 @@ void Preferences::storeUpdateImmediately(qint16 value)
     write(prefkeys::UpdateImmediately, QString::number(value));
 }
 
-QMap<int, QString> Preferences::portOverrides() const
+PortOverrides Preferences::portOverrides() const
 {
     const QString portsSection = QString::fromLatin1(prefkeys::PortsSection);
-    QMap<int, QString> overrides;
-    for (const QString &key : m_store.keys(portsSection)) {
-        if (!key.startsWith(QLatin1String(prefkeys::PortKeyPrefix), Qt::CaseInsensitive))
-            continue;
-        bool ok = false;
-        const int port = key.mid(3).toInt(&ok);
+    PortOverrides overrides;
+    const std::optional<QStringList> named = m_store.namedKeys(portsSection);
+    if (!named) {
+        for (int port = 1; port <= PortCount; ++port)
+            overrides.withheld << port;
+        overrides.problems << QStringLiteral("The preferences cannot be read, so no port is "
+                                             "given its usual device");
+        return overrides;
+    }
+    const QStringList readable = m_store.keys(portsSection);
+    QStringList keys = readable + *named;
+    keys.removeDuplicates();
+    for (const QString &key : keys) {
+        const int port = portNumber(key);
         const QString path = m_store.read(portsSection, key, {}).trimmed();
-        if (ok && port >= 1 && port <= 16 && !path.isEmpty())
-            overrides.insert(port, path);
+        if (port == 0) {
+            overrides.problems
+                << QStringLiteral("[Ports] %1: not a port (COM1 to COM16); ignored").arg(key);
+        } else if (!readable.contains(key) || !isPlainDevicePath(path)) {
+            overrides.withheld << port;
+            overrides.problems << QStringLiteral("[Ports] %1: its device cannot be read; the "
+                                                 "port is left out")
+                                      .arg(key);
+        } else if (!path.isEmpty()) {
+            overrides.devices.insert(port, path);
+        }
     }
     return overrides;
 }

@@ -2,10 +2,26 @@
 
 #include "PreferencesStore.h"
 
+#include <QList>
 #include <QMap>
 #include <QPoint>
+#include <QStringList>
+
+#include <functional>
 
 namespace qm {
+
+// What the "Ports" section maps, as far as it could be read.
+struct PortOverrides
+{
+    // Port number to the device path given for it.
+    QMap<int, QString> devices;
+    // Ports the section names but whose device could not be read: they get no device at all,
+    // never their usual one, which may belong to another program.
+    QList<int> withheld;
+    // One line per entry that was rejected or could not be read.
+    QStringList problems;
+};
 
 // The six values a panel keeps, typed and with their defaults. A stored text that holds no
 // number, or one outside its type's range, reads as the key's default.
@@ -18,7 +34,13 @@ public:
     static constexpr qint16 DefaultComport = 1;
     static constexpr qint16 DefaultUpdateImmediately = 1;
 
+    using WriteFailureHandler = std::function<void(const QString &why)>;
+
     explicit Preferences(PreferencesStore &store);
+
+    // Told the first time a value cannot be kept, and only then: one failing store fails
+    // every write after it for the same reason.
+    void setWriteFailureHandler(WriteFailureHandler handler);
 
     // The window's top-left corner in twips (x = FormLeft, y = FormTop).
     QPoint formPosition() const;
@@ -32,7 +54,7 @@ public:
     qint16 updateImmediately() const;
     void storeUpdateImmediately(qint16 value);
     // Device paths given for "COM1".."COM16" in the "Ports" section, by port number.
-    QMap<int, QString> portOverrides() const;
+    PortOverrides portOverrides() const;
 
 private:
     qint16 readInt16(const char *key, qint16 defaultValue) const;
@@ -40,6 +62,8 @@ private:
     void write(const char *key, const QString &text);
 
     PreferencesStore &m_store;
+    WriteFailureHandler m_writeFailureHandler;
+    bool m_writeFailureTold = false;
 };
 
 } // namespace qm

@@ -4,6 +4,8 @@
 #include <QSettings>
 #include <QString>
 
+#include <optional>
+
 namespace qm {
 
 // The per-user store of text values the panels keep between runs, addressed by section and
@@ -14,12 +16,19 @@ public:
     virtual ~PreferencesStore() = default;
     virtual QString read(const QString &section, const QString &key,
                          const QString &defaultValue) const = 0;
-    virtual void write(const QString &section, const QString &key, const QString &value) = 0;
+    // Why the value could not be kept; empty when it was.
+    [[nodiscard]] virtual QString write(const QString &section, const QString &key,
+                                        const QString &value) = 0;
     virtual QStringList keys(const QString &section) const = 0;
+    // Every key a line of the stored text names in the section, also those whose values could
+    // not be read; none when the stored text itself cannot be read.
+    virtual std::optional<QStringList> namedKeys(const QString &section) const = 0;
 };
 
 // QSettings in INI format, user scope, organization "qm-control-panel": on Linux the file
 // $XDG_CONFIG_HOME/qm-control-panel/<application>.ini, on Windows the native store.
+// A file it cannot read as written (QSettings reports an error, or a quote left open runs
+// on into the lines after it) is never written back, so that nothing it holds is lost.
 class SettingsFileStore : public PreferencesStore
 {
 public:
@@ -27,12 +36,18 @@ public:
 
     QString read(const QString &section, const QString &key,
                  const QString &defaultValue) const override;
-    void write(const QString &section, const QString &key, const QString &value) override;
+    QString write(const QString &section, const QString &key, const QString &value) override;
     QStringList keys(const QString &section) const override;
+    std::optional<QStringList> namedKeys(const QString &section) const override;
     QString fileName() const { return m_settings.fileName(); }
+    // Why the file cannot be read as written; empty when it can.
+    QString readProblem() const { return m_readProblem; }
 
 private:
+    QString findReadProblem() const;
+
     mutable QSettings m_settings;
+    QString m_readProblem;
 };
 
 } // namespace qm

@@ -94,6 +94,7 @@ private slots:
     void startUpAndPoll();
     void portPicks();
     void windowPlaceIsKeptBetweenRuns();
+    void unreadablePortEntriesAndFailedWritesAreTold();
 };
 
 void TestPanelController::startUpAndPoll_data()
@@ -214,6 +215,37 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
     rig.window.close();
     QCOMPARE(rig.store->writes.value("FormTop"), 1);
     QCOMPARE(rig.store->values.value("Settings/FormLeft"), "1003");
+}
+
+// A port whose entry could not be read gets no device, not its usual one; each entry and the
+// first failed write reach the operator's notices and standard error, the write only once.
+void TestPanelController::unreadablePortEntriesAndFailedWritesAreTold()
+{
+    QString withheldDevice = QStringLiteral("not asked");
+    test::PanelRig rig(
+        qm410aWindow(), std::make_unique<AnsweringPort>(),
+        {{"Ports/COM2", "\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4"}, {"Ports/COM17", "/dev/ttyS9"}},
+        [&withheldDevice](PanelPlatform &platform) {
+            platform.makeSerialPort = [&withheldDevice, make = std::move(platform.makeSerialPort)](
+                                          const PortMap &map, const UnitModel &model) {
+                withheldDevice = map.devicePath(2);
+                return make(map, model);
+            };
+        });
+    QStringList notices;
+    connect(rig.controller.get(), &PanelController::operatorNotice, this,
+            [&notices](const QString &text) { notices << text; });
+    rig.store->failure = QStringLiteral("the disk is full");
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    rig.window.close();
+
+    QCOMPARE(withheldDevice, QString());
+    const QStringList expected{"[Ports] COM17: not a port (COM1 to COM16); ignored",
+                               "[Ports] COM2: its device cannot be read; the port is left out",
+                               "the disk is full"};
+    QCOMPARE(notices, expected);
+    QCOMPARE(rig.diagnostics, expected);
 }
 
 QTEST_MAIN(TestPanelController)

@@ -1,11 +1,33 @@
 #include "MemoryPreferencesStore.h"
 #include "PreferenceKeys.h"
 #include "Preferences.h"
+#include "SmallTmpfs.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 using namespace qm;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(contents) == contents.size();
+}
+
+} // namespace
 
 class TestPreferences : public QObject
 {
@@ -15,6 +37,9 @@ private slots:
     void valuesRoundTripAsDecimalText();
     void portOverridesComeFromThePortsSection();
     void fileStoreKeepsValuesBetweenRuns();
+    void unbalancedQuoteRemapsNothingAndIsNotWrittenBack();
+    void failedWritesAreToldOnce_data();
+    void failedWritesAreToldOnce();
 };
 
 void TestPreferences::missingOrUnusableTextReadsAsTheDefault()
@@ -63,13 +88,16 @@ void TestPreferences::portOverridesComeFromThePortsSection()
                     {"Ports/COM2", ""},
                     {"Settings/COM3", "/dev/ttyS7"}};
     const QMap<int, QString> expected{{1, "/dev/pts/5"}, {16, "/dev/serial/by-id/usb-x"}};
-    QCOMPARE(Preferences(store).portOverrides(), expected);
+    const PortOverrides overrides = Preferences(store).portOverrides();
+    QCOMPARE(overrides.devices, expected);
+    QCOMPARE(overrides.problems, QStringList{"[Ports] COM17: not a port (COM1 to COM16); ignored"});
+    QVERIFY(overrides.withheld.isEmpty());
 }
 
 void TestPreferences::fileStoreKeepsValuesBetweenRuns()
 {
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
     {
         SettingsFileStore store("VT-540A");
         QCOMPARE(store.fileName(), config.filePath("qm-control-panel/VT-540A.ini"));
@@ -79,6 +107,75 @@ void TestPreferences::fileStoreKeepsValuesBetweenRuns()
     QCOMPARE(Preferences(again).comport(), qint16(4));
     SettingsFileStore other("QM-410A");
     QCOMPARE(Preferences(other).comport(), qint16(1));
+}
+
+// The quote opened on the COM2 line runs on through the rest of the file when QSettings reads
+// it: COM2 and COM3 must get no device at all (their usual ones may be another program's),
+// each is named, and the file stays as the operator wrote it.
+void TestPreferences::unbalancedQuoteRemapsNothingAndIsNotWrittenBack()
+{
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    const QString path = config.filePath("qm-control-panel/VT-540A.ini");
+    const QByteArray written = "[Ports]\nCOM1=/dev/pts/5\nCOM2=\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4\n"
+                               "[Settings]\nComport=3\nFormTop=200\n";
+    QVERIFY(writeFile(path, written));
+
+    SettingsFileStore store("VT-540A");
+    Preferences prefs(store);
+    const PortOverrides overrides = prefs.portOverrides();
+    QCOMPARE(overrides.devices, (QMap<int, QString>{{1, "/dev/pts/5"}}));
+    QVERIFY(overrides.withheld.contains(2) && overrides.withheld.contains(3));
+    const QString problems = overrides.problems.join('\n');
+    QVERIFY2(problems.contains("[Ports] COM2: its device cannot be read") &&
+                 problems.contains("[Ports] COM3: its device cannot be read"),
+             qPrintable(problems));
+
+    QStringList told;
+    prefs.setWriteFailureHandler([&](const QString &why) { told << why; });
+    prefs.storeComport(1);
+    prefs.storeFormPosition(QPoint(10, 20));
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(path + ", line 3: a quote is not closed"), qPrintable(told[0]));
+    QCOMPARE(readFile(path), written);
+}
+
+void TestPreferences::failedWritesAreToldOnce_data()
+{
+    QTest::addColumn<bool>("fullDisk"); // otherwise a file stands where the folder should be
+    QTest::newRow("a file in the folder's place") << false;
+    QTest::newRow("a full disk") << true;
+}
+
+void TestPreferences::failedWritesAreToldOnce()
+{
+    QFETCH(bool, fullDisk);
+    QTemporaryDir home;
+    std::unique_ptr<test::SmallTmpfs> disk;
+    QString config = home.path();
+    const QByteArray old = "[Settings]\nComport=4\n";
+    if (fullDisk) {
+        disk = std::make_unique<test::SmallTmpfs>();
+        if (!disk->mountError().isEmpty())
+            QSKIP(qPrintable(disk->mountError()));
+        config = disk->path();
+        QVERIFY(writeFile(disk->filePath("qm-control-panel/VT-540A.ini"), old));
+        QVERIFY(disk->fill());
+    } else {
+        QVERIFY(writeFile(home.filePath("qm-control-panel"), "not a folder"));
+    }
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
+
+    SettingsFileStore store("VT-540A");
+    Preferences prefs(store);
+    QStringList told;
+    prefs.setWriteFailureHandler([&](const QString &why) { told << why; });
+    prefs.storeComport(5);
+    prefs.storeUpdateImmediately(0);
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(store.fileName() + " cannot be written"), qPrintable(told[0]));
+    if (fullDisk)
+        QCOMPARE(readFile(store.fileName()), old);
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)

@@ -7,22 +7,26 @@
 namespace qm::test {
 
 // A preferences store that lives in memory; "section/key" -> text, and how often each key
-// was written.
+// was written. A failure reason makes every write fail and keep nothing.
 class MemoryPreferencesStore : public PreferencesStore
 {
 public:
     QMap<QString, QString> values;
     QMap<QString, int> writes;
+    QString failure;
 
     QString read(const QString &section, const QString &key,
                  const QString &defaultValue) const override
     {
         return values.value(section + u'/' + key, defaultValue);
     }
-    void write(const QString &section, const QString &key, const QString &value) override
+    QString write(const QString &section, const QString &key, const QString &value) override
     {
+        if (!failure.isEmpty())
+            return failure;
         values.insert(section + u'/' + key, value);
         ++writes[key];
+        return {};
     }
     QStringList keys(const QString &section) const override
     {
@@ -32,6 +36,10 @@ public:
                 result << it.key().mid(section.size() + 1);
         }
         return result;
+    }
+    std::optional<QStringList> namedKeys(const QString &section) const override
+    {
+        return keys(section);
     }
 };
 
