@@ -39,7 +39,8 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
           *window.controls().cmdUpdateMultiple,
           {window, m_model, m_table, m_state, m_preferences, m_sender, m_editor, m_poller}),
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
-                     m_platform.dataFolder, *m_notifier, window.windowTitle()),
+                     m_platform.dataFolder, *m_notifier, window.windowTitle(),
+                     m_platform.diagnostic),
       m_placement(m_preferences), m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();

@@ -5,6 +5,8 @@
 #include "QtSerialPort.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -16,6 +18,18 @@ namespace {
 void writeToStandardError(const QString &line)
 {
     std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+}
+
+// The build puts this file beside the programs it makes and installing leaves it behind, so
+// that a program run where it was built keeps its settings file beside itself and an
+// installed one never writes into its bin folder, whoever runs it.
+constexpr auto BuildFolderMarker = "qm-build-folder";
+
+QString programFolderIfBuiltHere()
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    return QFileInfo(QDir(folder).filePath(QLatin1String(BuildFolderMarker))).isFile() ? folder
+                                                                                       : QString();
 }
 
 } // namespace
@@ -33,7 +47,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     };
     platform.cursorFolder = QCoreApplication::applicationDirPath();
     platform.fileOutput = std::make_unique<SaveFileOutput>();
-    platform.programFolder = QCoreApplication::applicationDirPath();
+    platform.programFolder = programFolderIfBuiltHere();
     platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     platform.diagnostic = writeToStandardError;
     return platform;

@@ -33,7 +33,8 @@ struct PanelPlatform
     QString cursorFolder;
     // Writes the settings export of a model that has one; without it nothing is exported.
     std::unique_ptr<FileOutput> fileOutput;
-    // The export's folder when the program may write there: the program's own folder.
+    // The export's folder when the program may write there: the program's own folder, for a
+    // program run where it was built; empty for an installed one.
     QString programFolder;
     // The export's folder otherwise: the per-user data folder, made when needed.
     QString dataFolder;
@@ -41,8 +42,9 @@ struct PanelPlatform
     PortManager::Diagnostic diagnostic;
 
     // QSerialPort, an event-loop wait, the per-user settings file of the model, message boxes,
-    // the program's folder, whole-file replacement, the per-user data folder of the
-    // application name set at the time, and standard error.
+    // the program's folder, whole-file replacement, the program's folder when it was built
+    // there, the per-user data folder of the application name set at the time, and standard
+    // error.
     static PanelPlatform real(const UnitModel &model);
 };
 

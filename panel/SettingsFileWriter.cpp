@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace qm {
 
 namespace {
@@ -15,13 +19,26 @@ QString exportPath(const QString &folder)
     return QDir(folder).filePath(QLatin1String(ExportFileName));
 }
 
+// Someone else's folder is not the place for a file this user's run decides the contents of:
+// an administrator running another user's build would leave a file the owner cannot replace.
+bool ownedByRunningUser(const QFileInfo &folder)
+{
+#ifdef Q_OS_UNIX
+    return folder.ownerId() == ::geteuid();
+#else
+    Q_UNUSED(folder);
+    return true;
+#endif
+}
+
 } // namespace
 
 SettingsFileWriter::SettingsFileWriter(const UnitModel &model, FileOutput *output,
                                        QString programFolder, QString dataFolder,
-                                       Notifier &notifier, QString title)
+                                       Notifier &notifier, QString title, Diagnostic diagnostic)
     : m_model(model), m_output(output), m_programFolder(std::move(programFolder)),
-      m_dataFolder(std::move(dataFolder)), m_notifier(notifier), m_title(std::move(title))
+      m_dataFolder(std::move(dataFolder)), m_notifier(notifier), m_title(std::move(title)),
+      m_diagnostic(std::move(diagnostic))
 {}
 
 QString SettingsFileWriter::write(const ChannelTable &table)
@@ -29,29 +46,42 @@ QString SettingsFileWriter::write(const ChannelTable &table)
     if (!m_model.exportsSettings() || !m_output)
         return {};
     QStringList failures;
-    if (isWritableFolder(m_programFolder, failures)) {
+    bool writeFailed = false;
+    if (mayWriteInto(m_programFolder, failures)) {
         const QString path = writeInto(m_programFolder, table, failures);
         if (!path.isEmpty())
             return path;
+        writeFailed = true;
     }
     if (makeFolder(m_dataFolder, failures)) {
         const QString path = writeInto(m_dataFolder, table, failures);
-        if (!path.isEmpty())
+        if (!path.isEmpty()) {
+            // A file left beside the program would now be older than the one in use; the
+            // operator must know which one holds this run's settings.
+            if (writeFailed)
+                tell(
+                    QStringLiteral("The channel settings were saved to %1 instead.\n\n").arg(path) +
+                    failures.join(u'\n'));
             return path;
+        }
     }
-    tellFailure(failures);
+    tell(QStringLiteral("The channel settings could not be saved.\n\n") + failures.join(u'\n'));
     return {};
 }
 
-// The access check says no for an installed program's folder that belongs to another user;
-// an administrator passes it everywhere, so a failing write falls back as well.
-bool SettingsFileWriter::isWritableFolder(const QString &folder, QStringList &failures) const
+// An administrator passes the access check everywhere, so a failing write falls back too.
+bool SettingsFileWriter::mayWriteInto(const QString &folder, QStringList &failures) const
 {
     if (folder.isEmpty())
         return false;
-    if (QFileInfo(folder).isWritable())
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isWritable()) {
+        failures << QStringLiteral("%1: the folder cannot be written to").arg(exportPath(folder));
+        return false;
+    }
+    if (ownedByRunningUser(info))
         return true;
-    failures << QStringLiteral("%1: the folder cannot be written to").arg(exportPath(folder));
+    failures << QStringLiteral("%1: the folder belongs to another user").arg(exportPath(folder));
     return false;
 }
 
@@ -76,10 +106,13 @@ QString SettingsFileWriter::writeInto(const QString &folder, const ChannelTable 
     return {};
 }
 
-void SettingsFileWriter::tellFailure(const QStringList &failures) const
+void SettingsFileWriter::tell(const QString &text) const
 {
-    m_notifier.tell(m_title, QStringLiteral("The channel settings could not be saved.\n\n") +
-                                 failures.join(u'\n'));
+    if (m_diagnostic)
+        m_diagnostic(QString(text)
+                         .replace(QLatin1String("\n\n"), QLatin1String(" "))
+                         .replace(u'\n', QLatin1String("; ")));
+    m_notifier.tell(m_title, text);
 }
 
 } // namespace qm

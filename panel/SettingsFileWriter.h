@@ -7,30 +7,37 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace qm {
 
 class Notifier;
 
 // The settings file of a model that exports one, written as the window closes. It goes into
-// the program's folder when the program may write there, and otherwise, or when writing there
-// fails, into the per-user data folder. When neither takes it the operator is told which file
-// and why; an old file is replaced whole or left as it was, never cut short.
+// the program's folder when the program may write there and the running user owns it, and
+// otherwise, or when writing there fails, into the per-user data folder. When a write fails
+// the operator is told which file and why, in a message and on the diagnostic line; an old
+// file is replaced whole or left as it was, never cut short.
 class SettingsFileWriter
 {
 public:
-    // Without a file output nothing is written.
+    using Diagnostic = std::function<void(const QString &line)>;
+
+    // Without a file output nothing is written; an empty program folder sends the file
+    // straight to the data folder.
     SettingsFileWriter(const UnitModel &model, FileOutput *output, QString programFolder,
-                       QString dataFolder, Notifier &notifier, QString title);
+                       QString dataFolder, Notifier &notifier, QString title,
+                       Diagnostic diagnostic = {});
 
     // The file written; empty when the model exports nothing or no folder took the file.
     QString write(const ChannelTable &table);
 
 private:
-    bool isWritableFolder(const QString &folder, QStringList &failures) const;
+    bool mayWriteInto(const QString &folder, QStringList &failures) const;
     bool makeFolder(const QString &folder, QStringList &failures) const;
     QString writeInto(const QString &folder, const ChannelTable &table,
                       QStringList &failures) const;
-    void tellFailure(const QStringList &failures) const;
+    void tell(const QString &text) const;
 
     const UnitModel &m_model;
     FileOutput *m_output;
@@ -38,6 +45,7 @@ private:
     QString m_dataFolder;
     Notifier &m_notifier;
     QString m_title;
+    Diagnostic m_diagnostic;
 };
 
 } // namespace qm

@@ -13,11 +13,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace qm;
 
 namespace {
 
 constexpr int Source = 3; // the channel shown when Multiple Update is pressed
+constexpr uid_t NobodyId = 65534;
 
 // The source differs from every other channel in every field, texts included.
 ChannelTable unitTable()
@@ -162,6 +165,7 @@ void TestMultipleUpdateAndExport::exportAtClose()
     const QString program = root.filePath("bin");
     const QString data = root.filePath("data/qm-control-panel/VT-540A");
     QVERIFY(QDir().mkpath(program));
+    QStringList diagnostics;
     const auto closeWith = [&](int channels) {
         Rig rig(qm520aWindow(), channels, {}, [&](PanelPlatform &platform) {
             platform.fileOutput = std::make_unique<SaveFileOutput>();
@@ -169,6 +173,7 @@ void TestMultipleUpdateAndExport::exportAtClose()
             platform.dataFolder = data;
         });
         rig.window.close();
+        diagnostics = rig.diagnostics;
         return rig.notifier->texts;
     };
 
@@ -182,11 +187,17 @@ void TestMultipleUpdateAndExport::exportAtClose()
     QVERIFY(!QDir(data).exists());
 
     // A program folder that looks writable but refuses the file (as it can for an
-    // administrator) sends it to the data folder, made on the way.
+    // administrator) sends it to the data folder, made on the way, and the operator learns
+    // that the file beside the program is not this run's.
     QVERIFY(QFile::remove(QDir(program).filePath("settings.txt")));
     QVERIFY(QDir(program).mkdir("settings.txt"));
-    QCOMPARE(closeWith(12), QStringList());
-    QCOMPARE(fileLines(QDir(data).filePath("settings.txt")).size(), 13);
+    const QString dataFile = QDir(data).filePath("settings.txt");
+    const QStringList told = closeWith(12);
+    QVERIFY2(told.size() == 1 && told[0].contains("saved to " + dataFile + " instead"),
+             qPrintable(told.join('\n')));
+    QVERIFY2(diagnostics.size() == 1 && diagnostics[0].contains(dataFile),
+             qPrintable(diagnostics.join('\n')));
+    QCOMPARE(fileLines(dataFile).size(), 13);
 
     Rig rig410(qm410aWindow(), 12);
     rig410.window.close();
@@ -206,9 +217,18 @@ void TestMultipleUpdateAndExport::exportAtClose()
         QDir(root.filePath("full")).filePath("settings.txt: No space left on device");
     QVERIFY2(rig.notifier->texts.size() == 1 && rig.notifier->texts[0].contains(expected),
              qPrintable(rig.notifier->texts.join('\n')));
+    QVERIFY2(rig.diagnostics.join('\n').contains(expected), qPrintable(rig.diagnostics.join('\n')));
     QCOMPARE(rig.files->files, (QMap<QString, QByteArray>{{"/program/settings.txt", "old"}}));
     QCOMPARE(rig.store->writes.value("FormTop"), 1);
     QCOMPARE(rig.store->writes.value("FormLeft"), 1);
+
+    // A program folder of another user is not written into, whoever may write there.
+    QVERIFY(QFile::remove(dataFile) && QDir(program).rmdir("settings.txt"));
+    if (::chown(QFile::encodeName(program).constData(), NobodyId, NobodyId) != 0)
+        QSKIP("only an administrator can give the folder to another user");
+    QCOMPARE(closeWith(12), QStringList());
+    QCOMPARE(fileLines(dataFile).size(), 13);
+    QVERIFY(QDir(program).isEmpty());
 }
 
 QTEST_MAIN(TestMultipleUpdateAndExport)
