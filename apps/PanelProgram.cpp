@@ -4,6 +4,9 @@
 #include "NumberText.h"
 #include "PanelController.h"
 #include "PreferenceKeys.h"
+#ifdef Q_OS_UNIX
+#include "TerminationSignals.h"
+#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -11,14 +14,19 @@
 #include <algorithm>
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <cstdio>
+#endif
+
 namespace qm {
 
 namespace {
 
 // For tests of an installed program only: QM_PANEL_QUIT_AFTER_MS=<ms> closes the window that
 // long after it is shown, as the Close button would, so that what a close writes (the
-// settings file, the window's place) can be checked from outside. A signal would end the
-// program without its close. Unset, or no number, it does nothing.
+// settings file, the window's place) can be checked from outside. Unset, or no number, it does
+// nothing.
 void closeWhenTestAsks(QWidget &window)
 {
     const std::optional<double> ms =
@@ -28,6 +36,34 @@ void closeWhenTestAsks(QWidget &window)
     const double delay = std::min(roundHalfEven(*ms), double(std::numeric_limits<int>::max()));
     QTimer::singleShot(static_cast<int>(delay), &window, &QWidget::close);
 }
+
+#ifdef Q_OS_UNIX
+// The window's close waits behind an open dialog or message box. A widget that refuses to
+// close, or stays the modal one, ends the loop.
+void closeModalWidgets(const QWidget &window)
+{
+    const QWidget *previous = nullptr;
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (modal == previous || modal == &window || !modal->close())
+            return;
+        previous = modal;
+    }
+}
+
+// A desktop logout sends SIGTERM or SIGHUP: the panel ends as its Close button ends it, so
+// that the settings file and the window's place are written. The window closes once a closed
+// dialog's own event loop has returned.
+void closeOnTermination(TerminationSignals &termination, QWidget &window)
+{
+    if (!termination.install({SIGTERM, SIGHUP}))
+        std::fputs("Cannot catch SIGTERM and SIGHUP: they end the panel without its close\n",
+                   stderr);
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window] {
+        closeModalWidgets(window);
+        QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
+    });
+}
+#endif
 
 } // namespace
 
@@ -39,6 +75,10 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
 
     MainWindow window(description);
     PanelController controller(window, PanelPlatform::real(*description.model));
+#ifdef Q_OS_UNIX
+    TerminationSignals termination;
+    closeOnTermination(termination, window);
+#endif
     window.show();
     closeWhenTestAsks(window);
     return app.exec();

@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace qm;
 
@@ -51,6 +54,8 @@ private slots:
     void cleanupTestCase();
     void installsProgramsEntriesAndIcons();
     void startedElsewhereItKeepsItsFilesInTheUserFolders();
+    void terminationSignalClosesAsTheCloseButtonDoes_data();
+    void terminationSignalClosesAsTheCloseButtonDoes();
 
 private:
     QString bin(const QString &name) const { return m_prefix.filePath("bin/" + name); }
@@ -158,6 +163,39 @@ void TestInstalledPanel::startedElsewhereItKeepsItsFilesInTheUserFolders()
     if (!seeReads)
         QSKIP("this file system keeps no access times: the pointer file read cannot be seen");
     QVERIFY(readSince(cursor));
+}
+
+void TestInstalledPanel::terminationSignalClosesAsTheCloseButtonDoes_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// A desktop logout sends these. The signal comes once the panel asks for the last channel,
+// with its handler long in place; the close then ends the poll's last wait, so the first
+// channel is sure to be in the file, the last one not.
+void TestInstalledPanel::terminationSignalClosesAsTheCloseButtonDoes()
+{
+    QFETCH(int, signalNumber);
+    test::UnitSimProcess sim;
+    const QString link = m_home.filePath("unit-pty");
+    QVERIFY2(!sim.start(bin("qm-unit-sim"), {"--model", "520a", "--link", link}).isEmpty(),
+             sim.errorOutput().constData());
+    QVERIFY(writeIni(link.toLocal8Bit()));
+    QFile::remove(m_dataFile);
+    QProcess panel;
+    startPanel(panel, "qm520a-panel", NoQuit);
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.logLines().filter(QRegularExpression("^080bfa\t")).isEmpty(),
+                             RunTimeoutMs);
+    QCOMPARE(::kill(pid_t(panel.processId()), signalNumber), 0);
+    QVERIFY(panel.waitForFinished(RunTimeoutMs));
+    QCOMPARE(panel.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(panel.exitCode(), 0);
+    const QList<QByteArray> lines = readFile(m_dataFile).split('\n');
+    QCOMPARE(lines.size(), 13);
+    QCOMPARE(lines[0], exportContents(qm520a(), sim::defaultUnitState(qm520a())).split('\n')[0]);
+    QVERIFY(readFile(m_home.filePath("config/qm-control-panel/VT-540A.ini")).contains("FormTop="));
 }
 
 QTEST_MAIN(TestInstalledPanel)

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace qm::sim;
@@ -52,10 +53,10 @@ int main(int argc, char *argv[])
         initial = *state.table;
     }
 
-    TerminationSignals termination;
-    if (!termination.install())
+    qm::TerminationSignals termination;
+    if (!termination.install({SIGINT, SIGTERM}))
         return refuse(QStringLiteral("cannot catch SIGINT and SIGTERM"), ExitFailed);
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
+    QObject::connect(&termination, &qm::TerminationSignals::terminationRequested, &app,
                      &QCoreApplication::quit);
 
     PtyPort port;

@@ -7,8 +7,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
-namespace qm::sim {
+namespace qm {
 
 namespace {
 
@@ -28,7 +29,7 @@ TerminationSignals::~TerminationSignals()
 {
     if (m_notifier == nullptr)
         return;
-    for (int signal : {SIGINT, SIGTERM})
+    for (int signal : std::as_const(m_signals))
         std::signal(signal, SIG_DFL);
     delete m_notifier;
     for (int &fd : g_pipe) {
@@ -37,7 +38,7 @@ TerminationSignals::~TerminationSignals()
     }
 }
 
-bool TerminationSignals::install()
+bool TerminationSignals::install(std::initializer_list<int> signalNumbers)
 {
     if (::pipe2(g_pipe.data(), O_NONBLOCK | O_CLOEXEC) != 0)
         return false;
@@ -46,9 +47,10 @@ bool TerminationSignals::install()
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGINT, SIGTERM}) {
+    for (int signal : signalNumbers) {
         if (::sigaction(signal, &action, nullptr) != 0)
             return false;
+        m_signals.append(signal);
     }
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::drain);
@@ -63,4 +65,4 @@ void TerminationSignals::drain()
     emit terminationRequested();
 }
 
-} // namespace qm::sim
+} // namespace qm
