@@ -36,6 +36,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     platform.programFolder = QCoreApplication::applicationDirPath();
     platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     platform.diagnostic = writeToStandardError;
+    platform.setupDialogs = std::make_unique<PlatformSetupDialogs>();
     return platform;
 }
 
