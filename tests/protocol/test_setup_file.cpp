@@ -189,8 +189,6 @@ void TestSetupFile::refusesBadInput_data()
                                   << withChannelValue(m520, 4, QStringLiteral("HorizPos"),
                                                       QStringLiteral("x"))
                                   << "f.json: channel 5, HorizPos: \"x\" is not a number";
-    QTest::newRow("fraction") << "520a" << withChannelValue(m520, 0, QStringLiteral("VertPos"), 2.5)
-                              << "f.json: channel 1, VertPos: 2.5 is not a whole number";
     QTest::newRow("negative") << "520a" << withChannelValue(m520, 0, QStringLiteral("Blank"), -1)
                               << "f.json: channel 1, Blank: -1 is out of its range 0 to 1";
     QTest::newRow("missing field")

@@ -22,6 +22,8 @@ using namespace qm;
 
 namespace {
 
+constexpr int DrainTimeoutMs = 5000;
+
 enum ExitCode
 {
     Success = 0,
@@ -212,6 +214,10 @@ public:
     {
         m_session.write(setup, m_line.channels);
         QCoreApplication::exec();
+        // After a silent last channel its frames may still be on their way; closing the port
+        // would drop them.
+        while (m_port.bytesToWrite() > 0 && m_port.waitForBytesWritten(DrainTimeoutMs)) {
+        }
         for (const FieldDifference &difference : m_session.notTaken())
             printError(describeDifference(difference) + QStringLiteral(": did not take"));
         return answered() && m_session.notTaken().isEmpty() ? Success : UnitFailed;
