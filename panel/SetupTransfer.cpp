@@ -64,10 +64,18 @@ bool SetupTransfer::mayStart()
     return false;
 }
 
+// A panel that has heard from no channel holds only zeros; saved, they would restore as a
+// blank unit.
 void SetupTransfer::save()
 {
     if (!mayStart())
         return;
+    if (m_panel.state.channelsFound == 0) {
+        m_panel.notifier.tell(m_panel.window.windowTitle(),
+                              QStringLiteral("No channel has answered yet: there is no setup "
+                                             "to save."));
+        return;
+    }
     const QString path = m_panel.dialogs.saveFileName(
         &m_panel.window, m_panel.model.name + QStringLiteral("-setup.json"));
     if (path.isEmpty())

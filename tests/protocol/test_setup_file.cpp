@@ -55,7 +55,7 @@ QJsonObject sampleDocument(const UnitModel &model)
     for (int channel = 0; channel < ChannelCount; ++channel) {
         QJsonObject object{{QStringLiteral("channel"), channel + 1}};
         for (auto [field, maximum] : maxima(model))
-            object.insert(QLatin1String(fieldName(field)), maximum);
+            object.insert(QLatin1String(fieldName(field)), 0);
         for (int line = 1; line <= 3; ++line)
             object.insert(QStringLiteral("Text%1").arg(line), QStringLiteral("T"));
         channels.append(object);

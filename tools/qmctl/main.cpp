@@ -199,7 +199,10 @@ public:
         if (m_line.output.isEmpty()) {
             const QByteArray json = setupJson(*m_line.model, m_table);
             std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
-            return std::fflush(stdout) == 0 ? Success : UnitFailed;
+            if (std::fflush(stdout) == 0)
+                return Success;
+            printError(QStringLiteral("the setup could not be written to standard output"));
+            return BadUsage;
         }
         SaveFileOutput output;
         const WriteResult written = writeSetupFile(m_line.output, *m_line.model, m_table, output);
