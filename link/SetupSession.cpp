@@ -56,6 +56,7 @@ void SetupSession::start(const QList<int> &channels)
 
 void SetupSession::startStep()
 {
+    emit progressed(static_cast<int>(m_position), static_cast<int>(m_channels.size()));
     if (m_position == m_channels.size()) {
         m_running = false;
         emit finished();
@@ -105,7 +106,6 @@ void SetupSession::onAnswered(int index)
 void SetupSession::endStep()
 {
     ++m_position;
-    emit progressed(static_cast<int>(m_position), static_cast<int>(m_channels.size()));
     startStep();
 }
 

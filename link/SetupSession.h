@@ -40,7 +40,7 @@ public:
     const QList<FieldDifference> &notTaken() const { return m_notTaken; }
 
 signals:
-    // done of count channels have answered or stayed silent.
+    // done of count channels have answered or stayed silent; also as the first one starts.
     void progressed(int done, int count);
     void finished();
 
