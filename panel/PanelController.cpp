@@ -54,6 +54,10 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
 
     m_placement.restore(window);
+    if (m_platform.setupDialogs && m_platform.fileOutput)
+        m_setupTransfer = std::make_unique<SetupTransfer>(SetupTransfer::Panel{
+            window, m_model, m_table, m_state, m_link, m_receiver, m_editor, m_poller, *m_notifier,
+            *m_platform.fileOutput, *m_platform.setupDialogs});
 
     m_tmrStartup->setObjectName(QStringLiteral("tmrStartup"));
     m_tmrStartup->setInterval(StartupIntervalMs);

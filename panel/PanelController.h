@@ -13,6 +13,7 @@
 #include "ReplyReceiver.h"
 #include "SerialLink.h"
 #include "SettingsFileWriter.h"
+#include "SetupTransfer.h"
 #include "SharedState.h"
 #include "WindowPlacement.h"
 
@@ -45,6 +46,8 @@ public:
     const SharedState &sharedState() const { return m_state; }
     const ChannelTable &channelTable() const { return m_table; }
     bool isLoading() const { return m_editor.isLoading(); }
+    // Save and Load Setup; nullptr when the platform gives no file dialogs.
+    SetupTransfer *setupTransfer() const { return m_setupTransfer.get(); }
 
 signals:
     // Something the operator should read that needs no answer: a port entry that could not be
@@ -85,6 +88,7 @@ private:
     SettingsFileWriter m_settingsFile;
     WindowPlacement m_placement;
     QTimer *m_tmrStartup;
+    std::unique_ptr<SetupTransfer> m_setupTransfer;
     bool m_closeRequested = false;
 };
 

@@ -5,6 +5,7 @@
 #include "PortMap.h"
 #include "PreferencesStore.h"
 #include "SerialPort.h"
+#include "SetupDialogs.h"
 #include "UnitModel.h"
 #include "Waiter.h"
 
@@ -40,11 +41,14 @@ struct PanelPlatform
     QString dataFolder;
     // One line per port that is there but cannot be opened.
     PortManager::Diagnostic diagnostic;
+    // Save Setup and Load Setup ask through these; without them (or fileOutput) the window
+    // offers neither.
+    std::unique_ptr<SetupDialogs> setupDialogs;
 
     // QSerialPort, an event-loop wait, the per-user settings file of the model, message boxes,
     // the program's folder, whole-file replacement, the program's folder when it was built
-    // there, the per-user data folder of the application name set at the time, and standard
-    // error.
+    // there, the per-user data folder of the application name set at the time, standard error
+    // and the platform's file dialogs.
     static PanelPlatform real(const UnitModel &model);
 };
 

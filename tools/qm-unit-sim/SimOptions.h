@@ -11,7 +11,7 @@ namespace qm::sim {
 
 // The emulator's command line:
 // qm-unit-sim --model 410a|520a [--channels N] [--state FILE] [--link PATH]
-//             [--split] [--noise] [--bad-frames]
+//             [--split] [--noise] [--bad-frames] [--unpaced]
 struct SimOptions
 {
     const UnitModel *model = nullptr;
@@ -19,6 +19,7 @@ struct SimOptions
     QString stateFile;
     QString linkPath;
     LineFaults faults;
+    bool paced = true; // replies leave no sooner than the line speed allows
 
     struct Result;
     static Result parse(const QStringList &arguments);

@@ -60,7 +60,8 @@ void UnitSimulator::queueReply(int channel)
     if (!reply)
         return;
     QList<TimedPiece> pieces = m_shaper.shape(*reply);
-    pieces.front().delayMs += m_replyDurationMs;
+    if (m_paced)
+        pieces.front().delayMs += m_replyDurationMs;
     m_outgoing += pieces;
     if (!m_lineTimer.isActive())
         scheduleNextPiece();

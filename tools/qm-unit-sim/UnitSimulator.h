@@ -26,6 +26,8 @@ public:
     const SimulatedUnit &unit() const { return m_unit; }
     // Milliseconds a whole reply takes at the model's line speed (10 bits per byte).
     int replyDurationMs() const { return m_replyDurationMs; }
+    // Unpaced, a reply leaves as soon as it is asked for.
+    void setPaced(bool paced) { m_paced = paced; }
 
 signals:
     // Bytes for the line.
@@ -47,6 +49,7 @@ private:
     QTimer m_lineTimer;
     QList<TimedPiece> m_outgoing;
     int m_replyDurationMs;
+    bool m_paced = true;
 };
 
 } // namespace qm::sim

@@ -69,6 +69,7 @@ int main(int argc, char *argv[])
     SimulatedUnit unit(model, initial, options.channels);
     ReplyShaper shaper(model, options.faults, *QRandomGenerator::global());
     UnitSimulator simulator(model, unit, shaper);
+    simulator.setPaced(options.paced);
     QObject::connect(&port, &PtyPort::received, &simulator,
                      [&simulator](const QByteArray &bytes) { simulator.receive(bytes); });
     QObject::connect(&simulator, &UnitSimulator::transmit, &port, &PtyPort::write);
