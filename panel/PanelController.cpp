@@ -9,22 +9,11 @@
 
 namespace qm {
 
-namespace {
-
-PortMap portMapOf(const PortOverrides &overrides)
-{
-    PortMap map(overrides.devices);
-    for (int port : overrides.withheld)
-        map.withhold(port);
-    return map;
-}
-
-} // namespace
-
 PanelController::PanelController(MainWindow &window, PanelPlatform platform, QObject *parent)
     : QObject(parent), m_window(window), m_model(*window.description().model),
       m_platform(std::move(platform)), m_preferences(*m_platform.preferencesStore),
-      m_portOverrides(m_preferences.portOverrides()), m_portMap(portMapOf(m_portOverrides)),
+      m_portOverrides(m_preferences.portOverrides()),
+      m_portMap(m_portOverrides.devices, m_portOverrides.withheld),
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
       m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table, m_state),
       m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),

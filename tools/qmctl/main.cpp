@@ -161,7 +161,8 @@ QString devicePath(const CommandLine &line)
     if (!match.hasMatch())
         return line.port;
     SettingsFileStore store(line.model->preferencesName);
-    const PortMap map(Preferences(store).portOverrides());
+    const PortOverrides overrides = Preferences(store).portOverrides();
+    const PortMap map(overrides.devices, overrides.withheld);
     return map.devicePath(match.captured(1).toInt());
 }
 
