@@ -133,7 +133,7 @@ void TestInstalledPanel::startedElsewhereItUsesItsOwnFolder()
 
     QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
     QCOMPARE(readFile(bin("settings.txt")),
-             exportContents(qm520a(), sim::defaultUnitState(qm520a())));
+             exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())));
     QVERIFY(QDir(m_home.filePath("elsewhere")).isEmpty());
     QVERIFY(!QFile::exists(m_dataFile));
     if (!seeReads)
@@ -152,7 +152,8 @@ void TestInstalledPanel::unwritableProgramFolderFallsBackToTheDataFolder()
                                       QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
 
     QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
-    QCOMPARE(readFile(m_dataFile), exportContents(qm520a(), sim::defaultUnitState(qm520a())));
+    QCOMPARE(readFile(m_dataFile),
+             exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())));
     QVERIFY(QFileInfo(bin("settings.txt")).isDir());
 
     // The QM-410A exports nothing, wherever it might.

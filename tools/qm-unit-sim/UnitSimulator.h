@@ -19,7 +19,7 @@ public:
     // A pause this long ends any frame still being received.
     static constexpr int QuietMs = 50;
 
-    UnitSimulator(const UnitModel &model, SimulatedUnit &unit, ReplyShaper &shaper,
+    UnitSimulator(const UnitWire &wire, SimulatedUnit &unit, ReplyShaper &shaper,
                   QObject *parent = nullptr);
 
     void receive(QByteArrayView bytes);
@@ -39,7 +39,7 @@ private:
     void scheduleNextPiece();
     void sendNextPiece();
 
-    const UnitModel &m_model;
+    const UnitWire &m_wire;
     SimulatedUnit &m_unit;
     ReplyShaper &m_shaper;
     CommandFrameDecoder m_decoder;
