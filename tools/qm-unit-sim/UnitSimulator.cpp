@@ -37,6 +37,13 @@ void UnitSimulator::receive(QByteArrayView bytes)
         m_quietTimer.stop();
 }
 
+void UnitSimulator::receiveNoise(QByteArrayView bytes)
+{
+    handle(m_decoder.flush());
+    m_quietTimer.stop();
+    handle({{bytes.toByteArray(), std::nullopt}});
+}
+
 void UnitSimulator::handle(const QList<CommandFrameDecoder::Piece> &pieces)
 {
     for (const CommandFrameDecoder::Piece &piece : pieces) {

@@ -23,6 +23,8 @@ public:
                   QObject *parent = nullptr);
 
     void receive(QByteArrayView bytes);
+    // Bytes sent at another line speed or format: the unit cannot make them out.
+    void receiveNoise(QByteArrayView bytes);
     const SimulatedUnit &unit() const { return m_unit; }
     // Milliseconds a whole reply takes at the model's line speed (10 bits per byte).
     int replyDurationMs() const { return m_replyDurationMs; }

@@ -68,8 +68,12 @@ int main(int argc, char *argv[])
     SimulatedUnit unit(wire, initial, options.channels);
     ReplyShaper shaper(wire, options.faults, *QRandomGenerator::global());
     UnitSimulator simulator(wire, unit, shaper);
-    QObject::connect(&port, &PtyPort::received, &simulator,
-                     [&simulator](const QByteArray &bytes) { simulator.receive(bytes); });
+    QObject::connect(&port, &PtyPort::received, &simulator, [&](const QByteArray &bytes) {
+        if (port.lineRunsAt(wire.baudRate))
+            simulator.receive(bytes);
+        else
+            simulator.receiveNoise(bytes);
+    });
     QObject::connect(&simulator, &UnitSimulator::transmit, &port, &PtyPort::write);
     QObject::connect(&simulator, &UnitSimulator::logLine, &printLine);
 
