@@ -89,13 +89,18 @@ QByteArray stateFile(const QString &model)
     return zeros.repeated(3) + channel3 + zeros.repeated(8);
 }
 
-// The record as one line, so that a mismatch names its field.
+// The byte fields as one line, so that a mismatch names its field.
 QString described(const ChannelSettings &record)
 {
     QString text;
     for (std::size_t i = 0; i < FieldCount; ++i)
         text += QStringLiteral("%1=%2 ").arg(fieldName(static_cast<Field>(i))).arg(record.bytes[i]);
-    return text + record.texts[0] + u'|' + record.texts[1] + u'|' + record.texts[2];
+    return text;
+}
+
+QStringList linesOf(const ChannelSettings &record)
+{
+    return QStringList(record.texts.begin(), record.texts.end());
 }
 
 void setValues(ChannelSettings &record, const UnitModel &model, std::span<const FieldValue> values)
@@ -146,6 +151,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     setValues(expected, unitModel, Stored);
     expected.texts = {HighBytesFirst, HighBytesSecond, Latin1};
     QCOMPARE(described(panel.table[3]), described(expected));
+    QCOMPARE(linesOf(panel.table[3]), linesOf(expected));
 
     ChannelSettings &record = panel.table[3];
     setValues(record, unitModel, Written);
@@ -161,6 +167,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     setValues(expected, unitModel, Written);
     expected.texts = {shown, HighBytesSecond, QStringLiteral(u"caf\u00E9 | \u00FA")};
     QCOMPARE(described(panel.table[3]), described(expected));
+    QCOMPARE(linesOf(panel.table[3]), linesOf(expected));
     // The unit's log shows the text as it read it, so a character sent as the wrong byte shows
     // even where the panel would read it back as it meant it.
     QCOMPARE(sim.logLines().value(2).section(u'\t', 1),
@@ -174,6 +181,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     panel.sender.requestSettings(3);
     QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3, 3}), ReplyWaitMs);
     QCOMPARE(described(panel.table[3]), described(flipped));
+    QCOMPARE(linesOf(panel.table[3]), linesOf(flipped));
 
     const QStringList log = sim.logLines();
     QCOMPARE(log.size(), unitModel.hasTimeFont ? 9 : 8);
