@@ -69,10 +69,7 @@ void TestUpdateDialog::loadShowsFoundChannelsAndTheMasks()
 {
     for (int found : {0, 5, 12}) {
         Shown shown(qm520a(), found, 4095, 2046);
-        QCOMPARE(shown.channels->count(), std::max(found, 1));
-        for (int row = 0; row < shown.channels->count(); ++row)
-            QCOMPARE(shown.channels->item(row)->text(),
-                     QStringLiteral("Channel   %1").arg(row + 1));
+        QCOMPARE(shown.channels->count(), std::max(found, 1)); // texts: test_window_design
         QCOMPARE(checkedRows(*shown.channels).size(), shown.channels->count());
         QCOMPARE(checkedRows(*shown.settings), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         QVERIFY(!shown.allChannels->isChecked() && !shown.allSettings->isChecked());
@@ -82,7 +79,6 @@ void TestUpdateDialog::loadShowsFoundChannelsAndTheMasks()
     Shown shown(qm410a(), 12, 0b1010'0000'0101, 1 + 2048);
     QCOMPARE(checkedRows(*shown.channels), (QList<int>{0, 2, 9, 11}));
     QCOMPARE(checkedRows(*shown.settings), (QList<int>{0, 11}));
-    QCOMPARE(shown.settings->item(3)->text(), QStringLiteral("Time Code Input"));
 
     Shown unreadable(qm410a(), 12, std::numeric_limits<double>::quiet_NaN(), 1e300);
     QVERIFY(checkedRows(*unreadable.channels).isEmpty());

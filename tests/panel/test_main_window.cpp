@@ -1,7 +1,6 @@
 #include "ChannelSelector.h"
 #include "MainWindow.h"
 #include "ModelWindows.h"
-#include "Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,19 +18,6 @@
 using namespace qm;
 
 namespace {
-
-// Where a control's design puts its top-left corner in the window, in pixels: the sum of its
-// own place and its containers', a tab page standing for its tab control.
-QPoint designedWindowPosition(const WindowDescription &description, const ControlSpec &row)
-{
-    const QPoint own = twipsRect(row.twips.left(), row.twips.top(), 0, 0).topLeft();
-    const ControlSpec *container = description.control(row.container);
-    if (!container)
-        return own;
-    if (container->kind == ControlKind::TabPage)
-        container = description.control(container->container);
-    return own + designedWindowPosition(description, *container);
-}
 
 QRect windowRect(const QWidget *widget)
 {
@@ -59,7 +45,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 private slots:
     void everyControlIsBuiltInItsDesignState();
-    void controlsLandAndStackAsDesigned();
+    void hiddenFieldAndConnectingPanelStackAsDesigned();
     void selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelection();
     void closingAsksTheGuardAndAnnouncesUnloadingOnce();
 };
@@ -69,14 +55,10 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
     for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
         MainWindow window(*description);
         const MainWindowControls &c = window.controls();
-        for (const ControlSpec &row : description->controls)
-            QVERIFY2(window.findChild<QWidget *>(row.name), qPrintable(row.name));
         for (int i = 0; i < 12; ++i)
             QCOMPARE(c.cmdButton[static_cast<std::size_t>(i)]->index(), i);
 
         const bool qm410 = description == &qm410aWindow();
-        QCOMPARE(window.windowTitle(), qm410 ? QStringLiteral("QM-410A Control Panel")
-                                             : QStringLiteral("QM-520A Control Panel"));
         // Each model builds only its own controls.
         QCOMPARE(!c.cmbTimeFont && !c.chkLeapSeconds && !c.lblText[0], qm410);
         QCOMPARE(!c.optQOR && !c.cmbTimeZone && !c.label1[0], !qm410);
@@ -86,7 +68,7 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
             QVERIFY(c.optQOR->parentWidget() != c.opt12hr->parentWidget());
         }
         QVERIFY(!window.isEnabled());
-        QCOMPARE(window.minimumSize(), window.maximumSize()); // its size is checked when shown
+        QCOMPARE(window.minimumSize(), window.maximumSize());
         QVERIFY(!(window.windowFlags() &
                   (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(c.frameConnecting->isHidden());
@@ -106,33 +88,15 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
     }
 }
 
-void TestMainWindow::controlsLandAndStackAsDesigned()
+// Where the design makes controls overlap, the one in front is the one the operator sees
+// (their places are checked against the design data in test_window_design).
+void TestMainWindow::hiddenFieldAndConnectingPanelStackAsDesigned()
 {
     for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
         MainWindow window(*description);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const MainWindowControls &c = window.controls();
-        QCOMPARE(window.size(), QSize(309, description == &qm410aWindow() ? 433 : 464));
-        for (int page = c.sstSettings->count() - 1; page >= 0; --page) {
-            c.sstSettings->setCurrentIndex(page);
-            QCoreApplication::processEvents();
-            for (const ControlSpec &row : description->controls) {
-                const auto *widget = window.findChild<QWidget *>(row.name);
-                if (row.kind == ControlKind::TabPage || !widget->isVisible())
-                    continue;
-                const QRect design = twipsRect(row.twips.left(), row.twips.top(), row.twips.width(),
-                                               row.twips.height());
-                const QRect actual = windowRect(widget);
-                QCOMPARE(actual.topLeft(), designedWindowPosition(*description, row));
-                QCOMPARE(actual.height(), design.height());
-                // Indicator captions may reach further right than the design where they need to.
-                if (row.kind == ControlKind::CheckBox || row.kind == ControlKind::RadioButton)
-                    QVERIFY(actual.width() >= design.width());
-                else
-                    QCOMPARE(actual.width(), design.width());
-            }
-        }
         // The arrow-key field is never seen, yet it takes the focus.
         window.setEnabled(true);
         const QWidget *overMove = window.childAt(windowRect(c.txtMove).center());

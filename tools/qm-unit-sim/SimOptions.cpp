@@ -52,10 +52,9 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
                                    parser.positionalArguments().constFirst());
 
     SimOptions options;
-    const auto model = unitModelByName(parser.value(ModelOption));
-    if (!model)
+    options.wire = unitWireByName(parser.value(ModelOption));
+    if (!options.wire)
         return refused(parser, QStringLiteral("--model must be 410a or 520a"));
-    options.model = &model->get();
 
     const std::optional<int> channels = readPlainNumber(parser.value(ChannelsOption));
     if (!channels || *channels > ChannelCount)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReplyShaper.h"
-#include "UnitModel.h"
+#include "UnitWire.h"
 
 #include <QStringList>
 
@@ -14,7 +14,7 @@ namespace qm::sim {
 //             [--split] [--noise] [--bad-frames] [--unpaced]
 struct SimOptions
 {
-    const UnitModel *model = nullptr;
+    const UnitWire *wire = nullptr;
     int channels = ChannelCount;
     QString stateFile;
     QString linkPath;

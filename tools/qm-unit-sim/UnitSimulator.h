@@ -19,10 +19,12 @@ public:
     // A pause this long ends any frame still being received.
     static constexpr int QuietMs = 50;
 
-    UnitSimulator(const UnitModel &model, SimulatedUnit &unit, ReplyShaper &shaper,
+    UnitSimulator(const UnitWire &wire, SimulatedUnit &unit, ReplyShaper &shaper,
                   QObject *parent = nullptr);
 
     void receive(QByteArrayView bytes);
+    // Bytes sent at another line speed or format: the unit cannot make them out.
+    void receiveNoise(QByteArrayView bytes);
     const SimulatedUnit &unit() const { return m_unit; }
     // Milliseconds a whole reply takes at the model's line speed (10 bits per byte).
     int replyDurationMs() const { return m_replyDurationMs; }
@@ -41,7 +43,7 @@ private:
     void scheduleNextPiece();
     void sendNextPiece();
 
-    const UnitModel &m_model;
+    const UnitWire &m_wire;
     SimulatedUnit &m_unit;
     ReplyShaper &m_shaper;
     CommandFrameDecoder m_decoder;
