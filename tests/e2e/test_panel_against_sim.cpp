@@ -36,7 +36,12 @@ void TestPanelAgainstSim::initTestCase()
     QDir(m_config.path()).mkpath("qm-control-panel");
     QFile ini(m_config.filePath("qm-control-panel/VT-540A.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[Ports]\nCOM1=" + m_pty.toLocal8Bit() + "\n[Settings]\nComport=1\n");
+    // Every other number leads nowhere, so that no real port is probed.
+    QByteArray ports = "[Ports]\nCOM1=" + m_pty.toLocal8Bit() + "\n";
+    for (int port = 2; port <= 16; ++port)
+        ports += "COM" + QByteArray::number(port) + "=" +
+                 QFile::encodeName(m_config.filePath("none")) + "\n";
+    ini.write(ports + "[Settings]\nComport=1\n");
     ini.close();
     qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
 }

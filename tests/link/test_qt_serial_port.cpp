@@ -28,7 +28,7 @@ QByteArray reply(int channel)
 struct PtyRig
 {
     QTemporaryDir dir;
-    QString device = dir.filePath(QStringLiteral("ttyUNIT"));
+    QString device = test::PseudoTerminal::uniqueLinkPath(dir);
     std::unique_ptr<test::PseudoTerminal> unit;
     int other = -1;
     ChannelTable table;
@@ -48,9 +48,7 @@ struct PtyRig
     ~PtyRig() { ::close(other); }
     void plugIn()
     {
-        unit = std::make_unique<test::PseudoTerminal>();
-        QFile::remove(device);
-        QFile::link(unit->slavePath(), device);
+        unit = std::make_unique<test::PseudoTerminal>(device);
         ::close(other);
         other = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     }
