@@ -3,10 +3,14 @@
 #include "MainWindow.h"
 #include "ModelWindows.h"
 #include "PanelController.h"
+#include "PseudoTerminal.h"
 #include "UnitSimProcess.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +24,7 @@ class TestPanelAgainstSim : public QObject
 private slots:
     void initTestCase();
     void startUpReadsTheAnsweringChannels();
+    void aNewDeviceUnderTheLostNameHearsNothingUntilPicked();
 
 private:
     QTemporaryDir m_config;
@@ -62,6 +67,37 @@ void TestPanelAgainstSim::startUpReadsTheAnsweringChannels()
     QCOMPARE(controller.sharedState().channelsFound, qint16(8));
     QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(qm520a())[0]);
     QVERIFY(window.controls().cmdButton[0]->hasSelectedLook());
+}
+
+// The unit goes and another pseudo-terminal takes its name: the panel says in its window that
+// the line was lost and leaves the newcomer alone, with the edit made meanwhile too, until the
+// operator picks the port again.
+void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
+{
+    MainWindow window(qm520aWindow());
+    PanelController controller(window, PanelPlatform::real(qm520a()));
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), 10000);
+
+    QCOMPARE(m_sim.stop(), 0);
+    QLabel *notice = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (notice = window.findChild<QLabel *>("lblLinkNotice")) && notice->isVisible(), 10000);
+    QVERIFY(notice->text().contains("lost"));
+    test::PseudoTerminal newcomer(m_pty);
+    QVERIFY(newcomer.isValid());
+    window.controls().chkBlank->click();
+    QByteArray heard;
+    const auto hears = [&] {
+        return !(heard += newcomer.takeAvailable()).isEmpty();
+    };
+    QVERIFY2(!QTest::qWaitFor(hears, 4 * SerialLink::RetryIntervalMs), heard.toHex().constData());
+
+    QComboBox *ports = window.controls().cmbComports;
+    emit ports->activated(ports->currentIndex());
+    QTRY_VERIFY_WITH_TIMEOUT(hears(), 5000);
+    QCOMPARE(heard.first(3), QByteArray::fromHex("0800fa"));
+    QVERIFY(!notice->isVisible());
 }
 
 QTEST_MAIN(TestPanelAgainstSim)

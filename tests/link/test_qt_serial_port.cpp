@@ -1,3 +1,4 @@
+#include "PortManager.h"
 #include "PseudoTerminal.h"
 #include "QtSerialPort.h"
 #include "ReplyEncoder.h"
@@ -15,6 +16,8 @@
 
 using namespace qm;
 
+Q_DECLARE_METATYPE(qm::DeviceIdentity)
+
 namespace {
 
 QByteArray reply(int channel)
@@ -24,16 +27,22 @@ QByteArray reply(int channel)
 
 // The link on a pseudo-terminal reached through a symbolic link, so that a test can unplug
 // the device and plug in another under the same name; `other` is a second descriptor on the
-// terminal for meddling with it as other programs or the kernel do.
+// terminal for meddling with it as other programs or the kernel do. Which USB adapter the
+// device claims to be is up to the test.
 struct PtyRig
 {
     QTemporaryDir dir;
     QString device = test::PseudoTerminal::uniqueLinkPath(dir);
     std::unique_ptr<test::PseudoTerminal> unit;
     int other = -1;
+    DeviceIdentity identity;
+    int identityReads = 0;
     ChannelTable table;
     SharedState state;
-    QtSerialPort port{PortMap({{1, device}}), qm410a().baudRate};
+    QtSerialPort port{PortMap({{1, device}}), qm410a().baudRate, [this](const QString &) {
+                          ++identityReads;
+                          return identity;
+                      }};
     ReplyReceiver receiver{qm410a(), table, state};
     SerialLink link{port, receiver};
     QSignalSpy answered{&receiver, &ReplyReceiver::channelAnswered};
@@ -66,7 +75,9 @@ class TestQtSerialPort : public QObject
     Q_OBJECT
 private slots:
     void receptionSurvivesLeftoversPiecesAndSpuriousErrors();
-    void unpluggedDeviceIsReopenedAndGetsTheUnsentFrame();
+    void probeLeavesWaitingInputToItsOwner();
+    void unpluggedDeviceGetsItsFrameOnlyIfTheSame_data();
+    void unpluggedDeviceGetsItsFrameOnlyIfTheSame();
 };
 
 // QSerialPort 6.4 took a wake-up without bytes for an error and, with EAGAIN left in errno,
@@ -89,6 +100,7 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
         errno = EAGAIN; // what the event dispatcher's own non-blocking reads leave behind
     });
     QVERIFY(rig.port.open());
+    rig.port.claim();
     rig.unit->takeAvailable(); // echoed by the terminal before the port made it raw
     rig.unit->send(reply(1));
     QTRY_COMPARE(stolen, reply(1).size());
@@ -122,27 +134,79 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
     QTRY_VERIFY(rig.port.isOpen());
 }
 
-void TestQtSerialPort::unpluggedDeviceIsReopenedAndGetsTheUnsentFrame()
+// Another program's port: the probe must leave the bytes waiting for it where they are.
+void TestQtSerialPort::probeLeavesWaitingInputToItsOwner()
 {
     PtyRig rig;
+    termios raw{};
+    ::tcgetattr(rig.other, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(rig.other, TCSANOW, &raw);
+    const QByteArray waiting(96, 'w');
+    rig.unit->send(waiting);
+    QVERIFY(PortManager(rig.port, rig.state).probePort(1));
+    QByteArray read;
+    QVERIFY(QTest::qWaitFor([&] {
+        char buffer[128];
+        for (ssize_t n; (n = ::read(rig.other, buffer, sizeof buffer)) > 0;)
+            read.append(buffer, n);
+        return read.size() >= waiting.size();
+    }));
+    QCOMPARE(read, waiting);
+}
+
+// The frame the driver had not taken when the device went goes only to the same adapter; a
+// device that cannot be shown to be it hears nothing until the operator picks the port.
+void TestQtSerialPort::unpluggedDeviceGetsItsFrameOnlyIfTheSame_data()
+{
+    QTest::addColumn<DeviceIdentity>("before");
+    QTest::addColumn<DeviceIdentity>("after");
+    const DeviceIdentity adapter{0x0403, 0x6001, QStringLiteral("A10K3"), {}};
+    QTest::newRow("same adapter") << adapter << adapter;
+    QTest::newRow("other adapter")
+        << adapter << DeviceIdentity{0x0403, 0x6001, QStringLiteral("B77"), {}};
+    QTest::newRow("pseudo-terminal") << DeviceIdentity{} << DeviceIdentity{};
+}
+
+void TestQtSerialPort::unpluggedDeviceGetsItsFrameOnlyIfTheSame()
+{
+    QFETCH(DeviceIdentity, before);
+    QFETCH(DeviceIdentity, after);
+    const bool same = before.isUsb() && before.serialNumber == after.serialNumber;
+    PtyRig rig;
+    rig.identity = before;
+    rig.link.setMaxHold(same ? 60'000 : 100);
     QSignalSpy recovered(&rig.link, &SerialLink::recovered);
-    QVERIFY(rig.port.open());
+    QSignalSpy dropped(&rig.link, &SerialLink::framesDropped);
+    QVERIFY(PortManager(rig.port, rig.state).openPort(1));
     ::tcflow(rig.other, TCOOFF); // the frame stays in the program
     rig.link.write(QByteArray::fromHex("0807fa"));
     QTest::qWait(20);
     QCOMPARE(rig.port.unsentBytes(), 3);
 
     rig.unit->hangUp();
-    QTRY_COMPARE(recovered.size(), 1);
-    QCOMPARE(recovered[0][0].toBool(), false);
+    QTRY_COMPARE(rig.failed.size(), 1);
     QTest::qWait(60);
     QCOMPARE(rig.failed.size(), 1); // not once per read of the hung-up descriptor
-
+    rig.identity = after;
     rig.plugIn();
-    QTRY_VERIFY(rig.port.isOpen());
-    QVERIFY(rig.received(QByteArray::fromHex("0807fa")));
-    rig.unit->send(reply(6));
-    QTRY_COMPARE(rig.answered.size(), 1);
+    if (same) {
+        QTRY_VERIFY(rig.port.isOpen());
+        QVERIFY(rig.received(QByteArray::fromHex("0807fa")));
+        rig.unit->send(reply(6));
+        QTRY_COMPARE(rig.answered.size(), 1);
+        return;
+    }
+    // Asked several times who it is, the new device is left closed; the frame is given up.
+    const int reads = rig.identityReads;
+    QTRY_VERIFY(dropped.size() == 1 && (!before.isUsb() || rig.identityReads >= reads + 3));
+    QCOMPARE(dropped[0][0].value<QByteArrayList>(),
+             QByteArrayList({QByteArray::fromHex("0807fa")}));
+    QVERIFY(!rig.port.isOpen());
+    QCOMPARE(recovered.size(), before.isUsb() ? 1 : 0);
+    QVERIFY(PortManager(rig.port, rig.state).openPort(1));
+    rig.link.write(QByteArray::fromHex("0800fa"));
+    QVERIFY(rig.received(QByteArray::fromHex("0800fa")));
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)
