@@ -29,11 +29,6 @@ void SerialLink::write(const QByteArray &frame)
         hold(frame);
 }
 
-void SerialLink::dropHeldFrames()
-{
-    dropHeld(m_held.size());
-}
-
 void SerialLink::receive()
 {
     m_receiver.feed(m_port.readAll());
@@ -142,6 +137,11 @@ void SerialLink::dropHeld(qsizetype count)
     }
     m_held.remove(0, count);
     emit framesDropped(dropped);
+}
+
+void SerialLink::dropHeldFrames()
+{
+    dropHeld(m_held.size());
 }
 
 void SerialLink::sendHeld()

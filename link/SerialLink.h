@@ -38,8 +38,6 @@ public:
     bool isRecovering() const { return m_recoveringPort != 0; }
     void setRetryInterval(int ms) { m_retryTimer.setInterval(ms); }
     void setMaxHold(int ms) { m_maxHoldMs = ms; }
-    // A new poll reads everything anew; frames held from before it would undo what it shows.
-    void dropHeldFrames();
 
 signals:
     // true: the port that failed is open again. false: it could not be reopened at once and
@@ -63,11 +61,13 @@ private:
     void retry();
     void reopened();
     void giveUp();
-    // The program may have opened a port (or chosen another number) while the link was down.
+    // The operator may have picked a port while the link was down; a poll follows, which reads
+    // the unit anew, and frames held from before it would undo what it shows.
     void noticeTakeover();
     void hold(const QByteArray &frame);
     void dropStale();
     void dropHeld(qsizetype count);
+    void dropHeldFrames();
     void sendHeld();
 
     SerialPort &m_port;

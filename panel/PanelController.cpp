@@ -39,9 +39,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
-    // The poll reads the unit anew: what waited from before would undo it, and what the window
-    // said about the old line no longer holds.
-    connect(&m_poller, &Poller::started, &m_link, &SerialLink::dropHeldFrames);
+    // A poll follows a pick of the port; what the window said about the old line no longer holds.
     connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
     window.setCloseGuard([this] { return mayClose(); });
 
