@@ -6,9 +6,10 @@ PortManager::PortManager(SerialPort &port, SharedState &state, Diagnostic diagno
     : m_port(port), m_state(state), m_diagnostic(std::move(diagnostic))
 {}
 
+// Open and close only: the port may belong to another program whose input waits in it.
 bool PortManager::probePort(int port)
 {
-    const bool opened = openPort(port);
+    const bool opened = tryOpen(port);
     m_port.close();
     return opened;
 }
@@ -23,6 +24,14 @@ void PortManager::findPorts()
 }
 
 bool PortManager::openPort(int port)
+{
+    if (!tryOpen(port))
+        return false;
+    m_port.claim();
+    return true;
+}
+
+bool PortManager::tryOpen(int port)
 {
     if (m_port.isOpen())
         m_port.close();

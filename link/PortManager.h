@@ -18,15 +18,18 @@ public:
 
     PortManager(SerialPort &port, SharedState &state, Diagnostic diagnostic = {});
 
+    // Opens and closes the port, touching nothing in it.
     bool probePort(int port);
     // Fills state.portList with every port that opened, ascending; leaves the port closed.
     void findPorts();
-    // Closes whatever was open and opens this port; false (and closed) when it fails.
+    // Closes whatever was open and opens this port as the panel's own (stale input cleared);
+    // false (and closed) when it fails.
     bool openPort(int port);
     // openPort when the port is in state.portList; otherwise false, with the port untouched.
     bool openPortIfListed(int port);
 
 private:
+    bool tryOpen(int port);
     void reportRefusal(int port);
 
     SerialPort &m_port;

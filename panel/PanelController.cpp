@@ -30,7 +30,8 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
                      m_platform.dataFolder, *m_notifier, window.windowTitle(),
                      m_platform.diagnostic),
-      m_placement(m_preferences), m_tmrStartup(new QTimer(&window))
+      m_placement(m_preferences), m_linkNotice(*window.controls().frameConnecting),
+      m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();
     connect(controls.cmbComports, &QComboBox::activated, this,
@@ -38,7 +39,10 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(controls.cmdClose, &QPushButton::clicked, &window, &QWidget::close);
     connect(&window, &MainWindow::unloading, this, &PanelController::unload);
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
+    connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
+    // A poll follows a pick of the port; what the window said about the old line no longer holds.
+    connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
 
@@ -112,23 +116,31 @@ void PanelController::onComportActivated(int index)
         getSettingsFromUnit();
 }
 
-// The operator sees nothing of a link that recovers by itself; a terminal shows what happened.
+// The window shows only what the operator must act on; a terminal shows every step.
 void PanelController::reportRecovery(bool reopened)
 {
-    if (!m_platform.diagnostic)
-        return;
-    const QString port =
-        QStringLiteral("COM%1 (%2)").arg(m_state.selectedPort).arg(m_port->deviceName());
-    m_platform.diagnostic(
-        reopened ? port + QStringLiteral(": the line failed and was opened again")
-                 : port + QStringLiteral(": the line failed; trying to open it again"));
+    report(reopened ? QStringLiteral("the line failed and was opened again")
+                    : QStringLiteral("the line failed; waiting for the same adapter to return"));
 }
 
-void PanelController::reportDroppedFrames(int count)
+void PanelController::reportLineLost()
+{
+    report(QStringLiteral("the line failed; the port stays closed until it is picked again"));
+    m_linkNotice.noteLineLost();
+}
+
+void PanelController::reportDroppedFrames(const QByteArrayList &frames)
+{
+    report(QStringLiteral("%1 frame(s) did not reach the unit").arg(frames.size()));
+    m_linkNotice.noteDropped(frames);
+}
+
+void PanelController::report(const QString &line)
 {
     if (m_platform.diagnostic)
         m_platform.diagnostic(
-            QStringLiteral("%1 setting frame(s) could not be sent to the unit").arg(count));
+            QStringLiteral("COM%1 (%2): ").arg(m_state.selectedPort).arg(m_port->deviceName()) +
+            line);
 }
 
 void PanelController::tellOperator(const QString &text)

@@ -4,6 +4,7 @@
 #include "ChannelTable.h"
 #include "CommandSender.h"
 #include "ComportList.h"
+#include "LinkNotice.h"
 #include "MultipleUpdate.h"
 #include "PanelPlatform.h"
 #include "PollDisplay.h"
@@ -30,9 +31,9 @@ class Notifier;
 
 // Gives a main window its life: it owns the panel's state and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
-// picks, runs the multi-channel update, and as the window closes writes the model's settings
-// file and keeps the window's place. A close asked for during a poll ends the poll first and
-// happens once the poll has returned.
+// picks, tells the operator when the line is lost, runs the multi-channel update, and as the window
+// closes writes the model's settings file and keeps the window's place. A close asked for during a
+// poll ends the poll first and happens once the poll has returned.
 class PanelController : public QObject
 {
     Q_OBJECT
@@ -61,7 +62,9 @@ private:
     void getSettingsFromUnit();
     void onComportActivated(int index);
     void reportRecovery(bool reopened);
-    void reportDroppedFrames(int count);
+    void reportLineLost();
+    void reportDroppedFrames(const QByteArrayList &frames);
+    void report(const QString &line);
     void tellOperator(const QString &text);
     bool mayClose();
     void unload();
@@ -87,6 +90,7 @@ private:
     MultipleUpdate m_multipleUpdate;
     SettingsFileWriter m_settingsFile;
     WindowPlacement m_placement;
+    LinkNotice m_linkNotice;
     QTimer *m_tmrStartup;
     std::unique_ptr<SetupTransfer> m_setupTransfer;
     bool m_closeRequested = false;

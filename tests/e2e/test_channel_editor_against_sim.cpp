@@ -34,6 +34,9 @@ struct Run
         const QString pty = sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model.shortName});
         auto store = std::make_unique<test::MemoryPreferencesStore>();
         store->values = {{"Ports/COM1", pty}, {"Settings/Comport", "1"}};
+        // Every other number leads nowhere, so that no real port is probed.
+        for (int port = 2; port <= 16; ++port)
+            store->values.insert(QStringLiteral("Ports/COM%1").arg(port), pty + "-none");
         PanelPlatform platform;
         platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
             return std::make_unique<QtSerialPort>(map, portModel.baudRate);

@@ -262,8 +262,8 @@ void TestUnitSimE2e::replacesAStaleLinkAndRemovesIt()
     test::UnitSimProcess sim;
     const QString device =
         sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--link", link});
-    QVERIFY(!device.isEmpty());
-    QCOMPARE(QFileInfo(link).symLinkTarget(), device);
+    QCOMPARE(device, link);
+    QVERIFY(QFileInfo::exists(link)); // now leads to a device
     QCOMPARE(sim.stop(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }

@@ -55,7 +55,7 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
     const UnitModel &model = qm520a();
     test::PseudoTerminal line;
     QVERIFY(line.isValid());
-    QtSerialPort port(PortMap({{1, line.slavePath()}}), model.baudRate);
+    QtSerialPort port(PortMap({{1, line.devicePath()}}), model.baudRate);
     port.setPortNumber(1);
     QVERIFY(port.open());
     ChannelTable table;
@@ -78,7 +78,7 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
 
     // The first run meets a line that takes nothing; the next ones pile up behind it, more
     // than the driver could hold even if it were empty.
-    const qsizetype waiting = fillLine(line.slavePath());
+    const qsizetype waiting = fillLine(line.devicePath());
     QVERIFY(waiting > 0);
     constexpr int Runs = 300;
     updateMultiple(model, table, 3, 4095, 4095, sender, {});

@@ -95,6 +95,9 @@ private slots:
     void portPicks();
     void windowPlaceIsKeptBetweenRuns();
     void unreadablePortEntriesAndFailedWritesAreTold();
+    void lostSettingsAreNamed_data();
+    void lostSettingsAreNamed();
+    void lineLossIsToldInTheWindowUntilAPick();
 };
 
 void TestPanelController::startUpAndPoll_data()
@@ -246,6 +249,60 @@ void TestPanelController::unreadablePortEntriesAndFailedWritesAreTold()
                                "the disk is full"};
     QCOMPARE(notices, expected);
     QCOMPARE(rig.diagnostics, expected);
+}
+
+void TestPanelController::lostSettingsAreNamed_data()
+{
+    QTest::addColumn<QByteArrayList>("frames");
+    QTest::addColumn<QString>("named");
+    const QByteArray text = QByteArray(30, '\x80').toHex();
+    auto frames = [](const QList<QByteArray> &hex) {
+        QByteArrayList list;
+        for (const QByteArray &frame : hex)
+            list << QByteArray::fromHex(frame);
+        return list;
+    };
+    QTest::newRow("blank and text of one channel")
+        << frames({"0302fa", text + "0502fa"}) << "channel 3: Blank, Text 1";
+    QTest::newRow("cut frame, requests left out")
+        << frames({"fa070bfa", "0800fa"}) << "channel 12: Text 3";
+    QTest::newRow("channels in order, a setting once")
+        << frames({"0101010101010101010101"
+                   "0204fa",
+                   "010900fa", "0404fa", text + "0600fa", "0304fa"})
+        << "channel 1: Time font, Text 2; channel 5: Position, size and options, Blank";
+    QTest::newRow("nothing readable") << frames({"fa", "050cfa", "0100fa", "030000", ""}) << "";
+}
+
+void TestPanelController::lostSettingsAreNamed()
+{
+    QFETCH(QByteArrayList, frames);
+    QFETCH(QString, named);
+    QCOMPARE(LinkNotice::describe(frames), named);
+}
+
+// A pseudo-terminal or built-in port that fails and does not open again at once stays closed;
+// the window says so, with what did not reach the unit, until the operator picks a port.
+void TestPanelController::lineLossIsToldInTheWindowUntilAPick()
+{
+    Rig rig({{"Settings/Comport", "3"}});
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    const QRect connectingPlace = rig.controls.frameConnecting->geometry();
+    rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
+    rig.port->openable.remove(3);
+    rig.port->fail();
+    const auto *notice = rig.window.findChild<QLabel *>("lblLinkNotice");
+    QVERIFY(notice && notice->isVisible());
+    QCOMPARE(notice->geometry(), connectingPlace);
+    QCOMPARE(notice->text(), "The line to the unit was lost. Pick the port to connect again.\n"
+                             "Not sent: channel 3: Blank, Text 1");
+    QCOMPARE(rig.notifier->texts, QStringList());
+    QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): 2 frame(s) did not reach the unit"));
+
+    rig.port->openable.insert(3);
+    rig.pick("3");
+    QVERIFY(rig.port->isOpen() && !notice->isVisible());
 }
 
 QTEST_MAIN(TestPanelController)

@@ -4,6 +4,7 @@
 
 #include <QByteArrayList>
 #include <QList>
+#include <QMap>
 #include <QSet>
 
 namespace qm::test {
@@ -13,12 +14,15 @@ namespace qm::test {
 class FakeSerialPort : public SerialPort
 {
 public:
-    QSet<int> present;  // a device exists but refuses to open
-    QSet<int> openable; // a device exists and opens
+    QSet<int> present;                    // a device exists but refuses to open
+    QSet<int> openable;                   // a device exists and opens
+    QMap<int, DeviceIdentity> identities; // USB adapters by port number; others have none
     QString refusal = QStringLiteral("Permission denied");
     QList<int> openAttempts;
     QByteArrayList frames;
+    QByteArrayList unsent; // frames the driver had not taken, handed over at a failure
     int closes = 0;
+    int claims = 0;
     int writesWhileClosed = 0;
 
     void setPortNumber(int port) override;
@@ -26,11 +30,15 @@ public:
     QString deviceName() const override;
     bool deviceExists() const override;
     bool open() override;
+    void claim() override;
     void close() override;
     QString errorString() const override { return refusal; }
     QByteArray readAll() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray &frame) override;
+    DeviceIdentity identity() const override { return m_identity; }
+    DeviceIdentity presentIdentity() const override { return identities.value(m_port); }
+    QByteArrayList takeUnsent() override { return std::exchange(unsent, {}); }
 
     // Bytes arriving from the unit: they wait in the port and readyRead() is raised.
     void receive(const QByteArray &bytes);
@@ -39,6 +47,7 @@ public:
 private:
     int m_port = 0;
     bool m_open = false;
+    DeviceIdentity m_identity;
     QByteArray m_incoming;
 };
 
