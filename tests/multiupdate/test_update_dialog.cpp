@@ -157,6 +157,20 @@ void TestUpdateDialog::buttonsAndCloseBoxEndTheDialog()
     Shown closed(qm520a(), 12, 4095, 2046);
     closed.dialog.close();
     QVERIFY(!closed.dialog.update());
+
+    // Only a click runs the update: Return or Enter in either list or on a button does nothing.
+    Shown keyed(qm410a(), 12, 4095, 2046);
+    keyed.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&keyed.dialog));
+    for (QWidget *widget :
+         {static_cast<QWidget *>(keyed.channels), static_cast<QWidget *>(keyed.settings),
+          static_cast<QWidget *>(keyed.dialog.findChild<QPushButton *>("cmdUpdate"))}) {
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_Return);
+        QTest::keyClick(widget, Qt::Key_Enter);
+        QVERIFY2(keyed.dialog.isVisible() && !keyed.dialog.update(),
+                 qPrintable(widget->objectName()));
+    }
 }
 
 void TestUpdateDialog::layoutAndTabOrder()
