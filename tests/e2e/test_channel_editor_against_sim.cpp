@@ -1,4 +1,5 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "EventLoopWaiter.h"
 #include "MainWindow.h"
 #include "MemoryPreferencesStore.h"
@@ -89,7 +90,7 @@ void typeLine(Run &run, int line, const QString &text)
     QLineEdit *field = run.c.txtText[static_cast<std::size_t>(line)];
     run.c.sstSettings->setCurrentIndex(run.c.sstSettings->count() - 1);
     QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
-    QTRY_COMPARE(field->selectedText(), field->text());
+    QTRY_COMPARE_WITH_TIMEOUT(field->selectedText(), field->text(), test::DeadlineMs);
     QTest::keyClicks(field, text);
 }
 
@@ -99,7 +100,7 @@ void pickPortAgain(Run &run)
     QComboBox *ports = run.c.cmbComports;
     QTest::mouseClick(ports, Qt::LeftButton);
     QAbstractItemView *view = ports->view();
-    QTRY_VERIFY(view->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), test::DeadlineMs);
     QTest::qWait(QApplication::doubleClickInterval() + 100); // a quick release only opens it
     const QRect item = view->visualRect(view->model()->index(ports->currentIndex(), 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());

@@ -1,4 +1,5 @@
 #include "CommandSender.h"
+#include "Deadline.h"
 #include "DefaultUnitState.h"
 #include "ReplyReceiver.h"
 #include "SerialPortSink.h"
@@ -37,8 +38,6 @@ struct PanelSide
     QList<int> answered;
 };
 
-constexpr int ReplyWaitMs = 5000;
-
 } // namespace
 
 class TestUnitSimE2e : public QObject
@@ -67,7 +66,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     QVERIFY(panel.opened);
 
     panel.sender.requestSettings(3);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, QList<int>{3}, ReplyWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, QList<int>{3}, test::DeadlineMs);
     QVERIFY(panel.table[3] == sim::defaultUnitState(unitModel)[3]);
 
     ChannelSettings &record = panel.table[3];
@@ -84,7 +83,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     panel.sender.sendTimeFont(3);
     const ChannelSettings sent = record;
     panel.sender.requestSettings(3);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3}), ReplyWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3}), test::DeadlineMs);
     for (Field field : unitModel.recordFields)
         QCOMPARE(panel.table[3][field], sent[field]);
     QCOMPARE(panel.table[3].texts[2], QStringLiteral("caf\u00E9 | \u00FA"));
@@ -117,7 +116,7 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
     for (int channel = 0; channel < ChannelCount; ++channel)
         panel.sender.requestSettings(channel);
     panel.sender.requestSettings(0);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{0, 1, 2, 3, 0}), 3 * ReplyWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{0, 1, 2, 3, 0}), test::DeadlineMs);
     const ChannelTable expected = sim::defaultUnitState(qm410a());
     for (int channel = 0; channel < 4; ++channel)
         QVERIFY(panel.table[channel] == expected[channel]);

@@ -1,5 +1,7 @@
 #include "UnitSimProcess.h"
 
+#include "Deadline.h"
+
 #include <QTest>
 
 namespace qm::test {
@@ -9,7 +11,7 @@ QString UnitSimProcess::start(const QString &program, const QStringList &argumen
     m_process.start(program, arguments);
     const bool printedOrEnded =
         m_process.waitForStarted() &&
-        QTest::qWaitFor([this] { return !readLines().isEmpty() || !isRunning(); }, TimeoutMs);
+        QTest::qWaitFor([this] { return !readLines().isEmpty() || !isRunning(); }, DeadlineMs);
     return printedOrEnded ? readLines().value(0) : QString();
 }
 
@@ -17,7 +19,7 @@ int UnitSimProcess::stop()
 {
     if (isRunning()) {
         m_process.terminate();
-        if (!m_process.waitForFinished(TimeoutMs))
+        if (!m_process.waitForFinished(DeadlineMs))
             return -1;
     }
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;

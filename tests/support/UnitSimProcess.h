@@ -22,8 +22,6 @@ public:
     int stop();
 
 private:
-    static constexpr int TimeoutMs = 5000;
-
     const QStringList &readLines();
 
     QProcess m_process;
