@@ -49,18 +49,20 @@ struct Run
     }
     // Command and channel of each frame the unit logs from now until count have come ("0302"
     // for blanking on channel index 2); the unit's decoding must have taken every one.
-    QStringList awaitFrames(qsizetype count, int timeoutMs = 5000)
+    QStringList awaitFrames(qsizetype count, int timeoutMs = test::DeadlineMs)
     {
         QStringList heard;
-        for (int waited = 0; heard.size() < count && waited < timeoutMs; waited += 10) {
-            QTest::qWait(10);
-            const QStringList log = sim.logLines();
-            for (const QString &line : log.mid(framesSeen)) {
-                const QString hex = line.section(u'\t', 0, 0);
-                heard << (line.endsWith("unparsed") ? line : hex.chopped(2).right(4));
-            }
-            framesSeen = log.size();
-        }
+        static_cast<void>(QTest::qWaitFor(
+            [this, &heard, count] {
+                const QStringList log = sim.logLines();
+                for (const QString &line : log.mid(framesSeen)) {
+                    const QString hex = line.section(u'\t', 0, 0);
+                    heard << (line.endsWith("unparsed") ? line : hex.chopped(2).right(4));
+                }
+                framesSeen = log.size();
+                return heard.size() >= count;
+            },
+            timeoutMs));
         return heard;
     }
     // A poll of every channel heard by the unit, and the window usable again after it.
@@ -68,7 +70,8 @@ struct Run
     {
         return awaitFrames(ChannelCount).filter(QRegularExpression("^08")).size() == ChannelCount &&
                QTest::qWaitFor(
-                   [this] { return window.isEnabled() && !c.frameConnecting->isVisible(); }, 10000);
+                   [this] { return window.isEnabled() && !c.frameConnecting->isVisible(); },
+                   test::DeadlineMs);
     }
     const ChannelSettings &shown() const { return controller->channelTable()[Channel]; }
 
