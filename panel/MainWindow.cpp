@@ -125,12 +125,28 @@ QFont designFont(QFont font)
     return font;
 }
 
+// A caption or item too wide for the room the design leaves, in a font wider than the one
+// the design was drawn for, would lose its end; its control takes a smaller size of the same
+// font, just small enough to show it whole.
+template<typename Width> void shrinkToFit(QWidget &widget, int room, Width needed)
+{
+    constexpr qreal SizeStep = 0.25;
+    constexpr qreal SmallestSize = 6;
+    QFont font = widget.font();
+    while (needed() > room && font.pointSizeF() > SmallestSize) {
+        font.setPointSizeF(font.pointSizeF() - SizeStep);
+        widget.setFont(font);
+    }
+}
+
 // Check boxes and option buttons need room for their indicator besides the caption; where
-// the design leaves too little, they reach further right, up to the limit given.
-int fittedWidth(const QWidget *widget, const QRect &design, int rightLimit)
+// the design leaves too little, they reach further right, up to the limit given, and beyond
+// that take a smaller font.
+int fittedWidth(QWidget &widget, const QRect &design, int rightLimit)
 {
     const int room = std::max(design.width(), rightLimit - design.left());
-    return std::clamp(widget->sizeHint().width(), design.width(), room);
+    shrinkToFit(widget, room, [&widget] { return widget.sizeHint().width(); });
+    return std::clamp(widget.sizeHint().width(), design.width(), room);
 }
 
 bool hasIndicator(ControlKind kind)
@@ -167,14 +183,10 @@ int widestItem(const QComboBox &list)
     return widest;
 }
 
-// Lists keep their designed width. An item too wide for it in a font wider than the one the
-// design was drawn for would lose its end in the closed list; that list takes a smaller size
-// of the same font, just small enough to show it whole.
+// Lists keep their designed width; their widest item must fit where the closed list shows it.
 void fitItemsAcross(QComboBox &list, QSize size)
 {
     constexpr int LabelInset = 2; // the closed list's text stands a pixel in from each side
-    constexpr qreal SizeStep = 0.25;
-    constexpr qreal SmallestSize = 6;
     QStyleOptionComboBox option;
     option.initFrom(&list);
     option.rect = QRect(QPoint(), size);
@@ -183,11 +195,7 @@ void fitItemsAcross(QComboBox &list, QSize size)
             ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list)
             .width() -
         LabelInset;
-    QFont font = list.font();
-    while (widestItem(list) > room && font.pointSizeF() > SmallestSize) {
-        font.setPointSizeF(font.pointSizeF() - SizeStep);
-        list.setFont(font);
-    }
+    shrinkToFit(list, room, [&list] { return widestItem(list); });
 }
 
 // A font that takes nothing from its container, for controls inside a frame whose own font
@@ -331,7 +339,7 @@ void MainWindow::place(QWidget *widget, const ControlSpec &row, QWidget *contain
     QRect rect = pixels(row.twips);
     if (hasIndicator(row.kind))
         rect.setWidth(fittedWidth(
-            widget, rect, rightLimit(m_description, row, (tabs ? tabs : container)->width())));
+            *widget, rect, rightLimit(m_description, row, (tabs ? tabs : container)->width())));
     if (auto *list = qobject_cast<QComboBox *>(widget))
         fitItemsAcross(*list, rect.size());
     if (tabs)
