@@ -56,7 +56,6 @@ private slots:
     void eachGroupCopiesItsFieldsAndSendsItsFrame_data();
     void eachGroupCopiesItsFieldsAndSendsItsFrame();
     void emptyOrUnreadableChoicesSendOnlyWhatIsChosen();
-    void textsTravelAsShownButAreCopiedAsHeld();
 };
 
 void TestUpdateMultiple::everyGroupIsCopiedAndSentInBitOrder_data()
@@ -197,24 +196,6 @@ void TestUpdateMultiple::emptyOrUnreadableChoicesSendOnlyWhatIsChosen()
     QCOMPARE(run.table[5][Field::VertPos], before[3][Field::VertPos]);
     QCOMPARE(run.table[5][Field::HorizPos], before[3][Field::HorizPos]);
     QCOMPARE(run.table[5][Field::VertSize], before[5][Field::VertSize]);
-}
-
-void TestUpdateMultiple::textsTravelAsShownButAreCopiedAsHeld()
-{
-    Run run(qm520a());
-    run.table[0].texts[1] = QStringLiteral("  Studio  ");
-    updateMultiple(run.model, run.table, 0, 4, 256, run.sender,
-                   [](int line) { return QStringLiteral("  shown %1  ").arg(line); });
-
-    QCOMPARE(run.table[2].texts[1], QStringLiteral("  Studio  "));
-    QCOMPARE(run.sink.frames.size(), 2);
-    const QByteArray text = run.sink.frames.at(0);
-    QCOMPARE(text.left(9), QByteArray("shown 1\x80\x80"));
-    QCOMPARE(text.right(3), QByteArray::fromHex("0602fa"));
-
-    run.sink.frames.clear();
-    updateMultiple(run.model, run.table, 0, 4, 256, run.sender, {});
-    QCOMPARE(run.sink.frames.at(0).left(8), QByteArray("Studio\x80\x80"));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateMultiple)
