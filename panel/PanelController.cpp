@@ -4,6 +4,7 @@
 #include "Notifier.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -86,6 +87,8 @@ void PanelController::startUp()
     m_editor.positionEditor().enablePositionGrid(true);
     getSettingsFromUnit();
     m_window.setEnabled(true);
+    // Enabling lets the window hand the keyboard to its first control; the arrow keys come first.
+    m_window.controls().txtMove->setFocus();
     m_editor.setLoading(false);
 }
 

@@ -1,4 +1,5 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "DefaultUnitState.h"
 #include "MainWindow.h"
 #include "ModelWindows.h"
@@ -56,7 +57,7 @@ void TestPanelAgainstSim::startUpReadsTheAnsweringChannels()
     MainWindow window(qm520aWindow());
     PanelController controller(window, PanelPlatform::real(qm520a()));
     window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
 
     QList<int> enabled;
     for (const ChannelSelector *selector : window.controls().cmdButton) {

@@ -1,4 +1,5 @@
 #include "CommandSender.h"
+#include "Deadline.h"
 #include "DefaultUnitState.h"
 #include "ReplyReceiver.h"
 #include "SerialPortSink.h"
@@ -40,8 +41,6 @@ struct PanelSide
     ReplyReceiver receiver;
     QList<int> answered;
 };
-
-constexpr int ReplyWaitMs = 5000;
 
 // The unit's own values, typed apart from both programs' tables: a reply that lands in the wrong
 // field, or a payload byte read into the wrong one, shows as a wrong value. Multi-bit values
@@ -148,7 +147,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     QVERIFY(panel.opened);
 
     panel.sender.requestSettings(3);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, QList<int>{3}, ReplyWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, QList<int>{3}, test::DeadlineMs);
     ChannelSettings expected;
     setValues(expected, unitModel, Stored);
     expected.texts = {HighBytesFirst, HighBytesSecond, Latin1};
@@ -164,7 +163,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     panel.sender.sendBlank(3);
     panel.sender.sendTimeFont(3);
     panel.sender.requestSettings(3);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3}), ReplyWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3}), test::DeadlineMs);
     expected = ChannelSettings();
     setValues(expected, unitModel, Written);
     expected.texts = {shown, HighBytesSecond, QStringLiteral(u"caf\u00E9 | \u00FA")};
@@ -181,7 +180,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     const ChannelSettings flipped = record;
     panel.sender.sendData(3);
     panel.sender.requestSettings(3);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3, 3}), ReplyWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3, 3}), test::DeadlineMs);
     QCOMPARE(described(panel.table[3]), described(flipped));
     QCOMPARE(linesOf(panel.table[3]), linesOf(flipped));
 
@@ -212,7 +211,7 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
     for (int channel = 0; channel < ChannelCount; ++channel)
         panel.sender.requestSettings(channel);
     panel.sender.requestSettings(0);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{0, 1, 2, 3, 0}), 3 * ReplyWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{0, 1, 2, 3, 0}), test::DeadlineMs);
     const ChannelTable expected = sim::defaultUnitState(sim::qm410aWire());
     for (int channel = 0; channel < 4; ++channel)
         QVERIFY(panel.table[channel] == expected[channel]);

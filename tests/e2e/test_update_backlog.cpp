@@ -1,11 +1,11 @@
 #include "CommandSender.h"
+#include "Deadline.h"
 #include "PseudoTerminal.h"
 #include "QtSerialPort.h"
 #include "RecordingSink.h"
 #include "SerialLink.h"
 #include "UpdateMultiple.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -89,18 +89,15 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
 
     const QByteArray expected = QByteArray(waiting, '\0') + oneRun.repeated(Runs);
     QByteArray heard;
-    QElapsedTimer waited;
-    waited.start();
-    while (heard.size() < expected.size() && waited.elapsed() < 20000) {
-        heard += line.takeAvailable();
-        QTest::qWait(2);
-    }
+    static_cast<void>(
+        QTest::qWaitFor([&] { return (heard += line.takeAvailable()).size() >= expected.size(); },
+                        test::DeadlineMs));
     QCOMPARE(heard.size(), expected.size());
     QVERIFY(heard == expected); // QCOMPARE would print a 400 kB mismatch
     QCOMPARE(failed.size(), 0);
     QCOMPARE(dropped.size(), 0);
     QVERIFY(port.isOpen() && !link.isRecovering());
-    QCOMPARE(port.unsentBytes(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(port.unsentBytes(), 0, test::DeadlineMs); // once told of the write
 }
 
 QTEST_MAIN(TestUpdateBacklog)

@@ -1,7 +1,10 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "MainWindow.h"
 #include "ModelWindows.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -47,6 +51,8 @@ private slots:
     void everyControlIsBuiltInItsDesignState();
     void hiddenFieldAndConnectingPanelStackAsDesigned();
     void selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelection();
+    void tabWalksTopToBottomAndLeftToRight();
+    void listsFitTheirItemsAndDropDownAFewRows();
     void closingAsksTheGuardAndAnnouncesUnloadingOnce();
 };
 
@@ -97,12 +103,16 @@ void TestMainWindow::hiddenFieldAndConnectingPanelStackAsDesigned()
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const MainWindowControls &c = window.controls();
+        // A box drawn over the tab strip stays off the tab control's right border.
+        const QRect tabs = windowRect(c.sstSettings);
+        const QRect box = windowRect(c.chkUpdateImmediately);
+        QVERIFY(!tabs.contains(box.topLeft()) || box.right() <= tabs.right());
         // The arrow-key field is never seen, yet it takes the focus.
         window.setEnabled(true);
         const QWidget *overMove = window.childAt(windowRect(c.txtMove).center());
         QVERIFY(overMove == c.frame1 || c.frame1->isAncestorOf(overMove));
         c.txtMove->setFocus();
-        QTRY_VERIFY(c.txtMove->hasFocus());
+        QTRY_VERIFY_WITH_TIMEOUT(c.txtMove->hasFocus(), test::DeadlineMs);
         c.frameConnecting->show();
         const QWidget *atMiddle = window.childAt(windowRect(c.frameConnecting).center());
         QVERIFY(atMiddle == c.frameConnecting || c.frameConnecting->isAncestorOf(atMiddle));
@@ -146,6 +156,60 @@ void TestMainWindow::selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelecti
         selector->setSelectedLook(false);
         QCOMPARE(selector->grab().toImage(), normal);
     }
+}
+
+// Tab never stops in the hidden arrow-key field and goes once round the window in reading
+// order, back to where it began.
+void TestMainWindow::tabWalksTopToBottomAndLeftToRight()
+{
+    for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
+        MainWindow window(*description);
+        window.setEnabled(true);
+        for (ChannelSelector *selector : window.controls().cmdButton)
+            selector->setEnabled(true);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const MainWindowControls &c = window.controls();
+        for (int page = 0; page < c.sstSettings->count(); ++page) {
+            c.sstSettings->setCurrentIndex(page);
+            c.cmdClose->setFocus();
+            QList<QWidget *> walk{QApplication::focusWidget()};
+            do {
+                QTest::keyClick(walk.last(), Qt::Key_Tab);
+                walk << QApplication::focusWidget();
+            } while (walk.last() != walk.first() && walk.size() < 100);
+            QStringList names;
+            for (const QWidget *widget : walk)
+                names << widget->objectName();
+            QVERIFY2(!walk.contains(c.txtMove) && walk.size() > 10, qPrintable(names.join(' ')));
+            int wraps = 0;
+            for (qsizetype i = 1; i < walk.size(); ++i) {
+                const QPoint before = windowRect(walk[i - 1]).topLeft();
+                const QPoint after = windowRect(walk[i]).topLeft();
+                if (std::pair(after.y(), after.x()) < std::pair(before.y(), before.x()))
+                    ++wraps;
+            }
+            QVERIFY2(wraps == 1, qPrintable(names.join(' ')));
+        }
+    }
+}
+
+void TestMainWindow::listsFitTheirItemsAndDropDownAFewRows()
+{
+    MainWindow window(qm410aWindow());
+    window.setEnabled(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const QComboBox *list : window.findChildren<QComboBox *>())
+        QVERIFY2(list->font().letterSpacing() == 0, qPrintable(list->objectName()));
+    QComboBox *zones = window.controls().cmbTimeZone;
+    zones->showPopup();
+    QAbstractItemView *view = zones->view();
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), test::DeadlineMs);
+    const int rows = view->height() / view->sizeHintForRow(0);
+    QVERIFY2(rows >= 8 && rows <= 12, qPrintable(QString::number(rows)));
+    QVERIFY(view->verticalScrollBar()->isVisible());
+    zones->hidePopup();
 }
 
 void TestMainWindow::closingAsksTheGuardAndAnnouncesUnloadingOnce()

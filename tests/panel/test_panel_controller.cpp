@@ -1,9 +1,11 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "ModelWindows.h"
 #include "PanelRig.h"
 #include "ReplyEncoder.h"
 #include "Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -68,7 +70,7 @@ struct Rig : test::PanelRig
     {
         QList<int> enabled;
         for (const ChannelSelector *selector : controls.cmdButton)
-            if (selector->isEnabled())
+            if (selector->isEnabledTo(&window))
                 enabled << selector->index();
         return enabled;
     }
@@ -93,6 +95,8 @@ private slots:
     void startUpAndPoll_data();
     void startUpAndPoll();
     void portPicks();
+    void channelsAreDisabledAtTheStartOfEveryPoll_data();
+    void channelsAreDisabledAtTheStartOfEveryPoll();
     void windowPlaceIsKeptBetweenRuns();
     void unreadablePortEntriesAndFailedWritesAreTold();
     void lostSettingsAreNamed_data();
@@ -119,7 +123,7 @@ void TestPanelController::startUpAndPoll()
     auto *timer = rig.window.findChild<QTimer *>("tmrStartup");
     QVERIFY(timer && timer->isActive() && timer->interval() == 10 && !rig.window.isEnabled());
     rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
 
     const bool opened = comport == "3";
     QCOMPARE(rig.controls.cmbComports->currentIndex(), opened ? 1 : -1);
@@ -145,10 +149,16 @@ void TestPanelController::startUpAndPoll()
 void TestPanelController::portPicks()
 {
     Rig rig({{"Settings/Comport", "3"}});
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
     rig.unit().channels.insert(0, sampleRecord(60));
     rig.unit().channels.insert(1, sampleRecord(61));
+    rig.window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
+    // The keyboard starts with the arrow keys: a first Space changes no setting.
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.controls.txtMove->hasFocus(), test::DeadlineMs);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(rig.controls.chkUpdateImmediately->isChecked() &&
+            !rig.store->writes.contains("UpdateImmediately"));
 
     rig.pick("4");
     QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 4);
@@ -183,6 +193,42 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.store->values.value("Settings/Comport"), "3");
 }
 
+void TestPanelController::channelsAreDisabledAtTheStartOfEveryPoll_data()
+{
+    QTest::addColumn<bool>("afterPick");
+    QTest::newRow("start-up poll") << false;
+    QTest::newRow("poll after a port pick") << true;
+}
+
+// At the first wait only the channel just asked has answered; every other selector, lit by
+// an earlier poll, is dark again until its own reply.
+void TestPanelController::channelsAreDisabledAtTheStartOfEveryPoll()
+{
+    QFETCH(bool, afterPick);
+    Rig rig({{"Settings/Comport", "3"}});
+    rig.unit().channels.insert(0, sampleRecord(60));
+    rig.unit().channels.insert(5, sampleRecord(61));
+    for (ChannelSelector *selector : rig.controls.cmdButton)
+        selector->setEnabled(true);
+    QList<QList<int>> enabledAtWaits;
+    const auto watchWaits = [&rig, &enabledAtWaits] {
+        rig.waiter->onDelay = [&rig, &enabledAtWaits](int) {
+            enabledAtWaits << rig.enabledChannels();
+        };
+    };
+    if (!afterPick)
+        watchWaits();
+    rig.window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
+    if (afterPick) {
+        watchWaits();
+        rig.pick("4");
+    }
+    QCOMPARE(enabledAtWaits.size(), 12);
+    QCOMPARE(enabledAtWaits.first(), QList<int>{0});
+    QCOMPARE(enabledAtWaits.last(), (QList<int>{0, 5}));
+}
+
 void TestPanelController::windowPlaceIsKeptBetweenRuns()
 {
     {
@@ -190,7 +236,7 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
         QCOMPARE(rig.window.pos(), QPoint(100, 200));
         rig.window.show();
         rig.window.move(110, 220);
-        QTRY_COMPARE(rig.window.pos(), QPoint(110, 220));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.window.pos(), QPoint(110, 220), test::DeadlineMs);
         rig.window.close();
         QCOMPARE(rig.store->values.value("Settings/FormTop"), "3300");
         QCOMPARE(rig.store->values.value("Settings/FormLeft"), "1650");
@@ -198,10 +244,17 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const int beyondRight = (screen.right() + 10) * TwipsPerPixel;
     const int aboveTop = (screen.top() - 20) * TwipsPerPixel;
-    for (const auto &[top, left] : {std::pair{1000, beyondRight}, std::pair{aboveTop, 1000}}) {
-        Rig rig({{"Settings/FormTop", QString::number(top)},
-                 {"Settings/FormLeft", QString::number(left)}});
-        QCOMPARE(rig.window.pos(), QPoint(67, 67));
+    // Only the coordinate off every screen takes the default (1000 twips, 67 pixels), and an
+    // unmoved window leaves the stored place for the day its screen is back.
+    for (const auto &[top, left, place] : {std::tuple{3000, beyondRight, QPoint(67, 200)},
+                                           std::tuple{aboveTop, 1500, QPoint(100, 67)}}) {
+        const QMap<QString, QString> stored{{"Settings/FormTop", QString::number(top)},
+                                            {"Settings/FormLeft", QString::number(left)}};
+        Rig rig(stored);
+        QCOMPARE(rig.window.pos(), place);
+        rig.window.show();
+        rig.window.close();
+        QCOMPARE(rig.store->values, stored);
     }
     // A close during the start-up poll waits for it; the unmoved window keeps its twips, even
     // where they fall between two pixels.
@@ -213,7 +266,7 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
             closedAtOnce = rig.window.close();
     };
     rig.window.show();
-    QTRY_VERIFY(rig.window.isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isHidden(), test::DeadlineMs);
     QVERIFY(!closedAtOnce && rig.waiter->delays.size() == 5);
     rig.window.close();
     QCOMPARE(rig.store->writes.value("FormTop"), 1);

@@ -1,6 +1,7 @@
 #include "UnitSimProcess.h"
 
 #include "PseudoTerminal.h"
+#include "Deadline.h"
 
 #include <QTest>
 
@@ -15,7 +16,7 @@ QString UnitSimProcess::start(const QString &program, const QStringList &argumen
     m_process.start(program, withLink);
     const bool printed =
         m_process.waitForStarted() &&
-        QTest::qWaitFor([this] { return !readLines().isEmpty() || !isRunning(); }, TimeoutMs) &&
+        QTest::qWaitFor([this] { return !readLines().isEmpty() || !isRunning(); }, DeadlineMs) &&
         !readLines().isEmpty();
     return printed ? withLink.value(withLink.indexOf(LinkOption) + 1) : QString();
 }
@@ -24,7 +25,7 @@ int UnitSimProcess::stop()
 {
     if (isRunning()) {
         m_process.terminate();
-        if (!m_process.waitForFinished(TimeoutMs))
+        if (!m_process.waitForFinished(DeadlineMs))
             return -1;
     }
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;

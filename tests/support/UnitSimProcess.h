@@ -26,8 +26,6 @@ public:
     int stop();
 
 private:
-    static constexpr int TimeoutMs = 5000;
-
     const QStringList &readLines();
 
     QTemporaryDir m_dir;
