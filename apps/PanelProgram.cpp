@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 #include "NumberText.h"
+#include "PanelCommandLine.h"
 #include "PanelController.h"
 #include "PreferenceKeys.h"
 
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 namespace qm {
@@ -29,10 +31,22 @@ void closeWhenTestAsks(QWidget &window)
     QTimer::singleShot(static_cast<int>(delay), &window, &QWidget::close);
 }
 
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 } // namespace
 
 int runPanel(int argc, char *argv[], const WindowDescription &description)
 {
+    if (const auto answer = answerCommandLine(argumentList(argc, argv), *description.model)) {
+        std::fputs(qUtf8Printable(answer->text), answer->isError ? stderr : stdout);
+        return answer->exitCode;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(prefkeys::Organization));
     QApplication::setApplicationName(description.model->preferencesName);

@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include "PlainNumber.h"
+#include "QmVersion.h"
 
 #include <QCommandLineParser>
 
@@ -26,10 +27,14 @@ const QCommandLineOption NoiseOption(QStringLiteral("noise"),
                                      QStringLiteral("Send stray bytes between replies."));
 const QCommandLineOption BadFramesOption(QStringLiteral("bad-frames"),
                                          QStringLiteral("Send malformed replies now and then."));
+const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                    QStringLiteral("Show this help and exit."));
+const QCommandLineOption VersionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                       QStringLiteral("Show the version and exit."));
 
 SimOptions::Result refused(const QCommandLineParser &parser, const QString &why)
 {
-    return {std::nullopt, why + QStringLiteral("\n\n") + parser.helpText()};
+    return {std::nullopt, why + QStringLiteral("\n\n") + parser.helpText(), {}};
 }
 
 } // namespace
@@ -40,9 +45,13 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Emulates a QM-410A or QM-520A unit on a pseudo-terminal."));
     parser.addOptions({ModelOption, ChannelsOption, StateOption, LinkOption, SplitOption,
-                       NoiseOption, BadFramesOption});
+                       NoiseOption, BadFramesOption, HelpOption, VersionOption});
     if (!parser.parse(arguments))
         return refused(parser, parser.errorText());
+    if (parser.isSet(HelpOption))
+        return {std::nullopt, {}, parser.helpText()};
+    if (parser.isSet(VersionOption))
+        return {std::nullopt, {}, QStringLiteral("qm-unit-sim %1\n").arg(ProgramVersion)};
     if (!parser.positionalArguments().isEmpty())
         return refused(parser, QStringLiteral("Unexpected argument: ") +
                                    parser.positionalArguments().constFirst());
@@ -62,7 +71,7 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     options.linkPath = parser.value(LinkOption);
     options.faults = {parser.isSet(SplitOption), parser.isSet(NoiseOption),
                       parser.isSet(BadFramesOption)};
-    return {options, {}};
+    return {options, {}, {}};
 }
 
 } // namespace qm::sim
