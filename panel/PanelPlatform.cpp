@@ -1,10 +1,13 @@
 #include "PanelPlatform.h"
 
+#include "CursorFile.h"
 #include "EventLoopWaiter.h"
 #include "Notifier.h"
+#include "QmVersion.h"
 #include "QtSerialPort.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -31,9 +34,12 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     platform.makeNotifier = [](QWidget *window) {
         return std::make_unique<MessageBoxNotifier>(window);
     };
-    platform.cursorFolder = QCoreApplication::applicationDirPath();
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    platform.cursorFolder =
+        findCursorFolder({programFolder, QDir::cleanPath(programFolder + u'/' +
+                                                         QLatin1String(DataFolderFromProgram))});
     platform.fileOutput = std::make_unique<SaveFileOutput>();
-    platform.programFolder = QCoreApplication::applicationDirPath();
+    platform.programFolder = programFolder;
     platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     platform.diagnostic = writeToStandardError;
     return platform;
