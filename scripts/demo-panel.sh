@@ -4,7 +4,8 @@
 # operator's own settings are never touched) and runs the panel against it.
 #   scripts/demo-panel.sh [410a|520a]      (default 520a)
 # With a display the panel runs until it is closed. Without one it runs under Xvfb for
-# QM_DEMO_SECONDS (default 6), long enough for the poll, and leaves a screenshot in the build folder.
+# QM_DEMO_SECONDS (default 6), long enough for the poll, and leaves a screenshot in the build folder
+# (with ImageMagick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -70,6 +71,10 @@ fi
 XDG_CONFIG_HOME="$config" "$panel" &
 panel_pid=$!
 sleep "${QM_DEMO_SECONDS:-6}"
+if ! command -v import >/dev/null; then
+  echo "The panel ran for ${QM_DEMO_SECONDS:-6} s; install imagemagick for a screenshot"
+  exit 0
+fi
 screenshot=$build/demo-panel-$model.png
 import -window root "$screenshot"
 echo "Screenshot of the panel after its start-up poll: $screenshot"
