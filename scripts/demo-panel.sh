@@ -22,12 +22,13 @@ if [[ -z "${DISPLAY:-}" && -z "${QM_DEMO_HEADLESS:-}" ]]; then
   exec xvfb-run -a -n $((200 + RANDOM % 700)) -s "-noreset -screen 0 1024x768x24" "$0" "$@"
 fi
 
-# QM_BUILD_DIR picks another build tree than the one scripts/setup.sh makes.
-build=${QM_BUILD_DIR:-build}
+# QM_BUILD_DIR picks another build tree than the Release one of scripts/build-release.sh,
+# such as build/ of the tests.
+build=${QM_BUILD_DIR:-build-release}
 if [[ -f "$build/build.ninja" ]]; then
   cmake --build "$build" --target "$app" qm-unit-sim >/dev/null
 else
-  bash scripts/setup.sh
+  bash scripts/build-release.sh
 fi
 panel=$(find "$build/apps" -type f -name "$app" -perm -u+x -print -quit)
 sim=$(find "$build/tools" -type f -name qm-unit-sim -perm -u+x -print -quit)

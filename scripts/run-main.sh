@@ -13,4 +13,4 @@ esac
 source scripts/packages.sh
 [[ -n "${DISPLAY:-}" ]] || need_packages "${headless_packages[@]}"
 bash scripts/build-release.sh
-QM_BUILD_DIR=build-release exec bash scripts/demo-panel.sh "${1:-520a}"
+exec bash scripts/demo-panel.sh "${1:-520a}"
