@@ -18,10 +18,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-# The desktop entries name the programs by their installed path, which must be the real one.
-set(CPACK_SET_DESTDIR ON)
+# The desktop entries name the programs by their installed path, which CPack's staging install
+# sees as this prefix.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_INSTALL_PREFIX /usr)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
