@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 #include "NumberText.h"
+#include "PanelCommandLine.h"
 #include "PanelController.h"
 #include "PreferenceKeys.h"
 #ifdef Q_OS_UNIX
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 #ifdef Q_OS_UNIX
@@ -65,10 +67,22 @@ void closeOnTermination(TerminationSignals &termination, QWidget &window)
 }
 #endif
 
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 } // namespace
 
 int runPanel(int argc, char *argv[], const WindowDescription &description)
 {
+    if (const auto answer = answerCommandLine(argumentList(argc, argv), *description.model)) {
+        std::fputs(qUtf8Printable(answer->text), answer->isError ? stderr : stdout);
+        return answer->exitCode;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(prefkeys::Organization));
     QApplication::setApplicationName(description.model->preferencesName);

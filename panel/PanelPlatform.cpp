@@ -1,7 +1,9 @@
 #include "PanelPlatform.h"
 
+#include "CursorFile.h"
 #include "EventLoopWaiter.h"
 #include "Notifier.h"
+#include "QmVersion.h"
 #include "QtSerialPort.h"
 
 #include <QCoreApplication>
@@ -45,7 +47,10 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     platform.makeNotifier = [](QWidget *window) {
         return std::make_unique<MessageBoxNotifier>(window);
     };
-    platform.cursorFolder = QCoreApplication::applicationDirPath();
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    platform.cursorFolder =
+        findCursorFolder({programFolder, QDir::cleanPath(programFolder + u'/' +
+                                                         QLatin1String(DataFolderFromProgram))});
     platform.fileOutput = std::make_unique<SaveFileOutput>();
     platform.programFolder = programFolderIfBuiltHere();
     platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -30,7 +30,8 @@ struct PanelPlatform
     std::unique_ptr<PreferencesStore> preferencesStore;
     // Message boxes belong to the window they are shown over.
     std::function<std::unique_ptr<Notifier>(QWidget *window)> makeNotifier;
-    // Where the pointer files are read from: the program's own folder.
+    // Where the pointer files are read from: the program's own folder, or the installed data
+    // folder when they are not there.
     QString cursorFolder;
     // Writes the settings export of a model that has one; without it nothing is exported.
     std::unique_ptr<FileOutput> fileOutput;

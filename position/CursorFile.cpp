@@ -20,6 +20,15 @@ QString findFileIgnoringCase(const QString &folder, const QString &fileName)
     return {};
 }
 
+QString findCursorFolder(const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        if (!findFileIgnoringCase(folder, QString::fromLatin1(CrosshairCursorFile)).isEmpty())
+            return folder;
+    }
+    return folders.value(0);
+}
+
 QCursor loadCursorFile(const QString &folder, const QString &fileName, Qt::CursorShape standIn)
 {
     const QString path = findFileIgnoringCase(folder, fileName);

@@ -4,7 +4,8 @@
 # operator's own settings are never touched) and runs the panel against it.
 #   scripts/demo-panel.sh [410a|520a]      (default 520a)
 # With a display the panel runs until it is closed. Without one it runs under Xvfb for
-# QM_DEMO_SECONDS (default 6), long enough for the poll, and leaves a screenshot in the build folder.
+# QM_DEMO_SECONDS (default 6), long enough for the poll, and leaves a screenshot in the build folder
+# (with ImageMagick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,12 +22,13 @@ if [[ -z "${DISPLAY:-}" && -z "${QM_DEMO_HEADLESS:-}" ]]; then
   exec xvfb-run -a -n $((200 + RANDOM % 700)) -s "-noreset -screen 0 1024x768x24" "$0" "$@"
 fi
 
-# QM_BUILD_DIR picks another build tree than the one scripts/setup.sh makes.
-build=${QM_BUILD_DIR:-build}
+# QM_BUILD_DIR picks another build tree than the Release one of scripts/build-release.sh,
+# such as build/ of the tests.
+build=${QM_BUILD_DIR:-build-release}
 if [[ -f "$build/build.ninja" ]]; then
   cmake --build "$build" --target "$app" qm-unit-sim >/dev/null
 else
-  bash scripts/setup.sh
+  bash scripts/build-release.sh
 fi
 panel=$(find "$build/apps" -type f -name "$app" -perm -u+x -print -quit)
 sim=$(find "$build/tools" -type f -name qm-unit-sim -perm -u+x -print -quit)
@@ -70,6 +72,10 @@ fi
 XDG_CONFIG_HOME="$config" "$panel" &
 panel_pid=$!
 sleep "${QM_DEMO_SECONDS:-6}"
+if ! command -v import >/dev/null; then
+  echo "The panel ran for ${QM_DEMO_SECONDS:-6} s; install imagemagick for a screenshot"
+  exit 0
+fi
 screenshot=$build/demo-panel-$model.png
 import -window root "$screenshot"
 echo "Screenshot of the panel after its start-up poll: $screenshot"

@@ -1,5 +1,5 @@
-#include "PortManager.h"
 #include "Deadline.h"
+#include "PortManager.h"
 #include "PseudoTerminal.h"
 #include "QtSerialPort.h"
 #include "ReplyEncoder.h"

@@ -104,6 +104,11 @@ void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
         // Blank.cur is wholly transparent; cursor files are found whatever the case.
         QCOMPARE(QImage(QStringLiteral(QM_CURSOR_DIR "/Blank.cur")).pixelColor(16, 16).alpha(), 0);
         QVERIFY(findFileIgnoringCase(QM_CURSOR_DIR, "crosshair.CUR").endsWith("/CrossHair.cur"));
+        // The first folder that holds them wins, the program's own before its data folder.
+        const QString none = QStringLiteral("/nonexistent-folder");
+        QCOMPARE(findCursorFolder({none, QM_CURSOR_DIR}), QStringLiteral(QM_CURSOR_DIR));
+        QCOMPARE(findCursorFolder({QM_CURSOR_DIR, none}), QStringLiteral(QM_CURSOR_DIR));
+        QCOMPARE(findCursorFolder({none, none + u'2'}), none);
 
         // Missing cursor files fall back to the system's crosshair and blank pointers.
         Panel missing(QStringLiteral("/nonexistent-folder"));

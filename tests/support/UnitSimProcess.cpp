@@ -1,7 +1,7 @@
 #include "UnitSimProcess.h"
 
-#include "PseudoTerminal.h"
 #include "Deadline.h"
+#include "PseudoTerminal.h"
 
 #include <QTest>
 

@@ -1,6 +1,8 @@
 #include "SimOptions.h"
 
 #include "PlainNumber.h"
+#include "QmVersion.h"
+#include "StandardOptions.h"
 
 #include <QCommandLineParser>
 
@@ -26,6 +28,8 @@ const QCommandLineOption NoiseOption(QStringLiteral("noise"),
                                      QStringLiteral("Send stray bytes between replies."));
 const QCommandLineOption BadFramesOption(QStringLiteral("bad-frames"),
                                          QStringLiteral("Send malformed replies now and then."));
+const QCommandLineOption HelpOption = helpOption();
+const QCommandLineOption VersionOption = versionOption();
 
 const QCommandLineOption UnpacedOption(
     QStringLiteral("unpaced"),
@@ -33,7 +37,7 @@ const QCommandLineOption UnpacedOption(
 
 SimOptions::Result refused(const QCommandLineParser &parser, const QString &why)
 {
-    return {std::nullopt, why + QStringLiteral("\n\n") + parser.helpText()};
+    return {std::nullopt, why + QStringLiteral("\n\n") + parser.helpText(), {}};
 }
 
 } // namespace
@@ -44,9 +48,13 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Emulates a QM-410A or QM-520A unit on a pseudo-terminal."));
     parser.addOptions({ModelOption, ChannelsOption, StateOption, LinkOption, SplitOption,
-                       NoiseOption, BadFramesOption, UnpacedOption});
+                       NoiseOption, BadFramesOption, UnpacedOption, HelpOption, VersionOption});
     if (!parser.parse(arguments))
         return refused(parser, parser.errorText());
+    if (parser.isSet(HelpOption))
+        return {std::nullopt, {}, parser.helpText()};
+    if (parser.isSet(VersionOption))
+        return {std::nullopt, {}, QStringLiteral("qm-unit-sim %1\n").arg(ProgramVersion)};
     if (!parser.positionalArguments().isEmpty())
         return refused(parser, QStringLiteral("Unexpected argument: ") +
                                    parser.positionalArguments().constFirst());
@@ -66,7 +74,7 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     options.faults = {parser.isSet(SplitOption), parser.isSet(NoiseOption),
                       parser.isSet(BadFramesOption)};
     options.paced = !parser.isSet(UnpacedOption);
-    return {options, {}};
+    return {options, {}, {}};
 }
 
 } // namespace qm::sim

@@ -11,7 +11,7 @@ namespace qm::sim {
 
 // The emulator's command line:
 // qm-unit-sim --model 410a|520a [--channels N] [--state FILE] [--link PATH]
-//             [--split] [--noise] [--bad-frames] [--unpaced]
+//             [--split] [--noise] [--bad-frames] [--unpaced] | --help | --version
 struct SimOptions
 {
     const UnitWire *wire = nullptr;
@@ -28,7 +28,8 @@ struct SimOptions
 struct SimOptions::Result
 {
     std::optional<SimOptions> options;
-    QString error; // with the usage, when options is empty
+    QString error;  // with the usage, when options is empty and there is no answer
+    QString answer; // the help or the version asked for: printed, and nothing runs
 };
 
 } // namespace qm::sim

@@ -40,6 +40,10 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
 
     const SimOptions::Result parsed = SimOptions::parse(app.arguments());
+    if (!parsed.answer.isEmpty()) {
+        std::fputs(qUtf8Printable(parsed.answer), stdout);
+        return 0;
+    }
     if (!parsed.options)
         return refuse(parsed.error, ExitRefused);
     const SimOptions &options = *parsed.options;

@@ -5,10 +5,12 @@
 #include "PortMap.h"
 #include "Preferences.h"
 #include "PreferencesStore.h"
+#include "QmVersion.h"
 #include "ReplyReceiver.h"
 #include "SerialPortSink.h"
 #include "SetupFile.h"
 #include "SetupSession.h"
+#include "StandardOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -94,8 +96,9 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     parser.addOptions({options.model, options.port, options.output, options.channels});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("read, write or diff"));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("write, diff: the file"));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption help = helpOption();
+    const QCommandLineOption version = versionOption();
+    parser.addOptions({help, version});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -279,7 +282,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qmctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QM_VERSION));
+    QCoreApplication::setApplicationVersion(QLatin1String(ProgramVersion));
 
     QString error;
     std::optional<CommandLine> line = parseCommandLine(app.arguments(), error);

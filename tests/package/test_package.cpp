@@ -1,0 +1,292 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray output;
+};
+
+// Runs a program to its end with nothing of the test's own environment that could give it a
+// display, a settings folder or a platform: what a shell on a fresh machine would pass.
+Run run(const QString &program, const QStringList &arguments, int timeoutMs = 60000)
+{
+    QProcess process;
+    QProcessEnvironment environment;
+    environment.insert("PATH", qEnvironmentVariable("PATH"));
+    environment.insert("HOME", QDir::tempPath());
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
+        return {-1, process.readAll()};
+    return {process.exitCode(), process.readAll()};
+}
+
+QStringList installedPrograms()
+{
+    return QStringLiteral(QM_PROGRAMS).split(u',');
+}
+
+// Long options as --help shows them, or as a manual page spells them (\-\-name).
+QStringList longOptions(const QString &text, const QString &dashes)
+{
+    QStringList options;
+    const QRegularExpression pattern(QRegularExpression::escape(dashes) + "([a-z][a-z\\\\-]*)");
+    for (const QRegularExpressionMatch &match : pattern.globalMatch(text))
+        options.append(match.captured(1).remove(u'\\'));
+    options.removeDuplicates();
+    options.sort();
+    return options;
+}
+
+} // namespace
+
+// The Debian package as a user gets it: built by CPack from this tree, unpacked with
+// dpkg-deb, its programs run from there without a display.
+class TestPackage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void holdsFile_data();
+    void holdsFile();
+    void holdsNothingElse();
+    void controlField_data();
+    void controlField();
+    void programRuns_data();
+    void programRuns();
+    void manualPageMatchesHelp_data();
+    void manualPageMatchesHelp();
+    void menuEntry_data();
+    void menuEntry();
+    void metadataValidates_data();
+    void metadataValidates();
+    void copyrightIsMit();
+
+private:
+    QString unpacked(const QString &path) const { return m_work.filePath("root/" + path); }
+    void addProgramRows() const;
+    QStringList expectedFiles() const;
+
+    QTemporaryDir m_work;
+    QString m_package;
+    QStringList m_files;
+};
+
+void TestPackage::initTestCase()
+{
+    QVERIFY(m_work.isValid());
+    const Run cpack = run(QStringLiteral(QM_CPACK_COMMAND),
+                          {"-G", "DEB", "--config",
+                           QStringLiteral(QM_BUILD_DIR "/CPackConfig.cmake"), "-B", m_work.path()},
+                          540000);
+    QVERIFY2(cpack.exitCode == 0, cpack.output.constData());
+    const QStringList debs = QDir(m_work.path()).entryList({"*.deb"}, QDir::Files);
+    QCOMPARE(debs.size(), 1);
+    m_package = m_work.filePath(debs.constFirst());
+
+    const Run contents = run("dpkg-deb", {"--contents", m_package});
+    QCOMPARE(contents.exitCode, 0);
+    // Each line ends in the path, "./usr/bin/x", and for a link " -> target".
+    for (const QString &line :
+         QString::fromUtf8(contents.output).split(u'\n', Qt::SkipEmptyParts)) {
+        const QString path = line.section(u' ', -1).section(QStringLiteral(" -> "), 0, 0);
+        if (!path.endsWith(u'/'))
+            m_files.append(path.mid(2));
+    }
+    QCOMPARE(run("dpkg-deb", {"-x", m_package, m_work.filePath("root")}).exitCode, 0);
+}
+
+QStringList TestPackage::expectedFiles() const
+{
+    QStringList files = {"usr/share/qm-control-panel/CrossHair.cur",
+                         "usr/share/qm-control-panel/Blank.cur",
+                         "usr/share/doc/qm-control-panel/copyright"};
+    for (const QString &program : installedPrograms()) {
+        files.append("usr/bin/" + program);
+        files.append("usr/share/man/man1/" + program + ".1.gz");
+    }
+    for (const QString &panel : QStringList{"qm410a-panel", "qm520a-panel"}) {
+        const QString id = QString(panel).replace(u'-', u'_');
+        files.append("usr/share/applications/" + panel + ".desktop");
+        files.append("usr/share/metainfo/org.qm_control_panel." + id + ".metainfo.xml");
+        files.append("usr/share/icons/hicolor/32x32/apps/" + panel + ".png");
+        files.append("usr/share/icons/hicolor/scalable/apps/" + panel + ".svg");
+    }
+    return files;
+}
+
+void TestPackage::holdsFile_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString &path : expectedFiles())
+        QTest::newRow(qPrintable(path)) << path;
+}
+
+void TestPackage::holdsFile()
+{
+    QFETCH(QString, path);
+    QVERIFY2(m_files.contains(path), qPrintable(m_files.join(u'\n')));
+    QVERIFY(QFileInfo(unpacked(path)).size() > 0);
+}
+
+// No tests, tools of the build, unstripped extras or pointer files beside the programs.
+void TestPackage::holdsNothingElse()
+{
+    QStringList extra = m_files;
+    for (const QString &path : expectedFiles())
+        extra.removeAll(path);
+    QVERIFY2(extra.isEmpty(), qPrintable(extra.join(u'\n')));
+}
+
+void TestPackage::controlField_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("Package") << "Package"
+                             << "^qm-control-panel$";
+    QTest::newRow("Version") << "Version"
+                             << "^\\d+\\.\\d+\\.\\d+-\\d+$";
+    QTest::newRow("Section") << "Section"
+                             << "^video$";
+    QTest::newRow("Maintainer") << "Maintainer"
+                                << "^[^<>]+ <[^<>@\\s]+@[^<>@\\s]+>$";
+    // Found by dpkg-shlibdeps from the programs themselves, not typed in.
+    QTest::newRow("Depends") << "Depends"
+                             << "^(?=.*libqt6widgets6 \\(>= )(?=.*libqt6serialport6 \\(>= )";
+    // A summary line and a long description of more than one paragraph.
+    QTest::newRow("Description") << "Description"
+                                 << "^.{10,80}\n( \\S.*\n)+ \\.\n( \\S.*\n?)+$";
+}
+
+void TestPackage::controlField()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, pattern);
+    const Run value = run("dpkg-deb", {"--field", m_package, field});
+    QCOMPARE(value.exitCode, 0);
+    const QString text = QString::fromUtf8(value.output).chopped(1);
+    QVERIFY2(QRegularExpression(pattern).match(text).hasMatch(), qPrintable(text));
+}
+
+void TestPackage::addProgramRows() const
+{
+    QTest::addColumn<QString>("program");
+    for (const QString &program : installedPrograms())
+        QTest::newRow(qPrintable(program)) << program;
+}
+
+void TestPackage::programRuns_data()
+{
+    addProgramRows();
+}
+
+// Started from the unpacked copy with no display, each answers its version and is stripped.
+void TestPackage::programRuns()
+{
+    QFETCH(QString, program);
+    const QString path = unpacked("usr/bin/" + program);
+    const QString version =
+        QString::fromUtf8(run("dpkg-deb", {"--field", m_package, "Version"}).output)
+            .section(u'-', 0, 0);
+    const Run answer = run(path, {"--version"});
+    QCOMPARE(answer.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(answer.output), program + u' ' + version + u'\n');
+
+    const Run file = run("file", {"-b", path});
+    QVERIFY2(file.output.contains(", stripped"), file.output.constData());
+}
+
+void TestPackage::manualPageMatchesHelp_data()
+{
+    addProgramRows();
+}
+
+void TestPackage::manualPageMatchesHelp()
+{
+    QFETCH(QString, program);
+    const Run help = run(unpacked("usr/bin/" + program), {"--help"});
+    QCOMPARE(help.exitCode, 0);
+    const Run page = run("gzip", {"-dc", unpacked("usr/share/man/man1/" + program + ".1.gz")});
+    QCOMPARE(page.exitCode, 0);
+    const QStringList helpOptions = longOptions(QString::fromUtf8(help.output), "--");
+    QVERIFY(helpOptions.contains("version") && helpOptions.contains("help"));
+    // Each option is described in the page's OPTIONS section, not only named in its synopsis.
+    const QString options = QString::fromUtf8(page.output)
+                                .section(QStringLiteral("\n.SH OPTIONS\n"), 1)
+                                .section("\n.SH ", 0, 0);
+    QCOMPARE(longOptions(options, "\\-\\-"), helpOptions);
+}
+
+void TestPackage::menuEntry_data()
+{
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("qm410a-panel") << "qm410a-panel"
+                                  << "QM-410A Control Panel";
+    QTest::newRow("qm520a-panel") << "qm520a-panel"
+                                  << "QM-520A Control Panel";
+}
+
+// The entry starts the installed program, shows its icon, and passes the desktop's checker.
+void TestPackage::menuEntry()
+{
+    QFETCH(QString, panel);
+    QFETCH(QString, name);
+    const QString entry = unpacked("usr/share/applications/" + panel + ".desktop");
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    for (const QString &line : {"Name=" + name, "Exec=/usr/bin/" + panel, "Icon=" + panel})
+        QVERIFY2(text.split(u'\n').contains(line), qPrintable(line + " in\n" + text));
+
+    if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty())
+        QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
+    const Run check = run("desktop-file-validate", {entry});
+    QVERIFY2(check.exitCode == 0 && check.output.isEmpty(), check.output.constData());
+}
+
+void TestPackage::metadataValidates_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString &path : expectedFiles()) {
+        if (path.contains("/metainfo/"))
+            QTest::newRow(qPrintable(path)) << path;
+    }
+}
+
+void TestPackage::metadataValidates()
+{
+    QFETCH(QString, path);
+    if (QStandardPaths::findExecutable("appstreamcli").isEmpty())
+        QSKIP("appstreamcli is not installed (package appstream)");
+    const Run check = run("appstreamcli", {"validate", "--no-net", unpacked(path)});
+    QVERIFY2(check.exitCode == 0, check.output.constData());
+}
+
+// Debian's machine-readable form, the whole MIT text in it.
+void TestPackage::copyrightIsMit()
+{
+    QFile file(unpacked("usr/share/doc/qm-control-panel/copyright"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY2(text.startsWith("Format: https://www.debian.org/doc/packaging-manuals/"
+                             "copyright-format/1.0/\n"),
+             qPrintable(text));
+    for (const QString &part : QStringList{"\nFiles: *\nCopyright: 2026 ",
+                                           "\nLicense: MIT\n\nLicense: MIT\n Permission is hereby",
+                                           "\n .\n THE SOFTWARE IS PROVIDED \"AS IS\"",
+                                           " OTHER DEALINGS IN THE\n SOFTWARE.\n"})
+        QVERIFY2(text.contains(part), qPrintable(part + " in\n" + text));
+}
+
+QTEST_GUILESS_MAIN(TestPackage)
+#include "test_package.moc"
