@@ -22,17 +22,39 @@ void PortManager::findPorts()
     }
 }
 
+void PortManager::refreshPorts(SerialPort &prober)
+{
+    const int held = m_port.isOpen() ? m_port.portNumber() : 0;
+    m_state.portList.clear();
+    for (int port = FirstPort; port <= LastPort; ++port) {
+        if (port == held || probeWith(prober, port))
+            m_state.portList.append(static_cast<qint16>(port));
+    }
+}
+
+bool PortManager::probeWith(SerialPort &prober, int port)
+{
+    const bool opened = tryOpen(prober, port);
+    prober.close();
+    return opened;
+}
+
 bool PortManager::openPort(int port)
 {
     if (m_port.isOpen())
         m_port.close();
-    m_port.setPortNumber(port);
+    return tryOpen(m_port, port);
+}
+
+bool PortManager::tryOpen(SerialPort &serial, int port)
+{
+    serial.setPortNumber(port);
     // A port without a device must not reach the serial layer, which would make up a name.
-    if (m_port.deviceName().isEmpty())
+    if (serial.deviceName().isEmpty())
         return false;
-    if (m_port.open())
+    if (serial.open())
         return true;
-    reportRefusal(port);
+    reportRefusal(serial);
     return false;
 }
 
@@ -45,12 +67,13 @@ bool PortManager::openPortIfListed(int port)
 
 // An absent device is the normal case for most of the sixteen numbers; only a device that
 // is there and still refuses deserves a line, since the operator can usually fix that.
-void PortManager::reportRefusal(int port)
+void PortManager::reportRefusal(const SerialPort &port)
 {
-    if (!m_diagnostic || !m_port.deviceExists())
+    if (!m_diagnostic || !port.deviceExists())
         return;
-    m_diagnostic(
-        QStringLiteral("COM%1 (%2): %3").arg(port).arg(m_port.deviceName(), m_port.errorString()));
+    m_diagnostic(QStringLiteral("COM%1 (%2): %3")
+                     .arg(port.portNumber())
+                     .arg(port.deviceName(), port.errorString()));
 }
 
 } // namespace qm

@@ -23,11 +23,17 @@ public:
     void findPorts();
     // Closes whatever was open and opens this port; false (and closed) when it fails.
     bool openPort(int port);
+    // Lists anew the ports that open now, trying each through prober: the port in use is
+    // never tried, so its line goes on undisturbed, and it stays listed even when its device
+    // has gone, since the operator has to see that.
+    void refreshPorts(SerialPort &prober);
     // openPort when the port is in state.portList; otherwise false, with the port untouched.
     bool openPortIfListed(int port);
 
 private:
-    void reportRefusal(int port);
+    bool probeWith(SerialPort &prober, int port);
+    bool tryOpen(SerialPort &serial, int port);
+    void reportRefusal(const SerialPort &port);
 
     SerialPort &m_port;
     SharedState &m_state;

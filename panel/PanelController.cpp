@@ -26,6 +26,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_platform(std::move(platform)), m_preferences(*m_platform.preferencesStore),
       m_portOverrides(m_preferences.portOverrides()), m_portMap(portMapOf(m_portOverrides)),
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
+      m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
       m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table, m_state),
       m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),
       m_portManager(*m_port, m_state, m_platform.diagnostic),
@@ -33,8 +34,11 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_editor(m_model, &window, window.controls(), window.description().positionLayout, m_table,
                m_state, m_sender, m_preferences, m_platform.cursorFolder),
       m_pollDisplay(window.controls(), m_state, m_editor, m_poller, m_receiver),
-      m_comports(*window.controls().cmbComports, m_portManager, m_state, m_preferences, *m_notifier,
-                 [this](int port) { return m_portMap.devicePath(port); }),
+      m_comports(
+          *window.controls().cmbComports, m_portManager, *m_prober, m_state, m_preferences,
+          *m_notifier,
+          {[this](int port) { return m_portMap.devicePath(port); }, m_platform.describeAdapter}),
+      m_comportsOpening(*window.controls().cmbComports, [this] { m_comports.refresh(); }),
       m_multipleUpdate(
           *window.controls().cmdUpdateMultiple,
           {window, m_model, m_table, m_state, m_preferences, m_sender, m_editor, m_poller}),

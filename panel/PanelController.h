@@ -8,6 +8,7 @@
 #include "PanelPlatform.h"
 #include "PollDisplay.h"
 #include "Poller.h"
+#include "PopupOpeningWatch.h"
 #include "PortManager.h"
 #include "Preferences.h"
 #include "ReplyReceiver.h"
@@ -72,6 +73,7 @@ private:
     PortOverrides m_portOverrides;
     PortMap m_portMap;
     std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<SerialPort> m_prober;
     std::unique_ptr<Notifier> m_notifier;
     ReplyReceiver m_receiver;
     SerialLink m_link;
@@ -81,6 +83,7 @@ private:
     ChannelEditor m_editor;
     PollDisplay m_pollDisplay;
     ComportList m_comports;
+    PopupOpeningWatch m_comportsOpening;
     MultipleUpdate m_multipleUpdate;
     SettingsFileWriter m_settingsFile;
     WindowPlacement m_placement;

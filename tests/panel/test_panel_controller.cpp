@@ -45,6 +45,14 @@ ChannelSettings sampleRecord(int horizPos)
     return record;
 }
 
+QStringList itemsOf(const QComboBox &list)
+{
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i)
+        items << list.itemText(i);
+    return items;
+}
+
 QByteArrayList requests(int first = 0, int count = ChannelCount)
 {
     QByteArrayList frames;
@@ -93,6 +101,7 @@ private slots:
     void startUpAndPoll_data();
     void startUpAndPoll();
     void portPicks();
+    void portListFollowsTheHardware();
     void windowPlaceIsKeptBetweenRuns();
     void unreadablePortEntriesAndFailedWritesAreTold();
 };
@@ -178,6 +187,39 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.unit().sent.value(3), requests());
     QCOMPARE(rig.waiter->delays.size(), 15);
     QCOMPARE(rig.store->values.value("Settings/Comport"), "3");
+}
+
+// The list looks again each time it opens: an adapter plugged in since start-up appears with
+// what it says of itself, the port in use is never probed (its line stays open), and when its
+// device goes it stays listed, marked.
+void TestPanelController::portListFollowsTheHardware()
+{
+    const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-A9X");
+    Rig rig({{"Settings/Comport", "3"}, {"Ports/COM6", byId}});
+    rig.adapters.insert(byId, {"FTDI", "FT232R USB UART", "A9X"});
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    QComboBox &list = *rig.controls.cmbComports;
+    const qsizetype lineOpens = rig.port->openAttempts.size();
+
+    rig.port->openable.insert(6);
+    QTest::keyClick(&list, Qt::Key_F4);
+    list.hidePopup();
+    QCOMPARE(itemsOf(list), QStringList({"1", "3", "4", "6"}));
+    QCOMPARE(list.currentText(), "3");
+    QCOMPARE(list.itemData(3, Qt::ToolTipRole).toString(),
+             byId + "\nMaker: FTDI\nProduct: FT232R USB UART\nSerial number: A9X");
+    QCOMPARE(list.itemData(0, Qt::ToolTipRole).toString(), "/dev/ttyS0");
+    QVERIFY(!rig.prober->openAttempts.isEmpty() && !rig.prober->openAttempts.contains(3));
+    QVERIFY(rig.port->isOpen() && rig.port->openAttempts.size() == lineOpens);
+
+    rig.port->openable -= {1, 3};
+    QTest::mousePress(&list, Qt::LeftButton);
+    list.hidePopup();
+    QCOMPARE(itemsOf(list), QStringList({"3 (gone)", "4", "6"}));
+    QCOMPARE(list.currentIndex(), 0);
+    QVERIFY(list.itemData(0, Qt::ToolTipRole).toString().contains("plug the adapter in again"));
+    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 3);
 }
 
 void TestPanelController::windowPlaceIsKeptBetweenRuns()

@@ -15,13 +15,13 @@ QString FakeSerialPort::deviceName() const
 
 bool FakeSerialPort::deviceExists() const
 {
-    return present.contains(m_port) || openable.contains(m_port);
+    return machine().present.contains(m_port) || machine().openable.contains(m_port);
 }
 
 bool FakeSerialPort::open()
 {
     openAttempts << m_port;
-    m_open = openable.contains(m_port);
+    m_open = machine().openable.contains(m_port);
     return m_open;
 }
 

@@ -15,6 +15,8 @@ class FakeSerialPort : public SerialPort
 public:
     QSet<int> present;  // a device exists but refuses to open
     QSet<int> openable; // a device exists and opens
+    // Another port object on the same machine: its devices are the ones that count.
+    const FakeSerialPort *sameMachineAs = nullptr;
     QString refusal = QStringLiteral("Permission denied");
     QList<int> openAttempts;
     QByteArrayList frames;
@@ -37,6 +39,8 @@ public:
     void fail() { emit failed(); }
 
 private:
+    const FakeSerialPort &machine() const { return sameMachineAs ? *sameMachineAs : *this; }
+
     int m_port = 0;
     bool m_open = false;
     QByteArray m_incoming;
