@@ -31,6 +31,12 @@ void ChannelSelector::setSelectedLook(bool selected)
     update();
 }
 
+void ChannelSelector::choose()
+{
+    if (isEnabled())
+        emit released(m_index);
+}
+
 QSize ChannelSelector::sizeHint() const
 {
     return m_style == SelectorStyle::PushButton ? QSize(41, 25) : QSize(34, 16);
@@ -88,7 +94,7 @@ void ChannelSelector::mouseReleaseEvent(QMouseEvent *event)
     case Qt::RightButton:
     case Qt::MiddleButton:
         event->accept();
-        emit released(m_index);
+        choose();
         break;
     default:
         event->ignore();

@@ -1,5 +1,6 @@
 #include "PanelController.h"
 
+#include "KeyboardPath.h"
 #include "MainWindow.h"
 #include "Notifier.h"
 
@@ -54,6 +55,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&window, &MainWindow::unloading, this, &PanelController::unload);
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
+    new KeyboardPath(window, controls, m_state, [this] { readUnitAgain(); });
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
 
@@ -121,6 +123,14 @@ void PanelController::onComportActivated(int index)
         return;
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
+}
+
+// F5: the port shown is picked again, which opens it anew and polls.
+void PanelController::readUnitAgain()
+{
+    const int shown = m_window.controls().cmbComports->currentIndex();
+    if (shown >= 0)
+        onComportActivated(shown);
 }
 
 // The operator sees nothing of a link that recovers by itself; a terminal shows what happened.

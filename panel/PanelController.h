@@ -58,6 +58,7 @@ private:
     void readStartupPreferences();
     void getSettingsFromUnit();
     void onComportActivated(int index);
+    void readUnitAgain();
     void reportRecovery(bool reopened);
     void reportDroppedFrames(int count);
     void tellOperator(const QString &text);

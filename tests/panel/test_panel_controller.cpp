@@ -92,6 +92,53 @@ struct Rig : test::PanelRig
     }
 };
 
+// What choosing a channel leaves to see, and what it sent.
+struct Shown
+{
+    qint16 channel;
+    QList<int> selectedLooks;
+    QString text;
+    bool gridActive;
+    QString focus;
+    qsizetype frames;
+    bool operator==(const Shown &) const = default;
+};
+
+// A panel whose unit answers channels 1, 2, 3 and 5, each with its own first text line.
+struct AnsweredRig : Rig
+{
+    AnsweredRig() : Rig({{"Settings/Comport", "3"}})
+    {
+        for (int channel : {0, 1, 2, 4}) {
+            ChannelSettings record = sampleRecord(60);
+            record.texts[0] = QStringLiteral("CAM %1").arg(channel + 1);
+            unit().channels.insert(channel, record);
+        }
+        window.show();
+        window.activateWindow();
+    }
+    bool started()
+    {
+        return QTest::qWaitForWindowActive(&window) &&
+               QTest::qWaitFor([this] { return window.isEnabled(); }, 5000);
+    }
+    Shown shown() const
+    {
+        QList<int> looks;
+        for (const ChannelSelector *selector : controls.cmdButton)
+            if (selector->hasSelectedLook())
+                looks << selector->index();
+        const auto *grid = window.findChild<QLabel *>("imgPositionGrid");
+        return {controller->sharedState().currentChannel,
+                looks,
+                controls.txtText[0]->text(),
+                grid && !grid->pixmap().isNull() &&
+                    grid->pixmap().toImage().pixelColor(0, 0) == Qt::black,
+                window.focusWidget() ? window.focusWidget()->objectName() : QString(),
+                port->frames.size()};
+    }
+};
+
 } // namespace
 
 class TestPanelController : public QObject
@@ -102,6 +149,8 @@ private slots:
     void startUpAndPoll();
     void portPicks();
     void portListFollowsTheHardware();
+    void keyboardChoosesAsTheMouseDoes_data();
+    void keyboardChoosesAsTheMouseDoes();
     void windowPlaceIsKeptBetweenRuns();
     void unreadablePortEntriesAndFailedWritesAreTold();
 };
@@ -187,6 +236,14 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.unit().sent.value(3), requests());
     QCOMPARE(rig.waiter->delays.size(), 15);
     QCOMPARE(rig.store->values.value("Settings/Comport"), "3");
+
+    // F5 reads the unit on the shown port again, as picking that port again does.
+    rig.waiter->onDelay = {};
+    rig.unit().sent.clear();
+    rig.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    QTest::keyClick(&rig.window, Qt::Key_F5);
+    QCOMPARE(rig.unit().sent, (QMap<int, QByteArrayList>{{3, requests()}}));
 }
 
 // The list looks again each time it opens: an adapter plugged in since start-up appears with
@@ -220,6 +277,53 @@ void TestPanelController::portListFollowsTheHardware()
     QCOMPARE(list.currentIndex(), 0);
     QVERIFY(list.itemData(0, Qt::ToolTipRole).toString().contains("plug the adapter in again"));
     QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 3);
+}
+
+void TestPanelController::keyboardChoosesAsTheMouseDoes_data()
+{
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<int>("released"); // the selector the mouse releases instead; -1: none
+    QTest::newRow("Ctrl+3") << QKeyCombination(Qt::CTRL, Qt::Key_3) << 2;
+    QTest::newRow("Ctrl+1") << QKeyCombination(Qt::CTRL, Qt::Key_1) << 0;
+    QTest::newRow("Ctrl+4, silent") << QKeyCombination(Qt::CTRL, Qt::Key_4) << -1;
+    QTest::newRow("Alt+PgDn") << QKeyCombination(Qt::ALT, Qt::Key_PageDown) << 1;
+    QTest::newRow("Alt+PgUp, round") << QKeyCombination(Qt::ALT, Qt::Key_PageUp) << 4;
+    QTest::newRow("Space") << QKeyCombination(Qt::Key_Space) << -1;
+    QTest::newRow("Enter") << QKeyCombination(Qt::Key_Return) << -1;
+}
+
+// Both panels show channel 1 after their poll, with the keyboard on a text line. A key that
+// names no channel that answered, and Space or Enter on a selector, change nothing.
+void TestPanelController::keyboardChoosesAsTheMouseDoes()
+{
+    QFETCH(QKeyCombination, keys);
+    QFETCH(int, released);
+    // The keyboard on a text line, or on a selector for the keys it must not take.
+    const auto readyToChoose = [released](AnsweredRig &rig) {
+        QWidget *focus = released < 0 ? static_cast<QWidget *>(rig.controls.cmdButton[2])
+                                      : rig.controls.txtText[1];
+        if (!rig.started())
+            return false;
+        focus->setFocus();
+        return rig.window.focusWidget() == focus;
+    };
+    Shown byMouse;
+    {
+        AnsweredRig rig;
+        QVERIFY(readyToChoose(rig));
+        if (released >= 0)
+            QTest::mouseClick(rig.controls.cmdButton[std::size_t(released)], Qt::RightButton);
+        byMouse = rig.shown();
+    }
+    AnsweredRig rig;
+    QVERIFY(readyToChoose(rig));
+    QTest::keyClick(rig.window.focusWidget(), keys.key(), keys.keyboardModifiers());
+    const Shown byKey = rig.shown();
+    QCOMPARE(byKey.channel, byMouse.channel);
+    QCOMPARE(byKey.text, byMouse.text);
+    QCOMPARE(byKey, byMouse);
+    QCOMPARE(byKey.frames, 12); // the poll's requests, nothing more
+    QVERIFY(rig.controls.cmdButton[2]->toolTip().contains("Ctrl+3"));
 }
 
 void TestPanelController::windowPlaceIsKeptBetweenRuns()
