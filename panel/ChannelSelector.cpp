@@ -16,6 +16,7 @@ ChannelSelector::ChannelSelector(int index, SelectorStyle style, const QString &
       m_look(style == SelectorStyle::PushButton ? Look::Normal : Look::None)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Channel %1").arg(index + 1));
     if (m_style == SelectorStyle::IndicatorPicture) {
         m_lit = channelIndicatorPixmap(true);
         m_unlit = channelIndicatorPixmap(false);

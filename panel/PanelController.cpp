@@ -1,5 +1,6 @@
 #include "PanelController.h"
 
+#include "AccessibleNames.h"
 #include "KeyboardPath.h"
 #include "MainWindow.h"
 #include "Notifier.h"
@@ -56,6 +57,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
     new KeyboardPath(window, controls, m_state, [this] { readUnitAgain(); });
+    nameControlsForScreenReaders(window);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
 

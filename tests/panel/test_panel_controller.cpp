@@ -1,9 +1,11 @@
 #include "ChannelSelector.h"
 #include "ModelWindows.h"
 #include "PanelRig.h"
+#include "PositionGrid.h"
 #include "ReplyEncoder.h"
 #include "Twips.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -99,6 +102,7 @@ struct Shown
     QList<int> selectedLooks;
     QString text;
     bool gridActive;
+    bool gridShowsKeyboard;
     QString focus;
     qsizetype frames;
     bool operator==(const Shown &) const = default;
@@ -128,12 +132,13 @@ struct AnsweredRig : Rig
         for (const ChannelSelector *selector : controls.cmdButton)
             if (selector->hasSelectedLook())
                 looks << selector->index();
-        const auto *grid = window.findChild<QLabel *>("imgPositionGrid");
+        const auto *grid = window.findChild<PositionGrid *>("imgPositionGrid");
         return {controller->sharedState().currentChannel,
                 looks,
                 controls.txtText[0]->text(),
                 grid && !grid->pixmap().isNull() &&
                     grid->pixmap().toImage().pixelColor(0, 0) == Qt::black,
+                grid && grid->showsKeyboardFocus(),
                 window.focusWidget() ? window.focusWidget()->objectName() : QString(),
                 port->frames.size()};
     }
@@ -151,6 +156,8 @@ private slots:
     void portListFollowsTheHardware();
     void keyboardChoosesAsTheMouseDoes_data();
     void keyboardChoosesAsTheMouseDoes();
+    void everyControlHasAnAccessibleName_data();
+    void everyControlHasAnAccessibleName();
     void windowPlaceIsKeptBetweenRuns();
     void unreadablePortEntriesAndFailedWritesAreTold();
 };
@@ -321,9 +328,68 @@ void TestPanelController::keyboardChoosesAsTheMouseDoes()
     const Shown byKey = rig.shown();
     QCOMPARE(byKey.channel, byMouse.channel);
     QCOMPARE(byKey.text, byMouse.text);
+    QCOMPARE(byKey.gridShowsKeyboard, released >= 0);
     QCOMPARE(byKey, byMouse);
     QCOMPARE(byKey.frames, 12); // the poll's requests, nothing more
     QVERIFY(rig.controls.cmdButton[2]->toolTip().contains("Ctrl+3"));
+}
+
+void TestPanelController::everyControlHasAnAccessibleName_data()
+{
+    QTest::addColumn<bool>("qm410a");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    for (const bool qm410a : {true, false}) {
+        const char *model = qm410a ? "410A " : "520A ";
+        const auto row = [&](const char *control, const char *name) {
+            QTest::addRow("%s%s", model, control) << qm410a << control << name;
+        };
+        row("cmdButton_0", "Channel 1");
+        row("cmdButton_8", "Channel 9");
+        row("cmdButton_11", "Channel 12");
+        row("imgPositionGrid", "Position");
+        row("sldHorizSize", "Horizontal size");
+        row("sldVertSize", "Vertical size");
+        row("txtHorizontal", "Horizontal position");
+        row("txtVertical", "Vertical position");
+        row("cmbComports", "Serial port");
+        row("cmbDisplayMode", "Display mode");
+        row("txtText_2", "Text line 3");
+        row("chkEnable_0", "Line 1 enabled");
+        row("cmdUpdateMultiple", "Multiple Update");
+        row(qm410a ? "cmbTimeZone" : "cmbTimeFont", qm410a ? "Time zone" : "Time font style");
+    }
+}
+
+// Named as a screen reader reads the tree; beyond the named rows, no control the keyboard or
+// the mouse can work is left without a name.
+void TestPanelController::everyControlHasAnAccessibleName()
+{
+    QFETCH(bool, qm410a);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    test::PanelRig rig(qm410a ? qm410aWindow() : qm520aWindow(),
+                       std::make_unique<test::FakeSerialPort>(), {});
+    const auto nameOf = [](QWidget *widget) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    };
+    auto *widget = rig.window.findChild<QWidget *>(control);
+    QVERIFY(widget);
+    QCOMPARE(nameOf(widget), name);
+
+    const auto widgets = rig.window.findChildren<QWidget *>();
+    for (QWidget *other : widgets) {
+        const bool operable =
+            qobject_cast<QAbstractButton *>(other) || qobject_cast<QComboBox *>(other) ||
+            qobject_cast<QLineEdit *>(other) || qobject_cast<QAbstractSlider *>(other) ||
+            qobject_cast<QTabWidget *>(other) || qobject_cast<ChannelSelector *>(other) ||
+            qobject_cast<PositionGrid *>(other);
+        // Only the window's own controls: a list's popup parts are the toolkit's.
+        if (operable && !other->objectName().isEmpty() && !other->objectName().startsWith("qt_"))
+            QVERIFY2(!nameOf(other).isEmpty(),
+                     qPrintable(other->objectName() + " " + other->metaObject()->className()));
+    }
 }
 
 void TestPanelController::windowPlaceIsKeptBetweenRuns()
