@@ -62,18 +62,28 @@ bool PortManager::openPortIfListed(int port)
 {
     if (!m_state.portList.contains(port))
         return false;
-    return openPort(port);
+    if (openPort(port))
+        return true;
+    // Discovery leaves absent devices unsaid; one the operator picked from the list has gone.
+    if (m_refusalHandler && !m_port.deviceExists())
+        m_refusalHandler(
+            {port, m_port.deviceName(), QString(), true, SerialPort::RefusalCause::Other});
+    return false;
 }
 
 // An absent device is the normal case for most of the sixteen numbers; only a device that
 // is there and still refuses deserves a line, since the operator can usually fix that.
 void PortManager::reportRefusal(const SerialPort &port)
 {
-    if (!m_diagnostic || !port.deviceExists())
+    if (!port.deviceExists())
         return;
-    m_diagnostic(QStringLiteral("COM%1 (%2): %3")
-                     .arg(port.portNumber())
-                     .arg(port.deviceName(), port.errorString()));
+    if (m_diagnostic)
+        m_diagnostic(QStringLiteral("COM%1 (%2): %3")
+                         .arg(port.portNumber())
+                         .arg(port.deviceName(), port.errorString()));
+    if (m_refusalHandler)
+        m_refusalHandler(
+            {port.portNumber(), port.deviceName(), port.errorString(), false, port.refusalCause()});
 }
 
 } // namespace qm

@@ -16,7 +16,22 @@ public:
     static constexpr int LastPort = 16;
     using Diagnostic = std::function<void(const QString &line)>;
 
+    // A port the operator may want that did not open: its device refused, or (for a port
+    // opened from the list) is not there at all.
+    struct Refusal
+    {
+        int port;
+        QString device;
+        QString reason;
+        bool absent;
+        SerialPort::RefusalCause cause;
+    };
+    using RefusalHandler = std::function<void(const Refusal &)>;
+
     PortManager(SerialPort &port, SharedState &state, Diagnostic diagnostic = {});
+
+    // Told of each refusal besides the diagnostic line, for the window.
+    void setRefusalHandler(RefusalHandler handler) { m_refusalHandler = std::move(handler); }
 
     bool probePort(int port);
     // Fills state.portList with every port that opened, ascending; leaves the port closed.
@@ -38,6 +53,7 @@ private:
     SerialPort &m_port;
     SharedState &m_state;
     Diagnostic m_diagnostic;
+    RefusalHandler m_refusalHandler;
 };
 
 } // namespace qm

@@ -4,6 +4,8 @@
 #include "KeyboardPath.h"
 #include "MainWindow.h"
 #include "Notifier.h"
+#include "OperatorNotice.h"
+#include "PortNotices.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -40,14 +42,15 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
           *window.controls().cmbComports, m_portManager, *m_prober, m_state, m_preferences,
           *m_notifier,
           {[this](int port) { return m_portMap.devicePath(port); }, m_platform.describeAdapter}),
-      m_comportsOpening(*window.controls().cmbComports, [this] { m_comports.refresh(); }),
+      m_comportsOpening(*window.controls().cmbComports, [this] { onComportsOpening(); }),
       m_multipleUpdate(
           *window.controls().cmdUpdateMultiple,
           {window, m_model, m_table, m_state, m_preferences, m_sender, m_editor, m_poller}),
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
                      m_platform.dataFolder, *m_notifier, window.windowTitle(),
                      m_platform.diagnostic),
-      m_placement(m_preferences), m_tmrStartup(new QTimer(&window))
+      m_placement(m_preferences), m_notice(new OperatorNotice(*window.controls().frameConnecting)),
+      m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();
     connect(controls.cmbComports, &QComboBox::activated, this,
@@ -60,6 +63,12 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     nameControlsForScreenReaders(window);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
+    m_portManager.setRefusalHandler([this](const PortManager::Refusal &refusal) {
+        emit operatorNotice(portRefusalNotice(refusal));
+    });
+    connect(this, &PanelController::operatorNotice, m_notice, &OperatorNotice::tell);
+    connect(&m_poller, &Poller::started, m_notice, &OperatorNotice::hold);
+    connect(&m_poller, &Poller::finished, m_notice, &OperatorNotice::release);
 
     m_placement.restore(window);
 
@@ -82,8 +91,10 @@ void PanelController::onStartupTick()
     startUp();
 }
 
+// Whatever start-up has to say is shown once its poll is over.
 void PanelController::startUp()
 {
+    m_notice->hold();
     m_editor.setLoading(true);
     m_state.channelsFound = 0;
     m_editor.clearButtons();
@@ -93,6 +104,7 @@ void PanelController::startUp()
     readStartupPreferences();
     m_editor.applyUpdatePolicy(m_state.updateImmediately);
     m_portManager.findPorts();
+    tellIfNoPort();
     m_comports.populate(m_state.selectedPort);
     m_editor.positionEditor().enablePositionGrid(true);
     getSettingsFromUnit();
@@ -133,6 +145,18 @@ void PanelController::readUnitAgain()
     const int shown = m_window.controls().cmbComports->currentIndex();
     if (shown >= 0)
         onComportActivated(shown);
+}
+
+void PanelController::onComportsOpening()
+{
+    m_comports.refresh();
+    tellIfNoPort();
+}
+
+void PanelController::tellIfNoPort()
+{
+    if (m_state.portCount() < 1)
+        emit operatorNotice(noPortNotice());
 }
 
 // The operator sees nothing of a link that recovers by itself; a terminal shows what happened.

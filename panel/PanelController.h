@@ -27,6 +27,7 @@ namespace qm {
 
 class MainWindow;
 class Notifier;
+class OperatorNotice;
 
 // Gives a main window its life: it owns the panel's state and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
@@ -48,8 +49,9 @@ public:
     bool isLoading() const { return m_editor.isLoading(); }
 
 signals:
-    // Something the operator should read that needs no answer: a port entry that could not be
-    // read, preferences that are not being saved. It is on standard error as well.
+    // Something the operator should read that needs no answer: a port that cannot be used
+    // and the cure, a port entry that could not be read, preferences that are not being
+    // saved. The window shows it; apart from the port's own, each is on standard error too.
     void operatorNotice(const QString &text);
 
 private:
@@ -59,6 +61,8 @@ private:
     void getSettingsFromUnit();
     void onComportActivated(int index);
     void readUnitAgain();
+    void onComportsOpening();
+    void tellIfNoPort();
     void reportRecovery(bool reopened);
     void reportDroppedFrames(int count);
     void tellOperator(const QString &text);
@@ -88,6 +92,7 @@ private:
     MultipleUpdate m_multipleUpdate;
     SettingsFileWriter m_settingsFile;
     WindowPlacement m_placement;
+    OperatorNotice *m_notice;
     QTimer *m_tmrStartup;
     bool m_closeRequested = false;
 };

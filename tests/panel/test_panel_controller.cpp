@@ -1,5 +1,6 @@
 #include "ChannelSelector.h"
 #include "ModelWindows.h"
+#include "OperatorNotice.h"
 #include "PanelRig.h"
 #include "PositionGrid.h"
 #include "ReplyEncoder.h"
@@ -156,6 +157,8 @@ private slots:
     void portListFollowsTheHardware();
     void keyboardChoosesAsTheMouseDoes_data();
     void keyboardChoosesAsTheMouseDoes();
+    void portNoticesSayWhatToDo_data();
+    void portNoticesSayWhatToDo();
     void everyControlHasAnAccessibleName_data();
     void everyControlHasAnAccessibleName();
     void windowPlaceIsKeptBetweenRuns();
@@ -334,6 +337,73 @@ void TestPanelController::keyboardChoosesAsTheMouseDoes()
     QVERIFY(rig.controls.cmdButton[2]->toolTip().contains("Ctrl+3"));
 }
 
+void TestPanelController::portNoticesSayWhatToDo_data()
+{
+    using Cause = SerialPort::RefusalCause;
+    QTest::addColumn<QString>("comport");
+    QTest::addColumn<QList<int>>("openable");
+    QTest::addColumn<Cause>("cause");
+    QTest::addColumn<QString>("picked"); // a port picked after start-up, gone by then
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("no permission")
+        << "2" << QList<int>{1} << Cause::NoPermission << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2)", "Permission denied", "dialout group"};
+    QTest::newRow("held by another program")
+        << "2" << QList<int>{1} << Cause::InUse << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2) is held by another program (Permission denied)",
+                       "Close the program"};
+    QTest::newRow("refused for another reason")
+        << "1" << QList<int>{1} << Cause::Other << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2) cannot be opened: Permission denied."};
+    QTest::newRow("no port at all")
+        << "2" << QList<int>{} << Cause::NoPermission << QString()
+        << QStringList{"dialout", "No serial port can be used", "Plug the adapter in"};
+    QTest::newRow("unplugged since start-up")
+        << "1" << QList<int>{1, 3} << Cause::Other << "3"
+        << QStringList{"COM3 (/dev/ttyFAKE3) is not there. Plug the adapter in"};
+}
+
+// Port 2 is there but refuses. What start-up finds is shown once its poll is over, in the
+// connecting panel's place; a click takes it away, and a new poll clears what was read.
+void TestPanelController::portNoticesSayWhatToDo()
+{
+    QFETCH(QString, comport);
+    QFETCH(QList<int>, openable);
+    QFETCH(SerialPort::RefusalCause, cause);
+    QFETCH(QString, picked);
+    QFETCH(QStringList, said);
+    Rig rig({{"Settings/Comport", comport}});
+    rig.port->openable = QSet<int>(openable.begin(), openable.end());
+    rig.port->cause = cause;
+    bool hiddenDuringPoll = true;
+    auto *notice = rig.window.findChild<OperatorNotice *>();
+    QVERIFY(notice);
+    rig.waiter->onDelay = [&](int) {
+        hiddenDuringPoll = hiddenDuringPoll && notice->isHidden();
+    };
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    if (!picked.isEmpty()) {
+        rig.port->openable.remove(picked.toInt());
+        rig.pick(picked);
+        QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
+    }
+    QVERIFY(hiddenDuringPoll && notice->isVisible());
+    for (const QString &words : said)
+        QVERIFY2(notice->text().contains(words), qPrintable(notice->text()));
+    QCOMPARE(notice->geometry().topLeft(), rig.controls.frameConnecting->geometry().topLeft());
+    QVERIFY(notice->width() == rig.controls.frameConnecting->width());
+
+    QTest::mouseClick(notice, Qt::LeftButton);
+    QVERIFY(notice->isHidden());
+    if (openable.isEmpty())
+        return;
+    rig.controller->operatorNotice("the disk is full");
+    QVERIFY(notice->isVisible());
+    rig.pick("1");
+    QVERIFY(notice->isHidden());
+}
+
 void TestPanelController::everyControlHasAnAccessibleName_data()
 {
     QTest::addColumn<bool>("qm410a");
@@ -456,8 +526,11 @@ void TestPanelController::unreadablePortEntriesAndFailedWritesAreTold()
     const QStringList expected{"[Ports] COM17: not a port (COM1 to COM16); ignored",
                                "[Ports] COM2: its device cannot be read; the port is left out",
                                "the disk is full"};
-    QCOMPARE(notices, expected);
     QCOMPARE(rig.diagnostics, expected);
+    QCOMPARE(notices.size(), 4);
+    QVERIFY(notices[2].startsWith("No serial port can be used"));
+    notices.removeAt(2);
+    QCOMPARE(notices, expected);
 }
 
 QTEST_MAIN(TestPanelController)

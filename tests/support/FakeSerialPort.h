@@ -18,6 +18,7 @@ public:
     // Another port object on the same machine: its devices are the ones that count.
     const FakeSerialPort *sameMachineAs = nullptr;
     QString refusal = QStringLiteral("Permission denied");
+    RefusalCause cause = RefusalCause::NoPermission;
     QList<int> openAttempts;
     QByteArrayList frames;
     int closes = 0;
@@ -29,7 +30,8 @@ public:
     bool deviceExists() const override;
     bool open() override;
     void close() override;
-    QString errorString() const override { return refusal; }
+    QString errorString() const override { return machine().refusal; }
+    RefusalCause refusalCause() const override { return machine().cause; }
     QByteArray readAll() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray &frame) override;
