@@ -10,7 +10,7 @@ void FakeSerialPort::setPortNumber(int port)
 
 QString FakeSerialPort::deviceName() const
 {
-    return QStringLiteral("/dev/ttyFAKE%1").arg(m_port);
+    return deviceMap ? deviceMap->devicePath(m_port) : QStringLiteral("/dev/ttyFAKE%1").arg(m_port);
 }
 
 bool FakeSerialPort::deviceExists() const

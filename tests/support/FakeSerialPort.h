@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PortMap.h"
 #include "SerialPort.h"
 
 #include <QByteArrayList>
@@ -17,6 +18,8 @@ public:
     QSet<int> openable; // a device exists and opens
     // Another port object on the same machine: its devices are the ones that count.
     const FakeSerialPort *sameMachineAs = nullptr;
+    // Names the devices as this map does, instead of /dev/ttyFAKEn; it must outlive the port.
+    const PortMap *deviceMap = nullptr;
     QString refusal = QStringLiteral("Permission denied");
     RefusalCause cause = RefusalCause::NoPermission;
     QList<int> openAttempts;
