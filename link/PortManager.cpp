@@ -22,12 +22,11 @@ void PortManager::findPorts()
     }
 }
 
-void PortManager::refreshPorts(SerialPort &prober)
+void PortManager::refreshPorts(SerialPort &prober, int heldPort)
 {
-    const int held = m_port.isOpen() ? m_port.portNumber() : 0;
     m_state.portList.clear();
     for (int port = FirstPort; port <= LastPort; ++port) {
-        if (port == held || probeWith(prober, port))
+        if (port == heldPort || probeWith(prober, port))
             m_state.portList.append(static_cast<qint16>(port));
     }
 }

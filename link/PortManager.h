@@ -38,10 +38,10 @@ public:
     void findPorts();
     // Closes whatever was open and opens this port; false (and closed) when it fails.
     bool openPort(int port);
-    // Lists anew the ports that open now, trying each through prober: the port in use is
-    // never tried, so its line goes on undisturbed, and it stays listed even when its device
-    // has gone, since the operator has to see that.
-    void refreshPorts(SerialPort &prober);
+    // Lists anew the ports that open now, trying each through prober. The port in use
+    // (heldPort, 0 for none) is never tried, so its line goes on undisturbed, and it stays
+    // listed even when its device has gone, since the operator has to see that.
+    void refreshPorts(SerialPort &prober, int heldPort);
     // openPort when the port is in state.portList; otherwise false, with the port untouched.
     bool openPortIfListed(int port);
 

@@ -45,10 +45,10 @@ void ComportList::populate(qint16 currentPort)
         m_ports.openPortIfListed(currentPort);
 }
 
-void ComportList::refresh()
+void ComportList::refresh(qint16 heldPort)
 {
     const qint16 shown = m_list.currentIndex() < 0 ? 0 : portNumberOf(m_list.currentText());
-    m_ports.refreshPorts(m_prober);
+    m_ports.refreshPorts(m_prober, heldPort);
     fill(shown);
 }
 

@@ -35,10 +35,10 @@ public:
     // Lists every discovered port, each with its device as tool tip, and opens currentPort
     // when it is among them. Nothing happens when no port was found.
     void populate(qint16 currentPort);
-    // Probes the ports anew (never the one in use) and lists what opens now, keeping the
-    // item shown when its port is still listed. A port in use whose device has gone stays,
-    // marked as gone.
-    void refresh();
+    // Probes the ports anew (never heldPort, the one in use, 0 for none) and lists what opens
+    // now, keeping the item shown when its port is still listed. The port in use stays even
+    // when its device has gone, marked as gone.
+    void refresh(qint16 heldPort);
     // Opens the port an item names. On success the port becomes the selected and stored one;
     // on failure the operator is told and both stay as they were. Returns whether it opened.
     bool pick(const QString &itemText);

@@ -147,9 +147,10 @@ void PanelController::readUnitAgain()
         onComportActivated(shown);
 }
 
+// A port the link is bringing back after a failure is still the one in use.
 void PanelController::onComportsOpening()
 {
-    m_comports.refresh();
+    m_comports.refresh(m_link.isOpen() ? static_cast<qint16>(m_port->portNumber()) : 0);
     tellIfNoPort();
 }
 
