@@ -8,9 +8,7 @@ PortManager::PortManager(SerialPort &port, SharedState &state, Diagnostic diagno
 
 bool PortManager::probePort(int port)
 {
-    const bool opened = openPort(port);
-    m_port.close();
-    return opened;
+    return probeWith(m_port, port);
 }
 
 void PortManager::findPorts()
@@ -31,6 +29,7 @@ void PortManager::refreshPorts(SerialPort &prober, int heldPort)
     }
 }
 
+// Open and close only: the port may belong to another program whose input waits in it.
 bool PortManager::probeWith(SerialPort &prober, int port)
 {
     const bool opened = tryOpen(prober, port);
@@ -40,13 +39,16 @@ bool PortManager::probeWith(SerialPort &prober, int port)
 
 bool PortManager::openPort(int port)
 {
-    if (m_port.isOpen())
-        m_port.close();
-    return tryOpen(m_port, port);
+    if (!tryOpen(m_port, port))
+        return false;
+    m_port.claim();
+    return true;
 }
 
 bool PortManager::tryOpen(SerialPort &serial, int port)
 {
+    if (serial.isOpen())
+        serial.close();
     serial.setPortNumber(port);
     // A port without a device must not reach the serial layer, which would make up a name.
     if (serial.deviceName().isEmpty())

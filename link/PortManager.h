@@ -33,10 +33,12 @@ public:
     // Told of each refusal besides the diagnostic line, for the window.
     void setRefusalHandler(RefusalHandler handler) { m_refusalHandler = std::move(handler); }
 
+    // Opens and closes the port, touching nothing in it.
     bool probePort(int port);
     // Fills state.portList with every port that opened, ascending; leaves the port closed.
     void findPorts();
-    // Closes whatever was open and opens this port; false (and closed) when it fails.
+    // Closes whatever was open and opens this port as the panel's own (stale input cleared);
+    // false (and closed) when it fails.
     bool openPort(int port);
     // Lists anew the ports that open now, trying each through prober. The port in use
     // (heldPort, 0 for none) is never tried, so its line goes on undisturbed, and it stays

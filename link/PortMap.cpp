@@ -31,10 +31,12 @@ constexpr std::array<DeviceFamily, 3> LinuxFamilies = {{
 
 } // namespace
 
-PortMap::PortMap(const QMap<int, QString> &overrides)
+PortMap::PortMap(const QMap<int, QString> &overrides, const QList<int> &withheld)
 {
     for (auto it = overrides.begin(); it != overrides.end(); ++it)
         setOverride(it.key(), it.value());
+    for (int port : withheld)
+        withhold(port);
 }
 
 void PortMap::setOverride(int port, const QString &devicePath)

@@ -13,8 +13,9 @@ class PortMap
 {
 public:
     PortMap() = default;
-    // Port number to device path, as the preferences' "Ports" section holds them.
-    explicit PortMap(const QMap<int, QString> &overrides);
+    // Port number to device path, as the preferences' "Ports" section holds them, and the
+    // ports whose entry there could not be read.
+    explicit PortMap(const QMap<int, QString> &overrides, const QList<int> &withheld = {});
 
     // An empty path gives the port its default device back.
     void setOverride(int port, const QString &devicePath);

@@ -20,8 +20,8 @@
 //   an unplugged adapter gives. QSerialPort keeps the bytes and retries by itself.
 // - A hung-up descriptor (adapter unplugged) reads no bytes forever, so QSerialPort raises
 //   read errors in a tight loop, a quarter of a million a second.
-// - Bytes that reached the driver before the port was opened are delivered as if new; open()
-//   discards them.
+// - Bytes that reached the driver before the port was opened are delivered as if new; claim()
+//   discards them, on the port the panel uses only.
 // So every error is first checked against the port itself: if the device is still there and
 // its descriptor still answers, the error is cleared and reception re-armed, unless such
 // errors come in a stream; otherwise the port is reported failed() once, and the link closes
@@ -83,8 +83,9 @@ QString refusalHint(SerialPort::RefusalCause cause, const QString &devicePath)
 
 } // namespace
 
-QtSerialPort::QtSerialPort(PortMap map, qint32 baudRate, QObject *parent)
-    : SerialPort(parent), m_map(std::move(map))
+QtSerialPort::QtSerialPort(PortMap map, qint32 baudRate, IdentityReader readIdentity,
+                           QObject *parent)
+    : SerialPort(parent), m_map(std::move(map)), m_readIdentity(std::move(readIdentity))
 {
     m_serial.setBaudRate(baudRate);
     m_serial.setDataBits(QSerialPort::Data8);
@@ -103,9 +104,6 @@ QtSerialPort::QtSerialPort(PortMap map, qint32 baudRate, QObject *parent)
 
 void QtSerialPort::setPortNumber(int port)
 {
-    // Bytes meant for the unit on another port must not reach whatever hangs on this one.
-    if (port != m_portNumber)
-        m_unsent.clear();
     m_portNumber = port;
 }
 
@@ -141,17 +139,27 @@ bool QtSerialPort::open()
         m_openError = m_serial.errorString() + refusalHint(m_refusalCause, deviceName());
         return false;
     }
-    m_serial.clear(QSerialPort::Input);
     ++m_session;
     m_errorWindow.invalidate();
-    if (!m_unsent.isEmpty())
-        m_serial.write(m_unsent);
     return true;
 }
 
+void QtSerialPort::claim()
+{
+    m_serial.clear(QSerialPort::Input);
+    m_identity = presentIdentity();
+}
+
+DeviceIdentity QtSerialPort::presentIdentity() const
+{
+    return m_readIdentity(deviceName());
+}
+
+// QSerialPort drops what its driver has not taken; whoever wanted it took it before.
 void QtSerialPort::close()
 {
     m_serial.close();
+    m_unsent.clear();
 }
 
 QString QtSerialPort::errorString() const
@@ -171,14 +179,35 @@ bool QtSerialPort::isOpen() const
 
 void QtSerialPort::write(const QByteArray &frame)
 {
-    m_unsent += frame;
-    if (m_serial.isOpen())
-        m_serial.write(frame);
+    if (!m_serial.isOpen())
+        return;
+    m_unsent.append(frame);
+    m_serial.write(frame);
+}
+
+QByteArrayList QtSerialPort::takeUnsent()
+{
+    return std::exchange(m_unsent, {});
+}
+
+qsizetype QtSerialPort::unsentBytes() const
+{
+    qsizetype bytes = 0;
+    for (const QByteArray &frame : m_unsent)
+        bytes += frame.size();
+    return bytes;
 }
 
 void QtSerialPort::onBytesWritten(qint64 count)
 {
-    m_unsent.remove(0, std::min<qsizetype>(count, m_unsent.size()));
+    while (count > 0 && !m_unsent.isEmpty()) {
+        QByteArray &first = m_unsent.first();
+        const qsizetype taken = std::min<qsizetype>(count, first.size());
+        first.remove(0, taken);
+        count -= taken;
+        if (first.isEmpty())
+            m_unsent.removeFirst();
+    }
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)

@@ -9,30 +9,35 @@
 namespace qm {
 
 // The panel's port on real hardware: QSerialPort at the model's line speed, 8N1, no flow
-// control, raw bytes. Bytes handed to write() are kept until the driver has taken them, so a
-// close and reopen of the same port (the link's recovery) sends the rest instead of losing
-// them. It also shields the link from QSerialPort faults on Linux (see QtSerialPort.cpp):
+// control, raw bytes. Frames handed to write() are kept until the driver has taken them, so
+// that the link can send the rest to the same device after a reopen, or name them when it
+// cannot. It also shields the link from QSerialPort faults on Linux (see QtSerialPort.cpp):
 // only a port that really stopped working is reported as failed().
 class QtSerialPort : public SerialPort
 {
     Q_OBJECT
 public:
-    QtSerialPort(PortMap map, qint32 baudRate, QObject *parent = nullptr);
+    QtSerialPort(PortMap map, qint32 baudRate, IdentityReader readIdentity = readDeviceIdentity,
+                 QObject *parent = nullptr);
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_portNumber; }
     QString deviceName() const override;
     bool deviceExists() const override;
     bool open() override;
+    void claim() override;
     void close() override;
     QString errorString() const override;
     RefusalCause refusalCause() const override { return m_refusalCause; }
     QByteArray readAll() override;
     bool isOpen() const override;
     void write(const QByteArray &frame) override;
+    DeviceIdentity identity() const override { return m_identity; }
+    DeviceIdentity presentIdentity() const override;
+    QByteArrayList takeUnsent() override;
 
     // Bytes written but not yet taken by the driver.
-    qsizetype unsentBytes() const { return m_unsent.size(); }
+    qsizetype unsentBytes() const;
 
 private:
     void onError(QSerialPort::SerialPortError error);
@@ -42,9 +47,11 @@ private:
     void reportFailure(quint64 session);
 
     PortMap m_map;
+    IdentityReader m_readIdentity;
     QSerialPort m_serial;
     int m_portNumber = 0;
-    QByteArray m_unsent;
+    DeviceIdentity m_identity;
+    QByteArrayList m_unsent;
     QString m_openError;
     RefusalCause m_refusalCause = RefusalCause::Other;
     // Counts the opens, so that a failure is reported once per open and a report that comes

@@ -1,10 +1,13 @@
 #include "SerialLink.h"
 
+#include <algorithm>
+
 namespace qm {
 
 SerialLink::SerialLink(SerialPort &port, ReplyReceiver &receiver, QObject *parent)
     : QObject(parent), m_port(port), m_receiver(receiver)
 {
+    m_clock.start();
     m_retryTimer.setSingleShot(true);
     m_retryTimer.setInterval(RetryIntervalMs);
     connect(&m_retryTimer, &QTimer::timeout, this, &SerialLink::retry);
@@ -23,7 +26,7 @@ void SerialLink::write(const QByteArray &frame)
     if (m_port.isOpen())
         m_port.write(frame);
     else if (isRecovering())
-        enqueue(frame);
+        hold(frame);
 }
 
 void SerialLink::receive()
@@ -31,84 +34,123 @@ void SerialLink::receive()
     m_receiver.feed(m_port.readAll());
 }
 
+// What the driver had not taken yet is held like any frame written from now on.
 void SerialLink::recover()
 {
     if (isRecovering())
         return;
+    for (const QByteArray &frame : m_port.takeUnsent())
+        hold(frame);
+    m_lostIdentity = m_port.identity();
     m_port.close();
     m_receiver.abandonFrame();
     m_recoveringPort = m_port.portNumber();
-    // A device that fails again right after coming back waits out the interval, so a flapping
+    // A device that fails again right after coming back gets no instant reopen, so a flapping
     // adapter cannot keep the link in a fast close-and-reopen cycle.
     const bool justReopened =
-        m_sinceReopen.isValid() && m_sinceReopen.elapsed() < m_retryTimer.interval();
+        m_reopenedAtMs >= 0 && m_clock.elapsed() - m_reopenedAtMs < m_retryTimer.interval();
     if (!justReopened && m_port.open()) {
         reopened();
+        return;
+    }
+    if (!m_lostIdentity.isUsb()) {
+        giveUp();
         return;
     }
     m_retryTimer.start();
     emit recovered(false);
 }
 
+// Whatever now answers to the name is left alone unless it is the adapter that went away.
 void SerialLink::retry()
 {
     noticeTakeover();
     if (!isRecovering())
         return;
-    if (m_port.open())
+    dropStale();
+    if (m_lostIdentity.isSameDeviceAs(m_port.presentIdentity()) && m_port.open())
         reopened();
     else
         m_retryTimer.start();
 }
 
+// The one reopen at once may find another device under the name; only the same adapter gets
+// what was held for it.
 void SerialLink::reopened()
 {
     m_recoveringPort = 0;
-    m_sinceReopen.start();
-    flushQueue();
+    m_reopenedAtMs = m_clock.elapsed();
+    m_port.claim();
+    if (m_port.identity().isSameDeviceAs(m_lostIdentity))
+        sendHeld();
+    else
+        dropHeldFrames();
     emit recovered(true);
+}
+
+void SerialLink::giveUp()
+{
+    m_recoveringPort = 0;
+    dropHeldFrames();
+    emit lineLost();
 }
 
 void SerialLink::noticeTakeover()
 {
     if (!isRecovering())
         return;
-    const bool samePort = m_port.portNumber() == m_recoveringPort;
-    if (samePort && !m_port.isOpen())
+    if (m_port.portNumber() == m_recoveringPort && !m_port.isOpen())
         return;
     m_retryTimer.stop();
     m_recoveringPort = 0;
-    if (samePort)
-        flushQueue();
-    else
-        dropQueue();
+    dropHeldFrames();
 }
 
-void SerialLink::enqueue(const QByteArray &frame)
+void SerialLink::hold(const QByteArray &frame)
 {
-    if (m_queuedBytes + frame.size() > MaxQueuedBytes) {
-        emit framesDropped(1);
+    if (m_heldBytes + frame.size() > MaxQueuedBytes) {
+        emit framesDropped({frame});
         return;
     }
-    m_queue.append(frame);
-    m_queuedBytes += frame.size();
+    m_held.append({frame, m_clock.elapsed()});
+    m_heldBytes += frame.size();
 }
 
-void SerialLink::flushQueue()
+void SerialLink::dropStale()
 {
-    const QByteArrayList frames = std::exchange(m_queue, {});
-    m_queuedBytes = 0;
-    for (const QByteArray &frame : frames)
-        m_port.write(frame);
+    const qint64 oldestKept = m_clock.elapsed() - m_maxHoldMs;
+    const auto fresh = std::find_if(m_held.cbegin(), m_held.cend(), [oldestKept](const auto &held) {
+        return held.heldAtMs >= oldestKept;
+    });
+    dropHeld(fresh - m_held.cbegin());
 }
 
-void SerialLink::dropQueue()
+// The oldest count frames go, reported in the order they were written.
+void SerialLink::dropHeld(qsizetype count)
 {
-    const auto count = static_cast<int>(m_queue.size());
-    m_queue.clear();
-    m_queuedBytes = 0;
-    if (count > 0)
-        emit framesDropped(count);
+    if (count <= 0)
+        return;
+    QByteArrayList dropped;
+    for (const HeldFrame &held : m_held.first(count)) {
+        dropped.append(held.frame);
+        m_heldBytes -= held.frame.size();
+    }
+    m_held.remove(0, count);
+    emit framesDropped(dropped);
+}
+
+void SerialLink::dropHeldFrames()
+{
+    dropHeld(m_held.size());
+}
+
+void SerialLink::sendHeld()
+{
+    dropStale();
+    const QList<HeldFrame> frames = std::exchange(m_held, {});
+    m_heldBytes = 0;
+    for (const HeldFrame &held : frames)
+        m_port.write(held.frame);
 }
 
 } // namespace qm

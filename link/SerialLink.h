@@ -1,63 +1,85 @@
 #pragma once
 
+#include "DeviceIdentity.h"
 #include "FrameSink.h"
 #include "ReplyReceiver.h"
 #include "SerialPort.h"
 
 #include <QByteArrayList>
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
 namespace qm {
 
-// Joins the serial port to the reply receiver and keeps the link up. When the port fails it
-// is closed, the half-received reply is abandoned and the same port is opened again; while
-// the device stays away the reopen is retried on a timer, until it succeeds or the program
-// opens a port itself. Command frames go out through the link: frames written while it is
-// coming back wait (up to MaxQueuedBytes) and go out after the reopen; any frame that cannot
-// be delivered is reported through framesDropped(), never lost without a word.
+// Joins the serial port to the reply receiver and brings the line back after a failure
+// without ever acting on a device nobody picked. A failed port is closed, the half-received
+// reply abandoned and the port opened once again at once. Beyond that it is reopened only
+// when the device behind it is shown to be the same USB adapter; a device that cannot be shown
+// so (a pseudo-terminal, a built-in port) stays closed until the operator picks a port.
+// Frames written while the line is down are held for that same adapter only, and for
+// MaxHoldMs at most; every frame that does not reach the unit is handed to framesDropped().
 class SerialLink : public QObject, public FrameSink
 {
     Q_OBJECT
 public:
     static constexpr int RetryIntervalMs = 500;
     static constexpr qsizetype MaxQueuedBytes = 4096;
+    // Settings older than this would arrive out of the blue, long after the operator moved on.
+    static constexpr int MaxHoldMs = 3000;
 
     SerialLink(SerialPort &port, ReplyReceiver &receiver, QObject *parent = nullptr);
 
-    // Open, or failed and being reopened on the same port number.
+    // Open, or failed and waiting for the same adapter on the same port number.
     bool isOpen() const override;
     void write(const QByteArray &frame) override;
 
     bool isRecovering() const { return m_recoveringPort != 0; }
     void setRetryInterval(int ms) { m_retryTimer.setInterval(ms); }
+    void setMaxHold(int ms) { m_maxHoldMs = ms; }
 
 signals:
-    // true: the port that failed is open again. false: it could not be reopened yet and is
-    // retried every RetryIntervalMs (emitted once per outage).
+    // true: the port that failed is open again. false: it could not be reopened at once and
+    // waits for the same adapter (emitted once per outage).
     void recovered(bool reopened);
-    // Frames given up on: the queue was full, or the program moved to another port.
-    void framesDropped(int count);
+    // The port failed and stays closed until the operator picks a port again.
+    void lineLost();
+    // Frames that did not reach the unit: the hold was full or too old, the device could not
+    // be shown to be the same, or the program moved on (another port, a new poll).
+    void framesDropped(const QByteArrayList &frames);
 
 private:
+    struct HeldFrame
+    {
+        QByteArray frame;
+        qint64 heldAtMs;
+    };
+
     void receive();
     void recover();
     void retry();
     void reopened();
-    // The program may have opened a port (or chosen another number) while the link was down.
+    void giveUp();
+    // The operator may have picked a port while the link was down; a poll follows, which reads
+    // the unit anew, and frames held from before it would undo what it shows.
     void noticeTakeover();
-    void enqueue(const QByteArray &frame);
-    void flushQueue();
-    void dropQueue();
+    void hold(const QByteArray &frame);
+    void dropStale();
+    void dropHeld(qsizetype count);
+    void dropHeldFrames();
+    void sendHeld();
 
     SerialPort &m_port;
     ReplyReceiver &m_receiver;
     QTimer m_retryTimer;
-    QElapsedTimer m_sinceReopen;
-    QByteArrayList m_queue;
-    qsizetype m_queuedBytes = 0;
+    QElapsedTimer m_clock;
+    qint64 m_reopenedAtMs = -1;
+    QList<HeldFrame> m_held;
+    qsizetype m_heldBytes = 0;
+    int m_maxHoldMs = MaxHoldMs;
     int m_recoveringPort = 0;
+    DeviceIdentity m_lostIdentity;
 };
 
 } // namespace qm

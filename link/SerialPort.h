@@ -1,6 +1,9 @@
 #pragma once
 
+#include "DeviceIdentity.h"
 #include "FrameSink.h"
+
+#include <QByteArrayList>
 
 #include <QObject>
 #include <QString>
@@ -31,13 +34,23 @@ public:
     virtual QString deviceName() const = 0;
     // Whether the device exists at all, so discovery can tell "absent" from "refused".
     virtual bool deviceExists() const = 0;
+    // Opens and nothing else: a port that is only probed keeps what waits in it for its owner.
     virtual bool open() = 0;
+    // The open port becomes the panel's own: input that waited from before is cleared, and the
+    // device's identity is noted so that a reopen can tell whether it is the same one.
+    virtual void claim() = 0;
     virtual void close() = 0;
     virtual QString errorString() const = 0;
     // Meaningful after an open() that failed on a device that exists.
     virtual RefusalCause refusalCause() const { return RefusalCause::Other; }
     // Everything waiting in the receive buffer, possibly nothing.
     virtual QByteArray readAll() = 0;
+    // The device's identity as claim() noted it, and as it is now behind the port number.
+    virtual DeviceIdentity identity() const = 0;
+    virtual DeviceIdentity presentIdentity() const = 0;
+    // Frames written but not yet taken by the driver (the first possibly cut at its start),
+    // handed over so that no later open sends them by itself.
+    virtual QByteArrayList takeUnsent() = 0;
 
 signals:
     void readyRead();

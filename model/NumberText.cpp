@@ -127,10 +127,12 @@ std::optional<double> parseLeadingNumber(QStringView text)
             number += u'e' + exponent + exponentDigits;
     }
 
+    // The text is a well-formed number by now, so a refusal means it does not fit a double:
+    // too large reads as an infinity of its sign, beyond every range; too small as zero.
     bool ok = false;
     const double value = number.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
+    if (!ok)
+        return std::isinf(value) ? value : 0.0;
     return value;
 }
 

@@ -10,7 +10,8 @@ namespace qm {
 // The one rule by which the panels read a number from text: blanks, tabs and line feeds are
 // skipped anywhere; then an optional sign, digits with at most one decimal point and an
 // optional E or D exponent are read, up to the first other character. "&H" and "&O" start a
-// hexadecimal or octal integer. A text with no number at its start reads 0.
+// hexadecimal or octal integer. A text with no number at its start reads 0; a number too large
+// for a double reads as an infinity of its sign.
 double readNumber(QStringView text);
 
 // The number at the start of the text by the same rule, or nothing when the text has none

@@ -17,6 +17,28 @@ std::vector<ReplyByte> withSharedReplyBytes(std::vector<ReplyByte> modelBytes)
     return bytes;
 }
 
+using FieldMaxima = std::array<quint8, FieldCount>;
+
+// Position and size carry what their reply bits hold; the rest are lists and check boxes.
+FieldMaxima maxima(std::initializer_list<std::pair<Field, quint8>> modelMaxima)
+{
+    FieldMaxima result{};
+    const auto set = [&result](Field field, quint8 maximum) {
+        result[static_cast<std::size_t>(field)] = maximum;
+    };
+    for (auto [field, maximum] : {std::pair{F::TextEnables, quint8{7}},
+                                  {F::WindowMode, 3},
+                                  {F::VertPos, 63},
+                                  {F::HorizPos, 255},
+                                  {F::VertSize, 3},
+                                  {F::HorizSize, 15},
+                                  {F::Blank, 1}})
+        set(field, maximum);
+    for (auto [field, maximum] : modelMaxima)
+        set(field, maximum);
+    return result;
+}
+
 UpdateGroup group(const char *caption, std::vector<Field> fields,
                   ExtraFrame extra = ExtraFrame::None)
 {
@@ -52,6 +74,11 @@ UnitModel make410a()
     });
     m.replyChannelByte = 11;
     m.hasTimeFont = false;
+    m.fieldMaximum = maxima({{F::DateMode, 2},
+                             {F::TimeCodeInput, 1},
+                             {F::HourMode, 1},
+                             {F::TimeZone, 48},
+                             {F::DisplayMode, 3}});
     m.updateGroups = {
         group("Position", {F::VertPos, F::HorizPos}),
         group("Size", {F::VertSize, F::HorizSize}),
@@ -93,6 +120,8 @@ UnitModel make520a()
     m.exportFields = {F::TextEnables, F::AutoStop, F::LeapSeconds, F::WindowMode, F::DisplayMode,
                       F::VertPos,     F::VertSize, F::HorizSize,   F::HorizPos,   F::Blank};
     m.hasTimeFont = true;
+    m.fieldMaximum =
+        maxima({{F::AutoStop, 1}, {F::LeapSeconds, 1}, {F::DisplayMode, 2}, {F::TimeFont, 1}});
     m.updateGroups = {
         group("Position", {F::VertPos, F::HorizPos}),
         group("Size", {F::VertSize, F::HorizSize}),

@@ -53,8 +53,13 @@ struct UnitModel
     std::vector<Field> exportFields; // byte fields of an export line; empty: no export
     bool hasTimeFont = false;
     std::array<UpdateGroup, 12> updateGroups;
+    // The largest value each record field means something for (a list's last index, 1 for a
+    // check box, what the reply's bits can carry for position and size); 0 for the fields the
+    // model lacks.
+    std::array<quint8, FieldCount> fieldMaximum{};
 
     bool exportsSettings() const { return !exportFields.empty(); }
+    quint8 maximum(Field field) const { return fieldMaximum[static_cast<std::size_t>(field)]; }
 };
 
 const UnitModel &qm410a();

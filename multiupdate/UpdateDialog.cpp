@@ -122,6 +122,10 @@ void UpdateDialog::createControls()
     m_cmdCancel = placed(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel",
                          twipsRect(2880, 3780, 1305, 465));
 
+    // Return in a list must not run the update: the dialog has no default button.
+    for (QPushButton *button : {m_cmdUpdate, m_cmdCancel})
+        button->setAutoDefault(false);
+
     m_channels = new SelectionList(*m_lstChannels, *m_chkAllChannels, this);
     m_settings = new SelectionList(*m_lstSettings, *m_chkAllSettings, this);
     connect(m_channels, &SelectionList::maskChanged, this, &UpdateDialog::channelSelectionChanged);

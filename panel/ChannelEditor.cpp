@@ -163,14 +163,11 @@ void ChannelEditor::onSelectorReleased(int index)
 }
 
 // Every setting edit takes this one path. Typing in a text line leaves the keyboard there;
-// any other control hands it to the arrow keys of the position editor. A line the program
-// fills itself is no typing: the grid keeps its look, which tells where the arrow keys go.
+// any other control hands it to the arrow keys of the position editor. The grid's look
+// follows the last control touched, also when the program fills the controls itself.
 void ChannelEditor::onSettingEdited(const SettingRow &row)
 {
-    if (row.kind != SettingKind::TextLine)
-        m_positionEditor->enablePositionGrid(true);
-    else if (!m_loading)
-        m_positionEditor->enablePositionGrid(false);
+    m_positionEditor->enablePositionGrid(row.kind != SettingKind::TextLine);
     if (m_loading)
         return;
     m_settings.store(row, currentRecord());

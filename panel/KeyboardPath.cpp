@@ -63,15 +63,14 @@ int KeyboardPath::answeredChannelFrom(int index, int step) const
 
 void KeyboardPath::describeShortcuts()
 {
-    const QString neighbours = QStringLiteral("Alt+PgDn, Alt+PgUp: next, previous channel");
     for (ChannelSelector *selector : m_controls.cmdButton) {
         if (!selector)
             continue;
         const int channel = selector->index() + 1;
         QString tip = QStringLiteral("Channel %1").arg(channel);
         if (channel <= ChannelsWithDigits)
-            tip += QStringLiteral(" (Ctrl+%1)").arg(channel);
-        selector->setToolTip(tip + QLatin1Char('\n') + neighbours);
+            tip += QStringLiteral(": Ctrl+%1").arg(channel);
+        selector->setToolTip(tip + QStringLiteral("; next, previous channel: Alt+PgDn, Alt+PgUp"));
     }
 }
 

@@ -42,12 +42,21 @@ QLabel *createLabel(const ControlSpec &row, QWidget *container)
     return label;
 }
 
+// A long list drops down as a scrolling box of a few rows, not as a menu over the whole window.
+void limitDropDown(QComboBox &list)
+{
+    constexpr int VisibleRows = 10;
+    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    list.setMaxVisibleItems(VisibleRows);
+}
+
 QComboBox *createList(const ControlSpec &row, QWidget *container)
 {
     auto *list = new QComboBox(container);
     list->setEditable(false);
     list->addItems(row.items);
     list->setCurrentIndex(-1);
+    limitDropDown(*list);
     return list;
 }
 
@@ -116,12 +125,28 @@ QFont designFont(QFont font)
     return font;
 }
 
-// Check boxes and option buttons need room for their indicator besides the caption; where
-// the design leaves too little, they reach further right, within their container.
-int fittedWidth(const QWidget *widget, const QRect &design, int containerWidth)
+// A caption or item too wide for the room the design leaves, in a font wider than the one
+// the design was drawn for, would lose its end; its control takes a smaller size of the same
+// font, just small enough to show it whole.
+template<typename Width> void shrinkToFit(QWidget &widget, int room, Width needed)
 {
-    const int room = std::max(design.width(), containerWidth - design.left());
-    return std::clamp(widget->sizeHint().width(), design.width(), room);
+    constexpr qreal SizeStep = 0.25;
+    constexpr qreal SmallestSize = 6;
+    QFont font = widget.font();
+    while (needed() > room && font.pointSizeF() > SmallestSize) {
+        font.setPointSizeF(font.pointSizeF() - SizeStep);
+        widget.setFont(font);
+    }
+}
+
+// Check boxes and option buttons need room for their indicator besides the caption; where
+// the design leaves too little, they reach further right, up to the limit given, and beyond
+// that take a smaller font.
+int fittedWidth(QWidget &widget, const QRect &design, int rightLimit)
+{
+    const int room = std::max(design.width(), rightLimit - design.left());
+    shrinkToFit(widget, room, [&widget] { return widget.sizeHint().width(); });
+    return std::clamp(widget.sizeHint().width(), design.width(), room);
 }
 
 bool hasIndicator(ControlKind kind)
@@ -129,21 +154,36 @@ bool hasIndicator(ControlKind kind)
     return kind == ControlKind::CheckBox || kind == ControlKind::RadioButton;
 }
 
-// The widest item of a list and its length in characters.
-std::pair<int, qsizetype> widestItem(const QComboBox &list)
+bool hasBorder(ControlKind kind)
+{
+    return kind == ControlKind::TabControl || kind == ControlKind::TitledFrame ||
+           kind == ControlKind::Frame;
+}
+
+// How far right a control may reach: its container's edge, or the border of a bordered
+// control it is drawn over (a check box in a tab strip stays off the tab control's edge).
+int rightLimit(const WindowDescription &description, const ControlSpec &row, int containerWidth)
+{
+    int limit = containerWidth;
+    for (const ControlSpec &under : description.controls) {
+        if (&under != &row && under.container == row.container && hasBorder(under.kind) &&
+            under.twips.contains(row.twips.topLeft()))
+            limit = std::min(limit, pixels(under.twips).right() + 1);
+    }
+    return limit;
+}
+
+// The width of the widest item of a list.
+int widestItem(const QComboBox &list)
 {
     const QFontMetrics metrics = list.fontMetrics();
-    std::pair<int, qsizetype> widest{0, 1};
-    for (int i = 0; i < list.count(); ++i) {
-        const QString item = list.itemText(i);
-        widest = std::max(widest, {metrics.horizontalAdvance(item), item.size()});
-    }
+    int widest = 0;
+    for (int i = 0; i < list.count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(list.itemText(i)));
     return widest;
 }
 
-// Lists keep their designed width. An item too wide for it in a font wider than the one the
-// design was drawn for would lose its end in the closed list; that list closes up its letters
-// just enough to show it whole.
+// Lists keep their designed width; their widest item must fit where the closed list shows it.
 void fitItemsAcross(QComboBox &list, QSize size)
 {
     constexpr int LabelInset = 2; // the closed list's text stands a pixel in from each side
@@ -155,13 +195,7 @@ void fitItemsAcross(QComboBox &list, QSize size)
             ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list)
             .width() -
         LabelInset;
-    const auto [width, letters] = widestItem(list);
-    if (width <= room)
-        return;
-    QFont tight = list.font();
-    tight.setLetterSpacing(QFont::AbsoluteSpacing,
-                           -static_cast<qreal>(width - room + 1) / static_cast<qreal>(letters));
-    list.setFont(tight);
+    shrinkToFit(list, room, [&list] { return widestItem(list); });
 }
 
 // A font that takes nothing from its container, for controls inside a frame whose own font
@@ -206,6 +240,16 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_unloaded = true;
         emit unloading();
     }
+}
+
+// By the first showing every control exists, also those that the window's users add.
+void MainWindow::showEvent(QShowEvent *event)
+{
+    if (!m_tabStopsOrdered) {
+        m_tabStopsOrdered = true;
+        orderTabStops();
+    }
+    QWidget::showEvent(event);
 }
 
 // The tab control lays out its pages only once it is shown, and again whenever its strip or
@@ -294,7 +338,8 @@ void MainWindow::place(QWidget *widget, const ControlSpec &row, QWidget *contain
     QTabWidget *tabs = m_pages.value(container);
     QRect rect = pixels(row.twips);
     if (hasIndicator(row.kind))
-        rect.setWidth(fittedWidth(widget, rect, (tabs ? tabs : container)->width()));
+        rect.setWidth(fittedWidth(
+            *widget, rect, rightLimit(m_description, row, (tabs ? tabs : container)->width())));
     if (auto *list = qobject_cast<QComboBox *>(widget))
         fitItemsAcross(*list, rect.size());
     if (tabs)
@@ -344,6 +389,47 @@ void MainWindow::placePageControls()
     }
 }
 
+// Tab walks the window as it reads: top to bottom, and left to right along a row. The order
+// follows the design, not the widgets' momentary geometry, which the tab control settles late.
+void MainWindow::orderTabStops()
+{
+    std::vector<std::pair<QPoint, QWidget *>> stops;
+    for (QWidget *widget : findChildren<QWidget *>()) {
+        const QWidget *holder = widget->parentWidget();
+        const bool standsIn = holder && holder->focusProxy() == widget; // a tab control's strip
+        if ((widget->focusPolicy() & Qt::TabFocus) && !standsIn && widget->window() == this)
+            stops.emplace_back(designedPlace(widget), widget);
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const auto &a, const auto &b) {
+        return std::pair(a.first.y(), a.first.x()) < std::pair(b.first.y(), b.first.x());
+    });
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        setTabOrder(stops[i - 1].second, stops[i].second);
+}
+
+// A control's top-left corner in window twips; a tab page stands where its tab control does.
+QPoint MainWindow::designedTopLeft(const ControlSpec &row) const
+{
+    const ControlSpec *container = m_description.control(row.container);
+    if (container && container->kind == ControlKind::TabPage)
+        container = m_description.control(container->container);
+    return row.twips.topLeft() + (container ? designedTopLeft(*container) : QPoint());
+}
+
+// Where a widget stands in window twips, measured from the nearest control of the design
+// that holds it.
+QPoint MainWindow::designedPlace(const QWidget *widget) const
+{
+    QPoint offset;
+    for (; widget && widget != this; widget = widget->parentWidget()) {
+        const ControlSpec *row = m_description.control(widget->objectName());
+        if (row && m_widgets.value(row->name) == widget)
+            return offset + designedTopLeft(*row);
+        offset += widget->pos() * TwipsPerPixel;
+    }
+    return offset;
+}
+
 void MainWindow::collectControls()
 {
     MainWindowControls &c = m_controls;
@@ -358,6 +444,8 @@ void MainWindow::collectControls()
     c.cmbComports = find<QComboBox>("cmbComports");
     c.frame2 = find<QGroupBox>("Frame2");
     c.txtMove = find<QLineEdit>("txtMove");
+    // The arrow-key field lies hidden behind the frames: only the program gives it the keys.
+    c.txtMove->setFocusPolicy(Qt::ClickFocus);
     c.image1 = find<QLabel>("Image1");
     c.cmbWindowMode = find<QComboBox>("cmbWindowMode");
     c.cmbDisplayMode = find<QComboBox>("cmbDisplayMode");

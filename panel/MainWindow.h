@@ -36,6 +36,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -56,6 +57,9 @@ private:
     void stackFrontToBack();
     void placePageControls();
     void collectControls();
+    void orderTabStops();
+    QPoint designedTopLeft(const ControlSpec &row) const;
+    QPoint designedPlace(const QWidget *widget) const;
 
     template<typename T> T *find(const QString &name) const
     {
@@ -76,6 +80,7 @@ private:
     std::vector<PagePlacement> m_pagePlacements;
     std::function<bool()> m_closeGuard;
     bool m_unloaded = false;
+    bool m_tabStopsOrdered = false;
 };
 
 } // namespace qm

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QPushButton>
 
+#include <utility>
+
 namespace qm {
 
 namespace {
@@ -23,6 +25,9 @@ MultipleUpdate::MultipleUpdate(QPushButton &button, Panel panel, QObject *parent
     : QObject(parent), m_panel(panel)
 {
     connect(&button, &QPushButton::clicked, this, &MultipleUpdate::open);
+    // Queued: the poll's own handlers finish showing the channels before the dialog comes.
+    connect(&panel.poller, &Poller::finished, this, &MultipleUpdate::openAfterPoll,
+            Qt::QueuedConnection);
 }
 
 MultipleUpdate::~MultipleUpdate()
@@ -31,11 +36,15 @@ MultipleUpdate::~MultipleUpdate()
 }
 
 // While a poll runs the table is being read anew and the channel count is not final yet, so
-// the dialog waits for the poll's end (the connecting panel is showing meanwhile).
+// a click then is kept and the dialog opens when the poll ends.
 void MultipleUpdate::open()
 {
-    if (m_dialog || m_panel.poller.isRunning())
+    if (m_dialog)
         return;
+    if (m_panel.poller.isRunning()) {
+        m_openAfterPoll = true;
+        return;
+    }
     m_dialog =
         new UpdateDialog(m_panel.model, m_panel.state.channelsFound, m_panel.state.channelSelection,
                          m_panel.state.settingSelection, &m_panel.window);
@@ -46,6 +55,12 @@ void MultipleUpdate::open()
     // Queued: the dialog is deleted once it has finished emitting.
     connect(m_dialog, &QDialog::finished, this, &MultipleUpdate::finish, Qt::QueuedConnection);
     placeCentred();
+}
+
+void MultipleUpdate::openAfterPoll()
+{
+    if (std::exchange(m_openAfterPoll, false))
+        open();
 }
 
 // The dialog's own frame is not known before it is shown: until then the main window's frame

@@ -21,8 +21,9 @@ class Poller;
 // The main window's "Multiple Update" button: opens the Update Multiple Channels dialog
 // centred on the window, keeps every choice made in it at once (Cancel takes none back), and
 // when the dialog ends with Update copies the chosen groups of the shown channel to the
-// chosen channels and sends each of them. The dialog is modal but has no event loop of its
-// own, so the serial line and the window keep running while it is open.
+// chosen channels and sends each of them. A click during a poll opens the dialog when the
+// poll ends. The dialog is modal but has no event loop of its own, so the serial line and
+// the window keep running while it is open.
 class MultipleUpdate : public QObject
 {
     Q_OBJECT
@@ -47,6 +48,7 @@ public:
 
 private:
     void open();
+    void openAfterPoll();
     void placeCentred();
     void storeChannelSelection(double mask);
     void storeSettingSelection(double mask);
@@ -55,6 +57,7 @@ private:
 
     Panel m_panel;
     QPointer<UpdateDialog> m_dialog;
+    bool m_openAfterPoll = false;
 };
 
 } // namespace qm

@@ -11,7 +11,7 @@ OperatorNotice::OperatorNotice(QWidget &connectingPanel)
     : QLabel(connectingPanel.parentWidget()), m_place(connectingPanel),
       m_escape(new QShortcut(QKeySequence(Qt::Key_Escape), connectingPanel.window()))
 {
-    setObjectName(QStringLiteral("operatorNotice"));
+    setObjectName(QStringLiteral("lblNotice"));
     setAccessibleName(QStringLiteral("Notice"));
     setToolTip(QStringLiteral("Click or press Esc to close"));
     setWordWrap(true);
@@ -34,12 +34,26 @@ OperatorNotice::OperatorNotice(QWidget &connectingPanel)
     hide();
 }
 
-void OperatorNotice::tell(const QString &text)
+void OperatorNotice::put(const QString &topic, const QString &text)
 {
-    if (text.isEmpty() || m_texts.contains(text))
+    if (text.isEmpty())
         return;
-    m_texts << text;
+    const auto same = std::find_if(m_entries.begin(), m_entries.end(),
+                                   [&topic](const Entry &entry) { return entry.topic == topic; });
+    if (same == m_entries.end())
+        m_entries.append({topic, text});
+    else
+        same->text = text;
     if (!m_holding)
+        showTexts();
+}
+
+void OperatorNotice::withdraw(const QString &topic)
+{
+    m_entries.removeIf([&topic](const Entry &entry) { return entry.topic == topic; });
+    if (m_entries.isEmpty())
+        dismiss();
+    else if (isVisible())
         showTexts();
 }
 
@@ -53,13 +67,13 @@ void OperatorNotice::hold()
 void OperatorNotice::release()
 {
     m_holding = false;
-    if (!m_texts.isEmpty())
+    if (!m_entries.isEmpty())
         showTexts();
 }
 
 void OperatorNotice::dismiss()
 {
-    m_texts.clear();
+    m_entries.clear();
     m_escape->setEnabled(false);
     hide();
 }
@@ -73,7 +87,10 @@ void OperatorNotice::mouseReleaseEvent(QMouseEvent *event)
 // As wide as the connecting panel and at least as tall; a longer text reaches further down.
 void OperatorNotice::showTexts()
 {
-    setText(m_texts.join(QStringLiteral("\n\n")));
+    QStringList texts;
+    for (const Entry &entry : std::as_const(m_entries))
+        texts << entry.text;
+    setText(texts.join(QStringLiteral("\n\n")));
     const QRect place = m_place.geometry();
     const int height = std::max(place.height(), heightForWidth(place.width()));
     setGeometry(place.x(), place.y(), place.width(),

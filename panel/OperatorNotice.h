@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QLabel>
-#include <QStringList>
+#include <QList>
 
 class QShortcut;
 
@@ -19,13 +19,14 @@ public:
     explicit OperatorNotice(QWidget &connectingPanel);
 
     // Shown at once, unless held; a text already shown is not repeated.
-    void tell(const QString &text);
+    void tell(const QString &text) { put(text, text); }
+    // A text that stands for topic, replacing what was said of it before.
+    void put(const QString &topic, const QString &text);
+    void withdraw(const QString &topic);
     // A poll begins: what was shown has been read; what comes now waits for release().
     void hold();
     void release();
     void dismiss();
-
-    QStringList texts() const { return m_texts; }
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -33,9 +34,15 @@ protected:
 private:
     void showTexts();
 
+    struct Entry
+    {
+        QString topic;
+        QString text;
+    };
+
     QWidget &m_place;
     QShortcut *m_escape;
-    QStringList m_texts;
+    QList<Entry> m_entries;
     bool m_holding = false;
 };
 

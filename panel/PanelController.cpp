@@ -8,27 +8,17 @@
 #include "PortNotices.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 namespace qm {
 
-namespace {
-
-PortMap portMapOf(const PortOverrides &overrides)
-{
-    PortMap map(overrides.devices);
-    for (int port : overrides.withheld)
-        map.withhold(port);
-    return map;
-}
-
-} // namespace
-
 PanelController::PanelController(MainWindow &window, PanelPlatform platform, QObject *parent)
     : QObject(parent), m_window(window), m_model(*window.description().model),
       m_platform(std::move(platform)), m_preferences(*m_platform.preferencesStore),
-      m_portOverrides(m_preferences.portOverrides()), m_portMap(portMapOf(m_portOverrides)),
+      m_portOverrides(m_preferences.portOverrides()),
+      m_portMap(m_portOverrides.devices, m_portOverrides.withheld),
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
       m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
       m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table, m_state),
@@ -50,7 +40,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
                      m_platform.dataFolder, *m_notifier, window.windowTitle(),
                      m_platform.diagnostic),
       m_placement(m_preferences), m_notice(new OperatorNotice(*window.controls().frameConnecting)),
-      m_tmrStartup(new QTimer(&window))
+      m_linkNotice(*m_notice), m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();
     connect(controls.cmbComports, &QComboBox::activated, this,
@@ -58,9 +48,12 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(controls.cmdClose, &QPushButton::clicked, &window, &QWidget::close);
     connect(&window, &MainWindow::unloading, this, &PanelController::unload);
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
+    connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
     new KeyboardPath(window, controls, m_state, [this] { readUnitAgain(); });
     nameControlsForScreenReaders(window);
+    // A poll follows a pick of the port; what the window said about the old line no longer holds.
+    connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
     m_portManager.setRefusalHandler([this](const PortManager::Refusal &refusal) {
@@ -71,6 +64,10 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_poller, &Poller::finished, m_notice, &OperatorNotice::release);
 
     m_placement.restore(window);
+    if (m_platform.setupDialogs && m_platform.fileOutput)
+        m_setupTransfer = std::make_unique<SetupTransfer>(SetupTransfer::Panel{
+            window, m_model, m_table, m_state, m_link, m_receiver, m_editor, m_poller, *m_notifier,
+            *m_platform.fileOutput, *m_platform.setupDialogs});
 
     m_tmrStartup->setObjectName(QStringLiteral("tmrStartup"));
     m_tmrStartup->setInterval(StartupIntervalMs);
@@ -109,6 +106,8 @@ void PanelController::startUp()
     m_editor.positionEditor().enablePositionGrid(true);
     getSettingsFromUnit();
     m_window.setEnabled(true);
+    // Enabling lets the window hand the keyboard to its first control; the arrow keys come first.
+    m_window.controls().txtMove->setFocus();
     m_editor.setLoading(false);
 }
 
@@ -135,6 +134,7 @@ void PanelController::onComportActivated(int index)
 {
     if (m_editor.isLoading() || m_closeRequested)
         return;
+    m_lineLost = false;
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
 }
@@ -147,10 +147,12 @@ void PanelController::readUnitAgain()
         onComportActivated(shown);
 }
 
-// A port the link is bringing back after a failure is still the one in use.
+// A port the link is bringing back after a failure, or one whose line was lost, is still the
+// one in use until the operator picks a port.
 void PanelController::onComportsOpening()
 {
-    m_comports.refresh(m_link.isOpen() ? static_cast<qint16>(m_port->portNumber()) : 0);
+    const bool held = m_link.isOpen() || m_lineLost;
+    m_comports.refresh(held ? static_cast<qint16>(m_port->portNumber()) : 0);
     tellIfNoPort();
 }
 
@@ -160,23 +162,32 @@ void PanelController::tellIfNoPort()
         emit operatorNotice(noPortNotice());
 }
 
-// The operator sees nothing of a link that recovers by itself; a terminal shows what happened.
+// The window shows only what the operator must act on; a terminal shows every step.
 void PanelController::reportRecovery(bool reopened)
 {
-    if (!m_platform.diagnostic)
-        return;
-    const QString port =
-        QStringLiteral("COM%1 (%2)").arg(m_state.selectedPort).arg(m_port->deviceName());
-    m_platform.diagnostic(
-        reopened ? port + QStringLiteral(": the line failed and was opened again")
-                 : port + QStringLiteral(": the line failed; trying to open it again"));
+    report(reopened ? QStringLiteral("the line failed and was opened again")
+                    : QStringLiteral("the line failed; waiting for the same adapter to return"));
 }
 
-void PanelController::reportDroppedFrames(int count)
+void PanelController::reportLineLost()
+{
+    report(QStringLiteral("the line failed; the port stays closed until it is picked again"));
+    m_lineLost = true;
+    m_linkNotice.noteLineLost();
+}
+
+void PanelController::reportDroppedFrames(const QByteArrayList &frames)
+{
+    report(QStringLiteral("%1 frame(s) did not reach the unit").arg(frames.size()));
+    m_linkNotice.noteDropped(frames);
+}
+
+void PanelController::report(const QString &line)
 {
     if (m_platform.diagnostic)
         m_platform.diagnostic(
-            QStringLiteral("%1 setting frame(s) could not be sent to the unit").arg(count));
+            QStringLiteral("COM%1 (%2): ").arg(m_state.selectedPort).arg(m_port->deviceName()) +
+            line);
 }
 
 void PanelController::tellOperator(const QString &text)

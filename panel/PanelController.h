@@ -4,6 +4,7 @@
 #include "ChannelTable.h"
 #include "CommandSender.h"
 #include "ComportList.h"
+#include "LinkNotice.h"
 #include "MultipleUpdate.h"
 #include "PanelPlatform.h"
 #include "PollDisplay.h"
@@ -14,6 +15,7 @@
 #include "ReplyReceiver.h"
 #include "SerialLink.h"
 #include "SettingsFileWriter.h"
+#include "SetupTransfer.h"
 #include "SharedState.h"
 #include "WindowPlacement.h"
 
@@ -31,9 +33,9 @@ class OperatorNotice;
 
 // Gives a main window its life: it owns the panel's state and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
-// picks, runs the multi-channel update, and as the window closes writes the model's settings
-// file and keeps the window's place. A close asked for during a poll ends the poll first and
-// happens once the poll has returned.
+// picks, tells the operator when the line is lost, runs the multi-channel update, and as the window
+// closes writes the model's settings file and keeps the window's place. A close asked for during a
+// poll ends the poll first and happens once the poll has returned.
 class PanelController : public QObject
 {
     Q_OBJECT
@@ -47,6 +49,8 @@ public:
     const SharedState &sharedState() const { return m_state; }
     const ChannelTable &channelTable() const { return m_table; }
     bool isLoading() const { return m_editor.isLoading(); }
+    // Save and Load Setup; nullptr when the platform gives no file dialogs.
+    SetupTransfer *setupTransfer() const { return m_setupTransfer.get(); }
 
 signals:
     // Something the operator should read that needs no answer: a port that cannot be used
@@ -64,7 +68,9 @@ private:
     void onComportsOpening();
     void tellIfNoPort();
     void reportRecovery(bool reopened);
-    void reportDroppedFrames(int count);
+    void reportLineLost();
+    void reportDroppedFrames(const QByteArrayList &frames);
+    void report(const QString &line);
     void tellOperator(const QString &text);
     bool mayClose();
     void unload();
@@ -93,8 +99,12 @@ private:
     SettingsFileWriter m_settingsFile;
     WindowPlacement m_placement;
     OperatorNotice *m_notice;
+    LinkNotice m_linkNotice;
     QTimer *m_tmrStartup;
+    std::unique_ptr<SetupTransfer> m_setupTransfer;
     bool m_closeRequested = false;
+    // The line failed and its port stays closed until the operator picks a port.
+    bool m_lineLost = false;
 };
 
 } // namespace qm

@@ -51,6 +51,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     platform.programFolder = programFolderIfBuiltHere();
     platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     platform.diagnostic = writeToStandardError;
+    platform.setupDialogs = std::make_unique<PlatformSetupDialogs>();
     return platform;
 }
 

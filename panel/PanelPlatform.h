@@ -6,6 +6,7 @@
 #include "PortMap.h"
 #include "PreferencesStore.h"
 #include "SerialPort.h"
+#include "SetupDialogs.h"
 #include "UnitModel.h"
 #include "Waiter.h"
 
@@ -44,11 +45,14 @@ struct PanelPlatform
     QString dataFolder;
     // One line per port that is there but cannot be opened.
     PortManager::Diagnostic diagnostic;
+    // Save Setup and Load Setup ask through these; without them (or fileOutput) the window
+    // offers neither.
+    std::unique_ptr<SetupDialogs> setupDialogs;
 
     // QSerialPort, what the system knows of each USB adapter, an event-loop wait, the per-user
-    // settings file of the model, message boxes, the program's folder, whole-file replacement, the
-    // program's folder when it was built there, the per-user data folder of the application name
-    // set at the time, and standard error.
+    // settings file of the model, message boxes, the program's folder, whole-file replacement,
+    // the program's folder when it was built there, the per-user data folder of the application
+    // name set at the time, standard error and the platform's file dialogs.
     static PanelPlatform real(const UnitModel &model);
 };
 

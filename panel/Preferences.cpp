@@ -49,15 +49,13 @@ qint16 Preferences::readInt16(const char *key, qint16 defaultValue) const
     return qm::readInt16(text).value_or(defaultValue);
 }
 
-// A mask holds twelve bits; anything else in the store is not one of ours.
+// Any number is kept as it stands: the dialog and the run use its low twelve bits, so a
+// hand-edited value still picks the channels its bits name.
 double Preferences::readMask(const char *key, double defaultValue) const
 {
     const QString text =
         m_store.read(section(), QString::fromLatin1(key), QString::number(defaultValue));
-    const std::optional<double> value = parseLeadingNumber(text);
-    if (!value || *value < 0 || *value > 4095)
-        return defaultValue;
-    return *value;
+    return parseLeadingNumber(text).value_or(defaultValue);
 }
 
 void Preferences::write(const char *key, const QString &text)

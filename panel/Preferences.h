@@ -24,7 +24,7 @@ struct PortOverrides
 };
 
 // The six values a panel keeps, typed and with their defaults. A stored text that holds no
-// number, or one outside its type's range, reads as the key's default.
+// number, or one outside its 16-bit range, reads as the key's default; a mask keeps any number.
 class Preferences
 {
 public:

@@ -32,25 +32,37 @@ WindowPlacement::WindowPlacement(Preferences &preferences) : m_preferences(prefe
 
 void WindowPlacement::restore(QWidget &window)
 {
-    const QPoint defaultTwips(Preferences::DefaultFormPosition, Preferences::DefaultFormPosition);
-    QPoint twips = m_preferences.formPosition();
-    const QRect titleBar(twipsToPixels(twips), QSize(window.width(), TitleBarHeight));
-    const QList<QRect> screens = availableScreenAreas();
-    if (!screens.isEmpty() && !isReachable(titleBar, screens))
-        twips = defaultTwips;
-
-    m_restoredTwips = twips;
-    m_restoredPixels = twipsToPixels(twips);
+    m_storedTwips = m_preferences.formPosition();
+    m_restoredPixels = twipsToPixels(reachablePlace(m_storedTwips, window.width()));
     window.move(m_restoredPixels);
 }
 
-// A window that stayed where it was put keeps the twips it was read with, so an unmoved
-// window does not creep by a pixel's rounding from run to run.
+// A window that stayed where it was put leaves the stored place as it was read: an unmoved
+// window does not creep by a pixel's rounding from run to run, and a place that no screen
+// shows today is still there for the day its screen comes back.
 void WindowPlacement::store(const QWidget &window)
 {
     const QPoint pixels = window.pos();
-    const QPoint twips = pixels == m_restoredPixels ? m_restoredTwips : pixels * TwipsPerPixel;
+    const QPoint twips = pixels == m_restoredPixels ? m_storedTwips : pixels * TwipsPerPixel;
     m_preferences.storeFormPosition(twips);
+}
+
+// Only the coordinate that puts the title bar off every screen gives way to the default;
+// when neither alone brings it back, both do.
+QPoint WindowPlacement::reachablePlace(QPoint twips, int windowWidth)
+{
+    const QList<QRect> screens = availableScreenAreas();
+    const auto reachable = [&screens, windowWidth](QPoint place) {
+        return screens.isEmpty() ||
+               isReachable(QRect(twipsToPixels(place), QSize(windowWidth, TitleBarHeight)),
+                           screens);
+    };
+    const int fallback = Preferences::DefaultFormPosition;
+    for (const QPoint place : {twips, QPoint(twips.x(), fallback), QPoint(fallback, twips.y())}) {
+        if (reachable(place))
+            return place;
+    }
+    return {fallback, fallback};
 }
 
 bool WindowPlacement::isReachable(const QRect &titleBar, const QList<QRect> &screenAreas)

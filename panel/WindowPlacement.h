@@ -10,9 +10,9 @@ namespace qm {
 
 class Preferences;
 
-// The main window's place on the desktop between runs, kept in twips. A stored place that no
-// screen can show any more (a monitor unplugged, a smaller desktop) gives way to the default
-// place, so the window never opens out of the operator's reach.
+// The main window's place on the desktop between runs, kept in twips. A stored coordinate
+// that no screen can show any more (a monitor unplugged, a smaller desktop) gives way to the
+// default, so the window never opens out of the operator's reach.
 class WindowPlacement
 {
 public:
@@ -32,8 +32,10 @@ public:
     static bool isReachable(const QRect &titleBar, const QList<QRect> &screenAreas);
 
 private:
+    static QPoint reachablePlace(QPoint twips, int windowWidth);
+
     Preferences &m_preferences;
-    QPoint m_restoredTwips;
+    QPoint m_storedTwips;
     QPoint m_restoredPixels;
 };
 

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include <cmath>
+
 namespace qm {
 
 namespace {
@@ -235,7 +237,10 @@ bool PositionEditor::onMoveKeyPressed(int key)
 
 bool PositionEditor::stepPosition(QLineEdit *field, int step)
 {
-    field->setText(decimalText(readNumber(field->text()) + step));
+    // A number beyond every range stays beyond it; its own text already says so.
+    const double stepped = readNumber(field->text()) + step;
+    if (std::isfinite(stepped))
+        field->setText(decimalText(stepped));
     if (!m_host.isLoading()) {
         setPositionFromText();
         // Any non-zero policy sends here, unlike the other edits of the editor.

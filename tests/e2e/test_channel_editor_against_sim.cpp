@@ -1,4 +1,5 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "EventLoopWaiter.h"
 #include "MainWindow.h"
 #include "MemoryPreferencesStore.h"
@@ -34,6 +35,9 @@ struct Run
         const QString pty = sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model.shortName});
         auto store = std::make_unique<test::MemoryPreferencesStore>();
         store->values = {{"Ports/COM1", pty}, {"Settings/Comport", "1"}};
+        // Every other number leads nowhere, so that no real port is probed.
+        for (int port = 2; port <= 16; ++port)
+            store->values.insert(QStringLiteral("Ports/COM%1").arg(port), pty + "-none");
         PanelPlatform platform;
         platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
             return std::make_unique<QtSerialPort>(map, portModel.baudRate);
@@ -48,18 +52,20 @@ struct Run
     }
     // Command and channel of each frame the unit logs from now until count have come ("0302"
     // for blanking on channel index 2); the unit's decoding must have taken every one.
-    QStringList awaitFrames(qsizetype count, int timeoutMs = 5000)
+    QStringList awaitFrames(qsizetype count, int timeoutMs = test::DeadlineMs)
     {
         QStringList heard;
-        for (int waited = 0; heard.size() < count && waited < timeoutMs; waited += 10) {
-            QTest::qWait(10);
-            const QStringList log = sim.logLines();
-            for (const QString &line : log.mid(framesSeen)) {
-                const QString hex = line.section(u'\t', 0, 0);
-                heard << (line.endsWith("unparsed") ? line : hex.chopped(2).right(4));
-            }
-            framesSeen = log.size();
-        }
+        static_cast<void>(QTest::qWaitFor(
+            [this, &heard, count] {
+                const QStringList log = sim.logLines();
+                for (const QString &line : log.mid(framesSeen)) {
+                    const QString hex = line.section(u'\t', 0, 0);
+                    heard << (line.endsWith("unparsed") ? line : hex.chopped(2).right(4));
+                }
+                framesSeen = log.size();
+                return heard.size() >= count;
+            },
+            timeoutMs));
         return heard;
     }
     // A poll of every channel heard by the unit, and the window usable again after it.
@@ -67,7 +73,8 @@ struct Run
     {
         return awaitFrames(ChannelCount).filter(QRegularExpression("^08")).size() == ChannelCount &&
                QTest::qWaitFor(
-                   [this] { return window.isEnabled() && !c.frameConnecting->isVisible(); }, 10000);
+                   [this] { return window.isEnabled() && !c.frameConnecting->isVisible(); },
+                   test::DeadlineMs);
     }
     const ChannelSettings &shown() const { return controller->channelTable()[Channel]; }
 
@@ -89,7 +96,7 @@ void typeLine(Run &run, int line, const QString &text)
     QLineEdit *field = run.c.txtText[static_cast<std::size_t>(line)];
     run.c.sstSettings->setCurrentIndex(run.c.sstSettings->count() - 1);
     QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
-    QTRY_COMPARE(field->selectedText(), field->text());
+    QTRY_COMPARE_WITH_TIMEOUT(field->selectedText(), field->text(), test::DeadlineMs);
     QTest::keyClicks(field, text);
 }
 
@@ -99,7 +106,7 @@ void pickPortAgain(Run &run)
     QComboBox *ports = run.c.cmbComports;
     QTest::mouseClick(ports, Qt::LeftButton);
     QAbstractItemView *view = ports->view();
-    QTRY_VERIFY(view->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), test::DeadlineMs);
     QTest::qWait(QApplication::doubleClickInterval() + 100); // a quick release only opens it
     const QRect item = view->visualRect(view->model()->index(ports->currentIndex(), 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());

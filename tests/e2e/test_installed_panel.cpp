@@ -151,7 +151,8 @@ void TestInstalledPanel::startedElsewhereItKeepsItsFilesInTheUserFolders()
     QVERIFY(markUnread(cursor));
 
     QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
-    QCOMPARE(readFile(m_dataFile), exportContents(qm520a(), sim::defaultUnitState(qm520a())));
+    QCOMPARE(readFile(m_dataFile),
+             exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())));
     QVERIFY(!QFile::exists(bin("settings.txt")));
     QVERIFY(QDir(m_home.filePath("elsewhere")).isEmpty());
 
@@ -194,7 +195,8 @@ void TestInstalledPanel::terminationSignalClosesAsTheCloseButtonDoes()
     QCOMPARE(panel.exitCode(), 0);
     const QList<QByteArray> lines = readFile(m_dataFile).split('\n');
     QCOMPARE(lines.size(), 13);
-    QCOMPARE(lines[0], exportContents(qm520a(), sim::defaultUnitState(qm520a())).split('\n')[0]);
+    QCOMPARE(lines[0],
+             exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())).split('\n')[0]);
     QVERIFY(readFile(m_home.filePath("config/qm-control-panel/VT-540A.ini")).contains("FormTop="));
 }
 

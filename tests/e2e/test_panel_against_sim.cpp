@@ -1,12 +1,17 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "DefaultUnitState.h"
 #include "MainWindow.h"
 #include "ModelWindows.h"
 #include "PanelController.h"
+#include "PseudoTerminal.h"
 #include "UnitSimProcess.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +25,7 @@ class TestPanelAgainstSim : public QObject
 private slots:
     void initTestCase();
     void startUpReadsTheAnsweringChannels();
+    void aNewDeviceUnderTheLostNameHearsNothingUntilPicked();
 
 private:
     QTemporaryDir m_config;
@@ -36,7 +42,12 @@ void TestPanelAgainstSim::initTestCase()
     QDir(m_config.path()).mkpath("qm-control-panel");
     QFile ini(m_config.filePath("qm-control-panel/VT-540A.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[Ports]\nCOM1=" + m_pty.toLocal8Bit() + "\n[Settings]\nComport=1\n");
+    // Every other number leads nowhere, so that no real port is probed.
+    QByteArray ports = "[Ports]\nCOM1=" + m_pty.toLocal8Bit() + "\n";
+    for (int port = 2; port <= 16; ++port)
+        ports += "COM" + QByteArray::number(port) + "=" +
+                 QFile::encodeName(m_config.filePath("none")) + "\n";
+    ini.write(ports + "[Settings]\nComport=1\n");
     ini.close();
     qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
 }
@@ -46,7 +57,7 @@ void TestPanelAgainstSim::startUpReadsTheAnsweringChannels()
     MainWindow window(qm520aWindow());
     PanelController controller(window, PanelPlatform::real(qm520a()));
     window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
 
     QList<int> enabled;
     for (const ChannelSelector *selector : window.controls().cmdButton) {
@@ -55,8 +66,39 @@ void TestPanelAgainstSim::startUpReadsTheAnsweringChannels()
     }
     QCOMPARE(enabled, QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
     QCOMPARE(controller.sharedState().channelsFound, qint16(8));
-    QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(qm520a())[0]);
+    QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(sim::qm520aWire())[0]);
     QVERIFY(window.controls().cmdButton[0]->hasSelectedLook());
+}
+
+// The unit goes and another pseudo-terminal takes its name: the panel says in its window that
+// the line was lost and leaves the newcomer alone, with the edit made meanwhile too, until the
+// operator picks the port again.
+void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
+{
+    MainWindow window(qm520aWindow());
+    PanelController controller(window, PanelPlatform::real(qm520a()));
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), 10000);
+
+    QCOMPARE(m_sim.stop(), 0);
+    QLabel *notice = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (notice = window.findChild<QLabel *>("lblNotice")) && notice->isVisible(), 10000);
+    QVERIFY(notice->text().contains("lost"));
+    test::PseudoTerminal newcomer(m_pty);
+    QVERIFY(newcomer.isValid());
+    window.controls().chkBlank->click();
+    QByteArray heard;
+    const auto hears = [&] {
+        return !(heard += newcomer.takeAvailable()).isEmpty();
+    };
+    QVERIFY2(!QTest::qWaitFor(hears, 4 * SerialLink::RetryIntervalMs), heard.toHex().constData());
+
+    QComboBox *ports = window.controls().cmbComports;
+    emit ports->activated(ports->currentIndex());
+    QTRY_VERIFY_WITH_TIMEOUT(hears(), 5000);
+    QCOMPARE(heard.first(3), QByteArray::fromHex("0800fa"));
+    QVERIFY(!notice->isVisible());
 }
 
 QTEST_MAIN(TestPanelAgainstSim)

@@ -1,13 +1,18 @@
 #include "CommandSender.h"
+#include "Deadline.h"
 #include "DefaultUnitState.h"
 #include "ReplyReceiver.h"
 #include "SerialPortSink.h"
 #include "UnitSimProcess.h"
+#include "UnitWire.h"
 
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <span>
 
 using namespace qm;
 
@@ -37,7 +42,74 @@ struct PanelSide
     QList<int> answered;
 };
 
-constexpr int ReplyWaitMs = 5000;
+// The unit's own values, typed apart from both programs' tables: a reply that lands in the wrong
+// field, or a payload byte read into the wrong one, shows as a wrong value. Multi-bit values
+// differ from each other; the one-bit fields take two turns so that each pair differs once.
+struct FieldValue
+{
+    Field field;
+    int value;
+};
+
+const FieldValue Stored[] = {
+    {Field::TextEnables, 5}, {Field::AutoStop, 9},      {Field::LeapSeconds, 10},
+    {Field::DateMode, 2},    {Field::TimeCodeInput, 1}, {Field::HourMode, 0},
+    {Field::TimeZone, 41},   {Field::WindowMode, 3},    {Field::DisplayMode, 6},
+    {Field::VertPos, 47},    {Field::HorizPos, 201},    {Field::VertSize, 1},
+    {Field::HorizSize, 13},  {Field::Blank, 0},         {Field::TimeFont, 4},
+};
+const FieldValue Written[] = {
+    {Field::TextEnables, 6}, {Field::AutoStop, 7},      {Field::LeapSeconds, 8},
+    {Field::DateMode, 9},    {Field::TimeCodeInput, 1}, {Field::HourMode, 0},
+    {Field::TimeZone, 37},   {Field::WindowMode, 4},    {Field::DisplayMode, 5},
+    {Field::VertPos, 58},    {Field::HorizPos, 188},    {Field::VertSize, 2},
+    {Field::HorizSize, 11},  {Field::Blank, 1},         {Field::TimeFont, 3},
+};
+
+// Every byte from 0x81 to 0x9F as Windows-1252 shows it (the five it leaves open as the control
+// characters of the same number), and Latin-1 letters around the markers' values.
+const QString HighBytesFirst = QStringLiteral(
+    u"\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D\u017D\u008F");
+const QString HighBytesSecond = QStringLiteral(u"\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014"
+                                               u"\u02DC\u2122\u0161\u203A\u0153\u009D\u017E\u0178");
+const QString Latin1 = QStringLiteral(u"\u00A0\u00E9\u00F7\u00F9\u00FA\u00FB\u00FF|");
+
+// Channel 3's line of a state file with the stored values and the three texts above; the
+// other channels hold zeros.
+QByteArray stateFile(const QString &model)
+{
+    const QByteArray texts = "|\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8D\x8E\x8F"
+                             "|\x90\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9D\x9E\x9F"
+                             "|\xA0\xE9\xF7\xF9\xFA\xFB\xFF|";
+    const bool qm410 = model == "410a";
+    const QByteArray zeros = qm410 ? "0|0|0|0|0|0|0|0|0|0|0|0|||\n" : "0|0|0|0|0|0|0|0|0|0|||\n";
+    const QByteArray channel3 = qm410 ? "5|2|1|0|41|3|6|47|201|1|13|0" + texts + "\n"
+                                      : "5|9|10|3|6|47|1|13|201|0" + texts + "|4\n";
+    return zeros.repeated(3) + channel3 + zeros.repeated(8);
+}
+
+// The byte fields as one line, so that a mismatch names its field.
+QString described(const ChannelSettings &record)
+{
+    QString text;
+    for (std::size_t i = 0; i < FieldCount; ++i)
+        text += QStringLiteral("%1=%2 ").arg(fieldName(static_cast<Field>(i))).arg(record.bytes[i]);
+    return text;
+}
+
+QStringList linesOf(const ChannelSettings &record)
+{
+    return QStringList(record.texts.begin(), record.texts.end());
+}
+
+void setValues(ChannelSettings &record, const UnitModel &model, std::span<const FieldValue> values)
+{
+    for (const FieldValue &entry : values) {
+        if (std::find(model.recordFields.begin(), model.recordFields.end(), entry.field) !=
+            model.recordFields.end())
+            record[entry.field] = static_cast<quint8>(entry.value);
+    }
+}
 
 } // namespace
 
@@ -60,40 +132,60 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack_data()
     QTest::newRow("QM-520A") << "520a";
 }
 
+// Every field and every character the unit may hold crosses the line in both directions.
 void TestUnitSimE2e::panelReadsWritesAndReadsBack()
 {
     QFETCH(QString, model);
     const UnitModel &unitModel = unitModelByName(model)->get();
+    QTemporaryDir dir;
+    QFile state(dir.filePath("state.txt"));
+    QVERIFY(state.open(QIODevice::WriteOnly) && state.write(stateFile(model)) > 0);
+    state.close();
     test::UnitSimProcess sim;
-    PanelSide panel(unitModel, sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model}));
+    PanelSide panel(unitModel, sim.start(QStringLiteral(QM_UNIT_SIM),
+                                         {"--model", model, "--state", state.fileName()}));
     QVERIFY(panel.opened);
 
     panel.sender.requestSettings(3);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, QList<int>{3}, ReplyWaitMs);
-    QVERIFY(panel.table[3] == sim::defaultUnitState(unitModel)[3]);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, QList<int>{3}, test::DeadlineMs);
+    ChannelSettings expected;
+    setValues(expected, unitModel, Stored);
+    expected.texts = {HighBytesFirst, HighBytesSecond, Latin1};
+    QCOMPARE(described(panel.table[3]), described(expected));
+    QCOMPARE(linesOf(panel.table[3]), linesOf(expected));
 
     ChannelSettings &record = panel.table[3];
-    for (auto [field, value] : {std::pair{Field::TextEnables, 7},
-                                {Field::VertPos, 58},
-                                {Field::HorizPos, 188},
-                                {Field::HorizSize, 15},
-                                {Field::Blank, 1},
-                                {Field::TimeFont, 1}})
-        record[field] = value;
+    setValues(record, unitModel, Written);
+    const QString shown = QStringLiteral(u"\u0160\u0161 \u017D\u017E \u0152\u0153 \u0178 \u201A");
     panel.sender.sendData(3);
+    panel.sender.sendText(3, 0, shown);
     panel.sender.sendText(3, 2, u"  caf\u00E9 | \u00FA  ");
     panel.sender.sendBlank(3);
     panel.sender.sendTimeFont(3);
-    const ChannelSettings sent = record;
     panel.sender.requestSettings(3);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3}), ReplyWaitMs);
-    for (Field field : unitModel.recordFields)
-        QCOMPARE(panel.table[3][field], sent[field]);
-    QCOMPARE(panel.table[3].texts[2], QStringLiteral("caf\u00E9 | \u00FA"));
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3}), test::DeadlineMs);
+    expected = ChannelSettings();
+    setValues(expected, unitModel, Written);
+    expected.texts = {shown, HighBytesSecond, QStringLiteral(u"caf\u00E9 | \u00FA")};
+    QCOMPARE(described(panel.table[3]), described(expected));
+    QCOMPARE(linesOf(panel.table[3]), linesOf(expected));
+    // The unit's log shows the text as it read it, so a character sent as the wrong byte shows
+    // even where the panel would read it back as it meant it.
+    QCOMPARE(sim.logLines().value(2).section(u'\t', 1),
+             QStringLiteral("text1 ch=3 \"%1\"").arg(shown));
 
-    // One log line per frame heard: the bytes, then what they meant (pinned in the parts' test).
+    // The one-bit fields the other way round.
+    record[Field::TimeCodeInput] = 0;
+    record[Field::HourMode] = 1;
+    const ChannelSettings flipped = record;
+    panel.sender.sendData(3);
+    panel.sender.requestSettings(3);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3, 3}), test::DeadlineMs);
+    QCOMPARE(described(panel.table[3]), described(flipped));
+    QCOMPARE(linesOf(panel.table[3]), linesOf(flipped));
+
     const QStringList log = sim.logLines();
-    QCOMPARE(log.size(), unitModel.hasTimeFont ? 6 : 5);
+    QCOMPARE(log.size(), unitModel.hasTimeFont ? 9 : 8);
     QCOMPARE(log[0], QStringLiteral("0803fa\trequest ch=3"));
 }
 
@@ -119,8 +211,8 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
     for (int channel = 0; channel < ChannelCount; ++channel)
         panel.sender.requestSettings(channel);
     panel.sender.requestSettings(0);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{0, 1, 2, 3, 0}), 3 * ReplyWaitMs);
-    const ChannelTable expected = sim::defaultUnitState(qm410a());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{0, 1, 2, 3, 0}), test::DeadlineMs);
+    const ChannelTable expected = sim::defaultUnitState(sim::qm410aWire());
     for (int channel = 0; channel < 4; ++channel)
         QVERIFY(panel.table[channel] == expected[channel]);
     QCOMPARE(panel.state.channelsFound, 1);
@@ -169,8 +261,8 @@ void TestUnitSimE2e::replacesAStaleLinkAndRemovesIt()
     test::UnitSimProcess sim;
     const QString device =
         sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--link", link});
-    QVERIFY(!device.isEmpty());
-    QCOMPARE(QFileInfo(link).symLinkTarget(), device);
+    QCOMPARE(device, link);
+    QVERIFY(QFileInfo::exists(link)); // now leads to a device
     QCOMPARE(sim.stop(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }

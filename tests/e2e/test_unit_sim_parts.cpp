@@ -12,14 +12,14 @@ using namespace qm::sim;
 namespace {
 
 // One line per frame the unit would log, or the bytes it could not take as one.
-QStringList decodeAll(const UnitModel &model, const QByteArray &bytes)
+QStringList decodeAll(const UnitWire &wire, const QByteArray &bytes)
 {
-    CommandFrameDecoder decoder(model);
+    CommandFrameDecoder decoder(wire);
     QList<CommandFrameDecoder::Piece> pieces = decoder.feed(bytes);
     pieces += decoder.flush();
     QStringList lines;
     for (const CommandFrameDecoder::Piece &piece : pieces)
-        lines << (piece.frame ? describeFrame(model, *piece.frame)
+        lines << (piece.frame ? describeFrame(wire, *piece.frame)
                               : QStringLiteral("unparsed ") + piece.bytes.toHex());
     return lines;
 }
@@ -65,7 +65,7 @@ void TestUnitSimParts::decodesEveryFramePanelsSend()
     sender.requestSettings(11);
     sender.sendTimeFont(4);
     QCOMPARE(
-        decodeAll(qm520a(), sink.takeAll()),
+        decodeAll(qm520aWire(), sink.takeAll()),
         (QStringList{"data ch=3 TextEnables=0 AutoStop=0 LeapSeconds=0 WindowMode=0 DisplayMode=0 "
                      "VertPos=0 VertSize=0 HorizSize=0 HorizPos=0",
                      "text2 ch=0 \"HELLO\"", "text3 ch=1 \"say \\\"hi\\\"\\x09\"", "blank-on ch=0",
@@ -75,7 +75,7 @@ void TestUnitSimParts::decodesEveryFramePanelsSend()
     // one piece, and a channel above 11 makes no frame.
     CommandSender(qm410a(), table, sink).sendData(2);
     const QByteArray junk = QByteArray(40, 'j') + QByteArray::fromHex("010904fa080cfa");
-    QCOMPARE(decodeAll(qm410a(), sink.takeAll() + junk + QByteArray::fromHex("0802fa")),
+    QCOMPARE(decodeAll(qm410aWire(), sink.takeAll() + junk + QByteArray::fromHex("0802fa")),
              (QStringList{"data ch=2 TextEnables=0 DateMode=0 TimeCodeInput=0 HourMode=0 "
                           "TimeZone=0 WindowMode=0 DisplayMode=0 VertPos=0 VertSize=0 "
                           "HorizSize=0 HorizPos=0",
@@ -95,14 +95,15 @@ void TestUnitSimParts::payloadEndMarkersDoNotSplitFrames()
     const QByteArray stream = sink.takeAll();
     QVERIFY(stream.count('\xFA') > 4);
 
-    CommandFrameDecoder decoder(qm520a());
+    CommandFrameDecoder decoder(qm520aWire());
     QList<CommandFrameDecoder::Piece> pieces;
     for (char byte : stream)
         pieces += decoder.feed(QByteArrayView(&byte, 1));
     QVERIFY(!decoder.hasPendingBytes());
     QCOMPARE(pieces.size(), 3);
     QCOMPARE(pieces[0].bytes + pieces[1].bytes + pieces[2].bytes, stream);
-    QCOMPARE(describeFrame(qm520a(), *pieces[1].frame), QStringLiteral("text1 ch=5 \"\u00FAber\""));
+    QCOMPARE(describeFrame(qm520aWire(), *pieces[1].frame),
+             QStringLiteral("text1 ch=5 \"\u00FAber\""));
 }
 
 void TestUnitSimParts::stateFileReadsTheExportFormatAndRefusesMalformedLines()
@@ -111,9 +112,9 @@ void TestUnitSimParts::stateFileReadsTheExportFormatAndRefusesMalformedLines()
     table[0] = sampleRecord();
     table[11].texts = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C|D")};
     const QByteArray exported = exportContents(qm520a(), table);
-    const StateFile::Result read = StateFile(qm520a()).parse(exported);
+    const StateFile::Result read = StateFile(qm520aWire()).parse(exported);
     QVERIFY2(read.table, qPrintable(read.error));
-    for (Field field : qm520a().exportFields)
+    for (Field field : qm520aWire().exportFields)
         QCOMPARE((*read.table)[0][field], table[0][field]);
     QCOMPARE((*read.table)[0][Field::TimeFont], 0);
     // A "|" makes surplus fields; they go to the third text, a trailing number to TimeFont.
@@ -121,10 +122,10 @@ void TestUnitSimParts::stateFileReadsTheExportFormatAndRefusesMalformedLines()
     QCOMPARE((*read.table)[11].texts[2], QStringLiteral("C|D"));
 
     const QByteArray withFont = QByteArray(exported).replace("C|D\r\n", "C|D|1\n");
-    QCOMPARE((*StateFile(qm520a()).parse(withFont).table)[11][Field::TimeFont], 1);
+    QCOMPARE((*StateFile(qm520aWire()).parse(withFont).table)[11][Field::TimeFont], 1);
 
     const QByteArray line410 = "1|2|3|1|48|3|3|58|188|3|15|1|one|two|three\n";
-    const auto read410 = StateFile(qm410a()).parse(line410.repeated(12)).table;
+    const auto read410 = StateFile(qm410aWire()).parse(line410.repeated(12)).table;
     QVERIFY(read410);
     QCOMPARE((*read410)[5][Field::HorizPos], 188);
     QCOMPARE((*read410)[5][Field::Blank], 1);
@@ -132,7 +133,7 @@ void TestUnitSimParts::stateFileReadsTheExportFormatAndRefusesMalformedLines()
 
     const QByteArray good = "0|0|0|0|0|0|0|0|0|0|||\r\n";
     const auto errorFor = [&](const QByteArray &badLine) {
-        return StateFile(qm520a()).parse(good.repeated(4) + badLine + good.repeated(7)).error;
+        return StateFile(qm520aWire()).parse(good.repeated(4) + badLine + good.repeated(7)).error;
     };
     QCOMPARE(errorFor("0|0|0\r\n"), "line 5: 3 fields, expected 13 or 14");
     QCOMPARE(errorFor("0|0|0|0|0|0|0|0|256|0|||\r\n"),
@@ -140,7 +141,7 @@ void TestUnitSimParts::stateFileReadsTheExportFormatAndRefusesMalformedLines()
     QCOMPARE(errorFor("0|0|0|0|0|0|0|0|-1|0|||\r\n"),
              "line 5: field 9 (HorizPos) is not a number: \"-1\"");
     QCOMPARE(errorFor(good + good), "13 lines, expected 12 (one per channel)");
-    QVERIFY(!StateFile(qm410a()).parse(good.repeated(12)).table);
+    QVERIFY(!StateFile(qm410aWire()).parse(good.repeated(12)).table);
 }
 
 QTEST_GUILESS_MAIN(TestUnitSimParts)

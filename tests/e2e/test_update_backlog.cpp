@@ -1,11 +1,11 @@
 #include "CommandSender.h"
+#include "Deadline.h"
 #include "PseudoTerminal.h"
 #include "QtSerialPort.h"
 #include "RecordingSink.h"
 #include "SerialLink.h"
 #include "UpdateMultiple.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -55,7 +55,7 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
     const UnitModel &model = qm520a();
     test::PseudoTerminal line;
     QVERIFY(line.isValid());
-    QtSerialPort port(PortMap({{1, line.slavePath()}}), model.baudRate);
+    QtSerialPort port(PortMap({{1, line.devicePath()}}), model.baudRate);
     port.setPortNumber(1);
     QVERIFY(port.open());
     ChannelTable table;
@@ -78,7 +78,7 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
 
     // The first run meets a line that takes nothing; the next ones pile up behind it, more
     // than the driver could hold even if it were empty.
-    const qsizetype waiting = fillLine(line.slavePath());
+    const qsizetype waiting = fillLine(line.devicePath());
     QVERIFY(waiting > 0);
     constexpr int Runs = 300;
     updateMultiple(model, table, 3, 4095, 4095, sender, {});
@@ -89,18 +89,15 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
 
     const QByteArray expected = QByteArray(waiting, '\0') + oneRun.repeated(Runs);
     QByteArray heard;
-    QElapsedTimer waited;
-    waited.start();
-    while (heard.size() < expected.size() && waited.elapsed() < 20000) {
-        heard += line.takeAvailable();
-        QTest::qWait(2);
-    }
+    static_cast<void>(
+        QTest::qWaitFor([&] { return (heard += line.takeAvailable()).size() >= expected.size(); },
+                        test::DeadlineMs));
     QCOMPARE(heard.size(), expected.size());
     QVERIFY(heard == expected); // QCOMPARE would print a 400 kB mismatch
     QCOMPARE(failed.size(), 0);
     QCOMPARE(dropped.size(), 0);
     QVERIFY(port.isOpen() && !link.isRecovering());
-    QCOMPARE(port.unsentBytes(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(port.unsentBytes(), 0, test::DeadlineMs); // once told of the write
 }
 
 QTEST_MAIN(TestUpdateBacklog)

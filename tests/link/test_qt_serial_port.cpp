@@ -1,3 +1,5 @@
+#include "Deadline.h"
+#include "PortManager.h"
 #include "PseudoTerminal.h"
 #include "QtSerialPort.h"
 #include "ReplyEncoder.h"
@@ -10,6 +12,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -24,22 +27,27 @@ QByteArray reply(int channel)
 
 // The link on a pseudo-terminal reached through a symbolic link, so that a test can unplug
 // the device and plug in another under the same name; `other` is a second descriptor on the
-// terminal for meddling with it as other programs or the kernel do.
+// terminal for meddling with it as other programs or the kernel do. Which USB adapter the
+// device claims to be is up to the test.
 struct PtyRig
 {
     QTemporaryDir dir;
-    QString device = dir.filePath(QStringLiteral("ttyUNIT"));
+    QString device = test::PseudoTerminal::uniqueLinkPath(dir);
     std::unique_ptr<test::PseudoTerminal> unit;
     int other = -1;
+    DeviceIdentity identity;
     ChannelTable table;
     SharedState state;
-    QtSerialPort port{PortMap({{1, device}}), qm410a().baudRate};
-    ReplyReceiver receiver{qm410a(), table, state};
+    const UnitModel &model;
+    QtSerialPort port{PortMap({{1, device}}), model.baudRate, [this](const QString &) {
+                          return identity;
+                      }};
+    ReplyReceiver receiver{model, table, state};
     SerialLink link{port, receiver};
     QSignalSpy answered{&receiver, &ReplyReceiver::channelAnswered};
     QSignalSpy failed{&port, &SerialPort::failed};
 
-    PtyRig()
+    explicit PtyRig(const UnitModel &unitModel = qm410a()) : model(unitModel)
     {
         plugIn();
         port.setPortNumber(1);
@@ -48,16 +56,21 @@ struct PtyRig
     ~PtyRig() { ::close(other); }
     void plugIn()
     {
-        unit = std::make_unique<test::PseudoTerminal>();
-        QFile::remove(device);
-        QFile::link(unit->slavePath(), device);
+        unit = std::make_unique<test::PseudoTerminal>(device);
         ::close(other);
         other = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    }
+    // Bytes from the unit that no one has read from the terminal yet.
+    int unreadBytes() const
+    {
+        int count = 0;
+        return ::ioctl(other, FIONREAD, &count) == 0 ? count : -1;
     }
     bool received(const QByteArray &expected)
     {
         QByteArray bytes;
-        return QTest::qWaitFor([&] { return (bytes += unit->takeAvailable()) == expected; });
+        return QTest::qWaitFor([&] { return (bytes += unit->takeAvailable()) == expected; },
+                               test::DeadlineMs);
     }
 };
 
@@ -67,9 +80,36 @@ class TestQtSerialPort : public QObject
 {
     Q_OBJECT
 private slots:
+    void lineSettingsFollowTheModel_data();
+    void lineSettingsFollowTheModel();
     void receptionSurvivesLeftoversPiecesAndSpuriousErrors();
-    void unpluggedDeviceIsReopenedAndGetsTheUnsentFrame();
+    void probeLeavesWaitingInputToItsOwner();
+    void unpluggedAdapterIsReopenedAndGetsTheUnsentFrame();
 };
+
+void TestQtSerialPort::lineSettingsFollowTheModel_data()
+{
+    QTest::addColumn<bool>("is520a");
+    QTest::addColumn<int>("speed");
+    QTest::newRow("QM-410A") << false << int(B9600);
+    QTest::newRow("QM-520A") << true << int(B4800);
+}
+
+// As the terminal itself reports them: the model's speed both ways, 8 data bits, no parity,
+// one stop bit.
+void TestQtSerialPort::lineSettingsFollowTheModel()
+{
+    QFETCH(bool, is520a);
+    QFETCH(int, speed);
+    PtyRig rig(is520a ? qm520a() : qm410a());
+    QVERIFY(rig.port.open());
+    termios line{};
+    QCOMPARE(::tcgetattr(rig.other, &line), 0);
+    QCOMPARE(int(::cfgetospeed(&line)), speed);
+    QCOMPARE(int(::cfgetispeed(&line)), speed);
+    QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(line.c_cflag & (PARENB | CSTOPB), tcflag_t(0));
+}
 
 // QSerialPort 6.4 took a wake-up without bytes for an error and, with EAGAIN left in errno,
 // switched reception off for good; a write meeting a full transmit buffer it reports like an
@@ -91,14 +131,15 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
         errno = EAGAIN; // what the event dispatcher's own non-blocking reads leave behind
     });
     QVERIFY(rig.port.open());
+    rig.port.claim();
     rig.unit->takeAvailable(); // echoed by the terminal before the port made it raw
     rig.unit->send(reply(1));
-    QTRY_COMPARE(stolen, reply(1).size());
+    QTRY_COMPARE_WITH_TIMEOUT(stolen, reply(1).size(), test::DeadlineMs);
     stealing = false;
     rig.unit->send(reply(4).first(50));
-    QTest::qWait(20);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.unreadBytes(), 0, test::DeadlineMs); // a piece at a time
     rig.unit->send(reply(4).sliced(50));
-    QTRY_COMPARE(rig.answered.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.answered.size(), 1, test::DeadlineMs);
     QCOMPARE(rig.answered[0][0].toInt(), 4);
 
     // Output stops between the port's wake-up for writing and its write.
@@ -108,7 +149,7 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
         stopper.setEnabled(false);
     });
     rig.link.write(QByteArray::fromHex("0802fa"));
-    QTRY_VERIFY(!stopper.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!stopper.isEnabled(), test::DeadlineMs);
     QTest::qWait(50);
     ::tcflow(rig.other, TCOON);
     QVERIFY(rig.received(QByteArray::fromHex("0802fa")));
@@ -118,33 +159,57 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
     stealing = true;
     for (int i = 1; rig.failed.isEmpty() && i <= 25; ++i) {
         rig.unit->send("x");
-        QTRY_COMPARE(stolen, reply(1).size() + i);
+        QTRY_COMPARE_WITH_TIMEOUT(stolen, reply(1).size() + i, test::DeadlineMs);
     }
     QCOMPARE(rig.failed.size(), 1);
-    QTRY_VERIFY(rig.port.isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.port.isOpen(), test::DeadlineMs);
 }
 
-void TestQtSerialPort::unpluggedDeviceIsReopenedAndGetsTheUnsentFrame()
+// Another program's port: the probe must leave the bytes waiting for it where they are.
+void TestQtSerialPort::probeLeavesWaitingInputToItsOwner()
 {
     PtyRig rig;
+    termios raw{};
+    ::tcgetattr(rig.other, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(rig.other, TCSANOW, &raw);
+    const QByteArray waiting(96, 'w');
+    rig.unit->send(waiting);
+    QVERIFY(PortManager(rig.port, rig.state).probePort(1));
+    QByteArray read;
+    QVERIFY(QTest::qWaitFor([&] {
+        char buffer[128];
+        for (ssize_t n; (n = ::read(rig.other, buffer, sizeof buffer)) > 0;)
+            read.append(buffer, n);
+        return read.size() >= waiting.size();
+    }));
+    QCOMPARE(read, waiting);
+}
+
+// The frame the driver had not taken when the adapter went reaches it once it is back; other
+// devices under the name are the link's tests' and the end-to-end runs' concern.
+void TestQtSerialPort::unpluggedAdapterIsReopenedAndGetsTheUnsentFrame()
+{
+    PtyRig rig;
+    rig.identity = {0x0403, 0x6001, QStringLiteral("A10K3"), {}};
     QSignalSpy recovered(&rig.link, &SerialLink::recovered);
-    QVERIFY(rig.port.open());
+    QVERIFY(PortManager(rig.port, rig.state).openPort(1));
     ::tcflow(rig.other, TCOOFF); // the frame stays in the program
     rig.link.write(QByteArray::fromHex("0807fa"));
     QTest::qWait(20);
     QCOMPARE(rig.port.unsentBytes(), 3);
 
     rig.unit->hangUp();
-    QTRY_COMPARE(recovered.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(recovered.size(), 1, test::DeadlineMs);
     QCOMPARE(recovered[0][0].toBool(), false);
     QTest::qWait(60);
     QCOMPARE(rig.failed.size(), 1); // not once per read of the hung-up descriptor
 
     rig.plugIn();
-    QTRY_VERIFY(rig.port.isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.port.isOpen(), test::DeadlineMs);
     QVERIFY(rig.received(QByteArray::fromHex("0807fa")));
     rig.unit->send(reply(6));
-    QTRY_COMPARE(rig.answered.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.answered.size(), 1, test::DeadlineMs);
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)

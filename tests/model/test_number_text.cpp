@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace qm;
 
 class TestNumberText : public QObject
@@ -34,7 +36,9 @@ void TestNumberText::readsTheLeadingNumber_data()
     QTest::newRow("tab and line feed skipped") << "\t\n7" << 7.0;
     QTest::newRow("second point ends the number") << "1.2.3" << 1.2;
     QTest::newRow("lone point") << "." << 0.0;
-    QTest::newRow("huge exponent") << "1e999" << 0.0;
+    QTest::newRow("overflow") << "1e400" << std::numeric_limits<double>::infinity();
+    QTest::newRow("negative overflow") << "-1D999" << -std::numeric_limits<double>::infinity();
+    QTest::newRow("underflow") << "1e-400" << 0.0;
 }
 
 void TestNumberText::readsTheLeadingNumber()
@@ -72,6 +76,7 @@ void TestNumberText::int16RejectsWhatDoesNotFit()
     QCOMPARE(readInt16(u"&HFFFF"), std::optional<qint16>(-1));
     QCOMPARE(readInt16(u"&H10000"), std::nullopt);
     QCOMPARE(readInt16(u"none"), std::nullopt);
+    QCOMPARE(readInt16(u"1e400"), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestNumberText)

@@ -53,9 +53,9 @@ class TestUpdateMultiple : public QObject
 private slots:
     void everyGroupIsCopiedAndSentInBitOrder_data();
     void everyGroupIsCopiedAndSentInBitOrder();
-    void defaultGroupsLeavePositionAndTimeFont();
+    void eachGroupCopiesItsFieldsAndSendsItsFrame_data();
+    void eachGroupCopiesItsFieldsAndSendsItsFrame();
     void emptyOrUnreadableChoicesSendOnlyWhatIsChosen();
-    void textsTravelAsShownButAreCopiedAsHeld();
 };
 
 void TestUpdateMultiple::everyGroupIsCopiedAndSentInBitOrder_data()
@@ -71,7 +71,6 @@ void TestUpdateMultiple::everyGroupIsCopiedAndSentInBitOrder()
     QFETCH(bool, is520a);
     QFETCH(QList<int>, commands);
     Run run(is520a ? qm520a() : qm410a());
-    const ChannelTable before = run.table;
     run(2, 4095, 4095);
 
     QList<Sent> expected;
@@ -81,15 +80,6 @@ void TestUpdateMultiple::everyGroupIsCopiedAndSentInBitOrder()
     }
     QCOMPARE(sent(run.sink), expected);
 
-    const ChannelSettings &source = before[2];
-    for (int index = 0; index < ChannelCount; ++index) {
-        const ChannelSettings &target = run.table[index];
-        for (Field field : run.model.recordFields) {
-            const quint8 want = field == Field::DateMode ? before[index][field] : source[field];
-            QCOMPARE(target[field], want);
-        }
-        QCOMPARE(target.texts, source.texts);
-    }
     // The data frame is built after the copy: it carries the copied bytes.
     test::RecordingSink expectedSink;
     CommandSender(run.model, run.table, expectedSink).sendData(11);
@@ -104,23 +94,75 @@ void TestUpdateMultiple::everyGroupIsCopiedAndSentInBitOrder()
         QCOMPARE(closed.table[index], run.table[index]);
 }
 
-void TestUpdateMultiple::defaultGroupsLeavePositionAndTimeFont()
+void TestUpdateMultiple::eachGroupCopiesItsFieldsAndSendsItsFrame_data()
 {
-    Run run(qm520a());
-    const ChannelTable before = run.table;
-    run(0, 2 + 8, 2046);
-
-    QCOMPARE(sent(run.sink),
-             (QList<Sent>{
-                 {4, 1}, {5, 1}, {6, 1}, {7, 1}, {2, 1}, {4, 3}, {5, 3}, {6, 3}, {7, 3}, {2, 3}}));
-    for (int index : {1, 3}) {
-        const ChannelSettings &target = run.table[index];
-        for (Field kept : {Field::VertPos, Field::HorizPos, Field::TimeFont})
-            QCOMPARE(target[kept], before[index][kept]);
-        for (Field copied : {Field::HorizSize, Field::Blank, Field::AutoStop, Field::TextEnables})
-            QCOMPARE(target[copied], before[0][copied]);
+    QTest::addColumn<bool>("is520a");
+    QTest::addColumn<int>("bit");
+    QTest::addColumn<QList<int>>("fields");
+    QTest::addColumn<int>("textLine");     // -1: none
+    QTest::addColumn<int>("extraCommand"); // 0: none
+    const auto row = [](bool is520a, int bit, const char *item, std::initializer_list<Field> fields,
+                        int textLine = -1, int extraCommand = 0) {
+        QList<int> fieldNumbers;
+        for (Field field : fields)
+            fieldNumbers << int(field);
+        QTest::addRow("%s bit %d %s", is520a ? "QM-520A" : "QM-410A", bit, item)
+            << is520a << bit << fieldNumbers << textLine << extraCommand;
+    };
+    for (bool is520a : {false, true}) {
+        row(is520a, 0, "Position", {Field::VertPos, Field::HorizPos});
+        row(is520a, 1, "Size", {Field::VertSize, Field::HorizSize});
+        row(is520a, 2, "Blank", {Field::Blank}, -1, 3);
     }
-    QCOMPARE(run.table[2], before[2]);
+    row(false, 3, "Time Code Input", {Field::TimeCodeInput});
+    row(false, 4, "Hour Mode", {Field::HourMode});
+    row(false, 5, "Display Mode", {Field::DisplayMode});
+    row(false, 6, "Timezone", {Field::TimeZone});
+    row(false, 7, "Mask Mode", {Field::WindowMode});
+    row(false, 8, "Text 1", {}, 0, 5);
+    row(false, 9, "Text 2", {}, 1, 6);
+    row(false, 10, "Text 3", {}, 2, 7);
+    row(false, 11, "Text Enables", {Field::TextEnables});
+    row(true, 3, "Milliseconds", {Field::DisplayMode});
+    row(true, 4, "Mask Mode", {Field::WindowMode});
+    row(true, 5, "Autostop", {Field::AutoStop});
+    row(true, 6, "Leap Seconds", {Field::LeapSeconds});
+    row(true, 7, "Text 1", {}, 0, 5);
+    row(true, 8, "Text 2", {}, 1, 6);
+    row(true, 9, "Text 3", {}, 2, 7);
+    row(true, 10, "Text Enables", {Field::TextEnables});
+    row(true, 11, "Time Font Style", {Field::TimeFont}, -1, 9);
+}
+
+// Channel 3 shows, channel 6 is the one target: it takes exactly the group's fields and gets
+// the group's own frame, if any, before its data frame.
+void TestUpdateMultiple::eachGroupCopiesItsFieldsAndSendsItsFrame()
+{
+    QFETCH(bool, is520a);
+    QFETCH(int, bit);
+    QFETCH(QList<int>, fields);
+    QFETCH(int, textLine);
+    QFETCH(int, extraCommand);
+    Run run(is520a ? qm520a() : qm410a());
+    run.table[2][Field::Blank] = 1;
+    const ChannelTable before = run.table;
+    run(2, 1 << 5, 1 << bit);
+
+    QList<Sent> expected{{2, 5}};
+    if (extraCommand)
+        expected.prepend({extraCommand, 5});
+    QCOMPARE(sent(run.sink), expected);
+    for (std::size_t f = 0; f < FieldCount; ++f) {
+        const auto field = static_cast<Field>(f);
+        const int from = fields.contains(int(field)) ? 2 : 5;
+        QVERIFY2(run.table[5][field] == before[from][field], fieldName(field));
+    }
+    for (int line = 0; line < TextLineCount; ++line) {
+        const int from = line == textLine ? 2 : 5;
+        QCOMPARE(run.table[5].texts[std::size_t(line)], before[from].texts[std::size_t(line)]);
+    }
+    for (int index : {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11})
+        QCOMPARE(run.table[index], before[index]);
 }
 
 void TestUpdateMultiple::emptyOrUnreadableChoicesSendOnlyWhatIsChosen()
@@ -154,24 +196,6 @@ void TestUpdateMultiple::emptyOrUnreadableChoicesSendOnlyWhatIsChosen()
     QCOMPARE(run.table[5][Field::VertPos], before[3][Field::VertPos]);
     QCOMPARE(run.table[5][Field::HorizPos], before[3][Field::HorizPos]);
     QCOMPARE(run.table[5][Field::VertSize], before[5][Field::VertSize]);
-}
-
-void TestUpdateMultiple::textsTravelAsShownButAreCopiedAsHeld()
-{
-    Run run(qm520a());
-    run.table[0].texts[1] = QStringLiteral("  Studio  ");
-    updateMultiple(run.model, run.table, 0, 4, 256, run.sender,
-                   [](int line) { return QStringLiteral("  shown %1  ").arg(line); });
-
-    QCOMPARE(run.table[2].texts[1], QStringLiteral("  Studio  "));
-    QCOMPARE(run.sink.frames.size(), 2);
-    const QByteArray text = run.sink.frames.at(0);
-    QCOMPARE(text.left(9), QByteArray("shown 1\x80\x80"));
-    QCOMPARE(text.right(3), QByteArray::fromHex("0602fa"));
-
-    run.sink.frames.clear();
-    updateMultiple(run.model, run.table, 0, 4, 256, run.sender, {});
-    QCOMPARE(run.sink.frames.at(0).left(8), QByteArray("Studio\x80\x80"));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateMultiple)

@@ -1,5 +1,6 @@
 #include "ChannelEditor.h"
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "MainWindow.h"
 #include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
@@ -14,8 +15,7 @@
 #include <QTabBar>
 #include <QTest>
 
-#include <algorithm>
-#include <tuple>
+#include <utility>
 
 using namespace qm;
 
@@ -86,7 +86,8 @@ class TestChannelEditor : public QObject
     Q_OBJECT
 private slots:
     void showingAChannelRepairsTheRecordAndSendsNothing();
-    void eachControlStoresItsFieldAndSendsItsFrame();
+    void everyControlFollowsTheUpdatePolicy_data();
+    void everyControlFollowsTheUpdatePolicy();
     void deferredEditsWaitForUpdate();
     void textLinesAndFocus();
 };
@@ -131,8 +132,8 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
 
     p.select(2, Qt::RightButton);
     QCOMPARE(p.c.txtText[1]->text(), "padded");
-    QVERIFY2(position.grid()->look() == PositionGrid::Look::Active && p.c.txtMove->hasFocus(),
-             "filling the text lines is no typing: the arrow keys stay with the grid");
+    QVERIFY2(position.grid()->look() == PositionGrid::Look::Inactive && p.c.txtMove->hasFocus(),
+             "filling a text line greys the grid but leaves the arrow keys where they were");
     QCOMPARE(p.table[2].texts[1], "  padded  ");
     p.select(3, Qt::MiddleButton);
     QCOMPARE(p.table[3][Field::VertPos], 30);
@@ -166,27 +167,89 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     QVERIFY(qm520.sink.frames.isEmpty());
 }
 
-void TestChannelEditor::eachControlStoresItsFieldAndSendsItsFrame()
+void TestChannelEditor::everyControlFollowsTheUpdatePolicy_data()
 {
-    for (const auto &[window, control, field, stored, command] :
-         {std::tuple{&qm410aWindow(), "chkEnable_1", Field::TextEnables, 3, 2},
-          std::tuple{&qm410aWindow(), "optSMPTE", Field::TimeCodeInput, 1, 2},
-          std::tuple{&qm520aWindow(), "cmbWindowMode", Field::WindowMode, 1, 2},
-          std::tuple{&qm520aWindow(), "cmbTimeFont", Field::TimeFont, 1, 9}}) {
-        Panel p(*window);
+    QTest::addColumn<bool>("is520a");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("field"); // -1 for a text line
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("command"); // of the one frame sent at once
+    const auto row = [](bool is520a, const char *control, int field, int before,
+                        const QString &stored, int command) {
+        QTest::addRow("%s %s", is520a ? "QM-520A" : "QM-410A", control)
+            << is520a << QString::fromLatin1(control) << field << before << stored << command;
+    };
+    for (bool is520a : {false, true}) {
+        row(is520a, "chkBlank", int(Field::Blank), 0, "1", 3);
+        row(is520a, "chkEnable_0", int(Field::TextEnables), 2, "3", 2);
+        row(is520a, "chkEnable_1", int(Field::TextEnables), 2, "0", 2);
+        row(is520a, "chkEnable_2", int(Field::TextEnables), 2, "6", 2);
+        row(is520a, "cmbWindowMode", int(Field::WindowMode), 0, "1", 2);
+        row(is520a, "cmbDisplayMode", int(Field::DisplayMode), 0, "1", 2);
+        row(is520a, "txtText_0", -1, 0, "onex", 5);
+        row(is520a, "txtText_1", -1, 0, "twox", 6);
+        row(is520a, "txtText_2", -1, 0, "threex", 7);
+    }
+    row(false, "cmbDateMode", int(Field::DateMode), 0, "1", 2);
+    row(false, "cmbTimeZone", int(Field::TimeZone), 0, "1", 2);
+    row(false, "optQOR", int(Field::TimeCodeInput), 1, "0", 2);
+    row(false, "optSMPTE", int(Field::TimeCodeInput), 0, "1", 2);
+    row(false, "opt12hr", int(Field::HourMode), 0, "1", 2);
+    row(false, "opt24hr", int(Field::HourMode), 1, "0", 2);
+    row(true, "chkAutoStop", int(Field::AutoStop), 0, "1", 2);
+    row(true, "chkLeapSeconds", int(Field::LeapSeconds), 0, "1", 2);
+    row(true, "cmbTimeFont", int(Field::TimeFont), 0, "1", 9);
+}
+
+// With the policy 1 an edit is stored and its one frame goes at once. With any other policy
+// (2 here) the edit is stored and nothing goes until Update, whose frames then carry it.
+void TestChannelEditor::everyControlFollowsTheUpdatePolicy()
+{
+    QFETCH(bool, is520a);
+    QFETCH(QString, control);
+    QFETCH(int, field);
+    QFETCH(int, before);
+    QFETCH(QString, stored);
+    QFETCH(int, command);
+    for (qint16 policy : {1, 2}) {
+        Panel p(is520a ? qm520aWindow() : qm410aWindow());
         p.table[2] = saneRecord();
+        if (field >= 0)
+            p.table[2][Field(field)] = quint8(before);
+        p.state.updateImmediately = policy;
+        p.editor.enableUpdateButton(policy);
         p.select(2);
         QWidget *widget = p.window.findChild<QWidget *>(control);
+        QVERIFY(widget);
+        for (int page = 0; page < p.c.sstSettings->count(); ++page) {
+            if (p.c.sstSettings->widget(page)->isAncestorOf(widget))
+                p.c.sstSettings->setCurrentIndex(page);
+        }
+        QByteArrayList unedited;
+        if (policy != 1) {
+            QTest::mouseClick(p.c.cmdUpdate, Qt::LeftButton);
+            unedited = std::exchange(p.sink.frames, {});
+        }
         if (auto *list = qobject_cast<QComboBox *>(widget))
             QTest::keyClick(list, Qt::Key_Down);
+        else if (auto *line = qobject_cast<QLineEdit *>(widget))
+            QTest::keyClick(line, Qt::Key_X);
         else
             click(qobject_cast<QAbstractButton *>(widget));
-        QCOMPARE(p.table[2][field], stored);
-        QCOMPARE(p.commandsSent(), QList<int>{command * 100 + 2});
-        const auto at = std::find(p.model.dataPayload.begin(), p.model.dataPayload.end(), field);
-        const qsizetype payloadIndex = command == 9 ? 0 : at - p.model.dataPayload.begin();
-        QCOMPARE(p.sink.frames.first().at(payloadIndex), stored);
-        QVERIFY2(p.c.txtMove->hasFocus(), "an edit hands the arrow keys to the grid");
+
+        const ChannelSettings &record = p.table[2];
+        QCOMPARE(field >= 0 ? QString::number(record[Field(field)])
+                            : record.texts[std::size_t(control.back().digitValue())],
+                 stored);
+        if (policy == 1) {
+            QCOMPARE(p.commandsSent(), QList<int>{command * 100 + 2});
+            continue;
+        }
+        QVERIFY2(p.sink.frames.isEmpty(), "a deferred edit sends nothing");
+        QTest::mouseClick(p.c.cmdUpdate, Qt::LeftButton);
+        QCOMPARE(p.sink.frames.size(), unedited.size());
+        QVERIFY2(p.sink.frames != unedited, "Update carries the edit");
     }
 }
 
@@ -223,7 +286,8 @@ void TestChannelEditor::textLinesAndFocus()
     p.c.sstSettings->setCurrentIndex(1);
     QLineEdit *line = p.c.txtText[1];
     QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(3, line->height() / 2));
-    QTRY_COMPARE(line->selectedText(), "two"); // so typing replaces the line
+    QTRY_COMPARE_WITH_TIMEOUT(line->selectedText(), "two",
+                              test::DeadlineMs); // so typing replaces the line
     p.sink.frames.clear();
     QTest::keyClicks(line, QStringLiteral("abc"));
     QCOMPARE(p.commandsSent(), QList<int>({605, 605, 605}));

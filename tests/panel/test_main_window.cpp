@@ -1,8 +1,10 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "MainWindow.h"
 #include "ModelWindows.h"
-#include "Twips.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -19,19 +22,6 @@
 using namespace qm;
 
 namespace {
-
-// Where a control's design puts its top-left corner in the window, in pixels: the sum of its
-// own place and its containers', a tab page standing for its tab control.
-QPoint designedWindowPosition(const WindowDescription &description, const ControlSpec &row)
-{
-    const QPoint own = twipsRect(row.twips.left(), row.twips.top(), 0, 0).topLeft();
-    const ControlSpec *container = description.control(row.container);
-    if (!container)
-        return own;
-    if (container->kind == ControlKind::TabPage)
-        container = description.control(container->container);
-    return own + designedWindowPosition(description, *container);
-}
 
 QRect windowRect(const QWidget *widget)
 {
@@ -59,8 +49,10 @@ class TestMainWindow : public QObject
     Q_OBJECT
 private slots:
     void everyControlIsBuiltInItsDesignState();
-    void controlsLandAndStackAsDesigned();
+    void hiddenFieldAndConnectingPanelStackAsDesigned();
     void selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelection();
+    void tabWalksTopToBottomAndLeftToRight();
+    void listsFitTheirItemsAndDropDownAFewRows();
     void closingAsksTheGuardAndAnnouncesUnloadingOnce();
 };
 
@@ -69,14 +61,10 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
     for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
         MainWindow window(*description);
         const MainWindowControls &c = window.controls();
-        for (const ControlSpec &row : description->controls)
-            QVERIFY2(window.findChild<QWidget *>(row.name), qPrintable(row.name));
         for (int i = 0; i < 12; ++i)
             QCOMPARE(c.cmdButton[static_cast<std::size_t>(i)]->index(), i);
 
         const bool qm410 = description == &qm410aWindow();
-        QCOMPARE(window.windowTitle(), qm410 ? QStringLiteral("QM-410A Control Panel")
-                                             : QStringLiteral("QM-520A Control Panel"));
         // Each model builds only its own controls.
         QCOMPARE(!c.cmbTimeFont && !c.chkLeapSeconds && !c.lblText[0], qm410);
         QCOMPARE(!c.optQOR && !c.cmbTimeZone && !c.label1[0], !qm410);
@@ -86,7 +74,7 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
             QVERIFY(c.optQOR->parentWidget() != c.opt12hr->parentWidget());
         }
         QVERIFY(!window.isEnabled());
-        QCOMPARE(window.minimumSize(), window.maximumSize()); // its size is checked when shown
+        QCOMPARE(window.minimumSize(), window.maximumSize());
         QVERIFY(!(window.windowFlags() &
                   (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(c.frameConnecting->isHidden());
@@ -106,39 +94,25 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
     }
 }
 
-void TestMainWindow::controlsLandAndStackAsDesigned()
+// Where the design makes controls overlap, the one in front is the one the operator sees
+// (their places are checked against the design data in test_window_design).
+void TestMainWindow::hiddenFieldAndConnectingPanelStackAsDesigned()
 {
     for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
         MainWindow window(*description);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const MainWindowControls &c = window.controls();
-        QCOMPARE(window.size(), QSize(309, description == &qm410aWindow() ? 433 : 464));
-        for (int page = c.sstSettings->count() - 1; page >= 0; --page) {
-            c.sstSettings->setCurrentIndex(page);
-            QCoreApplication::processEvents();
-            for (const ControlSpec &row : description->controls) {
-                const auto *widget = window.findChild<QWidget *>(row.name);
-                if (row.kind == ControlKind::TabPage || !widget->isVisible())
-                    continue;
-                const QRect design = twipsRect(row.twips.left(), row.twips.top(), row.twips.width(),
-                                               row.twips.height());
-                const QRect actual = windowRect(widget);
-                QCOMPARE(actual.topLeft(), designedWindowPosition(*description, row));
-                QCOMPARE(actual.height(), design.height());
-                // Indicator captions may reach further right than the design where they need to.
-                if (row.kind == ControlKind::CheckBox || row.kind == ControlKind::RadioButton)
-                    QVERIFY(actual.width() >= design.width());
-                else
-                    QCOMPARE(actual.width(), design.width());
-            }
-        }
+        // A box drawn over the tab strip stays off the tab control's right border.
+        const QRect tabs = windowRect(c.sstSettings);
+        const QRect box = windowRect(c.chkUpdateImmediately);
+        QVERIFY(!tabs.contains(box.topLeft()) || box.right() <= tabs.right());
         // The arrow-key field is never seen, yet it takes the focus.
         window.setEnabled(true);
         const QWidget *overMove = window.childAt(windowRect(c.txtMove).center());
         QVERIFY(overMove == c.frame1 || c.frame1->isAncestorOf(overMove));
         c.txtMove->setFocus();
-        QTRY_VERIFY(c.txtMove->hasFocus());
+        QTRY_VERIFY_WITH_TIMEOUT(c.txtMove->hasFocus(), test::DeadlineMs);
         c.frameConnecting->show();
         const QWidget *atMiddle = window.childAt(windowRect(c.frameConnecting).center());
         QVERIFY(atMiddle == c.frameConnecting || c.frameConnecting->isAncestorOf(atMiddle));
@@ -182,6 +156,60 @@ void TestMainWindow::selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelecti
         selector->setSelectedLook(false);
         QCOMPARE(selector->grab().toImage(), normal);
     }
+}
+
+// Tab never stops in the hidden arrow-key field and goes once round the window in reading
+// order, back to where it began.
+void TestMainWindow::tabWalksTopToBottomAndLeftToRight()
+{
+    for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
+        MainWindow window(*description);
+        window.setEnabled(true);
+        for (ChannelSelector *selector : window.controls().cmdButton)
+            selector->setEnabled(true);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const MainWindowControls &c = window.controls();
+        for (int page = 0; page < c.sstSettings->count(); ++page) {
+            c.sstSettings->setCurrentIndex(page);
+            c.cmdClose->setFocus();
+            QList<QWidget *> walk{QApplication::focusWidget()};
+            do {
+                QTest::keyClick(walk.last(), Qt::Key_Tab);
+                walk << QApplication::focusWidget();
+            } while (walk.last() != walk.first() && walk.size() < 100);
+            QStringList names;
+            for (const QWidget *widget : walk)
+                names << widget->objectName();
+            QVERIFY2(!walk.contains(c.txtMove) && walk.size() > 10, qPrintable(names.join(' ')));
+            int wraps = 0;
+            for (qsizetype i = 1; i < walk.size(); ++i) {
+                const QPoint before = windowRect(walk[i - 1]).topLeft();
+                const QPoint after = windowRect(walk[i]).topLeft();
+                if (std::pair(after.y(), after.x()) < std::pair(before.y(), before.x()))
+                    ++wraps;
+            }
+            QVERIFY2(wraps == 1, qPrintable(names.join(' ')));
+        }
+    }
+}
+
+void TestMainWindow::listsFitTheirItemsAndDropDownAFewRows()
+{
+    MainWindow window(qm410aWindow());
+    window.setEnabled(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const QComboBox *list : window.findChildren<QComboBox *>())
+        QVERIFY2(list->font().letterSpacing() == 0, qPrintable(list->objectName()));
+    QComboBox *zones = window.controls().cmbTimeZone;
+    zones->showPopup();
+    QAbstractItemView *view = zones->view();
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), test::DeadlineMs);
+    const int rows = view->height() / view->sizeHintForRow(0);
+    QVERIFY2(rows >= 8 && rows <= 12, qPrintable(QString::number(rows)));
+    QVERIFY(view->verticalScrollBar()->isVisible());
+    zones->hidePopup();
 }
 
 void TestMainWindow::closingAsksTheGuardAndAnnouncesUnloadingOnce()

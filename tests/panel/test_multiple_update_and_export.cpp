@@ -1,5 +1,6 @@
 #include "AnsweringSerialPort.h"
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "ItemClicks.h"
 #include "ModelWindows.h"
 #include "PanelRig.h"
@@ -58,7 +59,7 @@ struct Rig : test::PanelRig
     {
         port->openable = {1};
         window.show();
-        QTRY_VERIFY(window.isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
     }
     const ChannelTable &table() const { return controller->channelTable(); }
     UpdateDialog *openDialog()
@@ -93,6 +94,7 @@ class TestMultipleUpdateAndExport : public QObject
 private slots:
     void dialogKeepsEveryChoice();
     void updateCopiesTheShownChannel();
+    void handEditedMaskPicksTheChannelsOfItsBits();
     void exportAtClose();
 };
 
@@ -112,7 +114,7 @@ void TestMultipleUpdateAndExport::dialogKeepsEveryChoice()
     test::clickItemCheckBox(*dialog->findChild<QListWidget *>("lstSettings"), 0);
     QCOMPARE(rig.store->values.value("Settings/SettingSelection"), "2047");
     QTest::mouseClick(dialog->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
-    QTRY_VERIFY(!rig.window.findChild<UpdateDialog *>());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
     QCOMPARE(rig.controller->sharedState().channelSelection, 4093);
     QCOMPARE(rig.controller->sharedState().settingSelection, 2047);
 
@@ -121,18 +123,21 @@ void TestMultipleUpdateAndExport::dialogKeepsEveryChoice()
     QVERIFY(dialog);
     QCOMPARE(dialog->channelSelection(), 4093);
     dialog->close();
-    QTRY_VERIFY(!rig.window.findChild<UpdateDialog *>());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
     QCOMPARE(rig.port->frames.size(), framesBefore);
     QCOMPARE(rig.table()[0].texts, unitTable()[0].texts); // nothing copied
 
-    // While a poll reads the channels anew the dialog waits for its end.
-    bool openedDuringPoll = true;
+    // Clicks while a poll reads the channels anew are kept: one dialog opens at the poll's end.
+    bool openedDuringPoll = false;
     rig.waiter->onDelay = [&rig, &openedDuringPoll](int) {
-        openedDuringPoll = openedDuringPoll && rig.openDialog() != nullptr;
+        openedDuringPoll = openedDuringPoll || rig.openDialog() != nullptr;
     };
     emit rig.controls.cmbComports->activated(rig.controls.cmbComports->currentIndex());
+    rig.waiter->onDelay = {};
     QVERIFY(!openedDuringPoll);
-    QVERIFY(rig.openDialog());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.findChildren<UpdateDialog *>().size() == 1 &&
+                                 rig.window.findChild<UpdateDialog *>()->isVisible(),
+                             test::DeadlineMs);
 }
 
 // Channels 1 and 8 take the shown channel's position and text: the text travels as shown,
@@ -147,7 +152,7 @@ void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
     UpdateDialog *dialog = rig.openDialog();
     QVERIFY(dialog);
     QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
-    QTRY_VERIFY(!rig.window.findChild<UpdateDialog *>());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
 
     QCOMPARE(commands(rig.port->frames), (QList<QPair<int, int>>{{5, 0}, {2, 0}, {5, 7}, {2, 7}}));
     QVERIFY(rig.port->frames[2].startsWith("CAM 4\x80"));
@@ -157,6 +162,27 @@ void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
         QCOMPARE(rig.table()[index][Field::Blank], 0);
     }
     QCOMPARE(rig.table()[1], before[1]);
+}
+
+// 5000 is bits 3, 7, 8, 9 and 12; there is no thirteenth channel.
+void TestMultipleUpdateAndExport::handEditedMaskPicksTheChannelsOfItsBits()
+{
+    Rig rig(qm410aWindow(), 12,
+            {{"Settings/ChannelSelection", "5000"}, {"Settings/SettingSelection", "0"}});
+    rig.port->frames.clear();
+    UpdateDialog *dialog = rig.openDialog();
+    QVERIFY(dialog);
+    const auto *channels = dialog->findChild<QListWidget *>("lstChannels");
+    QList<int> ticked;
+    for (int row = 0; row < channels->count(); ++row) {
+        if (channels->item(row)->checkState() == Qt::Checked)
+            ticked << row + 1;
+    }
+    QCOMPARE(ticked, (QList<int>{4, 8, 9, 10}));
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
+    QCOMPARE(commands(rig.port->frames), (QList<QPair<int, int>>{{2, 3}, {2, 7}, {2, 8}, {2, 9}}));
+    QCOMPARE(rig.store->values.value("Settings/ChannelSelection"), "5000");
 }
 
 void TestMultipleUpdateAndExport::exportAtClose()

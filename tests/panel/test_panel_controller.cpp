@@ -1,4 +1,5 @@
 #include "ChannelSelector.h"
+#include "Deadline.h"
 #include "ModelWindows.h"
 #include "OperatorNotice.h"
 #include "PanelRig.h"
@@ -7,6 +8,7 @@
 #include "Twips.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -80,7 +82,7 @@ struct Rig : test::PanelRig
     {
         QList<int> enabled;
         for (const ChannelSelector *selector : controls.cmdButton)
-            if (selector->isEnabled())
+            if (selector->isEnabledTo(&window))
                 enabled << selector->index();
         return enabled;
     }
@@ -161,8 +163,13 @@ private slots:
     void portNoticesSayWhatToDo();
     void everyControlHasAnAccessibleName_data();
     void everyControlHasAnAccessibleName();
+    void channelsAreDisabledAtTheStartOfEveryPoll_data();
+    void channelsAreDisabledAtTheStartOfEveryPoll();
     void windowPlaceIsKeptBetweenRuns();
     void unreadablePortEntriesAndFailedWritesAreTold();
+    void lostSettingsAreNamed_data();
+    void lostSettingsAreNamed();
+    void lineLossIsToldInTheWindowUntilAPick();
 };
 
 void TestPanelController::startUpAndPoll_data()
@@ -184,7 +191,7 @@ void TestPanelController::startUpAndPoll()
     auto *timer = rig.window.findChild<QTimer *>("tmrStartup");
     QVERIFY(timer && timer->isActive() && timer->interval() == 10 && !rig.window.isEnabled());
     rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
 
     const bool opened = comport == "3";
     QCOMPARE(rig.controls.cmbComports->currentIndex(), opened ? 1 : -1);
@@ -210,10 +217,16 @@ void TestPanelController::startUpAndPoll()
 void TestPanelController::portPicks()
 {
     Rig rig({{"Settings/Comport", "3"}});
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
     rig.unit().channels.insert(0, sampleRecord(60));
     rig.unit().channels.insert(1, sampleRecord(61));
+    rig.window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
+    // The keyboard starts with the arrow keys: a first Space changes no setting.
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.controls.txtMove->hasFocus(), test::DeadlineMs);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(rig.controls.chkUpdateImmediately->isChecked() &&
+            !rig.store->writes.contains("UpdateImmediately"));
 
     rig.pick("4");
     QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 4);
@@ -337,7 +350,6 @@ void TestPanelController::keyboardChoosesAsTheMouseDoes()
     QCOMPARE(byKey.gridShowsKeyboard, released >= 0);
     QCOMPARE(byKey, byMouse);
     QCOMPARE(byKey.frames, 12); // the poll's requests, nothing more
-    QVERIFY(rig.controls.cmdButton[2]->toolTip().contains("Ctrl+3"));
 }
 
 void TestPanelController::portNoticesSayWhatToDo_data()
@@ -465,6 +477,42 @@ void TestPanelController::everyControlHasAnAccessibleName()
     }
 }
 
+void TestPanelController::channelsAreDisabledAtTheStartOfEveryPoll_data()
+{
+    QTest::addColumn<bool>("afterPick");
+    QTest::newRow("start-up poll") << false;
+    QTest::newRow("poll after a port pick") << true;
+}
+
+// At the first wait only the channel just asked has answered; every other selector, lit by
+// an earlier poll, is dark again until its own reply.
+void TestPanelController::channelsAreDisabledAtTheStartOfEveryPoll()
+{
+    QFETCH(bool, afterPick);
+    Rig rig({{"Settings/Comport", "3"}});
+    rig.unit().channels.insert(0, sampleRecord(60));
+    rig.unit().channels.insert(5, sampleRecord(61));
+    for (ChannelSelector *selector : rig.controls.cmdButton)
+        selector->setEnabled(true);
+    QList<QList<int>> enabledAtWaits;
+    const auto watchWaits = [&rig, &enabledAtWaits] {
+        rig.waiter->onDelay = [&rig, &enabledAtWaits](int) {
+            enabledAtWaits << rig.enabledChannels();
+        };
+    };
+    if (!afterPick)
+        watchWaits();
+    rig.window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
+    if (afterPick) {
+        watchWaits();
+        rig.pick("4");
+    }
+    QCOMPARE(enabledAtWaits.size(), 12);
+    QCOMPARE(enabledAtWaits.first(), QList<int>{0});
+    QCOMPARE(enabledAtWaits.last(), (QList<int>{0, 5}));
+}
+
 void TestPanelController::windowPlaceIsKeptBetweenRuns()
 {
     {
@@ -472,7 +520,7 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
         QCOMPARE(rig.window.pos(), QPoint(100, 200));
         rig.window.show();
         rig.window.move(110, 220);
-        QTRY_COMPARE(rig.window.pos(), QPoint(110, 220));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.window.pos(), QPoint(110, 220), test::DeadlineMs);
         rig.window.close();
         QCOMPARE(rig.store->values.value("Settings/FormTop"), "3300");
         QCOMPARE(rig.store->values.value("Settings/FormLeft"), "1650");
@@ -480,10 +528,17 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const int beyondRight = (screen.right() + 10) * TwipsPerPixel;
     const int aboveTop = (screen.top() - 20) * TwipsPerPixel;
-    for (const auto &[top, left] : {std::pair{1000, beyondRight}, std::pair{aboveTop, 1000}}) {
-        Rig rig({{"Settings/FormTop", QString::number(top)},
-                 {"Settings/FormLeft", QString::number(left)}});
-        QCOMPARE(rig.window.pos(), QPoint(67, 67));
+    // Only the coordinate off every screen takes the default (1000 twips, 67 pixels), and an
+    // unmoved window leaves the stored place for the day its screen is back.
+    for (const auto &[top, left, place] : {std::tuple{3000, beyondRight, QPoint(67, 200)},
+                                           std::tuple{aboveTop, 1500, QPoint(100, 67)}}) {
+        const QMap<QString, QString> stored{{"Settings/FormTop", QString::number(top)},
+                                            {"Settings/FormLeft", QString::number(left)}};
+        Rig rig(stored);
+        QCOMPARE(rig.window.pos(), place);
+        rig.window.show();
+        rig.window.close();
+        QCOMPARE(rig.store->values, stored);
     }
     // A close during the start-up poll waits for it; the unmoved window keeps its twips, even
     // where they fall between two pixels.
@@ -495,7 +550,7 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
             closedAtOnce = rig.window.close();
     };
     rig.window.show();
-    QTRY_VERIFY(rig.window.isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isHidden(), test::DeadlineMs);
     QVERIFY(!closedAtOnce && rig.waiter->delays.size() == 5);
     rig.window.close();
     QCOMPARE(rig.store->writes.value("FormTop"), 1);
@@ -534,6 +589,62 @@ void TestPanelController::unreadablePortEntriesAndFailedWritesAreTold()
     QVERIFY(notices[2].startsWith("No serial port can be used"));
     notices.removeAt(2);
     QCOMPARE(notices, expected);
+}
+
+void TestPanelController::lostSettingsAreNamed_data()
+{
+    QTest::addColumn<QByteArrayList>("frames");
+    QTest::addColumn<QString>("named");
+    const QByteArray text = QByteArray(30, '\x80').toHex();
+    auto frames = [](const QList<QByteArray> &hex) {
+        QByteArrayList list;
+        for (const QByteArray &frame : hex)
+            list << QByteArray::fromHex(frame);
+        return list;
+    };
+    QTest::newRow("blank and text of one channel")
+        << frames({"0302fa", text + "0502fa"}) << "channel 3: Blank, Text 1";
+    QTest::newRow("cut frame, requests left out")
+        << frames({"fa070bfa", "0800fa"}) << "channel 12: Text 3";
+    QTest::newRow("channels in order, a setting once")
+        << frames({"0101010101010101010101"
+                   "0204fa",
+                   "010900fa", "0404fa", text + "0600fa", "0304fa"})
+        << "channel 1: Time font, Text 2; channel 5: Position, size and options, Blank";
+    QTest::newRow("nothing readable") << frames({"fa", "050cfa", "0100fa", "030000", ""}) << "";
+}
+
+void TestPanelController::lostSettingsAreNamed()
+{
+    QFETCH(QByteArrayList, frames);
+    QFETCH(QString, named);
+    QCOMPARE(LinkNotice::describe(frames), named);
+}
+
+// A pseudo-terminal or built-in port that fails and does not open again at once stays closed;
+// the window says so, with what did not reach the unit, until the operator picks a port.
+void TestPanelController::lineLossIsToldInTheWindowUntilAPick()
+{
+    Rig rig({{"Settings/Comport", "3"}});
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    const QRect connectingPlace = rig.controls.frameConnecting->geometry();
+    rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
+    rig.port->openable.remove(3);
+    rig.port->fail();
+    // The window's one notice also tells of port 2, refused at start-up.
+    const auto *notice = rig.window.findChild<QLabel *>("lblNotice");
+    QVERIFY(notice && notice->isVisible());
+    QCOMPARE(notice->geometry().topLeft(), connectingPlace.topLeft());
+    QVERIFY2(notice->text().endsWith("\n\nThe line to the unit was lost. Pick the port to connect "
+                                     "again.\nNot sent: channel 3: Blank, Text 1"),
+             qPrintable(notice->text()));
+    QCOMPARE(rig.notifier->texts, QStringList());
+    QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): 2 frame(s) did not reach the unit"));
+
+    rig.port->openable.insert(3);
+    rig.pick("3");
+    QVERIFY(rig.port->isOpen() && !notice->isVisible());
 }
 
 QTEST_MAIN(TestPanelController)

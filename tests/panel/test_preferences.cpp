@@ -47,7 +47,7 @@ void TestPreferences::missingOrUnusableTextReadsAsTheDefault()
     const QMap<QString, QString> unusable{
         {"Settings/FormTop", "abc"},         {"Settings/FormLeft", "40000"},
         {"Settings/Comport", " 2.5"},        {"Settings/UpdateImmediately", ""},
-        {"Settings/ChannelSelection", "-1"}, {"Settings/SettingSelection", "1e9"}};
+        {"Settings/ChannelSelection", "x1"}, {"Settings/SettingSelection", ""}};
     for (const QMap<QString, QString> &values : {QMap<QString, QString>(), unusable}) {
         test::MemoryPreferencesStore store;
         store.values = values;
@@ -59,6 +59,12 @@ void TestPreferences::missingOrUnusableTextReadsAsTheDefault()
         QCOMPARE(prefs.updateImmediately(), qint16(1));
         QVERIFY2(store.values == values, "reading must not write anything");
     }
+
+    // A mask is kept whatever number it holds; its users take the bits they know.
+    test::MemoryPreferencesStore store;
+    store.values = {{"Settings/ChannelSelection", "5000"}, {"Settings/SettingSelection", "-1"}};
+    QCOMPARE(Preferences(store).channelSelection(), 5000.0);
+    QCOMPARE(Preferences(store).settingSelection(), -1.0);
 }
 
 void TestPreferences::valuesRoundTripAsDecimalText()

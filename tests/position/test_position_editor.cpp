@@ -87,6 +87,8 @@ class TestPositionEditor : public QObject
 private slots:
     void pressSetsThePositionAndHoverShowsIt();
     void arrowKeysStepAndClamp();
+    void everyPathFollowsTheUpdatePolicy_data();
+    void everyPathFollowsTheUpdatePolicy();
     void typedCoordinatesAndSizesAreClampedAndRounded();
 };
 
@@ -127,16 +129,13 @@ void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
     QCOMPARE(p.texts(), QStringLiteral("1|1"));
     QCOMPARE(p.stored(), QPoint(1, 1));
     QCOMPARE(p.editor.markerTwips(), QPoint(660 - 77, 390 - 63));
-    QCOMPARE(p.host.sends, 1);
     QVERIFY(!p.host.loading);
     QCOMPARE(QApplication::focusWidget(), p.txtMove);
 
     QTest::mouseClick(p.editor.grid(), Qt::MiddleButton, {}, QPoint(158, 102));
     QCOMPARE(p.stored(), QPoint(188, 58));
-    p.host.policy = 0;
     QTest::mouseClick(p.editor.grid(), Qt::RightButton, {}, QPoint(79, 51));
     QCOMPARE(p.stored(), QPoint(94, 30));
-    QCOMPARE(p.host.sends, 2);
 
     p.editor.resetPointerOnMouseMove(&p.window);
     const QLineEdit *readOut = p.editor.coordinates();
@@ -173,10 +172,11 @@ void TestPositionEditor::arrowKeysStepAndClamp()
     // Each step: both texts, the key, then the texts and the selected text of either field.
     using Step = std::tuple<const char *, const char *, Qt::Key, const char *>;
     const Step steps[] = {
-        {"1", "58", Qt::Key_Left, "1|58 1"},      {"1", "58", Qt::Key_Down, "1|58 58"},
-        {"188", "9", Qt::Key_Right, "188|9 188"}, {"5", "9", Qt::Key_Up, "5|8 "},
-        {"12.5", "9", Qt::Key_Right, "13.5|9 "},  {"12abc", "9", Qt::Key_Left, "11|9 "},
-        {"", "9", Qt::Key_Left, "1|9 1"},         {"", "9", Qt::Key_Right, "1|9 "},
+        {"1", "58", Qt::Key_Left, "1|58 1"},       {"1", "58", Qt::Key_Down, "1|58 58"},
+        {"188", "9", Qt::Key_Right, "188|9 188"},  {"5", "9", Qt::Key_Up, "5|8 "},
+        {"12.5", "9", Qt::Key_Right, "13.5|9 "},   {"12abc", "9", Qt::Key_Left, "11|9 "},
+        {"1e400", "9", Qt::Key_Left, "188|9 188"}, {"9", "-1D999", Qt::Key_Down, "9|1 1"},
+        {"", "9", Qt::Key_Left, "1|9 1"},          {"", "9", Qt::Key_Right, "1|9 "},
     };
     for (auto [h, v, key, after] : steps) {
         p.h->setText(QLatin1String(h));
@@ -188,13 +188,56 @@ void TestPositionEditor::arrowKeysStepAndClamp()
         QVERIFY(p.txtMove->text().isEmpty());
     }
     QCOMPARE(p.stored(), QPoint(1, 9));
-    QCOMPARE(p.host.sends, 8); // also when the clamp leaves the position as it was
+    QCOMPARE(p.host.sends, 10); // also when the clamp leaves the position as it was
     QTest::keyClick(p.txtMove, Qt::Key_A);
     p.host.loading = true;
     QTest::keyClick(p.txtMove, Qt::Key_Right);
     QCOMPARE(p.h->text(), QStringLiteral("2"));
     QCOMPARE(p.stored(), QPoint(1, 9));
-    QCOMPARE(p.host.sends, 8);
+    QCOMPARE(p.host.sends, 10);
+}
+
+void TestPositionEditor::everyPathFollowsTheUpdatePolicy_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("policy");
+    QTest::addColumn<int>("sends");
+    for (const QString path : {"grid press", "typed coordinate", "size slider across",
+                               "size slider down", "arrow key"}) {
+        for (int policy : {1, 2, 0}) {
+            const int sends = policy == 1 || (policy != 0 && path == "arrow key") ? 1 : 0;
+            QTest::addRow("%s, policy %d", qPrintable(path), policy) << path << policy << sends;
+        }
+    }
+}
+
+// Each path stores its edit whatever the policy; only the arrow keys send for any non-zero one.
+void TestPositionEditor::everyPathFollowsTheUpdatePolicy()
+{
+    QFETCH(QString, path);
+    QFETCH(int, policy);
+    QFETCH(int, sends);
+    Panel p;
+    QVERIFY(p.active);
+    p.host.policy = qint16(policy);
+    p.h->setText(QStringLiteral("50"));
+    const ChannelSettings before = p.host.record;
+    const auto slide = [](QSlider *slider) {
+        slider->setValue(slider->value() == slider->maximum() ? slider->minimum()
+                                                              : slider->maximum());
+    };
+    if (path == "grid press")
+        p.clickGridOrigin();
+    else if (path == "typed coordinate")
+        p.type(p.v, QStringLiteral("40"));
+    else if (path == "size slider across")
+        slide(p.editor.sldHorizSize());
+    else if (path == "size slider down")
+        slide(p.editor.sldVertSize());
+    else
+        QTest::keyClick(p.txtMove, Qt::Key_Left);
+    QVERIFY2(p.host.record != before, "the edit is stored");
+    QCOMPARE(p.host.sends, sends);
 }
 
 void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
@@ -210,6 +253,8 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     p.type(p.v, QStringLiteral("0.9"));
     QCOMPARE(selected(p.v), QStringLiteral("1"));
     QCOMPARE(p.stored(), QPoint(4, 1));
+    p.type(p.h, QStringLiteral("1e400")); // too large for any number: the range's end
+    QCOMPARE(selected(p.h), QStringLiteral("188"));
 
     p.h->setFocus();
     p.h->selectAll();

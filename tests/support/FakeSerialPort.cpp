@@ -25,6 +25,13 @@ bool FakeSerialPort::open()
     return m_open;
 }
 
+void FakeSerialPort::claim()
+{
+    ++claims;
+    m_incoming.clear();
+    m_identity = presentIdentity();
+}
+
 void FakeSerialPort::close()
 {
     if (m_open)

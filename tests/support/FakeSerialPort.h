@@ -5,6 +5,7 @@
 
 #include <QByteArrayList>
 #include <QList>
+#include <QMap>
 #include <QSet>
 
 namespace qm::test {
@@ -14,8 +15,9 @@ namespace qm::test {
 class FakeSerialPort : public SerialPort
 {
 public:
-    QSet<int> present;  // a device exists but refuses to open
-    QSet<int> openable; // a device exists and opens
+    QSet<int> present;                    // a device exists but refuses to open
+    QSet<int> openable;                   // a device exists and opens
+    QMap<int, DeviceIdentity> identities; // USB adapters by port number; others have none
     // Another port object on the same machine: its devices are the ones that count.
     const FakeSerialPort *sameMachineAs = nullptr;
     // Names the devices as this map does, instead of /dev/ttyFAKEn; it must outlive the port.
@@ -24,7 +26,9 @@ public:
     RefusalCause cause = RefusalCause::NoPermission;
     QList<int> openAttempts;
     QByteArrayList frames;
+    QByteArrayList unsent; // frames the driver had not taken, handed over at a failure
     int closes = 0;
+    int claims = 0;
     int writesWhileClosed = 0;
 
     void setPortNumber(int port) override;
@@ -32,12 +36,16 @@ public:
     QString deviceName() const override;
     bool deviceExists() const override;
     bool open() override;
+    void claim() override;
     void close() override;
     QString errorString() const override { return machine().refusal; }
     RefusalCause refusalCause() const override { return machine().cause; }
     QByteArray readAll() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray &frame) override;
+    DeviceIdentity identity() const override { return m_identity; }
+    DeviceIdentity presentIdentity() const override { return identities.value(m_port); }
+    QByteArrayList takeUnsent() override { return std::exchange(unsent, {}); }
 
     // Bytes arriving from the unit: they wait in the port and readyRead() is raised.
     void receive(const QByteArray &bytes);
@@ -48,6 +56,7 @@ private:
 
     int m_port = 0;
     bool m_open = false;
+    DeviceIdentity m_identity;
     QByteArray m_incoming;
 };
 

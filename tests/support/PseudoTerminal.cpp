@@ -1,13 +1,19 @@
 #include "PseudoTerminal.h"
 
+#include <QFile>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace qm::test {
 
-PseudoTerminal::PseudoTerminal()
+PseudoTerminal::PseudoTerminal(const QString &linkPath) : m_linkPath(linkPath)
 {
+    if (m_linkPath.isEmpty()) {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_linkPath = uniqueLinkPath(*m_dir);
+    }
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_master < 0)
         return;
@@ -16,10 +22,12 @@ PseudoTerminal::PseudoTerminal()
         slave = ::ptsname(m_master);
     if (slave)
         m_slavePath = QString::fromLocal8Bit(slave);
-    else
+    QFile::remove(m_linkPath);
+    if (m_slavePath.isEmpty() || !QFile::link(m_slavePath, m_linkPath))
         hangUp();
 }
 
+// The link stays: a later terminal may have taken it over, and its folder goes with the test.
 PseudoTerminal::~PseudoTerminal()
 {
     hangUp();

@@ -1,23 +1,31 @@
 #include "UnitSimProcess.h"
 
+#include "Deadline.h"
+#include "PseudoTerminal.h"
+
 #include <QTest>
 
 namespace qm::test {
 
 QString UnitSimProcess::start(const QString &program, const QStringList &arguments)
 {
-    m_process.start(program, arguments);
-    const bool printedOrEnded =
+    const QString LinkOption = QStringLiteral("--link");
+    QStringList withLink = arguments;
+    if (!withLink.contains(LinkOption))
+        withLink << LinkOption << PseudoTerminal::uniqueLinkPath(m_dir);
+    m_process.start(program, withLink);
+    const bool printed =
         m_process.waitForStarted() &&
-        QTest::qWaitFor([this] { return !readLines().isEmpty() || !isRunning(); }, TimeoutMs);
-    return printedOrEnded ? readLines().value(0) : QString();
+        QTest::qWaitFor([this] { return !readLines().isEmpty() || !isRunning(); }, DeadlineMs) &&
+        !readLines().isEmpty();
+    return printed ? withLink.value(withLink.indexOf(LinkOption) + 1) : QString();
 }
 
 int UnitSimProcess::stop()
 {
     if (isRunning()) {
         m_process.terminate();
-        if (!m_process.waitForFinished(TimeoutMs))
+        if (!m_process.waitForFinished(DeadlineMs))
             return -1;
     }
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;

@@ -2,17 +2,21 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace qm::test {
 
 // qm-unit-sim run as its own process, as scripts and panels meet it: it prints the device it
-// serves on its first line, then one line per frame it hears. Stopped when it goes.
+// serves on its first line, then one line per frame it hears. Its device is reached through a
+// symbolic link of the test's own, so that lock files name no device another process uses.
+// Stopped when it goes.
 class UnitSimProcess
 {
 public:
     ~UnitSimProcess() { stop(); }
 
-    // The device path, once printed; empty when the program did not start or ended first.
+    // The link to its device (the one given with --link, or one of its own), once the device is
+    // there; empty when the program did not start or ended first.
     QString start(const QString &program, const QStringList &arguments);
     // Every line printed after the device path so far.
     QStringList logLines() { return readLines().mid(1); }
@@ -22,10 +26,9 @@ public:
     int stop();
 
 private:
-    static constexpr int TimeoutMs = 5000;
-
     const QStringList &readLines();
 
+    QTemporaryDir m_dir;
     QProcess m_process;
     QStringList m_lines;
 };

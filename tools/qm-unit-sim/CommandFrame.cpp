@@ -1,8 +1,6 @@
 #include "CommandFrame.h"
 
-#include "ReplyReceiver.h"
-
-#include <span>
+#include "UnitCharacters.h"
 
 namespace qm::sim {
 
@@ -23,61 +21,61 @@ QString quoted(const QString &text)
     return out + u'"';
 }
 
-QString payloadText(const QByteArray &payload)
-{
-    const auto *bytes = reinterpret_cast<const quint8 *>(payload.constData());
-    return replyText(std::span<const quint8, TextPayloadLength>(bytes, TextPayloadLength));
-}
-
-QString dataFields(const UnitModel &model, const QByteArray &payload)
+QString dataFields(const UnitWire &wire, const QByteArray &payload)
 {
     QString fields;
-    for (std::size_t i = 0; i < model.dataPayload.size(); ++i)
+    for (std::size_t i = 0; i < wire.dataPayload.size(); ++i)
         fields += QStringLiteral(" %1=%2")
-                      .arg(QLatin1String(fieldName(model.dataPayload[i])))
+                      .arg(QLatin1String(fieldName(wire.dataPayload[i])))
                       .arg(static_cast<quint8>(payload[static_cast<qsizetype>(i)]));
     return fields;
 }
 
 } // namespace
 
-int payloadLength(const UnitModel &model, quint8 command)
+int payloadLength(const UnitWire &wire, quint8 command)
 {
-    switch (static_cast<Command>(command)) {
-    case Command::ChannelData:
-        return static_cast<int>(model.dataPayload.size());
-    case Command::BlankOn:
-    case Command::BlankOff:
-    case Command::SettingsRequest:
+    switch (static_cast<Code>(command)) {
+    case Code::Data:
+        return static_cast<int>(wire.dataPayload.size());
+    case Code::BlankOn:
+    case Code::BlankOff:
+    case Code::Request:
         return 0;
-    case Command::Text1:
-    case Command::Text2:
-    case Command::Text3:
-        return TextPayloadLength;
-    case Command::TimeFont:
-        return model.hasTimeFont ? 1 : -1;
+    case Code::Line1:
+    case Code::Line2:
+    case Code::Line3:
+        return TextBytes;
+    case Code::Font:
+        return wire.hasTimeFont ? 1 : -1;
     }
     return -1;
 }
 
-QString describeFrame(const UnitModel &model, const CommandFrame &frame)
+QString lineText(const QByteArray &payload)
+{
+    const qsizetype fill = payload.indexOf(static_cast<char>(TextFill));
+    return unitText(fill < 0 ? payload : payload.first(fill));
+}
+
+QString describeFrame(const UnitWire &wire, const CommandFrame &frame)
 {
     const QString channel = QStringLiteral(" ch=%1").arg(frame.channel);
     switch (frame.command) {
-    case Command::ChannelData:
-        return QStringLiteral("data") + channel + dataFields(model, frame.payload);
-    case Command::BlankOn:
+    case Code::Data:
+        return QStringLiteral("data") + channel + dataFields(wire, frame.payload);
+    case Code::BlankOn:
         return QStringLiteral("blank-on") + channel;
-    case Command::BlankOff:
+    case Code::BlankOff:
         return QStringLiteral("blank-off") + channel;
-    case Command::Text1:
-    case Command::Text2:
-    case Command::Text3:
+    case Code::Line1:
+    case Code::Line2:
+    case Code::Line3:
         return QStringLiteral("text%1").arg(static_cast<int>(frame.command) - 4) + channel + u' ' +
-               quoted(payloadText(frame.payload));
-    case Command::SettingsRequest:
+               quoted(lineText(frame.payload));
+    case Code::Request:
         return QStringLiteral("request") + channel;
-    case Command::TimeFont:
+    case Code::Font:
         return QStringLiteral("timefont") + channel +
                QStringLiteral(" TimeFont=%1").arg(static_cast<quint8>(frame.payload[0]));
     }

@@ -1,26 +1,24 @@
 #include "CommandFrameDecoder.h"
 
-#include "ChannelTable.h"
-
 namespace qm::sim {
 
 namespace {
 
 constexpr qsizetype FrameOverhead = 3;
-constexpr qsizetype LongestFrame = TextPayloadLength + FrameOverhead;
+constexpr qsizetype LongestFrame = TextBytes + FrameOverhead;
 // Garbage is reported in pieces of at most this size, so a stream of it cannot pile up.
 constexpr qsizetype LongestUnparsed = 4096;
 
 } // namespace
 
-CommandFrameDecoder::CommandFrameDecoder(const UnitModel &model) : m_model(model) {}
+CommandFrameDecoder::CommandFrameDecoder(const UnitWire &wire) : m_wire(wire) {}
 
 QList<CommandFrameDecoder::Piece> CommandFrameDecoder::feed(QByteArrayView bytes)
 {
     QList<Piece> out;
     for (char byte : bytes) {
         m_buffer.append(byte);
-        if (static_cast<quint8>(byte) == EndMarker || m_buffer.size() >= LongestFrame)
+        if (static_cast<quint8>(byte) == FrameEnd || m_buffer.size() >= LongestFrame)
             settle(false, out);
     }
     return out;
@@ -36,14 +34,14 @@ QList<CommandFrameDecoder::Piece> CommandFrameDecoder::flush()
 std::optional<CommandFrame> CommandFrameDecoder::frameOf(QByteArrayView bytes) const
 {
     const qsizetype size = bytes.size();
-    if (size < FrameOverhead || static_cast<quint8>(bytes[size - 1]) != EndMarker)
+    if (size < FrameOverhead || static_cast<quint8>(bytes[size - 1]) != FrameEnd)
         return std::nullopt;
     const auto command = static_cast<quint8>(bytes[size - 3]);
     const auto channel = static_cast<quint8>(bytes[size - 2]);
-    const int length = payloadLength(m_model, command);
-    if (length < 0 || size != length + FrameOverhead || !ChannelTable::isValidIndex(channel))
+    const int length = payloadLength(m_wire, command);
+    if (length < 0 || size != length + FrameOverhead || channel >= ChannelCount)
         return std::nullopt;
-    return CommandFrame{static_cast<Command>(command), channel, bytes.first(length).toByteArray()};
+    return CommandFrame{static_cast<Code>(command), channel, bytes.first(length).toByteArray()};
 }
 
 // The shortest frame that begins at the front of the buffer, if one is complete.

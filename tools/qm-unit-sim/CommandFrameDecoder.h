@@ -22,7 +22,7 @@ public:
         std::optional<CommandFrame> frame;
     };
 
-    explicit CommandFrameDecoder(const UnitModel &model);
+    explicit CommandFrameDecoder(const UnitWire &wire);
 
     QList<Piece> feed(QByteArrayView bytes);
     // The line went quiet: nothing held back can still become a frame.
@@ -35,7 +35,7 @@ private:
     void settle(bool quiet, QList<Piece> &out);
     void takeUnparsed(QList<Piece> &out);
 
-    const UnitModel &m_model;
+    const UnitWire &m_wire;
     QByteArray m_buffer;   // from where the next frame may begin
     QByteArray m_unparsed; // bytes that turned out to begin no frame
 };

@@ -44,12 +44,12 @@ quint8 defaultValue(Field field, int channel)
 
 } // namespace
 
-ChannelTable defaultUnitState(const UnitModel &model)
+ChannelTable defaultUnitState(const UnitWire &wire)
 {
     ChannelTable table;
     for (int channel = 0; channel < ChannelTable::size(); ++channel) {
         ChannelSettings &record = table[channel];
-        for (Field field : model.recordFields)
+        for (Field field : wire.recordFields)
             record[field] = defaultValue(field, channel);
         record.texts[0] = QStringLiteral("CAM %1").arg(channel + 1);
         if (channel % 3 == 0)

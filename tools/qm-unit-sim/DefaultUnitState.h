@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ChannelTable.h"
-#include "UnitModel.h"
+#include "UnitWire.h"
 
 namespace qm::sim {
 
 // What a freshly installed unit might hold: a caption per camera, a second line on some,
 // modes, positions and sizes that vary from channel to channel within the panels' ranges.
-ChannelTable defaultUnitState(const UnitModel &model);
+ChannelTable defaultUnitState(const UnitWire &wire);
 
 } // namespace qm::sim

@@ -1,6 +1,6 @@
 #include "PlainNumber.h"
 
-#include "NumberText.h"
+#include <QString>
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ std::optional<int> readPlainNumber(QStringView text)
         std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (!digitsOnly)
         return std::nullopt;
-    return static_cast<int>(readNumber(text));
+    return text.toInt();
 }
 
 } // namespace qm::sim

@@ -19,6 +19,18 @@ constexpr int ReadChunk = 4096;
 // After the master reports an error, look again this much later instead of spinning on it.
 constexpr int RetryReadMs = 100;
 
+// The speeds the units run at.
+speed_t speedConstant(int baudRate)
+{
+    switch (baudRate) {
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    }
+    return B0;
+}
+
 } // namespace
 
 PtyPort::~PtyPort()
@@ -75,6 +87,16 @@ void PtyPort::write(const QByteArray &bytes)
         }
         done += written;
     }
+}
+
+bool PtyPort::lineRunsAt(int baudRate) const
+{
+    termios line{};
+    if (::tcgetattr(m_slave, &line) != 0)
+        return false;
+    const speed_t speed = speedConstant(baudRate);
+    return speed != B0 && ::cfgetospeed(&line) == speed && ::cfgetispeed(&line) == speed &&
+           (line.c_cflag & CSIZE) == CS8 && (line.c_cflag & (PARENB | CSTOPB)) == 0;
 }
 
 bool PtyPort::fail(const char *step)

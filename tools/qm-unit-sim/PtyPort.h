@@ -22,6 +22,9 @@ public:
     bool open();
     QString slavePath() const { return m_slavePath; }
     QString errorString() const { return m_error; }
+    // Whether the panel has set the device to the unit's line: this speed, 8 data bits, no
+    // parity, one stop bit. On any other setting the two ends hear each other as noise.
+    bool lineRunsAt(int baudRate) const;
     // Never blocks: what the line cannot take now (nobody reading for a long while) is
     // dropped and reported on stderr.
     void write(const QByteArray &bytes);

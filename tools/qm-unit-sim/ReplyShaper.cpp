@@ -1,14 +1,12 @@
 #include "ReplyShaper.h"
 
-#include "ReplyReceiver.h"
-
 namespace qm::sim {
 
 namespace {
 
 bool isMarker(quint8 byte)
 {
-    return byte == ReplyStart || byte == ReplyEnd;
+    return byte == ReplyOpen || byte == ReplyClose;
 }
 
 enum class BadFrame
@@ -20,8 +18,8 @@ enum class BadFrame
 
 } // namespace
 
-ReplyShaper::ReplyShaper(const UnitModel &model, LineFaults faults, QRandomGenerator &random)
-    : m_channelPosition(model.replyChannelByte + 1), m_faults(faults), m_random(random)
+ReplyShaper::ReplyShaper(const UnitWire &wire, LineFaults faults, QRandomGenerator &random)
+    : m_channelPosition(wire.channelByte + 1), m_faults(faults), m_random(random)
 {}
 
 QList<TimedPiece> ReplyShaper::shape(const QByteArray &reply)
@@ -59,7 +57,7 @@ QByteArray ReplyShaper::noise()
 QByteArray ReplyShaper::badFrame(const QByteArray &reply)
 {
     QByteArray bad = reply;
-    const qsizetype dataPosition = between(1, ReplyDataLength);
+    const qsizetype dataPosition = between(1, ReplyDataBytes);
     switch (static_cast<BadFrame>(between(0, 2))) {
     case BadFrame::Short:
         bad.remove(dataPosition, 1);

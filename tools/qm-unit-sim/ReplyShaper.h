@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnitModel.h"
+#include "UnitWire.h"
 
 #include <QByteArray>
 #include <QList>
@@ -27,7 +27,7 @@ struct TimedPiece
 class ReplyShaper
 {
 public:
-    ReplyShaper(const UnitModel &model, LineFaults faults, QRandomGenerator &random);
+    ReplyShaper(const UnitWire &wire, LineFaults faults, QRandomGenerator &random);
 
     QList<TimedPiece> shape(const QByteArray &reply);
 

@@ -27,6 +27,10 @@ const QCommandLineOption NoiseOption(QStringLiteral("noise"),
 const QCommandLineOption BadFramesOption(QStringLiteral("bad-frames"),
                                          QStringLiteral("Send malformed replies now and then."));
 
+const QCommandLineOption UnpacedOption(
+    QStringLiteral("unpaced"),
+    QStringLiteral("Answer at once instead of at the line speed, for timing a program."));
+
 SimOptions::Result refused(const QCommandLineParser &parser, const QString &why)
 {
     return {std::nullopt, why + QStringLiteral("\n\n") + parser.helpText()};
@@ -40,7 +44,7 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Emulates a QM-410A or QM-520A unit on a pseudo-terminal."));
     parser.addOptions({ModelOption, ChannelsOption, StateOption, LinkOption, SplitOption,
-                       NoiseOption, BadFramesOption});
+                       NoiseOption, BadFramesOption, UnpacedOption});
     if (!parser.parse(arguments))
         return refused(parser, parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -48,10 +52,9 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
                                    parser.positionalArguments().constFirst());
 
     SimOptions options;
-    const auto model = unitModelByName(parser.value(ModelOption));
-    if (!model)
+    options.wire = unitWireByName(parser.value(ModelOption));
+    if (!options.wire)
         return refused(parser, QStringLiteral("--model must be 410a or 520a"));
-    options.model = &model->get();
 
     const std::optional<int> channels = readPlainNumber(parser.value(ChannelsOption));
     if (!channels || *channels > ChannelCount)
@@ -62,6 +65,7 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     options.linkPath = parser.value(LinkOption);
     options.faults = {parser.isSet(SplitOption), parser.isSet(NoiseOption),
                       parser.isSet(BadFramesOption)};
+    options.paced = !parser.isSet(UnpacedOption);
     return {options, {}};
 }
 

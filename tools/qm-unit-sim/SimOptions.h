@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReplyShaper.h"
-#include "UnitModel.h"
+#include "UnitWire.h"
 
 #include <QStringList>
 
@@ -11,14 +11,15 @@ namespace qm::sim {
 
 // The emulator's command line:
 // qm-unit-sim --model 410a|520a [--channels N] [--state FILE] [--link PATH]
-//             [--split] [--noise] [--bad-frames]
+//             [--split] [--noise] [--bad-frames] [--unpaced]
 struct SimOptions
 {
-    const UnitModel *model = nullptr;
+    const UnitWire *wire = nullptr;
     int channels = ChannelCount;
     QString stateFile;
     QString linkPath;
     LineFaults faults;
+    bool paced = true; // replies leave no sooner than the line speed allows
 
     struct Result;
     static Result parse(const QStringList &arguments);

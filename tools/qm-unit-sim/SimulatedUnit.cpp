@@ -1,43 +1,36 @@
 #include "SimulatedUnit.h"
 
-#include "ReplyEncoder.h"
-#include "ReplyReceiver.h"
-
-#include <span>
+#include "UnitCharacters.h"
 
 namespace qm::sim {
 
-SimulatedUnit::SimulatedUnit(const UnitModel &model, const ChannelTable &initial, int channelCount)
-    : m_model(model), m_table(initial), m_channelCount(channelCount)
+SimulatedUnit::SimulatedUnit(const UnitWire &wire, const ChannelTable &initial, int channelCount)
+    : m_wire(wire), m_table(initial), m_channelCount(channelCount)
 {}
 
 void SimulatedUnit::apply(const CommandFrame &frame)
 {
     ChannelSettings &record = m_table[frame.channel];
     switch (frame.command) {
-    case Command::ChannelData:
+    case Code::Data:
         applyData(record, frame.payload);
         break;
-    case Command::BlankOn:
+    case Code::BlankOn:
         record[Field::Blank] = 1;
         break;
-    case Command::BlankOff:
+    case Code::BlankOff:
         record[Field::Blank] = 0;
         break;
-    case Command::Text1:
-    case Command::Text2:
-    case Command::Text3: {
-        const auto line =
-            static_cast<std::size_t>(frame.command) - static_cast<std::size_t>(Command::Text1);
-        const auto *bytes = reinterpret_cast<const quint8 *>(frame.payload.constData());
-        record.texts[line] =
-            replyText(std::span<const quint8, TextPayloadLength>(bytes, TextPayloadLength));
+    case Code::Line1:
+    case Code::Line2:
+    case Code::Line3:
+        record.texts[static_cast<std::size_t>(frame.command) -
+                     static_cast<std::size_t>(Code::Line1)] = lineText(frame.payload);
         break;
-    }
-    case Command::TimeFont:
+    case Code::Font:
         record[Field::TimeFont] = static_cast<quint8>(frame.payload[0]);
         break;
-    case Command::SettingsRequest:
+    case Code::Request:
         break;
     }
 }
@@ -46,13 +39,30 @@ std::optional<QByteArray> SimulatedUnit::replyFor(int channel) const
 {
     if (channel < 0 || channel >= m_channelCount)
         return std::nullopt;
-    return encodeReply(m_model, m_table[channel], static_cast<quint8>(channel));
+    return encodeReply(m_table[channel], channel);
 }
 
 void SimulatedUnit::applyData(ChannelSettings &record, const QByteArray &payload) const
 {
-    for (std::size_t i = 0; i < m_model.dataPayload.size(); ++i)
-        record[m_model.dataPayload[i]] = static_cast<quint8>(payload[static_cast<qsizetype>(i)]);
+    for (std::size_t i = 0; i < m_wire.dataPayload.size(); ++i)
+        record[m_wire.dataPayload[i]] = static_cast<quint8>(payload[static_cast<qsizetype>(i)]);
+}
+
+// A marker byte would end the reply early, so a text character that is one travels as '?'.
+QByteArray SimulatedUnit::encodeReply(const ChannelSettings &record, int channel) const
+{
+    QByteArray data(ReplyDataBytes, '\0');
+    for (const ReplyPlace &place : m_wire.replyPlaces)
+        data[place.byte] = static_cast<char>(static_cast<quint8>(data[place.byte]) |
+                                             (record[place.field] & place.mask) << place.shift);
+    data[m_wire.channelByte] = static_cast<char>(channel);
+    for (std::size_t line = 0; line < record.texts.size(); ++line) {
+        QByteArray text = unitBytes(record.texts[line]).left(TextBytes);
+        text.replace(static_cast<char>(ReplyOpen), '?').replace(static_cast<char>(ReplyClose), '?');
+        text.append(TextBytes - text.size(), static_cast<char>(TextFill));
+        data.replace(FirstTextByte + static_cast<qsizetype>(line) * TextBytes, TextBytes, text);
+    }
+    return static_cast<char>(ReplyOpen) + data + static_cast<char>(ReplyClose);
 }
 
 } // namespace qm::sim

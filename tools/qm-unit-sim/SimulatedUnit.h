@@ -14,7 +14,7 @@ class SimulatedUnit
 {
 public:
     // Channels from channelCount up exist in memory but never answer.
-    SimulatedUnit(const UnitModel &model, const ChannelTable &initial, int channelCount);
+    SimulatedUnit(const UnitWire &wire, const ChannelTable &initial, int channelCount);
 
     // Data, blank, text and time font frames change the channel; a request changes nothing.
     void apply(const CommandFrame &frame);
@@ -25,8 +25,9 @@ public:
 
 private:
     void applyData(ChannelSettings &record, const QByteArray &payload) const;
+    QByteArray encodeReply(const ChannelSettings &record, int channel) const;
 
-    const UnitModel &m_model;
+    const UnitWire &m_wire;
     ChannelTable m_table;
     int m_channelCount;
 };

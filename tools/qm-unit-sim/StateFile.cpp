@@ -1,7 +1,7 @@
 #include "StateFile.h"
 
 #include "PlainNumber.h"
-#include "Windows1252.h"
+#include "UnitCharacters.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,10 +37,10 @@ bool isPlainNumber(const QString &text)
 
 } // namespace
 
-StateFile::StateFile(const UnitModel &model)
-    : m_leadingFields(model.exportsSettings() ? model.exportFields : model.recordFields)
+StateFile::StateFile(const UnitWire &wire)
+    : m_leadingFields(wire.exportFields.empty() ? wire.recordFields : wire.exportFields)
 {
-    for (Field field : model.recordFields) {
+    for (Field field : wire.recordFields) {
         if (std::find(m_leadingFields.begin(), m_leadingFields.end(), field) ==
             m_leadingFields.end())
             m_optionalFields.push_back(field);
@@ -56,7 +56,7 @@ StateFile::Result StateFile::parse(QByteArrayView contents) const
                                   .arg(ChannelTable::size())};
     ChannelTable table;
     for (int index = 0; index < lines.size(); ++index) {
-        const QStringList fields = windows1252::decode(lines[index]).split(u'|');
+        const QStringList fields = unitText(lines[index]).split(u'|');
         const QString error = readLine(fields, table[index]);
         if (!error.isEmpty())
             return {std::nullopt, QStringLiteral("line %1: %2").arg(index + 1).arg(error)};

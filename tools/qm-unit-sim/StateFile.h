@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ChannelTable.h"
-#include "UnitModel.h"
+#include "UnitWire.h"
 
 #include <QByteArrayView>
 
@@ -27,7 +27,7 @@ public:
         QString error; // names the line at fault; empty when the table was read
     };
 
-    explicit StateFile(const UnitModel &model);
+    explicit StateFile(const UnitWire &wire);
 
     Result parse(QByteArrayView contents) const;
     // Only a regular file of a state file's size is read.

@@ -1,7 +1,5 @@
 #include "UnitSimulator.h"
 
-#include "ReplyReceiver.h"
-
 #include <cmath>
 
 namespace qm::sim {
@@ -10,17 +8,17 @@ namespace {
 
 constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
 
-int replyDuration(const UnitModel &model)
+int replyDuration(const UnitWire &wire)
 {
-    return static_cast<int>(std::lround(ReplyFrameLength * BitsPerByte * 1000.0 / model.baudRate));
+    return static_cast<int>(std::lround(ReplyBytes * BitsPerByte * 1000.0 / wire.baudRate));
 }
 
 } // namespace
 
-UnitSimulator::UnitSimulator(const UnitModel &model, SimulatedUnit &unit, ReplyShaper &shaper,
+UnitSimulator::UnitSimulator(const UnitWire &wire, SimulatedUnit &unit, ReplyShaper &shaper,
                              QObject *parent)
-    : QObject(parent), m_model(model), m_unit(unit), m_shaper(shaper), m_decoder(model),
-      m_replyDurationMs(replyDuration(model))
+    : QObject(parent), m_wire(wire), m_unit(unit), m_shaper(shaper), m_decoder(wire),
+      m_replyDurationMs(replyDuration(wire))
 {
     m_quietTimer.setSingleShot(true);
     m_quietTimer.setInterval(QuietMs);
@@ -39,6 +37,13 @@ void UnitSimulator::receive(QByteArrayView bytes)
         m_quietTimer.stop();
 }
 
+void UnitSimulator::receiveNoise(QByteArrayView bytes)
+{
+    handle(m_decoder.flush());
+    m_quietTimer.stop();
+    handle({{bytes.toByteArray(), std::nullopt}});
+}
+
 void UnitSimulator::handle(const QList<CommandFrameDecoder::Piece> &pieces)
 {
     for (const CommandFrameDecoder::Piece &piece : pieces) {
@@ -47,9 +52,9 @@ void UnitSimulator::handle(const QList<CommandFrameDecoder::Piece> &pieces)
             emit logLine(hex + QStringLiteral("\tunparsed"));
             continue;
         }
-        emit logLine(hex + u'\t' + describeFrame(m_model, *piece.frame));
+        emit logLine(hex + u'\t' + describeFrame(m_wire, *piece.frame));
         m_unit.apply(*piece.frame);
-        if (piece.frame->command == Command::SettingsRequest)
+        if (piece.frame->command == Code::Request)
             queueReply(piece.frame->channel);
     }
 }
@@ -60,7 +65,8 @@ void UnitSimulator::queueReply(int channel)
     if (!reply)
         return;
     QList<TimedPiece> pieces = m_shaper.shape(*reply);
-    pieces.front().delayMs += m_replyDurationMs;
+    if (m_paced)
+        pieces.front().delayMs += m_replyDurationMs;
     m_outgoing += pieces;
     if (!m_lineTimer.isActive())
         scheduleNextPiece();

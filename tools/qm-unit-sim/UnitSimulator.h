@@ -19,13 +19,17 @@ public:
     // A pause this long ends any frame still being received.
     static constexpr int QuietMs = 50;
 
-    UnitSimulator(const UnitModel &model, SimulatedUnit &unit, ReplyShaper &shaper,
+    UnitSimulator(const UnitWire &wire, SimulatedUnit &unit, ReplyShaper &shaper,
                   QObject *parent = nullptr);
 
     void receive(QByteArrayView bytes);
+    // Bytes sent at another line speed or format: the unit cannot make them out.
+    void receiveNoise(QByteArrayView bytes);
     const SimulatedUnit &unit() const { return m_unit; }
     // Milliseconds a whole reply takes at the model's line speed (10 bits per byte).
     int replyDurationMs() const { return m_replyDurationMs; }
+    // Unpaced, a reply leaves as soon as it is asked for.
+    void setPaced(bool paced) { m_paced = paced; }
 
 signals:
     // Bytes for the line.
@@ -39,7 +43,7 @@ private:
     void scheduleNextPiece();
     void sendNextPiece();
 
-    const UnitModel &m_model;
+    const UnitWire &m_wire;
     SimulatedUnit &m_unit;
     ReplyShaper &m_shaper;
     CommandFrameDecoder m_decoder;
@@ -47,6 +51,7 @@ private:
     QTimer m_lineTimer;
     QList<TimedPiece> m_outgoing;
     int m_replyDurationMs;
+    bool m_paced = true;
 };
 
 } // namespace qm::sim

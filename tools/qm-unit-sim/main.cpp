@@ -43,11 +43,11 @@ int main(int argc, char *argv[])
     if (!parsed.options)
         return refuse(parsed.error, ExitRefused);
     const SimOptions &options = *parsed.options;
-    const qm::UnitModel &model = *options.model;
+    const UnitWire &wire = *options.wire;
 
-    qm::ChannelTable initial = defaultUnitState(model);
+    qm::ChannelTable initial = defaultUnitState(wire);
     if (!options.stateFile.isEmpty()) {
-        const StateFile::Result state = StateFile(model).load(options.stateFile);
+        const StateFile::Result state = StateFile(wire).load(options.stateFile);
         if (!state.table)
             return refuse(state.error, ExitRefused);
         initial = *state.table;
@@ -66,11 +66,16 @@ int main(int argc, char *argv[])
     if (!options.linkPath.isEmpty() && !link.create(options.linkPath, port.slavePath()))
         return refuse(link.errorString(), ExitFailed);
 
-    SimulatedUnit unit(model, initial, options.channels);
-    ReplyShaper shaper(model, options.faults, *QRandomGenerator::global());
-    UnitSimulator simulator(model, unit, shaper);
-    QObject::connect(&port, &PtyPort::received, &simulator,
-                     [&simulator](const QByteArray &bytes) { simulator.receive(bytes); });
+    SimulatedUnit unit(wire, initial, options.channels);
+    ReplyShaper shaper(wire, options.faults, *QRandomGenerator::global());
+    UnitSimulator simulator(wire, unit, shaper);
+    simulator.setPaced(options.paced);
+    QObject::connect(&port, &PtyPort::received, &simulator, [&](const QByteArray &bytes) {
+        if (port.lineRunsAt(wire.baudRate))
+            simulator.receive(bytes);
+        else
+            simulator.receiveNoise(bytes);
+    });
     QObject::connect(&simulator, &UnitSimulator::transmit, &port, &PtyPort::write);
     QObject::connect(&simulator, &UnitSimulator::logLine, &printLine);
 

@@ -34,7 +34,7 @@ constexpr QPoint HoverPoint(100, 40);
 // size, so that the marker and both sliders stand clear of the ends of their ranges.
 qm::ChannelTable unitState(const qm::UnitModel &model)
 {
-    qm::ChannelTable table = qm::sim::defaultUnitState(model);
+    qm::ChannelTable table = qm::sim::defaultUnitState(*qm::sim::unitWireByName(model.name));
     qm::ChannelSettings &first = table[0];
     first[qm::Field::HorizPos] = 60;
     first[qm::Field::VertPos] = 44;

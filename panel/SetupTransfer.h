@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ChannelTable.h"
+#include "FileOutput.h"
+#include "SetupSession.h"
+#include "SharedState.h"
+#include "UnitModel.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QProgressDialog>
+
+class QAction;
+class QWidget;
+
+namespace qm {
+
+class ChannelEditor;
+class Notifier;
+class Poller;
+class SetupDialogs;
+
+// "Save Setup..." and "Load Setup..." of a main window, on its context menu and Ctrl+S and
+// Ctrl+O: saves the channels the panel holds to a setup file, and loads one by sending the
+// channels that differ, reading them back and naming what did not take. The transfer runs
+// on timers under a progress dialog, so the window keeps drawing while the unit is busy.
+class SetupTransfer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Panel
+    {
+        QWidget &window;
+        const UnitModel &model;
+        ChannelTable &table;
+        const SharedState &state;
+        FrameSink &line;
+        ReplyReceiver &receiver;
+        ChannelEditor &editor;
+        const Poller &poller;
+        Notifier &notifier;
+        FileOutput &fileOutput;
+        SetupDialogs &dialogs;
+    };
+
+    explicit SetupTransfer(Panel panel, QObject *parent = nullptr);
+    ~SetupTransfer() override;
+
+    void save();
+    void load();
+    bool isBusy() const { return m_session.isRunning(); }
+    // Open while a loaded setup goes to the unit.
+    QProgressDialog *progressDialog() const { return m_progress; }
+
+signals:
+    // The loaded channels have been read back and the outcome shown.
+    void loadFinished();
+
+private:
+    QAction *addAction(const QString &name, const QString &text, const QKeySequence &keys);
+    void showMenu(const QPoint &position);
+    bool mayStart();
+    QString describeChanges(const Setup &setup, const QList<int> &channels) const;
+    void send(const Setup &setup, const QList<int> &channels);
+    void showProgress(int done, int count);
+    void finish();
+
+    Panel m_panel;
+    SetupSession m_session;
+    QAction *m_saveAction;
+    QAction *m_loadAction;
+    QPointer<QProgressDialog> m_progress;
+};
+
+} // namespace qm

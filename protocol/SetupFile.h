@@ -1,0 +1,67 @@
+#pragma once
+
+#include "FileOutput.h"
+
+#include "ChannelTable.h"
+#include "UnitModel.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace qm {
+
+inline constexpr int SetupFormatVersion = 1;
+
+// A unit's setup as a file holds it: all twelve channels, and which byte fields the file
+// gives (a QM-520A settings.txt lacks TimeFont, which then stays as the unit has it).
+struct Setup
+{
+    const UnitModel *model = nullptr;
+    ChannelTable channels;
+    std::vector<Field> fields;
+};
+
+struct SetupReadResult
+{
+    std::optional<Setup> setup;
+    QString error; // names the file, the line or channel, the field and what was wrong
+};
+
+// Reads a setup file, or a QM-520A settings.txt as the panel writes it, for this model. The
+// whole file is checked before anything is returned.
+SetupReadResult readSetupFile(const QString &path, const UnitModel &model);
+SetupReadResult parseSetup(const QByteArray &contents, const QString &fileName,
+                           const UnitModel &model);
+
+// The setup file of these twelve records: JSON in UTF-8, one object per channel.
+QByteArray setupJson(const UnitModel &model, const ChannelTable &channels);
+WriteResult writeSetupFile(const QString &path, const UnitModel &model,
+                           const ChannelTable &channels, FileOutput &output);
+
+// A field whose value the unit and the file disagree on; values as a person reads them.
+struct FieldDifference
+{
+    int channel = 0; // index 0..11
+    QString field;
+    QString fileValue;
+    QString unitValue;
+};
+
+// The fields of one channel that the unit does not hold as the file gives them. A text is
+// compared in the form the unit keeps of it (spaces trimmed, cut to 30, its character set).
+QList<FieldDifference> channelDifferences(const Setup &setup, int channel,
+                                          const ChannelSettings &unit);
+// "channel 3 HorizPos: file 12, unit 14"
+QString describeDifference(const FieldDifference &difference);
+
+// Channel indices as the operator numbers them: "3, 4, 12".
+QString channelNumbers(const QList<int> &indices);
+
+// The text between double quotes with backslashes, quotes, control characters and other
+// characters a terminal should not get raw written as escapes (\x1b, \u200e).
+QString quotedText(QStringView text);
+
+} // namespace qm
