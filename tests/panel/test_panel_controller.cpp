@@ -303,6 +303,8 @@ void TestPanelController::portListFollowsTheHardware()
     QCOMPARE(list.currentIndex(), 0);
     QVERIFY(list.itemData(0, Qt::ToolTipRole).toString().contains("plug the adapter in again"));
     QVERIFY(!rig.prober->openAttempts.contains(3));
+    // Port 2 refused at start-up and at each look since; the window says so once.
+    QCOMPARE(rig.window.findChild<QLabel *>("lblNotice")->text().count("COM2 ("), 1);
 }
 
 void TestPanelController::keyboardChoosesAsTheMouseDoes_data()
@@ -639,6 +641,7 @@ void TestPanelController::lineLossIsToldInTheWindowUntilAPick()
     QVERIFY2(notice->text().endsWith("\n\nThe line to the unit was lost. Pick the port to connect "
                                      "again.\nNot sent: channel 3: Blank, Text 1"),
              qPrintable(notice->text()));
+    QCOMPARE(notice->text().count("The line to the unit"), 1);
     QCOMPARE(rig.notifier->texts, QStringList());
     QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): 2 frame(s) did not reach the unit"));
 
