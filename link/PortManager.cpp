@@ -6,12 +6,9 @@ PortManager::PortManager(SerialPort &port, SharedState &state, Diagnostic diagno
     : m_port(port), m_state(state), m_diagnostic(std::move(diagnostic))
 {}
 
-// Open and close only: the port may belong to another program whose input waits in it.
 bool PortManager::probePort(int port)
 {
-    const bool opened = tryOpen(port);
-    m_port.close();
-    return opened;
+    return probeWith(m_port, port);
 }
 
 void PortManager::findPorts()
@@ -23,25 +20,42 @@ void PortManager::findPorts()
     }
 }
 
+void PortManager::refreshPorts(SerialPort &prober, int heldPort)
+{
+    m_state.portList.clear();
+    for (int port = FirstPort; port <= LastPort; ++port) {
+        if (port == heldPort || probeWith(prober, port))
+            m_state.portList.append(static_cast<qint16>(port));
+    }
+}
+
+// Open and close only: the port may belong to another program whose input waits in it.
+bool PortManager::probeWith(SerialPort &prober, int port)
+{
+    const bool opened = tryOpen(prober, port);
+    prober.close();
+    return opened;
+}
+
 bool PortManager::openPort(int port)
 {
-    if (!tryOpen(port))
+    if (!tryOpen(m_port, port))
         return false;
     m_port.claim();
     return true;
 }
 
-bool PortManager::tryOpen(int port)
+bool PortManager::tryOpen(SerialPort &serial, int port)
 {
-    if (m_port.isOpen())
-        m_port.close();
-    m_port.setPortNumber(port);
+    if (serial.isOpen())
+        serial.close();
+    serial.setPortNumber(port);
     // A port without a device must not reach the serial layer, which would make up a name.
-    if (m_port.deviceName().isEmpty())
+    if (serial.deviceName().isEmpty())
         return false;
-    if (m_port.open())
+    if (serial.open())
         return true;
-    reportRefusal(port);
+    reportRefusal(serial);
     return false;
 }
 
@@ -49,17 +63,28 @@ bool PortManager::openPortIfListed(int port)
 {
     if (!m_state.portList.contains(port))
         return false;
-    return openPort(port);
+    if (openPort(port))
+        return true;
+    // Discovery leaves absent devices unsaid; one the operator picked from the list has gone.
+    if (m_refusalHandler && !m_port.deviceExists())
+        m_refusalHandler(
+            {port, m_port.deviceName(), QString(), true, SerialPort::RefusalCause::Other});
+    return false;
 }
 
 // An absent device is the normal case for most of the sixteen numbers; only a device that
 // is there and still refuses deserves a line, since the operator can usually fix that.
-void PortManager::reportRefusal(int port)
+void PortManager::reportRefusal(const SerialPort &port)
 {
-    if (!m_diagnostic || !m_port.deviceExists())
+    if (!port.deviceExists())
         return;
-    m_diagnostic(
-        QStringLiteral("COM%1 (%2): %3").arg(port).arg(m_port.deviceName(), m_port.errorString()));
+    if (m_diagnostic)
+        m_diagnostic(QStringLiteral("COM%1 (%2): %3")
+                         .arg(port.portNumber())
+                         .arg(port.deviceName(), port.errorString()));
+    if (m_refusalHandler)
+        m_refusalHandler(
+            {port.portNumber(), port.deviceName(), port.errorString(), false, port.refusalCause()});
 }
 
 } // namespace qm

@@ -16,7 +16,22 @@ public:
     static constexpr int LastPort = 16;
     using Diagnostic = std::function<void(const QString &line)>;
 
+    // A port the operator may want that did not open: its device refused, or (for a port
+    // opened from the list) is not there at all.
+    struct Refusal
+    {
+        int port;
+        QString device;
+        QString reason;
+        bool absent;
+        SerialPort::RefusalCause cause;
+    };
+    using RefusalHandler = std::function<void(const Refusal &)>;
+
     PortManager(SerialPort &port, SharedState &state, Diagnostic diagnostic = {});
+
+    // Told of each refusal besides the diagnostic line, for the window.
+    void setRefusalHandler(RefusalHandler handler) { m_refusalHandler = std::move(handler); }
 
     // Opens and closes the port, touching nothing in it.
     bool probePort(int port);
@@ -25,16 +40,22 @@ public:
     // Closes whatever was open and opens this port as the panel's own (stale input cleared);
     // false (and closed) when it fails.
     bool openPort(int port);
+    // Lists anew the ports that open now, trying each through prober. The port in use
+    // (heldPort, 0 for none) is never tried, so its line goes on undisturbed, and it stays
+    // listed even when its device has gone, since the operator has to see that.
+    void refreshPorts(SerialPort &prober, int heldPort);
     // openPort when the port is in state.portList; otherwise false, with the port untouched.
     bool openPortIfListed(int port);
 
 private:
-    bool tryOpen(int port);
-    void reportRefusal(int port);
+    bool probeWith(SerialPort &prober, int port);
+    bool tryOpen(SerialPort &serial, int port);
+    void reportRefusal(const SerialPort &port);
 
     SerialPort &m_port;
     SharedState &m_state;
     Diagnostic m_diagnostic;
+    RefusalHandler m_refusalHandler;
 };
 
 } // namespace qm

@@ -43,23 +43,42 @@ QString lockFilePath(const QString &devicePath)
 }
 #endif
 
-// What the operator can do about a device that exists and refuses to open.
-QString refusalHint(QSerialPort::SerialPortError error, const QString &devicePath)
+// What keeps a device that exists from opening, as far as the operator can change it.
+SerialPort::RefusalCause refusalCauseOf(QSerialPort::SerialPortError error,
+                                        const QString &devicePath)
 {
     if (error != QSerialPort::PermissionError)
-        return {};
+        return SerialPort::RefusalCause::Other;
 #ifdef Q_OS_UNIX
-    const QString lockFile = lockFilePath(devicePath);
-    if (QFileInfo::exists(lockFile))
-        return QStringLiteral(" — locked by another program, or a stale lock file %1")
-            .arg(lockFile);
-    if (::access(QFile::encodeName(devicePath).constData(), R_OK | W_OK) != 0)
-        return QStringLiteral(" — is the user in the dialout group?");
-    return QStringLiteral(" — is another program (ModemManager, brltty, a terminal) using it?");
+    if (!QFileInfo::exists(lockFilePath(devicePath)) &&
+        ::access(QFile::encodeName(devicePath).constData(), R_OK | W_OK) != 0)
+        return SerialPort::RefusalCause::NoPermission;
 #else
     Q_UNUSED(devicePath);
-    return QStringLiteral(" — is another program using it?");
 #endif
+    return SerialPort::RefusalCause::InUse;
+}
+
+// What the operator can do about it, for the log.
+QString refusalHint(SerialPort::RefusalCause cause, const QString &devicePath)
+{
+    switch (cause) {
+    case SerialPort::RefusalCause::NoPermission:
+        return QStringLiteral(" — is the user in the dialout group?");
+    case SerialPort::RefusalCause::InUse:
+#ifdef Q_OS_UNIX
+        if (QFileInfo::exists(lockFilePath(devicePath)))
+            return QStringLiteral(" — locked by another program, or a stale lock file %1")
+                .arg(lockFilePath(devicePath));
+        return QStringLiteral(" — is another program (ModemManager, brltty, a terminal) using it?");
+#else
+        Q_UNUSED(devicePath);
+        return QStringLiteral(" — is another program using it?");
+#endif
+    case SerialPort::RefusalCause::Other:
+        break;
+    }
+    return {};
 }
 
 } // namespace
@@ -113,9 +132,11 @@ bool QtSerialPort::open()
     if (m_serial.isOpen())
         return true;
     m_openError.clear();
+    m_refusalCause = RefusalCause::Other;
     m_serial.setPortName(deviceName());
     if (!m_serial.open(QIODevice::ReadWrite)) {
-        m_openError = m_serial.errorString() + refusalHint(m_serial.error(), deviceName());
+        m_refusalCause = refusalCauseOf(m_serial.error(), deviceName());
+        m_openError = m_serial.errorString() + refusalHint(m_refusalCause, deviceName());
         return false;
     }
     ++m_session;

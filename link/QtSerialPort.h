@@ -28,6 +28,7 @@ public:
     void claim() override;
     void close() override;
     QString errorString() const override;
+    RefusalCause refusalCause() const override { return m_refusalCause; }
     QByteArray readAll() override;
     bool isOpen() const override;
     void write(const QByteArray &frame) override;
@@ -52,6 +53,7 @@ private:
     DeviceIdentity m_identity;
     QByteArrayList m_unsent;
     QString m_openError;
+    RefusalCause m_refusalCause = RefusalCause::Other;
     // Counts the opens, so that a failure is reported once per open and a report that comes
     // after a reopen is dropped.
     quint64 m_session = 0;

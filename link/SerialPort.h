@@ -19,6 +19,14 @@ class SerialPort : public QObject, public FrameSink
 public:
     using QObject::QObject;
 
+    // Why a device that is there refused to open, as far as the operator can act on it.
+    enum class RefusalCause
+    {
+        Other,
+        NoPermission, // the user may not use the device
+        InUse,        // another program holds the device
+    };
+
     // Chooses the port for the next open(); only called while closed.
     virtual void setPortNumber(int port) = 0;
     virtual int portNumber() const = 0;
@@ -33,6 +41,8 @@ public:
     virtual void claim() = 0;
     virtual void close() = 0;
     virtual QString errorString() const = 0;
+    // Meaningful after an open() that failed on a device that exists.
+    virtual RefusalCause refusalCause() const { return RefusalCause::Other; }
     // Everything waiting in the receive buffer, possibly nothing.
     virtual QByteArray readAll() = 0;
     // The device's identity as claim() noted it, and as it is now behind the port number.

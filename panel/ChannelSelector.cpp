@@ -16,6 +16,7 @@ ChannelSelector::ChannelSelector(int index, SelectorStyle style, const QString &
       m_look(style == SelectorStyle::PushButton ? Look::Normal : Look::None)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Channel %1").arg(index + 1));
     if (m_style == SelectorStyle::IndicatorPicture) {
         m_lit = channelIndicatorPixmap(true);
         m_unlit = channelIndicatorPixmap(false);
@@ -29,6 +30,12 @@ void ChannelSelector::setSelectedLook(bool selected)
         return;
     m_look = look;
     update();
+}
+
+void ChannelSelector::choose()
+{
+    if (isEnabled())
+        emit released(m_index);
 }
 
 QSize ChannelSelector::sizeHint() const
@@ -88,7 +95,7 @@ void ChannelSelector::mouseReleaseEvent(QMouseEvent *event)
     case Qt::RightButton:
     case Qt::MiddleButton:
         event->accept();
-        emit released(m_index);
+        choose();
         break;
     default:
         event->ignore();

@@ -25,6 +25,10 @@ public:
     // False until a look is first given: an indicator shows no picture before that.
     bool hasLook() const { return m_look != Look::None; }
 
+    // What a mouse release does, for a selector that takes the mouse (an enabled one); the
+    // keyboard's way to choose a channel.
+    void choose();
+
     QSize sizeHint() const override;
 
 signals:

@@ -4,6 +4,7 @@
 #include "NumberText.h"
 #include "PortManager.h"
 #include "Preferences.h"
+#include "SerialPort.h"
 #include "SharedState.h"
 
 #include <QComboBox>
@@ -24,33 +25,68 @@ qint16 portNumberOf(const QString &itemText)
     return static_cast<qint16>(number);
 }
 
+// Keeps the port's number first, so that picking the item still names the port.
+const QString GoneMark = QStringLiteral(" (gone)");
+
 } // namespace
 
-ComportList::ComportList(QComboBox &list, PortManager &ports, SharedState &state,
-                         Preferences &preferences, Notifier &notifier, DevicePath devicePath)
-    : m_list(list), m_ports(ports), m_state(state), m_preferences(preferences),
-      m_notifier(notifier), m_devicePath(std::move(devicePath))
+ComportList::ComportList(QComboBox &list, PortManager &ports, SerialPort &prober,
+                         SharedState &state, Preferences &preferences, Notifier &notifier,
+                         Devices devices)
+    : m_list(list), m_ports(ports), m_prober(prober), m_state(state), m_preferences(preferences),
+      m_notifier(notifier), m_devices(std::move(devices))
 {}
 
 void ComportList::populate(qint16 currentPort)
 {
     if (m_state.portCount() < 1)
         return;
+    if (fill(currentPort))
+        m_ports.openPortIfListed(currentPort);
+}
+
+void ComportList::refresh(qint16 heldPort)
+{
+    const qint16 shown = m_list.currentIndex() < 0 ? 0 : portNumberOf(m_list.currentText());
+    m_ports.refreshPorts(m_prober, heldPort);
+    fill(shown);
+}
+
+bool ComportList::fill(qint16 shownPort)
+{
     m_list.clear();
-    bool listed = false;
+    int shownItem = -1;
     for (qint16 port : m_state.portList) {
-        m_list.addItem(QString::number(port));
-        const int item = m_list.count() - 1;
-        m_list.setItemData(item, m_devicePath(port), Qt::ToolTipRole);
-        if (port == currentPort) {
-            listed = true;
-            m_list.setCurrentIndex(item);
-            m_ports.openPortIfListed(port);
-        }
+        // Only the port in use can be listed without its device.
+        m_prober.setPortNumber(port);
+        const bool gone = !m_prober.deviceExists();
+        m_list.addItem(QString::number(port) + (gone ? GoneMark : QString()));
+        m_list.setItemData(m_list.count() - 1, toolTip(port, gone), Qt::ToolTipRole);
+        if (port == shownPort)
+            shownItem = m_list.count() - 1;
     }
-    // The list would otherwise show its first item as if that port were in use.
-    if (!listed)
-        m_list.setCurrentIndex(-1);
+    // With no item shown the list would otherwise show its first one as if it were in use.
+    m_list.setCurrentIndex(shownItem);
+    return shownItem >= 0;
+}
+
+QString ComportList::toolTip(int port, bool gone) const
+{
+    const QString device = m_devices.path(port);
+    QStringList lines{device};
+    const AdapterInfo adapter = m_devices.adapter ? m_devices.adapter(device) : AdapterInfo{};
+    const std::pair<QString, QString> details[] = {
+        {QStringLiteral("Maker: "), adapter.maker},
+        {QStringLiteral("Product: "), adapter.product},
+        {QStringLiteral("Serial number: "), adapter.serialNumber}};
+    for (const auto &[label, value] : details) {
+        if (!value.isEmpty())
+            lines << label + value;
+    }
+    if (gone)
+        lines << QStringLiteral("The device has gone: plug the adapter in again, then pick "
+                                "this port.");
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool ComportList::pick(const QString &itemText)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AdapterInfo.h"
+
 #include <QString>
 
 #include <functional>
@@ -11,32 +13,48 @@ namespace qm {
 class Notifier;
 class PortManager;
 class Preferences;
+class SerialPort;
 struct SharedState;
 
-// The "Serial Port:" list: filled once with the ports discovery found, it opens the stored
-// port; a port the operator picks replaces the open one and becomes the stored port.
+// The "Serial Port:" list: filled with the ports discovery found, it opens the stored port;
+// a port the operator picks replaces the open one and becomes the stored port. Each time it
+// is opened it looks at the hardware again, so an adapter plugged in later is offered.
 class ComportList
 {
 public:
-    using DevicePath = std::function<QString(int port)>;
+    // Which device stands behind a port number, and what that device says of itself.
+    struct Devices
+    {
+        std::function<QString(int port)> path;
+        std::function<AdapterInfo(const QString &devicePath)> adapter;
+    };
 
-    ComportList(QComboBox &list, PortManager &ports, SharedState &state, Preferences &preferences,
-                Notifier &notifier, DevicePath devicePath);
+    ComportList(QComboBox &list, PortManager &ports, SerialPort &prober, SharedState &state,
+                Preferences &preferences, Notifier &notifier, Devices devices);
 
     // Lists every discovered port, each with its device as tool tip, and opens currentPort
     // when it is among them. Nothing happens when no port was found.
     void populate(qint16 currentPort);
+    // Probes the ports anew (never heldPort, the one in use, 0 for none) and lists what opens
+    // now, keeping the item shown when its port is still listed. The port in use stays even
+    // when its device has gone, marked as gone.
+    void refresh(qint16 heldPort);
     // Opens the port an item names. On success the port becomes the selected and stored one;
     // on failure the operator is told and both stay as they were. Returns whether it opened.
     bool pick(const QString &itemText);
 
 private:
+    // Returns whether shownPort is among the items.
+    bool fill(qint16 shownPort);
+    QString toolTip(int port, bool gone) const;
+
     QComboBox &m_list;
     PortManager &m_ports;
+    SerialPort &m_prober;
     SharedState &m_state;
     Preferences &m_preferences;
     Notifier &m_notifier;
-    DevicePath m_devicePath;
+    Devices m_devices;
 };
 
 } // namespace qm

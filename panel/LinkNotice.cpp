@@ -3,8 +3,8 @@
 #include "ChannelTable.h"
 #include "Frames.h"
 
-#include <QEvent>
-#include <QLabel>
+#include "OperatorNotice.h"
+
 #include <QMap>
 
 #include <array>
@@ -43,9 +43,13 @@ QString settingName(quint8 command)
 // still has that end, whatever its payload held.
 constexpr qsizetype TailLength = 3;
 
+// Its place among the window's notices, which it takes anew as it grows.
+const QString Topic = QStringLiteral("link");
+
 } // namespace
 
-LinkNotice::LinkNotice(QWidget &place, QObject *parent) : QObject(parent), m_place(place) {}
+LinkNotice::LinkNotice(OperatorNotice &notice, QObject *parent) : QObject(parent), m_notice(notice)
+{}
 
 QString LinkNotice::describe(const QByteArrayList &frames)
 {
@@ -84,22 +88,11 @@ void LinkNotice::clear()
 {
     m_dropped.clear();
     m_lineLost = false;
-    if (m_label)
-        m_label->hide();
+    m_notice.withdraw(Topic);
 }
 
 void LinkNotice::show()
 {
-    if (!m_label) {
-        m_label = new QLabel(m_place.parentWidget());
-        m_label->setObjectName(QStringLiteral("lblLinkNotice"));
-        m_label->setWordWrap(true);
-        m_label->setAlignment(Qt::AlignCenter);
-        m_label->setFrameShape(QFrame::Box);
-        m_label->setAutoFillBackground(true);
-        m_label->setToolTip(QStringLiteral("Click to close"));
-        m_label->installEventFilter(this);
-    }
     QString text =
         m_lineLost
             ? QStringLiteral("The line to the unit was lost. Pick the port to connect again.")
@@ -107,17 +100,7 @@ void LinkNotice::show()
     const QString unsent = describe(m_dropped);
     if (!unsent.isEmpty())
         text += QStringLiteral("\nNot sent: ") + unsent;
-    m_label->setText(text);
-    m_label->setGeometry(m_place.geometry());
-    m_label->show();
-    m_label->raise();
-}
-
-bool LinkNotice::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_label && event->type() == QEvent::MouseButtonPress)
-        m_label->hide();
-    return QObject::eventFilter(watched, event);
+    m_notice.put(Topic, text);
 }
 
 } // namespace qm

@@ -1,7 +1,11 @@
 #include "PanelController.h"
 
+#include "AccessibleNames.h"
+#include "KeyboardPath.h"
 #include "MainWindow.h"
 #include "Notifier.h"
+#include "OperatorNotice.h"
+#include "PortNotices.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,6 +20,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_portOverrides(m_preferences.portOverrides()),
       m_portMap(m_portOverrides.devices, m_portOverrides.withheld),
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
+      m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
       m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table, m_state),
       m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),
       m_portManager(*m_port, m_state, m_platform.diagnostic),
@@ -23,16 +28,19 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_editor(m_model, &window, window.controls(), window.description().positionLayout, m_table,
                m_state, m_sender, m_preferences, m_platform.cursorFolder),
       m_pollDisplay(window.controls(), m_state, m_editor, m_poller, m_receiver),
-      m_comports(*window.controls().cmbComports, m_portManager, m_state, m_preferences, *m_notifier,
-                 [this](int port) { return m_portMap.devicePath(port); }),
+      m_comports(
+          *window.controls().cmbComports, m_portManager, *m_prober, m_state, m_preferences,
+          *m_notifier,
+          {[this](int port) { return m_portMap.devicePath(port); }, m_platform.describeAdapter}),
+      m_comportsOpening(*window.controls().cmbComports, [this] { onComportsOpening(); }),
       m_multipleUpdate(
           *window.controls().cmdUpdateMultiple,
           {window, m_model, m_table, m_state, m_preferences, m_sender, m_editor, m_poller}),
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
                      m_platform.dataFolder, *m_notifier, window.windowTitle(),
                      m_platform.diagnostic),
-      m_placement(m_preferences), m_linkNotice(*window.controls().frameConnecting),
-      m_tmrStartup(new QTimer(&window))
+      m_placement(m_preferences), m_notice(new OperatorNotice(*window.controls().frameConnecting)),
+      m_linkNotice(*m_notice), m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();
     connect(controls.cmbComports, &QComboBox::activated, this,
@@ -42,10 +50,18 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
+    new KeyboardPath(window, controls, m_state, [this] { readUnitAgain(); });
+    nameControlsForScreenReaders(window);
     // A poll follows a pick of the port; what the window said about the old line no longer holds.
     connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
+    m_portManager.setRefusalHandler([this](const PortManager::Refusal &refusal) {
+        emit operatorNotice(portRefusalNotice(refusal));
+    });
+    connect(this, &PanelController::operatorNotice, m_notice, &OperatorNotice::tell);
+    connect(&m_poller, &Poller::started, m_notice, &OperatorNotice::hold);
+    connect(&m_poller, &Poller::finished, m_notice, &OperatorNotice::release);
 
     m_placement.restore(window);
     if (m_platform.setupDialogs && m_platform.fileOutput)
@@ -72,8 +88,10 @@ void PanelController::onStartupTick()
     startUp();
 }
 
+// Whatever start-up has to say is shown once its poll is over.
 void PanelController::startUp()
 {
+    m_notice->hold();
     m_editor.setLoading(true);
     m_state.channelsFound = 0;
     m_editor.clearButtons();
@@ -83,6 +101,7 @@ void PanelController::startUp()
     readStartupPreferences();
     m_editor.applyUpdatePolicy(m_state.updateImmediately);
     m_portManager.findPorts();
+    tellIfNoPort();
     m_comports.populate(m_state.selectedPort);
     m_editor.positionEditor().enablePositionGrid(true);
     getSettingsFromUnit();
@@ -115,8 +134,32 @@ void PanelController::onComportActivated(int index)
 {
     if (m_editor.isLoading() || m_closeRequested)
         return;
+    m_lineLost = false;
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
+}
+
+// F5: the port shown is picked again, which opens it anew and polls.
+void PanelController::readUnitAgain()
+{
+    const int shown = m_window.controls().cmbComports->currentIndex();
+    if (shown >= 0)
+        onComportActivated(shown);
+}
+
+// A port the link is bringing back after a failure, or one whose line was lost, is still the
+// one in use until the operator picks a port.
+void PanelController::onComportsOpening()
+{
+    const bool held = m_link.isOpen() || m_lineLost;
+    m_comports.refresh(held ? static_cast<qint16>(m_port->portNumber()) : 0);
+    tellIfNoPort();
+}
+
+void PanelController::tellIfNoPort()
+{
+    if (m_state.portCount() < 1)
+        emit operatorNotice(noPortNotice());
 }
 
 // The window shows only what the operator must act on; a terminal shows every step.
@@ -129,6 +172,7 @@ void PanelController::reportRecovery(bool reopened)
 void PanelController::reportLineLost()
 {
     report(QStringLiteral("the line failed; the port stays closed until it is picked again"));
+    m_lineLost = true;
     m_linkNotice.noteLineLost();
 }
 

@@ -9,6 +9,7 @@
 #include "PanelPlatform.h"
 #include "PollDisplay.h"
 #include "Poller.h"
+#include "PopupOpeningWatch.h"
 #include "PortManager.h"
 #include "Preferences.h"
 #include "ReplyReceiver.h"
@@ -28,6 +29,7 @@ namespace qm {
 
 class MainWindow;
 class Notifier;
+class OperatorNotice;
 
 // Gives a main window its life: it owns the panel's state and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
@@ -51,8 +53,9 @@ public:
     SetupTransfer *setupTransfer() const { return m_setupTransfer.get(); }
 
 signals:
-    // Something the operator should read that needs no answer: a port entry that could not be
-    // read, preferences that are not being saved. It is on standard error as well.
+    // Something the operator should read that needs no answer: a port that cannot be used
+    // and the cure, a port entry that could not be read, preferences that are not being
+    // saved. The window shows it; apart from the port's own, each is on standard error too.
     void operatorNotice(const QString &text);
 
 private:
@@ -61,6 +64,9 @@ private:
     void readStartupPreferences();
     void getSettingsFromUnit();
     void onComportActivated(int index);
+    void readUnitAgain();
+    void onComportsOpening();
+    void tellIfNoPort();
     void reportRecovery(bool reopened);
     void reportLineLost();
     void reportDroppedFrames(const QByteArrayList &frames);
@@ -78,6 +84,7 @@ private:
     PortOverrides m_portOverrides;
     PortMap m_portMap;
     std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<SerialPort> m_prober;
     std::unique_ptr<Notifier> m_notifier;
     ReplyReceiver m_receiver;
     SerialLink m_link;
@@ -87,13 +94,17 @@ private:
     ChannelEditor m_editor;
     PollDisplay m_pollDisplay;
     ComportList m_comports;
+    PopupOpeningWatch m_comportsOpening;
     MultipleUpdate m_multipleUpdate;
     SettingsFileWriter m_settingsFile;
     WindowPlacement m_placement;
+    OperatorNotice *m_notice;
     LinkNotice m_linkNotice;
     QTimer *m_tmrStartup;
     std::unique_ptr<SetupTransfer> m_setupTransfer;
     bool m_closeRequested = false;
+    // The line failed and its port stays closed until the operator picks a port.
+    bool m_lineLost = false;
 };
 
 } // namespace qm

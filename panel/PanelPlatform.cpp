@@ -42,6 +42,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
         return std::make_unique<QtSerialPort>(map, portModel.baudRate);
     };
+    platform.describeAdapter = &AdapterInfo::ofDevice;
     platform.waiter = std::make_unique<EventLoopWaiter>();
     platform.preferencesStore = std::make_unique<SettingsFileStore>(model.preferencesName);
     platform.makeNotifier = [](QWidget *window) {

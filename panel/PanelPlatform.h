@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdapterInfo.h"
 #include "FileOutput.h"
 #include "PortManager.h"
 #include "PortMap.h"
@@ -25,7 +26,10 @@ class Notifier;
 struct PanelPlatform
 {
     // The panel's one serial port, at the model's line speed, with devices from the port map.
+    // A second one made the same way only looks for ports, never carrying the line.
     std::function<std::unique_ptr<SerialPort>(const PortMap &, const UnitModel &)> makeSerialPort;
+    // What a device says of itself (maker, product, serial number) for the port list.
+    std::function<AdapterInfo(const QString &devicePath)> describeAdapter;
     std::unique_ptr<Waiter> waiter;
     std::unique_ptr<PreferencesStore> preferencesStore;
     // Message boxes belong to the window they are shown over.
@@ -46,10 +50,10 @@ struct PanelPlatform
     // offers neither.
     std::unique_ptr<SetupDialogs> setupDialogs;
 
-    // QSerialPort, an event-loop wait, the per-user settings file of the model, message boxes,
-    // the program's folder, whole-file replacement, the program's folder when it was built
-    // there, the per-user data folder of the application name set at the time, standard error
-    // and the platform's file dialogs.
+    // QSerialPort, what the system knows of each USB adapter, an event-loop wait, the per-user
+    // settings file of the model, message boxes, the program's folder, whole-file replacement,
+    // the program's folder when it was built there, the per-user data folder of the application
+    // name set at the time, standard error and the platform's file dialogs.
     static PanelPlatform real(const UnitModel &model);
 };
 

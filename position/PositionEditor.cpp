@@ -168,6 +168,12 @@ bool PositionEditor::eventFilter(QObject *watched, QEvent *event)
         if (watched == m_txtMove)
             return onMoveKeyPressed(static_cast<QKeyEvent *>(event)->key());
         break;
+    // The arrow-key field lies hidden behind a frame; the grid shows where its keys go.
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        if (watched == m_txtMove)
+            m_controls.imgPositionGrid->showKeyboardFocus(event->type() == QEvent::FocusIn);
+        break;
     default:
         break;
     }

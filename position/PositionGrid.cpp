@@ -5,6 +5,9 @@
 #include "Twips.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace qm {
 
@@ -20,6 +23,26 @@ void PositionGrid::setActiveLook(bool active)
 {
     m_look = active ? Look::Active : Look::Inactive;
     setPixmap(active ? m_activePicture : m_inactivePicture);
+}
+
+void PositionGrid::showKeyboardFocus(bool shown)
+{
+    if (shown == m_keyboardFocus)
+        return;
+    m_keyboardFocus = shown;
+    update();
+}
+
+void PositionGrid::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!m_keyboardFocus)
+        return;
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(3, 3, -3, -3);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void PositionGrid::mousePressEvent(QMouseEvent *event)

@@ -8,7 +8,8 @@ namespace qm {
 
 // The rectangle that stands for every overlay position. It shows the active or inactive
 // outline and reports the mouse in the window's design unit: pointer places in twips relative
-// to its top-left, buttons as a mask of 1 (left), 2 (right) and 4 (middle).
+// to its top-left, buttons as a mask of 1 (left), 2 (right) and 4 (middle). It can show that
+// the keyboard's arrow keys move the position.
 class PositionGrid : public QLabel
 {
     Q_OBJECT
@@ -24,6 +25,10 @@ public:
 
     Look look() const { return m_look; }
     void setActiveLook(bool active);
+    // A focus frame inside the outline, beside the active look, while the arrow keys are
+    // the grid's.
+    void showKeyboardFocus(bool shown);
+    bool showsKeyboardFocus() const { return m_keyboardFocus; }
 
 signals:
     // For a press or release the button that changed; for a move every button held.
@@ -32,6 +37,7 @@ signals:
     void released(int button, QPointF pointer);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -41,6 +47,7 @@ private:
     static QPointF pointerTwips(const QMouseEvent *event);
 
     Look m_look = Look::None;
+    bool m_keyboardFocus = false;
     QPixmap m_activePicture;
     QPixmap m_inactivePicture;
 };

@@ -83,7 +83,7 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     QCOMPARE(m_sim.stop(), 0);
     QLabel *notice = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT(
-        (notice = window.findChild<QLabel *>("lblLinkNotice")) && notice->isVisible(), 10000);
+        (notice = window.findChild<QLabel *>("lblNotice")) && notice->isVisible(), 10000);
     QVERIFY(notice->text().contains("lost"));
     test::PseudoTerminal newcomer(m_pty);
     QVERIFY(newcomer.isValid());

@@ -1,10 +1,13 @@
 #include "ChannelSelector.h"
 #include "Deadline.h"
 #include "ModelWindows.h"
+#include "OperatorNotice.h"
 #include "PanelRig.h"
+#include "PositionGrid.h"
 #include "ReplyEncoder.h"
 #include "Twips.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -45,6 +49,14 @@ ChannelSettings sampleRecord(int horizPos)
     record[Field::HorizPos] = static_cast<quint8>(horizPos);
     record.texts[0] = QStringLiteral("CAM");
     return record;
+}
+
+QStringList itemsOf(const QComboBox &list)
+{
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i)
+        items << list.itemText(i);
+    return items;
 }
 
 QByteArrayList requests(int first = 0, int count = ChannelCount)
@@ -86,6 +98,55 @@ struct Rig : test::PanelRig
     }
 };
 
+// What choosing a channel leaves to see, and what it sent.
+struct Shown
+{
+    qint16 channel;
+    QList<int> selectedLooks;
+    QString text;
+    bool gridActive;
+    bool gridShowsKeyboard;
+    QString focus;
+    qsizetype frames;
+    bool operator==(const Shown &) const = default;
+};
+
+// A panel whose unit answers channels 1, 2, 3 and 5, each with its own first text line.
+struct AnsweredRig : Rig
+{
+    AnsweredRig() : Rig({{"Settings/Comport", "3"}})
+    {
+        for (int channel : {0, 1, 2, 4}) {
+            ChannelSettings record = sampleRecord(60);
+            record.texts[0] = QStringLiteral("CAM %1").arg(channel + 1);
+            unit().channels.insert(channel, record);
+        }
+        window.show();
+        window.activateWindow();
+    }
+    bool started()
+    {
+        return QTest::qWaitForWindowActive(&window) &&
+               QTest::qWaitFor([this] { return window.isEnabled(); }, 5000);
+    }
+    Shown shown() const
+    {
+        QList<int> looks;
+        for (const ChannelSelector *selector : controls.cmdButton)
+            if (selector->hasSelectedLook())
+                looks << selector->index();
+        const auto *grid = window.findChild<PositionGrid *>("imgPositionGrid");
+        return {controller->sharedState().currentChannel,
+                looks,
+                controls.txtText[0]->text(),
+                grid && !grid->pixmap().isNull() &&
+                    grid->pixmap().toImage().pixelColor(0, 0) == Qt::black,
+                grid && grid->showsKeyboardFocus(),
+                window.focusWidget() ? window.focusWidget()->objectName() : QString(),
+                port->frames.size()};
+    }
+};
+
 } // namespace
 
 class TestPanelController : public QObject
@@ -95,6 +156,13 @@ private slots:
     void startUpAndPoll_data();
     void startUpAndPoll();
     void portPicks();
+    void portListFollowsTheHardware();
+    void keyboardChoosesAsTheMouseDoes_data();
+    void keyboardChoosesAsTheMouseDoes();
+    void portNoticesSayWhatToDo_data();
+    void portNoticesSayWhatToDo();
+    void everyControlHasAnAccessibleName_data();
+    void everyControlHasAnAccessibleName();
     void channelsAreDisabledAtTheStartOfEveryPoll_data();
     void channelsAreDisabledAtTheStartOfEveryPoll();
     void windowPlaceIsKeptBetweenRuns();
@@ -191,6 +259,224 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.unit().sent.value(3), requests());
     QCOMPARE(rig.waiter->delays.size(), 15);
     QCOMPARE(rig.store->values.value("Settings/Comport"), "3");
+
+    // F5 reads the unit on the shown port again, as picking that port again does.
+    rig.waiter->onDelay = {};
+    rig.unit().sent.clear();
+    rig.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    QTest::keyClick(&rig.window, Qt::Key_F5);
+    QCOMPARE(rig.unit().sent, (QMap<int, QByteArrayList>{{3, requests()}}));
+}
+
+// The list looks again each time it opens: an adapter plugged in since start-up appears with
+// what it says of itself, the port in use is never probed (its line stays open), and when its
+// device goes it stays listed, marked.
+void TestPanelController::portListFollowsTheHardware()
+{
+    const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-A9X");
+    Rig rig({{"Settings/Comport", "3"}, {"Ports/COM6", byId}});
+    rig.adapters.insert(byId, {"FTDI", "FT232R USB UART", "A9X"});
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    QComboBox &list = *rig.controls.cmbComports;
+    const qsizetype lineOpens = rig.port->openAttempts.size();
+
+    rig.port->openable.insert(6);
+    QTest::keyClick(&list, Qt::Key_F4);
+    list.hidePopup();
+    QCOMPARE(itemsOf(list), QStringList({"1", "3", "4", "6"}));
+    QCOMPARE(list.currentText(), "3");
+    QCOMPARE(list.itemData(3, Qt::ToolTipRole).toString(),
+             byId + "\nMaker: FTDI\nProduct: FT232R USB UART\nSerial number: A9X");
+    QCOMPARE(list.itemData(0, Qt::ToolTipRole).toString(), "/dev/ttyS0");
+    QVERIFY(!rig.prober->openAttempts.isEmpty() && !rig.prober->openAttempts.contains(3));
+    QVERIFY(rig.port->isOpen() && rig.port->openAttempts.size() == lineOpens);
+
+    // The adapter of port 3 is pulled out: the line fails and the link tries to reopen it.
+    rig.port->openable -= {1, 3};
+    rig.port->fail();
+    rig.prober->openAttempts.clear();
+    QTest::mousePress(&list, Qt::LeftButton);
+    list.hidePopup();
+    QCOMPARE(itemsOf(list), QStringList({"3 (gone)", "4", "6"}));
+    QCOMPARE(list.currentIndex(), 0);
+    QVERIFY(list.itemData(0, Qt::ToolTipRole).toString().contains("plug the adapter in again"));
+    QVERIFY(!rig.prober->openAttempts.contains(3));
+    // Port 2 refused at start-up and at each look since; the window says so once.
+    QCOMPARE(rig.window.findChild<QLabel *>("lblNotice")->text().count("COM2 ("), 1);
+}
+
+void TestPanelController::keyboardChoosesAsTheMouseDoes_data()
+{
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<int>("released"); // the selector the mouse releases instead; -1: none
+    QTest::newRow("Ctrl+3") << QKeyCombination(Qt::CTRL, Qt::Key_3) << 2;
+    QTest::newRow("Ctrl+1") << QKeyCombination(Qt::CTRL, Qt::Key_1) << 0;
+    QTest::newRow("Ctrl+4, silent") << QKeyCombination(Qt::CTRL, Qt::Key_4) << -1;
+    QTest::newRow("Alt+PgDn") << QKeyCombination(Qt::ALT, Qt::Key_PageDown) << 1;
+    QTest::newRow("Alt+PgUp, round") << QKeyCombination(Qt::ALT, Qt::Key_PageUp) << 4;
+    QTest::newRow("Space") << QKeyCombination(Qt::Key_Space) << -1;
+    QTest::newRow("Enter") << QKeyCombination(Qt::Key_Return) << -1;
+}
+
+// Both panels show channel 1 after their poll, with the keyboard on a text line. A key that
+// names no channel that answered, and Space or Enter on a selector, change nothing.
+void TestPanelController::keyboardChoosesAsTheMouseDoes()
+{
+    QFETCH(QKeyCombination, keys);
+    QFETCH(int, released);
+    // The keyboard on a text line, or on a selector for the keys it must not take.
+    const auto readyToChoose = [released](AnsweredRig &rig) {
+        QWidget *focus = released < 0 ? static_cast<QWidget *>(rig.controls.cmdButton[2])
+                                      : rig.controls.txtText[1];
+        if (!rig.started())
+            return false;
+        focus->setFocus();
+        return rig.window.focusWidget() == focus;
+    };
+    Shown byMouse;
+    {
+        AnsweredRig rig;
+        QVERIFY(readyToChoose(rig));
+        if (released >= 0)
+            QTest::mouseClick(rig.controls.cmdButton[std::size_t(released)], Qt::RightButton);
+        byMouse = rig.shown();
+    }
+    AnsweredRig rig;
+    QVERIFY(readyToChoose(rig));
+    QTest::keyClick(rig.window.focusWidget(), keys.key(), keys.keyboardModifiers());
+    const Shown byKey = rig.shown();
+    QCOMPARE(byKey.channel, byMouse.channel);
+    QCOMPARE(byKey.text, byMouse.text);
+    QCOMPARE(byKey.gridShowsKeyboard, released >= 0);
+    QCOMPARE(byKey, byMouse);
+    QCOMPARE(byKey.frames, 12); // the poll's requests, nothing more
+}
+
+void TestPanelController::portNoticesSayWhatToDo_data()
+{
+    using Cause = SerialPort::RefusalCause;
+    QTest::addColumn<QString>("comport");
+    QTest::addColumn<QList<int>>("openable");
+    QTest::addColumn<Cause>("cause");
+    QTest::addColumn<QString>("picked"); // a port picked after start-up, gone by then
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("no permission")
+        << "2" << QList<int>{1} << Cause::NoPermission << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2)", "Permission denied", "dialout group"};
+    QTest::newRow("held by another program")
+        << "2" << QList<int>{1} << Cause::InUse << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2) is held by another program (Permission denied)",
+                       "Close the program"};
+    QTest::newRow("refused for another reason")
+        << "1" << QList<int>{1} << Cause::Other << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2) cannot be opened: Permission denied."};
+    QTest::newRow("no port at all")
+        << "2" << QList<int>{} << Cause::NoPermission << QString()
+        << QStringList{"dialout", "No serial port can be used", "Plug the adapter in"};
+    QTest::newRow("unplugged since start-up")
+        << "1" << QList<int>{1, 3} << Cause::Other << "3"
+        << QStringList{"COM3 (/dev/ttyFAKE3) is not there. Plug the adapter in"};
+}
+
+// Port 2 is there but refuses. What start-up finds is shown once its poll is over, in the
+// connecting panel's place; a click takes it away, and a new poll clears what was read.
+void TestPanelController::portNoticesSayWhatToDo()
+{
+    QFETCH(QString, comport);
+    QFETCH(QList<int>, openable);
+    QFETCH(SerialPort::RefusalCause, cause);
+    QFETCH(QString, picked);
+    QFETCH(QStringList, said);
+    Rig rig({{"Settings/Comport", comport}});
+    rig.port->openable = QSet<int>(openable.begin(), openable.end());
+    rig.port->cause = cause;
+    bool hiddenDuringPoll = true;
+    auto *notice = rig.window.findChild<OperatorNotice *>();
+    QVERIFY(notice);
+    rig.waiter->onDelay = [&](int) {
+        hiddenDuringPoll = hiddenDuringPoll && notice->isHidden();
+    };
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    if (!picked.isEmpty()) {
+        rig.port->openable.remove(picked.toInt());
+        rig.pick(picked);
+        QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
+    }
+    QVERIFY(hiddenDuringPoll && notice->isVisible());
+    for (const QString &words : said)
+        QVERIFY2(notice->text().contains(words), qPrintable(notice->text()));
+    QCOMPARE(notice->geometry().topLeft(), rig.controls.frameConnecting->geometry().topLeft());
+    QVERIFY(notice->width() == rig.controls.frameConnecting->width());
+
+    QTest::mouseClick(notice, Qt::LeftButton);
+    QVERIFY(notice->isHidden());
+    if (openable.isEmpty())
+        return;
+    rig.controller->operatorNotice("the disk is full");
+    QVERIFY(notice->isVisible());
+    rig.pick("1");
+    QVERIFY(notice->isHidden());
+}
+
+void TestPanelController::everyControlHasAnAccessibleName_data()
+{
+    QTest::addColumn<bool>("qm410a");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    for (const bool qm410a : {true, false}) {
+        const char *model = qm410a ? "410A " : "520A ";
+        const auto row = [&](const char *control, const char *name) {
+            QTest::addRow("%s%s", model, control) << qm410a << control << name;
+        };
+        row("cmdButton_0", "Channel 1");
+        row("cmdButton_8", "Channel 9");
+        row("cmdButton_11", "Channel 12");
+        row("imgPositionGrid", "Position");
+        row("sldHorizSize", "Horizontal size");
+        row("sldVertSize", "Vertical size");
+        row("txtHorizontal", "Horizontal position");
+        row("txtVertical", "Vertical position");
+        row("cmbComports", "Serial port");
+        row("cmbDisplayMode", "Display mode");
+        row("txtText_2", "Text line 3");
+        row("chkEnable_0", "Line 1 enabled");
+        row("cmdUpdateMultiple", "Multiple Update");
+        row(qm410a ? "cmbTimeZone" : "cmbTimeFont", qm410a ? "Time zone" : "Time font style");
+    }
+}
+
+// Named as a screen reader reads the tree; beyond the named rows, no control the keyboard or
+// the mouse can work is left without a name.
+void TestPanelController::everyControlHasAnAccessibleName()
+{
+    QFETCH(bool, qm410a);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    test::PanelRig rig(qm410a ? qm410aWindow() : qm520aWindow(),
+                       std::make_unique<test::FakeSerialPort>(), {});
+    const auto nameOf = [](QWidget *widget) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    };
+    auto *widget = rig.window.findChild<QWidget *>(control);
+    QVERIFY(widget);
+    QCOMPARE(nameOf(widget), name);
+
+    const auto widgets = rig.window.findChildren<QWidget *>();
+    for (QWidget *other : widgets) {
+        const bool operable =
+            qobject_cast<QAbstractButton *>(other) || qobject_cast<QComboBox *>(other) ||
+            qobject_cast<QLineEdit *>(other) || qobject_cast<QAbstractSlider *>(other) ||
+            qobject_cast<QTabWidget *>(other) || qobject_cast<ChannelSelector *>(other) ||
+            qobject_cast<PositionGrid *>(other);
+        // Only the window's own controls: a list's popup parts are the toolkit's.
+        if (operable && !other->objectName().isEmpty() && !other->objectName().startsWith("qt_"))
+            QVERIFY2(!nameOf(other).isEmpty(),
+                     qPrintable(other->objectName() + " " + other->metaObject()->className()));
+    }
 }
 
 void TestPanelController::channelsAreDisabledAtTheStartOfEveryPoll_data()
@@ -300,8 +586,11 @@ void TestPanelController::unreadablePortEntriesAndFailedWritesAreTold()
     const QStringList expected{"[Ports] COM17: not a port (COM1 to COM16); ignored",
                                "[Ports] COM2: its device cannot be read; the port is left out",
                                "the disk is full"};
-    QCOMPARE(notices, expected);
     QCOMPARE(rig.diagnostics, expected);
+    QCOMPARE(notices.size(), 4);
+    QVERIFY(notices[2].startsWith("No serial port can be used"));
+    notices.removeAt(2);
+    QCOMPARE(notices, expected);
 }
 
 void TestPanelController::lostSettingsAreNamed_data()
@@ -345,11 +634,14 @@ void TestPanelController::lineLossIsToldInTheWindowUntilAPick()
     rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
     rig.port->openable.remove(3);
     rig.port->fail();
-    const auto *notice = rig.window.findChild<QLabel *>("lblLinkNotice");
+    // The window's one notice also tells of port 2, refused at start-up.
+    const auto *notice = rig.window.findChild<QLabel *>("lblNotice");
     QVERIFY(notice && notice->isVisible());
-    QCOMPARE(notice->geometry(), connectingPlace);
-    QCOMPARE(notice->text(), "The line to the unit was lost. Pick the port to connect again.\n"
-                             "Not sent: channel 3: Blank, Text 1");
+    QCOMPARE(notice->geometry().topLeft(), connectingPlace.topLeft());
+    QVERIFY2(notice->text().endsWith("\n\nThe line to the unit was lost. Pick the port to connect "
+                                     "again.\nNot sent: channel 3: Blank, Text 1"),
+             qPrintable(notice->text()));
+    QCOMPARE(notice->text().count("The line to the unit"), 1);
     QCOMPARE(rig.notifier->texts, QStringList());
     QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): 2 frame(s) did not reach the unit"));
 

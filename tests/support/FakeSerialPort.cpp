@@ -10,18 +10,18 @@ void FakeSerialPort::setPortNumber(int port)
 
 QString FakeSerialPort::deviceName() const
 {
-    return QStringLiteral("/dev/ttyFAKE%1").arg(m_port);
+    return deviceMap ? deviceMap->devicePath(m_port) : QStringLiteral("/dev/ttyFAKE%1").arg(m_port);
 }
 
 bool FakeSerialPort::deviceExists() const
 {
-    return present.contains(m_port) || openable.contains(m_port);
+    return machine().present.contains(m_port) || machine().openable.contains(m_port);
 }
 
 bool FakeSerialPort::open()
 {
     openAttempts << m_port;
-    m_open = openable.contains(m_port);
+    m_open = machine().openable.contains(m_port);
     return m_open;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PortMap.h"
 #include "SerialPort.h"
 
 #include <QByteArrayList>
@@ -17,7 +18,12 @@ public:
     QSet<int> present;                    // a device exists but refuses to open
     QSet<int> openable;                   // a device exists and opens
     QMap<int, DeviceIdentity> identities; // USB adapters by port number; others have none
+    // Another port object on the same machine: its devices are the ones that count.
+    const FakeSerialPort *sameMachineAs = nullptr;
+    // Names the devices as this map does, instead of /dev/ttyFAKEn; it must outlive the port.
+    const PortMap *deviceMap = nullptr;
     QString refusal = QStringLiteral("Permission denied");
+    RefusalCause cause = RefusalCause::NoPermission;
     QList<int> openAttempts;
     QByteArrayList frames;
     QByteArrayList unsent; // frames the driver had not taken, handed over at a failure
@@ -32,7 +38,8 @@ public:
     bool open() override;
     void claim() override;
     void close() override;
-    QString errorString() const override { return refusal; }
+    QString errorString() const override { return machine().refusal; }
+    RefusalCause refusalCause() const override { return machine().cause; }
     QByteArray readAll() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray &frame) override;
@@ -45,6 +52,8 @@ public:
     void fail() { emit failed(); }
 
 private:
+    const FakeSerialPort &machine() const { return sameMachineAs ? *sameMachineAs : *this; }
+
     int m_port = 0;
     bool m_open = false;
     DeviceIdentity m_identity;

@@ -10,7 +10,15 @@ PanelRig::PanelRig(const WindowDescription &description, std::unique_ptr<FakeSer
     store->values = preferences;
     PanelPlatform platform;
     platform.makeSerialPort = [this](const PortMap &, const UnitModel &) {
-        return std::unique_ptr<SerialPort>(std::move(portToHand));
+        if (portToHand)
+            return std::unique_ptr<SerialPort>(std::move(portToHand));
+        auto probing = std::make_unique<FakeSerialPort>();
+        probing->sameMachineAs = port;
+        prober = probing.get();
+        return std::unique_ptr<SerialPort>(std::move(probing));
+    };
+    platform.describeAdapter = [this](const QString &device) {
+        return adapters.value(device);
     };
     platform.waiter.reset(waiter);
     platform.preferencesStore.reset(store);

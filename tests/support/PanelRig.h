@@ -24,11 +24,14 @@ struct PanelRig
 
     std::unique_ptr<FakeSerialPort> portToHand;
     FakeSerialPort *port = portToHand.get();
+    // The second port the panel makes, which only looks for ports, on the same devices.
+    FakeSerialPort *prober = nullptr;
     MemoryPreferencesStore *store = new MemoryPreferencesStore;
     InstantWaiter *waiter = new InstantWaiter;
     RecordingNotifier *notifier = new RecordingNotifier;
     RecordingFileOutput *files = new RecordingFileOutput; // null when adjust replaced it
     QStringList diagnostics;
+    QMap<QString, AdapterInfo> adapters; // what each device path says of itself
     MainWindow window;
     const MainWindowControls &controls = window.controls();
     std::unique_ptr<PanelController> controller;

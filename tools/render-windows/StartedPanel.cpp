@@ -17,14 +17,20 @@ constexpr int StartUpTimeoutMs = 5000;
 
 } // namespace
 
-StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTable &unit)
+StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTable &unit,
+                           const PanelMachine &machine)
     : m_window(description)
 {
     PanelPlatform platform;
-    platform.makeSerialPort = [unit](const PortMap &, const UnitModel &model) {
+    platform.makeSerialPort = [unit, machine](const PortMap &map, const UnitModel &model) {
         auto port = std::make_unique<test::AnsweringSerialPort>(model, unit);
-        port->openable = {Preferences::DefaultComport};
+        port->openable = machine.openable;
+        port->present = machine.refusing;
+        port->deviceMap = &map;
         return port;
+    };
+    platform.describeAdapter = [adapters = machine.adapters](const QString &device) {
+        return adapters.value(device);
     };
     auto waiter = std::make_unique<test::InstantWaiter>();
     waiter->onDelay = [this](int wait) {

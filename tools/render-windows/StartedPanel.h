@@ -1,7 +1,12 @@
 #pragma once
 
+#include "AdapterInfo.h"
 #include "ChannelTable.h"
 #include "MainWindow.h"
+#include "Preferences.h"
+
+#include <QMap>
+#include <QSet>
 
 #include <functional>
 #include <memory>
@@ -9,6 +14,16 @@
 namespace qm {
 
 class PanelController;
+
+// The serial devices of the machine a panel is pictured on, named as on Linux: which port
+// numbers open, which are there but refuse (as to a user outside the dialout group), and
+// what the adapters say of themselves.
+struct PanelMachine
+{
+    QSet<int> openable{Preferences::DefaultComport};
+    QSet<int> refusing;
+    QMap<QString, AdapterInfo> adapters;
+};
 
 // A model's main window given its life as the program gives it, on doubles instead of the
 // platform: a unit on the port a first run opens that answers every settings request from its
@@ -20,7 +35,8 @@ public:
     // Runs inside each of the poll's waits, given the wait's position (0 for the first).
     using PollStep = std::function<void(int wait)>;
 
-    StartedPanel(const WindowDescription &description, const ChannelTable &unit);
+    StartedPanel(const WindowDescription &description, const ChannelTable &unit,
+                 const PanelMachine &machine = {});
     ~StartedPanel();
 
     MainWindow &window() { return m_window; }

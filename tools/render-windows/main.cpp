@@ -2,7 +2,8 @@
 // meets them: each main window after its start-up against a unit whose channels all answer,
 // one picture per tab page with channel 1 shown; the QM-520A window during that start-up's
 // poll and with the pointer over the position grid; the Update Multiple Channels dialog of
-// each model on a first run. Usage: render-windows [folder]
+// each model on a first run; the QM-410A window telling of a port it may not open, and the
+// QM-520A port list open with an adapter's tool tip. Usage: render-windows [folder]
 
 #include "DefaultUnitState.h"
 #include "ModelWindows.h"
@@ -11,11 +12,14 @@
 #include "StartedPanel.h"
 #include "UpdateDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -107,6 +111,69 @@ bool renderUpdateDialog(const qm::UnitModel &model, const QString &fileName,
     return QTest::qWaitForWindowExposed(&dialog) && out.save(dialog, fileName);
 }
 
+// The stored port COM1 is there, but the user is not in the dialout group.
+bool renderRefusedPort(const PictureFolder &out)
+{
+    qm::PanelMachine machine;
+    machine.openable = {5};
+    machine.refusing = {1};
+    qm::StartedPanel panel(qm::qm410aWindow(), unitState(qm::qm410a()), machine);
+    return panel.start() && out.save(panel.window(), QStringLiteral("qm410a-port-refused.png"));
+}
+
+// Pop-ups are windows of their own; they are drawn onto the main window where they stand.
+QImage withPopups(QWidget &window, const QList<QWidget *> &popups)
+{
+    const QPoint origin = window.mapToGlobal(QPoint());
+    QRect area(origin, window.size());
+    for (const QWidget *popup : popups)
+        area |= popup->geometry();
+    QImage picture(area.size(), QImage::Format_RGB32);
+    picture.fill(window.palette().color(QPalette::Window));
+    QPainter painter(&picture);
+    painter.drawPixmap(origin - area.topLeft(), window.grab());
+    for (QWidget *popup : popups)
+        painter.drawPixmap(popup->geometry().topLeft() - area.topLeft(), popup->grab());
+    return picture;
+}
+
+QWidget *shownToolTip()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->inherits("QTipLabel") && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+// Two USB adapters besides the built-in port; the list is open at the first of them.
+bool renderPortToolTip(const PictureFolder &out)
+{
+    qm::PanelMachine machine;
+    machine.openable = {1, 5, 6};
+    machine.adapters = {
+        {QStringLiteral("/dev/ttyUSB0"), {"FTDI", "FT232R USB UART", "A9XYZ123"}},
+        {QStringLiteral("/dev/ttyUSB1"), {"Prolific", "USB-Serial Controller", "BCAQb11A"}}};
+    qm::StartedPanel panel(qm::qm520aWindow(), unitState(qm::qm520a()), machine);
+    if (!panel.start())
+        return false;
+    QComboBox *list = panel.window().controls().cmbComports;
+    QTest::keyClick(list, Qt::Key_F4);
+    QAbstractItemView *view = list->view();
+    if (!QTest::qWaitForWindowExposed(view->window()))
+        return false;
+    const QModelIndex item = view->model()->index(list->findText(QStringLiteral("5")), 0);
+    view->setCurrentIndex(item);
+    const QRect itemPlace = view->visualRect(item);
+    QToolTip::showText(view->viewport()->mapToGlobal(itemPlace.center()),
+                       item.data(Qt::ToolTipRole).toString(), view->viewport());
+    QWidget *tip = shownToolTip();
+    return tip && QTest::qWaitForWindowExposed(tip) &&
+           out.save(withPopups(panel.window(), {view->window(), tip}),
+                    QStringLiteral("qm520a-port-tooltip.png"));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -117,6 +184,7 @@ int main(int argc, char *argv[])
     const bool saved =
         renderQm410a(out) && renderQm520a(out) &&
         renderUpdateDialog(qm::qm410a(), QStringLiteral("qm410a-update-dialog.png"), out) &&
-        renderUpdateDialog(qm::qm520a(), QStringLiteral("qm520a-update-dialog.png"), out);
+        renderUpdateDialog(qm::qm520a(), QStringLiteral("qm520a-update-dialog.png"), out) &&
+        renderRefusedPort(out) && renderPortToolTip(out);
     return saved ? 0 : 1;
 }

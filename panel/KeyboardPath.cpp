@@ -1,0 +1,77 @@
+#include "KeyboardPath.h"
+
+#include "ChannelSelector.h"
+#include "ChannelTable.h"
+#include "MainWindowControls.h"
+#include "SharedState.h"
+
+#include <QKeySequence>
+#include <QShortcut>
+#include <QWidget>
+
+namespace qm {
+
+namespace {
+
+// Channels 1 to 9 have a digit of their own.
+constexpr int ChannelsWithDigits = 9;
+
+} // namespace
+
+KeyboardPath::KeyboardPath(QWidget &window, const MainWindowControls &controls,
+                           const SharedState &state, std::function<void()> readUnitAgain)
+    : QObject(&window), m_controls(controls), m_state(state)
+{
+    addShortcut(window, QKeySequence(Qt::Key_F5), std::move(readUnitAgain));
+    // Ctrl+PgDn and Ctrl+PgUp stay with the tab control.
+    addShortcut(window, QKeySequence(Qt::ALT | Qt::Key_PageDown),
+                [this] { choose(answeredChannelFrom(m_state.currentChannel, 1)); });
+    addShortcut(window, QKeySequence(Qt::ALT | Qt::Key_PageUp),
+                [this] { choose(answeredChannelFrom(m_state.currentChannel, -1)); });
+    for (int index = 0; index < ChannelsWithDigits; ++index)
+        addShortcut(window, QKeySequence(Qt::CTRL | (Qt::Key_1 + index)),
+                    [this, index] { choose(index); });
+    describeShortcuts();
+}
+
+void KeyboardPath::addShortcut(QWidget &window, const QKeySequence &keys,
+                               std::function<void()> action)
+{
+    auto *shortcut = new QShortcut(keys, &window);
+    connect(shortcut, &QShortcut::activated, this, std::move(action));
+}
+
+void KeyboardPath::choose(int index)
+{
+    if (!ChannelTable::isValidIndex(index))
+        return;
+    if (ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(index)])
+        selector->choose();
+}
+
+int KeyboardPath::answeredChannelFrom(int index, int step) const
+{
+    const int count = ChannelTable::size();
+    for (int distance = 1; distance <= count; ++distance) {
+        const int candidate = ((index + step * distance) % count + count) % count;
+        const ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(candidate)];
+        if (selector && selector->isEnabled())
+            return candidate;
+    }
+    return -1;
+}
+
+void KeyboardPath::describeShortcuts()
+{
+    for (ChannelSelector *selector : m_controls.cmdButton) {
+        if (!selector)
+            continue;
+        const int channel = selector->index() + 1;
+        QString tip = QStringLiteral("Channel %1").arg(channel);
+        if (channel <= ChannelsWithDigits)
+            tip += QStringLiteral(": Ctrl+%1").arg(channel);
+        selector->setToolTip(tip + QStringLiteral("; next, previous channel: Alt+PgDn, Alt+PgUp"));
+    }
+}
+
+} // namespace qm

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+namespace qm {
+
+struct MainWindowControls;
+struct SharedState;
+
+// The main window's keys beside the mouse: F5 reads the unit again, Alt+PgDn and Alt+PgUp
+// choose the next and previous channel that answered and Ctrl+1 to Ctrl+9 choose channels 1
+// to 9, each exactly as a mouse release on that channel's selector would.
+class KeyboardPath : public QObject
+{
+    Q_OBJECT
+public:
+    KeyboardPath(QWidget &window, const MainWindowControls &controls, const SharedState &state,
+                 std::function<void()> readUnitAgain);
+
+private:
+    void addShortcut(QWidget &window, const QKeySequence &keys, std::function<void()> action);
+    void choose(int index);
+    // The nearest channel that answered in this direction, round the end; none gives -1.
+    int answeredChannelFrom(int index, int step) const;
+    void describeShortcuts();
+
+    const MainWindowControls &m_controls;
+    const SharedState &m_state;
+};
+
+} // namespace qm

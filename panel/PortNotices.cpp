@@ -1,0 +1,34 @@
+#include "PortNotices.h"
+
+namespace qm {
+
+QString portRefusalNotice(const PortManager::Refusal &refusal)
+{
+    const QString port = QStringLiteral("COM%1 (%2)").arg(refusal.port).arg(refusal.device);
+    if (refusal.absent)
+        return port + QStringLiteral(" is not there. Plug the adapter in, then pick the port "
+                                     "again.");
+    switch (refusal.cause) {
+    case SerialPort::RefusalCause::NoPermission:
+        return port + QStringLiteral(" is there, but this user may not use it (%1). Join the "
+                                     "dialout group (sudo adduser $USER dialout), log out and in "
+                                     "again, then start the panel.")
+                          .arg(refusal.reason);
+    case SerialPort::RefusalCause::InUse:
+        return port + QStringLiteral(" is held by another program (%1). Close the program that "
+                                     "uses it, such as a terminal, ModemManager or brltty, then "
+                                     "pick the port again.")
+                          .arg(refusal.reason);
+    case SerialPort::RefusalCause::Other:
+        break;
+    }
+    return port + QStringLiteral(" cannot be opened: %1.").arg(refusal.reason);
+}
+
+QString noPortNotice()
+{
+    return QStringLiteral("No serial port can be used. Plug the adapter in, then open the "
+                          "\"Serial Port:\" list to look again.");
+}
+
+} // namespace qm
