@@ -5,11 +5,8 @@
 #include "UnitModel.h"
 #include "UpdateDialog.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
