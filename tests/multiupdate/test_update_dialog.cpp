@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -61,37 +60,31 @@ class TestUpdateDialog : public QObject
 private slots:
     void loadShowsFoundChannelsAndTheMasks();
     void clicksRecomputeAndReportTheMasks();
-    void buttonsAndCloseBoxEndTheDialog();
-    void layoutAndTabOrder();
+    void buttonsKeysAndCloseBox();
 };
 
 void TestUpdateDialog::loadShowsFoundChannelsAndTheMasks()
 {
     for (int found : {0, 5, 12}) {
         Shown shown(qm520a(), found, 4095, 2046);
-        QCOMPARE(shown.channels->count(), std::max(found, 1)); // texts: test_window_design
-        QCOMPARE(checkedRows(*shown.channels).size(), shown.channels->count());
+        QCOMPARE(checkedRows(*shown.channels).size(), std::max(found, 1)); // texts: window design
         QCOMPARE(checkedRows(*shown.settings), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         QVERIFY(!shown.allChannels->isChecked() && !shown.allSettings->isChecked());
-        QVERIFY(shown.channelSpy.isEmpty() && shown.settingSpy.isEmpty());
     }
-
     Shown shown(qm410a(), 12, 0b1010'0000'0101, 1 + 2048);
     QCOMPARE(checkedRows(*shown.channels), (QList<int>{0, 2, 9, 11}));
     QCOMPARE(checkedRows(*shown.settings), (QList<int>{0, 11}));
-
     Shown unreadable(qm410a(), 12, std::numeric_limits<double>::quiet_NaN(), 1e300);
-    QVERIFY(checkedRows(*unreadable.channels).isEmpty());
-    QVERIFY(checkedRows(*unreadable.settings).isEmpty());
+    QVERIFY(checkedRows(*unreadable.channels).isEmpty() &&
+            checkedRows(*unreadable.settings).isEmpty());
 
     // Bits of channels not listed stay until a click, even one that changes no check mark.
     Shown four(qm410a(), 4, 4095, 0);
     QCOMPARE(four.dialog.channelSelection(), 4095);
     clickText(*four.channels, 2);
-    QCOMPARE(four.channelSpy.size(), 1);
-    QCOMPARE(four.lastChannelMask(), 15);
     clickText(*four.channels, 1);
     QCOMPARE(four.channelSpy.size(), 1);
+    QCOMPARE(four.lastChannelMask(), 15);
 }
 
 void TestUpdateDialog::clicksRecomputeAndReportTheMasks()
@@ -99,19 +92,15 @@ void TestUpdateDialog::clicksRecomputeAndReportTheMasks()
     Shown shown(qm520a(), 5, 0, 2046);
     shown.channels->setCurrentRow(3);
     QTest::mouseClick(shown.allChannels, Qt::LeftButton);
-    QCOMPARE(checkedRows(*shown.channels), (QList<int>{0, 1, 2, 3, 4}));
     QCOMPARE(shown.channels->currentRow(), 0);
     QCOMPARE(shown.lastChannelMask(), 31);
 
     // Unchecking one item leaves the others and the current row, and unticks the all box;
     // checking it again never ticks the all box.
-    shown.channelSpy.clear();
     test::clickItemCheckBox(*shown.channels, 3);
-    QCOMPARE(checkedRows(*shown.channels), (QList<int>{0, 1, 2, 4}));
-    QVERIFY(!shown.allChannels->isChecked());
     QCOMPARE(shown.channels->currentRow(), 3);
-    QCOMPARE(shown.channelSpy.size(), 1);
     QCOMPARE(shown.lastChannelMask(), 31 - 8);
+    QVERIFY(!shown.allChannels->isChecked());
     test::clickItemCheckBox(*shown.channels, 3);
     QCOMPARE(shown.lastChannelMask(), 31);
     QVERIFY(!shown.allChannels->isChecked());
@@ -121,74 +110,51 @@ void TestUpdateDialog::clicksRecomputeAndReportTheMasks()
     shown.settings->setCurrentRow(4);
     QTest::keyClick(shown.settings->viewport(), Qt::Key_Space);
     QCOMPARE(shown.lastSettingMask(), 2046 - 16);
-    QTest::keyClick(shown.settings->viewport(), Qt::Key_Space);
-    QCOMPARE(shown.lastSettingMask(), 2046);
     shown.allSettings->setFocus();
     QTest::keyClick(shown.allSettings, Qt::Key_Space);
-    QCOMPARE(checkedRows(*shown.settings).size(), 12);
     QCOMPARE(shown.dialog.settingSelection(), 4095);
     QTest::mouseClick(shown.allSettings, Qt::LeftButton);
     QCOMPARE(shown.lastSettingMask(), 0);
-    QCOMPARE(shown.channelSpy.size(), 2); // settings clicks leave the channel mask alone
+    QCOMPARE(shown.channelSpy.size(), 3); // settings clicks leave the channel mask alone
 }
 
-void TestUpdateDialog::buttonsAndCloseBoxEndTheDialog()
+// Update ends the dialog also when a click has left no channel chosen; only a click runs it,
+// Return or Enter in either list or on a button does nothing. Tab walks the controls in order.
+void TestUpdateDialog::buttonsKeysAndCloseBox()
 {
-    // Update ends the dialog also when a click has left no channel chosen.
     Shown updated(qm520a(), 12, 4095, 2046);
     QTest::mouseClick(updated.allChannels, Qt::LeftButton);
     QTest::mouseClick(updated.allChannels, Qt::LeftButton);
-    QVERIFY(checkedRows(*updated.channels).isEmpty());
     updated.click("cmdUpdate");
-    QVERIFY(updated.dialog.update());
+    QVERIFY(updated.dialog.update() && updated.dialog.isHidden());
     QCOMPARE(updated.dialog.channelSelection(), 0);
-    QVERIFY(updated.dialog.isHidden());
 
     Shown cancelled(qm520a(), 12, 4095, 2046);
     test::clickItemCheckBox(*cancelled.settings, 1);
     cancelled.click("cmdCancel");
     QVERIFY(!cancelled.dialog.update());
     QCOMPARE(cancelled.lastSettingMask(), 2044);
-
     Shown closed(qm520a(), 12, 4095, 2046);
     closed.dialog.close();
     QVERIFY(!closed.dialog.update());
 
-    // Only a click runs the update: Return or Enter in either list or on a button does nothing.
     Shown keyed(qm410a(), 12, 4095, 2046);
     keyed.dialog.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&keyed.dialog));
-    for (QWidget *widget :
-         {static_cast<QWidget *>(keyed.channels), static_cast<QWidget *>(keyed.settings),
-          static_cast<QWidget *>(keyed.dialog.findChild<QPushButton *>("cmdUpdate"))}) {
-        widget->setFocus();
-        QTest::keyClick(widget, Qt::Key_Return);
-        QTest::keyClick(widget, Qt::Key_Enter);
-        QVERIFY2(keyed.dialog.isVisible() && !keyed.dialog.update(),
-                 qPrintable(widget->objectName()));
-    }
-}
-
-void TestUpdateDialog::layoutAndTabOrder()
-{
-    Shown shown(qm410a(), 12, 4095, 2046);
-    UpdateDialog &dialog = shown.dialog;
-    // Texts wider than the layout allows widen their control instead of being clipped.
-    for (QCheckBox *box : {shown.allChannels, shown.allSettings})
-        QVERIFY(box->width() >= box->sizeHint().width());
-    for (QListWidget *list : {shown.channels, shown.settings})
-        QVERIFY(!list->horizontalScrollBar()->isVisible());
-
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int step = 0; step < 6; ++step) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *widget = QApplication::focusWidget();
+        if (widget->objectName() != u"cmdCancel") {
+            QTest::keyClick(widget, Qt::Key_Return);
+            QTest::keyClick(widget, Qt::Key_Enter);
+            QVERIFY2(keyed.dialog.isVisible() && !keyed.dialog.update(),
+                     qPrintable(widget->objectName()));
+        }
+        QTest::keyClick(widget, Qt::Key_Tab);
         order << QApplication::focusWidget()->objectName();
     }
     QCOMPARE(order, (QStringList{"lstChannels", "chkAllChannels", "chkAllSettings", "lstSettings",
                                  "cmdUpdate", "cmdCancel", "lstChannels"}));
-    QVERIFY(shown.channelSpy.isEmpty());
 }
 
 QTEST_MAIN(TestUpdateDialog)

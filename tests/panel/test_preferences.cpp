@@ -33,8 +33,7 @@ class TestPreferences : public QObject
 {
     Q_OBJECT
 private slots:
-    void missingOrUnusableTextReadsAsTheDefault();
-    void valuesRoundTripAsDecimalText();
+    void valuesAreDecimalTextAndUnusableTextReadsAsTheDefault();
     void portOverridesComeFromThePortsSection();
     void fileStoreKeepsValuesBetweenRuns();
     void unbalancedQuoteRemapsNothingAndIsNotWrittenBack();
@@ -42,7 +41,9 @@ private slots:
     void failedWritesAreToldOnce();
 };
 
-void TestPreferences::missingOrUnusableTextReadsAsTheDefault()
+// Missing or unusable text reads as the default and writes nothing; a mask is kept whatever
+// number it holds (its users take the bits they know); values are stored as decimal text.
+void TestPreferences::valuesAreDecimalTextAndUnusableTextReadsAsTheDefault()
 {
     const QMap<QString, QString> unusable{
         {"Settings/FormTop", "abc"},         {"Settings/FormLeft", "40000"},
@@ -60,17 +61,11 @@ void TestPreferences::missingOrUnusableTextReadsAsTheDefault()
         QVERIFY2(store.values == values, "reading must not write anything");
     }
 
-    // A mask is kept whatever number it holds; its users take the bits they know.
     test::MemoryPreferencesStore store;
     store.values = {{"Settings/ChannelSelection", "5000"}, {"Settings/SettingSelection", "-1"}};
-    QCOMPARE(Preferences(store).channelSelection(), 5000.0);
-    QCOMPARE(Preferences(store).settingSelection(), -1.0);
-}
-
-void TestPreferences::valuesRoundTripAsDecimalText()
-{
-    test::MemoryPreferencesStore store;
     Preferences prefs(store);
+    QCOMPARE(prefs.channelSelection(), 5000.0);
+    QCOMPARE(prefs.settingSelection(), -1.0);
     prefs.storeFormPosition(QPoint(-450, 2265));
     prefs.storeChannelSelection(18);
     prefs.storeSettingSelection(4095);
@@ -82,7 +77,6 @@ void TestPreferences::valuesRoundTripAsDecimalText()
         {"Settings/Comport", "3"},           {"Settings/UpdateImmediately", "0"}};
     QCOMPARE(store.values, written);
     QCOMPARE(prefs.formPosition(), QPoint(-450, 2265));
-    QCOMPARE(prefs.comport(), qint16(3));
 }
 
 void TestPreferences::portOverridesComeFromThePortsSection()

@@ -5,11 +5,8 @@
 #include "UnitModel.h"
 #include "UpdateDialog.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
@@ -52,51 +49,35 @@ struct Design
     }
 };
 
-QString unquoted(const QString &token)
-{
-    return token.startsWith(u'"') ? token.mid(1, token.size() - 2) : token;
-}
-
 // "name kind container left top width height [caption "…"] [tip "…"]", or "- "item"".
-QString readLine(const QStringList &tokens, Design &design)
-{
-    if (tokens.first() == u"-") {
-        if (design.controls.isEmpty() || tokens.size() != 2)
-            return QStringLiteral("an item line needs one text after a control");
-        design.controls.last().items << unquoted(tokens[1]);
-        return {};
-    }
-    if (tokens.size() < 7 || tokens.size() % 2 == 0)
-        return QStringLiteral("expected name, kind, container, four numbers, key-text pairs");
-    DesignedControl control{tokens[0], tokens[1], tokens[2], std::nullopt, {}, {}, {}};
-    if (tokens[3] != u"-")
-        control.twips =
-            QRect(tokens[3].toInt(), tokens[4].toInt(), tokens[5].toInt(), tokens[6].toInt());
-    for (qsizetype at = 7; at < tokens.size(); at += 2)
-        (tokens[at] == u"tip" ? control.toolTip : control.caption) = unquoted(tokens[at + 1]);
-    design.controls << control;
-    return {};
-}
-
 Design readDesign(const QString &file)
 {
     Design design;
     QFile data(QStringLiteral(QM_DESIGN_DATA "/%1.txt").arg(file));
-    if (!data.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!data.open(QIODevice::ReadOnly | QIODevice::Text))
         design.error = data.errorString();
-        return design;
-    }
-    static const QRegularExpression token(QStringLiteral("\"[^\"]*\"|\\S+"));
+    static const QRegularExpression token(QStringLiteral("\"([^\"]*)\"|(\\S+)"));
     for (int number = 1; !data.atEnd(); ++number) {
         const QString line = QString::fromUtf8(data.readLine());
-        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-            continue;
-        QStringList tokens;
+        QStringList t;
         for (const QRegularExpressionMatch &match : token.globalMatch(line))
-            tokens << match.captured();
-        const QString error = readLine(tokens, design);
-        if (!error.isEmpty())
-            design.error = QStringLiteral("%1 line %2: %3").arg(file).arg(number).arg(error);
+            t << match.captured(match.lastCapturedIndex());
+        if (t.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (t.size() == 2 && t[0] == u"-" && !design.controls.isEmpty()) {
+            design.controls.last().items << t[1];
+            continue;
+        }
+        if (t.size() < 7 || t.size() % 2 == 0) {
+            design.error = QStringLiteral("%1 line %2: cannot be read").arg(file).arg(number);
+            continue;
+        }
+        DesignedControl control{t[0], t[1], t[2], std::nullopt, {}, {}, {}};
+        if (t[3] != u"-")
+            control.twips = QRect(t[3].toInt(), t[4].toInt(), t[5].toInt(), t[6].toInt());
+        for (qsizetype at = 7; at < t.size(); at += 2)
+            (t[at] == u"tip" ? control.toolTip : control.caption) = t[at + 1];
+        design.controls << control;
     }
     return design;
 }
@@ -197,17 +178,11 @@ QString captionOf(QWidget &widget, const DesignedControl &control)
         const auto *tabs = widget.window()->findChild<QTabWidget *>(control.container);
         return tabs->tabText(tabs->indexOf(&widget));
     }
-    if (const auto *label = qobject_cast<QLabel *>(&widget))
-        return label->text();
-    if (const auto *button = qobject_cast<QAbstractButton *>(&widget))
-        return button->text();
-    if (const auto *frame = qobject_cast<QGroupBox *>(&widget))
-        return frame->title();
-    if (const auto *text = qobject_cast<QLineEdit *>(&widget))
-        return text->text();
     if (const auto *selector = qobject_cast<ChannelSelector *>(&widget))
         return selector->caption();
-    return {};
+    // Labels, buttons, boxes and text fields hold it as their text, frames as their title.
+    const QVariant text = widget.property("text");
+    return text.isValid() ? text.toString() : widget.property("title").toString();
 }
 
 QStringList itemsOf(QWidget &widget)

