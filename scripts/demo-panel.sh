@@ -41,8 +41,9 @@ config=$(mktemp -d)
 sim_log=$build/demo-sim-$model.log
 sim_pid=
 panel_pid=
+# The panel ends first, as its Close button ends it, so that it does not see the unit vanish.
 finish() {
-  [[ -n "$panel_pid" ]] && kill "$panel_pid" 2>/dev/null || true
+  [[ -n "$panel_pid" ]] && kill "$panel_pid" 2>/dev/null && wait "$panel_pid" 2>/dev/null || true
   [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
   rm -rf "$config"
 }
