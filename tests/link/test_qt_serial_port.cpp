@@ -112,8 +112,8 @@ void TestQtSerialPort::lineSettingsFollowTheModel()
 }
 
 // QSerialPort 6.4 took a wake-up without bytes for an error and, with EAGAIN left in errno,
-// switched reception off for good. That may neither close the port nor stop reception; a full
-// transmit buffer, reported the same way, is the backlog test's concern.
+// switched reception off for good; a write meeting a full transmit buffer it reports like an
+// unplugged device. Neither may close the port or stop reception.
 void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
 {
     PtyRig rig;
@@ -141,6 +141,18 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
     rig.unit->send(reply(4).sliced(50));
     QTRY_COMPARE_WITH_TIMEOUT(rig.answered.size(), 1, test::DeadlineMs);
     QCOMPARE(rig.answered[0][0].toInt(), 4);
+
+    // Output stops between the port's wake-up for writing and its write.
+    QSocketNotifier stopper(rig.other, QSocketNotifier::Write);
+    connect(&stopper, &QSocketNotifier::activated, this, [&] {
+        ::tcflow(rig.other, TCOOFF);
+        stopper.setEnabled(false);
+    });
+    rig.link.write(QByteArray::fromHex("0802fa"));
+    QTRY_VERIFY_WITH_TIMEOUT(!stopper.isEnabled(), test::DeadlineMs);
+    QTest::qWait(50);
+    ::tcflow(rig.other, TCOON);
+    QVERIFY(rig.received(QByteArray::fromHex("0802fa")));
     QCOMPARE(rig.failed.size(), 0);
 
     // A stream of such errors means the port is not well after all: it is reopened.
