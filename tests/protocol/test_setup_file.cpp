@@ -80,13 +80,6 @@ QByteArray withChannelValue(const UnitModel &model, int channel, const QString &
     return QJsonDocument(document).toJson();
 }
 
-QByteArray withTopValue(const UnitModel &model, const QString &key, const QJsonValue &value)
-{
-    QJsonObject document = sampleDocument(model);
-    document.insert(key, value);
-    return QJsonDocument(document).toJson();
-}
-
 // Twelve panel-written lines; line `spoilt` (1..12) replaced.
 QByteArray settingsTxt(int spoilt = 0, const QByteArray &line = {})
 {
@@ -179,6 +172,8 @@ void TestSetupFile::refusesBadInput_data()
     QJsonArray eleven = fewer.value(QStringLiteral("channels")).toArray();
     eleven.removeLast();
     fewer.insert(QStringLiteral("channels"), eleven);
+    QJsonObject version2 = sampleDocument(m520);
+    version2.insert(QStringLiteral("version"), 2);
 
     QTest::newRow("not JSON") << "520a" << QByteArray("{\n  \"model\": \"QM-520A\",\n  oops\n}")
                               << "f.json: line 3: not valid JSON";
@@ -187,7 +182,7 @@ void TestSetupFile::refusesBadInput_data()
     QTest::newRow("wrong model")
         << "410a" << QJsonDocument(sampleDocument(m520)).toJson()
         << "f.json: model: the file is for \"QM-520A\", not for the QM-410A";
-    QTest::newRow("wrong version") << "520a" << withTopValue(m520, QStringLiteral("version"), 2)
+    QTest::newRow("wrong version") << "520a" << QJsonDocument(version2).toJson()
                                    << "f.json: version: 2 is not a format version";
     QTest::newRow("eleven channels") << "520a" << QJsonDocument(fewer).toJson()
                                      << "f.json: channels: wrong number of channels: 11, not 12";
