@@ -88,18 +88,15 @@ QByteArray stateFile(const QString &model)
     return zeros.repeated(3) + channel3 + zeros.repeated(8);
 }
 
-// The byte fields as one line, so that a mismatch names its field.
+// The record as one line, so that a mismatch names its field or text.
 QString described(const ChannelSettings &record)
 {
     QString text;
     for (std::size_t i = 0; i < FieldCount; ++i)
         text += QStringLiteral("%1=%2 ").arg(fieldName(static_cast<Field>(i))).arg(record.bytes[i]);
+    for (const QString &line : record.texts)
+        text += QStringLiteral("\"%1\" ").arg(line);
     return text;
-}
-
-QStringList linesOf(const ChannelSettings &record)
-{
-    return QStringList(record.texts.begin(), record.texts.end());
 }
 
 void setValues(ChannelSettings &record, const UnitModel &model, std::span<const FieldValue> values)
@@ -152,7 +149,6 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     setValues(expected, unitModel, Stored);
     expected.texts = {HighBytesFirst, HighBytesSecond, Latin1};
     QCOMPARE(described(panel.table[3]), described(expected));
-    QCOMPARE(linesOf(panel.table[3]), linesOf(expected));
 
     ChannelSettings &record = panel.table[3];
     setValues(record, unitModel, Written);
@@ -168,7 +164,6 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     setValues(expected, unitModel, Written);
     expected.texts = {shown, HighBytesSecond, QStringLiteral(u"caf\u00E9 | \u00FA")};
     QCOMPARE(described(panel.table[3]), described(expected));
-    QCOMPARE(linesOf(panel.table[3]), linesOf(expected));
     // The unit's log shows the text as it read it, so a character sent as the wrong byte shows
     // even where the panel would read it back as it meant it.
     QCOMPARE(sim.logLines().value(2).section(u'\t', 1),
@@ -182,11 +177,6 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
     panel.sender.requestSettings(3);
     QTRY_COMPARE_WITH_TIMEOUT(panel.answered, (QList<int>{3, 3, 3}), test::DeadlineMs);
     QCOMPARE(described(panel.table[3]), described(flipped));
-    QCOMPARE(linesOf(panel.table[3]), linesOf(flipped));
-
-    const QStringList log = sim.logLines();
-    QCOMPARE(log.size(), unitModel.hasTimeFont ? 9 : 8);
-    QCOMPARE(log[0], QStringLiteral("0803fa\trequest ch=3"));
 }
 
 // Panels probe every port at start-up, and lines split and garble replies; the unit must still

@@ -124,13 +124,6 @@ void TestUnitSimParts::stateFileReadsTheExportFormatAndRefusesMalformedLines()
     const QByteArray withFont = QByteArray(exported).replace("C|D\r\n", "C|D|1\n");
     QCOMPARE((*StateFile(qm520aWire()).parse(withFont).table)[11][Field::TimeFont], 1);
 
-    const QByteArray line410 = "1|2|3|1|48|3|3|58|188|3|15|1|one|two|three\n";
-    const auto read410 = StateFile(qm410aWire()).parse(line410.repeated(12)).table;
-    QVERIFY(read410);
-    QCOMPARE((*read410)[5][Field::HorizPos], 188);
-    QCOMPARE((*read410)[5][Field::Blank], 1);
-    QCOMPARE((*read410)[5].texts[2], "three");
-
     const QByteArray good = "0|0|0|0|0|0|0|0|0|0|||\r\n";
     const auto errorFor = [&](const QByteArray &badLine) {
         return StateFile(qm520aWire()).parse(good.repeated(4) + badLine + good.repeated(7)).error;
