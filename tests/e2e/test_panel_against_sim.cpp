@@ -65,7 +65,7 @@ void TestPanelAgainstSim::startUpReadsTheAnsweringChannels()
             enabled << selector->index();
     }
     QCOMPARE(enabled, QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
-    QCOMPARE(controller.sharedState().channelsFound, qint16(8));
+    QCOMPARE(controller.poller().channelsFound(), qint16(8));
     QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(sim::qm520aWire())[0]);
     QVERIFY(window.controls().cmdButton[0]->hasSelectedLook());
 }
