@@ -86,14 +86,13 @@ void clickToFrame(benchmark::State &state, const qm::WindowDescription &descript
 {
     const qm::UnitModel &model = *description.model;
     qm::ChannelTable table;
-    qm::SharedState shared;
     TimingSink sink;
     qm::CommandSender sender(model, table, sink);
     qm::test::MemoryPreferencesStore store;
     qm::Preferences preferences(store);
     qm::MainWindow window(description);
     qm::ChannelEditor editor(model, &window, window.controls(), description.positionLayout, table,
-                             shared, sender, preferences, QString());
+                             sender, preferences, QString());
     window.setEnabled(true);
     window.show();
     editor.selectChannel(2);
@@ -199,8 +198,7 @@ void multipleUpdateToUnit(benchmark::State &state, const qm::UnitModel &model)
     if (!openUnitPort(state, unit, port))
         return;
     qm::ChannelTable table = tableWithTexts();
-    qm::SharedState shared;
-    qm::ReplyReceiver receiver(model, table, shared);
+    qm::ReplyReceiver receiver(model, table);
     qm::SerialLink link(port, receiver);
     qm::CommandSender sender(model, table, link);
     const auto shownText = [&table](int line) {

@@ -74,8 +74,7 @@ void replyPath(benchmark::State &state, const UnitModel *model)
     const qsizetype pieceSize = state.range(0) == 0 ? Replies * ReplyFrameLength : state.range(0);
     const QByteArray stream = manyReplies(*model, Replies);
     ChannelTable table;
-    SharedState shared;
-    ReplyReceiver receiver(*model, table, shared);
+    ReplyReceiver receiver(*model, table);
     const std::int64_t before = bench::allocationCount();
     for (auto _ : state) {
         for (qsizetype at = 0; at < stream.size(); at += pieceSize)

@@ -1,12 +1,18 @@
 #include "Poller.h"
 
 #include "ChannelTable.h"
+#include "ReplyReceiver.h"
 
 namespace qm {
 
-Poller::Poller(CommandSender &sender, SharedState &state, Waiter &waiter, QObject *parent)
-    : QObject(parent), m_sender(sender), m_state(state), m_waiter(waiter)
-{}
+Poller::Poller(CommandSender &sender, const ReplyReceiver &receiver, Waiter &waiter,
+               QObject *parent)
+    : QObject(parent), m_sender(sender), m_waiter(waiter)
+{
+    // The last reply counts, not the highest channel: replies for 2, 0, 1 leave 2.
+    connect(&receiver, &ReplyReceiver::channelAnswered, this,
+            [this](int index) { m_channelsFound = static_cast<qint16>(index + 1); });
+}
 
 bool Poller::poll()
 {
@@ -20,7 +26,7 @@ bool Poller::poll()
     m_cancelled = false;
     do {
         m_restart = false;
-        m_state.channelsFound = 0;
+        m_channelsFound = 0;
         emit started();
         for (int index = 0; index < ChannelCount && !m_restart && !m_cancelled; ++index) {
             m_sender.requestSettings(index);
@@ -30,7 +36,7 @@ bool Poller::poll()
     m_running = false;
     if (m_cancelled)
         return false;
-    emit finished();
+    emit finished(m_channelsFound);
     return true;
 }
 

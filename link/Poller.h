@@ -1,12 +1,13 @@
 #pragma once
 
 #include "CommandSender.h"
-#include "SharedState.h"
 #include "Waiter.h"
 
 #include <QObject>
 
 namespace qm {
+
+class ReplyReceiver;
 
 // Asks all twelve channels for their settings, 300 ms apart, while replies come in through
 // the event loop. Only one poll runs at a time: a poll requested while one runs makes the
@@ -20,7 +21,8 @@ class Poller : public QObject
 public:
     static constexpr int RequestSpacingMs = 300;
 
-    Poller(CommandSender &sender, SharedState &state, Waiter &waiter, QObject *parent = nullptr);
+    Poller(CommandSender &sender, const ReplyReceiver &receiver, Waiter &waiter,
+           QObject *parent = nullptr);
 
     // Runs a poll to its end and returns true; when called while a poll runs, makes that
     // poll start over and returns false at once. A cancelled poll returns false.
@@ -28,17 +30,20 @@ public:
     // Ends the running poll early; it emits no finished().
     void cancel();
     bool isRunning() const { return m_running; }
+    // The index of the last channel that answered since the last poll began, plus 1; 0 when
+    // none did. Replies that come between polls count too, as the unit sent them.
+    qint16 channelsFound() const { return m_channelsFound; }
 
 signals:
     // A poll (or a restart of one) begins: clear the selectors, show the connecting panel.
     void started();
-    // All twelve requests went out and their waits ended; state.channelsFound holds the result.
-    void finished();
+    // All twelve requests went out and their waits ended, with channelsFound() as it stood.
+    void finished(int channelsFound);
 
 private:
     CommandSender &m_sender;
-    SharedState &m_state;
     Waiter &m_waiter;
+    qint16 m_channelsFound = 0;
     bool m_running = false;
     bool m_restart = false;
     bool m_cancelled = false;

@@ -2,8 +2,8 @@
 
 namespace qm {
 
-PortManager::PortManager(SerialPort &port, SharedState &state, Diagnostic diagnostic)
-    : m_port(port), m_state(state), m_diagnostic(std::move(diagnostic))
+PortManager::PortManager(SerialPort &port, Diagnostic diagnostic)
+    : m_port(port), m_diagnostic(std::move(diagnostic))
 {}
 
 bool PortManager::probePort(int port)
@@ -13,19 +13,19 @@ bool PortManager::probePort(int port)
 
 void PortManager::findPorts()
 {
-    m_state.portList.clear();
+    m_portList.clear();
     for (int port = FirstPort; port <= LastPort; ++port) {
         if (probePort(port))
-            m_state.portList.append(static_cast<qint16>(port));
+            m_portList.append(static_cast<qint16>(port));
     }
 }
 
 void PortManager::refreshPorts(SerialPort &prober, int heldPort)
 {
-    m_state.portList.clear();
+    m_portList.clear();
     for (int port = FirstPort; port <= LastPort; ++port) {
         if (port == heldPort || probeWith(prober, port))
-            m_state.portList.append(static_cast<qint16>(port));
+            m_portList.append(static_cast<qint16>(port));
     }
 }
 
@@ -61,7 +61,7 @@ bool PortManager::tryOpen(SerialPort &serial, int port)
 
 bool PortManager::openPortIfListed(int port)
 {
-    if (!m_state.portList.contains(port))
+    if (!m_portList.contains(port))
         return false;
     if (openPort(port))
         return true;

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "SerialPort.h"
-#include "SharedState.h"
+
+#include <QList>
 
 #include <functional>
 
 namespace qm {
 
-// Finds which of COM1..COM16 open and opens the one in use. Ports that exist but refuse to
-// open are reported through the diagnostic callback (one line each) and left out.
+// Finds which of COM1..COM16 open, keeps that port list and opens the one in use. Ports that
+// exist but refuse to open are reported through the diagnostic callback (one line each) and
+// left out.
 class PortManager
 {
 public:
@@ -28,14 +30,18 @@ public:
     };
     using RefusalHandler = std::function<void(const Refusal &)>;
 
-    PortManager(SerialPort &port, SharedState &state, Diagnostic diagnostic = {});
+    explicit PortManager(SerialPort &port, Diagnostic diagnostic = {});
 
     // Told of each refusal besides the diagnostic line, for the window.
     void setRefusalHandler(RefusalHandler handler) { m_refusalHandler = std::move(handler); }
 
     // Opens and closes the port, touching nothing in it.
     bool probePort(int port);
-    // Fills state.portList with every port that opened, ascending; leaves the port closed.
+    // Port numbers that opened when last looked for, ascending; empty when none did.
+    const QList<qint16> &portList() const { return m_portList; }
+    qint16 portCount() const { return static_cast<qint16>(m_portList.size()); }
+
+    // Fills the port list with every port that opened, ascending; leaves the port closed.
     void findPorts();
     // Closes whatever was open and opens this port as the panel's own (stale input cleared);
     // false (and closed) when it fails.
@@ -44,7 +50,7 @@ public:
     // (heldPort, 0 for none) is never tried, so its line goes on undisturbed, and it stays
     // listed even when its device has gone, since the operator has to see that.
     void refreshPorts(SerialPort &prober, int heldPort);
-    // openPort when the port is in state.portList; otherwise false, with the port untouched.
+    // openPort when the port is in the port list; otherwise false, with the port untouched.
     bool openPortIfListed(int port);
 
 private:
@@ -53,7 +59,7 @@ private:
     void reportRefusal(const SerialPort &port);
 
     SerialPort &m_port;
-    SharedState &m_state;
+    QList<qint16> m_portList;
     Diagnostic m_diagnostic;
     RefusalHandler m_refusalHandler;
 };

@@ -16,15 +16,14 @@ SelectionList::SelectionList(QListWidget &list, QCheckBox &selectAll, QObject *p
     connect(&m_selectAll, &QCheckBox::toggled, this, &SelectionList::handleSelectAll);
 }
 
-void SelectionList::load(const QStringList &items, double mask)
+void SelectionList::load(const QStringList &items, quint32 mask)
 {
     const QScopedValueRollback ignore(m_ignoreClicks, true);
-    const quint32 bits = selectionBits(mask);
     m_list.clear();
     for (int i = 0; i < items.size(); ++i) {
         auto *item = new QListWidgetItem(items[i], &m_list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(isBitSet(bits, i) ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(isBitSet(mask, i) ? Qt::Checked : Qt::Unchecked);
     }
     m_selectAll.setChecked(false);
     m_mask = mask;
@@ -45,7 +44,7 @@ void SelectionList::handleClick()
 {
     if (m_ignoreClicks)
         return;
-    const double listed = checkedMask();
+    const quint32 listed = checkedMask();
     if (listed != m_mask)
         recompute();
 }
@@ -74,9 +73,9 @@ void SelectionList::setEveryCheck(bool checked)
         m_list.item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
-double SelectionList::checkedMask() const
+quint32 SelectionList::checkedMask() const
 {
-    double mask = 0;
+    quint32 mask = 0;
     for (int i = 0; i < m_list.count(); ++i) {
         if (m_list.item(i)->checkState() == Qt::Checked)
             mask += bitValue(i);

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QtGlobal>
 
 class QCheckBox;
 class QListWidget;
@@ -20,11 +21,11 @@ public:
 
     // Fills the list, item i checked exactly when bit i of the mask is set. Bits beyond the
     // list are not shown; they stay in mask() until the first click in the list recomputes it.
-    void load(const QStringList &items, double mask);
-    double mask() const { return m_mask; }
+    void load(const QStringList &items, quint32 mask);
+    quint32 mask() const { return m_mask; }
 
 signals:
-    void maskChanged(double mask);
+    void maskChanged(quint32 mask);
 
 private:
     void handleCheckChange(QListWidgetItem *item);
@@ -32,12 +33,12 @@ private:
     void handleSelectAll(bool checked);
     void uncheckSelectAllKeepingCurrent(QListWidgetItem *item);
     void setEveryCheck(bool checked);
-    double checkedMask() const;
+    quint32 checkedMask() const;
     void recompute();
 
     QListWidget &m_list;
     QCheckBox &m_selectAll;
-    double m_mask = 0;
+    quint32 m_mask = 0;
     // Set while the program itself changes check marks, so that the change events it raises
     // are not taken for the operator's.
     bool m_ignoreClicks = false;

@@ -4,11 +4,12 @@
 
 namespace qm {
 
-// The multi-channel update keeps its two choices as whole numbers in doubles, the way the
-// preferences hold them. These read and build their bits.
+// The multi-channel update keeps its two choices as 32-bit masks; the preferences hold them
+// as numbers of any size. These read and build their bits.
 
-// The mask rounded to the nearest integer (halves to even) as a 32-bit pattern. A value that
-// is no number, infinite or beyond 32 bits (a hand-edited preferences file) chooses nothing.
+// A stored number rounded to the nearest integer (halves to even) as a 32-bit pattern. A value
+// that is no number, infinite or beyond 32 bits (a hand-edited preferences file) chooses
+// nothing.
 quint32 selectionBits(double mask);
 
 constexpr bool isBitSet(quint32 bits, int bit)
@@ -17,9 +18,9 @@ constexpr bool isBitSet(quint32 bits, int bit)
 }
 
 // 2^bit, as the masks add it up.
-constexpr double bitValue(int bit)
+constexpr quint32 bitValue(int bit)
 {
-    return static_cast<double>(1u << bit);
+    return 1u << bit;
 }
 
 } // namespace qm

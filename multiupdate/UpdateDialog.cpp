@@ -65,8 +65,8 @@ int contentWidth(const QListWidget &list)
 
 } // namespace
 
-UpdateDialog::UpdateDialog(const UnitModel &model, int channelsFound, double channelSelection,
-                           double settingSelection, QWidget *parent)
+UpdateDialog::UpdateDialog(const UnitModel &model, int channelsFound, quint32 channelSelection,
+                           quint32 settingSelection, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmUpdate"));
@@ -81,12 +81,12 @@ UpdateDialog::UpdateDialog(const UnitModel &model, int channelsFound, double cha
     fitTexts();
 }
 
-double UpdateDialog::channelSelection() const
+quint32 UpdateDialog::channelSelection() const
 {
     return m_channels->mask();
 }
 
-double UpdateDialog::settingSelection() const
+quint32 UpdateDialog::settingSelection() const
 {
     return m_settings->mask();
 }
@@ -142,8 +142,8 @@ void UpdateDialog::arrangeTabOrder()
         setTabOrder(order[i - 1], order[i]);
 }
 
-void UpdateDialog::load(const UnitModel &model, int channelsFound, double channelSelection,
-                        double settingSelection)
+void UpdateDialog::load(const UnitModel &model, int channelsFound, quint32 channelSelection,
+                        quint32 settingSelection)
 {
     m_channels->load(channelItems(channelsFound), channelSelection);
     m_settings->load(groupCaptions(model), settingSelection);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QtGlobal>
 
 class QCheckBox;
 class QGroupBox;
@@ -19,28 +20,28 @@ class UpdateDialog : public QDialog
 {
     Q_OBJECT
 public:
-    UpdateDialog(const UnitModel &model, int channelsFound, double channelSelection,
-                 double settingSelection, QWidget *parent = nullptr);
+    UpdateDialog(const UnitModel &model, int channelsFound, quint32 channelSelection,
+                 quint32 settingSelection, QWidget *parent = nullptr);
 
     // True when the Update button ended the dialog. Hides QWidget::update(), which a dialog
     // with fixed controls never needs to call on itself.
     bool update() const { return m_update; }
-    double channelSelection() const;
-    double settingSelection() const;
+    quint32 channelSelection() const;
+    quint32 settingSelection() const;
 
     // Where the dialog's outer frame goes to stand centred on the main window's outer frame.
     static QPoint centredOn(const QWidget &main, const QSize &dialogFrameSize);
     void placeCentredOn(const QWidget &main);
 
 signals:
-    void channelSelectionChanged(double mask);
-    void settingSelectionChanged(double mask);
+    void channelSelectionChanged(quint32 mask);
+    void settingSelectionChanged(quint32 mask);
 
 private:
     void createControls();
     void arrangeTabOrder();
-    void load(const UnitModel &model, int channelsFound, double channelSelection,
-              double settingSelection);
+    void load(const UnitModel &model, int channelsFound, quint32 channelSelection,
+              quint32 settingSelection);
     void fitTexts();
     void acceptUpdate();
 

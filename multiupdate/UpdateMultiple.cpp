@@ -42,23 +42,21 @@ void sendGroupFrame(const UpdateGroup &group, int index, CommandSender &sender,
 } // namespace
 
 void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
-                    double channelSelection, double settingSelection, CommandSender &sender,
+                    quint32 channelSelection, quint32 settingSelection, CommandSender &sender,
                     const std::function<QString(int line)> &shownText)
 {
     if (!ChannelTable::isValidIndex(currentChannel))
         return;
-    const quint32 channels = selectionBits(channelSelection);
-    const quint32 groups = selectionBits(settingSelection);
     // Only target records change and a self-copy changes nothing, so the source never moves
     // during the run; the copy just keeps that from hanging on the loop order.
     const ChannelSettings source = table[currentChannel];
     const int groupCount = static_cast<int>(model.updateGroups.size());
 
     for (int index = 0; index < ChannelTable::size(); ++index) {
-        if (!isBitSet(channels, index))
+        if (!isBitSet(channelSelection, index))
             continue;
         for (int bit = 0; bit < groupCount; ++bit) {
-            if (!isBitSet(groups, bit))
+            if (!isBitSet(settingSelection, bit))
                 continue;
             const UpdateGroup &group = model.updateGroups[static_cast<std::size_t>(bit)];
             copyGroup(group, source, table[index]);

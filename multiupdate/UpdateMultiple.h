@@ -19,7 +19,7 @@ namespace qm {
 // the shown channel's record line is sent (trimmed on the way out like any text).
 // An invalid currentChannel runs nothing.
 void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
-                    double channelSelection, double settingSelection, CommandSender &sender,
+                    quint32 channelSelection, quint32 settingSelection, CommandSender &sender,
                     const std::function<QString(int line)> &shownText);
 
 } // namespace qm

@@ -23,9 +23,8 @@ QString replyText(std::span<const quint8, 30> bytes)
     return text;
 }
 
-ReplyReceiver::ReplyReceiver(const UnitModel &model, ChannelTable &table, SharedState &state,
-                             QObject *parent)
-    : QObject(parent), m_model(model), m_table(table), m_state(state)
+ReplyReceiver::ReplyReceiver(const UnitModel &model, ChannelTable &table, QObject *parent)
+    : QObject(parent), m_model(model), m_table(table)
 {}
 
 void ReplyReceiver::feed(QByteArrayView bytes)
@@ -65,7 +64,6 @@ void ReplyReceiver::parseSettings(std::span<const quint8, ReplyDataLength> data)
     const int index = data[m_model.replyChannelByte];
     if (!ChannelTable::isValidIndex(index))
         return;
-    m_state.channelsFound = static_cast<qint16>(index + 1);
 
     ChannelSettings &record = m_table[index];
     for (const ReplyByte &mapping : m_model.replyBytes)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ChannelTable.h"
-#include "SharedState.h"
 #include "UnitModel.h"
 
 #include <QByteArrayView>
@@ -26,8 +25,7 @@ class ReplyReceiver : public QObject
 {
     Q_OBJECT
 public:
-    ReplyReceiver(const UnitModel &model, ChannelTable &table, SharedState &state,
-                  QObject *parent = nullptr);
+    ReplyReceiver(const UnitModel &model, ChannelTable &table, QObject *parent = nullptr);
 
     void feed(QByteArrayView bytes);
     // Takes everything the device has waiting; the way the serial port's bytes come in.
@@ -35,15 +33,16 @@ public:
     // After the link was reopened a half-received frame must not be completed.
     void abandonFrame() { m_replyStarted = false; }
 
-    // Writes one reply's data bytes d[0..102] into its channel's record. A channel index
-    // above 11 changes nothing.
+    // Writes one reply's data bytes d[0..102] into its channel's record and reports the
+    // channel. A channel index above 11 changes nothing and is not reported.
     void parseSettings(std::span<const quint8, ReplyDataLength> data);
 
     bool replyStarted() const { return m_replyStarted; }
     int replyCount() const { return m_replyCount; }
 
 signals:
-    // A reply for this channel index was accepted: its selector may be enabled.
+    // A reply for this channel index was accepted, in the order the replies came: its
+    // selector may be enabled, and whoever reads the unit knows which channel answered last.
     void channelAnswered(int index);
 
 private:
@@ -51,7 +50,6 @@ private:
 
     const UnitModel &m_model;
     ChannelTable &m_table;
-    SharedState &m_state;
     std::array<quint8, ReplyDataLength + 1> m_buffer{};
     int m_replyCount = 0;
     bool m_replyStarted = false;

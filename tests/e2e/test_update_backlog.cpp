@@ -64,8 +64,7 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
         table[index].texts[0] = QStringLiteral("LINE %1").arg(index);
     }
     ChannelTable expectedTable = table;
-    SharedState state;
-    ReplyReceiver receiver(model, table, state);
+    ReplyReceiver receiver(model, table);
     SerialLink link(port, receiver);
     CommandSender sender(model, table, link);
     QSignalSpy failed(&port, &SerialPort::failed);

@@ -42,14 +42,13 @@ QList<int> upTo(int last)
 struct Rig
 {
     ChannelTable table;
-    SharedState state;
     test::FakeSerialPort port;
     test::RecordingSink sink;
     test::InstantWaiter waiter;
-    ReplyReceiver receiver{qm520a(), table, state};
+    ReplyReceiver receiver{qm520a(), table};
     SerialLink link{port, receiver};
     CommandSender sender{qm520a(), table, sink};
-    Poller poller{sender, state, waiter};
+    Poller poller{sender, receiver, waiter};
     QSignalSpy answered{&receiver, &ReplyReceiver::channelAnswered};
     QSignalSpy recovered{&link, &SerialLink::recovered};
     QSignalSpy dropped{&link, &SerialLink::framesDropped};
@@ -102,10 +101,9 @@ void TestLink::discoveryAndOpeningFollowTheList()
     port.openable = {1, 3, 4, 16, 17};
     port.present = {5};
     QStringList lines;
-    SharedState state;
-    PortManager ports(port, state, [&lines](const QString &line) { lines << line; });
+    PortManager ports(port, [&lines](const QString &line) { lines << line; });
     ports.findPorts();
-    QCOMPARE(state.portList, QList<qint16>({1, 3, 4, 16}));
+    QCOMPARE(ports.portList(), QList<qint16>({1, 3, 4, 16}));
     QCOMPARE(port.openAttempts, upTo(16).sliced(1));
     QVERIFY(!port.isOpen() && port.claims == 0); // a probe leaves waiting input alone
     QCOMPARE(lines, QStringList({QStringLiteral("COM5 (/dev/ttyFAKE5): Permission denied")}));
@@ -123,7 +121,8 @@ void TestLink::pollAsksEveryChannelRestartsAndCancels()
 {
     Rig rig;
     QSignalSpy finished(&rig.poller, &Poller::finished);
-    rig.state.channelsFound = 9;
+    rig.receiver.feed(reply(8)); // a reply before the poll does not count in it
+    rig.answered.clear();
     const QList<int> replyAtDelay = {2, 0, -1, -1, -1, 1};
     rig.waiter.onDelay = [&](int i) {
         if (i < replyAtDelay.size() && replyAtDelay[i] >= 0)
@@ -133,7 +132,8 @@ void TestLink::pollAsksEveryChannelRestartsAndCancels()
     QCOMPARE(rig.requestedChannels(), upTo(11));
     QCOMPARE(rig.waiter.delays, QList<int>(12, Poller::RequestSpacingMs));
     QCOMPARE(rig.answered.size(), 3);
-    QCOMPARE(rig.state.channelsFound, 2); // the last reply counts, not the highest
+    QCOMPARE(rig.poller.channelsFound(), 2); // the last reply counts, not the highest
+    QCOMPARE(finished.last().at(0).toInt(), 2);
 
     // A poll asked for during a poll makes it start over; it never runs one of its own.
     bool nestedResult = true;
@@ -145,7 +145,7 @@ void TestLink::pollAsksEveryChannelRestartsAndCancels()
     };
     QVERIFY(rig.poller.poll() && !nestedResult);
     QCOMPARE(rig.requestedChannels(), upTo(2) + upTo(11));
-    QCOMPARE(rig.state.channelsFound, 0);
+    QCOMPARE(rig.poller.channelsFound(), 0);
     QCOMPARE(finished.size(), 2);
 
     rig.waiter.onDelay = [&rig](int i) {
@@ -276,8 +276,7 @@ void TestLink::staleHeldFramesNeverReachAReturningUnit()
         rig.port.fail();
         rig.link.write(hex("0401fa"));
         rig.port.openable = {picked};
-        rig.state.portList = {qint16(picked)};
-        QVERIFY(PortManager(rig.port, rig.state).openPortIfListed(picked));
+        QVERIFY(PortManager(rig.port).openPort(picked));
         rig.link.write(hex("0805fa"));
         QCOMPARE(rig.port.frames.last(), hex("0805fa"));
     }

@@ -37,12 +37,11 @@ struct PtyRig
     int other = -1;
     DeviceIdentity identity;
     ChannelTable table;
-    SharedState state;
     const UnitModel &model;
     QtSerialPort port{PortMap({{1, device}}), model.baudRate, [this](const QString &) {
                           return identity;
                       }};
-    ReplyReceiver receiver{model, table, state};
+    ReplyReceiver receiver{model, table};
     SerialLink link{port, receiver};
     QSignalSpy answered{&receiver, &ReplyReceiver::channelAnswered};
     QSignalSpy failed{&port, &SerialPort::failed};
@@ -175,7 +174,7 @@ void TestQtSerialPort::probeLeavesWaitingInputToItsOwner()
     ::tcsetattr(rig.other, TCSANOW, &raw);
     const QByteArray waiting(96, 'w');
     rig.unit->send(waiting);
-    QVERIFY(PortManager(rig.port, rig.state).probePort(1));
+    QVERIFY(PortManager(rig.port).probePort(1));
     QByteArray read;
     QVERIFY(QTest::qWaitFor([&] {
         char buffer[128];
@@ -193,7 +192,7 @@ void TestQtSerialPort::unpluggedAdapterIsReopenedAndGetsTheUnsentFrame()
     PtyRig rig;
     rig.identity = {0x0403, 0x6001, QStringLiteral("A10K3"), {}};
     QSignalSpy recovered(&rig.link, &SerialLink::recovered);
-    QVERIFY(PortManager(rig.port, rig.state).openPort(1));
+    QVERIFY(PortManager(rig.port).openPort(1));
     ::tcflow(rig.other, TCOOFF); // the frame stays in the program
     rig.link.write(QByteArray::fromHex("0807fa"));
     QTest::qWait(20);

@@ -65,9 +65,8 @@ struct Line
 
     const UnitModel &model;
     ChannelTable table;
-    SharedState state;
     PlayedUnitPort port;
-    ReplyReceiver receiver{model, table, state};
+    ReplyReceiver receiver{model, table};
     SetupSession session{model, table, port, receiver};
 };
 

@@ -1,4 +1,5 @@
 #include "ItemClicks.h"
+#include "SelectionMask.h"
 #include "UnitModel.h"
 #include "UpdateDialog.h"
 
@@ -38,8 +39,9 @@ struct Shown
     QSignalSpy channelSpy{&dialog, &UpdateDialog::channelSelectionChanged};
     QSignalSpy settingSpy{&dialog, &UpdateDialog::settingSelectionChanged};
 
+    // The masks as the preferences hold them: numbers of any size.
     Shown(const UnitModel &model, int found, double channelMask, double settingMask)
-        : dialog(model, found, channelMask, settingMask)
+        : dialog(model, found, selectionBits(channelMask), selectionBits(settingMask))
     {
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -48,8 +50,8 @@ struct Shown
     {
         QTest::mouseClick(dialog.findChild<QPushButton *>(button), Qt::LeftButton);
     }
-    double lastChannelMask() const { return channelSpy.last().first().toDouble(); }
-    double lastSettingMask() const { return settingSpy.last().first().toDouble(); }
+    quint32 lastChannelMask() const { return channelSpy.last().first().toUInt(); }
+    quint32 lastSettingMask() const { return settingSpy.last().first().toUInt(); }
 };
 
 } // namespace

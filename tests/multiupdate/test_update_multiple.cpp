@@ -1,4 +1,5 @@
 #include "RecordingSink.h"
+#include "SelectionMask.h"
 #include "UpdateMultiple.h"
 
 #include <QTest>
@@ -37,10 +38,11 @@ struct Run
                     QStringLiteral("ch%1 line%2").arg(index).arg(line);
         }
     }
+    // The masks as the preferences hold them: numbers of any size.
     void operator()(int current, double channels, double settings)
     {
         updateMultiple(
-            model, table, current, channels, settings, sender,
+            model, table, current, selectionBits(channels), selectionBits(settings), sender,
             [this, current](int line) { return table[current].texts[std::size_t(line)]; });
     }
 };

@@ -27,7 +27,7 @@ struct Panel
     explicit Panel(const WindowDescription &description)
         : model(*description.model), sender(model, table, sink), preferences(store),
           window(description), editor(model, &window, window.controls(), description.positionLayout,
-                                      table, state, sender, preferences, QString()),
+                                      table, sender, preferences, QString()),
           c(window.controls())
     {
         window.setEnabled(true);
@@ -51,7 +51,6 @@ struct Panel
 
     const UnitModel &model;
     ChannelTable table;
-    SharedState state;
     test::RecordingSink sink;
     CommandSender sender;
     test::MemoryPreferencesStore store;
@@ -127,7 +126,7 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     p.select(1);
     QCOMPARE(p.c.cmbTimeZone->currentIndex(), 48);
     p.editor.selectChannel(12);
-    QCOMPARE(p.state.currentChannel, 1);
+    QCOMPARE(p.editor.currentChannel(), 1);
     QVERIFY(p.c.cmdButton[1]->hasSelectedLook() && !p.c.cmdButton[0]->hasSelectedLook());
     QVERIFY2(p.sink.frames.isEmpty(), "showing a channel must not send");
     QVERIFY(p.store.values.isEmpty() && !p.editor.isLoading());
@@ -199,8 +198,7 @@ void TestChannelEditor::everyControlFollowsTheUpdatePolicy()
         p.table[2] = saneRecord();
         if (field >= 0)
             p.table[2][Field(field)] = quint8(before);
-        p.state.updateImmediately = policy;
-        p.editor.enableUpdateButton(policy);
+        p.editor.applyUpdatePolicy(policy);
         p.select(2);
         QWidget *widget = p.window.findChild<QWidget *>(control);
         QVERIFY(widget);
@@ -243,7 +241,7 @@ void TestChannelEditor::updateSendsTheShownChannel()
     p.editor.applyUpdatePolicy(1);
     QVERIFY(!p.c.cmdUpdate->isEnabled() && p.store.values.isEmpty());
     click(p.c.chkUpdateImmediately);
-    QCOMPARE(p.state.updateImmediately, 0);
+    QCOMPARE(p.editor.updateImmediately(), 0);
     QCOMPARE(p.store.values.value("Settings/UpdateImmediately"), "0");
     p.table[4] = saneRecord();
     p.table[4].texts[0] = QStringLiteral("  five  ");

@@ -136,7 +136,7 @@ struct AnsweredRig : Rig
             if (selector->hasSelectedLook())
                 looks << selector->index();
         const auto *grid = window.findChild<PositionGrid *>("imgPositionGrid");
-        return {controller->sharedState().currentChannel,
+        return {controller->channelEditor().currentChannel(),
                 looks,
                 controls.txtText[0]->text(),
                 grid && !grid->pixmap().isNull() &&
@@ -205,7 +205,7 @@ void TestPanelController::startUpAndPoll()
     QCOMPARE(status, QStringList(12, "Connecting to device on Com " + comport + " ..."));
     QVERIFY(rig.controls.frameConnecting->isHidden() && !rig.controller->isLoading());
     QVERIFY(rig.enabledChannels().isEmpty() && !rig.settingsEnabled());
-    QCOMPARE(rig.controller->sharedState().channelsFound, qint16(0));
+    QCOMPARE(rig.controller->poller().channelsFound(), qint16(0));
 
     // The sequence ran once, and only once.
     const qsizetype attempts = rig.port->openAttempts.size();
@@ -242,7 +242,7 @@ void TestPanelController::portPicks()
     rig.pick("1");
     QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
     QCOMPARE(rig.store->writes.value("Comport"), 1);
-    QCOMPARE(rig.controller->sharedState().selectedPort, qint16(4));
+    QCOMPARE(rig.controller->comportList().selectedPort(), qint16(4));
     QVERIFY(!rig.port->isOpen() && rig.unit().sent.value(1).isEmpty());
 
     // Picking the shown port again polls anew; a pick during that poll makes it start over

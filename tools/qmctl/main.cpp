@@ -184,7 +184,7 @@ class Run
 {
 public:
     Run(const CommandLine &line, QSerialPort &port)
-        : m_line(line), m_port(port), m_receiver(*line.model, m_table, m_state), m_sink(port),
+        : m_line(line), m_port(port), m_receiver(*line.model, m_table), m_sink(port),
           m_session(*line.model, m_table, m_sink, m_receiver)
     {
         QObject::connect(&port, &QSerialPort::readyRead, &m_receiver,
@@ -270,7 +270,6 @@ private:
     const CommandLine &m_line;
     QSerialPort &m_port;
     ChannelTable m_table;
-    SharedState m_state;
     ReplyReceiver m_receiver;
     SerialPortSink m_sink;
     SetupSession m_session;

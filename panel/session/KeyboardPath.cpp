@@ -1,9 +1,9 @@
 #include "KeyboardPath.h"
 
+#include "ChannelEditor.h"
 #include "ChannelSelector.h"
 #include "ChannelTable.h"
 #include "MainWindowControls.h"
-#include "SharedState.h"
 
 #include <QKeySequence>
 #include <QShortcut>
@@ -19,15 +19,15 @@ constexpr int ChannelsWithDigits = 9;
 } // namespace
 
 KeyboardPath::KeyboardPath(QWidget &window, const MainWindowControls &controls,
-                           const SharedState &state, std::function<void()> readUnitAgain)
-    : QObject(&window), m_controls(controls), m_state(state)
+                           const ChannelEditor &editor, std::function<void()> readUnitAgain)
+    : QObject(&window), m_controls(controls), m_editor(editor)
 {
     addShortcut(window, QKeySequence(Qt::Key_F5), std::move(readUnitAgain));
     // Ctrl+PgDn and Ctrl+PgUp stay with the tab control.
     addShortcut(window, QKeySequence(Qt::ALT | Qt::Key_PageDown),
-                [this] { choose(answeredChannelFrom(m_state.currentChannel, 1)); });
+                [this] { choose(answeredChannelFrom(m_editor.currentChannel(), 1)); });
     addShortcut(window, QKeySequence(Qt::ALT | Qt::Key_PageUp),
-                [this] { choose(answeredChannelFrom(m_state.currentChannel, -1)); });
+                [this] { choose(answeredChannelFrom(m_editor.currentChannel(), -1)); });
     for (int index = 0; index < ChannelsWithDigits; ++index)
         addShortcut(window, QKeySequence(Qt::CTRL | (Qt::Key_1 + index)),
                     [this, index] { choose(index); });

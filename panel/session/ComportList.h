@@ -14,10 +14,10 @@ class Notifier;
 class PortManager;
 class Preferences;
 class SerialPort;
-struct SharedState;
 
-// The "Serial Port:" list: filled with the ports discovery found, it opens the stored port;
-// a port the operator picks replaces the open one and becomes the stored port. Each time it
+// The "Serial Port:" list and the port chosen in it: filled with the ports discovery found, it
+// opens the stored port; a port the operator picks replaces the open one and becomes the
+// chosen and stored port. Each time it
 // is opened it looks at the hardware again, so an adapter plugged in later is offered.
 class ComportList
 {
@@ -29,12 +29,17 @@ public:
         std::function<AdapterInfo(const QString &devicePath)> adapter;
     };
 
-    ComportList(QComboBox &list, PortManager &ports, SerialPort &prober, SharedState &state,
-                Preferences &preferences, Notifier &notifier, Devices devices);
+    ComportList(QComboBox &list, PortManager &ports, SerialPort &prober, Preferences &preferences,
+                Notifier &notifier, Devices devices);
 
-    // Lists every discovered port, each with its device as tool tip, and opens currentPort
-    // when it is among them. Nothing happens when no port was found.
-    void populate(qint16 currentPort);
+    // The port the panel means to use (the stored one until the operator picks another), also
+    // when it did not open.
+    qint16 selectedPort() const { return m_selectedPort; }
+
+    // Makes storedPort the chosen port, lists every discovered port, each with its device as
+    // tool tip, and opens storedPort when it is among them. Nothing is listed or opened when
+    // no port was found.
+    void populate(qint16 storedPort);
     // Probes the ports anew (never heldPort, the one in use, 0 for none) and lists what opens
     // now, keeping the item shown when its port is still listed. The port in use stays even
     // when its device has gone, marked as gone.
@@ -51,10 +56,10 @@ private:
     QComboBox &m_list;
     PortManager &m_ports;
     SerialPort &m_prober;
-    SharedState &m_state;
     Preferences &m_preferences;
     Notifier &m_notifier;
     Devices m_devices;
+    qint16 m_selectedPort = 1;
 };
 
 } // namespace qm

@@ -3,7 +3,6 @@
 #include "ChannelTable.h"
 #include "FileOutput.h"
 #include "SetupSession.h"
-#include "SharedState.h"
 #include "UnitModel.h"
 
 #include <QObject>
@@ -33,7 +32,6 @@ public:
         QWidget &window;
         const UnitModel &model;
         ChannelTable &table;
-        const SharedState &state;
         FrameSink &line;
         ReplyReceiver &receiver;
         ChannelEditor &editor;

@@ -3,12 +3,12 @@
 #include "ChannelTable.h"
 #include "CommandSender.h"
 #include "Preferences.h"
-#include "SharedState.h"
 #include "UnitModel.h"
 #include "UpdateDialog.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QtGlobal>
 
 class QPushButton;
 class QWidget;
@@ -18,8 +18,9 @@ namespace qm {
 class ChannelEditor;
 class Poller;
 
-// The main window's "Multiple Update" button: opens the Update Multiple Channels dialog
-// centred on the window, keeps every choice made in it at once (Cancel takes none back), and
+// The main window's "Multiple Update" button and the two choices of the multi-channel update:
+// opens the Update Multiple Channels dialog centred on the window, keeps and stores every
+// choice made in it at once (Cancel takes none back), and
 // when the dialog ends with Update copies the chosen groups of the shown channel to the
 // chosen channels and sends each of them. A click during a poll opens the dialog when the
 // poll ends. The dialog is modal but has no event loop of its own, so the serial line and
@@ -33,7 +34,6 @@ public:
         QWidget &window;
         const UnitModel &model;
         ChannelTable &table;
-        SharedState &state;
         Preferences &preferences;
         CommandSender &sender;
         const ChannelEditor &editor;
@@ -43,6 +43,12 @@ public:
     MultipleUpdate(QPushButton &button, Panel panel, QObject *parent = nullptr);
     ~MultipleUpdate() override;
 
+    // Takes the choices the preferences hold. A stored number keeps its stored text until the
+    // operator changes the choice; the bits read from it are what the dialog and the run use.
+    void restoreSelections();
+    quint32 channelSelection() const { return m_channelSelection; }
+    quint32 settingSelection() const { return m_settingSelection; }
+
     // The open dialog, or nullptr.
     UpdateDialog *dialog() const { return m_dialog; }
 
@@ -50,13 +56,16 @@ private:
     void open();
     void openAfterPoll();
     void placeCentred();
-    void storeChannelSelection(double mask);
-    void storeSettingSelection(double mask);
+    void storeChannelSelection(quint32 mask);
+    void storeSettingSelection(quint32 mask);
     void finish();
     void run();
 
     Panel m_panel;
     QPointer<UpdateDialog> m_dialog;
+    // Bit i of the channels chooses channel index i; bit i of the settings, update group i.
+    quint32 m_channelSelection = 4095;
+    quint32 m_settingSelection = 2046;
     bool m_openAfterPoll = false;
 };
 

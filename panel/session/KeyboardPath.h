@@ -8,8 +8,8 @@ class QWidget;
 
 namespace qm {
 
+class ChannelEditor;
 struct MainWindowControls;
-struct SharedState;
 
 // The main window's keys beside the mouse: F5 reads the unit again, Alt+PgDn and Alt+PgUp
 // choose the next and previous channel that answered and Ctrl+1 to Ctrl+9 choose channels 1
@@ -18,7 +18,7 @@ class KeyboardPath : public QObject
 {
     Q_OBJECT
 public:
-    KeyboardPath(QWidget &window, const MainWindowControls &controls, const SharedState &state,
+    KeyboardPath(QWidget &window, const MainWindowControls &controls, const ChannelEditor &editor,
                  std::function<void()> readUnitAgain);
 
 private:
@@ -29,7 +29,7 @@ private:
     void describeShortcuts();
 
     const MainWindowControls &m_controls;
-    const SharedState &m_state;
+    const ChannelEditor &m_editor;
 };
 
 } // namespace qm

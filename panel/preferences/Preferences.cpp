@@ -85,9 +85,9 @@ double Preferences::channelSelection() const
     return readMask(prefkeys::ChannelSelection, DefaultChannelSelection);
 }
 
-void Preferences::storeChannelSelection(double mask)
+void Preferences::storeChannelSelection(quint32 mask)
 {
-    write(prefkeys::ChannelSelection, QString::number(mask, 'f', 0));
+    write(prefkeys::ChannelSelection, QString::number(mask));
 }
 
 double Preferences::settingSelection() const
@@ -95,9 +95,9 @@ double Preferences::settingSelection() const
     return readMask(prefkeys::SettingSelection, DefaultSettingSelection);
 }
 
-void Preferences::storeSettingSelection(double mask)
+void Preferences::storeSettingSelection(quint32 mask)
 {
-    write(prefkeys::SettingSelection, QString::number(mask, 'f', 0));
+    write(prefkeys::SettingSelection, QString::number(mask));
 }
 
 qint16 Preferences::comport() const

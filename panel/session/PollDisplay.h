@@ -5,10 +5,10 @@
 namespace qm {
 
 class ChannelEditor;
+class ComportList;
 class Poller;
 class ReplyReceiver;
 struct MainWindowControls;
-struct SharedState;
 
 // What the window shows of a poll of the unit: the connecting panel and every selector off
 // while it runs, each channel's selector as its reply comes in, and afterwards the settings
@@ -17,17 +17,18 @@ class PollDisplay : public QObject
 {
     Q_OBJECT
 public:
-    PollDisplay(const MainWindowControls &controls, const SharedState &state, ChannelEditor &editor,
-                Poller &poller, ReplyReceiver &receiver, QObject *parent = nullptr);
+    PollDisplay(const MainWindowControls &controls, const ComportList &comports,
+                ChannelEditor &editor, Poller &poller, ReplyReceiver &receiver,
+                QObject *parent = nullptr);
 
 private:
     void showStarted();
     void enableAnsweredChannel(int index);
-    void showFinished();
+    void showFinished(int channelsFound);
     void enableSettingControls(bool enabled);
 
     const MainWindowControls &m_controls;
-    const SharedState &m_state;
+    const ComportList &m_comports;
     ChannelEditor &m_editor;
 };
 

@@ -15,9 +15,9 @@ namespace qm {
 
 ChannelEditor::ChannelEditor(const UnitModel &model, QWidget *window,
                              const MainWindowControls &controls, const PositionLayout &layout,
-                             ChannelTable &table, SharedState &state, CommandSender &sender,
-                             Preferences &preferences, const QString &cursorFolder, QObject *parent)
-    : QObject(parent), m_controls(controls), m_table(table), m_state(state), m_sender(sender),
+                             ChannelTable &table, CommandSender &sender, Preferences &preferences,
+                             const QString &cursorFolder, QObject *parent)
+    : QObject(parent), m_controls(controls), m_table(table), m_sender(sender),
       m_preferences(preferences), m_settings(settingRows(model), controls),
       m_positionEditor(std::make_unique<PositionEditor>(controls.framePosition, controls.txtMove,
                                                         window, layout, *this, cursorFolder))
@@ -36,7 +36,7 @@ void ChannelEditor::selectChannel(int index)
     clearButtons();
     if (ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(index)])
         selector->setSelectedLook(true);
-    m_state.currentChannel = static_cast<qint16>(index);
+    m_currentChannel = static_cast<qint16>(index);
     polulateSettings(index);
 }
 
@@ -78,6 +78,7 @@ void ChannelEditor::enableUpdateButton(qint16 en)
 // for the operator's choice and storing it again.
 void ChannelEditor::applyUpdatePolicy(qint16 updateImmediately)
 {
+    m_updateImmediately = updateImmediately;
     const bool wasLoading = m_loading;
     m_loading = true;
     if (m_controls.chkUpdateImmediately)
@@ -99,12 +100,12 @@ QString ChannelEditor::shownText(int line) const
 
 ChannelSettings &ChannelEditor::currentRecord()
 {
-    return m_table[m_state.currentChannel];
+    return m_table[m_currentChannel];
 }
 
 void ChannelEditor::sendCurrentData()
 {
-    m_sender.sendData(m_state.currentChannel);
+    m_sender.sendData(m_currentChannel);
 }
 
 void ChannelEditor::connectSelectors()
@@ -171,13 +172,13 @@ void ChannelEditor::onSettingEdited(const SettingRow &row)
     if (m_loading)
         return;
     m_settings.store(row, currentRecord());
-    if (m_state.updateImmediately == 1)
+    if (m_updateImmediately == 1)
         sendSetting(row);
 }
 
 void ChannelEditor::sendSetting(const SettingRow &row)
 {
-    const int index = m_state.currentChannel;
+    const int index = m_currentChannel;
     if (row.kind == SettingKind::TextLine)
         sendText(index, row.arg);
     else if (row.field == Field::Blank)
@@ -191,16 +192,16 @@ void ChannelEditor::sendSetting(const SettingRow &row)
 void ChannelEditor::onUpdateImmediatelyClicked(bool checked)
 {
     if (!m_loading) {
-        m_state.updateImmediately = checked ? 1 : 0;
-        m_preferences.storeUpdateImmediately(m_state.updateImmediately);
-        enableUpdateButton(m_state.updateImmediately);
+        m_updateImmediately = checked ? 1 : 0;
+        m_preferences.storeUpdateImmediately(m_updateImmediately);
+        enableUpdateButton(m_updateImmediately);
     }
     m_positionEditor->enablePositionGrid(true);
 }
 
 void ChannelEditor::onUpdateClicked()
 {
-    const int index = m_state.currentChannel;
+    const int index = m_currentChannel;
     for (int line = 0; line < TextLineCount; ++line)
         sendText(index, line);
     m_sender.sendData(index);

@@ -16,7 +16,6 @@
 #include "SerialLink.h"
 #include "SettingsFileWriter.h"
 #include "SetupTransfer.h"
-#include "SharedState.h"
 #include "WindowPlacement.h"
 
 #include <QObject>
@@ -31,7 +30,7 @@ class MainWindow;
 class Notifier;
 class OperatorNotice;
 
-// Gives a main window its life: it owns the panel's state and serial line, runs the start-up
+// Gives a main window its life: it owns the panel's parts and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
 // picks, tells the operator when the line is lost, runs the multi-channel update, and as the window
 // closes writes the model's settings file and keeps the window's place. A close asked for during a
@@ -46,8 +45,10 @@ public:
     PanelController(MainWindow &window, PanelPlatform platform, QObject *parent = nullptr);
     ~PanelController() override;
 
-    const SharedState &sharedState() const { return m_state; }
     const ChannelTable &channelTable() const { return m_table; }
+    const ChannelEditor &channelEditor() const { return m_editor; }
+    const Poller &poller() const { return m_poller; }
+    const ComportList &comportList() const { return m_comports; }
     bool isLoading() const { return m_editor.isLoading(); }
     // Save and Load Setup; nullptr when the platform gives no file dialogs.
     SetupTransfer *setupTransfer() const { return m_setupTransfer.get(); }
@@ -61,7 +62,6 @@ signals:
 private:
     void onStartupTick();
     void startUp();
-    void readStartupPreferences();
     void getSettingsFromUnit();
     void onComportActivated(int index);
     void readUnitAgain();
@@ -78,7 +78,6 @@ private:
     MainWindow &m_window;
     const UnitModel &m_model;
     PanelPlatform m_platform;
-    SharedState m_state;
     ChannelTable m_table;
     Preferences m_preferences;
     PortOverrides m_portOverrides;
@@ -92,8 +91,8 @@ private:
     PortManager m_portManager;
     Poller m_poller;
     ChannelEditor m_editor;
-    PollDisplay m_pollDisplay;
     ComportList m_comports;
+    PollDisplay m_pollDisplay;
     PopupOpeningWatch m_comportsOpening;
     MultipleUpdate m_multipleUpdate;
     SettingsFileWriter m_settingsFile;

@@ -5,7 +5,6 @@
 #include "PortManager.h"
 #include "Preferences.h"
 #include "SerialPort.h"
-#include "SharedState.h"
 
 #include <QComboBox>
 
@@ -31,18 +30,18 @@ const QString GoneMark = QStringLiteral(" (gone)");
 } // namespace
 
 ComportList::ComportList(QComboBox &list, PortManager &ports, SerialPort &prober,
-                         SharedState &state, Preferences &preferences, Notifier &notifier,
-                         Devices devices)
-    : m_list(list), m_ports(ports), m_prober(prober), m_state(state), m_preferences(preferences),
+                         Preferences &preferences, Notifier &notifier, Devices devices)
+    : m_list(list), m_ports(ports), m_prober(prober), m_preferences(preferences),
       m_notifier(notifier), m_devices(std::move(devices))
 {}
 
-void ComportList::populate(qint16 currentPort)
+void ComportList::populate(qint16 storedPort)
 {
-    if (m_state.portCount() < 1)
+    m_selectedPort = storedPort;
+    if (m_ports.portCount() < 1)
         return;
-    if (fill(currentPort))
-        m_ports.openPortIfListed(currentPort);
+    if (fill(storedPort))
+        m_ports.openPortIfListed(storedPort);
 }
 
 void ComportList::refresh(qint16 heldPort)
@@ -56,7 +55,7 @@ bool ComportList::fill(qint16 shownPort)
 {
     m_list.clear();
     int shownItem = -1;
-    for (qint16 port : m_state.portList) {
+    for (qint16 port : m_ports.portList()) {
         // Only the port in use can be listed without its device.
         m_prober.setPortNumber(port);
         const bool gone = !m_prober.deviceExists();
@@ -96,7 +95,7 @@ bool ComportList::pick(const QString &itemText)
         m_notifier.tell(m_list.window()->windowTitle(), QStringLiteral("Cannot open Comport"));
         return false;
     }
-    m_state.selectedPort = port;
+    m_selectedPort = port;
     m_preferences.storeComport(port);
     return true;
 }

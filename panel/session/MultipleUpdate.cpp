@@ -2,6 +2,7 @@
 
 #include "ChannelEditor.h"
 #include "Poller.h"
+#include "SelectionMask.h"
 #include "UpdateMultiple.h"
 
 #include <QCoreApplication>
@@ -45,9 +46,8 @@ void MultipleUpdate::open()
         m_openAfterPoll = true;
         return;
     }
-    m_dialog =
-        new UpdateDialog(m_panel.model, m_panel.state.channelsFound, m_panel.state.channelSelection,
-                         m_panel.state.settingSelection, &m_panel.window);
+    m_dialog = new UpdateDialog(m_panel.model, m_panel.poller.channelsFound(), m_channelSelection,
+                                m_settingSelection, &m_panel.window);
     connect(m_dialog, &UpdateDialog::channelSelectionChanged, this,
             &MultipleUpdate::storeChannelSelection);
     connect(m_dialog, &UpdateDialog::settingSelectionChanged, this,
@@ -75,15 +75,21 @@ void MultipleUpdate::placeCentred()
         m_dialog->placeCentredOn(m_panel.window);
 }
 
-void MultipleUpdate::storeChannelSelection(double mask)
+void MultipleUpdate::restoreSelections()
 {
-    m_panel.state.channelSelection = mask;
+    m_channelSelection = selectionBits(m_panel.preferences.channelSelection());
+    m_settingSelection = selectionBits(m_panel.preferences.settingSelection());
+}
+
+void MultipleUpdate::storeChannelSelection(quint32 mask)
+{
+    m_channelSelection = mask;
     m_panel.preferences.storeChannelSelection(mask);
 }
 
-void MultipleUpdate::storeSettingSelection(double mask)
+void MultipleUpdate::storeSettingSelection(quint32 mask)
 {
-    m_panel.state.settingSelection = mask;
+    m_settingSelection = mask;
     m_panel.preferences.storeSettingSelection(mask);
 }
 
@@ -105,8 +111,8 @@ void MultipleUpdate::finish()
 void MultipleUpdate::run()
 {
     const ChannelEditor &editor = m_panel.editor;
-    updateMultiple(m_panel.model, m_panel.table, m_panel.state.currentChannel,
-                   m_panel.state.channelSelection, m_panel.state.settingSelection, m_panel.sender,
+    updateMultiple(m_panel.model, m_panel.table, editor.currentChannel(), m_channelSelection,
+                   m_settingSelection, m_panel.sender,
                    [&editor](int line) { return editor.shownText(line); });
 }
 

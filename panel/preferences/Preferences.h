@@ -46,9 +46,9 @@ public:
     QPoint formPosition() const;
     void storeFormPosition(QPoint topLeftTwips);
     double channelSelection() const;
-    void storeChannelSelection(double mask);
+    void storeChannelSelection(quint32 mask);
     double settingSelection() const;
-    void storeSettingSelection(double mask);
+    void storeSettingSelection(quint32 mask);
     qint16 comport() const;
     void storeComport(qint16 port);
     qint16 updateImmediately() const;

@@ -70,7 +70,7 @@ void SetupTransfer::save()
 {
     if (!mayStart())
         return;
-    if (m_panel.state.channelsFound == 0) {
+    if (m_panel.poller.channelsFound() == 0) {
         m_panel.notifier.tell(m_panel.window.windowTitle(),
                               QStringLiteral("No channel has answered yet: there is no setup "
                                              "to save."));
@@ -150,7 +150,7 @@ void SetupTransfer::showProgress(int done, int count)
 void SetupTransfer::finish()
 {
     delete m_progress;
-    m_panel.editor.polulateSettings(m_panel.state.currentChannel);
+    m_panel.editor.polulateSettings(m_panel.editor.currentChannel());
     QStringList problems;
     if (!m_session.silentChannels().isEmpty())
         problems << QStringLiteral("No answer from channel(s) %1.")

@@ -9,7 +9,6 @@
 #include "Preferences.h"
 #include "SelectAllOnFocus.h"
 #include "SettingTable.h"
-#include "SharedState.h"
 #include "UnitModel.h"
 
 #include <QObject>
@@ -22,16 +21,15 @@ namespace qm {
 
 // Shows one channel at a time in the main window and turns every edit of its settings into
 // the record of the shown channel and, as the update policy says, a frame to the unit. It
-// owns the window's Loading flag, which keeps the program's own filling of the controls from
-// being taken for edits.
+// owns the shown channel, the update policy and the window's Loading flag, which keeps the
+// program's own filling of the controls from being taken for edits.
 class ChannelEditor : public QObject, public PositionHost
 {
     Q_OBJECT
 public:
     ChannelEditor(const UnitModel &model, QWidget *window, const MainWindowControls &controls,
-                  const PositionLayout &layout, ChannelTable &table, SharedState &state,
-                  CommandSender &sender, Preferences &preferences, const QString &cursorFolder,
-                  QObject *parent = nullptr);
+                  const PositionLayout &layout, ChannelTable &table, CommandSender &sender,
+                  Preferences &preferences, const QString &cursorFolder, QObject *parent = nullptr);
 
     // Marks the channel's selector, makes it the current channel and shows it. An index
     // outside 0..11 changes nothing.
@@ -42,18 +40,21 @@ public:
     void polulateSettings(int index);
     // Update is usable exactly when edits are not sent at once (en other than 1).
     void enableUpdateButton(qint16 en);
-    // Shows the policy read at start-up in the check box and sets Update from it.
+    // Takes the policy read at start-up, shows it in the check box and sets Update from it.
     void applyUpdatePolicy(qint16 updateImmediately);
     void sendText(int index, int line);
     // The text line as the window shows it; empty for a line the window lacks.
     QString shownText(int line) const;
 
     PositionEditor &positionEditor() { return *m_positionEditor; }
+    // The channel shown, 0 to 11; channel 1 until one is selected.
+    qint16 currentChannel() const { return m_currentChannel; }
 
     ChannelSettings &currentRecord() override;
     bool isLoading() const override { return m_loading; }
     void setLoading(bool loading) override { m_loading = loading; }
-    qint16 updateImmediately() const override { return m_state.updateImmediately; }
+    // 1 sends each edit at once; anything else waits for Update.
+    qint16 updateImmediately() const override { return m_updateImmediately; }
     void sendCurrentData() override;
 
 private:
@@ -72,12 +73,13 @@ private:
 
     MainWindowControls m_controls;
     ChannelTable &m_table;
-    SharedState &m_state;
     CommandSender &m_sender;
     Preferences &m_preferences;
     SettingTable m_settings;
     std::unique_ptr<PositionEditor> m_positionEditor;
     SelectAllOnFocus m_selectAllOnFocus;
+    qint16 m_currentChannel = 0;
+    qint16 m_updateImmediately = 1;
     bool m_loading = false;
 };
 

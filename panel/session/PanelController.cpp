@@ -21,21 +21,19 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_portMap(m_portOverrides.devices, m_portOverrides.withheld),
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
       m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
-      m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table, m_state),
+      m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table),
       m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),
-      m_portManager(*m_port, m_state, m_platform.diagnostic),
-      m_poller(m_sender, m_state, *m_platform.waiter),
+      m_portManager(*m_port, m_platform.diagnostic),
+      m_poller(m_sender, m_receiver, *m_platform.waiter),
       m_editor(m_model, &window, window.controls(), window.description().positionLayout, m_table,
-               m_state, m_sender, m_preferences, m_platform.cursorFolder),
-      m_pollDisplay(window.controls(), m_state, m_editor, m_poller, m_receiver),
+               m_sender, m_preferences, m_platform.cursorFolder),
       m_comports(
-          *window.controls().cmbComports, m_portManager, *m_prober, m_state, m_preferences,
-          *m_notifier,
+          *window.controls().cmbComports, m_portManager, *m_prober, m_preferences, *m_notifier,
           {[this](int port) { return m_portMap.devicePath(port); }, m_platform.describeAdapter}),
+      m_pollDisplay(window.controls(), m_comports, m_editor, m_poller, m_receiver),
       m_comportsOpening(*window.controls().cmbComports, [this] { onComportsOpening(); }),
-      m_multipleUpdate(
-          *window.controls().cmdUpdateMultiple,
-          {window, m_model, m_table, m_state, m_preferences, m_sender, m_editor, m_poller}),
+      m_multipleUpdate(*window.controls().cmdUpdateMultiple,
+                       {window, m_model, m_table, m_preferences, m_sender, m_editor, m_poller}),
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
                      m_platform.dataFolder, *m_notifier, window.windowTitle(),
                      m_platform.diagnostic),
@@ -50,7 +48,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
-    new KeyboardPath(window, controls, m_state, [this] { readUnitAgain(); });
+    new KeyboardPath(window, controls, m_editor, [this] { readUnitAgain(); });
     nameControlsForScreenReaders(window);
     // A poll follows a pick of the port; what the window said about the old line no longer holds.
     connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
@@ -65,9 +63,9 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
 
     m_placement.restore(window);
     if (m_platform.setupDialogs && m_platform.fileOutput)
-        m_setupTransfer = std::make_unique<SetupTransfer>(SetupTransfer::Panel{
-            window, m_model, m_table, m_state, m_link, m_receiver, m_editor, m_poller, *m_notifier,
-            *m_platform.fileOutput, *m_platform.setupDialogs});
+        m_setupTransfer = std::make_unique<SetupTransfer>(
+            SetupTransfer::Panel{window, m_model, m_table, m_link, m_receiver, m_editor, m_poller,
+                                 *m_notifier, *m_platform.fileOutput, *m_platform.setupDialogs});
 
     m_tmrStartup->setObjectName(QStringLiteral("tmrStartup"));
     m_tmrStartup->setInterval(StartupIntervalMs);
@@ -88,35 +86,28 @@ void PanelController::onStartupTick()
     startUp();
 }
 
-// Whatever start-up has to say is shown once its poll is over.
+// Whatever start-up has to say is shown once its poll is over. The preferences are read in
+// the order the panel has always read them: selections, port, update policy.
 void PanelController::startUp()
 {
     m_notice->hold();
     m_editor.setLoading(true);
-    m_state.channelsFound = 0;
     m_editor.clearButtons();
     for (const QString &problem : m_portOverrides.problems)
         tellOperator(problem);
     m_editor.positionEditor().loadStartupCursor();
-    readStartupPreferences();
-    m_editor.applyUpdatePolicy(m_state.updateImmediately);
+    m_multipleUpdate.restoreSelections();
+    const qint16 storedPort = m_preferences.comport();
+    m_editor.applyUpdatePolicy(m_preferences.updateImmediately());
     m_portManager.findPorts();
     tellIfNoPort();
-    m_comports.populate(m_state.selectedPort);
+    m_comports.populate(storedPort);
     m_editor.positionEditor().enablePositionGrid(true);
     getSettingsFromUnit();
     m_window.setEnabled(true);
     // Enabling lets the window hand the keyboard to its first control; the arrow keys come first.
     m_window.controls().txtMove->setFocus();
     m_editor.setLoading(false);
-}
-
-void PanelController::readStartupPreferences()
-{
-    m_state.channelSelection = m_preferences.channelSelection();
-    m_state.settingSelection = m_preferences.settingSelection();
-    m_state.selectedPort = m_preferences.comport();
-    m_state.updateImmediately = m_preferences.updateImmediately();
 }
 
 // A close that came during the poll was held back; it goes ahead from the event loop, once
@@ -158,7 +149,7 @@ void PanelController::onComportsOpening()
 
 void PanelController::tellIfNoPort()
 {
-    if (m_state.portCount() < 1)
+    if (m_portManager.portCount() < 1)
         emit operatorNotice(noPortNotice());
 }
 
@@ -185,9 +176,10 @@ void PanelController::reportDroppedFrames(const QByteArrayList &frames)
 void PanelController::report(const QString &line)
 {
     if (m_platform.diagnostic)
-        m_platform.diagnostic(
-            QStringLiteral("COM%1 (%2): ").arg(m_state.selectedPort).arg(m_port->deviceName()) +
-            line);
+        m_platform.diagnostic(QStringLiteral("COM%1 (%2): ")
+                                  .arg(m_comports.selectedPort())
+                                  .arg(m_port->deviceName()) +
+                              line);
 }
 
 void PanelController::tellOperator(const QString &text)

@@ -2,10 +2,10 @@
 
 #include "ChannelEditor.h"
 #include "ChannelSelector.h"
+#include "ComportList.h"
 #include "MainWindowControls.h"
 #include "Poller.h"
 #include "ReplyReceiver.h"
-#include "SharedState.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -15,10 +15,10 @@
 
 namespace qm {
 
-PollDisplay::PollDisplay(const MainWindowControls &controls, const SharedState &state,
+PollDisplay::PollDisplay(const MainWindowControls &controls, const ComportList &comports,
                          ChannelEditor &editor, Poller &poller, ReplyReceiver &receiver,
                          QObject *parent)
-    : QObject(parent), m_controls(controls), m_state(state), m_editor(editor)
+    : QObject(parent), m_controls(controls), m_comports(comports), m_editor(editor)
 {
     connect(&poller, &Poller::started, this, &PollDisplay::showStarted);
     connect(&poller, &Poller::finished, this, &PollDisplay::showFinished);
@@ -29,7 +29,8 @@ void PollDisplay::showStarted()
 {
     m_editor.clearButtons();
     m_controls.lblStatus->setText(QStringLiteral("Connecting to device on Com ") +
-                                  QString::number(m_state.selectedPort) + QStringLiteral(" ..."));
+                                  QString::number(m_comports.selectedPort()) +
+                                  QStringLiteral(" ..."));
     m_controls.frameConnecting->show();
     for (ChannelSelector *selector : m_controls.cmdButton)
         selector->setEnabled(false);
@@ -40,11 +41,11 @@ void PollDisplay::enableAnsweredChannel(int index)
     m_controls.cmdButton.at(static_cast<std::size_t>(index))->setEnabled(true);
 }
 
-void PollDisplay::showFinished()
+void PollDisplay::showFinished(int channelsFound)
 {
     m_controls.frameConnecting->hide();
-    enableSettingControls(m_state.channelsFound > 0);
-    if (m_state.channelsFound > 0)
+    enableSettingControls(channelsFound > 0);
+    if (channelsFound > 0)
         m_editor.selectChannel(0);
 }
 
