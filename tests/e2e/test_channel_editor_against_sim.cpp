@@ -1,12 +1,9 @@
 #include "ChannelSelector.h"
 #include "Deadline.h"
-#include "EventLoopWaiter.h"
 #include "MainWindow.h"
-#include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
 #include "PanelController.h"
-#include "QtSerialPort.h"
-#include "RecordingNotifier.h"
+#include "SimPanelPlatform.h"
 #include "UnitSimProcess.h"
 #include "UpdateDialog.h"
 
@@ -33,21 +30,7 @@ struct Run
         : model(*description.model), window(description), c(window.controls())
     {
         const QString pty = sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model.shortName});
-        auto store = std::make_unique<test::MemoryPreferencesStore>();
-        store->values = {{"Ports/COM1", pty}, {"Settings/Comport", "1"}};
-        // Every other number leads nowhere, so that no real port is probed.
-        for (int port = 2; port <= 16; ++port)
-            store->values.insert(QStringLiteral("Ports/COM%1").arg(port), pty + "-none");
-        PanelPlatform platform;
-        platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
-            return std::make_unique<QtSerialPort>(map, portModel.baudRate);
-        };
-        platform.waiter = std::make_unique<EventLoopWaiter>();
-        platform.preferencesStore = std::move(store);
-        platform.makeNotifier = [](QWidget *) {
-            return std::make_unique<test::RecordingNotifier>();
-        };
-        controller = std::make_unique<PanelController>(window, std::move(platform));
+        controller = std::make_unique<PanelController>(window, test::simPanelPlatform(pty));
         window.show();
     }
     // Command and channel of each frame the unit logs from now until count have come ("0302"
