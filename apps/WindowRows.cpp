@@ -1,5 +1,7 @@
 #include "WindowRows.h"
 
+#include <utility>
+
 namespace qm::rows {
 
 namespace {
@@ -66,24 +68,48 @@ ControlSpec tabPage(const QString &name, const QString &caption)
             .caption = caption};
 }
 
-ControlSpec positionFrame(const QString &container, QRect twips)
+ControlSpec positionFrame(const QString &container, QRect twips, int fillStep)
 {
-    return captioned(ControlKind::Frame, QStringLiteral("FramePosition"), container, twips);
+    return bound(captioned(ControlKind::Frame, QStringLiteral("FramePosition"), container, twips),
+                 {.kind = SettingKind::Position, .step = fillStep});
+}
+
+ControlSpec bound(ControlSpec row, SettingBinding binding)
+{
+    row.binding = std::move(binding);
+    return row;
+}
+
+ControlSpec spoken(ControlSpec row, const QString &name, const QString &description)
+{
+    row.accessibleName = name;
+    row.accessibleDescription = description;
+    return row;
 }
 
 void appendTextLines(Rows &rows, const QString &container, const std::array<QRect, 3> &texts,
-                     const std::array<QPoint, 3> &checks)
+                     const std::array<QPoint, 3> &checks, TextLineSteps steps)
 {
     for (int line = 0; line < 3; ++line) {
-        ControlSpec text = textBox(arrayElementName(QStringLiteral("txtText"), line), container,
-                                   texts[static_cast<std::size_t>(line)]);
+        const auto bit = static_cast<quint8>(line);
+        const QString number = QString::number(line + 1);
+        ControlSpec text =
+            spoken(textBox(arrayElementName(QStringLiteral("txtText"), line), container,
+                           texts[static_cast<std::size_t>(line)]),
+                   QStringLiteral("Text line ") + number, QStringLiteral("Up to 30 characters"));
         text.index = line;
-        rows.push_back(text);
-        ControlSpec check = checkBox(arrayElementName(QStringLiteral("chkEnable"), line), container,
-                                     {checks[static_cast<std::size_t>(line)], QSize(885, 255)},
-                                     QStringLiteral("Enabled"));
+        rows.push_back(
+            bound(text, {.kind = SettingKind::TextLine, .arg = bit, .step = steps.texts + line}));
+        ControlSpec check =
+            spoken(checkBox(arrayElementName(QStringLiteral("chkEnable"), line), container,
+                            {checks[static_cast<std::size_t>(line)], QSize(885, 255)},
+                            QStringLiteral("Enabled")),
+                   QStringLiteral("Line %1 enabled").arg(number));
         check.index = line;
-        rows.push_back(check);
+        rows.push_back(bound(check, {.kind = SettingKind::CheckBit,
+                                     .field = Field::TextEnables,
+                                     .arg = bit,
+                                     .step = steps.enables + line}));
     }
 }
 

@@ -92,12 +92,13 @@ void clickToFrame(benchmark::State &state, const qm::WindowDescription &descript
     qm::test::MemoryPreferencesStore store;
     qm::Preferences preferences(store);
     qm::MainWindow window(description);
-    qm::ChannelEditor editor(model, &window, window.controls(), description.positionLayout, table,
-                             shared, sender, preferences, QString());
+    qm::ChannelEditor editor(description.controls, &window, window.controls(),
+                             description.positionLayout, table, shared, sender, preferences,
+                             QString());
     window.setEnabled(true);
     window.show();
     editor.selectChannel(2);
-    QCheckBox *blank = window.controls().chkBlank;
+    auto *blank = window.control<QCheckBox>("chkBlank");
     const QPoint box(6, blank->height() / 2);
 
     Latencies latencies;

@@ -2,7 +2,6 @@
 
 #include "ChannelSelector.h"
 #include "MouseButtonWatch.h"
-#include "SettingRows.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,12 +12,12 @@
 
 namespace qm {
 
-ChannelEditor::ChannelEditor(const UnitModel &model, QWidget *window,
+ChannelEditor::ChannelEditor(const std::vector<ControlSpec> &rows, QWidget *window,
                              const MainWindowControls &controls, const PositionLayout &layout,
                              ChannelTable &table, SharedState &state, CommandSender &sender,
                              Preferences &preferences, const QString &cursorFolder, QObject *parent)
     : QObject(parent), m_controls(controls), m_table(table), m_state(state), m_sender(sender),
-      m_preferences(preferences), m_settings(settingRows(model), controls),
+      m_preferences(preferences), m_settings(rows, window),
       m_positionEditor(std::make_unique<PositionEditor>(controls.framePosition, controls.txtMove,
                                                         window, layout, *this, cursorFolder))
 {
@@ -53,19 +52,19 @@ void ChannelEditor::polulateSettings(int index)
     m_loading = true;
     if (ChannelTable::isValidIndex(index)) {
         ChannelSettings &record = m_table[index];
-        for (const SettingRow &row : m_settings.rows())
-            showRow(row, record);
+        for (const BoundSetting &setting : m_settings.settings())
+            showSetting(setting, record);
         m_positionEditor->placePositionMarker(record[Field::HorizPos], record[Field::VertPos]);
     }
     m_loading = false;
 }
 
-void ChannelEditor::showRow(const SettingRow &row, ChannelSettings &record)
+void ChannelEditor::showSetting(const BoundSetting &setting, ChannelSettings &record)
 {
-    if (row.kind == SettingKind::Position)
+    if (setting.binding.kind == SettingKind::Position)
         m_positionEditor->showPosition(record);
     else
-        m_settings.show(row, record);
+        m_settings.show(setting, record);
 }
 
 void ChannelEditor::enableUpdateButton(qint16 en)
@@ -117,8 +116,8 @@ void ChannelEditor::connectSelectors()
 
 void ChannelEditor::connectSettings()
 {
-    for (const SettingRow &row : m_settings.rows())
-        m_settings.onChange(row, this, [this, row] { onSettingEdited(row); });
+    for (const BoundSetting &setting : m_settings.settings())
+        m_settings.onChange(setting, this, [this, setting] { onSettingEdited(setting); });
 }
 
 void ChannelEditor::connectUpdatePolicy()
@@ -132,9 +131,9 @@ void ChannelEditor::connectUpdatePolicy()
 
 void ChannelEditor::watchPointerAndFocus(QWidget *window)
 {
-    for (QLineEdit *line : m_controls.txtText) {
-        if (line)
-            m_selectAllOnFocus.watch(line);
+    for (int line = 0; line < TextLineCount; ++line) {
+        if (QLineEdit *field = m_settings.textLine(line))
+            m_selectAllOnFocus.watch(field);
     }
     if (window)
         m_positionEditor->resetPointerOnMouseMove(window);
@@ -165,24 +164,24 @@ void ChannelEditor::onSelectorReleased(int index)
 // Every setting edit takes this one path. Typing in a text line leaves the keyboard there;
 // any other control hands it to the arrow keys of the position editor. The grid's look
 // follows the last control touched, also when the program fills the controls itself.
-void ChannelEditor::onSettingEdited(const SettingRow &row)
+void ChannelEditor::onSettingEdited(const BoundSetting &setting)
 {
-    m_positionEditor->enablePositionGrid(row.kind != SettingKind::TextLine);
+    m_positionEditor->enablePositionGrid(setting.binding.kind != SettingKind::TextLine);
     if (m_loading)
         return;
-    m_settings.store(row, currentRecord());
+    m_settings.store(setting, currentRecord());
     if (m_state.updateImmediately == 1)
-        sendSetting(row);
+        sendSetting(setting.binding);
 }
 
-void ChannelEditor::sendSetting(const SettingRow &row)
+void ChannelEditor::sendSetting(const SettingBinding &binding)
 {
     const int index = m_state.currentChannel;
-    if (row.kind == SettingKind::TextLine)
-        sendText(index, row.arg);
-    else if (row.field == Field::Blank)
+    if (binding.kind == SettingKind::TextLine)
+        sendText(index, binding.arg);
+    else if (binding.field == Field::Blank)
         m_sender.sendBlank(index);
-    else if (row.field == Field::TimeFont)
+    else if (binding.field == Field::TimeFont)
         m_sender.sendTimeFont(index);
     else
         m_sender.sendData(index);

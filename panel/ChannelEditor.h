@@ -8,9 +8,9 @@
 #include "PositionLayout.h"
 #include "Preferences.h"
 #include "SelectAllOnFocus.h"
-#include "SettingTable.h"
+#include "SettingBinder.h"
 #include "SharedState.h"
-#include "UnitModel.h"
+#include "WindowDescription.h"
 
 #include <QObject>
 
@@ -28,10 +28,11 @@ class ChannelEditor : public QObject, public PositionHost
 {
     Q_OBJECT
 public:
-    ChannelEditor(const UnitModel &model, QWidget *window, const MainWindowControls &controls,
-                  const PositionLayout &layout, ChannelTable &table, SharedState &state,
-                  CommandSender &sender, Preferences &preferences, const QString &cursorFolder,
-                  QObject *parent = nullptr);
+    // rows: the window's description, whose bindings name the setting controls.
+    ChannelEditor(const std::vector<ControlSpec> &rows, QWidget *window,
+                  const MainWindowControls &controls, const PositionLayout &layout,
+                  ChannelTable &table, SharedState &state, CommandSender &sender,
+                  Preferences &preferences, const QString &cursorFolder, QObject *parent = nullptr);
 
     // Marks the channel's selector, makes it the current channel and shows it. An index
     // outside 0..11 changes nothing.
@@ -64,18 +65,18 @@ private:
     void watchTabControl();
 
     void onSelectorReleased(int index);
-    void onSettingEdited(const SettingRow &row);
-    void sendSetting(const SettingRow &row);
+    void onSettingEdited(const BoundSetting &setting);
+    void sendSetting(const SettingBinding &binding);
     void onUpdateImmediatelyClicked(bool checked);
     void onUpdateClicked();
-    void showRow(const SettingRow &row, ChannelSettings &record);
+    void showSetting(const BoundSetting &setting, ChannelSettings &record);
 
     MainWindowControls m_controls;
     ChannelTable &m_table;
     SharedState &m_state;
     CommandSender &m_sender;
     Preferences &m_preferences;
-    SettingTable m_settings;
+    SettingBinder m_settings;
     std::unique_ptr<PositionEditor> m_positionEditor;
     SelectAllOnFocus m_selectAllOnFocus;
     bool m_loading = false;

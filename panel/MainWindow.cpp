@@ -447,23 +447,9 @@ void MainWindow::collectControls()
     // The arrow-key field lies hidden behind the frames: only the program gives it the keys.
     c.txtMove->setFocusPolicy(Qt::ClickFocus);
     c.image1 = find<QLabel>("Image1");
-    c.cmbWindowMode = find<QComboBox>("cmbWindowMode");
-    c.cmbDisplayMode = find<QComboBox>("cmbDisplayMode");
-    c.cmbDateMode = find<QComboBox>("cmbDateMode");
-    c.cmbTimeZone = find<QComboBox>("cmbTimeZone");
-    c.cmbTimeFont = find<QComboBox>("cmbTimeFont");
-    c.chkBlank = find<QCheckBox>("chkBlank");
-    c.chkAutoStop = find<QCheckBox>("chkAutoStop");
-    c.chkLeapSeconds = find<QCheckBox>("chkLeapSeconds");
-    c.optQOR = find<QRadioButton>("optQOR");
-    c.optSMPTE = find<QRadioButton>("optSMPTE");
-    c.opt12hr = find<QRadioButton>("opt12hr");
-    c.opt24hr = find<QRadioButton>("opt24hr");
     c.framePosition = find<QFrame>("FramePosition");
     collectArray(c.cmdButton, QStringLiteral("cmdButton"));
     collectArray(c.label1, QStringLiteral("Label1"));
-    collectArray(c.txtText, QStringLiteral("txtText"));
-    collectArray(c.chkEnable, QStringLiteral("chkEnable"));
     collectArray(c.lblText, QStringLiteral("lblText"));
 }
 

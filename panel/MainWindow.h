@@ -26,6 +26,8 @@ public:
 
     const WindowDescription &description() const { return m_description; }
     const MainWindowControls &controls() const { return m_controls; }
+    // The control with this object name as the given kind of widget, or nullptr.
+    template<typename T> T *control(const QString &name) const { return find<T>(name); }
 
     // Asked when the window is about to close; returning false keeps it open.
     void setCloseGuard(std::function<bool()> guard);

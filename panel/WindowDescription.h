@@ -2,6 +2,7 @@
 
 #include "PositionLayout.h"
 #include "SelectorStyle.h"
+#include "SettingBinding.h"
 #include "UnitModel.h"
 
 #include <QFlags>
@@ -9,6 +10,8 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 #include <vector>
 
@@ -43,8 +46,8 @@ enum class ControlOption : quint8
 Q_DECLARE_FLAGS(ControlOptions, ControlOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ControlOptions)
 
-// One control of a window: what it is, where it sits (twips, relative to its container) and
-// how it looks when the window is created.
+// One control of a window: what it is, where it sits (twips, relative to its container), how
+// it looks when the window is created and, for a setting control, the field it shows.
 struct ControlSpec
 {
     ControlKind kind = ControlKind::Label;
@@ -53,10 +56,14 @@ struct ControlSpec
     QRect twips{};       // Left, Top, Width, Height
     QString caption{};
     QString toolTip{};
+    // For screen readers, where the caption does not name the control.
+    QString accessibleName{};
+    QString accessibleDescription{};
     QStringList items{};
     double pointSize = 0; // 0 keeps the window's font
     ControlOptions options{};
     int index = -1; // element index within a control array
+    std::optional<SettingBinding> binding{};
 };
 
 // Everything that makes one model's main window: caption, size, lists and the control table,

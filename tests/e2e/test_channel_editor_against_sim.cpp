@@ -76,7 +76,7 @@ void click(QAbstractButton *button)
 
 void typeLine(Run &run, int line, const QString &text)
 {
-    QLineEdit *field = run.c.txtText[static_cast<std::size_t>(line)];
+    auto *field = run.window.control<QLineEdit>(arrayElementName("txtText", line));
     run.c.sstSettings->setCurrentIndex(run.c.sstSettings->count() - 1);
     QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
     QTRY_COMPARE_WITH_TIMEOUT(field->selectedText(), field->text(), test::DeadlineMs);
@@ -121,13 +121,13 @@ void TestChannelEditorAgainstSim::editsReachTheUnitAndReadBack()
     QVERIFY(run.awaitPoll());
     QTest::mouseClick(run.c.cmdButton[Channel], Qt::LeftButton);
 
-    click(run.c.chkBlank);
+    click(run.window.control<QCheckBox>("chkBlank"));
     typeLine(run, 0, "Q");
     const QString blank = run.shown()[Field::Blank] == 1 ? "0302" : "0402";
     QCOMPARE(run.awaitFrames(2), QStringList({blank, "0502"}));
 
     click(run.c.chkUpdateImmediately);
-    QTest::keyClick(run.c.cmbDisplayMode, Qt::Key_Down);
+    QTest::keyClick(run.window.control<QComboBox>("cmbDisplayMode"), Qt::Key_Down);
     typeLine(run, 1, " R  ");
     QVERIFY2(run.awaitFrames(1, 300).isEmpty(), "deferred edits wait for Update");
     QTest::mouseClick(run.c.cmdUpdate, Qt::LeftButton);

@@ -87,7 +87,7 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     QVERIFY(notice->text().contains("lost"));
     test::PseudoTerminal newcomer(m_pty);
     QVERIFY(newcomer.isValid());
-    window.controls().chkBlank->click();
+    window.control<QCheckBox>("chkBlank")->click();
     QByteArray heard;
     const auto hears = [&] {
         return !(heard += newcomer.takeAvailable()).isEmpty();

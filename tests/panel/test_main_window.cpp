@@ -66,12 +66,17 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
 
         const bool qm410 = description == &qm410aWindow();
         // Each model builds only its own controls.
-        QCOMPARE(!c.cmbTimeFont && !c.chkLeapSeconds && !c.lblText[0], qm410);
-        QCOMPARE(!c.optQOR && !c.cmbTimeZone && !c.label1[0], !qm410);
+        QCOMPARE(!window.control<QComboBox>("cmbTimeFont") &&
+                     !window.control<QCheckBox>("chkLeapSeconds") && !c.lblText[0],
+                 qm410);
+        const auto *qor = window.control<QRadioButton>("optQOR");
+        QCOMPARE(!qor && !window.control<QComboBox>("cmbTimeZone") && !c.label1[0], !qm410);
         if (qm410) { // each option pair is exclusive on its own
-            QCOMPARE(c.optQOR->parentWidget(), c.optSMPTE->parentWidget());
-            QCOMPARE(c.opt12hr->parentWidget(), c.opt24hr->parentWidget());
-            QVERIFY(c.optQOR->parentWidget() != c.opt12hr->parentWidget());
+            const auto *twelve = window.control<QRadioButton>("opt12hr");
+            QCOMPARE(qor->parentWidget(), window.control<QRadioButton>("optSMPTE")->parentWidget());
+            QCOMPARE(twelve->parentWidget(),
+                     window.control<QRadioButton>("opt24hr")->parentWidget());
+            QVERIFY(qor->parentWidget() != twelve->parentWidget());
         }
         QVERIFY(!window.isEnabled());
         QCOMPARE(window.minimumSize(), window.maximumSize());
@@ -202,7 +207,7 @@ void TestMainWindow::listsFitTheirItemsAndDropDownAFewRows()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (const QComboBox *list : window.findChildren<QComboBox *>())
         QVERIFY2(list->font().letterSpacing() == 0, qPrintable(list->objectName()));
-    QComboBox *zones = window.controls().cmbTimeZone;
+    auto *zones = window.control<QComboBox>("cmbTimeZone");
     zones->showPopup();
     QAbstractItemView *view = zones->view();
     QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), test::DeadlineMs);

@@ -138,7 +138,7 @@ struct AnsweredRig : Rig
         const auto *grid = window.findChild<PositionGrid *>("imgPositionGrid");
         return {controller->sharedState().currentChannel,
                 looks,
-                controls.txtText[0]->text(),
+                window.control<QLineEdit>("txtText_0")->text(),
                 grid && !grid->pixmap().isNull() &&
                     grid->pixmap().toImage().pixelColor(0, 0) == Qt::black,
                 grid && grid->showsKeyboardFocus(),
@@ -235,7 +235,7 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.enabledChannels(), QList<int>({0, 1}));
     QVERIFY(rig.settingsEnabled());
     QCOMPARE(rig.controller->channelTable()[1], sampleRecord(61));
-    QCOMPARE(rig.controls.txtText[0]->text(), "CAM");
+    QCOMPARE(rig.window.control<QLineEdit>("txtText_0")->text(), "CAM");
 
     // Port 1 has gone since start-up: the attempt closes port 4 and changes nothing stored.
     rig.port->openable.remove(1);
@@ -329,7 +329,7 @@ void TestPanelController::keyboardChoosesAsTheMouseDoes()
     // The keyboard on a text line, or on a selector for the keys it must not take.
     const auto readyToChoose = [released](AnsweredRig &rig) {
         QWidget *focus = released < 0 ? static_cast<QWidget *>(rig.controls.cmdButton[2])
-                                      : rig.controls.txtText[1];
+                                      : rig.window.control<QLineEdit>("txtText_1");
         if (!rig.started())
             return false;
         focus->setFocus();
