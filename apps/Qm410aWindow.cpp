@@ -99,7 +99,7 @@ Rows channelIndicators()
                         .index = i});
     }
     for (int i = 0; i < 12; ++i) {
-        ControlSpec number =
+        WindowRow number =
             label(arrayElementName(QStringLiteral("Label1"), i), VideoChannelFrame,
                   {labelLefts[i % 6], i < 6 ? 240 : 990, 435, 225}, QString::number(i + 1),
                   ControlOption::Centred | ControlOption::GreyText);

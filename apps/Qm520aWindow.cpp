@@ -80,7 +80,7 @@ void appendTextPage(Rows &rows)
     rows.push_back(tabPage(page, QStringLiteral("Text Settings")));
     const int tops[3] = {660, 1410, 2160};
     for (int line = 0; line < 3; ++line) {
-        ControlSpec caption =
+        WindowRow caption =
             label(arrayElementName(QStringLiteral("lblText"), line), page,
                   {150, tops[line], 735, 225}, QStringLiteral("Line %1:").arg(line + 1));
         caption.index = line;

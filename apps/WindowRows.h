@@ -8,7 +8,7 @@
 // its own controls.
 namespace qm::rows {
 
-using Rows = std::vector<ControlSpec>;
+using Rows = std::vector<WindowRow>;
 
 // List masks: the bits of a field that a list shows.
 inline constexpr quint8 TwoBits = 3;
@@ -23,25 +23,25 @@ struct TextLineSteps
 };
 
 // The row holding the setting the binding names.
-ControlSpec bound(ControlSpec row, SettingBinding binding);
+WindowRow bound(WindowRow row, SettingBinding binding);
 // The row with the name and description a screen reader gives its control.
-ControlSpec spoken(ControlSpec row, const QString &name, const QString &description = {});
+WindowRow spoken(WindowRow row, const QString &name, const QString &description = {});
 
-ControlSpec captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
-                      const QString &caption = {});
-ControlSpec label(const QString &name, const QString &container, QRect twips,
-                  const QString &caption, ControlOptions options = {});
-ControlSpec button(const QString &name, QRect twips, const QString &caption,
-                   ControlOptions options = {});
-ControlSpec checkBox(const QString &name, const QString &container, QRect twips,
-                     const QString &caption);
-ControlSpec radioButton(const QString &name, const QString &container, QRect twips,
-                        const QString &caption);
-ControlSpec list(const QString &name, const QString &container, QRect twips,
-                 const QStringList &items, const QString &toolTip = {});
-ControlSpec textBox(const QString &name, const QString &container, QRect twips);
-ControlSpec tabPage(const QString &name, const QString &caption);
-ControlSpec positionFrame(const QString &container, QRect twips, int fillStep);
+WindowRow captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
+                    const QString &caption = {});
+WindowRow label(const QString &name, const QString &container, QRect twips, const QString &caption,
+                ControlOptions options = {});
+WindowRow button(const QString &name, QRect twips, const QString &caption,
+                 ControlOptions options = {});
+WindowRow checkBox(const QString &name, const QString &container, QRect twips,
+                   const QString &caption);
+WindowRow radioButton(const QString &name, const QString &container, QRect twips,
+                      const QString &caption);
+WindowRow list(const QString &name, const QString &container, QRect twips, const QStringList &items,
+               const QString &toolTip = {});
+WindowRow textBox(const QString &name, const QString &container, QRect twips);
+WindowRow tabPage(const QString &name, const QString &caption);
+WindowRow positionFrame(const QString &container, QRect twips, int fillStep);
 
 // A window of the model with what both windows share: the caption, the window mode list.
 WindowDescription describeWindow(const UnitModel &model, QSize clientTwips, SelectorStyle style,

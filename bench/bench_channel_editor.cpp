@@ -10,9 +10,9 @@
 #include "MainWindow.h"
 #include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
+#include "MultiUpdateRun.h"
 #include "QtSerialPort.h"
 #include "SerialLink.h"
-#include "UpdateMultiple.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -53,7 +53,7 @@ void nameControlsForScreenReaders(QWidget &window, const WindowDescription &desc
     for (const AccessibleText &text : Texts)
         describe(window, QLatin1String(text.objectName), QLatin1String(text.name),
                  QLatin1String(text.description));
-    for (const ControlSpec &row : description.controls) {
+    for (const WindowRow &row : description.controls) {
         if (!row.accessibleName.isEmpty())
             describe(window, row.name, row.accessibleName, row.accessibleDescription);
     }

@@ -12,7 +12,7 @@
 
 namespace qm {
 
-ChannelEditor::ChannelEditor(const std::vector<ControlSpec> &rows, QWidget *window,
+ChannelEditor::ChannelEditor(const std::vector<WindowRow> &rows, QWidget *window,
                              const MainWindowControls &controls, const PositionLayout &layout,
                              ChannelTable &table, SharedState &state, CommandSender &sender,
                              Preferences &preferences, const QString &cursorFolder, QObject *parent)
@@ -33,21 +33,21 @@ void ChannelEditor::selectChannel(int index)
     if (!ChannelTable::isValidIndex(index))
         return;
     clearButtons();
-    if (ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(index)])
+    if (ChannelSelector *selector = m_controls.channelSelectors[static_cast<std::size_t>(index)])
         selector->setSelectedLook(true);
     m_state.currentChannel = static_cast<qint16>(index);
-    polulateSettings(index);
+    showChannel(index);
 }
 
 void ChannelEditor::clearButtons()
 {
-    for (ChannelSelector *selector : m_controls.cmdButton) {
+    for (ChannelSelector *selector : m_controls.channelSelectors) {
         if (selector)
             selector->setSelectedLook(false);
     }
 }
 
-void ChannelEditor::polulateSettings(int index)
+void ChannelEditor::showChannel(int index)
 {
     m_loading = true;
     if (ChannelTable::isValidIndex(index)) {
@@ -108,7 +108,7 @@ void ChannelEditor::sendCurrentData()
 
 void ChannelEditor::connectSelectors()
 {
-    for (ChannelSelector *selector : m_controls.cmdButton) {
+    for (ChannelSelector *selector : m_controls.channelSelectors) {
         if (selector)
             connect(selector, &ChannelSelector::released, this, &ChannelEditor::onSelectorReleased);
     }
@@ -137,8 +137,8 @@ void ChannelEditor::watchPointerAndFocus(QWidget *window)
     }
     if (window)
         m_positionEditor->resetPointerOnMouseMove(window);
-    if (m_controls.frame1)
-        m_positionEditor->resetPointerOnMouseMove(m_controls.frame1);
+    if (m_controls.controlFrame)
+        m_positionEditor->resetPointerOnMouseMove(m_controls.controlFrame);
 }
 
 // A press on the tab control gives back the arrow pointer and the release hands the arrow

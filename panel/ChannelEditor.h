@@ -29,7 +29,7 @@ class ChannelEditor : public QObject, public PositionHost
     Q_OBJECT
 public:
     // rows: the window's description, whose bindings name the setting controls.
-    ChannelEditor(const std::vector<ControlSpec> &rows, QWidget *window,
+    ChannelEditor(const std::vector<WindowRow> &rows, QWidget *window,
                   const MainWindowControls &controls, const PositionLayout &layout,
                   ChannelTable &table, SharedState &state, CommandSender &sender,
                   Preferences &preferences, const QString &cursorFolder, QObject *parent = nullptr);
@@ -40,7 +40,7 @@ public:
     void clearButtons();
     // Fills every setting control from the channel's record, repairing in the record what
     // the controls cannot show, with Loading held so that nothing is stored or sent.
-    void polulateSettings(int index);
+    void showChannel(int index);
     // Update is usable exactly when edits are not sent at once (en other than 1).
     void enableUpdateButton(qint16 en);
     // Shows the policy read at start-up in the check box and sets Update from it.

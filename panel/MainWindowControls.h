@@ -27,13 +27,13 @@ struct MainWindowControls
     QPushButton *cmdUpdate = nullptr;
     QPushButton *cmdUpdateMultiple = nullptr;
     QTabWidget *sstSettings = nullptr;
-    QGroupBox *frame1 = nullptr;
+    QGroupBox *controlFrame = nullptr; // "Control:", holding the port list
     QComboBox *cmbComports = nullptr;
-    QGroupBox *frame2 = nullptr;
-    std::array<ChannelSelector *, 12> cmdButton{};
-    std::array<QLabel *, 12> label1{}; // QM-410A channel number labels
+    QGroupBox *videoChannelFrame = nullptr; // "Video Channel:", holding the selectors
+    std::array<ChannelSelector *, 12> channelSelectors{};
+    std::array<QLabel *, 12> channelNumberLabels{}; // QM-410A only
     QLineEdit *txtMove = nullptr;
-    QLabel *image1 = nullptr;
+    QLabel *iconPicture = nullptr;
     std::array<QLabel *, 3> lblText{}; // QM-520A line labels
 
     // The frame that holds the position and size editor; its contents belong to the editor.

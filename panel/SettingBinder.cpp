@@ -45,9 +45,9 @@ std::size_t textIndex(const BoundSetting &setting)
 
 } // namespace
 
-SettingBinder::SettingBinder(const std::vector<ControlSpec> &rows, const QWidget *window)
+SettingBinder::SettingBinder(const std::vector<WindowRow> &rows, const QWidget *window)
 {
-    for (const ControlSpec &row : rows) {
+    for (const WindowRow &row : rows) {
         if (!row.binding || !window)
             continue;
         BoundSetting setting{*row.binding, window->findChild<QWidget *>(row.name), nullptr};

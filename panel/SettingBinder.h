@@ -27,7 +27,7 @@ struct BoundSetting
 class SettingBinder
 {
 public:
-    SettingBinder(const std::vector<ControlSpec> &rows, const QWidget *window);
+    SettingBinder(const std::vector<WindowRow> &rows, const QWidget *window);
 
     // In the model's fill order.
     const std::vector<BoundSetting> &settings() const { return m_settings; }

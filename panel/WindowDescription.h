@@ -48,7 +48,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(ControlOptions)
 
 // One control of a window: what it is, where it sits (twips, relative to its container), how
 // it looks when the window is created and, for a setting control, the field it shows.
-struct ControlSpec
+struct WindowRow
 {
     ControlKind kind = ControlKind::Label;
     QString name{};      // object name; control array elements are "name_index"
@@ -82,10 +82,10 @@ struct WindowDescription
     QStringList timeZones;
     QStringList timeFonts;
 
-    std::vector<ControlSpec> controls;
+    std::vector<WindowRow> controls;
 
     // The row with this object name, or nullptr.
-    const ControlSpec *control(const QString &name) const;
+    const WindowRow *control(const QString &name) const;
 };
 
 // The object name of element `index` of a control array.

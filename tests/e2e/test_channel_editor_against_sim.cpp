@@ -119,7 +119,7 @@ void TestChannelEditorAgainstSim::editsReachTheUnitAndReadBack()
     QFETCH(const WindowDescription *, description);
     Run run(*description);
     QVERIFY(run.awaitPoll());
-    QTest::mouseClick(run.c.cmdButton[Channel], Qt::LeftButton);
+    QTest::mouseClick(run.c.channelSelectors[Channel], Qt::LeftButton);
 
     click(run.window.control<QCheckBox>("chkBlank"));
     typeLine(run, 0, "Q");
@@ -161,7 +161,7 @@ void TestChannelEditorAgainstSim::editsReachTheUnitAndReadBack()
         copied[Field::DateMode] = before[index][Field::DateMode]; // in no group, never copied
         QCOMPARE(run.controller->channelTable()[index], copied);
     }
-    QVERIFY(run.c.cmdButton[0]->hasSelectedLook());
+    QVERIFY(run.c.channelSelectors[0]->hasSelectedLook());
 }
 
 QTEST_MAIN(TestChannelEditorAgainstSim)

@@ -60,14 +60,14 @@ void TestPanelAgainstSim::startUpReadsTheAnsweringChannels()
     QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
 
     QList<int> enabled;
-    for (const ChannelSelector *selector : window.controls().cmdButton) {
+    for (const ChannelSelector *selector : window.controls().channelSelectors) {
         if (selector->isEnabled())
             enabled << selector->index();
     }
     QCOMPARE(enabled, QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
     QCOMPARE(controller.sharedState().channelsFound, qint16(8));
     QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(sim::qm520aWire())[0]);
-    QVERIFY(window.controls().cmdButton[0]->hasSelectedLook());
+    QVERIFY(window.controls().channelSelectors[0]->hasSelectedLook());
 }
 
 // The unit goes and another pseudo-terminal takes its name: the panel says in its window that

@@ -1,5 +1,5 @@
+#include "MultiUpdateRun.h"
 #include "RecordingSink.h"
-#include "UpdateMultiple.h"
 
 #include <QTest>
 

@@ -32,7 +32,7 @@ struct Panel
           c(window.controls())
     {
         window.setEnabled(true);
-        for (ChannelSelector *selector : c.cmdButton)
+        for (ChannelSelector *selector : c.channelSelectors)
             selector->setEnabled(true);
         window.show();
         window.activateWindow();
@@ -40,7 +40,7 @@ struct Panel
     }
     void select(int index, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(c.cmdButton[static_cast<std::size_t>(index)], button);
+        QTest::mouseClick(c.channelSelectors[static_cast<std::size_t>(index)], button);
     }
     QList<int> commandsSent() const
     {
@@ -130,7 +130,8 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     QCOMPARE(p.window.control<QComboBox>("cmbTimeZone")->currentIndex(), 48);
     p.editor.selectChannel(12);
     QCOMPARE(p.state.currentChannel, 1);
-    QVERIFY(p.c.cmdButton[1]->hasSelectedLook() && !p.c.cmdButton[0]->hasSelectedLook());
+    QVERIFY(p.c.channelSelectors[1]->hasSelectedLook() &&
+            !p.c.channelSelectors[0]->hasSelectedLook());
     QVERIFY2(p.sink.frames.isEmpty(), "showing a channel must not send");
     QVERIFY(p.store.values.isEmpty() && !p.editor.isLoading());
 

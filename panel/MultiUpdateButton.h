@@ -24,7 +24,7 @@ class Poller;
 // chosen channels and sends each of them. A click during a poll opens the dialog when the
 // poll ends. The dialog is modal but has no event loop of its own, so the serial line and
 // the window keep running while it is open.
-class MultipleUpdate : public QObject
+class MultiUpdateButton : public QObject
 {
     Q_OBJECT
 public:
@@ -40,8 +40,8 @@ public:
         const Poller &poller;
     };
 
-    MultipleUpdate(QPushButton &button, Panel panel, QObject *parent = nullptr);
-    ~MultipleUpdate() override;
+    MultiUpdateButton(QPushButton &button, Panel panel, QObject *parent = nullptr);
+    ~MultiUpdateButton() override;
 
     // The open dialog, or nullptr.
     UpdateDialog *dialog() const { return m_dialog; }
