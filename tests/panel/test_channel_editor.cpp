@@ -143,6 +143,8 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     qm520.table[2][Field::DisplayMode] = 3;
     const ChannelSettings kept = qm520.table[1];
     qm520.select(0);
+    QVERIFY2(qm520.editor.positionEditor().grid()->look() == PositionGrid::Look::Active,
+             "the time font list is filled after the text lines");
     qm520.select(1);
     QCOMPARE(qm520.table[1], kept);
     QCOMPARE(qm520.window.control<QComboBox>("cmbTimeFont")->currentIndex(), 1);
