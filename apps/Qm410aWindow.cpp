@@ -7,6 +7,22 @@ namespace {
 
 using namespace rows;
 
+// The order in which a record fills the window: the position grid's look follows the last
+// control filled.
+enum FillStep : int
+{
+    EnablesStep = 0, // three, one a line
+    TimeCodeStep = 3,
+    HourModeStep,
+    WindowModeStep,
+    TimeZoneStep,
+    DateModeStep,
+    DisplayModeStep,
+    BlankStep,
+    PositionStep,
+    TextsStep, // three, one a line
+};
+
 constexpr QLatin1String DisplayFrame("fraDisplaySettings");
 constexpr QLatin1String TimeCodeGroup("fraTimeCodeInput");
 constexpr QLatin1String HourModeGroup("fraHourMode");
@@ -83,7 +99,7 @@ Rows channelIndicators()
                         .index = i});
     }
     for (int i = 0; i < 12; ++i) {
-        ControlSpec number =
+        WindowRow number =
             label(arrayElementName(QStringLiteral("Label1"), i), VideoChannelFrame,
                   {labelLefts[i % 6], i < 6 ? 240 : 990, 435, 225}, QString::number(i + 1),
                   ControlOption::Centred | ControlOption::GreyText);
@@ -105,36 +121,51 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
                          QStringLiteral("Time Code Input:")));
     rows.push_back(
         captioned(ControlKind::Group, TimeCodeGroup, DisplayFrame, {1740, 180, 2175, 285}));
-    rows.push_back(radioButton(QStringLiteral("optQOR"), TimeCodeGroup, {0, 30, 705, 285},
-                               QStringLiteral("QOR")));
+    rows.push_back(bound(radioButton(QStringLiteral("optQOR"), TimeCodeGroup, {0, 30, 705, 285},
+                                     QStringLiteral("QOR")),
+                         {SettingKind::OptionPair, Field::TimeCodeInput, 0, TimeCodeStep,
+                          QStringLiteral("optSMPTE")}));
     rows.push_back(radioButton(QStringLiteral("optSMPTE"), TimeCodeGroup, {1200, 30, 1125, 285},
                                QStringLiteral("SMPTE")));
     rows.push_back(
         label(QStringLiteral("Label11"), DisplayFrame, labelAt(590), QStringLiteral("Hour Mode:")));
     rows.push_back(
         captioned(ControlKind::Group, HourModeGroup, DisplayFrame, {1740, 540, 2055, 255}));
-    rows.push_back(radioButton(QStringLiteral("opt12hr"), HourModeGroup, {0, 0, 945, 285},
-                               QStringLiteral("12 Hr.")));
+    rows.push_back(bound(
+        radioButton(QStringLiteral("opt12hr"), HourModeGroup, {0, 0, 945, 285},
+                    QStringLiteral("12 Hr.")),
+        {SettingKind::OptionPair, Field::HourMode, 1, HourModeStep, QStringLiteral("opt24hr")}));
     rows.push_back(radioButton(QStringLiteral("opt24hr"), HourModeGroup, {1200, 0, 825, 285},
                                QStringLiteral("24 Hr.")));
     rows.push_back(
         label(QStringLiteral("Label12"), DisplayFrame, labelAt(940), QStringLiteral("Date Mode:")));
-    rows.push_back(
-        list(QStringLiteral("cmbDateMode"), DisplayFrame, {1740, 910, 2385, 315}, d.dateModes));
+    rows.push_back(bound(spoken(list(QStringLiteral("cmbDateMode"), DisplayFrame,
+                                     {1740, 910, 2385, 315}, d.dateModes),
+                                QStringLiteral("Date mode")),
+                         {SettingKind::List, Field::DateMode, TwoBits, DateModeStep}));
     rows.push_back(
         label(QStringLiteral("Label10"), DisplayFrame, labelAt(1290), QStringLiteral("Timezone:")));
-    rows.push_back(list(QStringLiteral("cmbTimeZone"), DisplayFrame, {1740, 1260, 2385, 315},
-                        d.timeZones, QStringLiteral("Sets the Time Zone offset relative to UTC")));
+    rows.push_back(
+        bound(spoken(list(QStringLiteral("cmbTimeZone"), DisplayFrame, {1740, 1260, 2385, 315},
+                          d.timeZones, QStringLiteral("Sets the Time Zone offset relative to UTC")),
+                     QStringLiteral("Time zone"), QStringLiteral("Offset from UTC")),
+              {SettingKind::List, Field::TimeZone, WholeByte, TimeZoneStep}));
     rows.push_back(label(QStringLiteral("Label3"), DisplayFrame, labelAt(1640),
                          QStringLiteral("Window Mode:")));
-    rows.push_back(list(QStringLiteral("cmbWindowMode"), DisplayFrame, {1740, 1610, 2385, 315},
-                        d.windowModes));
+    rows.push_back(bound(spoken(list(QStringLiteral("cmbWindowMode"), DisplayFrame,
+                                     {1740, 1610, 2385, 315}, d.windowModes),
+                                QStringLiteral("Window mode")),
+                         {SettingKind::List, Field::WindowMode, TwoBits, WindowModeStep}));
     rows.push_back(label(QStringLiteral("Label8"), DisplayFrame, labelAt(1990),
                          QStringLiteral("Display Mode:")));
-    rows.push_back(list(QStringLiteral("cmbDisplayMode"), DisplayFrame, {1740, 1960, 2385, 315},
-                        d.displayModes));
-    rows.push_back(checkBox(QStringLiteral("chkBlank"), DisplayFrame, {1740, 2340, 1095, 285},
-                            QStringLiteral("Blank")));
+    // The unit keeps a third display mode bit, so 4 to 7 are out of the list and repaired.
+    rows.push_back(bound(spoken(list(QStringLiteral("cmbDisplayMode"), DisplayFrame,
+                                     {1740, 1960, 2385, 315}, d.displayModes),
+                                QStringLiteral("Display mode")),
+                         {SettingKind::List, Field::DisplayMode, ThreeBits, DisplayModeStep}));
+    rows.push_back(bound(checkBox(QStringLiteral("chkBlank"), DisplayFrame, {1740, 2340, 1095, 285},
+                                  QStringLiteral("Blank")),
+                         {SettingKind::CheckBit, Field::Blank, 0, BlankStep}));
 }
 
 void appendTextPage(Rows &rows)
@@ -146,7 +177,8 @@ void appendTextPage(Rows &rows)
     appendTextLines(
         rows, frame,
         {QRect(60, 480, 3220, 315), QRect(30, 1230, 3220, 315), QRect(30, 1980, 3220, 315)},
-        {QPoint(3365, 510), QPoint(3365, 1260), QPoint(3365, 2010)});
+        {QPoint(3365, 510), QPoint(3365, 1260), QPoint(3365, 2010)},
+        {.enables = EnablesStep, .texts = TextsStep});
 }
 
 WindowDescription make410aWindow()
@@ -164,7 +196,7 @@ WindowDescription make410aWindow()
     appendDisplayPage(rows, d);
     const QString positionPage = QStringLiteral("pageSizeAndPosition");
     rows.push_back(tabPage(positionPage, QStringLiteral("Size and Position")));
-    rows.push_back(positionFrame(positionPage, {60, 330, 4305, 2715}));
+    rows.push_back(positionFrame(positionPage, {60, 330, 4305, 2715}, PositionStep));
     appendTextPage(rows);
     appendBackControls(rows, channelIndicators());
     return d;

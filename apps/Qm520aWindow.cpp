@@ -7,6 +7,21 @@ namespace {
 
 using namespace rows;
 
+// The order in which a record fills the window: the position grid's look follows the last
+// control filled.
+enum FillStep : int
+{
+    EnablesStep = 0, // three, one a line
+    AutoStopStep = 3,
+    LeapSecondsStep,
+    WindowModeStep,
+    DisplayModeStep,
+    BlankStep,
+    PositionStep,
+    TextsStep, // three, one a line
+    TimeFontStep = TextsStep + 3,
+};
+
 // Captioned push buttons "1" to "12", six to a row.
 Rows channelButtons()
 {
@@ -29,24 +44,34 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
 {
     const QString page = QStringLiteral("pageDisplaySettings");
     rows.push_back(tabPage(page, QStringLiteral("Display Settings")));
-    rows.push_back(positionFrame(page, {60, 330, 4305, 2025}));
+    rows.push_back(positionFrame(page, {60, 330, 4305, 2025}, PositionStep));
     rows.push_back(label(QStringLiteral("Label3"), page, {150, 2400, 1275, 255},
                          QStringLiteral("Window Mode:")));
-    rows.push_back(
-        list(QStringLiteral("cmbWindowMode"), page, {1800, 2370, 2385, 315}, d.windowModes));
+    rows.push_back(bound(
+        spoken(list(QStringLiteral("cmbWindowMode"), page, {1800, 2370, 2385, 315}, d.windowModes),
+               QStringLiteral("Window mode")),
+        {SettingKind::List, Field::WindowMode, TwoBits, WindowModeStep}));
     rows.push_back(label(QStringLiteral("Label8"), page, {150, 2730, 1275, 255},
                          QStringLiteral("Display Mode:")));
-    rows.push_back(
-        list(QStringLiteral("cmbDisplayMode"), page, {1800, 2700, 2385, 315}, d.displayModes));
+    rows.push_back(bound(spoken(list(QStringLiteral("cmbDisplayMode"), page,
+                                     {1800, 2700, 2385, 315}, d.displayModes),
+                                QStringLiteral("Display mode")),
+                         {SettingKind::List, Field::DisplayMode, TwoBits, DisplayModeStep}));
     rows.push_back(label(QStringLiteral("Label9"), page, {150, 3060, 1215, 255},
                          QStringLiteral("Time Font Style:")));
-    rows.push_back(list(QStringLiteral("cmbTimeFont"), page, {1800, 3030, 2385, 315}, d.timeFonts));
-    rows.push_back(checkBox(QStringLiteral("chkBlank"), page, {150, 3390, 1095, 285},
-                            QStringLiteral("Blank")));
-    rows.push_back(checkBox(QStringLiteral("chkAutoStop"), page, {2100, 3390, 1095, 285},
-                            QStringLiteral("Auto Stop")));
-    rows.push_back(checkBox(QStringLiteral("chkLeapSeconds"), page, {150, 3660, 1455, 285},
-                            QStringLiteral("Leap Year")));
+    rows.push_back(bound(
+        spoken(list(QStringLiteral("cmbTimeFont"), page, {1800, 3030, 2385, 315}, d.timeFonts),
+               QStringLiteral("Time font style")),
+        {SettingKind::ListIfPresent, Field::TimeFont, 0, TimeFontStep}));
+    rows.push_back(bound(
+        checkBox(QStringLiteral("chkBlank"), page, {150, 3390, 1095, 285}, QStringLiteral("Blank")),
+        {SettingKind::CheckBit, Field::Blank, 0, BlankStep}));
+    rows.push_back(bound(checkBox(QStringLiteral("chkAutoStop"), page, {2100, 3390, 1095, 285},
+                                  QStringLiteral("Auto Stop")),
+                         {SettingKind::CheckBit, Field::AutoStop, 0, AutoStopStep}));
+    rows.push_back(bound(checkBox(QStringLiteral("chkLeapSeconds"), page, {150, 3660, 1455, 285},
+                                  QStringLiteral("Leap Year")),
+                         {SettingKind::CheckBit, Field::LeapSeconds, 0, LeapSecondsStep}));
 }
 
 void appendTextPage(Rows &rows)
@@ -55,7 +80,7 @@ void appendTextPage(Rows &rows)
     rows.push_back(tabPage(page, QStringLiteral("Text Settings")));
     const int tops[3] = {660, 1410, 2160};
     for (int line = 0; line < 3; ++line) {
-        ControlSpec caption =
+        WindowRow caption =
             label(arrayElementName(QStringLiteral("lblText"), line), page,
                   {150, tops[line], 735, 225}, QStringLiteral("Line %1:").arg(line + 1));
         caption.index = line;
@@ -64,7 +89,8 @@ void appendTextPage(Rows &rows)
     appendTextLines(
         rows, page,
         {QRect(120, 900, 3285, 315), QRect(120, 1650, 3285, 315), QRect(120, 2400, 3285, 315)},
-        {QPoint(3510, 930), QPoint(3510, 1680), QPoint(3510, 2430)});
+        {QPoint(3510, 930), QPoint(3510, 1680), QPoint(3510, 2430)},
+        {.enables = EnablesStep, .texts = TextsStep});
 }
 
 WindowDescription make520aWindow()

@@ -1,5 +1,7 @@
 #include "WindowRows.h"
 
+#include <utility>
+
 namespace qm::rows {
 
 namespace {
@@ -9,41 +11,41 @@ constexpr QLatin1String ControlFrame("Frame1");
 
 } // namespace
 
-ControlSpec captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
-                      const QString &caption)
+WindowRow captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
+                    const QString &caption)
 {
     return {.kind = kind, .name = name, .container = container, .twips = twips, .caption = caption};
 }
 
-ControlSpec label(const QString &name, const QString &container, QRect twips,
-                  const QString &caption, ControlOptions options)
+WindowRow label(const QString &name, const QString &container, QRect twips, const QString &caption,
+                ControlOptions options)
 {
-    ControlSpec row = captioned(ControlKind::Label, name, container, twips, caption);
+    WindowRow row = captioned(ControlKind::Label, name, container, twips, caption);
     row.options = options;
     return row;
 }
 
-ControlSpec button(const QString &name, QRect twips, const QString &caption, ControlOptions options)
+WindowRow button(const QString &name, QRect twips, const QString &caption, ControlOptions options)
 {
-    ControlSpec row = captioned(ControlKind::PushButton, name, Window, twips, caption);
+    WindowRow row = captioned(ControlKind::PushButton, name, Window, twips, caption);
     row.options = options;
     return row;
 }
 
-ControlSpec checkBox(const QString &name, const QString &container, QRect twips,
-                     const QString &caption)
+WindowRow checkBox(const QString &name, const QString &container, QRect twips,
+                   const QString &caption)
 {
     return captioned(ControlKind::CheckBox, name, container, twips, caption);
 }
 
-ControlSpec radioButton(const QString &name, const QString &container, QRect twips,
-                        const QString &caption)
+WindowRow radioButton(const QString &name, const QString &container, QRect twips,
+                      const QString &caption)
 {
     return captioned(ControlKind::RadioButton, name, container, twips, caption);
 }
 
-ControlSpec list(const QString &name, const QString &container, QRect twips,
-                 const QStringList &items, const QString &toolTip)
+WindowRow list(const QString &name, const QString &container, QRect twips, const QStringList &items,
+               const QString &toolTip)
 {
     return {.kind = ControlKind::ComboBox,
             .name = name,
@@ -53,12 +55,12 @@ ControlSpec list(const QString &name, const QString &container, QRect twips,
             .items = items};
 }
 
-ControlSpec textBox(const QString &name, const QString &container, QRect twips)
+WindowRow textBox(const QString &name, const QString &container, QRect twips)
 {
     return {.kind = ControlKind::TextBox, .name = name, .container = container, .twips = twips};
 }
 
-ControlSpec tabPage(const QString &name, const QString &caption)
+WindowRow tabPage(const QString &name, const QString &caption)
 {
     return {.kind = ControlKind::TabPage,
             .name = name,
@@ -66,24 +68,48 @@ ControlSpec tabPage(const QString &name, const QString &caption)
             .caption = caption};
 }
 
-ControlSpec positionFrame(const QString &container, QRect twips)
+WindowRow positionFrame(const QString &container, QRect twips, int fillStep)
 {
-    return captioned(ControlKind::Frame, QStringLiteral("FramePosition"), container, twips);
+    return bound(captioned(ControlKind::Frame, QStringLiteral("FramePosition"), container, twips),
+                 {.kind = SettingKind::Position, .step = fillStep});
+}
+
+WindowRow bound(WindowRow row, SettingBinding binding)
+{
+    row.binding = std::move(binding);
+    return row;
+}
+
+WindowRow spoken(WindowRow row, const QString &name, const QString &description)
+{
+    row.accessibleName = name;
+    row.accessibleDescription = description;
+    return row;
 }
 
 void appendTextLines(Rows &rows, const QString &container, const std::array<QRect, 3> &texts,
-                     const std::array<QPoint, 3> &checks)
+                     const std::array<QPoint, 3> &checks, TextLineSteps steps)
 {
     for (int line = 0; line < 3; ++line) {
-        ControlSpec text = textBox(arrayElementName(QStringLiteral("txtText"), line), container,
-                                   texts[static_cast<std::size_t>(line)]);
+        const auto bit = static_cast<quint8>(line);
+        const QString number = QString::number(line + 1);
+        WindowRow text =
+            spoken(textBox(arrayElementName(QStringLiteral("txtText"), line), container,
+                           texts[static_cast<std::size_t>(line)]),
+                   QStringLiteral("Text line ") + number, QStringLiteral("Up to 30 characters"));
         text.index = line;
-        rows.push_back(text);
-        ControlSpec check = checkBox(arrayElementName(QStringLiteral("chkEnable"), line), container,
-                                     {checks[static_cast<std::size_t>(line)], QSize(885, 255)},
-                                     QStringLiteral("Enabled"));
+        rows.push_back(
+            bound(text, {.kind = SettingKind::TextLine, .arg = bit, .step = steps.texts + line}));
+        WindowRow check =
+            spoken(checkBox(arrayElementName(QStringLiteral("chkEnable"), line), container,
+                            {checks[static_cast<std::size_t>(line)], QSize(885, 255)},
+                            QStringLiteral("Enabled")),
+                   QStringLiteral("Line %1 enabled").arg(number));
         check.index = line;
-        rows.push_back(check);
+        rows.push_back(bound(check, {.kind = SettingKind::CheckBit,
+                                     .field = Field::TextEnables,
+                                     .arg = bit,
+                                     .step = steps.enables + line}));
     }
 }
 
@@ -119,7 +145,7 @@ void appendCommandRow(Rows &rows, QPoint updateImmediately, int bottomTop, int u
                           QStringLiteral("Close")));
     rows.push_back(button(QStringLiteral("cmdUpdate"), {updateLeft, bottomTop, 1305, 345},
                           QStringLiteral("Update"), ControlOption::Disabled));
-    ControlSpec multiple =
+    WindowRow multiple =
         button(QStringLiteral("cmdUpdateMultiple"), {updateLeft + 1470, bottomTop, 1305, 345},
                QStringLiteral("Multiple Update"));
     multiple.toolTip =
@@ -129,8 +155,8 @@ void appendCommandRow(Rows &rows, QPoint updateImmediately, int bottomTop, int u
 
 void appendControlFrame(Rows &rows)
 {
-    ControlSpec frame = captioned(ControlKind::TitledFrame, ControlFrame, Window,
-                                  {90, 450, 4455, 1995}, QStringLiteral("Control:"));
+    WindowRow frame = captioned(ControlKind::TitledFrame, ControlFrame, Window,
+                                {90, 450, 4455, 1995}, QStringLiteral("Control:"));
     frame.pointSize = 9.75;
     rows.push_back(frame);
     rows.push_back(label(QStringLiteral("Label2"), ControlFrame, {150, 330, 1035, 255},

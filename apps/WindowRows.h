@@ -8,23 +8,40 @@
 // its own controls.
 namespace qm::rows {
 
-using Rows = std::vector<ControlSpec>;
+using Rows = std::vector<WindowRow>;
 
-ControlSpec captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
-                      const QString &caption = {});
-ControlSpec label(const QString &name, const QString &container, QRect twips,
-                  const QString &caption, ControlOptions options = {});
-ControlSpec button(const QString &name, QRect twips, const QString &caption,
-                   ControlOptions options = {});
-ControlSpec checkBox(const QString &name, const QString &container, QRect twips,
-                     const QString &caption);
-ControlSpec radioButton(const QString &name, const QString &container, QRect twips,
-                        const QString &caption);
-ControlSpec list(const QString &name, const QString &container, QRect twips,
-                 const QStringList &items, const QString &toolTip = {});
-ControlSpec textBox(const QString &name, const QString &container, QRect twips);
-ControlSpec tabPage(const QString &name, const QString &caption);
-ControlSpec positionFrame(const QString &container, QRect twips);
+// List masks: the bits of a field that a list shows.
+inline constexpr quint8 TwoBits = 3;
+inline constexpr quint8 ThreeBits = 7;
+inline constexpr quint8 WholeByte = 0xFF;
+
+// Where the text lines and their "Enabled" boxes stand in the model's fill order.
+struct TextLineSteps
+{
+    int enables;
+    int texts;
+};
+
+// The row holding the setting the binding names.
+WindowRow bound(WindowRow row, SettingBinding binding);
+// The row with the name and description a screen reader gives its control.
+WindowRow spoken(WindowRow row, const QString &name, const QString &description = {});
+
+WindowRow captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
+                    const QString &caption = {});
+WindowRow label(const QString &name, const QString &container, QRect twips, const QString &caption,
+                ControlOptions options = {});
+WindowRow button(const QString &name, QRect twips, const QString &caption,
+                 ControlOptions options = {});
+WindowRow checkBox(const QString &name, const QString &container, QRect twips,
+                   const QString &caption);
+WindowRow radioButton(const QString &name, const QString &container, QRect twips,
+                      const QString &caption);
+WindowRow list(const QString &name, const QString &container, QRect twips, const QStringList &items,
+               const QString &toolTip = {});
+WindowRow textBox(const QString &name, const QString &container, QRect twips);
+WindowRow tabPage(const QString &name, const QString &caption);
+WindowRow positionFrame(const QString &container, QRect twips, int fillStep);
 
 // A window of the model with what both windows share: the caption, the window mode list.
 WindowDescription describeWindow(const UnitModel &model, QSize clientTwips, SelectorStyle style,
@@ -39,6 +56,6 @@ void appendFrontControls(Rows &rows, QPoint updateImmediately, int bottomTop, in
 void appendBackControls(Rows &rows, const Rows &selectors);
 // The three text lines, each a text box and an "Enabled" box at the given places.
 void appendTextLines(Rows &rows, const QString &container, const std::array<QRect, 3> &texts,
-                     const std::array<QPoint, 3> &checks);
+                     const std::array<QPoint, 3> &checks, TextLineSteps steps);
 
 } // namespace qm::rows

@@ -10,9 +10,9 @@
 #include "MainWindow.h"
 #include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
+#include "MultiUpdateRun.h"
 #include "QtSerialPort.h"
 #include "SerialLink.h"
-#include "UpdateMultiple.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -91,12 +91,12 @@ void clickToFrame(benchmark::State &state, const qm::WindowDescription &descript
     qm::test::MemoryPreferencesStore store;
     qm::Preferences preferences(store);
     qm::MainWindow window(description);
-    qm::ChannelEditor editor(model, &window, window.controls(), description.positionLayout, table,
-                             sender, preferences, QString());
+    qm::ChannelEditor editor(description.controls, &window, window.controls(),
+                             description.positionLayout, table, sender, preferences, QString());
     window.setEnabled(true);
     window.show();
     editor.selectChannel(2);
-    QCheckBox *blank = window.controls().chkBlank;
+    auto *blank = window.control<QCheckBox>("chkBlank");
     const QPoint box(6, blank->height() / 2);
 
     Latencies latencies;

@@ -147,7 +147,7 @@ void UpdateDialog::load(const UnitModel &model, int channelsFound, quint32 chann
 {
     m_channels->load(channelItems(channelsFound), channelSelection);
     m_settings->load(groupCaptions(model), settingSelection);
-    m_update = false;
+    m_endedByUpdate = false;
 }
 
 void UpdateDialog::fitTexts()
@@ -160,7 +160,7 @@ void UpdateDialog::fitTexts()
 
 void UpdateDialog::acceptUpdate()
 {
-    m_update = true;
+    m_endedByUpdate = true;
     accept();
 }
 

@@ -15,7 +15,8 @@ class SelectionList;
 
 // The "Update Multiple Channels" dialog: the operator picks the target channels and the
 // setting groups to copy. Each change of a choice is reported at once through the two signals
-// (the caller stores it; Cancel takes nothing back); update() tells whether Update ended it.
+// (the caller stores it; Cancel takes nothing back); endedByUpdate() tells whether Update
+// ended it.
 class UpdateDialog : public QDialog
 {
     Q_OBJECT
@@ -23,9 +24,8 @@ public:
     UpdateDialog(const UnitModel &model, int channelsFound, quint32 channelSelection,
                  quint32 settingSelection, QWidget *parent = nullptr);
 
-    // True when the Update button ended the dialog. Hides QWidget::update(), which a dialog
-    // with fixed controls never needs to call on itself.
-    bool update() const { return m_update; }
+    // True when the Update button ended the dialog.
+    bool endedByUpdate() const { return m_endedByUpdate; }
     quint32 channelSelection() const;
     quint32 settingSelection() const;
 
@@ -55,7 +55,7 @@ private:
     QPushButton *m_cmdCancel = nullptr;
     SelectionList *m_channels = nullptr;
     SelectionList *m_settings = nullptr;
-    bool m_update = false;
+    bool m_endedByUpdate = false;
 };
 
 } // namespace qm

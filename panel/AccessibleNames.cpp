@@ -16,7 +16,8 @@ struct AccessibleText
 };
 
 // Controls with a caption (buttons, check boxes, option buttons, labels, titled frames) are
-// named by it already; a model's window simply lacks the rows of controls it does not have.
+// named by it already, and setting controls by their rows; a model's window simply lacks the
+// rows of controls it does not have.
 constexpr AccessibleText Texts[] = {
     {"cmbComports", "Serial port", "The port the unit is on. F5 reads the unit again."},
     {"sstSettings", "Settings", nullptr},
@@ -30,16 +31,9 @@ constexpr AccessibleText Texts[] = {
     {"txtVertical", "Vertical position", "1 to 58"},
     {"sldHorizSize", "Horizontal size", nullptr},
     {"sldVertSize", "Vertical size", nullptr},
-    {"cmbWindowMode", "Window mode", nullptr},
-    {"cmbDisplayMode", "Display mode", nullptr},
-    {"cmbDateMode", "Date mode", nullptr},
-    {"cmbTimeZone", "Time zone", "Offset from UTC"},
-    {"cmbTimeFont", "Time font style", nullptr},
     {"Image1", "Program icon", nullptr},
     {"frameConnecting", "Connection status", nullptr},
 };
-
-constexpr int TextLines = 3;
 
 void describe(QWidget &window, const QString &objectName, const QString &name,
               const QString &description = {})
@@ -54,18 +48,14 @@ void describe(QWidget &window, const QString &objectName, const QString &name,
 
 } // namespace
 
-void nameControlsForScreenReaders(QWidget &window)
+void nameControlsForScreenReaders(QWidget &window, const WindowDescription &description)
 {
     for (const AccessibleText &text : Texts)
         describe(window, QLatin1String(text.objectName), QLatin1String(text.name),
                  QLatin1String(text.description));
-    // Every line's box and its check box are alike but for the line they stand for.
-    for (int line = 0; line < TextLines; ++line) {
-        const QString number = QString::number(line + 1);
-        describe(window, arrayElementName(QStringLiteral("txtText"), line),
-                 QStringLiteral("Text line ") + number, QStringLiteral("Up to 30 characters"));
-        describe(window, arrayElementName(QStringLiteral("chkEnable"), line),
-                 QStringLiteral("Line %1 enabled").arg(number));
+    for (const WindowRow &row : description.controls) {
+        if (!row.accessibleName.isEmpty())
+            describe(window, row.name, row.accessibleName, row.accessibleDescription);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "ChannelSelector.h"
 #include "MouseButtonWatch.h"
-#include "SettingRows.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,12 +12,12 @@
 
 namespace qm {
 
-ChannelEditor::ChannelEditor(const UnitModel &model, QWidget *window,
+ChannelEditor::ChannelEditor(const std::vector<WindowRow> &rows, QWidget *window,
                              const MainWindowControls &controls, const PositionLayout &layout,
                              ChannelTable &table, CommandSender &sender, Preferences &preferences,
                              const QString &cursorFolder, QObject *parent)
     : QObject(parent), m_controls(controls), m_table(table), m_sender(sender),
-      m_preferences(preferences), m_settings(settingRows(model), controls),
+      m_preferences(preferences), m_settings(rows, window),
       m_positionEditor(std::make_unique<PositionEditor>(controls.framePosition, controls.txtMove,
                                                         window, layout, *this, cursorFolder))
 {
@@ -34,38 +33,38 @@ void ChannelEditor::selectChannel(int index)
     if (!ChannelTable::isValidIndex(index))
         return;
     clearButtons();
-    if (ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(index)])
+    if (ChannelSelector *selector = m_controls.channelSelectors[static_cast<std::size_t>(index)])
         selector->setSelectedLook(true);
     m_currentChannel = static_cast<qint16>(index);
-    polulateSettings(index);
+    showChannel(index);
 }
 
 void ChannelEditor::clearButtons()
 {
-    for (ChannelSelector *selector : m_controls.cmdButton) {
+    for (ChannelSelector *selector : m_controls.channelSelectors) {
         if (selector)
             selector->setSelectedLook(false);
     }
 }
 
-void ChannelEditor::polulateSettings(int index)
+void ChannelEditor::showChannel(int index)
 {
     m_loading = true;
     if (ChannelTable::isValidIndex(index)) {
         ChannelSettings &record = m_table[index];
-        for (const SettingRow &row : m_settings.rows())
-            showRow(row, record);
+        for (const BoundSetting &setting : m_settings.settings())
+            showSetting(setting, record);
         m_positionEditor->placePositionMarker(record[Field::HorizPos], record[Field::VertPos]);
     }
     m_loading = false;
 }
 
-void ChannelEditor::showRow(const SettingRow &row, ChannelSettings &record)
+void ChannelEditor::showSetting(const BoundSetting &setting, ChannelSettings &record)
 {
-    if (row.kind == SettingKind::Position)
+    if (setting.binding.kind == SettingKind::Position)
         m_positionEditor->showPosition(record);
     else
-        m_settings.show(row, record);
+        m_settings.show(setting, record);
 }
 
 void ChannelEditor::enableUpdateButton(qint16 en)
@@ -110,7 +109,7 @@ void ChannelEditor::sendCurrentData()
 
 void ChannelEditor::connectSelectors()
 {
-    for (ChannelSelector *selector : m_controls.cmdButton) {
+    for (ChannelSelector *selector : m_controls.channelSelectors) {
         if (selector)
             connect(selector, &ChannelSelector::released, this, &ChannelEditor::onSelectorReleased);
     }
@@ -118,8 +117,8 @@ void ChannelEditor::connectSelectors()
 
 void ChannelEditor::connectSettings()
 {
-    for (const SettingRow &row : m_settings.rows())
-        m_settings.onChange(row, this, [this, row] { onSettingEdited(row); });
+    for (const BoundSetting &setting : m_settings.settings())
+        m_settings.onChange(setting, this, [this, setting] { onSettingEdited(setting); });
 }
 
 void ChannelEditor::connectUpdatePolicy()
@@ -133,14 +132,14 @@ void ChannelEditor::connectUpdatePolicy()
 
 void ChannelEditor::watchPointerAndFocus(QWidget *window)
 {
-    for (QLineEdit *line : m_controls.txtText) {
-        if (line)
-            m_selectAllOnFocus.watch(line);
+    for (int line = 0; line < TextLineCount; ++line) {
+        if (QLineEdit *field = m_settings.textLine(line))
+            m_selectAllOnFocus.watch(field);
     }
     if (window)
         m_positionEditor->resetPointerOnMouseMove(window);
-    if (m_controls.frame1)
-        m_positionEditor->resetPointerOnMouseMove(m_controls.frame1);
+    if (m_controls.controlFrame)
+        m_positionEditor->resetPointerOnMouseMove(m_controls.controlFrame);
 }
 
 // A press on the tab control gives back the arrow pointer and the release hands the arrow
@@ -166,24 +165,24 @@ void ChannelEditor::onSelectorReleased(int index)
 // Every setting edit takes this one path. Typing in a text line leaves the keyboard there;
 // any other control hands it to the arrow keys of the position editor. The grid's look
 // follows the last control touched, also when the program fills the controls itself.
-void ChannelEditor::onSettingEdited(const SettingRow &row)
+void ChannelEditor::onSettingEdited(const BoundSetting &setting)
 {
-    m_positionEditor->enablePositionGrid(row.kind != SettingKind::TextLine);
+    m_positionEditor->enablePositionGrid(setting.binding.kind != SettingKind::TextLine);
     if (m_loading)
         return;
-    m_settings.store(row, currentRecord());
+    m_settings.store(setting, currentRecord());
     if (m_updateImmediately == 1)
-        sendSetting(row);
+        sendSetting(setting.binding);
 }
 
-void ChannelEditor::sendSetting(const SettingRow &row)
+void ChannelEditor::sendSetting(const SettingBinding &binding)
 {
     const int index = m_currentChannel;
-    if (row.kind == SettingKind::TextLine)
-        sendText(index, row.arg);
-    else if (row.field == Field::Blank)
+    if (binding.kind == SettingKind::TextLine)
+        sendText(index, binding.arg);
+    else if (binding.field == Field::Blank)
         m_sender.sendBlank(index);
-    else if (row.field == Field::TimeFont)
+    else if (binding.field == Field::TimeFont)
         m_sender.sendTimeFont(index);
     else
         m_sender.sendData(index);

@@ -8,8 +8,8 @@
 #include "PositionLayout.h"
 #include "Preferences.h"
 #include "SelectAllOnFocus.h"
-#include "SettingTable.h"
-#include "UnitModel.h"
+#include "SettingBinder.h"
+#include "WindowDescription.h"
 
 #include <QObject>
 
@@ -27,9 +27,11 @@ class ChannelEditor : public QObject, public PositionHost
 {
     Q_OBJECT
 public:
-    ChannelEditor(const UnitModel &model, QWidget *window, const MainWindowControls &controls,
-                  const PositionLayout &layout, ChannelTable &table, CommandSender &sender,
-                  Preferences &preferences, const QString &cursorFolder, QObject *parent = nullptr);
+    // rows: the window's description, whose bindings name the setting controls.
+    ChannelEditor(const std::vector<WindowRow> &rows, QWidget *window,
+                  const MainWindowControls &controls, const PositionLayout &layout,
+                  ChannelTable &table, CommandSender &sender, Preferences &preferences,
+                  const QString &cursorFolder, QObject *parent = nullptr);
 
     // Marks the channel's selector, makes it the current channel and shows it. An index
     // outside 0..11 changes nothing.
@@ -37,7 +39,7 @@ public:
     void clearButtons();
     // Fills every setting control from the channel's record, repairing in the record what
     // the controls cannot show, with Loading held so that nothing is stored or sent.
-    void polulateSettings(int index);
+    void showChannel(int index);
     // Update is usable exactly when edits are not sent at once (en other than 1).
     void enableUpdateButton(qint16 en);
     // Takes the policy read at start-up, shows it in the check box and sets Update from it.
@@ -65,17 +67,17 @@ private:
     void watchTabControl();
 
     void onSelectorReleased(int index);
-    void onSettingEdited(const SettingRow &row);
-    void sendSetting(const SettingRow &row);
+    void onSettingEdited(const BoundSetting &setting);
+    void sendSetting(const SettingBinding &binding);
     void onUpdateImmediatelyClicked(bool checked);
     void onUpdateClicked();
-    void showRow(const SettingRow &row, ChannelSettings &record);
+    void showSetting(const BoundSetting &setting, ChannelSettings &record);
 
     MainWindowControls m_controls;
     ChannelTable &m_table;
     CommandSender &m_sender;
     Preferences &m_preferences;
-    SettingTable m_settings;
+    SettingBinder m_settings;
     std::unique_ptr<PositionEditor> m_positionEditor;
     SelectAllOnFocus m_selectAllOnFocus;
     qint16 m_currentChannel = 0;

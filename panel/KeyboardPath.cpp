@@ -45,7 +45,7 @@ void KeyboardPath::choose(int index)
 {
     if (!ChannelTable::isValidIndex(index))
         return;
-    if (ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(index)])
+    if (ChannelSelector *selector = m_controls.channelSelectors[static_cast<std::size_t>(index)])
         selector->choose();
 }
 
@@ -54,7 +54,8 @@ int KeyboardPath::answeredChannelFrom(int index, int step) const
     const int count = ChannelTable::size();
     for (int distance = 1; distance <= count; ++distance) {
         const int candidate = ((index + step * distance) % count + count) % count;
-        const ChannelSelector *selector = m_controls.cmdButton[static_cast<std::size_t>(candidate)];
+        const ChannelSelector *selector =
+            m_controls.channelSelectors[static_cast<std::size_t>(candidate)];
         if (selector && selector->isEnabled())
             return candidate;
     }
@@ -63,7 +64,7 @@ int KeyboardPath::answeredChannelFrom(int index, int step) const
 
 void KeyboardPath::describeShortcuts()
 {
-    for (ChannelSelector *selector : m_controls.cmdButton) {
+    for (ChannelSelector *selector : m_controls.channelSelectors) {
         if (!selector)
             continue;
         const int channel = selector->index() + 1;

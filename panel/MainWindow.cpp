@@ -33,7 +33,7 @@ QRect pixels(const QRect &twips)
     return twipsRect(twips.left(), twips.top(), twips.width(), twips.height());
 }
 
-QLabel *createLabel(const ControlSpec &row, QWidget *container)
+QLabel *createLabel(const WindowRow &row, QWidget *container)
 {
     auto *label = new QLabel(row.caption, container);
     const Qt::Alignment across =
@@ -50,7 +50,7 @@ void limitDropDown(QComboBox &list)
     list.setMaxVisibleItems(VisibleRows);
 }
 
-QComboBox *createList(const ControlSpec &row, QWidget *container)
+QComboBox *createList(const WindowRow &row, QWidget *container)
 {
     auto *list = new QComboBox(container);
     list->setEditable(false);
@@ -69,7 +69,7 @@ QFrame *createFrame(QWidget *container, QFrame::Shape shape)
 
 // A frame of the window itself is opaque so that it hides what lies behind it (the arrow-key
 // field); frames inside frames keep their container's background.
-QGroupBox *createTitledFrame(const ControlSpec &row, QWidget *container, bool opaque)
+QGroupBox *createTitledFrame(const WindowRow &row, QWidget *container, bool opaque)
 {
     auto *frame = new QGroupBox(row.caption, container);
     frame->setAutoFillBackground(opaque);
@@ -162,10 +162,10 @@ bool hasBorder(ControlKind kind)
 
 // How far right a control may reach: its container's edge, or the border of a bordered
 // control it is drawn over (a check box in a tab strip stays off the tab control's edge).
-int rightLimit(const WindowDescription &description, const ControlSpec &row, int containerWidth)
+int rightLimit(const WindowDescription &description, const WindowRow &row, int containerWidth)
 {
     int limit = containerWidth;
-    for (const ControlSpec &under : description.controls) {
+    for (const WindowRow &under : description.controls) {
         if (&under != &row && under.container == row.container && hasBorder(under.kind) &&
             under.twips.contains(row.twips.topLeft()))
             limit = std::min(limit, pixels(under.twips).right() + 1);
@@ -216,7 +216,7 @@ MainWindow::MainWindow(const WindowDescription &description, QWidget *parent)
     setFont(designFont(font()));
     setFixedSize(
         twipsRect(0, 0, description.clientTwips.width(), description.clientTwips.height()).size());
-    for (const ControlSpec &row : description.controls)
+    for (const WindowRow &row : description.controls)
         buildControl(row);
     stackFrontToBack();
     placePageControls();
@@ -268,7 +268,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void MainWindow::buildControl(const ControlSpec &row)
+void MainWindow::buildControl(const WindowRow &row)
 {
     QWidget *container = row.container.isEmpty() ? this : m_widgets.value(row.container);
     Q_ASSERT_X(container, "MainWindow", "a control's container must be listed before it");
@@ -281,7 +281,7 @@ void MainWindow::buildControl(const ControlSpec &row)
         place(widget, row, container);
 }
 
-QWidget *MainWindow::createWidget(const ControlSpec &row, QWidget *container)
+QWidget *MainWindow::createWidget(const WindowRow &row, QWidget *container)
 {
     switch (row.kind) {
     case ControlKind::Label:
@@ -305,7 +305,7 @@ QWidget *MainWindow::createWidget(const ControlSpec &row, QWidget *container)
     }
 }
 
-QWidget *MainWindow::createContainerWidget(const ControlSpec &row, QWidget *container)
+QWidget *MainWindow::createContainerWidget(const WindowRow &row, QWidget *container)
 {
     switch (row.kind) {
     case ControlKind::TitledFrame:
@@ -321,7 +321,7 @@ QWidget *MainWindow::createContainerWidget(const ControlSpec &row, QWidget *cont
     }
 }
 
-QWidget *MainWindow::addTabPage(const ControlSpec &row, QWidget *container)
+QWidget *MainWindow::addTabPage(const WindowRow &row, QWidget *container)
 {
     auto *tabs = qobject_cast<QTabWidget *>(container);
     Q_ASSERT_X(tabs, "MainWindow", "a tab page belongs to a tab control");
@@ -333,7 +333,7 @@ QWidget *MainWindow::addTabPage(const ControlSpec &row, QWidget *container)
     return page;
 }
 
-void MainWindow::place(QWidget *widget, const ControlSpec &row, QWidget *container)
+void MainWindow::place(QWidget *widget, const WindowRow &row, QWidget *container)
 {
     QTabWidget *tabs = m_pages.value(container);
     QRect rect = pixels(row.twips);
@@ -348,9 +348,9 @@ void MainWindow::place(QWidget *widget, const ControlSpec &row, QWidget *contain
         widget->setGeometry(rect);
 }
 
-void MainWindow::applyLook(QWidget *widget, const ControlSpec &row)
+void MainWindow::applyLook(QWidget *widget, const WindowRow &row)
 {
-    const ControlSpec *container = m_description.control(row.container);
+    const WindowRow *container = m_description.control(row.container);
     if (container && container->pointSize > 0)
         widget->setFont(selfContainedFont(font()));
     if (row.pointSize > 0) {
@@ -408,9 +408,9 @@ void MainWindow::orderTabStops()
 }
 
 // A control's top-left corner in window twips; a tab page stands where its tab control does.
-QPoint MainWindow::designedTopLeft(const ControlSpec &row) const
+QPoint MainWindow::designedTopLeft(const WindowRow &row) const
 {
-    const ControlSpec *container = m_description.control(row.container);
+    const WindowRow *container = m_description.control(row.container);
     if (container && container->kind == ControlKind::TabPage)
         container = m_description.control(container->container);
     return row.twips.topLeft() + (container ? designedTopLeft(*container) : QPoint());
@@ -422,7 +422,7 @@ QPoint MainWindow::designedPlace(const QWidget *widget) const
 {
     QPoint offset;
     for (; widget && widget != this; widget = widget->parentWidget()) {
-        const ControlSpec *row = m_description.control(widget->objectName());
+        const WindowRow *row = m_description.control(widget->objectName());
         if (row && m_widgets.value(row->name) == widget)
             return offset + designedTopLeft(*row);
         offset += widget->pos() * TwipsPerPixel;
@@ -440,30 +440,16 @@ void MainWindow::collectControls()
     c.cmdUpdate = find<QPushButton>("cmdUpdate");
     c.cmdUpdateMultiple = find<QPushButton>("cmdUpdateMultiple");
     c.sstSettings = find<QTabWidget>("sstSettings");
-    c.frame1 = find<QGroupBox>("Frame1");
+    c.controlFrame = find<QGroupBox>("Frame1");
     c.cmbComports = find<QComboBox>("cmbComports");
-    c.frame2 = find<QGroupBox>("Frame2");
+    c.videoChannelFrame = find<QGroupBox>("Frame2");
     c.txtMove = find<QLineEdit>("txtMove");
     // The arrow-key field lies hidden behind the frames: only the program gives it the keys.
     c.txtMove->setFocusPolicy(Qt::ClickFocus);
-    c.image1 = find<QLabel>("Image1");
-    c.cmbWindowMode = find<QComboBox>("cmbWindowMode");
-    c.cmbDisplayMode = find<QComboBox>("cmbDisplayMode");
-    c.cmbDateMode = find<QComboBox>("cmbDateMode");
-    c.cmbTimeZone = find<QComboBox>("cmbTimeZone");
-    c.cmbTimeFont = find<QComboBox>("cmbTimeFont");
-    c.chkBlank = find<QCheckBox>("chkBlank");
-    c.chkAutoStop = find<QCheckBox>("chkAutoStop");
-    c.chkLeapSeconds = find<QCheckBox>("chkLeapSeconds");
-    c.optQOR = find<QRadioButton>("optQOR");
-    c.optSMPTE = find<QRadioButton>("optSMPTE");
-    c.opt12hr = find<QRadioButton>("opt12hr");
-    c.opt24hr = find<QRadioButton>("opt24hr");
+    c.iconPicture = find<QLabel>("Image1");
     c.framePosition = find<QFrame>("FramePosition");
-    collectArray(c.cmdButton, QStringLiteral("cmdButton"));
-    collectArray(c.label1, QStringLiteral("Label1"));
-    collectArray(c.txtText, QStringLiteral("txtText"));
-    collectArray(c.chkEnable, QStringLiteral("chkEnable"));
+    collectArray(c.channelSelectors, QStringLiteral("cmdButton"));
+    collectArray(c.channelNumberLabels, QStringLiteral("Label1"));
     collectArray(c.lblText, QStringLiteral("lblText"));
 }
 

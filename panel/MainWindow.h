@@ -26,6 +26,8 @@ public:
 
     const WindowDescription &description() const { return m_description; }
     const MainWindowControls &controls() const { return m_controls; }
+    // The control with this object name as the given kind of widget, or nullptr.
+    template<typename T> T *control(const QString &name) const { return find<T>(name); }
 
     // Asked when the window is about to close; returning false keeps it open.
     void setCloseGuard(std::function<bool()> guard);
@@ -48,17 +50,17 @@ private:
         QRect pixels;
     };
 
-    void buildControl(const ControlSpec &row);
-    QWidget *createWidget(const ControlSpec &row, QWidget *container);
-    QWidget *createContainerWidget(const ControlSpec &row, QWidget *container);
-    QWidget *addTabPage(const ControlSpec &row, QWidget *container);
-    void place(QWidget *widget, const ControlSpec &row, QWidget *container);
-    void applyLook(QWidget *widget, const ControlSpec &row);
+    void buildControl(const WindowRow &row);
+    QWidget *createWidget(const WindowRow &row, QWidget *container);
+    QWidget *createContainerWidget(const WindowRow &row, QWidget *container);
+    QWidget *addTabPage(const WindowRow &row, QWidget *container);
+    void place(QWidget *widget, const WindowRow &row, QWidget *container);
+    void applyLook(QWidget *widget, const WindowRow &row);
     void stackFrontToBack();
     void placePageControls();
     void collectControls();
     void orderTabStops();
-    QPoint designedTopLeft(const ControlSpec &row) const;
+    QPoint designedTopLeft(const WindowRow &row) const;
     QPoint designedPlace(const QWidget *widget) const;
 
     template<typename T> T *find(const QString &name) const

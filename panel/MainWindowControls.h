@@ -9,15 +9,15 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 
 namespace qm {
 
 class ChannelSelector;
 
-// Typed access to every control of a main window, for the code that gives them behaviour.
-// A control the model's window lacks is nullptr.
+// Typed access to the controls of a main window that the code gives behaviour by name; the
+// setting controls are reached through their rows' bindings instead. A control the model's
+// window lacks is nullptr.
 struct MainWindowControls
 {
     QFrame *frameConnecting = nullptr;
@@ -27,28 +27,13 @@ struct MainWindowControls
     QPushButton *cmdUpdate = nullptr;
     QPushButton *cmdUpdateMultiple = nullptr;
     QTabWidget *sstSettings = nullptr;
-    QGroupBox *frame1 = nullptr;
+    QGroupBox *controlFrame = nullptr; // "Control:", holding the port list
     QComboBox *cmbComports = nullptr;
-    QGroupBox *frame2 = nullptr;
-    std::array<ChannelSelector *, 12> cmdButton{};
-    std::array<QLabel *, 12> label1{}; // QM-410A channel number labels
+    QGroupBox *videoChannelFrame = nullptr; // "Video Channel:", holding the selectors
+    std::array<ChannelSelector *, 12> channelSelectors{};
+    std::array<QLabel *, 12> channelNumberLabels{}; // QM-410A only
     QLineEdit *txtMove = nullptr;
-    QLabel *image1 = nullptr;
-
-    QComboBox *cmbWindowMode = nullptr;
-    QComboBox *cmbDisplayMode = nullptr;
-    QComboBox *cmbDateMode = nullptr;
-    QComboBox *cmbTimeZone = nullptr;
-    QComboBox *cmbTimeFont = nullptr;
-    QCheckBox *chkBlank = nullptr;
-    QCheckBox *chkAutoStop = nullptr;
-    QCheckBox *chkLeapSeconds = nullptr;
-    QRadioButton *optQOR = nullptr;
-    QRadioButton *optSMPTE = nullptr;
-    QRadioButton *opt12hr = nullptr;
-    QRadioButton *opt24hr = nullptr;
-    std::array<QLineEdit *, 3> txtText{};
-    std::array<QCheckBox *, 3> chkEnable{};
+    QLabel *iconPicture = nullptr;
     std::array<QLabel *, 3> lblText{}; // QM-520A line labels
 
     // The frame that holds the position and size editor; its contents belong to the editor.

@@ -25,8 +25,9 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),
       m_portManager(*m_port, m_platform.diagnostic),
       m_poller(m_sender, m_receiver, *m_platform.waiter),
-      m_editor(m_model, &window, window.controls(), window.description().positionLayout, m_table,
-               m_sender, m_preferences, m_platform.cursorFolder),
+      m_editor(window.description().controls, &window, window.controls(),
+               window.description().positionLayout, m_table, m_sender, m_preferences,
+               m_platform.cursorFolder),
       m_comports(
           *window.controls().cmbComports, m_portManager, *m_prober, m_preferences, *m_notifier,
           {[this](int port) { return m_portMap.devicePath(port); }, m_platform.describeAdapter}),
@@ -49,7 +50,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
     new KeyboardPath(window, controls, m_editor, [this] { readUnitAgain(); });
-    nameControlsForScreenReaders(window);
+    nameControlsForScreenReaders(window, window.description());
     // A poll follows a pick of the port; what the window said about the old line no longer holds.
     connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
     window.setCloseGuard([this] { return mayClose(); });

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "ChannelEditor.h"
+#include "ChannelExportWriter.h"
 #include "ChannelTable.h"
 #include "CommandSender.h"
 #include "ComportList.h"
 #include "LinkNotice.h"
-#include "MultipleUpdate.h"
+#include "MultiUpdateButton.h"
 #include "PanelPlatform.h"
 #include "PollDisplay.h"
 #include "Poller.h"
@@ -14,7 +15,6 @@
 #include "Preferences.h"
 #include "ReplyReceiver.h"
 #include "SerialLink.h"
-#include "SettingsFileWriter.h"
 #include "SetupTransfer.h"
 #include "WindowPlacement.h"
 
@@ -94,8 +94,8 @@ private:
     ComportList m_comports;
     PollDisplay m_pollDisplay;
     PopupOpeningWatch m_comportsOpening;
-    MultipleUpdate m_multipleUpdate;
-    SettingsFileWriter m_settingsFile;
+    MultiUpdateButton m_multipleUpdate;
+    ChannelExportWriter m_settingsFile;
     WindowPlacement m_placement;
     OperatorNotice *m_notice;
     LinkNotice m_linkNotice;

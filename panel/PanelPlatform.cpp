@@ -44,7 +44,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     };
     platform.describeAdapter = &AdapterInfo::ofDevice;
     platform.waiter = std::make_unique<EventLoopWaiter>();
-    platform.preferencesStore = std::make_unique<SettingsFileStore>(model.preferencesName);
+    platform.preferencesStore = std::make_unique<IniPreferencesStore>(model.preferencesName);
     platform.makeNotifier = [](QWidget *window) {
         return std::make_unique<MessageBoxNotifier>(window);
     };

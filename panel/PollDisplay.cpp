@@ -32,13 +32,13 @@ void PollDisplay::showStarted()
                                   QString::number(m_comports.selectedPort()) +
                                   QStringLiteral(" ..."));
     m_controls.frameConnecting->show();
-    for (ChannelSelector *selector : m_controls.cmdButton)
+    for (ChannelSelector *selector : m_controls.channelSelectors)
         selector->setEnabled(false);
 }
 
 void PollDisplay::enableAnsweredChannel(int index)
 {
-    m_controls.cmdButton.at(static_cast<std::size_t>(index))->setEnabled(true);
+    m_controls.channelSelectors.at(static_cast<std::size_t>(index))->setEnabled(true);
 }
 
 void PollDisplay::showFinished(int channelsFound)

@@ -52,13 +52,13 @@ std::optional<QList<QByteArray>> fileLines(const QString &path)
 
 } // namespace
 
-SettingsFileStore::SettingsFileStore(const QString &applicationName)
+IniPreferencesStore::IniPreferencesStore(const QString &applicationName)
     : m_settings(storeFormat(), QSettings::UserScope, QString::fromLatin1(prefkeys::Organization),
                  applicationName),
       m_readProblem(findReadProblem())
 {}
 
-QString SettingsFileStore::findReadProblem() const
+QString IniPreferencesStore::findReadProblem() const
 {
     if (m_settings.status() == QSettings::AccessError)
         return QStringLiteral("%1 cannot be read").arg(fileName());
@@ -78,14 +78,14 @@ QString SettingsFileStore::findReadProblem() const
     return {};
 }
 
-QString SettingsFileStore::read(const QString &section, const QString &key,
-                                const QString &defaultValue) const
+QString IniPreferencesStore::read(const QString &section, const QString &key,
+                                  const QString &defaultValue) const
 {
     return m_settings.value(fullKey(section, key), defaultValue).toString();
 }
 
 // Written at once, so a crash later in the run cannot lose the value.
-QString SettingsFileStore::write(const QString &section, const QString &key, const QString &value)
+QString IniPreferencesStore::write(const QString &section, const QString &key, const QString &value)
 {
     if (!m_readProblem.isEmpty())
         return QStringLiteral("Preferences are not saved in this run: %1, and writing it would "
@@ -100,7 +100,7 @@ QString SettingsFileStore::write(const QString &section, const QString &key, con
         .arg(fileName());
 }
 
-QStringList SettingsFileStore::keys(const QString &section) const
+QStringList IniPreferencesStore::keys(const QString &section) const
 {
     m_settings.beginGroup(section);
     const QStringList result = m_settings.childKeys();
@@ -109,7 +109,7 @@ QStringList SettingsFileStore::keys(const QString &section) const
 }
 
 // Read line by line, apart from QSettings, so that a line it swallowed is still seen.
-std::optional<QStringList> SettingsFileStore::namedKeys(const QString &section) const
+std::optional<QStringList> IniPreferencesStore::namedKeys(const QString &section) const
 {
     if (storeFormat() != QSettings::IniFormat)
         return keys(section);

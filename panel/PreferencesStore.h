@@ -29,10 +29,10 @@ public:
 // $XDG_CONFIG_HOME/qm-control-panel/<application>.ini, on Windows the native store.
 // A file it cannot read as written (QSettings reports an error, or a quote left open runs
 // on into the lines after it) is never written back, so that nothing it holds is lost.
-class SettingsFileStore : public PreferencesStore
+class IniPreferencesStore : public PreferencesStore
 {
 public:
-    explicit SettingsFileStore(const QString &applicationName);
+    explicit IniPreferencesStore(const QString &applicationName);
 
     QString read(const QString &section, const QString &key,
                  const QString &defaultValue) const override;

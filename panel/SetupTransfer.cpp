@@ -150,7 +150,7 @@ void SetupTransfer::showProgress(int done, int count)
 void SetupTransfer::finish()
 {
     delete m_progress;
-    m_panel.editor.polulateSettings(m_panel.editor.currentChannel());
+    m_panel.editor.showChannel(m_panel.editor.currentChannel());
     QStringList problems;
     if (!m_session.silentChannels().isEmpty())
         problems << QStringLiteral("No answer from channel(s) %1.")

@@ -4,10 +4,10 @@
 
 namespace qm {
 
-const ControlSpec *WindowDescription::control(const QString &name) const
+const WindowRow *WindowDescription::control(const QString &name) const
 {
     const auto found = std::find_if(controls.begin(), controls.end(),
-                                    [&name](const ControlSpec &row) { return row.name == name; });
+                                    [&name](const WindowRow &row) { return row.name == name; });
     return found == controls.end() ? nullptr : &*found;
 }
 

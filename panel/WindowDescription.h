@@ -2,6 +2,7 @@
 
 #include "PositionLayout.h"
 #include "SelectorStyle.h"
+#include "SettingBinding.h"
 #include "UnitModel.h"
 
 #include <QFlags>
@@ -9,6 +10,8 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 #include <vector>
 
@@ -43,9 +46,9 @@ enum class ControlOption : quint8
 Q_DECLARE_FLAGS(ControlOptions, ControlOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ControlOptions)
 
-// One control of a window: what it is, where it sits (twips, relative to its container) and
-// how it looks when the window is created.
-struct ControlSpec
+// One control of a window: what it is, where it sits (twips, relative to its container), how
+// it looks when the window is created and, for a setting control, the field it shows.
+struct WindowRow
 {
     ControlKind kind = ControlKind::Label;
     QString name{};      // object name; control array elements are "name_index"
@@ -53,10 +56,14 @@ struct ControlSpec
     QRect twips{};       // Left, Top, Width, Height
     QString caption{};
     QString toolTip{};
+    // For screen readers, where the caption does not name the control.
+    QString accessibleName{};
+    QString accessibleDescription{};
     QStringList items{};
     double pointSize = 0; // 0 keeps the window's font
     ControlOptions options{};
     int index = -1; // element index within a control array
+    std::optional<SettingBinding> binding{};
 };
 
 // Everything that makes one model's main window: caption, size, lists and the control table,
@@ -75,10 +82,10 @@ struct WindowDescription
     QStringList timeZones;
     QStringList timeFonts;
 
-    std::vector<ControlSpec> controls;
+    std::vector<WindowRow> controls;
 
     // The row with this object name, or nullptr.
-    const ControlSpec *control(const QString &name) const;
+    const WindowRow *control(const QString &name) const;
 };
 
 // The object name of element `index` of a control array.

@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include <ranges>
+#include <algorithm>
 #include <vector>
 
 namespace qm {
@@ -131,8 +131,8 @@ PositionControls buildPositionControls(QFrame *frame, const PositionLayout &layo
         c.label4,      c.label5,        c.lblCoordinates, c.imgPositionGrid, c.imgPosition,
         c.label7,      c.txtHorizontal, c.label6,         c.txtVertical,     c.sldVertSize,
         c.lblVertSize, c.sldHorizSize,  c.lblHorizSize};
-    for (QWidget *control : std::views::reverse(frontToBack))
-        control->raise();
+    // Walked backwards by iterator: clang-tidy's clang 14 cannot read this library's views.
+    std::for_each(frontToBack.rbegin(), frontToBack.rend(), [](QWidget *w) { w->raise(); });
     return c;
 }
 

@@ -9,7 +9,7 @@ headless_packages=(xvfb xauth fonts-dejavu-core)
 # Making the Debian package.
 package_packages=(dpkg-dev file)
 # The tests, the fuzzer, the benchmarks and the pictures, on top of all the above.
-test_packages=(libbenchmark-dev clang clang-format libclang-rt-14-dev
+test_packages=(libbenchmark-dev clang clang-format clang-tidy libclang-rt-14-dev
                x11-utils imagemagick fonts-dejavu-extra
                desktop-file-utils appstream man-db)
 

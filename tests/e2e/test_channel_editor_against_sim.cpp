@@ -1,12 +1,9 @@
 #include "ChannelSelector.h"
 #include "Deadline.h"
-#include "EventLoopWaiter.h"
 #include "MainWindow.h"
-#include "MemoryPreferencesStore.h"
 #include "ModelWindows.h"
 #include "PanelController.h"
-#include "QtSerialPort.h"
-#include "RecordingNotifier.h"
+#include "SimPanelPlatform.h"
 #include "UnitSimProcess.h"
 #include "UpdateDialog.h"
 
@@ -32,21 +29,7 @@ struct Run
         : model(*description.model), window(description), c(window.controls())
     {
         const QString pty = sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model.shortName});
-        auto store = std::make_unique<test::MemoryPreferencesStore>();
-        store->values = {{"Ports/COM1", pty}, {"Settings/Comport", "1"}};
-        // Every other number leads nowhere, so that no real port is probed.
-        for (int port = 2; port <= 16; ++port)
-            store->values.insert(QStringLiteral("Ports/COM%1").arg(port), pty + "-none");
-        PanelPlatform platform;
-        platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
-            return std::make_unique<QtSerialPort>(map, portModel.baudRate);
-        };
-        platform.waiter = std::make_unique<EventLoopWaiter>();
-        platform.preferencesStore = std::move(store);
-        platform.makeNotifier = [](QWidget *) {
-            return std::make_unique<test::RecordingNotifier>();
-        };
-        controller = std::make_unique<PanelController>(window, std::move(platform));
+        controller = std::make_unique<PanelController>(window, test::simPanelPlatform(pty));
         window.show();
     }
     // Command and channel of each frame the unit logs from now until count have come ("0302"
@@ -92,7 +75,7 @@ void click(QAbstractButton *button)
 
 void typeLine(Run &run, int line, const QString &text)
 {
-    QLineEdit *field = run.c.txtText[static_cast<std::size_t>(line)];
+    auto *field = run.window.control<QLineEdit>(arrayElementName("txtText", line));
     run.c.sstSettings->setCurrentIndex(run.c.sstSettings->count() - 1);
     QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
     QTRY_COMPARE_WITH_TIMEOUT(field->selectedText(), field->text(), test::DeadlineMs);
@@ -135,9 +118,9 @@ void TestChannelEditorAgainstSim::editsReachTheUnitAndReadBack()
     QFETCH(const WindowDescription *, description);
     Run run(*description);
     QVERIFY(run.awaitPoll());
-    QTest::mouseClick(run.c.cmdButton[Channel], Qt::LeftButton);
+    QTest::mouseClick(run.c.channelSelectors[Channel], Qt::LeftButton);
 
-    click(run.c.chkBlank);
+    click(run.window.control<QCheckBox>("chkBlank"));
     typeLine(run, 0, "Q");
     const QString blank = run.shown()[Field::Blank] == 1 ? "0302" : "0402";
     QCOMPARE(run.awaitFrames(2), QStringList({blank, "0502"}));

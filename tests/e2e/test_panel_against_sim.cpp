@@ -61,13 +61,13 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     window.show();
     QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
     QList<int> enabled;
-    for (const ChannelSelector *selector : window.controls().cmdButton) {
+    for (const ChannelSelector *selector : window.controls().channelSelectors) {
         if (selector->isEnabled())
             enabled << selector->index();
     }
     QCOMPARE(enabled, QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
     QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(sim::qm520aWire())[0]);
-    QVERIFY(window.controls().cmdButton[0]->hasSelectedLook());
+    QVERIFY(window.controls().channelSelectors[0]->hasSelectedLook());
 
     QCOMPARE(m_sim.stop(), 0);
     QLabel *notice = nullptr;
@@ -76,7 +76,7 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     QVERIFY(notice->text().contains("lost"));
     test::PseudoTerminal newcomer(m_pty);
     QVERIFY(newcomer.isValid());
-    window.controls().chkBlank->click();
+    window.control<QCheckBox>("chkBlank")->click();
     QByteArray heard;
     const auto hears = [&] {
         return !(heard += newcomer.takeAvailable()).isEmpty();

@@ -1,10 +1,10 @@
 #include "CommandSender.h"
 #include "Deadline.h"
+#include "MultiUpdateRun.h"
 #include "PseudoTerminal.h"
 #include "QtSerialPort.h"
 #include "RecordingSink.h"
 #include "SerialLink.h"
-#include "UpdateMultiple.h"
 
 #include <QFile>
 #include <QSignalSpy>

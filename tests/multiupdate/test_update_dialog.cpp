@@ -128,17 +128,17 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
     QTest::mouseClick(updated.allChannels, Qt::LeftButton);
     QTest::mouseClick(updated.allChannels, Qt::LeftButton);
     updated.click("cmdUpdate");
-    QVERIFY(updated.dialog.update() && updated.dialog.isHidden());
+    QVERIFY(updated.dialog.endedByUpdate() && updated.dialog.isHidden());
     QCOMPARE(updated.dialog.channelSelection(), 0);
 
     Shown cancelled(qm520a(), 12, 4095, 2046);
     test::clickItemCheckBox(*cancelled.settings, 1);
     cancelled.click("cmdCancel");
-    QVERIFY(!cancelled.dialog.update());
+    QVERIFY(!cancelled.dialog.endedByUpdate());
     QCOMPARE(cancelled.lastSettingMask(), 2044);
     Shown closed(qm520a(), 12, 4095, 2046);
     closed.dialog.close();
-    QVERIFY(!closed.dialog.update());
+    QVERIFY(!closed.dialog.endedByUpdate());
 
     Shown keyed(qm410a(), 12, 4095, 2046);
     keyed.dialog.activateWindow();
@@ -149,7 +149,7 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
         if (widget->objectName() != u"cmdCancel") {
             QTest::keyClick(widget, Qt::Key_Return);
             QTest::keyClick(widget, Qt::Key_Enter);
-            QVERIFY2(keyed.dialog.isVisible() && !keyed.dialog.update(),
+            QVERIFY2(keyed.dialog.isVisible() && !keyed.dialog.endedByUpdate(),
                      qPrintable(widget->objectName()));
         }
         QTest::keyClick(widget, Qt::Key_Tab);

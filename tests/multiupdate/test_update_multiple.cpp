@@ -1,6 +1,6 @@
+#include "MultiUpdateRun.h"
 #include "RecordingSink.h"
 #include "SelectionMask.h"
-#include "UpdateMultiple.h"
 
 #include <QTest>
 

@@ -26,12 +26,13 @@ struct Panel
 {
     explicit Panel(const WindowDescription &description)
         : model(*description.model), sender(model, table, sink), preferences(store),
-          window(description), editor(model, &window, window.controls(), description.positionLayout,
-                                      table, sender, preferences, QString()),
+          window(description),
+          editor(description.controls, &window, window.controls(), description.positionLayout,
+                 table, sender, preferences, QString()),
           c(window.controls())
     {
         window.setEnabled(true);
-        for (ChannelSelector *selector : c.cmdButton)
+        for (ChannelSelector *selector : c.channelSelectors)
             selector->setEnabled(true);
         window.show();
         window.activateWindow();
@@ -39,7 +40,7 @@ struct Panel
     }
     void select(int index, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(c.cmdButton[static_cast<std::size_t>(index)], button);
+        QTest::mouseClick(c.channelSelectors[static_cast<std::size_t>(index)], button);
     }
     QList<int> commandsSent() const
     {
@@ -116,18 +117,20 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     repaired[Field::TimeZone] = repaired[Field::DateMode] = 0;
     p.select(1, Qt::RightButton);
     QCOMPARE(r, repaired);
-    QVERIFY(p.c.cmbWindowMode->currentIndex() == 2 && p.c.optQOR->isChecked() &&
-            p.c.opt24hr->isChecked());
-    QCOMPARE(p.c.txtText[1]->text(), "padded");
+    QVERIFY(p.window.control<QComboBox>("cmbWindowMode")->currentIndex() == 2 &&
+            p.window.control<QRadioButton>("optQOR")->isChecked() &&
+            p.window.control<QRadioButton>("opt24hr")->isChecked());
+    QCOMPARE(p.window.control<QLineEdit>("txtText_1")->text(), "padded");
     QVERIFY2(p.editor.positionEditor().grid()->look() == PositionGrid::Look::Inactive &&
                  p.c.txtMove->hasFocus(),
              "filling a text line greys the grid but leaves the arrow keys where they were");
     r[Field::TimeZone] = 48;
     p.select(1);
-    QCOMPARE(p.c.cmbTimeZone->currentIndex(), 48);
+    QCOMPARE(p.window.control<QComboBox>("cmbTimeZone")->currentIndex(), 48);
     p.editor.selectChannel(12);
     QCOMPARE(p.editor.currentChannel(), 1);
-    QVERIFY(p.c.cmdButton[1]->hasSelectedLook() && !p.c.cmdButton[0]->hasSelectedLook());
+    QVERIFY(p.c.channelSelectors[1]->hasSelectedLook() &&
+            !p.c.channelSelectors[0]->hasSelectedLook());
     QVERIFY2(p.sink.frames.isEmpty(), "showing a channel must not send");
     QVERIFY(p.store.values.isEmpty() && !p.editor.isLoading());
 
@@ -139,10 +142,12 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     qm520.table[2][Field::DisplayMode] = 3;
     const ChannelSettings kept = qm520.table[1];
     qm520.select(0);
+    QVERIFY2(qm520.editor.positionEditor().grid()->look() == PositionGrid::Look::Active,
+             "the time font list is filled after the text lines");
     qm520.select(1);
     QCOMPARE(qm520.table[1], kept);
-    QCOMPARE(qm520.c.cmbTimeFont->currentIndex(), 1);
-    QCOMPARE(qm520.c.cmbDisplayMode->currentIndex(), 0);
+    QCOMPARE(qm520.window.control<QComboBox>("cmbTimeFont")->currentIndex(), 1);
+    QCOMPARE(qm520.window.control<QComboBox>("cmbDisplayMode")->currentIndex(), 0);
     qm520.select(2);
     QCOMPARE(qm520.table[2][Field::DisplayMode], 0);
     QVERIFY(qm520.sink.frames.isEmpty());
@@ -261,7 +266,7 @@ void TestChannelEditor::textLinesAndFocus()
     p.select(5);
     PositionEditor &position = p.editor.positionEditor();
     p.c.sstSettings->setCurrentIndex(1);
-    QLineEdit *line = p.c.txtText[1];
+    QLineEdit *line = p.window.control<QLineEdit>("txtText_1");
     QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(3, line->height() / 2));
     QTRY_COMPARE_WITH_TIMEOUT(line->selectedText(), "two", test::DeadlineMs);
     p.sink.frames.clear();
@@ -277,7 +282,7 @@ void TestChannelEditor::textLinesAndFocus()
     const QPoint tab = tabs->tabRect(2).center();
     QTest::mousePress(tabs, Qt::LeftButton, {}, tab);
     QCOMPARE(position.pointer().mode(), WindowPointer::Mode::Default);
-    p.c.txtText[0]->setFocus();
+    p.window.control<QLineEdit>("txtText_0")->setFocus();
     QTest::mouseRelease(tabs, Qt::LeftButton, {}, tab);
     QVERIFY(p.c.txtMove->hasFocus());
 }

@@ -62,16 +62,22 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
         MainWindow window(*description);
         const MainWindowControls &c = window.controls();
         for (int i = 0; i < 12; ++i)
-            QCOMPARE(c.cmdButton[static_cast<std::size_t>(i)]->index(), i);
+            QCOMPARE(c.channelSelectors[static_cast<std::size_t>(i)]->index(), i);
 
         const bool qm410 = description == &qm410aWindow();
         // Each model builds only its own controls.
-        QCOMPARE(!c.cmbTimeFont && !c.chkLeapSeconds && !c.lblText[0], qm410);
-        QCOMPARE(!c.optQOR && !c.cmbTimeZone && !c.label1[0], !qm410);
+        QCOMPARE(!window.control<QComboBox>("cmbTimeFont") &&
+                     !window.control<QCheckBox>("chkLeapSeconds") && !c.lblText[0],
+                 qm410);
+        const auto *qor = window.control<QRadioButton>("optQOR");
+        QCOMPARE(!qor && !window.control<QComboBox>("cmbTimeZone") && !c.channelNumberLabels[0],
+                 !qm410);
         if (qm410) { // each option pair is exclusive on its own
-            QCOMPARE(c.optQOR->parentWidget(), c.optSMPTE->parentWidget());
-            QCOMPARE(c.opt12hr->parentWidget(), c.opt24hr->parentWidget());
-            QVERIFY(c.optQOR->parentWidget() != c.opt12hr->parentWidget());
+            const auto *twelve = window.control<QRadioButton>("opt12hr");
+            QCOMPARE(qor->parentWidget(), window.control<QRadioButton>("optSMPTE")->parentWidget());
+            QCOMPARE(twelve->parentWidget(),
+                     window.control<QRadioButton>("opt24hr")->parentWidget());
+            QVERIFY(qor->parentWidget() != twelve->parentWidget());
         }
         QVERIFY(!window.isEnabled());
         QCOMPARE(window.minimumSize(), window.maximumSize());
@@ -89,7 +95,7 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
                      qPrintable(list->objectName()));
         for (const QLineEdit *text : window.findChildren<QLineEdit *>())
             QVERIFY(text->text().isEmpty() && text->maxLength() >= 32767);
-        for (const ChannelSelector *selector : c.cmdButton)
+        for (const ChannelSelector *selector : c.channelSelectors)
             QVERIFY(!selector->isEnabledTo(&window) && !selector->hasSelectedLook());
     }
 }
@@ -110,7 +116,7 @@ void TestMainWindow::hiddenFieldAndConnectingPanelStackAsDesigned()
         // The arrow-key field is never seen, yet it takes the focus.
         window.setEnabled(true);
         const QWidget *overMove = window.childAt(windowRect(c.txtMove).center());
-        QVERIFY(overMove == c.frame1 || c.frame1->isAncestorOf(overMove));
+        QVERIFY(overMove == c.controlFrame || c.controlFrame->isAncestorOf(overMove));
         c.txtMove->setFocus();
         QTRY_VERIFY_WITH_TIMEOUT(c.txtMove->hasFocus(), test::DeadlineMs);
         c.frameConnecting->show();
@@ -127,7 +133,7 @@ void TestMainWindow::selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelecti
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const MainWindowControls &c = window.controls();
         window.setEnabled(true);
-        ChannelSelector *selector = c.cmdButton[4];
+        ChannelSelector *selector = c.channelSelectors[4];
         QSignalSpy released(selector, &ChannelSelector::released);
 
         QTest::mouseClick(selector, Qt::LeftButton);
@@ -146,7 +152,7 @@ void TestMainWindow::selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelecti
         QTest::keyClick(selector, Qt::Key_Space);
         QTest::keyClick(selector, Qt::Key_Return);
         if (description->selectorStyle == SelectorStyle::IndicatorPicture)
-            QTest::mouseClick(c.label1[4], Qt::LeftButton);
+            QTest::mouseClick(c.channelNumberLabels[4], Qt::LeftButton);
         QVERIFY2(released.isEmpty(), "keys, other buttons and the number label select nothing");
 
         selector->setSelectedLook(false);
@@ -165,7 +171,7 @@ void TestMainWindow::tabWalksTopToBottomAndLeftToRight()
     for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
         MainWindow window(*description);
         window.setEnabled(true);
-        for (ChannelSelector *selector : window.controls().cmdButton)
+        for (ChannelSelector *selector : window.controls().channelSelectors)
             selector->setEnabled(true);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -202,7 +208,7 @@ void TestMainWindow::listsFitTheirItemsAndDropDownAFewRows()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (const QComboBox *list : window.findChildren<QComboBox *>())
         QVERIFY2(list->font().letterSpacing() == 0, qPrintable(list->objectName()));
-    QComboBox *zones = window.controls().cmbTimeZone;
+    auto *zones = window.control<QComboBox>("cmbTimeZone");
     zones->showPopup();
     QAbstractItemView *view = zones->view();
     QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), test::DeadlineMs);

@@ -139,7 +139,7 @@ void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
 {
     Rig rig(qm520aWindow(), 12,
             {{"Settings/ChannelSelection", "129"}, {"Settings/SettingSelection", "129"}});
-    QTest::mouseClick(rig.controls.cmdButton[Source], Qt::LeftButton);
+    QTest::mouseClick(rig.controls.channelSelectors[Source], Qt::LeftButton);
     const ChannelTable before = rig.table();
     rig.port->frames.clear();
     UpdateDialog *dialog = rig.openDialog();

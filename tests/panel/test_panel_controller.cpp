@@ -81,7 +81,7 @@ struct Rig : test::PanelRig
     QList<int> enabledChannels() const
     {
         QList<int> enabled;
-        for (const ChannelSelector *selector : controls.cmdButton)
+        for (const ChannelSelector *selector : controls.channelSelectors)
             if (selector->isEnabledTo(&window))
                 enabled << selector->index();
         return enabled;
@@ -132,13 +132,13 @@ struct AnsweredRig : Rig
     Shown shown() const
     {
         QList<int> looks;
-        for (const ChannelSelector *selector : controls.cmdButton)
+        for (const ChannelSelector *selector : controls.channelSelectors)
             if (selector->hasSelectedLook())
                 looks << selector->index();
         const auto *grid = window.findChild<PositionGrid *>("imgPositionGrid");
         return {controller->channelEditor().currentChannel(),
                 looks,
-                controls.txtText[0]->text(),
+                window.control<QLineEdit>("txtText_0")->text(),
                 grid && !grid->pixmap().isNull() &&
                     grid->pixmap().toImage().pixelColor(0, 0) == Qt::black,
                 grid && grid->showsKeyboardFocus(),
@@ -235,7 +235,7 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.enabledChannels(), QList<int>({0, 1}));
     QVERIFY(rig.settingsEnabled());
     QCOMPARE(rig.controller->channelTable()[1], sampleRecord(61));
-    QCOMPARE(rig.controls.txtText[0]->text(), "CAM");
+    QCOMPARE(rig.window.control<QLineEdit>("txtText_0")->text(), "CAM");
 
     // Port 1 has gone since start-up: the attempt closes port 4 and changes nothing stored.
     rig.port->openable.remove(1);
@@ -328,8 +328,8 @@ void TestPanelController::keyboardChoosesAsTheMouseDoes()
     QFETCH(int, released);
     // The keyboard on a text line, or on a selector for the keys it must not take.
     const auto readyToChoose = [released](AnsweredRig &rig) {
-        QWidget *focus = released < 0 ? static_cast<QWidget *>(rig.controls.cmdButton[2])
-                                      : rig.controls.txtText[1];
+        QWidget *focus = released < 0 ? static_cast<QWidget *>(rig.controls.channelSelectors[2])
+                                      : rig.window.control<QLineEdit>("txtText_1");
         if (!rig.started())
             return false;
         focus->setFocus();
@@ -340,7 +340,8 @@ void TestPanelController::keyboardChoosesAsTheMouseDoes()
         AnsweredRig rig;
         QVERIFY(readyToChoose(rig));
         if (released >= 0)
-            QTest::mouseClick(rig.controls.cmdButton[std::size_t(released)], Qt::RightButton);
+            QTest::mouseClick(rig.controls.channelSelectors[std::size_t(released)],
+                              Qt::RightButton);
         byMouse = rig.shown();
     }
     AnsweredRig rig;
@@ -494,7 +495,7 @@ void TestPanelController::channelsAreDisabledAtTheStartOfEveryPoll()
     Rig rig({{"Settings/Comport", "3"}});
     rig.unit().channels.insert(0, sampleRecord(60));
     rig.unit().channels.insert(5, sampleRecord(61));
-    for (ChannelSelector *selector : rig.controls.cmdButton)
+    for (ChannelSelector *selector : rig.controls.channelSelectors)
         selector->setEnabled(true);
     QList<QList<int>> enabledAtWaits;
     const auto watchWaits = [&rig, &enabledAtWaits] {

@@ -99,13 +99,13 @@ void TestPreferences::fileStoreKeepsValuesBetweenRuns()
     QTemporaryDir config;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
     {
-        SettingsFileStore store("VT-540A");
+        IniPreferencesStore store("VT-540A");
         QCOMPARE(store.fileName(), config.filePath("qm-control-panel/VT-540A.ini"));
         Preferences(store).storeComport(4);
     }
-    SettingsFileStore again("VT-540A");
+    IniPreferencesStore again("VT-540A");
     QCOMPARE(Preferences(again).comport(), qint16(4));
-    SettingsFileStore other("QM-410A");
+    IniPreferencesStore other("QM-410A");
     QCOMPARE(Preferences(other).comport(), qint16(1));
 }
 
@@ -121,7 +121,7 @@ void TestPreferences::unbalancedQuoteRemapsNothingAndIsNotWrittenBack()
                                "[Settings]\nComport=3\nFormTop=200\n";
     QVERIFY(writeFile(path, written));
 
-    SettingsFileStore store("VT-540A");
+    IniPreferencesStore store("VT-540A");
     Preferences prefs(store);
     const PortOverrides overrides = prefs.portOverrides();
     QCOMPARE(overrides.devices, (QMap<int, QString>{{1, "/dev/pts/5"}}));
@@ -166,7 +166,7 @@ void TestPreferences::failedWritesAreToldOnce()
     }
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
 
-    SettingsFileStore store("VT-540A");
+    IniPreferencesStore store("VT-540A");
     Preferences prefs(store);
     QStringList told;
     prefs.setWriteFailureHandler([&](const QString &why) { told << why; });

@@ -123,7 +123,7 @@ void TestSetupTransfer::loadSendsTheChannelsThatDifferAndRedraws()
     QCOMPARE(int(rig.unit->state[6][F::Blank]), 1);
     // Only the two channels that differ went out, each followed by its read-back.
     QCOMPARE(rig.unit->commands.count(8), 2);
-    QCOMPARE(rig.controls.txtText[0]->text(), QStringLiteral("Gate A"));
+    QCOMPARE(rig.window.control<QLineEdit>("txtText_0")->text(), QStringLiteral("Gate A"));
     QCOMPARE(rig.notifier->texts.size(), 1);
     QVERIFY2(rig.notifier->texts[0].contains(u"channel 7 HorizPos: file 99, unit 36: did not take"),
              qPrintable(rig.notifier->texts[0]));

@@ -163,7 +163,7 @@ QString devicePath(const CommandLine &line)
     const QRegularExpressionMatch match = comPort.match(line.port);
     if (!match.hasMatch())
         return line.port;
-    SettingsFileStore store(line.model->preferencesName);
+    IniPreferencesStore store(line.model->preferencesName);
     const PortOverrides overrides = Preferences(store).portOverrides();
     const PortMap map(overrides.devices, overrides.withheld);
     return map.devicePath(match.captured(1).toInt());

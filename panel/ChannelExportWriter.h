@@ -18,16 +18,16 @@ class Notifier;
 // otherwise, or when writing there fails, into the per-user data folder. When a write fails
 // the operator is told which file and why, in a message and on the diagnostic line; an old
 // file is replaced whole or left as it was, never cut short.
-class SettingsFileWriter
+class ChannelExportWriter
 {
 public:
     using Diagnostic = std::function<void(const QString &line)>;
 
     // Without a file output nothing is written; an empty program folder sends the file
     // straight to the data folder.
-    SettingsFileWriter(const UnitModel &model, FileOutput *output, QString programFolder,
-                       QString dataFolder, Notifier &notifier, QString title,
-                       Diagnostic diagnostic = {});
+    ChannelExportWriter(const UnitModel &model, FileOutput *output, QString programFolder,
+                        QString dataFolder, Notifier &notifier, QString title,
+                        Diagnostic diagnostic = {});
 
     // The file written; empty when the model exports nothing or no folder took the file.
     QString write(const ChannelTable &table);

@@ -1,4 +1,4 @@
-#include "SettingsFileWriter.h"
+#include "ChannelExportWriter.h"
 
 #include "Notifier.h"
 #include "SettingsExport.h"
@@ -33,15 +33,15 @@ bool ownedByRunningUser(const QFileInfo &folder)
 
 } // namespace
 
-SettingsFileWriter::SettingsFileWriter(const UnitModel &model, FileOutput *output,
-                                       QString programFolder, QString dataFolder,
-                                       Notifier &notifier, QString title, Diagnostic diagnostic)
+ChannelExportWriter::ChannelExportWriter(const UnitModel &model, FileOutput *output,
+                                         QString programFolder, QString dataFolder,
+                                         Notifier &notifier, QString title, Diagnostic diagnostic)
     : m_model(model), m_output(output), m_programFolder(std::move(programFolder)),
       m_dataFolder(std::move(dataFolder)), m_notifier(notifier), m_title(std::move(title)),
       m_diagnostic(std::move(diagnostic))
 {}
 
-QString SettingsFileWriter::write(const ChannelTable &table)
+QString ChannelExportWriter::write(const ChannelTable &table)
 {
     if (!m_model.exportsSettings() || !m_output)
         return {};
@@ -70,7 +70,7 @@ QString SettingsFileWriter::write(const ChannelTable &table)
 }
 
 // An administrator passes the access check everywhere, so a failing write falls back too.
-bool SettingsFileWriter::mayWriteInto(const QString &folder, QStringList &failures) const
+bool ChannelExportWriter::mayWriteInto(const QString &folder, QStringList &failures) const
 {
     if (folder.isEmpty())
         return false;
@@ -85,7 +85,7 @@ bool SettingsFileWriter::mayWriteInto(const QString &folder, QStringList &failur
     return false;
 }
 
-bool SettingsFileWriter::makeFolder(const QString &folder, QStringList &failures) const
+bool ChannelExportWriter::makeFolder(const QString &folder, QStringList &failures) const
 {
     if (folder.isEmpty())
         return false;
@@ -95,8 +95,8 @@ bool SettingsFileWriter::makeFolder(const QString &folder, QStringList &failures
     return false;
 }
 
-QString SettingsFileWriter::writeInto(const QString &folder, const ChannelTable &table,
-                                      QStringList &failures) const
+QString ChannelExportWriter::writeInto(const QString &folder, const ChannelTable &table,
+                                       QStringList &failures) const
 {
     const QString path = exportPath(folder);
     const WriteResult result = exportSettings(m_model, table, path, *m_output);
@@ -106,7 +106,7 @@ QString SettingsFileWriter::writeInto(const QString &folder, const ChannelTable 
     return {};
 }
 
-void SettingsFileWriter::tell(const QString &text) const
+void ChannelExportWriter::tell(const QString &text) const
 {
     if (m_diagnostic)
         m_diagnostic(QString(text)

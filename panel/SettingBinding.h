@@ -2,6 +2,8 @@
 
 #include "Field.h"
 
+#include <QString>
+
 namespace qm {
 
 // How one setting control shows its record field and turns its own value back into it.
@@ -23,16 +25,19 @@ enum class SettingKind : quint8
     TextLine,
 };
 
-// One step of filling the window from a record, and the edit that goes the other way. A
-// model's rows stand in the order its window fills them.
-struct SettingRow
+// Where a window's control meets the channel record: the field it shows, how, and when it is
+// filled. Filling a window from a record walks its bindings by step, the model's fill order.
+struct SettingBinding
 {
     SettingKind kind = SettingKind::CheckBit;
-    // The byte field; Position and TextLine rows name theirs otherwise.
+    // The byte field; Position and TextLine bindings name theirs otherwise.
     Field field = Field::TextEnables;
-    // CheckBit: the bit shown. List: the mask. OptionPair: 1 when the pair's first option
-    // stands for 1. TextLine: the line, 0 to 2.
+    // CheckBit: the bit shown. List: the mask. OptionPair: 1 when this option, the pair's
+    // first, stands for 1. TextLine: the line, 0 to 2.
     quint8 arg = 0;
+    int step = 0;
+    // OptionPair: the object name of the pair's second option.
+    QString partner{};
 };
 
 } // namespace qm

@@ -1,4 +1,4 @@
-#include "UpdateMultiple.h"
+#include "MultiUpdateRun.h"
 
 #include "SelectionMask.h"
 

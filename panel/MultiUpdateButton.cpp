@@ -1,9 +1,9 @@
-#include "MultipleUpdate.h"
+#include "MultiUpdateButton.h"
 
 #include "ChannelEditor.h"
+#include "MultiUpdateRun.h"
 #include "Poller.h"
 #include "SelectionMask.h"
-#include "UpdateMultiple.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
@@ -22,23 +22,23 @@ bool frameIsKnown(const QWidget &window)
 
 } // namespace
 
-MultipleUpdate::MultipleUpdate(QPushButton &button, Panel panel, QObject *parent)
+MultiUpdateButton::MultiUpdateButton(QPushButton &button, Panel panel, QObject *parent)
     : QObject(parent), m_panel(panel)
 {
-    connect(&button, &QPushButton::clicked, this, &MultipleUpdate::open);
+    connect(&button, &QPushButton::clicked, this, &MultiUpdateButton::open);
     // Queued: the poll's own handlers finish showing the channels before the dialog comes.
-    connect(&panel.poller, &Poller::finished, this, &MultipleUpdate::openAfterPoll,
+    connect(&panel.poller, &Poller::finished, this, &MultiUpdateButton::openAfterPoll,
             Qt::QueuedConnection);
 }
 
-MultipleUpdate::~MultipleUpdate()
+MultiUpdateButton::~MultiUpdateButton()
 {
     delete m_dialog;
 }
 
 // While a poll runs the table is being read anew and the channel count is not final yet, so
 // a click then is kept and the dialog opens when the poll ends.
-void MultipleUpdate::open()
+void MultiUpdateButton::open()
 {
     if (m_dialog)
         return;
@@ -49,15 +49,15 @@ void MultipleUpdate::open()
     m_dialog = new UpdateDialog(m_panel.model, m_panel.poller.channelsFound(), m_channelSelection,
                                 m_settingSelection, &m_panel.window);
     connect(m_dialog, &UpdateDialog::channelSelectionChanged, this,
-            &MultipleUpdate::storeChannelSelection);
+            &MultiUpdateButton::storeChannelSelection);
     connect(m_dialog, &UpdateDialog::settingSelectionChanged, this,
-            &MultipleUpdate::storeSettingSelection);
+            &MultiUpdateButton::storeSettingSelection);
     // Queued: the dialog is deleted once it has finished emitting.
-    connect(m_dialog, &QDialog::finished, this, &MultipleUpdate::finish, Qt::QueuedConnection);
+    connect(m_dialog, &QDialog::finished, this, &MultiUpdateButton::finish, Qt::QueuedConnection);
     placeCentred();
 }
 
-void MultipleUpdate::openAfterPoll()
+void MultiUpdateButton::openAfterPoll()
 {
     if (std::exchange(m_openAfterPoll, false))
         open();
@@ -66,7 +66,7 @@ void MultipleUpdate::openAfterPoll()
 // The dialog's own frame is not known before it is shown: until then the main window's frame
 // stands in for it, both having the same title bar and border. Where the system reports the
 // real frame at once, the dialog is put right before it is drawn.
-void MultipleUpdate::placeCentred()
+void MultiUpdateButton::placeCentred()
 {
     const QSize decoration = m_panel.window.frameGeometry().size() - m_panel.window.size();
     m_dialog->move(UpdateDialog::centredOn(m_panel.window, m_dialog->size() + decoration));
@@ -75,30 +75,30 @@ void MultipleUpdate::placeCentred()
         m_dialog->placeCentredOn(m_panel.window);
 }
 
-void MultipleUpdate::restoreSelections()
+void MultiUpdateButton::restoreSelections()
 {
     m_channelSelection = selectionBits(m_panel.preferences.channelSelection());
     m_settingSelection = selectionBits(m_panel.preferences.settingSelection());
 }
 
-void MultipleUpdate::storeChannelSelection(quint32 mask)
+void MultiUpdateButton::storeChannelSelection(quint32 mask)
 {
     m_channelSelection = mask;
     m_panel.preferences.storeChannelSelection(mask);
 }
 
-void MultipleUpdate::storeSettingSelection(quint32 mask)
+void MultiUpdateButton::storeSettingSelection(quint32 mask)
 {
     m_settingSelection = mask;
     m_panel.preferences.storeSettingSelection(mask);
 }
 
 // The dialog goes first and the window gets to redraw where it stood, then the run.
-void MultipleUpdate::finish()
+void MultiUpdateButton::finish()
 {
     if (!m_dialog)
         return;
-    const bool update = m_dialog->update();
+    const bool update = m_dialog->endedByUpdate();
     delete m_dialog;
     if (!update)
         return;
@@ -108,7 +108,7 @@ void MultipleUpdate::finish()
 
 // Every frame goes to the serial layer at once, back to back; the port sends them out in
 // order at the line's pace while the window carries on.
-void MultipleUpdate::run()
+void MultiUpdateButton::run()
 {
     const ChannelEditor &editor = m_panel.editor;
     updateMultiple(m_panel.model, m_panel.table, editor.currentChannel(), m_channelSelection,

@@ -25,7 +25,7 @@ class Poller;
 // chosen channels and sends each of them. A click during a poll opens the dialog when the
 // poll ends. The dialog is modal but has no event loop of its own, so the serial line and
 // the window keep running while it is open.
-class MultipleUpdate : public QObject
+class MultiUpdateButton : public QObject
 {
     Q_OBJECT
 public:
@@ -40,8 +40,8 @@ public:
         const Poller &poller;
     };
 
-    MultipleUpdate(QPushButton &button, Panel panel, QObject *parent = nullptr);
-    ~MultipleUpdate() override;
+    MultiUpdateButton(QPushButton &button, Panel panel, QObject *parent = nullptr);
+    ~MultiUpdateButton() override;
 
     // Takes the choices the preferences hold. A stored number keeps its stored text until the
     // operator changes the choice; the bits read from it are what the dialog and the run use.

@@ -1,0 +1,179 @@
+#include "Deadline.h"
+#include "MainWindow.h"
+#include "ModelWindows.h"
+#include "PanelController.h"
+#include "SimPanelPlatform.h"
+#include "UnitSimProcess.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTest>
+
+using namespace qm;
+
+// Guards the wire while the panel's insides are rebuilt: a scripted operator session, from
+// start-up through every setting control, Update and a multiple update to close, must put on
+// the wire exactly the frames the emulated unit logged when the golden logs in tests/data were
+// made. They were made once, before the rebuild, by running this test with no golden log and
+// copying the <model>.actual file it wrote beside itself into tests/data. Change them only
+// when the wire is meant to change.
+
+namespace {
+
+// Every setting control either window may hold, in the order the session works them.
+const QStringList ScriptedControls = {
+    "chkEnable_0",    "chkEnable_1", "chkEnable_2",   "optSMPTE",      "optQOR",
+    "opt24hr",        "opt12hr",     "cmbWindowMode", "cmbTimeZone",   "cmbDateMode",
+    "cmbDisplayMode", "cmbTimeFont", "chkBlank",      "chkAutoStop",   "chkLeapSeconds",
+    "txtText_0",      "txtText_1",   "txtText_2",     "txtHorizontal", "txtVertical",
+    "txtMove",        "sldVertSize", "sldHorizSize"};
+// Input controls that hold no channel setting.
+const QStringList OtherInputs = {"chkUpdateImmediately", "cmbComports"};
+
+// A whole program on the real serial port, COM1 mapped to its own emulated unit.
+struct Session
+{
+    explicit Session(const WindowDescription &description) : window(description)
+    {
+        const QString pty =
+            sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", description.model->shortName});
+        controller = std::make_unique<PanelController>(window, test::simPanelPlatform(pty));
+        window.show();
+    }
+    template<typename T> T *find(const QString &name) { return window.findChild<T *>(name); }
+    bool awaitLines(qsizetype count)
+    {
+        return QTest::qWaitFor([&] { return sim.logLines().size() >= count; }, test::DeadlineMs);
+    }
+    bool awaitIdle()
+    {
+        return QTest::qWaitFor([&] { return window.isEnabled(); }, test::DeadlineMs);
+    }
+
+    test::UnitSimProcess sim;
+    MainWindow window;
+    std::unique_ptr<PanelController> controller;
+};
+
+// Brings forward the settings page that holds the control, as the operator would.
+void showPageOf(QWidget *control)
+{
+    for (QWidget *child = control; child->parentWidget(); child = child->parentWidget()) {
+        if (auto *pages = qobject_cast<QStackedWidget *>(child->parentWidget()))
+            pages->setCurrentWidget(child);
+    }
+}
+
+void typeInto(QLineEdit *field, const QString &text)
+{
+    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+}
+
+// One operator edit of the control, by the kind of widget it is.
+void work(QWidget *control)
+{
+    showPageOf(control);
+    if (auto *box = qobject_cast<QAbstractButton *>(control))
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    else if (auto *slider = qobject_cast<QSlider *>(control))
+        QTest::keyClick(slider, Qt::Key_Down);
+    else if (control->objectName() == "txtMove")
+        QTest::keyClick(control, Qt::Key_Right);
+    else if (auto *field = qobject_cast<QLineEdit *>(control))
+        typeInto(field, control->objectName().startsWith("txtText") ? " Ab " : "5");
+    else
+        QTest::keyClick(control, Qt::Key_Down);
+}
+
+} // namespace
+
+class TestWireSession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sessionFramesMatchTheGoldenLog_data();
+    void sessionFramesMatchTheGoldenLog();
+};
+
+void TestWireSession::sessionFramesMatchTheGoldenLog_data()
+{
+    QTest::addColumn<const WindowDescription *>("description");
+    QTest::newRow("qm410a") << &qm410aWindow();
+    QTest::newRow("qm520a") << &qm520aWindow();
+}
+
+void TestWireSession::sessionFramesMatchTheGoldenLog()
+{
+    QFETCH(const WindowDescription *, description);
+    const QString golden =
+        QStringLiteral(QM_GOLDEN_DIR "/%1-wire-session.txt").arg(QTest::currentDataTag());
+    QFile goldenFile(golden);
+    const QStringList expected =
+        goldenFile.open(QIODevice::ReadOnly)
+            ? QString::fromLatin1(goldenFile.readAll()).split(u'\n', Qt::SkipEmptyParts)
+            : QStringList{};
+
+    Session s(*description);
+    QVERIFY2(s.awaitLines(ChannelCount) && s.awaitIdle(), "start-up poll");
+    for (QWidget *input : s.window.findChildren<QWidget *>()) {
+        const auto *field = qobject_cast<QLineEdit *>(input);
+        const bool settable = qobject_cast<QCheckBox *>(input) ||
+                              qobject_cast<QRadioButton *>(input) ||
+                              qobject_cast<QComboBox *>(input) || qobject_cast<QSlider *>(input) ||
+                              (field && !field->isReadOnly());
+        const QString name = input->objectName();
+        QVERIFY2(!settable || ScriptedControls.contains(name) || OtherInputs.contains(name),
+                 qPrintable(name + " is not in the script"));
+    }
+
+    QWidget *selector = s.find<QWidget>("cmdButton_2");
+    QVERIFY(selector);
+    QTest::mouseClick(selector, Qt::LeftButton);
+    for (const QString &name : ScriptedControls) {
+        if (auto *control = s.find<QWidget>(name))
+            work(control);
+    }
+    // Deferred edits, sent together by Update.
+    work(s.find<QCheckBox>("chkUpdateImmediately"));
+    work(s.find<QCheckBox>("chkBlank"));
+    typeInto(s.find<QLineEdit>("txtText_1"), "Cd");
+    QTest::mouseClick(s.find<QPushButton>("cmdUpdate"), Qt::LeftButton);
+
+    QTest::mouseClick(s.find<QPushButton>("cmdUpdateMultiple"), Qt::LeftButton);
+    auto *dialog = s.window.findChild<QDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QTest::mouseClick(dialog->findChild<QCheckBox *>("chkAllSettings"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), test::DeadlineMs);
+    QTest::mouseClick(s.find<QPushButton>("cmdClose"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.window.isVisible(), test::DeadlineMs);
+
+    // The multiple update ends with the data of the last channel; a log being made has only
+    // that to wait for.
+    static_cast<void>(
+        s.awaitLines(expected.size()) &&
+        QTest::qWaitFor([&] { return s.sim.logLines().constLast().contains("\tdata ch=11 "); },
+                        test::DeadlineMs));
+    QVERIFY(s.sim.stop() == 0);
+    const QStringList heard = s.sim.logLines();
+    if (heard != expected) {
+        QFile actual(QStringLiteral("%1.actual").arg(QTest::currentDataTag()));
+        QVERIFY(actual.open(QIODevice::WriteOnly));
+        actual.write((heard.join(u'\n') + u'\n').toLatin1());
+        for (qsizetype line = 0; line < std::min(heard.size(), expected.size()); ++line)
+            QCOMPARE(heard[line], expected[line]);
+        QCOMPARE(heard.size(), expected.size());
+    }
+}
+
+QTEST_MAIN(TestWireSession)
+#include "test_wire_session.moc"

@@ -1,0 +1,29 @@
+#include "SimPanelPlatform.h"
+
+#include "EventLoopWaiter.h"
+#include "MemoryPreferencesStore.h"
+#include "QtSerialPort.h"
+#include "RecordingNotifier.h"
+
+namespace qm::test {
+
+PanelPlatform simPanelPlatform(const QString &unitLink)
+{
+    auto store = std::make_unique<MemoryPreferencesStore>();
+    store->values = {{"Ports/COM1", unitLink}, {"Settings/Comport", "1"}};
+    // Every other number leads nowhere, so that no real port is probed.
+    for (int port = 2; port <= 16; ++port)
+        store->values.insert(QStringLiteral("Ports/COM%1").arg(port), unitLink + "-none");
+    PanelPlatform platform;
+    platform.makeSerialPort = [](const PortMap &map, const UnitModel &model) {
+        return std::make_unique<QtSerialPort>(map, model.baudRate);
+    };
+    platform.waiter = std::make_unique<EventLoopWaiter>();
+    platform.preferencesStore = std::move(store);
+    platform.makeNotifier = [](QWidget *) {
+        return std::make_unique<RecordingNotifier>();
+    };
+    return platform;
+}
+
+} // namespace qm::test
