@@ -1,9 +1,9 @@
-#include "PanelCommandLine.h"
+#include "apps/PanelCommandLine.h"
 
-#include "StandardOptions.h"
+#include "process/StandardOptions.h"
 
 #include "QmVersion.h"
-#include "UnitModel.h"
+#include "model/UnitModel.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

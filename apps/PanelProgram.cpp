@@ -1,12 +1,12 @@
-#include "PanelProgram.h"
+#include "apps/PanelProgram.h"
 
-#include "MainWindow.h"
-#include "NumberText.h"
-#include "PanelCommandLine.h"
-#include "PanelController.h"
-#include "PreferenceKeys.h"
+#include "apps/PanelCommandLine.h"
+#include "model/NumberText.h"
+#include "panel/preferences/PreferenceKeys.h"
+#include "panel/session/PanelController.h"
+#include "panel/window/MainWindow.h"
 #ifdef Q_OS_UNIX
-#include "TerminationSignals.h"
+#include "process/TerminationSignals.h"
 #endif
 
 #include <QApplication>

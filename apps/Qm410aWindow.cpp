@@ -1,5 +1,5 @@
-#include "ModelWindows.h"
-#include "WindowRows.h"
+#include "apps/ModelWindows.h"
+#include "apps/WindowRows.h"
 
 namespace qm {
 

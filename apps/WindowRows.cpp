@@ -1,4 +1,4 @@
-#include "WindowRows.h"
+#include "apps/WindowRows.h"
 
 #include <utility>
 

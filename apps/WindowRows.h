@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WindowDescription.h"
+#include "panel/window/WindowDescription.h"
 
 #include <array>
 

@@ -6,13 +6,13 @@
 // its last frame handed over (target 10 ms), and to the unit's log line for that frame.
 // Run from the build tree, offscreen.
 
-#include "ChannelEditor.h"
-#include "MainWindow.h"
-#include "MemoryPreferencesStore.h"
-#include "ModelWindows.h"
-#include "MultiUpdateRun.h"
-#include "QtSerialPort.h"
-#include "SerialLink.h"
+#include "apps/ModelWindows.h"
+#include "link/QtSerialPort.h"
+#include "link/SerialLink.h"
+#include "multiupdate/MultiUpdateRun.h"
+#include "panel/editor/ChannelEditor.h"
+#include "panel/window/MainWindow.h"
+#include "tests/support/MemoryPreferencesStore.h"
 
 #include <QApplication>
 #include <QCheckBox>

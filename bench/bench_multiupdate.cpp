@@ -2,7 +2,7 @@
 // run (twelve channels, every group) into a sink that queues bytes like a serial port's
 // write buffer.
 
-#include "MultiUpdateRun.h"
+#include "multiupdate/MultiUpdateRun.h"
 
 #include <benchmark/benchmark.h>
 

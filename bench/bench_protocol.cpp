@@ -2,10 +2,10 @@
 // received bytes to filled records, whole and in small pieces. Each benchmark also reports
 // the heap allocations it makes per frame or per reply.
 
-#include "AllocationCounter.h"
-#include "CommandSender.h"
-#include "ReplyEncoder.h"
-#include "ReplyReceiver.h"
+#include "bench/AllocationCounter.h"
+#include "protocol/CommandSender.h"
+#include "protocol/ReplyEncoder.h"
+#include "protocol/ReplyReceiver.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "AdapterInfo.h"
+#include "link/AdapterInfo.h"
 
 #include <QFileInfo>
 #include <QSerialPortInfo>

@@ -1,4 +1,4 @@
-#include "DeviceIdentity.h"
+#include "link/DeviceIdentity.h"
 
 #include <QFileInfo>
 #include <QSerialPortInfo>

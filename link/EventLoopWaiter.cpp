@@ -1,4 +1,4 @@
-#include "EventLoopWaiter.h"
+#include "link/EventLoopWaiter.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Waiter.h"
+#include "link/Waiter.h"
 
 #include <QList>
 

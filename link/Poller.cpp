@@ -1,7 +1,7 @@
-#include "Poller.h"
+#include "link/Poller.h"
 
-#include "ChannelTable.h"
-#include "ReplyReceiver.h"
+#include "model/ChannelTable.h"
+#include "protocol/ReplyReceiver.h"
 
 namespace qm {
 

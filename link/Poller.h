@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CommandSender.h"
-#include "Waiter.h"
+#include "link/Waiter.h"
+#include "protocol/CommandSender.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "PortManager.h"
+#include "link/PortManager.h"
 
 namespace qm {
 

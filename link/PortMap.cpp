@@ -1,6 +1,6 @@
-#include "PortMap.h"
+#include "link/PortMap.h"
 
-#include "PortManager.h"
+#include "link/PortManager.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PortMap.h"
-#include "SerialPort.h"
+#include "link/PortMap.h"
+#include "link/SerialPort.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>

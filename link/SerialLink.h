@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DeviceIdentity.h"
-#include "FrameSink.h"
-#include "ReplyReceiver.h"
-#include "SerialPort.h"
+#include "link/DeviceIdentity.h"
+#include "link/SerialPort.h"
+#include "protocol/FrameSink.h"
+#include "protocol/ReplyReceiver.h"
 
 #include <QByteArrayList>
 #include <QElapsedTimer>

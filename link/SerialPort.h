@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeviceIdentity.h"
-#include "FrameSink.h"
+#include "link/DeviceIdentity.h"
+#include "protocol/FrameSink.h"
 
 #include <QByteArrayList>
 

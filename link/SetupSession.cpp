@@ -1,4 +1,4 @@
-#include "SetupSession.h"
+#include "link/SetupSession.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CommandSender.h"
-#include "FrameSink.h"
-#include "ReplyReceiver.h"
-#include "SetupFile.h"
+#include "protocol/CommandSender.h"
+#include "protocol/FrameSink.h"
+#include "protocol/ReplyReceiver.h"
+#include "protocol/SetupFile.h"
 
 #include <QList>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "Field.h"
+#include "model/Field.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "UnitModel.h"
+#include "model/UnitModel.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
-#include "MultiUpdateRun.h"
+#include "multiupdate/MultiUpdateRun.h"
 
-#include "SelectionMask.h"
+#include "multiupdate/SelectionMask.h"
 
 namespace qm {
 

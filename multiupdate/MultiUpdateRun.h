@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "CommandSender.h"
-#include "UnitModel.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
+#include "protocol/CommandSender.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "SelectionList.h"
+#include "multiupdate/SelectionList.h"
 
-#include "SelectionMask.h"
+#include "multiupdate/SelectionMask.h"
 
 #include <QCheckBox>
 #include <QListWidget>

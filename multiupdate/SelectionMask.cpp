@@ -1,6 +1,6 @@
-#include "SelectionMask.h"
+#include "multiupdate/SelectionMask.h"
 
-#include "NumberText.h"
+#include "model/NumberText.h"
 
 #include <cmath>
 #include <limits>

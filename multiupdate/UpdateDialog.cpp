@@ -1,8 +1,8 @@
-#include "UpdateDialog.h"
+#include "multiupdate/UpdateDialog.h"
 
-#include "SelectionList.h"
-#include "Twips.h"
-#include "UnitModel.h"
+#include "model/Twips.h"
+#include "model/UnitModel.h"
+#include "multiupdate/SelectionList.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "CursorFile.h"
+#include "position/CursorFile.h"
 
 #include <QDir>
 #include <QFileInfo>

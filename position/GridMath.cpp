@@ -1,6 +1,6 @@
-#include "GridMath.h"
+#include "position/GridMath.h"
 
-#include "NumberText.h"
+#include "model/NumberText.h"
 
 namespace qm {
 

@@ -1,8 +1,8 @@
-#include "PositionControls.h"
+#include "position/PositionControls.h"
 
-#include "PositionGrid.h"
-#include "PositionPictures.h"
-#include "Twips.h"
+#include "model/Twips.h"
+#include "position/PositionGrid.h"
+#include "position/PositionPictures.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PositionLayout.h"
+#include "position/PositionLayout.h"
 
 #include <QRect>
 

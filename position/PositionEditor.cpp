@@ -1,11 +1,11 @@
-#include "PositionEditor.h"
+#include "position/PositionEditor.h"
 
-#include "CursorFile.h"
-#include "GridMath.h"
-#include "NumberText.h"
-#include "PositionGrid.h"
-#include "PositionHost.h"
-#include "Twips.h"
+#include "model/NumberText.h"
+#include "model/Twips.h"
+#include "position/CursorFile.h"
+#include "position/GridMath.h"
+#include "position/PositionGrid.h"
+#include "position/PositionHost.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ChannelSettings.h"
-#include "PositionControls.h"
-#include "PositionLayout.h"
-#include "WindowPointer.h"
+#include "model/ChannelSettings.h"
+#include "position/PositionControls.h"
+#include "position/PositionLayout.h"
+#include "position/WindowPointer.h"
 
 #include <QObject>
 #include <QPoint>

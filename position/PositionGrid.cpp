@@ -1,8 +1,8 @@
-#include "PositionGrid.h"
+#include "position/PositionGrid.h"
 
-#include "GridMath.h"
-#include "PositionPictures.h"
-#include "Twips.h"
+#include "model/Twips.h"
+#include "position/GridMath.h"
+#include "position/PositionPictures.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChannelSettings.h"
+#include "model/ChannelSettings.h"
 
 #include <QtGlobal>
 

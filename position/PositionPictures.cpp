@@ -1,4 +1,4 @@
-#include "PositionPictures.h"
+#include "position/PositionPictures.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "WindowPointer.h"
+#include "position/WindowPointer.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "TerminationSignals.h"
+#include "process/TerminationSignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "CommandSender.h"
+#include "protocol/CommandSender.h"
 
 #include <array>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FrameSink.h"
-#include "Frames.h"
+#include "protocol/FrameSink.h"
+#include "protocol/Frames.h"
 
-#include "ChannelTable.h"
-#include "UnitModel.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
 
 namespace qm {
 

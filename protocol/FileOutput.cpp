@@ -1,4 +1,4 @@
-#include "FileOutput.h"
+#include "protocol/FileOutput.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
-#include "Frames.h"
+#include "protocol/Frames.h"
 
-#include "Windows1252.h"
+#include "protocol/Windows1252.h"
 
 namespace qm {
 

@@ -1,8 +1,8 @@
-#include "ReplyEncoder.h"
+#include "protocol/ReplyEncoder.h"
 
-#include "Frames.h"
-#include "ReplyReceiver.h"
-#include "Windows1252.h"
+#include "protocol/Frames.h"
+#include "protocol/ReplyReceiver.h"
+#include "protocol/Windows1252.h"
 
 namespace qm {
 

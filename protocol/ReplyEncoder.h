@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelSettings.h"
-#include "UnitModel.h"
+#include "model/ChannelSettings.h"
+#include "model/UnitModel.h"
 
 #include <QByteArray>
 

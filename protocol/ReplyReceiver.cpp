@@ -1,7 +1,7 @@
-#include "ReplyReceiver.h"
+#include "protocol/ReplyReceiver.h"
 
-#include "Frames.h"
-#include "Windows1252.h"
+#include "protocol/Frames.h"
+#include "protocol/Windows1252.h"
 
 #include <QIODevice>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "UnitModel.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
 
 #include <QByteArrayView>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "SettingsExport.h"
+#include "protocol/SettingsExport.h"
 
-#include "Windows1252.h"
+#include "protocol/Windows1252.h"
 
 #include <QStringList>
 

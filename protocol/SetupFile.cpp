@@ -1,8 +1,8 @@
-#include "SetupFile.h"
+#include "protocol/SetupFile.h"
 
-#include "Frames.h"
-#include "ReplyReceiver.h"
-#include "Windows1252.h"
+#include "protocol/Frames.h"
+#include "protocol/ReplyReceiver.h"
+#include "protocol/Windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FileOutput.h"
+#include "protocol/FileOutput.h"
 
-#include "ChannelTable.h"
-#include "UnitModel.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
 
 #include <QList>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "ModelWindows.h"
-#include "PanelProgram.h"
+#include "apps/ModelWindows.h"
+#include "apps/PanelProgram.h"
 
 int main(int argc, char *argv[])
 {

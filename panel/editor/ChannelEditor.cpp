@@ -1,7 +1,7 @@
-#include "ChannelEditor.h"
+#include "panel/editor/ChannelEditor.h"
 
-#include "ChannelSelector.h"
-#include "MouseButtonWatch.h"
+#include "panel/editor/MouseButtonWatch.h"
+#include "panel/window/ChannelSelector.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "CommandSender.h"
-#include "MainWindowControls.h"
-#include "PositionEditor.h"
-#include "PositionHost.h"
-#include "PositionLayout.h"
-#include "Preferences.h"
-#include "SelectAllOnFocus.h"
-#include "SettingBinder.h"
-#include "WindowDescription.h"
+#include "model/ChannelTable.h"
+#include "panel/editor/SelectAllOnFocus.h"
+#include "panel/editor/SettingBinder.h"
+#include "panel/preferences/Preferences.h"
+#include "panel/window/MainWindowControls.h"
+#include "panel/window/WindowDescription.h"
+#include "position/PositionEditor.h"
+#include "position/PositionHost.h"
+#include "position/PositionLayout.h"
+#include "protocol/CommandSender.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "MouseButtonWatch.h"
+#include "panel/editor/MouseButtonWatch.h"
 
 #include <QEvent>
 

@@ -1,4 +1,4 @@
-#include "SelectAllOnFocus.h"
+#include "panel/editor/SelectAllOnFocus.h"
 
 #include <QEvent>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "SettingBinder.h"
+#include "panel/editor/SettingBinder.h"
 
-#include "Frames.h"
+#include "protocol/Frames.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelSettings.h"
-#include "WindowDescription.h"
+#include "model/ChannelSettings.h"
+#include "panel/window/WindowDescription.h"
 
 #include <functional>
 #include <vector>

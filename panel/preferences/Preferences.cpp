@@ -1,7 +1,7 @@
-#include "Preferences.h"
+#include "panel/preferences/Preferences.h"
 
-#include "NumberText.h"
-#include "PreferenceKeys.h"
+#include "model/NumberText.h"
+#include "panel/preferences/PreferenceKeys.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PreferencesStore.h"
+#include "panel/preferences/PreferencesStore.h"
 
 #include <QList>
 #include <QMap>

@@ -1,6 +1,6 @@
-#include "PreferencesStore.h"
+#include "panel/preferences/PreferencesStore.h"
 
-#include "PreferenceKeys.h"
+#include "panel/preferences/PreferenceKeys.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "ChannelExportWriter.h"
+#include "panel/session/ChannelExportWriter.h"
 
-#include "Notifier.h"
-#include "SettingsExport.h"
+#include "panel/window/Notifier.h"
+#include "protocol/SettingsExport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "FileOutput.h"
-#include "UnitModel.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
+#include "protocol/FileOutput.h"
 
 #include <QString>
 #include <QStringList>

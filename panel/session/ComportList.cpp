@@ -1,10 +1,10 @@
-#include "ComportList.h"
+#include "panel/session/ComportList.h"
 
-#include "Notifier.h"
-#include "NumberText.h"
-#include "PortManager.h"
-#include "Preferences.h"
-#include "SerialPort.h"
+#include "link/PortManager.h"
+#include "link/SerialPort.h"
+#include "model/NumberText.h"
+#include "panel/preferences/Preferences.h"
+#include "panel/window/Notifier.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdapterInfo.h"
+#include "link/AdapterInfo.h"
 
 #include <QString>
 

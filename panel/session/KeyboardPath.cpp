@@ -1,9 +1,9 @@
-#include "KeyboardPath.h"
+#include "panel/session/KeyboardPath.h"
 
-#include "ChannelEditor.h"
-#include "ChannelSelector.h"
-#include "ChannelTable.h"
-#include "MainWindowControls.h"
+#include "model/ChannelTable.h"
+#include "panel/editor/ChannelEditor.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindowControls.h"
 
 #include <QKeySequence>
 #include <QShortcut>

@@ -1,9 +1,9 @@
-#include "LinkNotice.h"
+#include "panel/session/LinkNotice.h"
 
-#include "ChannelTable.h"
-#include "Frames.h"
+#include "model/ChannelTable.h"
+#include "protocol/Frames.h"
 
-#include "OperatorNotice.h"
+#include "panel/window/OperatorNotice.h"
 
 #include <QMap>
 

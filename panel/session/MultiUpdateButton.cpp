@@ -1,9 +1,9 @@
-#include "MultiUpdateButton.h"
+#include "panel/session/MultiUpdateButton.h"
 
-#include "ChannelEditor.h"
-#include "MultiUpdateRun.h"
-#include "Poller.h"
-#include "SelectionMask.h"
+#include "link/Poller.h"
+#include "multiupdate/MultiUpdateRun.h"
+#include "multiupdate/SelectionMask.h"
+#include "panel/editor/ChannelEditor.h"
 
 #include <QCoreApplication>
 #include <QPushButton>

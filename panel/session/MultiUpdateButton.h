@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "CommandSender.h"
-#include "Preferences.h"
-#include "UnitModel.h"
-#include "UpdateDialog.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
+#include "multiupdate/UpdateDialog.h"
+#include "panel/preferences/Preferences.h"
+#include "protocol/CommandSender.h"
 
 #include <QObject>
 #include <QPointer>

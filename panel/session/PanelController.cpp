@@ -1,11 +1,11 @@
-#include "PanelController.h"
+#include "panel/session/PanelController.h"
 
-#include "AccessibleNames.h"
-#include "KeyboardPath.h"
-#include "MainWindow.h"
-#include "Notifier.h"
-#include "OperatorNotice.h"
-#include "PortNotices.h"
+#include "panel/session/KeyboardPath.h"
+#include "panel/session/PortNotices.h"
+#include "panel/window/AccessibleNames.h"
+#include "panel/window/MainWindow.h"
+#include "panel/window/Notifier.h"
+#include "panel/window/OperatorNotice.h"
 
 #include <QComboBox>
 #include <QLineEdit>

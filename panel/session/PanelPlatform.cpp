@@ -1,10 +1,10 @@
-#include "PanelPlatform.h"
+#include "panel/session/PanelPlatform.h"
 
-#include "CursorFile.h"
-#include "EventLoopWaiter.h"
-#include "Notifier.h"
 #include "QmVersion.h"
-#include "QtSerialPort.h"
+#include "link/EventLoopWaiter.h"
+#include "link/QtSerialPort.h"
+#include "panel/window/Notifier.h"
+#include "position/CursorFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "AdapterInfo.h"
-#include "FileOutput.h"
-#include "PortManager.h"
-#include "PortMap.h"
-#include "PreferencesStore.h"
-#include "SerialPort.h"
-#include "SetupDialogs.h"
-#include "UnitModel.h"
-#include "Waiter.h"
+#include "link/AdapterInfo.h"
+#include "link/PortManager.h"
+#include "link/PortMap.h"
+#include "link/SerialPort.h"
+#include "link/Waiter.h"
+#include "model/UnitModel.h"
+#include "panel/preferences/PreferencesStore.h"
+#include "panel/session/SetupDialogs.h"
+#include "protocol/FileOutput.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
-#include "PollDisplay.h"
+#include "panel/session/PollDisplay.h"
 
-#include "ChannelEditor.h"
-#include "ChannelSelector.h"
-#include "ComportList.h"
-#include "MainWindowControls.h"
-#include "Poller.h"
-#include "ReplyReceiver.h"
+#include "link/Poller.h"
+#include "panel/editor/ChannelEditor.h"
+#include "panel/session/ComportList.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindowControls.h"
+#include "protocol/ReplyReceiver.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "PopupOpeningWatch.h"
+#include "panel/session/PopupOpeningWatch.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "PortNotices.h"
+#include "panel/session/PortNotices.h"
 
 namespace qm {
 

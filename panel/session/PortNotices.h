@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortManager.h"
+#include "link/PortManager.h"
 
 #include <QString>
 

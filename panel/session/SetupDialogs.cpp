@@ -1,4 +1,4 @@
-#include "SetupDialogs.h"
+#include "panel/session/SetupDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,9 +1,9 @@
-#include "SetupTransfer.h"
+#include "panel/session/SetupTransfer.h"
 
-#include "ChannelEditor.h"
-#include "Notifier.h"
-#include "Poller.h"
-#include "SetupDialogs.h"
+#include "link/Poller.h"
+#include "panel/editor/ChannelEditor.h"
+#include "panel/session/SetupDialogs.h"
+#include "panel/window/Notifier.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "FileOutput.h"
-#include "SetupSession.h"
-#include "UnitModel.h"
+#include "link/SetupSession.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
+#include "protocol/FileOutput.h"
 
 #include <QObject>
 #include <QPointer>

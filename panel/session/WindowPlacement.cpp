@@ -1,7 +1,7 @@
-#include "WindowPlacement.h"
+#include "panel/session/WindowPlacement.h"
 
-#include "Preferences.h"
-#include "Twips.h"
+#include "model/Twips.h"
+#include "panel/preferences/Preferences.h"
 
 #include <QGuiApplication>
 #include <QScreen>

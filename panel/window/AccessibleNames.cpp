@@ -1,6 +1,6 @@
-#include "AccessibleNames.h"
+#include "panel/window/AccessibleNames.h"
 
-#include "WindowDescription.h"
+#include "panel/window/WindowDescription.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "ChannelSelector.h"
+#include "panel/window/ChannelSelector.h"
 
-#include "Pictures.h"
+#include "panel/window/Pictures.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SelectorStyle.h"
+#include "panel/window/SelectorStyle.h"
 
 #include <QPixmap>
 #include <QWidget>

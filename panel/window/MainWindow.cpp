@@ -1,8 +1,8 @@
-#include "MainWindow.h"
+#include "panel/window/MainWindow.h"
 
-#include "ChannelSelector.h"
-#include "Pictures.h"
-#include "Twips.h"
+#include "model/Twips.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/Pictures.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

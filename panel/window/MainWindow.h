@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MainWindowControls.h"
-#include "WindowDescription.h"
+#include "panel/window/MainWindowControls.h"
+#include "panel/window/WindowDescription.h"
 
 #include <QHash>
 #include <QRect>

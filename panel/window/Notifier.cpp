@@ -1,4 +1,4 @@
-#include "Notifier.h"
+#include "panel/window/Notifier.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "OperatorNotice.h"
+#include "panel/window/OperatorNotice.h"
 
 #include <QMouseEvent>
 #include <QShortcut>

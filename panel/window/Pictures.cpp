@@ -1,4 +1,4 @@
-#include "Pictures.h"
+#include "panel/window/Pictures.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Field.h"
+#include "model/Field.h"
 
 #include <QString>
 

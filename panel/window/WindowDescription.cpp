@@ -1,4 +1,4 @@
-#include "WindowDescription.h"
+#include "panel/window/WindowDescription.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "PositionLayout.h"
-#include "SelectorStyle.h"
-#include "SettingBinding.h"
-#include "UnitModel.h"
+#include "model/UnitModel.h"
+#include "panel/window/SelectorStyle.h"
+#include "panel/window/SettingBinding.h"
+#include "position/PositionLayout.h"
 
 #include <QFlags>
 #include <QRect>

@@ -1,11 +1,11 @@
-#include "ChannelSelector.h"
-#include "Deadline.h"
-#include "MainWindow.h"
-#include "ModelWindows.h"
-#include "PanelController.h"
-#include "SimPanelPlatform.h"
-#include "UnitSimProcess.h"
-#include "UpdateDialog.h"
+#include "apps/ModelWindows.h"
+#include "multiupdate/UpdateDialog.h"
+#include "panel/session/PanelController.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindow.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/SimPanelPlatform.h"
+#include "tests/support/UnitSimProcess.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

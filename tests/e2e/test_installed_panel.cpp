@@ -1,6 +1,6 @@
-#include "DefaultUnitState.h"
-#include "SettingsExport.h"
-#include "UnitSimProcess.h"
+#include "protocol/SettingsExport.h"
+#include "tests/support/UnitSimProcess.h"
+#include "tools/qm-unit-sim/DefaultUnitState.h"
 
 #include <QDateTime>
 #include <QDir>

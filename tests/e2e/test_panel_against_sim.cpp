@@ -1,11 +1,11 @@
-#include "ChannelSelector.h"
-#include "Deadline.h"
-#include "DefaultUnitState.h"
-#include "MainWindow.h"
-#include "ModelWindows.h"
-#include "PanelController.h"
-#include "PseudoTerminal.h"
-#include "UnitSimProcess.h"
+#include "apps/ModelWindows.h"
+#include "panel/session/PanelController.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindow.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/UnitSimProcess.h"
+#include "tools/qm-unit-sim/DefaultUnitState.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "ChannelList.h"
-#include "UnitSimProcess.h"
+#include "tests/support/UnitSimProcess.h"
+#include "tools/qmctl/ChannelList.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "CommandSender.h"
-#include "Deadline.h"
-#include "DefaultUnitState.h"
-#include "ReplyReceiver.h"
-#include "SerialPortSink.h"
-#include "UnitSimProcess.h"
-#include "UnitWire.h"
+#include "protocol/CommandSender.h"
+#include "protocol/ReplyReceiver.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/UnitSimProcess.h"
+#include "tools/common/SerialPortSink.h"
+#include "tools/qm-unit-sim/DefaultUnitState.h"
+#include "tools/qm-unit-sim/UnitWire.h"
 
 #include <QFileInfo>
 #include <QSerialPort>

@@ -1,8 +1,8 @@
-#include "CommandFrameDecoder.h"
-#include "CommandSender.h"
-#include "RecordingSink.h"
-#include "SettingsExport.h"
-#include "StateFile.h"
+#include "protocol/CommandSender.h"
+#include "protocol/SettingsExport.h"
+#include "tests/support/RecordingSink.h"
+#include "tools/qm-unit-sim/CommandFrameDecoder.h"
+#include "tools/qm-unit-sim/StateFile.h"
 
 #include <QTest>
 

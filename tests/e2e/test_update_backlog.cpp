@@ -1,10 +1,10 @@
-#include "CommandSender.h"
-#include "Deadline.h"
-#include "MultiUpdateRun.h"
-#include "PseudoTerminal.h"
-#include "QtSerialPort.h"
-#include "RecordingSink.h"
-#include "SerialLink.h"
+#include "link/QtSerialPort.h"
+#include "link/SerialLink.h"
+#include "multiupdate/MultiUpdateRun.h"
+#include "protocol/CommandSender.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/RecordingSink.h"
 
 #include <QFile>
 #include <QSignalSpy>

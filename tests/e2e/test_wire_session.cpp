@@ -1,9 +1,9 @@
-#include "Deadline.h"
-#include "MainWindow.h"
-#include "ModelWindows.h"
-#include "PanelController.h"
-#include "SimPanelPlatform.h"
-#include "UnitSimProcess.h"
+#include "apps/ModelWindows.h"
+#include "panel/session/PanelController.h"
+#include "panel/window/MainWindow.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/SimPanelPlatform.h"
+#include "tests/support/UnitSimProcess.h"
 
 #include <QCheckBox>
 #include <QComboBox>

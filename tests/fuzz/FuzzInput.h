@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnitModel.h"
+#include "model/UnitModel.h"
 
 #include <QByteArrayView>
 

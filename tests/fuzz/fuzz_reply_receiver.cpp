@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes in arbitrary pieces to the reply receiver and checks that it accepts
 // exactly the replies the framing rule allows, and touches nothing else.
 
-#include "FuzzInput.h"
-#include "ReplyReceiver.h"
+#include "protocol/ReplyReceiver.h"
+#include "tests/fuzz/FuzzInput.h"
 
 #include <cstdlib>
 #include <vector>

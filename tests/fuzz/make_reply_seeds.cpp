@@ -2,8 +2,8 @@
 // both models, in one piece and in small pieces, and the near misses the framing rule is
 // about (one byte short or long, an overlong frame that wraps, noise, a channel above 11).
 
-#include "FuzzInput.h"
-#include "ReplyEncoder.h"
+#include "protocol/ReplyEncoder.h"
+#include "tests/fuzz/FuzzInput.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "EventLoopWaiter.h"
-#include "FakeSerialPort.h"
-#include "InstantWaiter.h"
-#include "Poller.h"
-#include "PortManager.h"
-#include "PortMap.h"
-#include "RecordingSink.h"
-#include "ReplyEncoder.h"
-#include "SerialLink.h"
+#include "link/EventLoopWaiter.h"
+#include "link/Poller.h"
+#include "link/PortManager.h"
+#include "link/PortMap.h"
+#include "link/SerialLink.h"
+#include "protocol/ReplyEncoder.h"
+#include "tests/support/FakeSerialPort.h"
+#include "tests/support/InstantWaiter.h"
+#include "tests/support/RecordingSink.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

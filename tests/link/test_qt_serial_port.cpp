@@ -1,9 +1,9 @@
-#include "Deadline.h"
-#include "PortManager.h"
-#include "PseudoTerminal.h"
-#include "QtSerialPort.h"
-#include "ReplyEncoder.h"
-#include "SerialLink.h"
+#include "link/PortManager.h"
+#include "link/QtSerialPort.h"
+#include "link/SerialLink.h"
+#include "protocol/ReplyEncoder.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/PseudoTerminal.h"
 
 #include <QSignalSpy>
 #include <QSocketNotifier>

@@ -1,5 +1,5 @@
-#include "PlayedUnitPort.h"
-#include "SetupSession.h"
+#include "link/SetupSession.h"
+#include "tests/support/PlayedUnitPort.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
-#include "ItemClicks.h"
-#include "SelectionMask.h"
-#include "UnitModel.h"
-#include "UpdateDialog.h"
+#include "model/UnitModel.h"
+#include "multiupdate/SelectionMask.h"
+#include "multiupdate/UpdateDialog.h"
+#include "tests/support/ItemClicks.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "MultiUpdateRun.h"
-#include "RecordingSink.h"
-#include "SelectionMask.h"
+#include "multiupdate/MultiUpdateRun.h"
+#include "multiupdate/SelectionMask.h"
+#include "tests/support/RecordingSink.h"
 
 #include <QTest>
 

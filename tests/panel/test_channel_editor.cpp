@@ -1,11 +1,11 @@
-#include "ChannelEditor.h"
-#include "ChannelSelector.h"
-#include "Deadline.h"
-#include "MainWindow.h"
-#include "MemoryPreferencesStore.h"
-#include "ModelWindows.h"
-#include "PositionGrid.h"
-#include "RecordingSink.h"
+#include "apps/ModelWindows.h"
+#include "panel/editor/ChannelEditor.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindow.h"
+#include "position/PositionGrid.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/MemoryPreferencesStore.h"
+#include "tests/support/RecordingSink.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "ChannelSelector.h"
-#include "Deadline.h"
-#include "MainWindow.h"
-#include "ModelWindows.h"
+#include "apps/ModelWindows.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindow.h"
+#include "tests/support/Deadline.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,10 +1,10 @@
-#include "AnsweringSerialPort.h"
-#include "ChannelSelector.h"
-#include "Deadline.h"
-#include "ItemClicks.h"
-#include "ModelWindows.h"
-#include "PanelRig.h"
-#include "UpdateDialog.h"
+#include "apps/ModelWindows.h"
+#include "multiupdate/UpdateDialog.h"
+#include "panel/window/ChannelSelector.h"
+#include "tests/support/AnsweringSerialPort.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/ItemClicks.h"
+#include "tests/support/PanelRig.h"
 
 #include <QComboBox>
 #include <QDir>

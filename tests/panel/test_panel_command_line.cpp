@@ -1,5 +1,5 @@
-#include "PanelCommandLine.h"
-#include "UnitModel.h"
+#include "apps/PanelCommandLine.h"
+#include "model/UnitModel.h"
 
 #include <QRegularExpression>
 #include <QTest>

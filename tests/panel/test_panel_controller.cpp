@@ -1,11 +1,11 @@
-#include "ChannelSelector.h"
-#include "Deadline.h"
-#include "ModelWindows.h"
-#include "OperatorNotice.h"
-#include "PanelRig.h"
-#include "PositionGrid.h"
-#include "ReplyEncoder.h"
-#include "Twips.h"
+#include "apps/ModelWindows.h"
+#include "model/Twips.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/OperatorNotice.h"
+#include "position/PositionGrid.h"
+#include "protocol/ReplyEncoder.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/PanelRig.h"
 
 #include <QAccessible>
 #include <QApplication>

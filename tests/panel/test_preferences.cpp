@@ -1,7 +1,7 @@
-#include "MemoryPreferencesStore.h"
-#include "PreferenceKeys.h"
-#include "Preferences.h"
-#include "SmallTmpfs.h"
+#include "panel/preferences/PreferenceKeys.h"
+#include "panel/preferences/Preferences.h"
+#include "tests/support/MemoryPreferencesStore.h"
+#include "tests/support/SmallTmpfs.h"
 
 #include <QDir>
 #include <QFile>

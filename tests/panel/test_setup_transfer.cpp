@@ -1,7 +1,7 @@
-#include "ModelWindows.h"
-#include "PanelRig.h"
-#include "PlayedUnitPort.h"
-#include "SetupFile.h"
+#include "apps/ModelWindows.h"
+#include "protocol/SetupFile.h"
+#include "tests/support/PanelRig.h"
+#include "tests/support/PlayedUnitPort.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
-#include "ChannelSelector.h"
-#include "MainWindow.h"
-#include "ModelWindows.h"
-#include "PanelRig.h"
-#include "UnitModel.h"
-#include "UpdateDialog.h"
+#include "apps/ModelWindows.h"
+#include "model/UnitModel.h"
+#include "multiupdate/UpdateDialog.h"
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindow.h"
+#include "tests/support/PanelRig.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "GridMath.h"
+#include "position/GridMath.h"
 
 #include <QSet>
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "CursorFile.h"
-#include "FakePositionHost.h"
-#include "PositionEditor.h"
-#include "PositionGrid.h"
-#include "Twips.h"
+#include "model/Twips.h"
+#include "position/CursorFile.h"
+#include "position/PositionEditor.h"
+#include "position/PositionGrid.h"
+#include "tests/support/FakePositionHost.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,5 +1,5 @@
-#include "CommandSender.h"
-#include "RecordingSink.h"
+#include "protocol/CommandSender.h"
+#include "tests/support/RecordingSink.h"
 
 #include <QTest>
 

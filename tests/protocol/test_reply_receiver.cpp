@@ -1,4 +1,4 @@
-#include "ReplyReceiver.h"
+#include "protocol/ReplyReceiver.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "SettingsExport.h"
-#include "SmallTmpfs.h"
+#include "protocol/SettingsExport.h"
+#include "tests/support/SmallTmpfs.h"
 
 #include <QDir>
 #include <QFile>

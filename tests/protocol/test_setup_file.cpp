@@ -1,4 +1,4 @@
-#include "SetupFile.h"
+#include "protocol/SetupFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

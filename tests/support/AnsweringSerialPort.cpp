@@ -1,6 +1,6 @@
-#include "AnsweringSerialPort.h"
+#include "tests/support/AnsweringSerialPort.h"
 
-#include "ReplyEncoder.h"
+#include "protocol/ReplyEncoder.h"
 
 namespace qm::test {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "FakeSerialPort.h"
-#include "UnitModel.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
+#include "tests/support/FakeSerialPort.h"
 
 namespace qm::test {
 

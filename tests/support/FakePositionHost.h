@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PositionHost.h"
+#include "position/PositionHost.h"
 
 namespace qm::test {
 

@@ -1,4 +1,4 @@
-#include "PanelRig.h"
+#include "tests/support/PanelRig.h"
 
 namespace qm::test {
 

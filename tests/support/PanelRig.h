@@ -1,12 +1,12 @@
 #pragma once
 
-#include "FakeSerialPort.h"
-#include "InstantWaiter.h"
-#include "MainWindow.h"
-#include "MemoryPreferencesStore.h"
-#include "PanelController.h"
-#include "RecordingFileOutput.h"
-#include "RecordingNotifier.h"
+#include "panel/session/PanelController.h"
+#include "panel/window/MainWindow.h"
+#include "tests/support/FakeSerialPort.h"
+#include "tests/support/InstantWaiter.h"
+#include "tests/support/MemoryPreferencesStore.h"
+#include "tests/support/RecordingFileOutput.h"
+#include "tests/support/RecordingNotifier.h"
 
 #include <functional>
 #include <memory>

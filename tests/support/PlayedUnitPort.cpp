@@ -1,4 +1,4 @@
-#include "PlayedUnitPort.h"
+#include "tests/support/PlayedUnitPort.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "FakeSerialPort.h"
+#include "model/ChannelTable.h"
+#include "tests/support/FakeSerialPort.h"
 
 #include <QSet>
 

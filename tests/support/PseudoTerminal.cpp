@@ -1,4 +1,4 @@
-#include "PseudoTerminal.h"
+#include "tests/support/PseudoTerminal.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileOutput.h"
+#include "protocol/FileOutput.h"
 
 #include <QMap>
 #include <QStringList>

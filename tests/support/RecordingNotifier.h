@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Notifier.h"
+#include "panel/window/Notifier.h"
 
 #include <QStringList>
 

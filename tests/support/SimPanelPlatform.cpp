@@ -1,9 +1,9 @@
-#include "SimPanelPlatform.h"
+#include "tests/support/SimPanelPlatform.h"
 
-#include "EventLoopWaiter.h"
-#include "MemoryPreferencesStore.h"
-#include "QtSerialPort.h"
-#include "RecordingNotifier.h"
+#include "link/EventLoopWaiter.h"
+#include "link/QtSerialPort.h"
+#include "tests/support/MemoryPreferencesStore.h"
+#include "tests/support/RecordingNotifier.h"
 
 namespace qm::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PanelPlatform.h"
+#include "panel/session/PanelPlatform.h"
 
 namespace qm::test {
 

@@ -1,4 +1,4 @@
-#include "SmallTmpfs.h"
+#include "tests/support/SmallTmpfs.h"
 
 #include <QFile>
 #include <QStorageInfo>

@@ -1,7 +1,7 @@
-#include "UnitSimProcess.h"
+#include "tests/support/UnitSimProcess.h"
 
-#include "Deadline.h"
-#include "PseudoTerminal.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/PseudoTerminal.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "SerialPortSink.h"
+#include "tools/common/SerialPortSink.h"
 
 #include <QSerialPort>
 

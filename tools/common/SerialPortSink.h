@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FrameSink.h"
+#include "protocol/FrameSink.h"
 
 class QSerialPort;
 

@@ -1,7 +1,7 @@
 // Writes the panels' program icon, drawn by the same code as the window's own, to a PNG file
 // for the desktop's menus: make-icon <file.png>
 
-#include "Pictures.h"
+#include "panel/window/Pictures.h"
 
 #include <QGuiApplication>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "CommandFrame.h"
+#include "tools/qm-unit-sim/CommandFrame.h"
 
-#include "UnitCharacters.h"
+#include "tools/qm-unit-sim/UnitCharacters.h"
 
 namespace qm::sim {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnitWire.h"
+#include "tools/qm-unit-sim/UnitWire.h"
 
 #include <QByteArray>
 #include <QString>

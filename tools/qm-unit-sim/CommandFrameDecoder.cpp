@@ -1,4 +1,4 @@
-#include "CommandFrameDecoder.h"
+#include "tools/qm-unit-sim/CommandFrameDecoder.h"
 
 namespace qm::sim {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandFrame.h"
+#include "tools/qm-unit-sim/CommandFrame.h"
 
 #include <QList>
 

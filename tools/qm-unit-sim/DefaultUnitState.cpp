@@ -1,4 +1,4 @@
-#include "DefaultUnitState.h"
+#include "tools/qm-unit-sim/DefaultUnitState.h"
 
 namespace qm::sim {
 

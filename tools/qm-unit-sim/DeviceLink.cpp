@@ -1,4 +1,4 @@
-#include "DeviceLink.h"
+#include "tools/qm-unit-sim/DeviceLink.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "PlainNumber.h"
+#include "tools/qm-unit-sim/PlainNumber.h"
 
 #include <QString>
 

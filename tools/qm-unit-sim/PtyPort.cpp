@@ -1,4 +1,4 @@
-#include "PtyPort.h"
+#include "tools/qm-unit-sim/PtyPort.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

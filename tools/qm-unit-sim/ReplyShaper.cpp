@@ -1,4 +1,4 @@
-#include "ReplyShaper.h"
+#include "tools/qm-unit-sim/ReplyShaper.h"
 
 namespace qm::sim {
 

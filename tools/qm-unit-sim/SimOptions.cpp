@@ -1,8 +1,8 @@
-#include "SimOptions.h"
+#include "tools/qm-unit-sim/SimOptions.h"
 
-#include "PlainNumber.h"
 #include "QmVersion.h"
-#include "StandardOptions.h"
+#include "process/StandardOptions.h"
+#include "tools/qm-unit-sim/PlainNumber.h"
 
 #include <QCommandLineParser>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReplyShaper.h"
-#include "UnitWire.h"
+#include "tools/qm-unit-sim/ReplyShaper.h"
+#include "tools/qm-unit-sim/UnitWire.h"
 
 #include <QStringList>
 

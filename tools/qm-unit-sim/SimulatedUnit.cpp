@@ -1,6 +1,6 @@
-#include "SimulatedUnit.h"
+#include "tools/qm-unit-sim/SimulatedUnit.h"
 
-#include "UnitCharacters.h"
+#include "tools/qm-unit-sim/UnitCharacters.h"
 
 namespace qm::sim {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CommandFrame.h"
+#include "tools/qm-unit-sim/CommandFrame.h"
 
-#include "ChannelTable.h"
+#include "model/ChannelTable.h"
 
 #include <optional>
 

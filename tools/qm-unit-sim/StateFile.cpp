@@ -1,7 +1,7 @@
-#include "StateFile.h"
+#include "tools/qm-unit-sim/StateFile.h"
 
-#include "PlainNumber.h"
-#include "UnitCharacters.h"
+#include "tools/qm-unit-sim/PlainNumber.h"
+#include "tools/qm-unit-sim/UnitCharacters.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "UnitWire.h"
+#include "model/ChannelTable.h"
+#include "tools/qm-unit-sim/UnitWire.h"
 
 #include <QByteArrayView>
 

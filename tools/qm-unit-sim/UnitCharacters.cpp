@@ -1,4 +1,4 @@
-#include "UnitCharacters.h"
+#include "tools/qm-unit-sim/UnitCharacters.h"
 
 #include <algorithm>
 #include <iterator>

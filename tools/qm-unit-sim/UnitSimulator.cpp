@@ -1,4 +1,4 @@
-#include "UnitSimulator.h"
+#include "tools/qm-unit-sim/UnitSimulator.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CommandFrameDecoder.h"
-#include "ReplyShaper.h"
-#include "SimulatedUnit.h"
+#include "tools/qm-unit-sim/CommandFrameDecoder.h"
+#include "tools/qm-unit-sim/ReplyShaper.h"
+#include "tools/qm-unit-sim/SimulatedUnit.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "UnitWire.h"
+#include "tools/qm-unit-sim/UnitWire.h"
 
 namespace qm::sim {
 

@@ -1,13 +1,13 @@
 // qm-unit-sim: a QM-410A or QM-520A unit on a pseudo-terminal, for trying the panels
 // without hardware. Prints the device path first, then one line per frame received.
 
-#include "DefaultUnitState.h"
-#include "DeviceLink.h"
-#include "PtyPort.h"
-#include "SimOptions.h"
-#include "StateFile.h"
-#include "TerminationSignals.h"
-#include "UnitSimulator.h"
+#include "process/TerminationSignals.h"
+#include "tools/qm-unit-sim/DefaultUnitState.h"
+#include "tools/qm-unit-sim/DeviceLink.h"
+#include "tools/qm-unit-sim/PtyPort.h"
+#include "tools/qm-unit-sim/SimOptions.h"
+#include "tools/qm-unit-sim/StateFile.h"
+#include "tools/qm-unit-sim/UnitSimulator.h"
 
 #include <QCoreApplication>
 

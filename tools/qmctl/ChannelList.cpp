@@ -1,6 +1,6 @@
-#include "ChannelList.h"
+#include "tools/qmctl/ChannelList.h"
 
-#include "Field.h"
+#include "model/Field.h"
 
 #include <QStringList>
 

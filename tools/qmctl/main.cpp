@@ -1,16 +1,16 @@
 // qmctl: keeps a unit's setup in a file. Reads the twelve channels into a setup file,
 // writes a setup file to a unit and checks what took, and compares a unit with a file.
 
-#include "ChannelList.h"
-#include "PortMap.h"
-#include "Preferences.h"
-#include "PreferencesStore.h"
 #include "QmVersion.h"
-#include "ReplyReceiver.h"
-#include "SerialPortSink.h"
-#include "SetupFile.h"
-#include "SetupSession.h"
-#include "StandardOptions.h"
+#include "link/PortMap.h"
+#include "link/SetupSession.h"
+#include "panel/preferences/Preferences.h"
+#include "panel/preferences/PreferencesStore.h"
+#include "process/StandardOptions.h"
+#include "protocol/ReplyReceiver.h"
+#include "protocol/SetupFile.h"
+#include "tools/common/SerialPortSink.h"
+#include "tools/qmctl/ChannelList.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "PictureFolder.h"
+#include "tools/render-windows/PictureFolder.h"
 
 #include <QHash>
 #include <QImage>

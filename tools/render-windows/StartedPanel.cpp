@@ -1,10 +1,10 @@
-#include "StartedPanel.h"
+#include "tools/render-windows/StartedPanel.h"
 
-#include "AnsweringSerialPort.h"
-#include "InstantWaiter.h"
-#include "MemoryPreferencesStore.h"
-#include "PanelController.h"
-#include "RecordingNotifier.h"
+#include "panel/session/PanelController.h"
+#include "tests/support/AnsweringSerialPort.h"
+#include "tests/support/InstantWaiter.h"
+#include "tests/support/MemoryPreferencesStore.h"
+#include "tests/support/RecordingNotifier.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AdapterInfo.h"
-#include "ChannelTable.h"
-#include "MainWindow.h"
-#include "Preferences.h"
+#include "link/AdapterInfo.h"
+#include "model/ChannelTable.h"
+#include "panel/preferences/Preferences.h"
+#include "panel/window/MainWindow.h"
 
 #include <QMap>
 #include <QSet>

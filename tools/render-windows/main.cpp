@@ -5,12 +5,12 @@
 // each model on a first run; the QM-410A window telling of a port it may not open, and the
 // QM-520A port list open with an adapter's tool tip. Usage: render-windows [folder]
 
-#include "DefaultUnitState.h"
-#include "ModelWindows.h"
-#include "PictureFolder.h"
-#include "PositionGrid.h"
-#include "StartedPanel.h"
-#include "UpdateDialog.h"
+#include "apps/ModelWindows.h"
+#include "multiupdate/UpdateDialog.h"
+#include "position/PositionGrid.h"
+#include "tools/qm-unit-sim/DefaultUnitState.h"
+#include "tools/render-windows/PictureFolder.h"
+#include "tools/render-windows/StartedPanel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

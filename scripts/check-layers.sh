@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Checks the layer rule: every project include names its folder from the top of the tree, and a
+# folder includes only the folders below it in the table (tests, benchmarks and tools may use
+# any). The core (model, protocol, link) stays free of widgets.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+declare -A may_use=(
+  [model]=""
+  [process]=""
+  [protocol]="model"
+  [link]="model protocol"
+  [position]="model"
+  [multiupdate]="model protocol"
+  [panel/preferences]="model"
+  [panel/window]="model position"
+  [panel/editor]="model protocol position panel/preferences panel/window"
+  [panel/session]="model protocol link position multiupdate panel/preferences panel/window panel/editor"
+  [apps]="model process panel/preferences panel/window panel/session"
+  [apps/qm410a]="apps"
+  [apps/qm520a]="apps"
+)
+headers=$(git ls-files '*.h')
+status=0
+complain() {
+  echo "$1" >&2
+  status=1
+}
+
+while IFS= read -r file; do
+  folder=$(dirname "$file")
+  while IFS= read -r included; do
+    [[ -z "$included" ]] && continue
+    if [[ "$included" != */* ]]; then
+      if grep -qx "[^ ]*/$included" <<<"$headers"; then
+        complain "$file: include \"$included\" with its folder"
+      fi
+      continue
+    fi
+    target=$(dirname "$included")
+    [[ "$target" == "$folder" ]] && continue
+    [[ -v may_use[$folder] ]] || continue # tests, benchmarks and tools
+    if [[ " ${may_use[$folder]} " != *" $target "* ]]; then
+      complain "$file: $folder may not use $target (\"$included\")"
+    fi
+  done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
+done < <(git ls-files '*.cpp' '*.h')
+
+widgets='<(QtWidgets/.*|QWidget|QApplication|QDialog|QLabel|QComboBox|QPushButton|QMessageBox|QAbstractButton)>'
+if git grep -n -E "#[[:space:]]*include[[:space:]]*$widgets" -- model protocol link >&2; then
+  complain "the core (model, protocol, link) includes widgets"
+fi
+
+((status == 0)) && echo "Layers: every include names its folder and keeps to the layer rule."
+exit $status
