@@ -81,8 +81,7 @@ void TestUpdateBacklog::runsOntoAFullLineArriveWhole()
     QVERIFY(waiting > 0);
     constexpr int Runs = 300;
     updateMultiple(model, table, 3, 4095, 4095, sender, {});
-    QTest::qWait(100);
-    QCOMPARE(port.unsentBytes(), oneRun.size());
+    QTRY_COMPARE_WITH_TIMEOUT(port.unsentBytes(), oneRun.size(), test::DeadlineMs);
     for (int run = 1; run < Runs; ++run)
         updateMultiple(model, table, 3, 4095, 4095, sender, {});
 
