@@ -127,6 +127,7 @@ void appendConnectingPanel(Rows &rows)
     rows.push_back({.kind = ControlKind::Panel,
                     .name = panel,
                     .twips = {270, 1350, 4065, 1005},
+                    .accessibleName = QStringLiteral("Connection status"),
                     .options = ControlOption::Hidden});
     rows.push_back({.kind = ControlKind::Label,
                     .name = QStringLiteral("lblStatus"),
@@ -158,19 +159,28 @@ void appendControlFrame(Rows &rows)
     WindowRow frame = captioned(ControlKind::TitledFrame, ControlFrame, Window,
                                 {90, 450, 4455, 1995}, QStringLiteral("Control:"));
     frame.pointSize = 9.75;
+    // Hides the arrow-key field behind it.
+    frame.options = ControlOption::Opaque;
     rows.push_back(frame);
     rows.push_back(label(QStringLiteral("Label2"), ControlFrame, {150, 330, 1035, 255},
                          QStringLiteral("Serial Port:")));
-    rows.push_back(list(QStringLiteral("cmbComports"), ControlFrame, {1050, 300, 1545, 315}, {}));
+    rows.push_back(
+        spoken(list(QStringLiteral("cmbComports"), ControlFrame, {1050, 300, 1545, 315}, {}),
+               QStringLiteral("Serial port"),
+               QStringLiteral("The port the unit is on. F5 reads the unit again.")));
     rows.push_back(captioned(ControlKind::TitledFrame, QStringLiteral("Frame2"), ControlFrame,
                              {120, 660, 4215, 1275}, QStringLiteral("Video Channel:")));
 }
 
 void appendBackground(Rows &rows)
 {
-    rows.push_back(textBox(QStringLiteral("txtMove"), Window, {150, 630, 1305, 225}));
     rows.push_back(
-        captioned(ControlKind::Picture, QStringLiteral("Image1"), Window, {90, 0, 480, 480}));
+        spoken(textBox(QStringLiteral("txtMove"), Window, {150, 630, 1305, 225}),
+               QStringLiteral("Position keys"),
+               QStringLiteral("The arrow keys move the overlay while this has the keyboard.")));
+    rows.push_back(
+        spoken(captioned(ControlKind::Picture, QStringLiteral("Image1"), Window, {90, 0, 480, 480}),
+               QStringLiteral("Program icon")));
 }
 
 } // namespace
@@ -193,8 +203,9 @@ void appendFrontControls(Rows &rows, QPoint updateImmediately, int bottomTop, in
 {
     appendConnectingPanel(rows);
     appendCommandRow(rows, updateImmediately, bottomTop, updateLeft);
-    rows.push_back(
-        captioned(ControlKind::TabControl, QStringLiteral("sstSettings"), Window, tabControl));
+    rows.push_back(spoken(
+        captioned(ControlKind::TabControl, QStringLiteral("sstSettings"), Window, tabControl),
+        QStringLiteral("Settings")));
 }
 
 void appendBackControls(Rows &rows, const Rows &selectors)

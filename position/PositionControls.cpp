@@ -1,6 +1,6 @@
 #include "position/PositionControls.h"
 
-#include "model/Twips.h"
+#include "form/FormBuilder.h"
 #include "position/PositionGrid.h"
 #include "position/PositionPictures.h"
 
@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include <algorithm>
 #include <vector>
 
 namespace qm {
@@ -19,46 +18,94 @@ namespace {
 constexpr QRect GridDesign(660, 390, 2385, 1545);
 constexpr QRect MarkerDesign(1530, 1020, 180, 180);
 
-// Places a control at its design rectangle, lowered by the model's offset.
-template<typename Control>
-Control *place(Control *control, const char *name, const QRect &twips, int topOffset)
+WindowRow centredLabel(const QString &name, QRect twips, const QString &caption)
 {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(
-        twipsRect(twips.left(), twips.top() + topOffset, twips.width(), twips.height()));
-    return control;
+    return {.kind = ControlKind::Label,
+            .name = name,
+            .twips = twips,
+            .caption = caption,
+            .options = ControlOption::Centred | ControlOption::Middle};
 }
 
-QLabel *centredLabel(QFrame *frame, const QString &caption)
+WindowRow spokenRow(ControlKind kind, const QString &name, QRect twips, const QString &spoken,
+                    const QString &description = {})
 {
-    auto *label = new QLabel(caption, frame);
-    label->setAlignment(Qt::AlignCenter);
+    return {.kind = kind,
+            .name = name,
+            .twips = twips,
+            .accessibleName = spoken,
+            .accessibleDescription = description};
+}
+
+WindowRow coordinateField(const QString &name, QRect twips, const QString &spoken, int limit)
+{
+    WindowRow row =
+        spokenRow(ControlKind::TextBox, name, twips, spoken, QStringLiteral("1 to %1").arg(limit));
+    row.options = ControlOption::Centred;
+    return row;
+}
+
+WindowRow sizeSlider(ControlKind kind, const QString &name, QRect twips, const QString &spoken,
+                     int maximum, int designValue)
+{
+    WindowRow row = spokenRow(kind, name, twips, spoken);
+    row.maximum = maximum;
+    row.value = designValue;
+    return row;
+}
+
+// The editor's controls front to back, in twips within its frame. All but the read-out and
+// the marker stand lower by the model's offset.
+std::vector<WindowRow> positionRows(const PositionLayout &layout)
+{
+    const auto lowered = [down = layout.topOffset](QRect twips) {
+        return twips.translated(0, down);
+    };
+    WindowRow readOut =
+        spokenRow(ControlKind::ReadOut, QStringLiteral("lblCoordinates"), layout.coordinatesTwips,
+                  QStringLiteral("Position under the pointer"));
+    readOut.options = ControlOption::Centred | ControlOption::Hidden;
+    return {
+        centredLabel(QStringLiteral("Label4"), lowered({1500, 150, 735, 225}),
+                     QStringLiteral("Position")),
+        centredLabel(QStringLiteral("Label5"), lowered({3300, 150, 735, 225}),
+                     QStringLiteral("Size")),
+        readOut,
+        spokenRow(ControlKind::PositionGrid, QStringLiteral("imgPositionGrid"), lowered(GridDesign),
+                  QStringLiteral("Position"),
+                  QStringLiteral("A press places the overlay there; the arrow keys move it "
+                                 "while the grid shows a focus frame.")),
+        spokenRow(ControlKind::Picture, QStringLiteral("imgPosition"), MarkerDesign,
+                  QStringLiteral("Position marker")),
+        centredLabel(QStringLiteral("Label7"), lowered({90, 570, 405, 225}),
+                     QStringLiteral("Horz.")),
+        coordinateField(QStringLiteral("txtHorizontal"), lowered({120, 780, 405, 225}),
+                        QStringLiteral("Horizontal position"), 188),
+        centredLabel(QStringLiteral("Label6"), lowered({120, 1080, 375, 225}),
+                     QStringLiteral("Vert.")),
+        coordinateField(QStringLiteral("txtVertical"), lowered({120, 1290, 405, 225}),
+                        QStringLiteral("Vertical position"), 58),
+        sizeSlider(ControlKind::VerticalSlider, QStringLiteral("sldVertSize"),
+                   lowered({3570, 360, 285, 975}), QStringLiteral("Vertical size"), 3, 3),
+        centredLabel(QStringLiteral("lblVertSize"), lowered({3870, 750, 375, 195}),
+                     QStringLiteral("3")),
+        sizeSlider(ControlKind::HorizontalSlider, QStringLiteral("sldHorizSize"),
+                   lowered({3210, 1290, 1005, 285}), QStringLiteral("Horizontal size"), 12, 4),
+        centredLabel(QStringLiteral("lblHorizSize"), lowered({3480, 1650, 465, 255}),
+                     QStringLiteral("4")),
+    };
+}
+
+QWidget *makeMarker(const WindowRow &, QWidget *container)
+{
+    auto *label = new QLabel(container);
+    label->setPixmap(markerPicture());
     return label;
 }
 
-QLineEdit *centredField(QFrame *frame)
+QWidget *makeGrid(const WindowRow &, QWidget *container)
 {
-    auto *field = new QLineEdit(frame);
-    field->setAlignment(Qt::AlignCenter);
-    return field;
-}
-
-// A read-only box in the button-face colour that never takes the mouse or the keyboard, so
-// that it cannot come between the pointer and the grid it describes.
-QLineEdit *readOut(QFrame *frame)
-{
-    auto *box = new QLineEdit(frame);
-    box->setReadOnly(true);
-    // Frameless, so that "188,58" fits the box's 35 pixels in the usual dialog fonts.
-    box->setFrame(false);
-    box->setAlignment(Qt::AlignCenter);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setAttribute(Qt::WA_TransparentForMouseEvents);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-    box->setPalette(palette);
-    box->hide();
-    return box;
+    return new PositionGrid(container);
 }
 
 // The design's box holds the widest read-out in the font it was drawn for. In a wider font the
@@ -71,68 +118,26 @@ void fitWidestReadOut(QLineEdit *box)
         box->resize(needed, box->height());
 }
 
-QLabel *marker(QFrame *frame)
-{
-    auto *label = new QLabel(frame);
-    label->setPixmap(markerPicture());
-    return label;
-}
-
-QSlider *sizeSlider(QFrame *frame, Qt::Orientation orientation, int maximum, int designValue)
-{
-    auto *slider = new QSlider(orientation, frame);
-    slider->setRange(1, maximum);
-    slider->setSingleStep(1);
-    slider->setPageStep(5);
-    slider->setTickInterval(1);
-    slider->setTickPosition(QSlider::TicksBelow);
-    slider->setValue(designValue);
-    if (orientation == Qt::Vertical) {
-        // Smallest size at the top, and the keys move the handle the way they point.
-        slider->setInvertedAppearance(true);
-        slider->setInvertedControls(true);
-    }
-    return slider;
-}
-
 } // namespace
 
 PositionControls buildPositionControls(QFrame *frame, const PositionLayout &layout)
 {
-    const int down = layout.topOffset;
+    const auto *form = new FormBuilder(
+        *frame, positionRows(layout),
+        {.makers = {{ControlKind::Picture, makeMarker}, {ControlKind::PositionGrid, makeGrid}}});
     PositionControls c;
-    c.gridTwips = GridDesign.translated(0, down);
+    c.gridTwips = GridDesign.translated(0, layout.topOffset);
     c.markerTwips = MarkerDesign;
-    c.label4 = place(centredLabel(frame, QStringLiteral("Position")), "Label4",
-                     {1500, 150, 735, 225}, down);
-    c.label5 =
-        place(centredLabel(frame, QStringLiteral("Size")), "Label5", {3300, 150, 735, 225}, down);
-    c.lblCoordinates = place(readOut(frame), "lblCoordinates", layout.coordinatesTwips, 0);
+    c.lblCoordinates = form->control<QLineEdit>(QStringLiteral("lblCoordinates"));
     fitWidestReadOut(c.lblCoordinates);
-    c.imgPositionGrid = place(new PositionGrid(frame), "imgPositionGrid", GridDesign, down);
-    c.imgPosition = place(marker(frame), "imgPosition", MarkerDesign, 0);
-    c.label7 =
-        place(centredLabel(frame, QStringLiteral("Horz.")), "Label7", {90, 570, 405, 225}, down);
-    c.txtHorizontal = place(centredField(frame), "txtHorizontal", {120, 780, 405, 225}, down);
-    c.label6 =
-        place(centredLabel(frame, QStringLiteral("Vert.")), "Label6", {120, 1080, 375, 225}, down);
-    c.txtVertical = place(centredField(frame), "txtVertical", {120, 1290, 405, 225}, down);
-    c.sldVertSize =
-        place(sizeSlider(frame, Qt::Vertical, 3, 3), "sldVertSize", {3570, 360, 285, 975}, down);
-    c.lblVertSize =
-        place(centredLabel(frame, QStringLiteral("3")), "lblVertSize", {3870, 750, 375, 195}, down);
-    c.sldHorizSize = place(sizeSlider(frame, Qt::Horizontal, 12, 4), "sldHorizSize",
-                           {3210, 1290, 1005, 285}, down);
-    c.lblHorizSize = place(centredLabel(frame, QStringLiteral("4")), "lblHorizSize",
-                           {3480, 1650, 465, 255}, down);
-
-    // Each control is drawn over the ones created after it.
-    const std::vector<QWidget *> frontToBack{
-        c.label4,      c.label5,        c.lblCoordinates, c.imgPositionGrid, c.imgPosition,
-        c.label7,      c.txtHorizontal, c.label6,         c.txtVertical,     c.sldVertSize,
-        c.lblVertSize, c.sldHorizSize,  c.lblHorizSize};
-    // Walked backwards by iterator: clang-tidy's clang 14 cannot read this library's views.
-    std::for_each(frontToBack.rbegin(), frontToBack.rend(), [](QWidget *w) { w->raise(); });
+    c.imgPositionGrid = form->control<PositionGrid>(QStringLiteral("imgPositionGrid"));
+    c.imgPosition = form->control<QLabel>(QStringLiteral("imgPosition"));
+    c.txtHorizontal = form->control<QLineEdit>(QStringLiteral("txtHorizontal"));
+    c.txtVertical = form->control<QLineEdit>(QStringLiteral("txtVertical"));
+    c.sldVertSize = form->control<QSlider>(QStringLiteral("sldVertSize"));
+    c.lblVertSize = form->control<QLabel>(QStringLiteral("lblVertSize"));
+    c.sldHorizSize = form->control<QSlider>(QStringLiteral("sldHorizSize"));
+    c.lblHorizSize = form->control<QLabel>(QStringLiteral("lblHorizSize"));
     return c;
 }
 

@@ -13,19 +13,15 @@ namespace qm {
 
 class PositionGrid;
 
-// The controls of the position and size editor, created inside its frame at their design
-// places. The grid and the marker are placed in twips by the editor, so their design
-// rectangles are given here too.
+// The controls of the position and size editor that it gives behaviour, built from rows inside
+// its frame at their design places. The grid and the marker are placed in twips by the editor,
+// so their design rectangles are given here too.
 struct PositionControls
 {
-    QLabel *label4 = nullptr;
-    QLabel *label5 = nullptr;
     QLineEdit *lblCoordinates = nullptr;
     PositionGrid *imgPositionGrid = nullptr;
     QLabel *imgPosition = nullptr;
-    QLabel *label7 = nullptr;
     QLineEdit *txtHorizontal = nullptr;
-    QLabel *label6 = nullptr;
     QLineEdit *txtVertical = nullptr;
     QSlider *sldVertSize = nullptr;
     QLabel *lblVertSize = nullptr;

@@ -2,7 +2,6 @@
 
 #include "panel/session/KeyboardPath.h"
 #include "panel/session/PortNotices.h"
-#include "panel/window/AccessibleNames.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/Notifier.h"
 #include "panel/window/OperatorNotice.h"
@@ -50,7 +49,6 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
     new KeyboardPath(window, controls, m_editor, [this] { readUnitAgain(); });
-    nameControlsForScreenReaders(window, window.description());
     // A poll follows a pick of the port; what the window said about the old line no longer holds.
     connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
     window.setCloseGuard([this] { return mayClose(); });
