@@ -1,28 +1,22 @@
 #include "multiupdate/UpdateDialog.h"
 
+#include "form/FormBuilder.h"
 #include "model/Twips.h"
 #include "model/UnitModel.h"
 #include "multiupdate/SelectionList.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
 
 #include <algorithm>
-#include <array>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
 namespace {
-
-template<typename W> W *placed(W *widget, const char *objectName, const QRect &twips)
-{
-    widget->setObjectName(QLatin1String(objectName));
-    widget->setGeometry(twips);
-    return widget;
-}
 
 // Channel 1 is always listed, even before any channel has answered, and it counts like any
 // listed channel so that what the operator ticks is what the run uses.
@@ -46,10 +40,11 @@ QStringList groupCaptions(const UnitModel &model)
 // The layout leaves the texts little room, and a system font wider than the one it was drawn
 // for must not clip them: a control too narrow for its content grows to the right, at most
 // up to the gap the dialog keeps before its own frames.
+constexpr int FrameGapTwips = 90;
+
 void growToFit(QWidget &widget, int neededWidth)
 {
-    constexpr int frameGap = twipsToPixels(90);
-    const int room = widget.parentWidget()->width() - widget.x() - frameGap;
+    const int room = widget.parentWidget()->width() - widget.x() - twipsToPixels(FrameGapTwips);
     const int width = std::min(neededWidth, room);
     if (width > widget.width())
         widget.resize(width, widget.height());
@@ -61,6 +56,52 @@ int contentWidth(const QListWidget &list)
     if (list.count() * list.sizeHintForRow(0) > list.height() - 2 * list.frameWidth())
         width += list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
     return width;
+}
+
+// A frame of the dialog: its "Select/Unselect All" box above the list it ticks.
+void appendSelectionFrame(std::vector<WindowRow> &rows, const QString &frame, int left,
+                          const QString &caption, const QString &list, const QString &selectAll,
+                          std::pair<int, int> tabIndices)
+{
+    rows.push_back({.kind = ControlKind::TitledFrame,
+                    .name = frame,
+                    .twips = {left, 180, 2385, 3495},
+                    .caption = caption});
+    rows.push_back({.kind = ControlKind::CheckBox,
+                    .name = selectAll,
+                    .container = frame,
+                    .twips = {180, 300, 1785, 285},
+                    .caption = QStringLiteral("Select/Unselect All"),
+                    .tabIndex = tabIndices.first});
+    rows.push_back({.kind = ControlKind::ListBox,
+                    .name = list,
+                    .container = frame,
+                    .twips = {150, 630, 1845, 2760},
+                    .tabIndex = tabIndices.second});
+}
+
+WindowRow dialogButton(const QString &name, int left, const QString &caption, int tabIndex)
+{
+    return {.kind = ControlKind::PushButton,
+            .name = name,
+            .twips = {left, 3780, 1305, 465},
+            .caption = caption,
+            .tabIndex = tabIndex};
+}
+
+// The dialog as designed. Tab walks it in the design's order, from the channel list.
+std::vector<WindowRow> dialogRows()
+{
+    std::vector<WindowRow> rows;
+    appendSelectionFrame(rows, QStringLiteral("frameChannels"), 90,
+                         QStringLiteral("Channels to update:"), QStringLiteral("lstChannels"),
+                         QStringLiteral("chkAllChannels"), {1, 0});
+    appendSelectionFrame(rows, QStringLiteral("frameSettings"), 2700,
+                         QStringLiteral("Settings to update:"), QStringLiteral("lstSettings"),
+                         QStringLiteral("chkAllSettings"), {2, 3});
+    rows.push_back(dialogButton(QStringLiteral("cmdUpdate"), 1020, QStringLiteral("Update"), 4));
+    rows.push_back(dialogButton(QStringLiteral("cmdCancel"), 2880, QStringLiteral("Cancel"), 5));
+    return rows;
 }
 
 } // namespace
@@ -76,7 +117,6 @@ UpdateDialog::UpdateDialog(const UnitModel &model, int channelsFound, quint32 ch
     setModal(true);
     setFixedSize(twipsToPixels(5205), twipsToPixels(4290));
     createControls();
-    arrangeTabOrder();
     load(model, channelsFound, channelSelection, settingSelection);
     fitTexts();
 }
@@ -105,41 +145,25 @@ void UpdateDialog::placeCentredOn(const QWidget &main)
 
 void UpdateDialog::createControls()
 {
-    m_channelsFrame = placed(new QGroupBox(QStringLiteral("Channels to update:"), this),
-                             "frameChannels", twipsRect(90, 180, 2385, 3495));
-    m_lstChannels =
-        placed(new QListWidget(m_channelsFrame), "lstChannels", twipsRect(150, 630, 1845, 2760));
-    m_chkAllChannels = placed(new QCheckBox(QStringLiteral("Select/Unselect All"), m_channelsFrame),
-                              "chkAllChannels", twipsRect(180, 300, 1785, 285));
-    m_settingsFrame = placed(new QGroupBox(QStringLiteral("Settings to update:"), this),
-                             "frameSettings", twipsRect(2700, 180, 2385, 3495));
-    m_chkAllSettings = placed(new QCheckBox(QStringLiteral("Select/Unselect All"), m_settingsFrame),
-                              "chkAllSettings", twipsRect(180, 300, 1785, 285));
-    m_lstSettings =
-        placed(new QListWidget(m_settingsFrame), "lstSettings", twipsRect(150, 630, 1845, 2760));
-    m_cmdUpdate = placed(new QPushButton(QStringLiteral("Update"), this), "cmdUpdate",
-                         twipsRect(1020, 3780, 1305, 465));
-    m_cmdCancel = placed(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel",
-                         twipsRect(2880, 3780, 1305, 465));
+    auto *form = new FormBuilder(*this, dialogRows(), {.captionMarginTwips = FrameGapTwips});
+    form->orderTabStops();
+    m_lstChannels = form->control<QListWidget>(QStringLiteral("lstChannels"));
+    m_lstSettings = form->control<QListWidget>(QStringLiteral("lstSettings"));
+    auto *chkAllChannels = form->control<QCheckBox>(QStringLiteral("chkAllChannels"));
+    auto *chkAllSettings = form->control<QCheckBox>(QStringLiteral("chkAllSettings"));
+    auto *cmdUpdate = form->control<QPushButton>(QStringLiteral("cmdUpdate"));
+    auto *cmdCancel = form->control<QPushButton>(QStringLiteral("cmdCancel"));
 
     // Return in a list must not run the update: the dialog has no default button.
-    for (QPushButton *button : {m_cmdUpdate, m_cmdCancel})
+    for (QPushButton *button : {cmdUpdate, cmdCancel})
         button->setAutoDefault(false);
 
-    m_channels = new SelectionList(*m_lstChannels, *m_chkAllChannels, this);
-    m_settings = new SelectionList(*m_lstSettings, *m_chkAllSettings, this);
+    m_channels = new SelectionList(*m_lstChannels, *chkAllChannels, this);
+    m_settings = new SelectionList(*m_lstSettings, *chkAllSettings, this);
     connect(m_channels, &SelectionList::maskChanged, this, &UpdateDialog::channelSelectionChanged);
     connect(m_settings, &SelectionList::maskChanged, this, &UpdateDialog::settingSelectionChanged);
-    connect(m_cmdUpdate, &QPushButton::clicked, this, &UpdateDialog::acceptUpdate);
-    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void UpdateDialog::arrangeTabOrder()
-{
-    const std::array<QWidget *, 6> order = {m_lstChannels, m_chkAllChannels, m_chkAllSettings,
-                                            m_lstSettings, m_cmdUpdate,      m_cmdCancel};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    connect(cmdUpdate, &QPushButton::clicked, this, &UpdateDialog::acceptUpdate);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void UpdateDialog::load(const UnitModel &model, int channelsFound, quint32 channelSelection,
@@ -150,10 +174,9 @@ void UpdateDialog::load(const UnitModel &model, int channelsFound, quint32 chann
     m_endedByUpdate = false;
 }
 
+// The lists' items come after they are built; each list grows to show its widest.
 void UpdateDialog::fitTexts()
 {
-    for (QCheckBox *box : {m_chkAllChannels, m_chkAllSettings})
-        growToFit(*box, box->sizeHint().width());
     for (QListWidget *list : {m_lstChannels, m_lstSettings})
         growToFit(*list, contentWidth(*list));
 }

@@ -3,10 +3,7 @@
 #include <QDialog>
 #include <QtGlobal>
 
-class QCheckBox;
-class QGroupBox;
 class QListWidget;
-class QPushButton;
 
 namespace qm {
 
@@ -39,20 +36,13 @@ signals:
 
 private:
     void createControls();
-    void arrangeTabOrder();
     void load(const UnitModel &model, int channelsFound, quint32 channelSelection,
               quint32 settingSelection);
     void fitTexts();
     void acceptUpdate();
 
-    QGroupBox *m_channelsFrame = nullptr;
     QListWidget *m_lstChannels = nullptr;
-    QCheckBox *m_chkAllChannels = nullptr;
-    QGroupBox *m_settingsFrame = nullptr;
-    QCheckBox *m_chkAllSettings = nullptr;
     QListWidget *m_lstSettings = nullptr;
-    QPushButton *m_cmdUpdate = nullptr;
-    QPushButton *m_cmdCancel = nullptr;
     SelectionList *m_channels = nullptr;
     SelectionList *m_settings = nullptr;
     bool m_endedByUpdate = false;
