@@ -1,3 +1,4 @@
+#include "model/Twips.h"
 #include "model/UnitModel.h"
 #include "multiupdate/SelectionMask.h"
 #include "multiupdate/UpdateDialog.h"
@@ -63,6 +64,7 @@ private slots:
     void loadShowsFoundChannelsAndTheMasks();
     void clicksRecomputeAndReportTheMasks();
     void buttonsKeysAndCloseBox();
+    void wideFontKeepsCaptionsWholeAndOffTheFrames();
 };
 
 void TestUpdateDialog::loadShowsFoundChannelsAndTheMasks()
@@ -157,6 +159,29 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
     }
     QCOMPARE(order, (QStringList{"lstChannels", "chkAllChannels", "chkAllSettings", "lstSettings",
                                  "cmdUpdate", "cmdCancel", "lstChannels"}));
+}
+
+// A system font much wider than the design's: each "Select/Unselect All" box shows its caption
+// whole and still ends short of its frame's edge by the dialog's margin.
+void TestUpdateDialog::wideFontKeepsCaptionsWholeAndOffTheFrames()
+{
+    struct FontForTheTest
+    {
+        QFont original = QApplication::font();
+        FontForTheTest()
+        {
+            QFont wide = original;
+            wide.setPointSizeF(original.pointSizeF() * 1.6);
+            QApplication::setFont(wide);
+        }
+        ~FontForTheTest() { QApplication::setFont(original); }
+    } font;
+    Shown shown(qm410a(), 12, 0, 0);
+    for (const QCheckBox *box : {shown.allChannels, shown.allSettings}) {
+        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->objectName()));
+        QVERIFY2(box->geometry().right() < box->parentWidget()->width() - twipsToPixels(90),
+                 qPrintable(box->objectName()));
+    }
 }
 
 QTEST_MAIN(TestUpdateDialog)

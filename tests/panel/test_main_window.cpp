@@ -117,6 +117,13 @@ void TestMainWindow::hiddenFieldAndConnectingPanelStackAsDesigned()
         window.setEnabled(true);
         const QWidget *overMove = window.childAt(windowRect(c.txtMove).center());
         QVERIFY(overMove == c.controlFrame || c.controlFrame->isAncestorOf(overMove));
+        // Nothing of the field shows through: not one pixel of its white box.
+        const QImage shot = window.grab(windowRect(c.txtMove)).toImage();
+        const QColor white = c.txtMove->palette().color(QPalette::Base);
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                QVERIFY2(shot.pixelColor(x, y) != white,
+                         qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
         c.txtMove->setFocus();
         QTRY_VERIFY_WITH_TIMEOUT(c.txtMove->hasFocus(), test::DeadlineMs);
         c.frameConnecting->show();

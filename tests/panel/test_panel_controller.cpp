@@ -427,10 +427,11 @@ void TestPanelController::everyControlHasAnAccessibleName_data()
     QTest::addColumn<bool>("qm410a");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description"); // checked where given
     for (const bool qm410a : {true, false}) {
         const char *model = qm410a ? "410A " : "520A ";
-        const auto row = [&](const char *control, const char *name) {
-            QTest::addRow("%s%s", model, control) << qm410a << control << name;
+        const auto row = [&](const char *control, const char *name, const char *description = "") {
+            QTest::addRow("%s%s", model, control) << qm410a << control << name << description;
         };
         row("cmdButton_0", "Channel 1");
         row("cmdButton_8", "Channel 9");
@@ -438,11 +439,11 @@ void TestPanelController::everyControlHasAnAccessibleName_data()
         row("imgPositionGrid", "Position");
         row("sldHorizSize", "Horizontal size");
         row("sldVertSize", "Vertical size");
-        row("txtHorizontal", "Horizontal position");
-        row("txtVertical", "Vertical position");
+        row("txtHorizontal", "Horizontal position", "1 to 188");
+        row("txtVertical", "Vertical position", "1 to 58");
         row("cmbComports", "Serial port");
         row("cmbDisplayMode", "Display mode");
-        row("txtText_2", "Text line 3");
+        row("txtText_2", "Text line 3", "Up to 30 characters");
         row("chkEnable_0", "Line 1 enabled");
         row("cmdUpdateMultiple", "Multiple Update");
         row(qm410a ? "cmbTimeZone" : "cmbTimeFont", qm410a ? "Time zone" : "Time font style");
@@ -456,6 +457,7 @@ void TestPanelController::everyControlHasAnAccessibleName()
     QFETCH(bool, qm410a);
     QFETCH(QString, control);
     QFETCH(QString, name);
+    QFETCH(QString, description);
     test::PanelRig rig(qm410a ? qm410aWindow() : qm520aWindow(),
                        std::make_unique<test::FakeSerialPort>(), {});
     const auto nameOf = [](QWidget *widget) {
@@ -465,6 +467,9 @@ void TestPanelController::everyControlHasAnAccessibleName()
     auto *widget = rig.window.findChild<QWidget *>(control);
     QVERIFY(widget);
     QCOMPARE(nameOf(widget), name);
+    if (!description.isEmpty())
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description),
+                 description);
 
     const auto widgets = rig.window.findChildren<QWidget *>();
     for (QWidget *other : widgets) {

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <QStyle>
 #include <QTest>
 
 using namespace qm;
@@ -285,11 +286,25 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     QCOMPARE(p.sizes(), QStringLiteral("15:12:12 1:1:1"));
     QCOMPARE(p.host.sends, 3);
 
+    // The vertical size is smallest at the top: the button that sets a slider where it is
+    // pressed gives 1 high on the slider, and the arrow keys move the handle the way they point.
+    QSlider *vertical = p.editor.sldVertSize();
+    const int setsAt = vertical->style()->styleHint(QStyle::SH_Slider_AbsoluteSetButtons);
+    const auto button = static_cast<Qt::MouseButton>(setsAt & -setsAt);
+    vertical->setValue(2);
+    QTest::mouseClick(vertical, button, {}, QPoint(vertical->width() / 2, 2));
+    QCOMPARE(vertical->value(), 1);
+    QTest::keyClick(vertical, Qt::Key_Down);
+    QCOMPARE(vertical->value(), 2);
+    QTest::keyClick(vertical, Qt::Key_Up);
+    QCOMPARE(vertical->value(), 1);
+    QCOMPARE(p.host.sends, 7);
+
     p.host.loading = true;
     p.v->setFocus();
     p.editor.sldVertSize()->setValue(3);
     QCOMPARE(p.sizes(), QStringLiteral("15:12:12 1:3:1"));
-    QCOMPARE(p.host.sends, 3);
+    QCOMPARE(p.host.sends, 7);
     QCOMPARE(QApplication::focusWidget(), p.txtMove);
 
     // Showing a record repairs values out of range but keeps a received vertical 59..63.
@@ -304,7 +319,7 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     p.host.record[Field::VertSize] = 4;
     p.editor.showPosition(p.host.record);
     QCOMPARE(p.texts() + u' ' + p.sizes(), QStringLiteral("188|63 15:12:12 2:2:2"));
-    QCOMPARE(p.host.sends, 3);
+    QCOMPARE(p.host.sends, 7);
 }
 
 QTEST_MAIN(TestPositionEditor)
