@@ -62,7 +62,6 @@ private:
 
     void buildControl(const WindowRow &row);
     QWidget *createWidget(const WindowRow &row, QWidget *container);
-    QWidget *createContainerWidget(const WindowRow &row, QWidget *container);
     QWidget *addTabPage(const WindowRow &row, QWidget *container);
     void place(QWidget *widget, const WindowRow &row, QWidget *container);
     void applyLook(QWidget *widget, const WindowRow &row);
