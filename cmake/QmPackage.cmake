@@ -2,7 +2,7 @@
 # cmake --install. The package holds exactly what cmake --install installs, stripped.
 set(CPACK_PACKAGE_NAME ${QM_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR "The QM control panel developers")
-set(CPACK_PACKAGE_CONTACT "QM control panel developers <maintainers@users.noreply.c-seed-ac9fc78b.example>")
+set(CPACK_PACKAGE_CONTACT ${QM_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control panels for QM-410A and QM-520A video overlay units")
 set(CPACK_PACKAGE_DESCRIPTION
   "The QM-410A and QM-520A key a time readout and three lines of text\n"
@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${QM_DEBIAN_REVISION})
 set(CPACK_GENERATOR DEB)
 include(CPack)
 

@@ -11,7 +11,7 @@ package_packages=(dpkg-dev file)
 # The tests, the fuzzer, the benchmarks and the pictures, on top of all the above.
 test_packages=(libbenchmark-dev clang clang-format clang-tidy libclang-rt-14-dev
                x11-utils imagemagick fonts-dejavu-extra
-               desktop-file-utils appstream man-db)
+               desktop-file-utils appstream man-db lintian)
 
 need_packages() {
   local missing=() p
