@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shows a control panel at work without hardware: starts the emulated unit (qm-unit-sim) on a
 # pseudo-terminal, maps that terminal to COM1 in a preferences folder of the demo's own (the
-# operator's own settings are never touched) and runs the panel against it.
+# operator's own settings are never touched; no other port is opened) and runs the panel
+# against it.
 #   scripts/demo-panel.sh [410a|520a]      (default 520a)
 # With a display the panel runs until it is closed. Without one it runs under Xvfb for
 # QM_DEMO_SECONDS (default 6), long enough for the poll, and leaves a screenshot in the build folder
@@ -62,7 +63,12 @@ if [[ ! -e "$pty" ]]; then
 fi
 
 mkdir -p "$config/qm-control-panel"
-printf '[Ports]\nCOM1=%s\n' "$pty" >"$config/qm-control-panel/$preferences.ini"
+# Every other port number leads to a file that is not there, so the demo never opens a real
+# serial port of this machine.
+{
+  printf '[Ports]\nCOM1=%s\n' "$pty"
+  for n in $(seq 2 16); do printf 'COM%d=%s/no-port-%d\n' "$n" "$config" "$n"; done
+} >"$config/qm-control-panel/$preferences.ini"
 echo "Emulated $model unit on $pty (COM1); frames it receives go to $sim_log"
 
 if [[ -z "${QM_DEMO_HEADLESS:-}" ]]; then
