@@ -9,9 +9,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,7 +53,8 @@ void TestPanelAgainstSim::initTestCase()
     qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
 }
 
-// Start-up reads the answering channels. Then the unit goes and another pseudo-terminal takes
+// Start-up reads the answering channels, and a new poll reads back what a multi-channel update
+// wrote. Then the unit goes and another pseudo-terminal takes
 // its name: the panel says in its window that the line was lost and leaves the newcomer alone,
 // with the edit made meanwhile too, until the operator picks the port again.
 void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
@@ -69,6 +72,21 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(sim::qm520aWire())[0]);
     QVERIFY(window.controls().channelSelectors[0]->hasSelectedLook());
 
+    // Every group from channel 3 to all twelve; picking the port again polls, which must read
+    // the copies back from every answering channel.
+    QTest::mouseClick(window.controls().channelSelectors[2], Qt::LeftButton);
+    const ChannelSettings source = controller.channelTable()[2];
+    QTest::mouseClick(window.controls().cmdUpdateMultiple, Qt::LeftButton);
+    auto *dialog = window.findChild<QDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QTest::mouseClick(dialog->findChild<QCheckBox *>("chkAllSettings"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_sim.logLines().filter("\tdata ch=11 ").isEmpty(), test::DeadlineMs);
+    QComboBox *ports = window.controls().cmbComports;
+    emit ports->activated(ports->currentIndex());
+    for (int index : enabled)
+        QCOMPARE(controller.channelTable()[index], source);
+
     QCOMPARE(m_sim.stop(), 0);
     QLabel *notice = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -83,7 +101,6 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     };
     QVERIFY2(!QTest::qWaitFor(hears, 4 * SerialLink::RetryIntervalMs), heard.toHex().constData());
 
-    QComboBox *ports = window.controls().cmbComports;
     emit ports->activated(ports->currentIndex());
     QTRY_VERIFY_WITH_TIMEOUT(hears(), 5000);
     QCOMPARE(heard.first(3), QByteArray::fromHex("0800fa"));
