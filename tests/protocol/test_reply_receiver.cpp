@@ -69,7 +69,6 @@ class TestReplyReceiver : public QObject
     Q_OBJECT
 private slots:
     void framingAndChannelIndexDecideWhatIsTaken();
-    void piecesGiveTheSameResultAsOneFeed();
     void textLinesKeepWhatTheyCarry();
 };
 
@@ -102,23 +101,6 @@ void TestReplyReceiver::framingAndChannelIndexDecideWhatIsTaken()
     r.receiver.feed(frame(dataForChannel(2)) + frame(dataForChannel(0)) + frame(dataForChannel(1)));
     QCOMPARE(r.answered, (QList<int>{2, 5, 2, 0, 1}));
     QVERIFY(r.table[3] == r.before[3]);
-}
-
-void TestReplyReceiver::piecesGiveTheSameResultAsOneFeed()
-{
-    const QByteArray stream =
-        QByteArray("noise") + frame(dataForChannel(4)) + frame(dataForChannel(9)) + "\x01\x02";
-    Receiving whole;
-    whole.receiver.feed(stream);
-    QCOMPARE(whole.answered, (QList<int>{4, 9}));
-
-    // Any split, down to single bytes, gives the same result.
-    Receiving pieces;
-    for (char byte : stream)
-        pieces.receiver.feed(QByteArrayView(&byte, 1));
-    QCOMPARE(pieces.answered, whole.answered);
-    for (int i = 0; i < ChannelTable::size(); ++i)
-        QVERIFY(pieces.table[i] == whole.table[i]);
 }
 
 void TestReplyReceiver::textLinesKeepWhatTheyCarry()
