@@ -4,60 +4,40 @@
 #include "panel/window/MainWindow.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/SimPanelPlatform.h"
 #include "tests/support/UnitSimProcess.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
+#include <QDialog>
 #include <QLabel>
-#include <QTemporaryDir>
+#include <QPushButton>
 #include <QTest>
 
 using namespace qm;
 
-// The 520A program's window and serial port against the emulated unit on a pseudo-terminal,
-// mapped to COM1 through a preferences folder of the test's own.
+// The 520A program's window and serial port against the emulated unit on a pseudo-terminal
+// mapped to COM1.
 class TestPanelAgainstSim : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void aNewDeviceUnderTheLostNameHearsNothingUntilPicked();
-
-private:
-    QTemporaryDir m_config;
-    test::UnitSimProcess m_sim;
-    QString m_pty;
 };
 
-void TestPanelAgainstSim::initTestCase()
-{
-    QVERIFY(m_config.isValid());
-    m_pty = m_sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--channels", "8"});
-    QVERIFY2(QFile::exists(m_pty), qPrintable(m_pty));
-
-    QDir(m_config.path()).mkpath("qm-control-panel");
-    QFile ini(m_config.filePath("qm-control-panel/VT-540A.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    // Every other number leads nowhere, so that no real port is probed.
-    QByteArray ports = "[Ports]\nCOM1=" + m_pty.toLocal8Bit() + "\n";
-    for (int port = 2; port <= 16; ++port)
-        ports += "COM" + QByteArray::number(port) + "=" +
-                 QFile::encodeName(m_config.filePath("none")) + "\n";
-    ini.write(ports + "[Settings]\nComport=1\n");
-    ini.close();
-    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
-}
-
-// Start-up reads the answering channels. Then the unit goes and another pseudo-terminal takes
-// its name: the panel says in its window that the line was lost and leaves the newcomer alone,
-// with the edit made meanwhile too, until the operator picks the port again.
+// Start-up reads the answering channels, and a new poll reads back what a multi-channel update
+// wrote. Then the unit goes and another pseudo-terminal takes its name: the panel says in its
+// window that the line was lost and leaves the newcomer alone, with the edit made meanwhile too,
+// until the operator picks the port again.
 void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
 {
+    test::UnitSimProcess sim;
+    const QString pty =
+        sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--channels", "8"});
+    QVERIFY(!pty.isEmpty());
     MainWindow window(qm520aWindow());
-    PanelController controller(window, PanelPlatform::real(qm520a()));
+    PanelController controller(window, test::simPanelPlatform(pty));
     window.show();
     QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
     QList<int> enabled;
@@ -69,12 +49,27 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     QCOMPARE(controller.channelTable()[0], sim::defaultUnitState(sim::qm520aWire())[0]);
     QVERIFY(window.controls().channelSelectors[0]->hasSelectedLook());
 
-    QCOMPARE(m_sim.stop(), 0);
+    // Every group from channel 3 to all twelve; picking the port again polls, which must read
+    // the copies back from every answering channel.
+    QTest::mouseClick(window.controls().channelSelectors[2], Qt::LeftButton);
+    const ChannelSettings source = controller.channelTable()[2];
+    QTest::mouseClick(window.controls().cmdUpdateMultiple, Qt::LeftButton);
+    auto *dialog = window.findChild<QDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QTest::mouseClick(dialog->findChild<QCheckBox *>("chkAllSettings"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.logLines().filter("\tdata ch=11 ").isEmpty(), test::DeadlineMs);
+    QComboBox *ports = window.controls().cmbComports;
+    emit ports->activated(ports->currentIndex());
+    for (int index : enabled)
+        QCOMPARE(controller.channelTable()[index], source);
+
+    QCOMPARE(sim.stop(), 0);
     QLabel *notice = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT(
         (notice = window.findChild<QLabel *>("lblNotice")) && notice->isVisible(), 10000);
     QVERIFY(notice->text().contains("lost"));
-    test::PseudoTerminal newcomer(m_pty);
+    test::PseudoTerminal newcomer(pty);
     QVERIFY(newcomer.isValid());
     window.control<QCheckBox>("chkBlank")->click();
     QByteArray heard;
@@ -83,7 +78,6 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     };
     QVERIFY2(!QTest::qWaitFor(hears, 4 * SerialLink::RetryIntervalMs), heard.toHex().constData());
 
-    QComboBox *ports = window.controls().cmbComports;
     emit ports->activated(ports->currentIndex());
     QTRY_VERIFY_WITH_TIMEOUT(hears(), 5000);
     QCOMPARE(heard.first(3), QByteArray::fromHex("0800fa"));

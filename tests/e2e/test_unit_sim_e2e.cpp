@@ -180,7 +180,7 @@ void TestUnitSimE2e::panelReadsWritesAndReadsBack()
 
 // Panels probe every port at start-up, and lines split and garble replies; the unit must still
 // answer each live channel, in order, so once channel 0 answers again channels 4 to 11 are
-// certainly silent.
+// certainly silent. Bytes it cannot make a frame of it logs as one piece.
 void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
 {
     test::UnitSimProcess sim;
@@ -197,6 +197,8 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
 
     PanelSide panel(qm410a(), device);
     QVERIFY(panel.opened);
+    const QByteArray junk(40, 'j');
+    panel.port.write(junk);
     for (int channel = 0; channel < ChannelCount; ++channel)
         panel.sender.requestSettings(channel);
     panel.sender.requestSettings(0);
@@ -205,6 +207,7 @@ void TestUnitSimE2e::probedAndFaultyLineStillAnswersInOrder()
     for (int channel = 0; channel < 4; ++channel)
         QVERIFY(panel.table[channel] == expected[channel]);
     QVERIFY(sim.isRunning());
+    QVERIFY(sim.logLines().contains(QString::fromLatin1(junk.toHex() + "\tunparsed")));
 }
 
 void TestUnitSimE2e::refusesAnUnfitStateFileAndStopsCleanly_data()
@@ -212,8 +215,12 @@ void TestUnitSimE2e::refusesAnUnfitStateFileAndStopsCleanly_data()
     QTest::addColumn<QByteArray>("contents"); // written to a file in a fresh folder
     QTest::addColumn<QString>("path");        // read instead of that file when given
     QTest::addColumn<QByteArray>("error");
+    const QByteArray zeros = "0|0|0|0|0|0|0|0|0|0|||\n";
     QTest::newRow("one line of twelve") << QByteArray("0|0|0|0|0|999|0|0|0|0|||\n") << QString()
                                         << QByteArray("1 lines, expected 12");
+    QTest::newRow("a field above a byte")
+        << zeros.repeated(4) + "0|0|0|0|0|0|0|0|256|0|||\n" + zeros.repeated(7) << QString()
+        << QByteArray("line 5: field 9 (HorizPos) is 256, more than 255");
     QTest::newRow("a device without end")
         << QByteArray() << "/dev/zero" << QByteArray("/dev/zero: not a regular file");
     QTest::newRow("a folder") << QByteArray() << "/" << QByteArray("/: not a regular file");

@@ -1,9 +1,12 @@
 #include "link/PortManager.h"
 #include "link/QtSerialPort.h"
 #include "link/SerialLink.h"
+#include "multiupdate/MultiUpdateRun.h"
+#include "protocol/CommandSender.h"
 #include "protocol/ReplyEncoder.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/RecordingSink.h"
 
 #include <QSignalSpy>
 #include <QSocketNotifier>
@@ -59,6 +62,14 @@ struct PtyRig
         ::close(other);
         other = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     }
+    // Leaves the line's bytes as they are, as the port itself does.
+    void makeRaw() const
+    {
+        termios raw{};
+        ::tcgetattr(other, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(other, TCSANOW, &raw);
+    }
     // Bytes from the unit that no one has read from the terminal yet.
     int unreadBytes() const
     {
@@ -84,6 +95,7 @@ private slots:
     void receptionSurvivesLeftoversPiecesAndSpuriousErrors();
     void probeLeavesWaitingInputToItsOwner();
     void unpluggedAdapterIsReopenedAndGetsTheUnsentFrame();
+    void runsOntoAFullLineArriveWhole();
 };
 
 void TestQtSerialPort::lineSettingsFollowTheModel_data()
@@ -168,10 +180,7 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
 void TestQtSerialPort::probeLeavesWaitingInputToItsOwner()
 {
     PtyRig rig;
-    termios raw{};
-    ::tcgetattr(rig.other, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(rig.other, TCSANOW, &raw);
+    rig.makeRaw();
     const QByteArray waiting(96, 'w');
     rig.unit->send(waiting);
     QVERIFY(PortManager(rig.port).probePort(1));
@@ -209,6 +218,53 @@ void TestQtSerialPort::unpluggedAdapterIsReopenedAndGetsTheUnsentFrame()
     QVERIFY(rig.received(QByteArray::fromHex("0807fa")));
     rig.unit->send(reply(6));
     QTRY_COMPARE_WITH_TIMEOUT(rig.answered.size(), 1, test::DeadlineMs);
+}
+
+// Multi-channel runs write their frames back to back, far faster than a line carries them.
+// They must all reach the line, whole and in order, also when the driver's transmit buffer is
+// full, and a full buffer must not pass for an unplugged port.
+void TestQtSerialPort::runsOntoAFullLineArriveWhole()
+{
+    PtyRig rig(qm520a());
+    QVERIFY(rig.port.open());
+    for (int index = 0; index < ChannelTable::size(); ++index) {
+        rig.table[index][Field::HorizPos] = static_cast<quint8>(index * 7);
+        rig.table[index].texts[0] = QStringLiteral("LINE %1").arg(index);
+    }
+    ChannelTable expectedTable = rig.table;
+    CommandSender sender(rig.model, rig.table, rig.link);
+    QSignalSpy dropped(&rig.link, &SerialLink::framesDropped);
+    test::RecordingSink expectedSink;
+    CommandSender expectedSender(rig.model, expectedTable, expectedSink);
+    updateMultiple(rig.model, expectedTable, 3, 4095, 4095, expectedSender, {});
+    const QByteArray oneRun = expectedSink.takeAll();
+
+    // Output still waiting for a slow line: the first run meets a driver that takes nothing,
+    // the next ones pile up behind it, more than it could hold even if it were empty.
+    rig.makeRaw();
+    const char zeros[256] = {};
+    qsizetype waiting = 0;
+    for (ssize_t n; (n = ::write(rig.other, zeros, sizeof zeros)) > 0;)
+        waiting += n;
+    QVERIFY(waiting > 0);
+    constexpr int Runs = 300;
+    updateMultiple(rig.model, rig.table, 3, 4095, 4095, sender, {});
+    QTRY_COMPARE_WITH_TIMEOUT(rig.port.unsentBytes(), oneRun.size(), test::DeadlineMs);
+    for (int run = 1; run < Runs; ++run)
+        updateMultiple(rig.model, rig.table, 3, 4095, 4095, sender, {});
+
+    const QByteArray expected = QByteArray(waiting, '\0') + oneRun.repeated(Runs);
+    QByteArray heard;
+    static_cast<void>(QTest::qWaitFor(
+        [&] { return (heard += rig.unit->takeAvailable()).size() >= expected.size(); },
+        test::DeadlineMs));
+    QCOMPARE(heard.size(), expected.size());
+    QVERIFY(heard == expected); // QCOMPARE would print a 400 kB mismatch
+    QCOMPARE(rig.failed.size(), 0);
+    QCOMPARE(dropped.size(), 0);
+    QVERIFY(rig.port.isOpen() && !rig.link.isRecovering());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.port.unsentBytes(), 0,
+                              test::DeadlineMs); // once told of the write
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)
