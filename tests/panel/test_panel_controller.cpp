@@ -156,7 +156,7 @@ private slots:
     void startUpAndPoll_data();
     void startUpAndPoll();
     void portPicks();
-    void portListFollowsTheHardware();
+    void portListAndLineFollowTheHardware();
     void keyboardChoosesAsTheMouseDoes_data();
     void keyboardChoosesAsTheMouseDoes();
     void portNoticesSayWhatToDo_data();
@@ -167,7 +167,6 @@ private slots:
     void unreadablePortEntriesAndFailedWritesAreTold();
     void lostSettingsAreNamed_data();
     void lostSettingsAreNamed();
-    void lineLossIsToldInTheWindowUntilAPick();
 };
 
 void TestPanelController::startUpAndPoll_data()
@@ -285,8 +284,9 @@ void TestPanelController::portPicks()
 
 // The list looks again each time it opens: an adapter plugged in since start-up appears with
 // what it says of itself, the port in use is never probed (its line stays open), and when its
-// device goes it stays listed, marked.
-void TestPanelController::portListFollowsTheHardware()
+// device goes it stays listed, marked. A line that fails and does not open again at once stays
+// closed; the window says so, with what did not reach the unit, until the operator picks a port.
+void TestPanelController::portListAndLineFollowTheHardware()
 {
     const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-A9X");
     Rig rig({{"Settings/Comport", "3"}, {"Ports/COM6", byId}});
@@ -308,8 +308,17 @@ void TestPanelController::portListFollowsTheHardware()
     QVERIFY(rig.port->isOpen() && rig.port->openAttempts.size() == lineOpens);
 
     // The adapter of port 3 is pulled out: the line fails and the link tries to reopen it.
+    rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
     rig.port->openable -= {1, 3};
     rig.port->fail();
+    const auto *notice = rig.window.findChild<QLabel *>("lblNotice");
+    QVERIFY(notice && notice->isVisible());
+    QVERIFY2(notice->text().endsWith("\n\nThe line to the unit was lost. Pick the port to connect "
+                                     "again.\nNot sent: channel 3: Blank, Text 1"),
+             qPrintable(notice->text()));
+    QCOMPARE(notice->text().count("The line to the unit"), 1);
+    QCOMPARE(rig.notifier->texts, QStringList());
+    QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): 2 frame(s) did not reach the unit"));
     rig.prober->openAttempts.clear();
     QTest::mousePress(&list, Qt::LeftButton);
     list.hidePopup();
@@ -318,7 +327,10 @@ void TestPanelController::portListFollowsTheHardware()
     QVERIFY(list.itemData(0, Qt::ToolTipRole).toString().contains("plug the adapter in again"));
     QVERIFY(!rig.prober->openAttempts.contains(3));
     // Port 2 refused at start-up and at each look since; the window says so once.
-    QCOMPARE(rig.window.findChild<QLabel *>("lblNotice")->text().count("COM2 ("), 1);
+    QCOMPARE(notice->text().count("COM2 ("), 1);
+    rig.port->openable.insert(3);
+    rig.pick("3 (gone)");
+    QVERIFY(rig.port->isOpen() && !notice->isVisible());
 }
 
 void TestPanelController::keyboardChoosesAsTheMouseDoes_data()
@@ -599,33 +611,6 @@ void TestPanelController::lostSettingsAreNamed()
     for (QByteArray &frame : frames)
         frame = QByteArray::fromHex(frame);
     QCOMPARE(LinkNotice::describe(frames), named);
-}
-
-// A pseudo-terminal or built-in port that fails and does not open again at once stays closed;
-// the window says so, with what did not reach the unit, until the operator picks a port.
-void TestPanelController::lineLossIsToldInTheWindowUntilAPick()
-{
-    Rig rig({{"Settings/Comport", "3"}});
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
-    const QRect connectingPlace = rig.controls.frameConnecting->geometry();
-    rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
-    rig.port->openable.remove(3);
-    rig.port->fail();
-    // The window's one notice also tells of port 2, refused at start-up.
-    const auto *notice = rig.window.findChild<QLabel *>("lblNotice");
-    QVERIFY(notice && notice->isVisible());
-    QCOMPARE(notice->geometry().topLeft(), connectingPlace.topLeft());
-    QVERIFY2(notice->text().endsWith("\n\nThe line to the unit was lost. Pick the port to connect "
-                                     "again.\nNot sent: channel 3: Blank, Text 1"),
-             qPrintable(notice->text()));
-    QCOMPARE(notice->text().count("The line to the unit"), 1);
-    QCOMPARE(rig.notifier->texts, QStringList());
-    QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): 2 frame(s) did not reach the unit"));
-
-    rig.port->openable.insert(3);
-    rig.pick("3");
-    QVERIFY(rig.port->isOpen() && !notice->isVisible());
 }
 
 QTEST_MAIN(TestPanelController)
