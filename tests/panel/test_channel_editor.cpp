@@ -131,8 +131,8 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     QCOMPARE(p.editor.currentChannel(), 1);
     QVERIFY(p.c.channelSelectors[1]->hasSelectedLook() &&
             !p.c.channelSelectors[0]->hasSelectedLook());
-    QVERIFY2(p.sink.frames.isEmpty(), "showing a channel must not send");
-    QVERIFY(p.store.values.isEmpty() && !p.editor.isLoading());
+    QVERIFY2(p.sink.frames.isEmpty() && p.store.values.isEmpty() && !p.editor.isLoading(),
+             "showing a channel must not send or store");
 
     Panel qm520(qm520aWindow());
     qm520.table[0] = qm520.table[1] = qm520.table[2] = saneRecord();

