@@ -107,6 +107,14 @@ void TestSetupTransfer::loadSendsTheChannelsThatDifferAndRedraws()
     for (int channel = 0; channel < ChannelCount; ++channel)
         QCOMPARE(saved.setup->channels[channel], siteState(0)[channel]);
     QVERIFY2(rig.unit->frames.isEmpty(), "saving sends nothing");
+    // A save the disk refuses is told, with the file and the reason.
+    rig.files->refusal = [](const QString &) {
+        return QStringLiteral("No space left on device");
+    };
+    rig.trigger("actSaveSetup");
+    QCOMPARE(rig.notifier->texts, QStringList{"The setup could not be saved to /saved/site.json: "
+                                              "No space left on device"});
+    rig.notifier->texts.clear();
     ChannelTable wanted = siteState(0);
     wanted[0].texts[0] = QStringLiteral("Gate A");
     wanted[6][F::HorizPos] = 99;
