@@ -2,6 +2,8 @@
 
 #include "model/ChannelSettings.h"
 
+#include <QList>
+
 #include <array>
 
 namespace qm {
@@ -23,5 +25,14 @@ public:
 private:
     std::array<ChannelSettings, ChannelCount> m_records{};
 };
+
+// Every channel index, ascending.
+inline QList<int> allChannelIndices()
+{
+    QList<int> indices;
+    for (int index = 0; index < ChannelCount; ++index)
+        indices.append(index);
+    return indices;
+}
 
 } // namespace qm

@@ -145,11 +145,11 @@ Checked readJsonChannel(const UnitModel &model, const QJsonValue &value, int ind
 Checked readJsonHeader(const UnitModel &model, const QJsonObject &root)
 {
     const QJsonValue version = root.value(VersionKey);
-    if (!version.isDouble() || version.toDouble() != SetupFormatVersion)
+    if (!version.isDouble() || version.toDouble() != CompleteSetupVersion)
         return Fault{VersionKey, QStringLiteral("%1 is not a format version this program reads "
                                                 "(it reads %2)")
                                      .arg(describeJson(version))
-                                     .arg(SetupFormatVersion)};
+                                     .arg(CompleteSetupVersion)};
     const QJsonValue name = root.value(ModelKey);
     if (name.toString() != model.name)
         return Fault{ModelKey, QStringLiteral("the file is for %1, not for the %2")
@@ -181,7 +181,7 @@ SetupReadResult parseJson(const QByteArray &contents, const QString &fileName,
     if (Checked fault = readJsonHeader(model, root))
         return refused(fileName, *fault);
 
-    Setup setup{&model, {}, model.recordFields};
+    Setup setup{&model, {}, model.recordFields, allChannelIndices()};
     const QJsonArray channels = root.value(ChannelsKey).toArray();
     for (int index = 0; index < ChannelCount; ++index) {
         if (Checked fault = readJsonChannel(model, channels[index], index, setup.channels[index]))
@@ -250,7 +250,7 @@ SetupReadResult parseSettingsTxt(const QByteArray &contents, const QString &file
                                   QStringLiteral("wrong number of channels: %1 lines, not %2")
                                       .arg(lines.size())
                                       .arg(ChannelCount)});
-    Setup setup{&model, {}, model.exportFields};
+    Setup setup{&model, {}, model.exportFields, allChannelIndices()};
     for (int index = 0; index < ChannelCount; ++index) {
         QByteArray bytes = lines[index];
         if (bytes.endsWith('\r'))
@@ -294,26 +294,32 @@ SetupReadResult parseSetup(const QByteArray &contents, const QString &fileName,
     return parseSettingsTxt(contents, fileName, model);
 }
 
-QByteArray setupJson(const UnitModel &model, const ChannelTable &channels)
+Setup Setup::of(const UnitModel &model, const ChannelTable &table, const QList<int> &present)
+{
+    return {&model, table, model.recordFields, present};
+}
+
+QByteArray setupJson(const Setup &setup)
 {
     QJsonArray list;
-    for (int index = 0; index < ChannelCount; ++index) {
+    for (int index : setup.present) {
         QJsonObject channel{{ChannelKey, index + 1}};
-        for (Field field : model.recordFields)
-            channel.insert(QLatin1String(fieldName(field)), channels[index][field]);
+        for (Field field : setup.fields)
+            channel.insert(QLatin1String(fieldName(field)), setup.channels[index][field]);
         for (int line = 0; line < TextLineCount; ++line)
-            channel.insert(textKey(line), channels[index].texts[line]);
+            channel.insert(textKey(line), setup.channels[index].texts[line]);
         list.append(channel);
     }
+    const int version =
+        setup.present.size() == ChannelCount ? CompleteSetupVersion : PartialSetupVersion;
     const QJsonObject root{
-        {ModelKey, model.name}, {VersionKey, SetupFormatVersion}, {ChannelsKey, list}};
+        {ModelKey, setup.model->name}, {VersionKey, version}, {ChannelsKey, list}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-WriteResult writeSetupFile(const QString &path, const UnitModel &model,
-                           const ChannelTable &channels, FileOutput &output)
+WriteResult writeSetupFile(const QString &path, const Setup &setup, FileOutput &output)
 {
-    return output.replaceWhole(path, setupJson(model, channels));
+    return output.replaceWhole(path, setupJson(setup));
 }
 
 QList<FieldDifference> channelDifferences(const Setup &setup, int channel,

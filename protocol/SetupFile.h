@@ -13,15 +13,24 @@
 
 namespace qm {
 
-inline constexpr int SetupFormatVersion = 1;
+// A file of every channel keeps the first version, which earlier releases read too; one that
+// lacks channels (they did not answer when it was made) is of the second.
+inline constexpr int CompleteSetupVersion = 1;
+inline constexpr int PartialSetupVersion = 2;
 
-// A unit's setup as a file holds it: all twelve channels, and which byte fields the file
-// gives (a QM-520A settings.txt lacks TimeFont, which then stays as the unit has it).
+// A unit's setup as a file holds it: the channels it holds, and which byte fields it gives
+// (a QM-520A settings.txt lacks TimeFont, which then stays as the unit has it).
 struct Setup
 {
     const UnitModel *model = nullptr;
     ChannelTable channels;
     std::vector<Field> fields;
+    // Indices of the channels the file holds, ascending; the other records mean nothing.
+    QList<int> present;
+
+    bool holds(int index) const { return present.contains(index); }
+    // These channels of the table, with every byte field of the model.
+    static Setup of(const UnitModel &model, const ChannelTable &table, const QList<int> &present);
 };
 
 struct SetupReadResult
@@ -36,10 +45,9 @@ SetupReadResult readSetupFile(const QString &path, const UnitModel &model);
 SetupReadResult parseSetup(const QByteArray &contents, const QString &fileName,
                            const UnitModel &model);
 
-// The setup file of these twelve records: JSON in UTF-8, one object per channel.
-QByteArray setupJson(const UnitModel &model, const ChannelTable &channels);
-WriteResult writeSetupFile(const QString &path, const UnitModel &model,
-                           const ChannelTable &channels, FileOutput &output);
+// The setup file: JSON in UTF-8, one object per channel the setup holds.
+QByteArray setupJson(const Setup &setup);
+WriteResult writeSetupFile(const QString &path, const Setup &setup, FileOutput &output);
 
 // A field whose value the unit and the file disagree on; values as a person reads them.
 struct FieldDifference

@@ -80,8 +80,8 @@ void SetupTransfer::save()
         &m_panel.window, m_panel.model.name + QStringLiteral("-setup.json"));
     if (path.isEmpty())
         return;
-    const WriteResult written =
-        writeSetupFile(path, m_panel.model, m_panel.table, m_panel.fileOutput);
+    const WriteResult written = writeSetupFile(
+        path, Setup::of(m_panel.model, m_panel.table, allChannelIndices()), m_panel.fileOutput);
     if (!written.ok)
         m_panel.notifier.tell(
             m_panel.window.windowTitle(),

@@ -70,14 +70,6 @@ struct Line
     SetupSession session{model, table, port, receiver};
 };
 
-QList<int> allChannels()
-{
-    QList<int> channels;
-    for (int index = 0; index < ChannelCount; ++index)
-        channels << index;
-    return channels;
-}
-
 } // namespace
 
 class TestSetupSession : public QObject
@@ -108,16 +100,17 @@ void TestSetupSession::restoresOneUnitToAnother()
     Line a(unit, siteA);
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(a.run([&] { a.session.read(allChannels()); }));
+    QVERIFY(a.run([&] { a.session.read(allChannelIndices()); }));
     // Each channel is asked for as soon as the one before it answered, not 300 ms apart.
     QVERIFY2(clock.elapsed() < ChannelCount * SetupSession::SilenceMs / 2,
              qPrintable(QString::number(clock.elapsed())));
     QVERIFY(a.session.silentChannels().isEmpty());
 
-    const SetupReadResult file = parseSetup(setupJson(unit.model, a.table), {}, unit.model);
+    const SetupReadResult file =
+        parseSetup(setupJson(Setup::of(unit.model, a.table, allChannelIndices())), {}, unit.model);
     QVERIFY2(file.setup, qPrintable(file.error));
     Line b(unit, unitState(unit.model, 0));
-    QVERIFY(b.run([&] { b.session.write(*file.setup, allChannels()); }));
+    QVERIFY(b.run([&] { b.session.write(*file.setup, allChannelIndices()); }));
     QVERIFY(b.session.notTaken().isEmpty());
     QVERIFY(b.session.silentChannels().isEmpty());
     for (int channel = 0; channel < ChannelCount; ++channel)
@@ -145,7 +138,7 @@ void TestSetupSession::sendsAChannelAsTheUpdateButtonDoes()
     ChannelTable before;
     before[4][F::TimeFont] = 1;
     Line line(unit, before);
-    Setup setup{&unit.model, {}, unit.model.recordFields};
+    Setup setup{&unit.model, {}, unit.model.recordFields, allChannelIndices()};
     if (!withTimeFont)
         setup.fields = unit.model.exportFields;
 
@@ -164,7 +157,8 @@ void TestSetupSession::namesWhatDidNotTakeAndWhoStayedSilent()
     line.port.stubbornField = F::HorizPos;
     line.port.silent = {7};
     const SetupReadResult file =
-        parseSetup(setupJson(unit.model, unitState(unit.model, 1)), {}, unit.model);
+        parseSetup(setupJson(Setup::of(unit.model, unitState(unit.model, 1), allChannelIndices())),
+                   {}, unit.model);
 
     QElapsedTimer clock;
     clock.start();

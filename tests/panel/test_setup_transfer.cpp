@@ -124,7 +124,8 @@ void TestSetupTransfer::loadSendsTheChannelsThatDifferAndRedraws()
     QTemporaryDir folder;
     rig.dialogs->file = folder.filePath(QStringLiteral("site.json"));
     SaveFileOutput output;
-    QVERIFY(writeSetupFile(rig.dialogs->file, model, wanted, output).ok);
+    QVERIFY(writeSetupFile(rig.dialogs->file, Setup::of(model, wanted, allChannelIndices()), output)
+                .ok);
 
     QSignalSpy finished(rig.controller->setupTransfer(), &SetupTransfer::loadFinished);
     rig.trigger("actLoadSetup");

@@ -124,7 +124,7 @@ void TestSetupFile::roundTripKeepsEveryField()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("unit.json"));
     SaveFileOutput output;
-    QVERIFY(writeSetupFile(path, unit, table, output).ok);
+    QVERIFY(writeSetupFile(path, Setup::of(unit, table, allChannelIndices()), output).ok);
 
     const SetupReadResult read = readSetupFile(path, unit);
     QVERIFY2(read.setup, qPrintable(read.error));
@@ -262,7 +262,7 @@ void TestSetupFile::refusesEveryFieldAboveItsRange()
 // it so must not count as a difference, nor as a setting that did not take.
 void TestSetupFile::comparesTextsAsTheUnitKeepsThem()
 {
-    Setup setup{&qm410a(), {}, qm410a().recordFields};
+    Setup setup{&qm410a(), {}, qm410a().recordFields, allChannelIndices()};
     setup.channels[0].texts = {QStringLiteral("  AB  "), QString(31, u'x'),
                                QStringLiteral("\u4e2d")};
     ChannelSettings unit;

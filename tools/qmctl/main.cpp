@@ -148,10 +148,7 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
                     .arg(quotedText(parser.value(options.channels)));
         return std::nullopt;
     }
-    for (int index = 0; index < ChannelCount; ++index)
-        line.channels.append(index);
-    if (parser.isSet(options.channels))
-        line.channels = *channels;
+    line.channels = parser.isSet(options.channels) ? *channels : allChannelIndices();
     return line;
 }
 
@@ -201,7 +198,7 @@ public:
         if (!answered())
             return UnitFailed;
         if (m_line.output.isEmpty()) {
-            const QByteArray json = setupJson(*m_line.model, m_table);
+            const QByteArray json = setupJson(Setup::of(*m_line.model, m_table, m_line.channels));
             std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
             if (std::fflush(stdout) == 0)
                 return Success;
@@ -209,7 +206,8 @@ public:
             return BadUsage;
         }
         SaveFileOutput output;
-        const WriteResult written = writeSetupFile(m_line.output, *m_line.model, m_table, output);
+        const WriteResult written = writeSetupFile(
+            m_line.output, Setup::of(*m_line.model, m_table, m_line.channels), output);
         if (!written.ok) {
             printError(QStringLiteral("%1: %2").arg(m_line.output, written.error));
             return BadUsage;
