@@ -150,8 +150,8 @@ void TestQmctl::exitCodesNameTheirCause_data()
                               << "qmctl: --channels: \"3-1\" is not a list";
     QTest::newRow("bad file, nothing sent")
         << QStringList{"write", "--model", "520a", "--port", "COM1", "{file}"} << unit
-        << settings.repeated(11) + "7|1|0|2|9|20|2|9|100|0|A||B\r\n"
-        << 2 << ": line 12, field 5 (DisplayMode): 9 is out of its range 0 to 2";
+        << settings.repeated(11) + "7|1|0|2|999|20|2|9|100|0|A||B\r\n"
+        << 2 << ": line 12, field 5 (DisplayMode): 999 is out of its range 0 to 255";
     QTest::newRow("differences") << QStringList{"diff",   "--model", "520a",
                                                 "--port", "COM1",    "{file}"}
                                  << unit << settings.repeated(12) << 1

@@ -154,14 +154,14 @@ void TestSetupTransfer::aBadFileIsNamedAndNothingIsSent()
     QFile file(rig.dialogs->file);
     QVERIFY(file.open(QIODevice::WriteOnly));
     for (int line = 0; line < ChannelCount; ++line)
-        file.write(line == 4 ? "0|0|0|4|0|0|0|0|0|0|||\r\n" : "0|0|0|0|0|0|0|0|0|0|||\r\n");
+        file.write(line == 4 ? "0|0|0|256|0|0|0|0|0|0|||\r\n" : "0|0|0|0|0|0|0|0|0|0|||\r\n");
     file.close();
 
     rig.trigger("actLoadSetup");
     QCOMPARE(rig.notifier->texts,
              QStringList{rig.dialogs->file +
-                         QStringLiteral(": line 5, field 4 (WindowMode): 4 is out of its range "
-                                        "0 to 3")});
+                         QStringLiteral(": line 5, field 4 (WindowMode): 256 is out of its "
+                                        "range 0 to 255")});
     QVERIFY(rig.dialogs->questions.isEmpty());
     QVERIFY(rig.unit->frames.isEmpty());
 }
