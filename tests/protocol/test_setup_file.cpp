@@ -225,6 +225,215 @@ std::pair<QByteArray, QString> spoiltFile(const Setup &setup, QRandomGenerator &
             where + textLineName(line) + QStringLiteral(": ")};
 }
 
+// Rows of refusesBadInput: the file as a whole.
+void addFileRows()
+{
+    const UnitModel &m520 = qm520a();
+    const auto json = [](const QJsonObject &document) {
+        return QJsonDocument(document).toJson();
+    };
+    const QByteArray sample = json(sampleDocument(m520));
+    QByteArray notUtf8 = withChannelValue(m520, 2, QStringLiteral("Text2"), QStringLiteral("@@"));
+    const int badLine = lineOf(notUtf8, "@@");
+    notUtf8.replace("@@", "\xff\xfe");
+    QJsonObject fewer = sampleDocument(m520);
+    QJsonArray eleven = fewer.value(QStringLiteral("channels")).toArray();
+    eleven.removeLast();
+    fewer.insert(QStringLiteral("channels"), eleven);
+    QJsonObject version3 = sampleDocument(m520);
+    version3.insert(QStringLiteral("version"), 3);
+    QJsonObject extraKey = sampleDocument(m520);
+    extraKey.insert(QStringLiteral("comment"), QStringLiteral("site A"));
+    const QByteArray twice =
+        withRawValue(m520, 3, QStringLiteral("Text3"), "\"T\", \"Text3\": \"U\"");
+    const QByteArray escapedTwice =
+        withRawValue(m520, 3, QStringLiteral("Text3"), "\"T\", \"Text\\u0033\": \"U\"");
+
+    QTest::newRow("not JSON") << "520a" << QByteArray("{\n  \"model\": \"QM-520A\",\n  oops\n}")
+                              << "f.json: line 3: not valid JSON";
+    QTest::newRow("not UTF-8") << "520a" << notUtf8
+                               << QStringLiteral("f.json: line %1: not UTF-8").arg(badLine);
+    QTest::newRow("UTF-16 with byte-order mark")
+        << "520a" << utf16(sample, false, true) << "f.json: the file is UTF-16; save it as UTF-8";
+    QTest::newRow("UTF-16 big-endian, no mark")
+        << "410a" << utf16(sample, true, false) << "f.json: the file is UTF-16; save it as UTF-8";
+    QTest::newRow("empty") << "520a" << QByteArray() << "f.json: the file is empty";
+    QTest::newRow("only blanks") << "410a" << QByteArray("\xEF\xBB\xBF \r\n\t\n")
+                                 << "f.json: the file is empty";
+    QTest::newRow("key twice")
+        << "520a" << twice
+        << QStringLiteral("f.json: line %1: \"Text3\" stands twice in one object; each key may "
+                          "stand once")
+               .arg(lineOf(twice, "\"T\", \"Text3\""));
+    QTest::newRow("key twice, once escaped")
+        << "520a" << escapedTwice
+        << QStringLiteral("f.json: line %1: \"Text3\" stands twice")
+               .arg(lineOf(escapedTwice, "\"T\", \"Text"));
+    QTest::newRow("unknown key") << "520a" << json(extraKey)
+                                 << "f.json: \"comment\": not a key of a setup file";
+    QTest::newRow("wrong model")
+        << "410a" << sample << "f.json: model: the file is for \"QM-520A\", not for the QM-410A";
+    QTest::newRow("wrong version")
+        << "520a" << json(version3)
+        << "f.json: version: 3 is not a format version this program reads (it reads 1 and 2)";
+    QTest::newRow("eleven channels")
+        << "520a" << json(fewer) << "f.json: channels: wrong number of channels: 11, not 12";
+}
+
+// Rows of refusesBadInput: channels and their fields in either version.
+void addFieldRows()
+{
+    const UnitModel &m520 = qm520a();
+    const UnitModel &m410 = qm410a();
+    const auto json = [](const QJsonObject &document) {
+        return QJsonDocument(document).toJson();
+    };
+    QJsonObject notAList = sampleDocument(m520, 2);
+    notAList.insert(QStringLiteral("channels"), 7);
+
+    QTest::newRow("not a number") << "520a"
+                                  << withChannelValue(m520, 4, QStringLiteral("HorizPos"),
+                                                      QStringLiteral("x"))
+                                  << "f.json: channel 5, HorizPos: \"x\" is not a number";
+    QTest::newRow("not whole, as written")
+        << "520a" << withRawValue(m520, 2, QStringLiteral("HorizPos"), "50.0000000000001")
+        << "f.json: channel 3, HorizPos: 50.0000000000001 is not a whole number";
+    QTest::newRow("beyond a double")
+        << "410a" << withRawValue(m410, 2, QStringLiteral("TimeZone"), "1e400")
+        << "f.json: channel 3, TimeZone: 1e400 is out of its range 0 to 255";
+    QTest::newRow("below a double")
+        << "410a" << withRawValue(m410, 2, QStringLiteral("TimeZone"), "-1e-400")
+        << "f.json: channel 3, TimeZone: -1e-400 is not a whole number";
+    QTest::newRow("negative") << "520a" << withChannelValue(m520, 0, QStringLiteral("Blank"), -1)
+                              << "f.json: channel 1, Blank: -1 is out of its range 0 to 255";
+    QTest::newRow("missing field")
+        << "520a" << withChannelValue(m520, 11, QStringLiteral("TimeFont"), QJsonValue::Undefined)
+        << "f.json: channel 12, TimeFont: missing";
+    QTest::newRow("field of the other model")
+        << "520a" << withChannelValue(m520, 0, QStringLiteral("TimeZone"), 3)
+        << "f.json: channel 1, \"TimeZone\": not a field of the QM-520A";
+    QTest::newRow("text not a text")
+        << "520a" << withChannelValue(m520, 1, QStringLiteral("Text3"), 7)
+        << "f.json: channel 2, Text3: 7 is not a text";
+    QTest::newRow("1: channels out of order")
+        << "520a" << withChannelValue(m520, 3, QStringLiteral("channel"), 5)
+        << "f.json: channel 4: it says it is channel 5";
+
+    QTest::newRow("2: not a list")
+        << "520a" << json(notAList) << "f.json: channels: 7 is not a list";
+    QTest::newRow("2: no channel")
+        << "520a" << json(sampleDocument(m520, 2, {}))
+        << "f.json: channels: the list is empty; a file holds at least one channel";
+    QTest::newRow("2: channel not numbered")
+        << "520a" << json(sampleDocument(m520, 2, {3, 4}, false))
+        << "f.json: channels, entry 1: \"channel\" is missing; in a file of version 2 each "
+           "channel names itself";
+    QTest::newRow("2: channel 13")
+        << "520a" << withChanges(sampleDocument(m520, 2, {3, 4}), 1, {{"channel", 13}})
+        << "f.json: channels, entry 2: 13 is not a channel number (1 to 12)";
+    QTest::newRow("2: channel 2.5")
+        << "520a" << withChanges(sampleDocument(m520, 2, {3, 4}), 0, {{"channel", 2.5}})
+        << "f.json: channels, entry 1: 2.5 is not a channel number (1 to 12)";
+    QTest::newRow("2: descending")
+        << "520a" << json(sampleDocument(m520, 2, {6, 4}))
+        << "f.json: channels: channel 5 stands after channel 7; channels stand in ascending order";
+    QTest::newRow("2: twice") << "520a" << json(sampleDocument(m520, 2, {4, 4}))
+                              << "f.json: channels: channel 5 stands twice";
+    QTest::newRow("2: field missing")
+        << "410a"
+        << withChanges(sampleDocument(m410, 2, {2, 9}), 1, {{"HourMode", QJsonValue::Undefined}})
+        << "f.json: channel 10, HourMode: missing";
+}
+
+// Rows of refusesBadInput: values no unit can report.
+void addValueRows()
+{
+    const UnitModel &m520 = qm520a();
+    const UnitModel &m410 = qm410a();
+    const auto marker = [](const char *byte, const char *role) {
+        return QStringLiteral("would be %1, the byte that %2 a reply, so no unit can report")
+            .arg(QLatin1String(byte), QLatin1String(role));
+    };
+    QTest::newRow("HorizPos on the end marker")
+        << "520a" << withChannelValue(m520, 2, QStringLiteral("HorizPos"), 248)
+        << "f.json: channel 3, HorizPos: 248: its reply byte " + marker("0xF8", "ends") + " it";
+    QTest::newRow("TextEnables on the start marker")
+        << "410a" << withChannelValue(m410, 2, QStringLiteral("TextEnables"), 252)
+        << "f.json: channel 3, TextEnables: 252: its reply byte " + marker("0xFC", "starts") +
+               " it";
+    QTest::newRow("Blank on the end marker")
+        << "410a" << withChannelValue(m410, 0, QStringLiteral("Blank"), 248)
+        << "f.json: channel 1, Blank: 248: its reply byte " + marker("0xF8", "ends") + " it";
+    QTest::newRow("VertPos 62, VertSize 0")
+        << "520a" << withChanges(sampleDocument(m520), 8, {{"VertPos", 62}, {"VertSize", 0}})
+        << "f.json: channel 9, VertPos and VertSize: 62 and 0: they share a reply byte that " +
+               marker("0xF8", "ends") + " them";
+    QTest::newRow("VertPos 63, VertSize 0")
+        << "410a" << withChanges(sampleDocument(m410), 8, {{"VertPos", 63}, {"VertSize", 0}})
+        << "f.json: channel 9, VertPos and VertSize: 63 and 0: they share a reply byte that " +
+               marker("0xFC", "starts") + " them";
+
+    const auto text = [&](const QString &value) {
+        return withChannelValue(m520, 2, QStringLiteral("Text1"), value);
+    };
+    QTest::newRow("text with the pad byte")
+        << "520a" << text(QStringLiteral("Price 5\u20ac today"))
+        << "f.json: channel 3, Text1: \"Price 5\u20ac today\": \"\u20ac\" is the byte that pads a "
+           "line (0x80), so the unit would cut the line there";
+    QTest::newRow("text with the start marker")
+        << "520a" << text(QStringLiteral("M\u00fcller"))
+        << "f.json: channel 3, Text1: \"M\u00fcller\": \"\u00fc\" is 0xFC, the byte that starts a "
+           "reply, so no reply could carry the line back";
+    QTest::newRow("text with the end marker")
+        << "520a" << text(QStringLiteral("\u00f8"))
+        << "f.json: channel 3, Text1: \"\u00f8\": \"\u00f8\" is 0xF8, the byte that ends a reply, "
+           "so no reply could carry the line back";
+    QTest::newRow("text outside the code page")
+        << "520a" << text(QStringLiteral("\u041c\u043e\u0441\u043a\u0432\u0430"))
+        << "f.json: channel 3, Text1: \"\u041c\u043e\u0441\u043a\u0432\u0430\": \"\u041c\" is not "
+           "in the unit's character set (Windows-1252)";
+    QTest::newRow("text with a C1 control the code page lacks")
+        << "520a" << text(QStringLiteral("a\u0080"))
+        << "f.json: channel 3, Text1: \"a\\x80\": \"\\x80\" is not in";
+    QTest::newRow("text of 31 characters") << "520a" << text(QString(31, u'x'))
+                                           << "f.json: channel 3, Text1: \"" + QString(31, u'x') +
+                                                  "\": 31 characters; a line holds at most 30";
+}
+
+// Rows of refusesBadInput: a QM-520A settings.txt.
+void addSettingsTxtRows()
+{
+    QTest::newRow("txt: text holding |")
+        << "520a" << settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|A|x|y|B")
+        << "f.json: line 2: 14 fields instead of 13: a text holds";
+    QTest::newRow("txt: too few fields") << "520a" << settingsTxt(3, "7|1|0|2|1|20|2|9|100|0|A|")
+                                         << "f.json: line 3: 12 fields instead of 13";
+    QTest::newRow("txt: not a number")
+        << "520a" << settingsTxt(1, "7|1|0|2|1|20|2|9|1a|0|||")
+        << "f.json: line 1, field 9 (HorizPos): \"1a\" is not a number";
+    QTest::newRow("txt: out of range")
+        << "520a" << settingsTxt(12, "7|1|0|2|1|64|2|9|100|0|||")
+        << "f.json: line 12, field 6 (VertPos): 64 is out of its range 0 to 63";
+    QTest::newRow("txt: marker")
+        << "520a" << settingsTxt(5, "7|1|0|2|1|62|0|9|100|0|||")
+        << "f.json: line 5, VertPos and VertSize: 62 and 0: they share a reply byte";
+    QTest::newRow("txt: the pad byte")
+        << "520a" << settingsTxt(4, "7|1|0|2|1|20|2|9|100|0|5\x80||")
+        << "f.json: line 4, field 11 (Text1): \"5\u20ac\": \"\u20ac\" is the byte that pads";
+    QTest::newRow("txt: text outside the code page")
+        << "520a" << settingsTxt(4, "7|1|0|2|1|20|2|9|100|0|||\xd0\x9c")
+        << "f.json: line 4, field 13 (Text3): \"\u041c\": \"\u041c\" is not in";
+    QTest::newRow("txt: marked UTF-8 that is not")
+        << "520a"
+        << "\xEF\xBB\xBF" + settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|\xe9||")
+        << "f.json: line 2: not UTF-8, though the file starts with UTF-8's byte-order mark";
+    QTest::newRow("txt: eleven lines") << "520a" << settingsTxt().left(settingsTxt().size() - 29)
+                                       << "f.json: wrong number of channels: 11 lines, not 12";
+    QTest::newRow("txt: UTF-16") << "520a" << utf16(settingsTxt(), false, false)
+                                 << "f.json: the file is UTF-16";
+    QTest::newRow("txt: for the QM-410A") << "410a" << settingsTxt() << "f.json: not a setup file";
+}
+
 } // namespace
 
 class TestSetupFile : public QObject
@@ -363,191 +572,10 @@ void TestSetupFile::refusesBadInput_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("message");
-
-    const UnitModel &m520 = qm520a();
-    const UnitModel &m410 = qm410a();
-    const auto json = [](const QJsonObject &document) {
-        return QJsonDocument(document).toJson();
-    };
-    const QByteArray sample = json(sampleDocument(m520));
-    QByteArray notUtf8 = withChannelValue(m520, 2, QStringLiteral("Text2"), QStringLiteral("@@"));
-    const int badLine = lineOf(notUtf8, "@@");
-    notUtf8.replace("@@", "\xff\xfe");
-    QJsonObject fewer = sampleDocument(m520);
-    QJsonArray eleven = fewer.value(QStringLiteral("channels")).toArray();
-    eleven.removeLast();
-    fewer.insert(QStringLiteral("channels"), eleven);
-    QJsonObject version3 = sampleDocument(m520);
-    version3.insert(QStringLiteral("version"), 3);
-    QJsonObject extraKey = sampleDocument(m520);
-    extraKey.insert(QStringLiteral("comment"), QStringLiteral("site A"));
-    const QByteArray twice =
-        withRawValue(m520, 3, QStringLiteral("Text3"), "\"T\", \"Text3\": \"U\"");
-    const QByteArray escapedTwice =
-        withRawValue(m520, 3, QStringLiteral("Text3"), "\"T\", \"Text\\u0033\": \"U\"");
-    QJsonObject notAList = sampleDocument(m520, 2);
-    notAList.insert(QStringLiteral("channels"), 7);
-
-    QTest::newRow("not JSON") << "520a" << QByteArray("{\n  \"model\": \"QM-520A\",\n  oops\n}")
-                              << "f.json: line 3: not valid JSON";
-    QTest::newRow("not UTF-8") << "520a" << notUtf8
-                               << QStringLiteral("f.json: line %1: not UTF-8").arg(badLine);
-    QTest::newRow("UTF-16 with byte-order mark")
-        << "520a" << utf16(sample, false, true) << "f.json: the file is UTF-16; save it as UTF-8";
-    QTest::newRow("UTF-16 big-endian, no mark")
-        << "410a" << utf16(sample, true, false) << "f.json: the file is UTF-16; save it as UTF-8";
-    QTest::newRow("empty") << "520a" << QByteArray() << "f.json: the file is empty";
-    QTest::newRow("only blanks") << "410a" << QByteArray("\xEF\xBB\xBF \r\n\t\n")
-                                 << "f.json: the file is empty";
-    QTest::newRow("key twice")
-        << "520a" << twice
-        << QStringLiteral("f.json: line %1: \"Text3\" stands twice in one object; each key may "
-                          "stand once")
-               .arg(lineOf(twice, "\"T\", \"Text3\""));
-    QTest::newRow("key twice, once escaped")
-        << "520a" << escapedTwice
-        << QStringLiteral("f.json: line %1: \"Text3\" stands twice")
-               .arg(lineOf(escapedTwice, "\"T\", \"Text"));
-    QTest::newRow("unknown key") << "520a" << json(extraKey)
-                                 << "f.json: \"comment\": not a key of a setup file";
-    QTest::newRow("wrong model")
-        << "410a" << sample << "f.json: model: the file is for \"QM-520A\", not for the QM-410A";
-    QTest::newRow("wrong version")
-        << "520a" << json(version3)
-        << "f.json: version: 3 is not a format version this program reads (it reads 1 and 2)";
-    QTest::newRow("eleven channels")
-        << "520a" << json(fewer) << "f.json: channels: wrong number of channels: 11, not 12";
-    QTest::newRow("not a number") << "520a"
-                                  << withChannelValue(m520, 4, QStringLiteral("HorizPos"),
-                                                      QStringLiteral("x"))
-                                  << "f.json: channel 5, HorizPos: \"x\" is not a number";
-    QTest::newRow("not whole, as written")
-        << "520a" << withRawValue(m520, 2, QStringLiteral("HorizPos"), "50.0000000000001")
-        << "f.json: channel 3, HorizPos: 50.0000000000001 is not a whole number";
-    QTest::newRow("beyond a double")
-        << "410a" << withRawValue(m410, 2, QStringLiteral("TimeZone"), "1e400")
-        << "f.json: channel 3, TimeZone: 1e400 is out of its range 0 to 255";
-    QTest::newRow("below a double")
-        << "410a" << withRawValue(m410, 2, QStringLiteral("TimeZone"), "-1e-400")
-        << "f.json: channel 3, TimeZone: -1e-400 is not a whole number";
-    QTest::newRow("negative") << "520a" << withChannelValue(m520, 0, QStringLiteral("Blank"), -1)
-                              << "f.json: channel 1, Blank: -1 is out of its range 0 to 255";
-    QTest::newRow("missing field")
-        << "520a" << withChannelValue(m520, 11, QStringLiteral("TimeFont"), QJsonValue::Undefined)
-        << "f.json: channel 12, TimeFont: missing";
-    QTest::newRow("field of the other model")
-        << "520a" << withChannelValue(m520, 0, QStringLiteral("TimeZone"), 3)
-        << "f.json: channel 1, \"TimeZone\": not a field of the QM-520A";
-    QTest::newRow("text not a text")
-        << "520a" << withChannelValue(m520, 1, QStringLiteral("Text3"), 7)
-        << "f.json: channel 2, Text3: 7 is not a text";
-    QTest::newRow("1: channels out of order")
-        << "520a" << withChannelValue(m520, 3, QStringLiteral("channel"), 5)
-        << "f.json: channel 4: it says it is channel 5";
-
-    QTest::newRow("2: not a list")
-        << "520a" << json(notAList) << "f.json: channels: 7 is not a list";
-    QTest::newRow("2: no channel")
-        << "520a" << json(sampleDocument(m520, 2, {}))
-        << "f.json: channels: the list is empty; a file holds at least one channel";
-    QTest::newRow("2: channel not numbered")
-        << "520a" << json(sampleDocument(m520, 2, {3, 4}, false))
-        << "f.json: channels, entry 1: \"channel\" is missing; in a file of version 2 each "
-           "channel names itself";
-    QTest::newRow("2: channel 13")
-        << "520a" << withChanges(sampleDocument(m520, 2, {3, 4}), 1, {{"channel", 13}})
-        << "f.json: channels, entry 2: 13 is not a channel number (1 to 12)";
-    QTest::newRow("2: channel 2.5")
-        << "520a" << withChanges(sampleDocument(m520, 2, {3, 4}), 0, {{"channel", 2.5}})
-        << "f.json: channels, entry 1: 2.5 is not a channel number (1 to 12)";
-    QTest::newRow("2: descending")
-        << "520a" << json(sampleDocument(m520, 2, {6, 4}))
-        << "f.json: channels: channel 5 stands after channel 7; channels stand in ascending order";
-    QTest::newRow("2: twice") << "520a" << json(sampleDocument(m520, 2, {4, 4}))
-                              << "f.json: channels: channel 5 stands twice";
-    QTest::newRow("2: field missing")
-        << "410a"
-        << withChanges(sampleDocument(m410, 2, {2, 9}), 1, {{"HourMode", QJsonValue::Undefined}})
-        << "f.json: channel 10, HourMode: missing";
-
-    const auto marker = [](const char *byte, const char *role) {
-        return QStringLiteral("would be %1, the byte that %2 a reply, so no unit can report")
-            .arg(QLatin1String(byte), QLatin1String(role));
-    };
-    QTest::newRow("HorizPos on the end marker")
-        << "520a" << withChannelValue(m520, 2, QStringLiteral("HorizPos"), 248)
-        << "f.json: channel 3, HorizPos: 248: its reply byte " + marker("0xF8", "ends") + " it";
-    QTest::newRow("TextEnables on the start marker")
-        << "410a" << withChannelValue(m410, 2, QStringLiteral("TextEnables"), 252)
-        << "f.json: channel 3, TextEnables: 252: its reply byte " + marker("0xFC", "starts") +
-               " it";
-    QTest::newRow("Blank on the end marker")
-        << "410a" << withChannelValue(m410, 0, QStringLiteral("Blank"), 248)
-        << "f.json: channel 1, Blank: 248: its reply byte " + marker("0xF8", "ends") + " it";
-    QTest::newRow("VertPos 62, VertSize 0")
-        << "520a" << withChanges(sampleDocument(m520), 8, {{"VertPos", 62}, {"VertSize", 0}})
-        << "f.json: channel 9, VertPos and VertSize: 62 and 0: they share a reply byte that " +
-               marker("0xF8", "ends") + " them";
-    QTest::newRow("VertPos 63, VertSize 0")
-        << "410a" << withChanges(sampleDocument(m410), 8, {{"VertPos", 63}, {"VertSize", 0}})
-        << "f.json: channel 9, VertPos and VertSize: 63 and 0: they share a reply byte that " +
-               marker("0xFC", "starts") + " them";
-
-    const auto text = [&](const QString &value) {
-        return withChannelValue(m520, 2, QStringLiteral("Text1"), value);
-    };
-    QTest::newRow("text with the pad byte")
-        << "520a" << text(QStringLiteral("Price 5\u20ac today"))
-        << "f.json: channel 3, Text1: \"Price 5\u20ac today\": \"\u20ac\" is the byte that pads a "
-           "line (0x80), so the unit would cut the line there";
-    QTest::newRow("text with the start marker")
-        << "520a" << text(QStringLiteral("M\u00fcller"))
-        << "f.json: channel 3, Text1: \"M\u00fcller\": \"\u00fc\" is 0xFC, the byte that starts a "
-           "reply, so no reply could carry the line back";
-    QTest::newRow("text with the end marker")
-        << "520a" << text(QStringLiteral("\u00f8"))
-        << "f.json: channel 3, Text1: \"\u00f8\": \"\u00f8\" is 0xF8, the byte that ends a reply, "
-           "so no reply could carry the line back";
-    QTest::newRow("text outside the code page")
-        << "520a" << text(QStringLiteral("\u041c\u043e\u0441\u043a\u0432\u0430"))
-        << "f.json: channel 3, Text1: \"\u041c\u043e\u0441\u043a\u0432\u0430\": \"\u041c\" is not "
-           "in the unit's character set (Windows-1252)";
-    QTest::newRow("text with a C1 control the code page lacks")
-        << "520a" << text(QStringLiteral("a\u0080"))
-        << "f.json: channel 3, Text1: \"a\\x80\": \"\\x80\" is not in";
-    QTest::newRow("text of 31 characters") << "520a" << text(QString(31, u'x'))
-                                           << "f.json: channel 3, Text1: \"" + QString(31, u'x') +
-                                                  "\": 31 characters; a line holds at most 30";
-
-    QTest::newRow("txt: text holding |")
-        << "520a" << settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|A|x|y|B")
-        << "f.json: line 2: 14 fields instead of 13: a text holds";
-    QTest::newRow("txt: too few fields") << "520a" << settingsTxt(3, "7|1|0|2|1|20|2|9|100|0|A|")
-                                         << "f.json: line 3: 12 fields instead of 13";
-    QTest::newRow("txt: not a number")
-        << "520a" << settingsTxt(1, "7|1|0|2|1|20|2|9|1a|0|||")
-        << "f.json: line 1, field 9 (HorizPos): \"1a\" is not a number";
-    QTest::newRow("txt: out of range")
-        << "520a" << settingsTxt(12, "7|1|0|2|1|64|2|9|100|0|||")
-        << "f.json: line 12, field 6 (VertPos): 64 is out of its range 0 to 63";
-    QTest::newRow("txt: marker")
-        << "520a" << settingsTxt(5, "7|1|0|2|1|62|0|9|100|0|||")
-        << "f.json: line 5, VertPos and VertSize: 62 and 0: they share a reply byte";
-    QTest::newRow("txt: the pad byte")
-        << "520a" << settingsTxt(4, "7|1|0|2|1|20|2|9|100|0|5\x80||")
-        << "f.json: line 4, field 11 (Text1): \"5\u20ac\": \"\u20ac\" is the byte that pads";
-    QTest::newRow("txt: text outside the code page")
-        << "520a" << settingsTxt(4, "7|1|0|2|1|20|2|9|100|0|||\xd0\x9c")
-        << "f.json: line 4, field 13 (Text3): \"\u041c\": \"\u041c\" is not in";
-    QTest::newRow("txt: marked UTF-8 that is not")
-        << "520a"
-        << "\xEF\xBB\xBF" + settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|\xe9||")
-        << "f.json: line 2: not UTF-8, though the file starts with UTF-8's byte-order mark";
-    QTest::newRow("txt: eleven lines") << "520a" << settingsTxt().left(settingsTxt().size() - 29)
-                                       << "f.json: wrong number of channels: 11 lines, not 12";
-    QTest::newRow("txt: UTF-16") << "520a" << utf16(settingsTxt(), false, false)
-                                 << "f.json: the file is UTF-16";
-    QTest::newRow("txt: for the QM-410A") << "410a" << settingsTxt() << "f.json: not a setup file";
+    addFileRows();
+    addFieldRows();
+    addValueRows();
+    addSettingsTxtRows();
 }
 
 void TestSetupFile::refusesBadInput()
