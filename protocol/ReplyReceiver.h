@@ -9,7 +9,6 @@
 #include <array>
 #include <span>
 
-
 namespace qm {
 
 inline constexpr quint8 ReplyStart = 0xFC;
