@@ -198,6 +198,15 @@ qsizetype QtSerialPort::unsentBytes() const
     return bytes;
 }
 
+bool QtSerialPort::waitUntilSent(int timeoutMs)
+{
+    while (m_serial.bytesToWrite() > 0) {
+        if (!m_serial.waitForBytesWritten(timeoutMs))
+            return false;
+    }
+    return true;
+}
+
 void QtSerialPort::onBytesWritten(qint64 count)
 {
     while (count > 0 && !m_unsent.isEmpty()) {

@@ -38,6 +38,9 @@ public:
 
     // Bytes written but not yet taken by the driver.
     qsizetype unsentBytes() const;
+    // Waits until everything written has gone to the driver, or the time is up; for a tool
+    // that closes the port and ends, never for a window.
+    bool waitUntilSent(int timeoutMs);
 
 private:
     void onError(QSerialPort::SerialPortError error);

@@ -22,11 +22,8 @@ void writeToStandardError(const QString &line)
     std::fprintf(stderr, "%s\n", qUtf8Printable(line));
 }
 
-// The build puts this file beside the programs it makes and installing leaves it behind, so
-// that a program run where it was built keeps its settings file beside itself and an
-// installed one never writes into its bin folder, whoever runs it.
-constexpr auto BuildFolderMarker = "qm-build-folder";
-
+// A program run where it was built keeps its settings file beside itself; an installed one
+// never writes into its bin folder, whoever runs it.
 QString programFolderIfBuiltHere()
 {
     const QString folder = QCoreApplication::applicationDirPath();
