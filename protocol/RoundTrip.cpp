@@ -25,6 +25,22 @@ QString markerRole(quint8 byte)
     return {};
 }
 
+// What one character is that keeps it from reaching the unit and coming back intact: "is not
+// in the unit's character set (Windows-1252)"; empty when it can.
+QString characterReason(char32_t character)
+{
+    const std::optional<quint8> byte = windows1252::byteFor(character);
+    if (!byte)
+        return QStringLiteral("is not in the unit's character set (Windows-1252)");
+    if (*byte == TextPad)
+        return QStringLiteral("is the byte that pads a line (0x80), so the unit would cut the "
+                              "line there");
+    if (const QString role = markerRole(*byte); !role.isEmpty())
+        return QStringLiteral("is %1, %2, so no reply could carry the line back")
+            .arg(byteHex(*byte), role);
+    return {};
+}
+
 bool gives(const Setup &setup, Field field)
 {
     return std::find(setup.fields.begin(), setup.fields.end(), field) != setup.fields.end();
@@ -118,17 +134,8 @@ std::optional<SettingProblem> markerClash(const UnitModel &model, const ChannelS
 
 QString characterProblem(char32_t character)
 {
-    const QString shown = quotedText(QString::fromUcs4(&character, 1));
-    const std::optional<quint8> byte = windows1252::byteFor(character);
-    if (!byte)
-        return shown + QStringLiteral(" is not in the unit's character set (Windows-1252)");
-    if (*byte == TextPad)
-        return shown + QStringLiteral(" is the byte that pads a line (0x80), so the unit would "
-                                      "cut the line there");
-    if (const QString role = markerRole(*byte); !role.isEmpty())
-        return QStringLiteral("%1 is %2, %3, so no reply could carry the line back")
-            .arg(shown, byteHex(*byte), role);
-    return {};
+    const QString reason = characterReason(character);
+    return reason.isEmpty() ? QString() : QStringLiteral("it ") + reason;
 }
 
 QString textProblem(QStringView text)
@@ -139,8 +146,8 @@ QString textProblem(QStringView text)
             .arg(characters.size())
             .arg(TextPayloadLength);
     for (char32_t character : characters) {
-        if (const QString problem = characterProblem(character); !problem.isEmpty())
-            return problem;
+        if (const QString reason = characterReason(character); !reason.isEmpty())
+            return quotedText(QString::fromUcs4(&character, 1)) + u' ' + reason;
     }
     return {};
 }

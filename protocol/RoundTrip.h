@@ -45,13 +45,13 @@ quint8 replyMask(const UnitModel &model, Field field);
 std::optional<SettingProblem> markerClash(const UnitModel &model, const ChannelSettings &record,
                                           const std::vector<Field> &fields, int channel);
 
-// Why one character cannot reach the unit and come back intact (it is not in the unit's
-// character set, or its byte is the pad byte or a reply's marker), quoting it; empty when it
-// can.
+// Why one character cannot reach the unit and come back intact, to follow the character:
+// "it is not in the unit's character set (Windows-1252)", or its byte is the pad byte or a
+// reply's marker; empty when it can.
 QString characterProblem(char32_t character);
 
-// Why no reply could have carried this text line (too long, or a character as above); empty
-// when one could.
+// Why no reply could have carried this text line: too long, or a character as above
+// ("\"€\" is the byte that pads a line (0x80), ..."); empty when one could.
 QString textProblem(QStringView text);
 
 } // namespace qm

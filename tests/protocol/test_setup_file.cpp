@@ -1,6 +1,8 @@
+#include "protocol/Frames.h"
 #include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/CodePage.h"
+#include "tests/support/GeneratedSetups.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -20,18 +22,6 @@ using F = Field;
 using FieldValues = std::vector<std::pair<Field, int>>;
 using Changes = QList<std::pair<QString, QJsonValue>>;
 
-// The largest value each field's reply bits carry back, as the units' documentation packs a
-// reply: VertPos and VertSize share a byte, HorizSize has the upper half of one, the QM-410A's
-// hour mode and time code input a bit each, every other field a whole byte.
-const FieldValues ReplyRange410a = {
-    {F::TextEnables, 255}, {F::DateMode, 255},   {F::TimeCodeInput, 1}, {F::HourMode, 1},
-    {F::TimeZone, 255},    {F::WindowMode, 255}, {F::DisplayMode, 255}, {F::VertPos, 63},
-    {F::HorizPos, 255},    {F::VertSize, 3},     {F::HorizSize, 15},    {F::Blank, 255}};
-const FieldValues ReplyRange520a = {
-    {F::TextEnables, 255}, {F::AutoStop, 255}, {F::LeapSeconds, 255}, {F::WindowMode, 255},
-    {F::DisplayMode, 255}, {F::VertPos, 63},   {F::HorizPos, 255},    {F::VertSize, 3},
-    {F::HorizSize, 15},    {F::Blank, 255},    {F::TimeFont, 255}};
-
 // Characters no reply can carry: outside the code page, its pad byte, its bytes of the markers.
 constexpr char32_t Forbidden[] = {U'€', U'ü', U'ø', U'М', U'中', U'\U0001F600', 0x80, 0x9B};
 
@@ -40,9 +30,11 @@ const UnitModel &modelNamed(const QString &name)
     return unitModelByName(name)->get();
 }
 
-const FieldValues &replyRange(const UnitModel &model)
+// The largest value a field's reply carries back: what a restore can set, but Blank's reply is
+// a whole byte, of which only on and off can be sent.
+int replyLargest(const test::FieldRange &range)
 {
-    return model.name == u"QM-410A" ? ReplyRange410a : ReplyRange520a;
+    return range.field == F::Blank ? 255 : range.largest;
 }
 
 // Every character a reply can carry: the code page but € (its pad byte), ü and ø (the bytes
@@ -70,8 +62,9 @@ QJsonObject sampleDocument(const UnitModel &model, int version = 1,
         QJsonObject object;
         if (numbered)
             object.insert(QStringLiteral("channel"), channel + 1);
-        for (auto [field, largest] : replyRange(model))
-            object.insert(QLatin1String(fieldName(field)), field == F::HorizPos ? channel + 1 : 1);
+        for (const test::FieldRange &range : test::roundTripRanges(model))
+            object.insert(QLatin1String(fieldName(range.field)),
+                          range.field == F::HorizPos ? channel + 1 : 1);
         for (int line = 0; line < TextLineCount; ++line)
             object.insert(textLineName(line), QStringLiteral("T"));
         list.append(object);
@@ -134,53 +127,18 @@ QByteArray settingsTxt(int spoilt = 0, const QByteArray &line = {})
     return contents;
 }
 
-// A value each field may hold in a setup a unit reports and that is restored exactly: inside
-// its reply bits, no reply byte a marker (0xF8, 0xFC), Blank only on or off.
-ChannelSettings generatedRecord(const UnitModel &model, QRandomGenerator &random)
+// Every field at its largest, and texts that hold every character a reply can carry, 30 to a
+// line, and numbers no double holds.
+Setup everyCharacter(const UnitModel &model)
 {
-    ChannelSettings record;
-    for (auto [field, largest] : replyRange(model)) {
-        const int top = field == F::Blank ? 1 : largest;
-        int value = 0;
-        do {
-            value = random.bounded(top + 1);
-        } while (largest == 255 && (value == 0xF8 || value == 0xFC));
-        record[field] = static_cast<quint8>(value);
-    }
-    const auto sharedByte = [&record] {
-        return record[F::VertPos] << 2 | record[F::VertSize];
-    };
-    while (sharedByte() == 0xF8 || sharedByte() == 0xFC)
-        record[F::VertSize] = static_cast<quint8>(random.bounded(4));
+    Setup setup = Setup::of(model, {}, allChannelIndices());
+    for (int index = 0; index < ChannelCount; ++index)
+        setup.channels[index] = test::largestChannel(model, index);
     const QString characters = replyCharacters();
-    for (QString &text : record.texts) {
-        const int shape = random.bounded(4);
-        const int length = shape == 0 ? 0 : shape == 1 ? 30 : 1 + random.bounded(30);
-        for (int i = 0; shape < 3 && i < length; ++i)
-            text += characters[random.bounded(characters.size())];
-        if (shape == 3) // a number no double holds, written in a text: still a text
-            text = QStringLiteral("-1e999 \"2e999\"");
-        if (text.startsWith(u' '))
-            text[0] = u'\u00FA';
-        if (text.endsWith(u' '))
-            text.back() = u'\u00FA';
-    }
-    return record;
-}
-
-// Present channels: a quarter of the setups all twelve, the others any non-empty subset.
-Setup generatedSetup(const UnitModel &model, QRandomGenerator &random)
-{
-    Setup setup{&model, {}, model.recordFields, {}};
-    const bool complete = random.bounded(4) == 0;
-    for (int index = 0; index < ChannelCount; ++index) {
-        if (complete || random.bounded(2) == 0)
-            setup.present.append(index);
-    }
-    if (setup.present.isEmpty())
-        setup.present.append(random.bounded(ChannelCount));
-    for (int index : setup.present)
-        setup.channels[index] = generatedRecord(model, random);
+    for (int line = 0; line * TextPayloadLength < characters.size(); ++line)
+        setup.channels[line / TextLineCount].texts[line % TextLineCount] =
+            characters.mid(line * TextPayloadLength, TextPayloadLength);
+    setup.channels[11].texts[0] = QStringLiteral("-1e999 \"2e999\"");
     return setup;
 }
 
@@ -192,7 +150,7 @@ QString setupDifference(const Setup &read, const Setup &written)
     if (read.present != written.present)
         return QStringLiteral("present channels: %1 instead of %2")
             .arg(channelNumbers(read.present), channelNumbers(written.present));
-    for (int index = 0; index < ChannelCount; ++index) {
+    for (int index : written.present) {
         if (read.channels[index] != written.channels[index])
             return QStringLiteral("channel %1").arg(index + 1);
     }
@@ -206,9 +164,11 @@ std::pair<QByteArray, QString> spoiltFile(const Setup &setup, QRandomGenerator &
     QJsonObject document = QJsonDocument::fromJson(setupJson(setup)).object();
     const int entry = random.bounded(static_cast<int>(setup.present.size()));
     const QString where = QStringLiteral("f.json: channel %1, ").arg(setup.present[entry] + 1);
-    const FieldValues &range = replyRange(*setup.model);
+    const std::vector<test::FieldRange> &ranges = test::roundTripRanges(*setup.model);
     if (random.bounded(2) == 0) {
-        const auto [field, largest] = range[random.bounded(static_cast<int>(range.size()))];
+        const test::FieldRange &range = ranges[random.bounded(static_cast<int>(ranges.size()))];
+        const Field field = range.field;
+        const int largest = replyLargest(range);
         const int value = largest + 1 + random.bounded(largest == 255 ? 1000 : 255 - largest);
         const QString name = QLatin1String(fieldName(field));
         return {withChanges(document, entry, {{name, value}}),
@@ -456,6 +416,8 @@ private slots:
     void takesEachFieldUpToWhatItsReplyBitsCarry();
     void namesWhatCannotBeRestoredAndWhatIsUnusual_data();
     void namesWhatCannotBeRestoredAndWhatIsUnusual();
+    void namesWhyACharacterCannotReachTheUnit_data();
+    void namesWhyACharacterCannotReachTheUnit();
     void readsOnlyRegularFilesOfSaneSize_data();
     void readsOnlyRegularFilesOfSaneSize();
     void comparesTextsAsTheyAre();
@@ -471,22 +433,21 @@ void TestSetupFile::modelRows_data()
 }
 
 // Whatever a unit can report and have restored is written and read back unchanged: partial
-// and complete units, every field up to its reply bits, texts of 0 and 30 characters, "ú",
-// quotes and backslashes.
+// and complete units, every field up to its reply bits, texts of 0 and 30 characters, every
+// character a reply carries.
 void TestSetupFile::generatedSetupsMakeTheRoundTrip()
 {
     QFETCH(QString, model);
     const UnitModel &unit = modelNamed(model);
     QRandomGenerator random(17);
-    for (int run = 0; run < 300; ++run) {
-        const Setup setup = generatedSetup(unit, random);
+    for (int run = 0; run <= 300; ++run) {
+        const Setup setup =
+            run == 0 ? everyCharacter(unit) : test::randomSetup(unit, random, run % 4 != 0);
         const SetupReadResult read = parseSetup(setupJson(setup), QStringLiteral("f.json"), unit);
         QVERIFY2(read.setup, qPrintable(QStringLiteral("run %1: %2").arg(run).arg(read.error)));
         const QString difference = setupDifference(*read.setup, setup);
         QVERIFY2(difference.isEmpty(),
                  qPrintable(QStringLiteral("run %1: %2").arg(run).arg(difference)));
-        for (int index : setup.present)
-            QVERIFY(unrestorable(setup, index).isEmpty());
     }
 }
 
@@ -496,7 +457,8 @@ void TestSetupFile::generatedFaultsAreRefusedWhereTheyStand()
     const UnitModel &unit = modelNamed(model);
     QRandomGenerator random(29);
     for (int run = 0; run < 300; ++run) {
-        const auto [contents, where] = spoiltFile(generatedSetup(unit, random), random);
+        const auto [contents, where] =
+            spoiltFile(test::randomSetup(unit, random, run % 4 != 0), random);
         const SetupReadResult read = parseSetup(contents, QStringLiteral("f.json"), unit);
         QVERIFY2(!read.setup, qPrintable(QStringLiteral("run %1 was accepted").arg(run)));
         QVERIFY2(read.error.startsWith(where),
@@ -594,9 +556,11 @@ void TestSetupFile::takesEachFieldUpToWhatItsReplyBitsCarry_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("largest");
     for (const char *model : {"410a", "520a"}) {
-        for (auto [field, largest] : replyRange(modelNamed(QLatin1String(model))))
-            QTest::addRow("%s %s", model, fieldName(field))
-                << QString::fromLatin1(model) << QString::fromLatin1(fieldName(field)) << largest;
+        for (const test::FieldRange &range :
+             test::roundTripRanges(modelNamed(QLatin1String(model))))
+            QTest::addRow("%s %s", model, fieldName(range.field))
+                << QString::fromLatin1(model) << QString::fromLatin1(fieldName(range.field))
+                << replyLargest(range);
     }
 }
 
@@ -688,6 +652,35 @@ void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual()
     };
     QCOMPARE(described(qm::unrestorable(*read.setup, 2)), unrestorable);
     QCOMPARE(described(qm::unusual(*read.setup, 2)), unusual);
+}
+
+void TestSetupFile::namesWhyACharacterCannotReachTheUnit_data()
+{
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QString>("problem");
+    const QString outside = QStringLiteral("it is not in the unit's character set (Windows-1252)");
+    QTest::newRow("euro sign") << "\u20ac"
+                               << "it is the byte that pads a line (0x80), so the unit would cut "
+                                  "the line there";
+    QTest::newRow("u with diaeresis") << "\u00fc"
+                                      << "it is 0xFC, the byte that starts a reply, so no reply "
+                                         "could carry the line back";
+    QTest::newRow("o with stroke") << "\u00f8"
+                                   << "it is 0xF8, the byte that ends a reply, so no reply could "
+                                      "carry the line back";
+    QTest::newRow("Cyrillic") << "\u041c" << outside;
+    QTest::newRow("beyond 16 bits") << "\U0001F600" << outside;
+    QTest::newRow("C1 control the code page lacks") << "\u0080" << outside;
+    QTest::newRow("u with acute") << "\u00fa" << QString();
+    QTest::newRow("byte the code page leaves undefined") << "\u0081" << QString();
+    QTest::newRow("question mark") << "?" << QString();
+}
+
+void TestSetupFile::namesWhyACharacterCannotReachTheUnit()
+{
+    QFETCH(QString, character);
+    QFETCH(QString, problem);
+    QCOMPARE(characterProblem(character.toUcs4().at(0)), problem);
 }
 
 void TestSetupFile::readsOnlyRegularFilesOfSaneSize_data()
