@@ -85,8 +85,7 @@ QList<SettingProblem> unusual(const Setup &setup, int channel)
     for (Field field : setup.fields) {
         if (field != Field::Blank && record[field] > setup.model->maximum(field))
             notes.append({channel, fieldText(field), QString::number(record[field]),
-                          QStringLiteral("unusual, the window offers 0 to %1; it is kept and "
-                                         "restored as it is")
+                          QStringLiteral("unusual, beyond the window's 0 to %1")
                               .arg(setup.model->maximum(field))});
     }
     return notes;

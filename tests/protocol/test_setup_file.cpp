@@ -594,8 +594,8 @@ void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual_data()
     QTest::addColumn<QJsonValue>("value");
     QTest::addColumn<QString>("unrestorable");
     QTest::addColumn<QString>("unusual");
-    const QString unusual = QStringLiteral("channel 3, %1: %2: unusual, the window offers 0 to %3; "
-                                           "it is kept and restored as it is");
+    const QString unusual =
+        QStringLiteral("channel 3, %1: %2: unusual, beyond the window's 0 to %3");
     const QString spaces = QStringLiteral(
         "channel 3, Text2: %1: spaces at the ends of a line are dropped when it is sent");
     QTest::newRow("Blank 2") << "410a"
