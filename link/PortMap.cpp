@@ -1,8 +1,7 @@
 #include "link/PortMap.h"
 
 #include "link/PortManager.h"
-
-#include <array>
+#include "link/SerialDevice.h"
 
 namespace qm {
 
@@ -12,22 +11,6 @@ bool isPortNumber(int port)
 {
     return port >= PortManager::FirstPort && port <= PortManager::LastPort;
 }
-
-#ifndef Q_OS_WIN
-// Built-in ports first, then USB adapters (FTDI, Prolific, CH340), then CDC-ACM devices.
-struct DeviceFamily
-{
-    int firstPort;
-    int lastPort;
-    const char *prefix;
-};
-
-constexpr std::array<DeviceFamily, 3> LinuxFamilies = {{
-    {1, 4, "/dev/ttyS"},
-    {5, 12, "/dev/ttyUSB"},
-    {13, 16, "/dev/ttyACM"},
-}};
-#endif
 
 } // namespace
 
@@ -66,15 +49,7 @@ QString PortMap::defaultDevicePath(int port)
 {
     if (!isPortNumber(port))
         return {};
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
-    for (const DeviceFamily &family : LinuxFamilies) {
-        if (port <= family.lastPort)
-            return QLatin1String(family.prefix) + QString::number(port - family.firstPort);
-    }
-    return {};
-#endif
+    return serialdevice::defaultPath(port);
 }
 
 } // namespace qm

@@ -68,7 +68,7 @@ void SerialLink::retry()
     if (!isRecovering())
         return;
     dropStale();
-    if (m_lostIdentity.isSameDeviceAs(m_port.presentIdentity()) && m_port.open())
+    if (m_lostIdentity.isSameUsbAdapterAs(m_port.presentIdentity()) && m_port.open())
         reopened();
     else
         m_retryTimer.start();
