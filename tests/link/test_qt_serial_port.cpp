@@ -113,6 +113,7 @@ private slots:
     void receptionSurvivesLeftoversPiecesAndSpuriousErrors();
     void probeLeavesWaitingInputToItsOwner();
     void unpluggedAdapterIsReopenedAndGetsTheUnsentFrame();
+    void reopenAtOnceKeepsTheSameDeviceOnly();
     void secondPortOnTheDeviceIsRefusedWhateverItsName();
     void runsOntoAFullLineArriveWhole();
     void waitUntilSentEndsWhenTheDriverHasItAllOrAtTheDeadline();
@@ -236,6 +237,44 @@ void TestQtSerialPort::unpluggedAdapterIsReopenedAndGetsTheUnsentFrame()
     QVERIFY(rig.received(QByteArray::fromHex("0807fa")));
     rig.unit->send(reply(6));
     QTRY_COMPARE_WITH_TIMEOUT(rig.answered.size(), 1, test::DeadlineMs);
+}
+
+// The one reopen at once goes by the device the descriptor has open, not by the name: the same
+// terminal after a passing failure gets what its driver had not taken; another terminal that
+// took the name when the first hung up is closed untouched (its waiting input stays, nothing is
+// written), the frames are given up and the line is lost.
+void TestQtSerialPort::reopenAtOnceKeepsTheSameDeviceOnly()
+{
+    PtyRig rig;
+    QSignalSpy recovered(&rig.link, &SerialLink::recovered);
+    QSignalSpy lost(&rig.link, &SerialLink::lineLost);
+    QSignalSpy dropped(&rig.link, &SerialLink::framesDropped);
+    QVERIFY(PortManager(rig.port).openPort(1));
+    rig.link.write(hex("0807fa"));
+    emit rig.port.failed();
+    QCOMPARE(recovered.size(), 1);
+    QVERIFY(rig.port.isOpen());
+    QVERIFY(rig.received(hex("0807fa")));
+
+    ::tcflow(rig.other, TCOOFF); // the frames stay in the program
+    rig.link.write(hex("0302fa"));
+    rig.link.write(hex("80800502fa"));
+    QTest::qWait(20); // past the guard against a flapping device; the driver takes nothing
+    QCOMPARE(rig.port.unsentBytes(), 8);
+    test::PseudoTerminal other(rig.device);
+    const int otherProgram = openRaw(rig.device);
+    other.send("waiting");
+    QTRY_COMPARE_WITH_TIMEOUT(unreadBytes(otherProgram), 7, test::DeadlineMs);
+    rig.unit->hangUp();
+    QVERIFY(lost.wait(test::DeadlineMs));
+    QCOMPARE(dropped.size(), 1);
+    QCOMPARE(dropped[0][0].value<QByteArrayList>(),
+             QByteArrayList({hex("0302fa"), hex("80800502fa")}));
+    QVERIFY(!rig.port.isOpen());
+    QCOMPARE(recovered.size(), 1);
+    QCOMPARE(other.takeAvailable(), QByteArray());
+    QCOMPARE(unreadBytes(otherProgram), 7);
+    ::close(otherProgram);
 }
 
 // One program per device: a second port on the terminal, reached through another link, is
