@@ -30,6 +30,9 @@ public:
     // Chooses the port for the next open(); only called while closed.
     virtual void setPortNumber(int port) = 0;
     virtual int portNumber() const = 0;
+    // The line speed for the next open(), for a search that asks each model at its own;
+    // only called while closed. A port starts at the speed it was made with.
+    virtual void setBaudRate(qint32 baudRate) = 0;
     // The device behind the port number, for messages ("/dev/ttyUSB0", "COM3").
     virtual QString deviceName() const = 0;
     // Whether the device exists at all, so discovery can tell "absent" from "refused".

@@ -153,14 +153,34 @@ const UnitModel &qm520a()
     return model;
 }
 
+namespace {
+
+const std::array<const UnitModel *, 2> &allModels()
+{
+    static const std::array<const UnitModel *, 2> models = {&qm410a(), &qm520a()};
+    return models;
+}
+
+} // namespace
+
 std::optional<std::reference_wrapper<const UnitModel>> unitModelByName(const QString &name)
 {
-    for (const UnitModel *model : {&qm410a(), &qm520a()}) {
+    for (const UnitModel *model : allModels()) {
         if (name.compare(model->shortName, Qt::CaseInsensitive) == 0 ||
             name.compare(model->name, Qt::CaseInsensitive) == 0)
             return std::cref(*model);
     }
     return std::nullopt;
+}
+
+std::vector<const UnitModel *> unitModelsFrom(const UnitModel &first)
+{
+    std::vector<const UnitModel *> models{&first};
+    for (const UnitModel *model : allModels()) {
+        if (model != &first)
+            models.push_back(model);
+    }
+    return models;
 }
 
 } // namespace qm

@@ -66,5 +66,7 @@ const UnitModel &qm410a();
 const UnitModel &qm520a();
 // The model whose shortName or name matches, ignoring case.
 std::optional<std::reference_wrapper<const UnitModel>> unitModelByName(const QString &name);
+// Every model, `first` leading and the others after it.
+std::vector<const UnitModel *> unitModelsFrom(const UnitModel &first);
 
 } // namespace qm

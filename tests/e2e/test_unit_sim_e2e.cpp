@@ -1,12 +1,15 @@
 #include "link/QtSerialPort.h"
+#include "link/UnitFinder.h"
 #include "protocol/CommandSender.h"
 #include "protocol/ReplyReceiver.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/support/UnitSimProcess.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
 #include "tools/qm-unit-sim/UnitWire.h"
 
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -125,6 +128,8 @@ private slots:
     void refusesAnUnfitStateFileAndStopsCleanly_data();
     void refusesAnUnfitStateFileAndStopsCleanly();
     void replacesAStaleLinkAndRemovesIt();
+    void finderTellsWhichPortHoldsWhichModel_data();
+    void finderTellsWhichPortHoldsWhichModel();
 };
 
 void TestUnitSimE2e::panelReadsWritesAndReadsBack_data()
@@ -266,6 +271,80 @@ void TestUnitSimE2e::replacesAStaleLinkAndRemovesIt()
     QVERIFY(QFileInfo::exists(link)); // now leads to a device
     QCOMPARE(sim.stop(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+}
+
+void TestUnitSimE2e::finderTellsWhichPortHoldsWhichModel_data()
+{
+    QTest::addColumn<QString>("first"); // the model whose speed is tried first
+    QTest::addColumn<QString>("expected");
+    // COM2 a QM-410A, COM5 a QM-520A, COM7 a silent line, COM9 held by another program, COM11
+    // the caller's own; every other port leads nowhere and is not named.
+    const QString found = QStringLiteral("2 answered QM-410A\n5 answered QM-520A\n7 silent\n"
+                                         "9 refused, in use\n11 held\n");
+    QTest::newRow("QM-410A first") << "410a" << found;
+    QTest::newRow("QM-520A first") << "520a" << found;
+}
+
+// Each unit answers at its own speed only; a port is asked at the other speed only when the
+// first brought no answer, and every port is closed again when the search ends.
+void TestUnitSimE2e::finderTellsWhichPortHoldsWhichModel()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QMap<int, QString> devices;
+    for (int port = 1; port <= 16; ++port)
+        devices.insert(port, dir.filePath(QStringLiteral("none%1").arg(port)));
+    test::UnitSimProcess qm410;
+    test::UnitSimProcess qm520;
+    devices[2] = qm410.start(QStringLiteral(QM_UNIT_SIM), {"--model", "410a"});
+    devices[5] = qm520.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a"});
+    test::PseudoTerminal silent;
+    test::PseudoTerminal taken;
+    test::PseudoTerminal own;
+    devices[7] = silent.devicePath();
+    devices[9] = taken.devicePath();
+    devices[11] = own.devicePath();
+    const PortMap map(devices);
+    QtSerialPort holder(map, qm410a().baudRate);
+    holder.setPortNumber(9);
+    QVERIFY(holder.open());
+
+    QtSerialPort port(map, qm410a().baudRate);
+    UnitFinder finder(port, [&](const QString &device) {
+        return device == devices[2] ? AdapterInfo{"FTDI", "FT232R", "A9XYZ123"} : AdapterInfo{};
+    });
+    // A loaded machine may be slow to start reading what was sent.
+    finder.setSilence(1500);
+    QSignalSpy finished(&finder, &UnitFinder::finished);
+    finder.start(unitModelByName(first)->get(), 11);
+    QVERIFY(finished.wait(test::DeadlineMs * 2));
+
+    QString found;
+    for (const UnitFinder::Finding &finding : finder.findings()) {
+        static const char *const Results[] = {"answered", "silent", "refused", "held"};
+        found += QStringLiteral("%1 %2")
+                     .arg(finding.port)
+                     .arg(QLatin1String(Results[static_cast<int>(finding.result)]));
+        if (finding.model)
+            found += u' ' + finding.model->name;
+        if (finding.refusal.cause == SerialPort::RefusalCause::InUse)
+            found += QStringLiteral(", in use");
+        found += u'\n';
+    }
+    QCOMPARE(found, expected);
+    QCOMPARE(finder.findings().first().answerText(),
+             QStringLiteral("COM2 (%1, FTDI FT232R, A9XYZ123): a QM-410A answers").arg(devices[2]));
+    const QString request = QStringLiteral("0800fa\trequest ch=0");
+    const QString garbled = QStringLiteral("0800fa\tunparsed");
+    const QStringList asked{request};
+    const QStringList askedAfterGarble{garbled, request};
+    QCOMPARE(qm410.logLines(), first == u"410a" ? asked : askedAfterGarble);
+    QCOMPARE(qm520.logLines(), first == u"520a" ? asked : askedAfterGarble);
+    QCOMPARE(silent.takeAvailable(), QByteArray::fromHex("0800fa0800fa"));
+    QCOMPARE(own.takeAvailable(), QByteArray());
+    QCOMPARE(taken.takeAvailable(), QByteArray());
+    QVERIFY(!port.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestUnitSimE2e)

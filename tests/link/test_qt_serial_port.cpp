@@ -127,18 +127,24 @@ private slots:
 void TestQtSerialPort::lineSettingsFollowTheModel_data()
 {
     QTest::addColumn<bool>("is520a");
+    QTest::addColumn<int>("asked"); // the speed set before the open; 0 for none
     QTest::addColumn<int>("speed");
-    QTest::newRow("QM-410A") << false << int(B9600);
-    QTest::newRow("QM-520A") << true << int(B4800);
+    QTest::newRow("QM-410A") << false << 0 << int(B9600);
+    QTest::newRow("QM-520A") << true << 0 << int(B4800);
+    QTest::newRow("QM-410A's port at 4800") << false << 4800 << int(B4800);
+    QTest::newRow("QM-520A's port at 9600") << true << 9600 << int(B9600);
 }
 
-// As the terminal itself reports them: the model's speed both ways, 8 data bits, no parity,
-// one stop bit.
+// As the terminal itself reports them: the model's speed, or the one set, both ways, 8 data
+// bits, no parity, one stop bit.
 void TestQtSerialPort::lineSettingsFollowTheModel()
 {
     QFETCH(bool, is520a);
+    QFETCH(int, asked);
     QFETCH(int, speed);
     PtyRig rig(is520a ? qm520a() : qm410a());
+    if (asked != 0)
+        rig.port.setBaudRate(asked);
     QVERIFY(rig.port.open());
     termios line{};
     QCOMPARE(::tcgetattr(rig.other, &line), 0);

@@ -47,10 +47,14 @@ QByteArray FakeSerialPort::readAll()
 
 void FakeSerialPort::write(const QByteArray &frame)
 {
-    if (m_open)
-        frames << frame;
-    else
+    if (!m_open) {
         ++writesWhileClosed;
+        return;
+    }
+    frames << frame;
+    const qint32 unitSpeed = machine().unitSpeeds.value(m_port);
+    if (frame == QByteArray::fromHex("0800fa") && unitSpeed != 0 && unitSpeed == baudRate)
+        receive("\xfc" + QByteArray(103, '\0') + "\xf8");
 }
 
 void FakeSerialPort::receive(const QByteArray &bytes)

@@ -22,6 +22,9 @@ public:
     const FakeSerialPort *sameMachineAs = nullptr;
     // Names the devices as this map does, instead of /dev/ttyFAKEn; it must outlive the port.
     const PortMap *deviceMap = nullptr;
+    // Units on ports, by the line speed each answers at: a request for channel 1's settings
+    // written at that speed is answered with a reply of zeros.
+    QMap<int, qint32> unitSpeeds;
     QString refusal = QStringLiteral("Permission denied");
     RefusalCause cause = RefusalCause::NoPermission;
     QList<int> openAttempts;
@@ -30,9 +33,11 @@ public:
     int closes = 0;
     int claims = 0;
     int writesWhileClosed = 0;
+    qint32 baudRate = 0; // as last set; 0 until then
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_port; }
+    void setBaudRate(qint32 rate) override { baudRate = rate; }
     QString deviceName() const override;
     bool deviceExists() const override;
     bool open() override;

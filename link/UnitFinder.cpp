@@ -1,0 +1,197 @@
+#include "link/UnitFinder.h"
+
+#include "protocol/Frames.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
+constexpr int RequestBytes = 3;
+
+} // namespace
+
+QString UnitFinder::Finding::portLabel() const
+{
+    QStringList details{device};
+    const QString adapterName =
+        QStringList{adapter.maker, adapter.product}.join(QLatin1Char(' ')).trimmed();
+    for (const QString &detail : {adapterName, adapter.serialNumber}) {
+        if (!detail.isEmpty())
+            details << detail;
+    }
+    return QStringLiteral("COM%1 (%2)").arg(port).arg(details.join(QStringLiteral(", ")));
+}
+
+QString UnitFinder::Finding::answerText() const
+{
+    return portLabel() + QStringLiteral(": a %1 answers").arg(model ? model->name : QString());
+}
+
+UnitFinder::UnitFinder(SerialPort &port,
+                       std::function<AdapterInfo(const QString &)> describeAdapter, QObject *parent)
+    : QObject(parent), m_port(port), m_describeAdapter(std::move(describeAdapter)), m_opener(port)
+{
+    m_silence.setSingleShot(true);
+    connect(&m_silence, &QTimer::timeout, this, &UnitFinder::onSilence);
+    connect(&m_port, &SerialPort::readyRead, this, &UnitFinder::onReadyRead);
+    // A port that fails while asked (an adapter pulled out) has nothing more to say.
+    connect(&m_port, &SerialPort::failed, this, [this] {
+        if (!m_asking)
+            return;
+        m_asking = false;
+        m_silence.stop();
+        m_modelIndex = m_models.size() - 1;
+        later(&UnitFinder::onSilence);
+    });
+    m_opener.setRefusalHandler(
+        [this](const PortManager::Refusal &refusal) { m_refusal = refusal; });
+}
+
+UnitFinder::~UnitFinder()
+{
+    cancel();
+}
+
+void UnitFinder::start(const UnitModel &first, int heldPort)
+{
+    cancel();
+    m_models = unitModelsFrom(first);
+    m_heldPort = heldPort;
+    m_findings.clear();
+    m_current = PortManager::FirstPort - 1;
+    m_running = true;
+    // Started from the event loop, so that a caller may connect first and no signal comes
+    // from inside start().
+    later(&UnitFinder::nextPort);
+}
+
+QString UnitFinder::speedsTried() const
+{
+    QStringList speeds;
+    for (const UnitModel *model : m_models)
+        speeds << QStringLiteral("%1 baud (%2)").arg(model->baudRate).arg(model->name);
+    return speeds.join(QStringLiteral(" or "));
+}
+
+void UnitFinder::cancel()
+{
+    m_silence.stop();
+    m_asking = false;
+    m_port.close();
+    m_running = false;
+    ++m_run;
+}
+
+// A step that a reply or a start leads to runs from the event loop, never inside the port's
+// own calls; a search that ended or started anew in between makes it moot.
+void UnitFinder::later(void (UnitFinder::*step)())
+{
+    QTimer::singleShot(0, this, [this, step, run = m_run] {
+        if (m_running && run == m_run)
+            (this->*step)();
+    });
+}
+
+void UnitFinder::nextPort()
+{
+    m_port.close();
+    if (++m_current > PortManager::LastPort) {
+        m_running = false;
+        emit finished();
+        return;
+    }
+    m_modelIndex = 0;
+    m_heardBytes = false;
+    m_port.setPortNumber(m_current);
+    if (m_current == m_heldPort) {
+        note(Finding::Result::Held);
+        later(&UnitFinder::nextPort);
+        return;
+    }
+    ask();
+}
+
+// Input that waited from before is cleared as the port opens, so only an answer to this
+// question counts.
+void UnitFinder::ask()
+{
+    const UnitModel &model = *m_models[m_modelIndex];
+    m_port.setBaudRate(model.baudRate);
+    m_refusal.reset();
+    if (!m_opener.openPort(m_current)) {
+        // Most of the sixteen numbers have no device and are not named; one that went
+        // between two speeds had answered nothing.
+        if (m_refusal)
+            note(Finding::Result::Refused);
+        else if (m_modelIndex > 0)
+            note(Finding::Result::Silent);
+        later(&UnitFinder::nextPort);
+        return;
+    }
+    m_receiver = std::make_unique<ReplyReceiver>(model, m_scratch);
+    connect(m_receiver.get(), &ReplyReceiver::channelAnswered, this, &UnitFinder::onAnswered);
+    m_asking = true;
+    emit asking(m_current, model);
+    m_silence.start(waitMs(model));
+    m_port.write(buildFrame(Command::SettingsRequest, 0, {}));
+}
+
+void UnitFinder::onReadyRead()
+{
+    const QByteArray bytes = m_port.readAll();
+    if (!m_asking || bytes.isEmpty())
+        return;
+    m_heardBytes = true;
+    m_receiver->feed(bytes);
+}
+
+// The receiver that reports this is still feeding, so it is replaced only at the next ask.
+void UnitFinder::onAnswered()
+{
+    if (!m_asking)
+        return;
+    m_asking = false;
+    m_silence.stop();
+    note(Finding::Result::Answered, m_models[m_modelIndex]);
+    later(&UnitFinder::nextPort);
+}
+
+void UnitFinder::onSilence()
+{
+    m_asking = false;
+    m_port.close();
+    if (++m_modelIndex < m_models.size()) {
+        ask();
+        return;
+    }
+    note(Finding::Result::Silent);
+    nextPort();
+}
+
+void UnitFinder::note(Finding::Result result, const UnitModel *model)
+{
+    Finding finding;
+    finding.port = m_current;
+    finding.device = m_port.deviceName();
+    finding.adapter = m_describeAdapter ? m_describeAdapter(finding.device) : AdapterInfo{};
+    finding.result = result;
+    finding.model = model;
+    finding.heardBytes = m_heardBytes;
+    if (result == Finding::Result::Refused)
+        finding.refusal = *m_refusal;
+    m_findings.append(finding);
+}
+
+// The question and a whole reply crossing the line at this speed, and the silence after.
+int UnitFinder::waitMs(const UnitModel &model) const
+{
+    const double lineMs = (RequestBytes + ReplyFrameLength) * BitsPerByte * 1000.0 / model.baudRate;
+    return static_cast<int>(std::ceil(lineMs)) + m_silenceMs;
+}
+
+} // namespace qm

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "link/AdapterInfo.h"
+#include "link/PortManager.h"
+#include "link/SerialPort.h"
+#include "model/ChannelTable.h"
+#include "model/UnitModel.h"
+#include "protocol/ReplyReceiver.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace qm {
+
+// Tells an operator who does not know which port holds which unit: asks each of COM1..COM16
+// that opens for channel 1's settings at the first model's line speed and, when nothing answers
+// there, at the other model's; a unit answers only at its own speed. Only the operator starts
+// it. One port at a time is open, only while it is asked, and closed again; a device another
+// program holds refuses the open and is only named, and the caller's own port is left alone.
+// The search runs on a timer and the port's signals, never in a wait of its own.
+class UnitFinder : public QObject
+{
+    Q_OBJECT
+public:
+    // How long a port stays asked once a reply could have crossed the line.
+    static constexpr int SilenceMs = 300;
+
+    // What one port that has a device gave; ports without a device are left out.
+    struct Finding
+    {
+        enum class Result
+        {
+            Answered, // a unit of `model` answered at that model's speed
+            Silent,   // it opened, and no reply came at any speed
+            Refused,  // the device is there but would not open; `refusal` says why
+            Held,     // the caller's own port, not asked
+        };
+
+        int port = 0;
+        QString device;
+        AdapterInfo adapter;
+        Result result = Result::Silent;
+        const UnitModel *model = nullptr;
+        // Silent, yet bytes came: another kind of device, or a unit at a speed of its own.
+        bool heardBytes = false;
+        PortManager::Refusal refusal{};
+
+        // "COM5 (/dev/ttyUSB0, FTDI FT232R, A9XYZ123)": the port, its device and what the
+        // device says of itself.
+        QString portLabel() const;
+        // "COM5 (...): a QM-410A answers", for a port that answered.
+        QString answerText() const;
+    };
+
+    // Ports are asked through `port`, which no one else may use meanwhile and which outlives
+    // the finder; describeAdapter says what a device says of itself.
+    UnitFinder(SerialPort &port, std::function<AdapterInfo(const QString &)> describeAdapter,
+               QObject *parent = nullptr);
+    ~UnitFinder() override;
+
+    // Asks every port but heldPort (0 for none), trying first's speed before the others'.
+    // A search that runs starts over.
+    void start(const UnitModel &first, int heldPort = 0);
+    // Ends the search now and closes the port; no finished() follows.
+    void cancel();
+    bool isRunning() const { return m_running; }
+    // In port order.
+    const QList<Finding> &findings() const { return m_findings; }
+    // The models in the order their speeds are tried.
+    const std::vector<const UnitModel *> &models() const { return m_models; }
+    // "9600 baud (QM-410A) or 4800 baud (QM-520A)", as they are tried.
+    QString speedsTried() const;
+    void setSilence(int ms) { m_silenceMs = ms; }
+
+signals:
+    // Asking this port at this model's speed.
+    void asking(int port, const UnitModel &model);
+    void finished();
+
+private:
+    void later(void (UnitFinder::*step)());
+    void nextPort();
+    void ask();
+    void onReadyRead();
+    void onAnswered();
+    void onSilence();
+    void note(Finding::Result result, const UnitModel *model = nullptr);
+    int waitMs(const UnitModel &model) const;
+
+    SerialPort &m_port;
+    std::function<AdapterInfo(const QString &)> m_describeAdapter;
+    PortManager m_opener;
+    std::optional<PortManager::Refusal> m_refusal;
+    std::vector<const UnitModel *> m_models;
+    ChannelTable m_scratch;
+    std::unique_ptr<ReplyReceiver> m_receiver;
+    QTimer m_silence;
+    QList<Finding> m_findings;
+    int m_heldPort = 0;
+    int m_current = 0;
+    std::size_t m_modelIndex = 0;
+    bool m_asking = false; // a question is out and its answer still counts
+    bool m_heardBytes = false;
+    int m_silenceMs = SilenceMs;
+    bool m_running = false;
+    quint64 m_run = 0;
+};
+
+} // namespace qm
