@@ -65,6 +65,14 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
         m_setupTransfer = std::make_unique<SetupTransfer>(
             SetupTransfer::Panel{window, m_model, m_table, m_link, m_receiver, m_editor, m_poller,
                                  *m_notifier, *m_platform.fileOutput, *m_platform.setupDialogs});
+    // The port the link holds, also while it waits for the adapter to come back, is left alone.
+    m_unitSearch = std::make_unique<UnitSearch>(
+        UnitSearch::Panel{window, m_model, m_poller,
+                          [this] { return m_link.isOpen() ? m_port->portNumber() : 0; },
+                          [this](int port) {
+                              pickPort(port);
+                          }},
+        m_platform.makeSerialPort(m_portMap, m_model), m_platform.describeAdapter);
 
     m_tmrStartup->setObjectName(QStringLiteral("tmrStartup"));
     m_tmrStartup->setInterval(StartupIntervalMs);
@@ -125,6 +133,9 @@ void PanelController::onComportActivated(int index)
     if (m_editor.isLoading() || m_closeRequested)
         return;
     m_lineLost = false;
+    // What a search running now would report would no longer hold, and the port it asks may
+    // be the one picked.
+    m_unitSearch->cancel();
     // Whatever opens now, the channels the last port's unit answered are not its channels.
     m_poller.forgetAnswers();
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
@@ -137,6 +148,21 @@ void PanelController::readUnitAgain()
     const int shown = m_window.controls().cmbComports->currentIndex();
     if (shown >= 0)
         onComportActivated(shown);
+}
+
+void PanelController::findUnit()
+{
+    m_unitSearch->start();
+}
+
+// A port a search for the unit found: listed anew as opening the list does, then picked in it.
+void PanelController::pickPort(int port)
+{
+    onComportsOpening();
+    QComboBox *list = m_window.controls().cmbComports;
+    const int item = list->findText(QString::number(port), Qt::MatchExactly);
+    list->setCurrentIndex(item);
+    onComportActivated(item);
 }
 
 // A port the link is bringing back after a failure, or one whose line was lost, is still the

@@ -14,6 +14,7 @@
 #include "panel/session/PollDisplay.h"
 #include "panel/session/PopupOpeningWatch.h"
 #include "panel/session/SetupTransfer.h"
+#include "panel/session/UnitSearch.h"
 #include "panel/session/WindowPlacement.h"
 #include "protocol/CommandSender.h"
 #include "protocol/ReplyReceiver.h"
@@ -32,7 +33,8 @@ class OperatorNotice;
 
 // Gives a main window its life: it owns the panel's parts and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
-// picks, tells the operator when the line is lost, runs the multi-channel update, and as the window
+// picks (in the list, or among those a search for the unit found), tells the operator when the
+// line is lost, runs the multi-channel update, and as the window
 // closes writes the model's settings file and keeps the window's place. A close asked for during a
 // poll ends the poll first and happens once the poll has returned.
 class PanelController : public QObject
@@ -52,6 +54,10 @@ public:
     bool isLoading() const { return m_editor.isLoading(); }
     // Save and Load Setup; nullptr when the platform gives no file dialogs.
     SetupTransfer *setupTransfer() const { return m_setupTransfer.get(); }
+    // Find the Unit.
+    UnitSearch &unitSearch() const { return *m_unitSearch; }
+    // Starts Find the Unit as its action does, for whatever else offers it (a notice's link).
+    void findUnit();
 
 signals:
     // Something the operator should read that needs no answer: a port that cannot be used
@@ -65,6 +71,7 @@ private:
     void getSettingsFromUnit();
     void onComportActivated(int index);
     void readUnitAgain();
+    void pickPort(int port);
     void onComportsOpening();
     void tellIfNoPort();
     void reportRecovery(bool reopened);
@@ -101,6 +108,7 @@ private:
     LinkNotice m_linkNotice;
     QTimer *m_tmrStartup;
     std::unique_ptr<SetupTransfer> m_setupTransfer;
+    std::unique_ptr<UnitSearch> m_unitSearch;
     bool m_closeRequested = false;
     // The line failed and its port stays closed until the operator picks a port.
     bool m_lineLost = false;

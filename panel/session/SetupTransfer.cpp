@@ -72,11 +72,12 @@ QAction *SetupTransfer::addAction(const QString &name, const QString &text,
     return action;
 }
 
+// Every action of the window: Save and Load Setup, and those others gave it (Find the Unit).
 void SetupTransfer::showMenu(const QPoint &position)
 {
     QMenu *menu = new QMenu(&m_panel.window);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addActions({m_saveAction, m_loadAction});
+    menu->addActions(m_panel.window.actions());
     menu->popup(m_panel.window.mapToGlobal(position));
 }
 

@@ -8,13 +8,16 @@
 #include "tests/support/PanelRig.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
@@ -167,6 +170,7 @@ private slots:
     void unreadablePortEntriesAndFailedWritesAreTold();
     void lostSettingsAreNamed_data();
     void lostSettingsAreNamed();
+    void findTheUnitThenPickItInOneClick();
 };
 
 void TestPanelController::startUpAndPoll_data()
@@ -609,6 +613,69 @@ void TestPanelController::lostSettingsAreNamed()
     for (QByteArray &frame : frames)
         frame = QByteArray::fromHex(frame);
     QCOMPARE(LinkNotice::describe(frames), named);
+}
+
+// The search leaves the panel's own line alone while the window keeps working, names what
+// each port gave, and offers only the port where this model answered, which one click picks
+// as the "Serial Port:" list would.
+void TestPanelController::findTheUnitThenPickItInOneClick()
+{
+    Rig rig({{"Settings/Comport", "3"}});
+    rig.port->openable += {5, 7};
+    rig.port->unitSpeeds = {{4, 9600}, {5, 4800}};
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    const qsizetype frames = rig.port->frames.size();
+    const qsizetype opens = rig.port->openAttempts.size();
+
+    auto *find = rig.window.findChild<QAction *>("actFindUnit");
+    QVERIFY(find && find->shortcut() == QKeySequence("Ctrl+F"));
+    find->trigger();
+    UnitSearch &search = rig.controller->unitSearch();
+    QVERIFY(search.isRunning() && search.progressDialog()->isVisible());
+    QVERIFY(!search.progressDialog()->isModal() && rig.window.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(search.resultDialog(), test::DeadlineMs);
+    QVERIFY(!search.progressDialog());
+    QCOMPARE(rig.port->frames.size(), frames);
+    QCOMPARE(rig.port->openAttempts.size(), opens);
+    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 3);
+    QVERIFY(!rig.searcher->openAttempts.contains(3) && !rig.searcher->isOpen());
+
+    QStringList lines;
+    for (const QLabel *label : search.resultDialog()->findChildren<QLabel *>())
+        lines << label->text();
+    const auto saying = [&lines](const QString &start) {
+        return lines.filter(QRegularExpression("^" + QRegularExpression::escape(start))).value(0);
+    };
+    QCOMPARE(saying("COM5"), "COM5 (/dev/ttyFAKE5): a QM-520A answers.");
+    QVERIFY2(saying("COM4 (/dev/ttyFAKE4): a QM-410A answers.")
+                 .endsWith("use the QM-410A Control Panel for that unit."),
+             qPrintable(lines.join('\n')));
+    QVERIFY(saying("COM3 (/dev/ttyFAKE3): this panel's port, not asked").contains("QM-410A"));
+    QVERIFY(saying("COM2 (/dev/ttyFAKE2)").contains("Permission denied"));
+    QCOMPARE(saying("No answer"), "No answer from COM1 (/dev/ttyFAKE1), COM7 (/dev/ttyFAKE7).");
+    QPushButton *use = nullptr;
+    QStringList offered;
+    for (QPushButton *button : search.resultDialog()->findChildren<QPushButton *>()) {
+        if (button->text().startsWith("Use")) {
+            offered << button->text();
+            use = button;
+        }
+    }
+    QCOMPARE(offered, QStringList{"Use COM5"});
+    QTest::mouseClick(use, Qt::LeftButton);
+    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 5);
+    QCOMPARE(rig.controls.cmbComports->currentText(), "5");
+    QCOMPARE(rig.store->values.value("Settings/Comport"), "5");
+    QCOMPARE(rig.unit().sent.value(5), requests());
+    QTRY_VERIFY(!search.resultDialog());
+
+    // A port picked in the list while a search runs ends the search, whose port may be it.
+    rig.controller->findUnit();
+    QVERIFY(search.isRunning());
+    rig.pick("1");
+    QVERIFY(!search.isRunning() && !search.progressDialog() && !rig.searcher->isOpen());
+    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 1);
 }
 
 QTEST_MAIN(TestPanelController)

@@ -14,7 +14,7 @@ PanelRig::PanelRig(const WindowDescription &description, std::unique_ptr<FakeSer
             return std::unique_ptr<SerialPort>(std::move(portToHand));
         auto probing = std::make_unique<FakeSerialPort>();
         probing->sameMachineAs = port;
-        prober = probing.get();
+        (prober ? searcher : prober) = probing.get();
         return std::unique_ptr<SerialPort>(std::move(probing));
     };
     platform.describeAdapter = [this](const QString &device) {

@@ -24,8 +24,10 @@ struct PanelRig
 
     std::unique_ptr<FakeSerialPort> portToHand;
     FakeSerialPort *port = portToHand.get();
-    // The second port the panel makes, which only looks for ports, on the same devices.
+    // The second port the panel makes, which only looks for ports, and the third, which asks
+    // them for the unit, on the same devices.
     FakeSerialPort *prober = nullptr;
+    FakeSerialPort *searcher = nullptr;
     MemoryPreferencesStore *store = new MemoryPreferencesStore;
     InstantWaiter *waiter = new InstantWaiter;
     RecordingNotifier *notifier = new RecordingNotifier;

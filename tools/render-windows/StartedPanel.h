@@ -17,12 +17,14 @@ class PanelController;
 
 // The serial devices of the machine a panel is pictured on, named as on Linux: which port
 // numbers open, which are there but refuse (as to a user outside the dialout group), and
-// what the adapters say of themselves.
+// what the adapters say of themselves. Without unitSpeeds a unit answers on every port that
+// opens; with them, only on those ports and at that line speed, as units do.
 struct PanelMachine
 {
     QSet<int> openable{Preferences::DefaultComport};
     QSet<int> refusing;
     QMap<QString, AdapterInfo> adapters;
+    QMap<int, qint32> unitSpeeds;
 };
 
 // A model's main window given its life as the program gives it, on doubles instead of the
@@ -40,6 +42,7 @@ public:
     ~StartedPanel();
 
     MainWindow &window() { return m_window; }
+    PanelController &controller() { return *m_controller; }
     // Shows the window and returns once its start-up sequence has run and enabled it.
     bool start(PollStep duringPoll = {});
 

@@ -3,10 +3,12 @@
 // one picture per tab page with channel 1 shown; the QM-520A window during that start-up's
 // poll and with the pointer over the position grid; the Update Multiple Channels dialog of
 // each model on a first run; the QM-410A window telling of a port it may not open, and the
-// QM-520A port list open with an adapter's tool tip. Usage: render-windows [folder]
+// QM-520A port list open with an adapter's tool tip; what the QM-410A's search for the unit
+// found. Usage: render-windows [folder]
 
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
+#include "panel/session/PanelController.h"
 #include "position/PositionGrid.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
 #include "tools/render-windows/PictureFolder.h"
@@ -15,6 +17,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTabWidget>
@@ -27,6 +30,8 @@ using qm::PictureFolder;
 
 // The connecting panel is pictured halfway through the poll.
 constexpr int ConnectingWait = 5;
+// The search asks the silent ports at both speeds, a second or two in all.
+constexpr int SearchTimeoutMs = 20000;
 // Where the pointer rests for the hover picture, in pixels from the grid's top-left corner.
 constexpr QPoint HoverPoint(100, 40);
 
@@ -174,6 +179,30 @@ bool renderPortToolTip(const PictureFolder &out)
                     QStringLiteral("qm520a-port-tooltip.png"));
 }
 
+// The first run of a USB user: the stored COM1 is silent, a QM-410A is on the first adapter
+// and a QM-520A on the second.
+bool renderFoundUnits(const PictureFolder &out)
+{
+    qm::PanelMachine machine;
+    machine.openable = {1, 5, 6, 7};
+    machine.unitSpeeds = {{5, qm::qm410a().baudRate}, {6, qm::qm520a().baudRate}};
+    machine.adapters = {
+        {QStringLiteral("/dev/ttyUSB0"), {"FTDI", "FT232R USB UART", "A9XYZ123"}},
+        {QStringLiteral("/dev/ttyUSB1"), {"Prolific", "USB-Serial Controller", "BCAQb11A"}}};
+    qm::StartedPanel panel(qm::qm410aWindow(), unitState(qm::qm410a()), machine);
+    if (!panel.start())
+        return false;
+    qm::UnitSearch &search = panel.controller().unitSearch();
+    search.start();
+    if (!QTest::qWaitFor([&search] { return search.resultDialog() != nullptr; }, SearchTimeoutMs))
+        return false;
+    // Beside the window rather than over it, so that both are seen.
+    QWidget *results = search.resultDialog();
+    results->move(panel.window().geometry().topRight() + QPoint(8, 0));
+    return QTest::qWaitForWindowExposed(results) &&
+           out.save(withPopups(panel.window(), {results}), QStringLiteral("qm410a-find-unit.png"));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -185,6 +214,6 @@ int main(int argc, char *argv[])
         renderQm410a(out) && renderQm520a(out) &&
         renderUpdateDialog(qm::qm410a(), QStringLiteral("qm410a-update-dialog.png"), out) &&
         renderUpdateDialog(qm::qm520a(), QStringLiteral("qm520a-update-dialog.png"), out) &&
-        renderRefusedPort(out) && renderPortToolTip(out);
+        renderRefusedPort(out) && renderPortToolTip(out) && renderFoundUnits(out);
     return saved ? 0 : 1;
 }

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "link/UnitFinder.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QDialog;
+class QProgressDialog;
+class QWidget;
+
+namespace qm {
+
+class Poller;
+
+// "Find the Unit..." of a main window (its context menu and Ctrl+F): asks every other port
+// which unit it holds while the window keeps working, under a progress dialog the operator may
+// cancel, then shows what each port gave, with a button for each port where a unit of this
+// model answered that picks it as the "Serial Port:" list does. The panel's own port is left
+// alone: asking it at another speed would change the line under a running poll or transfer,
+// and at its own speed it would say no more than the last poll did, which is shown instead.
+class UnitSearch : public QObject
+{
+    Q_OBJECT
+public:
+    struct Panel
+    {
+        QWidget &window;
+        const UnitModel &model;
+        // What answered on the panel's own port in the last poll.
+        const Poller &poller;
+        // The port the panel holds now, 0 for none.
+        std::function<int()> heldPort;
+        // Picks a port exactly as choosing it in the "Serial Port:" list does.
+        std::function<void(int port)> pick;
+    };
+
+    // The search asks through `port`, a port of its own at the model's line speed.
+    UnitSearch(Panel panel, std::unique_ptr<SerialPort> port,
+               std::function<AdapterInfo(const QString &)> describeAdapter,
+               QObject *parent = nullptr);
+    ~UnitSearch() override;
+
+    // Starts a search, or starts the running one over.
+    void start();
+    void cancel();
+    bool isRunning() const { return m_finder.isRunning(); }
+    // Open while the search runs.
+    QProgressDialog *progressDialog() const { return m_progress; }
+    // Open once a search has ended, until closed or a new search starts.
+    QDialog *resultDialog() const { return m_results; }
+
+private:
+    void showAsking(int port, const UnitModel &model);
+    void showFindings();
+    QString describe(const UnitFinder::Finding &finding) const;
+    QString describeHeld(const UnitFinder::Finding &finding) const;
+
+    Panel m_panel;
+    std::unique_ptr<SerialPort> m_port;
+    UnitFinder m_finder;
+    QAction *m_action;
+    QPointer<QProgressDialog> m_progress;
+    QPointer<QDialog> m_results;
+};
+
+} // namespace qm
