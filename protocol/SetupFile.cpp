@@ -407,11 +407,6 @@ bool looksLikeUtf16(const QByteArray &contents)
     return contents.size() >= 2 && (contents[0] == '\0') != (contents[1] == '\0');
 }
 
-QString valueText(const ChannelSettings &record, Field field)
-{
-    return QString::number(record[field]);
-}
-
 } // namespace
 
 SetupReadResult readSetupFile(const QString &path, const UnitModel &model)
@@ -471,22 +466,24 @@ QList<FieldDifference> channelDifferences(const Setup &setup, int channel,
     const ChannelSettings &wanted = setup.channels[channel];
     for (Field field : setup.fields) {
         if (wanted[field] != unit[field])
-            differences.append({channel, QLatin1String(fieldName(field)), valueText(wanted, field),
-                                valueText(unit, field)});
+            differences.append(
+                {channel, QLatin1String(fieldName(field)), wanted[field], unit[field]});
     }
     for (int line = 0; line < TextLineCount; ++line) {
         if (wanted.texts[line] != unit.texts[line])
-            differences.append({channel, textLineName(line), quotedText(wanted.texts[line]),
-                                quotedText(unit.texts[line])});
+            differences.append({channel, textLineName(line), wanted.texts[line], unit.texts[line]});
     }
     return differences;
 }
 
 QString describeDifference(const FieldDifference &difference)
 {
+    const auto text = [](const QJsonValue &value) {
+        return value.isString() ? quotedText(value.toString()) : QString::number(value.toInt());
+    };
     return QStringLiteral("channel %1 %2: file %3, unit %4")
         .arg(difference.channel + 1)
-        .arg(difference.field, difference.fileValue, difference.unitValue);
+        .arg(difference.field, text(difference.fileValue), text(difference.unitValue));
 }
 
 QString textLineName(int line)

@@ -5,6 +5,7 @@
 #include "model/ChannelTable.h"
 #include "model/UnitModel.h"
 
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 
@@ -52,13 +53,14 @@ SetupReadResult parseSetup(const QByteArray &contents, const QString &fileName,
 QByteArray setupJson(const Setup &setup);
 WriteResult writeSetupFile(const QString &path, const Setup &setup, FileOutput &output);
 
-// A field whose value the unit and the file disagree on; values as a person reads them.
+// A field whose value the unit and the file disagree on; values as the setup file holds them:
+// a number for a byte field, the text as it is for a text line.
 struct FieldDifference
 {
     int channel = 0; // index 0..11
     QString field;
-    QString fileValue;
-    QString unitValue;
+    QJsonValue fileValue;
+    QJsonValue unitValue;
 };
 
 // The fields of one channel that the unit does not hold as the file gives them, texts as they

@@ -2,6 +2,7 @@
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/GeneratedSetups.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/support/UnitSimProcess.h"
 #include "tools/qmctl/ChannelList.h"
 
@@ -29,18 +30,17 @@ struct Outcome
 };
 
 // Every unit this test starts is reached through a link in the test's own folder, and the
-// preferences qmctl reads are the test's own, with COM1 pointed at the first unit and every
-// other port at nothing.
+// preferences qmctl reads are the test's own, with COM1 pointed at the first unit, COM2 at the
+// second and so on: a port leads nowhere until its unit starts. More [Ports] lines may follow.
 class Bench
 {
 public:
-    Bench()
+    explicit Bench(const QByteArray &morePorts = {})
     {
         QDir(m_folder.path()).mkpath(QStringLiteral("config/qm-control-panel"));
-        QByteArray ports = "[Ports]\nCOM1=" + link(0).toUtf8() + "\n";
-        for (int port = 2; port <= 16; ++port)
-            ports +=
-                QStringLiteral("COM%1=%2\n").arg(port).arg(path(QStringLiteral("none"))).toUtf8();
+        QByteArray ports = "[Ports]\n" + morePorts;
+        for (int port = 1; port <= 16; ++port)
+            ports += QStringLiteral("COM%1=%2\n").arg(port).arg(link(port - 1)).toUtf8();
         for (const char *name : {"QM-410A", "VT-540A"}) {
             QFile ini(m_folder.filePath(
                 QStringLiteral("config/qm-control-panel/%1.ini").arg(QLatin1String(name))));
@@ -146,6 +146,9 @@ private slots:
     void aDeviceAnotherProgramHoldsIsLeftAlone();
     void readsChannelLists_data();
     void readsChannelLists();
+    void findNamesThePortOfEachModel_data();
+    void findNamesThePortOfEachModel();
+    void scriptsReadJson();
 };
 
 void TestQmctl::backupsRestoreExactly_data()
@@ -225,7 +228,7 @@ void TestQmctl::exitCodesNameTheirCause_data()
                               << QByteArray() << 2 << "qmctl: --model must be 410a or 520a" << 0;
     QTest::newRow("unknown command")
         << QStringList{"erase", "--model", "520a", "--port", "COM1"} << QStringList{}
-        << QByteArray() << 2 << "qmctl: the command must be read, write or diff" << 0;
+        << QByteArray() << 2 << "qmctl: the command must be read, write, diff or find" << 0;
     QTest::newRow("bad list") << write + QStringList{"--channels", "3-1"} << unit
                               << settings.repeated(12) << 2
                               << "qmctl: --channels: \"3-1\" is not a list" << 0;
@@ -267,6 +270,18 @@ void TestQmctl::exitCodesNameTheirCause_data()
                                   << QStringList{} << QByteArray() << 3 << "cannot be opened" << 0;
     QTest::newRow("full output") << read + QStringList{">", "/dev/full"} << unit << QByteArray()
                                  << 2 << "could not be written to standard output" << 0;
+    QTest::newRow("port above COM16")
+        << QStringList{"read", "--model", "520a", "--port", "COM17"} << unit << QByteArray() << 2
+        << "qmctl: --port COM17: the ports are COM1 to COM16" << 0;
+    QTest::newRow("port zero") << QStringList{"read", "--model", "520a", "--port", "com0"} << unit
+                               << QByteArray() << 2
+                               << "qmctl: --port com0: the ports are COM1 to COM16" << 0;
+    QTest::newRow("a port number is a COM port")
+        << QStringList{"read", "--model", "520a", "--port", "1"}
+        << unit + QStringList{"--channels", "0"} << QByteArray() << 3 << "qmctl: COM1 (" << 0;
+    QTest::newRow("find asks every port")
+        << QStringList{"find", "--model", "520a", "--port", "COM1"} << unit << QByteArray() << 2
+        << "qmctl: --port belongs to read, write and diff" << 0;
 }
 
 void TestQmctl::exitCodesNameTheirCause()
@@ -366,6 +381,127 @@ void TestQmctl::readsChannelLists()
     QFETCH(QList<int>, indices);
     const std::optional<QList<int>> parsed = parseChannelList(list);
     QCOMPARE(parsed.value_or(QList<int>{}), indices);
+}
+
+void TestQmctl::findNamesThePortOfEachModel_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QStringList>("units"); // on COM1, COM2, ...: a model, "pty" a silent line
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out"); // {n} stands for the device of the unit on COM(n+1)
+    QTest::addColumn<QString>("err"); // a part of standard error
+
+    QTest::newRow("its model and the other")
+        << "410a" << QStringList{"520a", "", "410a", "", "pty"} << 0
+        << "COM1 ({0}): a QM-520A answers (ask it with --model 520a)\n"
+           "COM3 ({2}): a QM-410A answers\n"
+        << "qmctl: no answer at 9600 baud (QM-410A) or 4800 baud (QM-520A) from COM5 ({4})\n";
+    QTest::newRow("only the other model")
+        << "520a" << QStringList{"410a"} << 3
+        << "COM1 ({0}): a QM-410A answers (ask it with --model 410a)\n"
+        << "qmctl: no QM-520A answered on any port\n";
+    QTest::newRow("no device, a [Ports] line for no port")
+        << "520a" << QStringList{} << 3 << ""
+        << "qmctl: [Ports] COM17: not a port (COM1 to COM16); ignored\n"
+           "qmctl: none of COM1 to COM16 has a device\n";
+}
+
+void TestQmctl::findNamesThePortOfEachModel()
+{
+    QFETCH(QString, model);
+    QFETCH(QStringList, units);
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    Bench bench("COM17=/dev/ttyS0\n");
+    std::vector<std::unique_ptr<test::UnitSimProcess>> sims;
+    std::vector<std::unique_ptr<test::PseudoTerminal>> lines;
+    for (int unit = 0; unit < units.size(); ++unit) {
+        if (units[unit] == u"pty") {
+            lines.push_back(std::make_unique<test::PseudoTerminal>(bench.link(unit)));
+        } else if (!units[unit].isEmpty()) {
+            sims.push_back(std::make_unique<test::UnitSimProcess>());
+            QVERIFY(bench.startUnit(*sims.back(), unit, {"--model", units[unit]}));
+        }
+        out.replace(QStringLiteral("{%1}").arg(unit), bench.link(unit));
+        err.replace(QStringLiteral("{%1}").arg(unit), bench.link(unit));
+    }
+
+    const Outcome found = bench.qmctl({"find", "--model", model});
+    QCOMPARE(found.code, code);
+    QCOMPARE(QString::fromUtf8(found.out), out);
+    QVERIFY2(found.err.contains(err.toUtf8()), found.err.constData());
+}
+
+// diff --json says what the text diff says, checked against the test's own comparison of the
+// file with what the unit holds; read --summary-json names the channels that answered.
+void TestQmctl::scriptsReadJson()
+{
+    Bench bench;
+    test::UnitSimProcess sim;
+    QVERIFY(bench.startUnit(sim, 0, {"--model", "520a", "--unpaced", "--channels", "10"}));
+    const QString summary = bench.path(QStringLiteral("summary.json"));
+    const Outcome read =
+        bench.qmctl({"read", "--model", "520a", "--port", "COM1", "--summary-json", summary});
+    QCOMPARE(read.code, 4);
+    QCOMPARE(QJsonDocument::fromJson(readFile(summary)).object(),
+             QJsonObject({{"model", "QM-520A"},
+                          {"port", "COM1"},
+                          {"device", bench.link(0)},
+                          {"answered", QJsonArray{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+                          {"silent", QJsonArray{11, 12}},
+                          {"lineFailed", false},
+                          {"unreached", QJsonArray{}},
+                          {"unrestorable", QJsonArray{}}}));
+
+    // The unit's channels 1 to 10 with channel 6 left out, channel 11 added, and some values
+    // changed.
+    const QMap<int, QJsonObject> unit = channelObjects(read.out);
+    QMap<int, QJsonObject> file = unit;
+    file.remove(6);
+    file[11] = unit[1];
+    file[11]["channel"] = 11;
+    file[2]["Text1"] = "a \"quoted\" \\ text";
+    file[4]["HorizPos"] = unit[4]["HorizPos"].toInt() + 1;
+    file[4]["Blank"] = 1 - unit[4]["Blank"].toInt();
+    QJsonArray channels;
+    for (const QJsonObject &channel : std::as_const(file))
+        channels.append(channel);
+    QJsonObject document = QJsonDocument::fromJson(read.out).object();
+    document["channels"] = channels;
+    const QString path = bench.path(QStringLiteral("changed.json"));
+    QVERIFY(writeFile(path, QJsonDocument(document).toJson()));
+
+    QList<QJsonObject> expected;
+    for (auto channel = file.cbegin(); channel != file.cend(); ++channel) {
+        if (!unit.contains(channel.key()))
+            continue;
+        for (const QString &key : channel.value().keys()) {
+            if (channel.value()[key] != unit[channel.key()][key])
+                expected.append({{"channel", channel.key()},
+                                 {"field", key},
+                                 {"file", channel.value()[key]},
+                                 {"unit", unit[channel.key()][key]}});
+        }
+    }
+    const Outcome diff = bench.qmctl({"diff", "--model", "520a", "--port", "COM1", path, "--json"});
+    QCOMPARE(diff.code, 1);
+    const QJsonObject report = QJsonDocument::fromJson(diff.out).object();
+    QList<QJsonObject> differences;
+    for (const QJsonValue &difference : report["differences"].toArray())
+        differences.append(difference.toObject());
+    const auto byChannelAndField = [](const QJsonObject &a, const QJsonObject &b) {
+        return std::pair(a["channel"].toInt(), a["field"].toString()) <
+               std::pair(b["channel"].toInt(), b["field"].toString());
+    };
+    std::sort(differences.begin(), differences.end(), byChannelAndField);
+    std::sort(expected.begin(), expected.end(), byChannelAndField);
+    QCOMPARE(differences, expected);
+    QCOMPARE(report["notAnswered"].toArray(), QJsonArray{11});
+    QCOMPARE(report["notInFile"].toArray(), QJsonArray{6});
+    QCOMPARE(report["file"].toString(), path);
+    const Outcome text = bench.qmctl({"diff", "--model", "520a", "--port", "COM1", path});
+    QCOMPARE(text.out.count('\n'), expected.size() + 2);
 }
 
 QTEST_MAIN(TestQmctl)

@@ -1,7 +1,9 @@
 // qmctl: keeps a unit's setup in a file. Reads the channels that answer into a setup file,
-// writes a setup file to a unit and checks what took, and compares a unit with a file.
+// writes a setup file to a unit and checks what took, compares a unit with a file, and finds
+// which port holds which unit.
 
 #include "QmVersion.h"
+#include "link/PortManager.h"
 #include "link/PortMap.h"
 #include "link/QtSerialPort.h"
 #include "link/SetupSession.h"
@@ -12,6 +14,8 @@
 #include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
 #include "tools/qmctl/ChannelList.h"
+#include "tools/qmctl/FindCommand.h"
+#include "tools/qmctl/JsonReports.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -38,30 +42,42 @@ enum ExitCode
 };
 
 const char *const Description =
-    R"(Backs up, restores and compares the setup of a QM-410A or QM-520A unit.
+    R"(Backs up, restores and compares the setup of a QM-410A or QM-520A unit, and finds it.
 
-  qmctl read  --model 410a|520a --port PORT [-o FILE]
-      Reads the channels that answer and writes the setup file (standard output without -o).
+  qmctl read  --model 410a|520a --port PORT [-o FILE] [--summary-json SUMMARY]
+      Reads the channels that answer and writes the setup file (standard output without -o);
+      --summary-json also writes what answered and what did not to SUMMARY, as JSON.
   qmctl write --model 410a|520a --port PORT FILE [--channels LIST]
       Asks each channel of the file whether it answers; sends those that do their settings as
       the panel's Update button does, reads them back and names every field that did not take.
-  qmctl diff  --model 410a|520a --port PORT FILE
-      Prints, per channel, each field that differs between the unit and the file.
+  qmctl diff  --model 410a|520a --port PORT FILE [--json]
+      Prints, per channel, each field that differs between the unit and the file; with --json
+      one JSON document instead.
+  qmctl find  --model 410a|520a
+      Asks every port that opens for channel 1's settings at the model's line speed and at the
+      other model's, and prints one line per port that answered, naming the model.
 
-PORT is COM1..COM16, resolved through the same device map and [Ports] preferences as the
-panels, or a device path. LIST is like 1,3-5 and names channels the file holds. FILE is a setup
-file written by qmctl read or by a panel's "Save Setup...", or for the QM-520A the settings.txt
-the panel writes at close. A file is checked whole before anything is sent: a value no unit
-could have reported, or one no frame can restore, is refused.
+PORT is COM1..COM16 (or just 1..16), resolved through the same device map and [Ports]
+preferences as the panels, or a device path. LIST is like 1,3-5 and names channels the file
+holds. FILE is a setup file written by qmctl read or by a panel's "Save Setup...", or for the
+QM-520A the settings.txt the panel writes at close. A file is checked whole before anything is
+sent: a value no unit could have reported, or one no frame can restore, is refused.
 
 Back up a unit and restore it to another:
   qmctl read  --model 520a --port COM1 -o site-a.json
   qmctl write --model 520a --port COM1 site-a.json
 
-Exit codes: 0 complete; 1 differences found; 2 bad usage, a bad file or an output that cannot be
-written (nothing sent); 3 the port could not be opened, the line failed, no channel answered or
-a setting did not take; 4 partial: some channels did not answer (read wrote those that did,
-write left them alone) or the backup holds a value no frame can restore.)";
+Exit codes: 0 complete (find: a unit of the model answered); 1 differences found; 2 bad usage,
+a bad file or an output that cannot be written (nothing sent); 3 the port could not be opened,
+the line failed, no channel answered or a setting did not take (find: no unit of the model
+answered); 4 partial: some channels did not answer (read wrote those that did, write left them
+alone) or the backup holds a value no frame can restore.
+
+diff --json prints {"model", "port", "device", "file", "differences": [{"channel", "field",
+"file", "unit"}], "notAnswered": [channels], "notInFile": [channels]}; values are numbers, or
+texts as they are for Text1 to Text3. The read summary is {"model", "port", "device", "output",
+"answered", "silent", "lineFailed", "unreached", "unrestorable": [{"channel", "setting",
+"value", "reason"}]}; channels are numbered 1 to 12.)";
 
 void printError(const QString &text)
 {
@@ -72,10 +88,13 @@ struct CommandLine
 {
     QString command;
     const UnitModel *model = nullptr;
-    QString port;
-    QString device; // the path PORT stands for
+    QString port;       // "COM3" for a port number however given, else the device path
+    int portNumber = 0; // 1..16 for a port number, 0 for a device path
+    QString device;     // the path PORT stands for
     QString file;
     QString output;
+    QString summary; // read: where the JSON summary goes
+    bool json = false;
     std::optional<QList<int>> channels; // as --channels names them
 };
 
@@ -83,15 +102,73 @@ struct Options
 {
     QCommandLineOption model{QStringLiteral("model"), QStringLiteral("Unit model: 410a or 520a."),
                              QStringLiteral("model")};
-    QCommandLineOption port{QStringLiteral("port"), QStringLiteral("COMn or a device path."),
+    QCommandLineOption port{QStringLiteral("port"),
+                            QStringLiteral("COM1..COM16 (or 1..16) or a device path."),
                             QStringLiteral("PORT")};
     QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
                               QStringLiteral("read: the setup file to write."),
                               QStringLiteral("FILE")};
+    QCommandLineOption summary{QStringLiteral("summary-json"),
+                               QStringLiteral("read: where to write a JSON summary."),
+                               QStringLiteral("SUMMARY")};
     QCommandLineOption channels{QStringLiteral("channels"),
                                 QStringLiteral("write: the channels to send, like 1,3-5."),
                                 QStringLiteral("LIST")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("diff: print the differences as JSON.")};
 };
+
+// The port number of "COM3" or "3" (0 for one outside COM1..COM16), or nothing for what
+// names a device.
+std::optional<int> portNumberOf(const QString &port)
+{
+    static const QRegularExpression number(QStringLiteral("^(?:COM)?([0-9]+)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = number.match(port);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const int value = match.captured(1).toInt();
+    return value >= PortManager::FirstPort && value <= PortManager::LastPort ? value : 0;
+}
+
+// Options that belong to some commands only, as the usage names them.
+QString misplacedOption(const QCommandLineParser &parser, const Options &options,
+                        const QString &command)
+{
+    const std::tuple<const QCommandLineOption *, const char *, QStringList> owners[] = {
+        {&options.port, "--port", {"read", "write", "diff"}},
+        {&options.output, "-o", {"read"}},
+        {&options.summary, "--summary-json", {"read"}},
+        {&options.channels, "--channels", {"write"}},
+        {&options.json, "--json", {"diff"}},
+    };
+    for (const auto &[option, name, commands] : owners) {
+        if (parser.isSet(*option) && !commands.contains(command)) {
+            QString owner = commands.join(QStringLiteral(", "));
+            if (const qsizetype last = owner.lastIndexOf(u','); last >= 0)
+                owner.replace(last, 1, QStringLiteral(" and"));
+            return QStringLiteral("%1 belongs to %2").arg(QLatin1String(name), owner);
+        }
+    }
+    return {};
+}
+
+// Sets the port from --port; false with the error when it names no port.
+bool takePort(const QString &port, CommandLine &line, QString &error)
+{
+    if (port.isEmpty()) {
+        error = QStringLiteral("--port is missing");
+        return false;
+    }
+    const std::optional<int> number = portNumberOf(port);
+    if (number == 0) {
+        error = QStringLiteral("--port %1: the ports are COM1 to COM16").arg(port);
+        return false;
+    }
+    line.portNumber = number.value_or(0);
+    line.port = number ? QStringLiteral("COM%1").arg(*number) : port;
+    return true;
+}
 
 // Exits the program for --help and --version, as their callers expect of any program.
 std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QString &error)
@@ -99,8 +176,10 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(Description));
     const Options options;
-    parser.addOptions({options.model, options.port, options.output, options.channels});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("read, write or diff"));
+    parser.addOptions({options.model, options.port, options.output, options.summary,
+                       options.channels, options.json});
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("read, write, diff or find"));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("write, diff: the file"));
     const QCommandLineOption help = helpOption();
     const QCommandLineOption version = versionOption();
@@ -118,13 +197,15 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     const QStringList positional = parser.positionalArguments();
     line.command = positional.value(0);
     const bool takesFile = line.command == u"write" || line.command == u"diff";
-    if (!takesFile && line.command != u"read") {
-        error = QStringLiteral("the command must be read, write or diff");
+    if (!takesFile && line.command != u"read" && line.command != u"find") {
+        error = QStringLiteral("the command must be read, write, diff or find");
         return std::nullopt;
     }
     if (positional.size() != (takesFile ? 2 : 1)) {
         error = takesFile ? QStringLiteral("%1 takes one FILE").arg(line.command)
-                          : QStringLiteral("read takes no FILE; -o names the output");
+                : line.command == u"read"
+                    ? QStringLiteral("read takes no FILE; -o names the output")
+                    : QStringLiteral("find takes no FILE");
         return std::nullopt;
     }
     line.file = positional.value(1);
@@ -134,20 +215,14 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
         return std::nullopt;
     }
     line.model = &model->get();
-    line.port = parser.value(options.port);
-    if (line.port.isEmpty()) {
-        error = QStringLiteral("--port is missing");
+    error = misplacedOption(parser, options, line.command);
+    if (!error.isEmpty())
         return std::nullopt;
-    }
+    if (line.command != u"find" && !takePort(parser.value(options.port), line, error))
+        return std::nullopt;
     line.output = parser.value(options.output);
-    if (!line.output.isEmpty() && line.command != u"read") {
-        error = QStringLiteral("-o belongs to read");
-        return std::nullopt;
-    }
-    if (parser.isSet(options.channels) && line.command != u"write") {
-        error = QStringLiteral("--channels belongs to write");
-        return std::nullopt;
-    }
+    line.summary = parser.value(options.summary);
+    line.json = parser.isSet(options.json);
     if (parser.isSet(options.channels)) {
         line.channels = parseChannelList(parser.value(options.channels));
         if (!line.channels) {
@@ -159,25 +234,27 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     return line;
 }
 
-// COMn goes through the device map and [Ports] preferences the model's panel uses; a device
-// path stands in the map for port 1.
-PortMap portMap(const CommandLine &line, int &portNumber)
+// The device map and [Ports] preferences the model's panel uses, with its problems named.
+PortMap panelPortMap(const UnitModel &model)
 {
-    static const QRegularExpression comPort(QStringLiteral("^COM([0-9]+)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = comPort.match(line.port);
-    if (!match.hasMatch()) {
-        portNumber = 1;
-        PortMap map;
-        map.setOverride(portNumber, line.port);
-        return map;
-    }
-    portNumber = match.captured(1).toInt();
-    IniPreferencesStore store(line.model->preferencesName);
+    IniPreferencesStore store(model.preferencesName);
     const PortOverrides overrides = Preferences(store).portOverrides();
     for (const QString &problem : overrides.problems)
         printError(problem);
     return PortMap(overrides.devices, overrides.withheld);
+}
+
+// COMn goes through the panel's map; a device path stands in the map for port 1.
+PortMap portMap(const CommandLine &line, int &portNumber)
+{
+    if (line.portNumber > 0) {
+        portNumber = line.portNumber;
+        return panelPortMap(*line.model);
+    }
+    portNumber = 1;
+    PortMap map;
+    map.setOverride(portNumber, line.port);
+    return map;
 }
 
 // The channels a write sends: those --channels names, all of which the file must hold, or
@@ -217,7 +294,7 @@ bool restorable(const Setup &setup, const QList<int> &channels, const QString &f
 
 // Every write and the close are checked: a full disk or a closed pipe must not pass for a
 // backup.
-bool writeStandardOutput(const QByteArray &contents)
+bool writeStandardOutput(const QByteArray &contents, const QString &what)
 {
     errno = 0;
     const std::size_t size = static_cast<std::size_t>(contents.size());
@@ -225,9 +302,18 @@ bool writeStandardOutput(const QByteArray &contents)
     written = std::fflush(stdout) == 0 && written;
     written = std::fclose(stdout) == 0 && written;
     if (!written)
-        printError(QStringLiteral("the setup could not be written to standard output: %1")
-                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        printError(QStringLiteral("%1 could not be written to standard output: %2")
+                       .arg(what, QString::fromLocal8Bit(std::strerror(errno))));
     return written;
+}
+
+bool writeFile(const QString &path, const QByteArray &contents)
+{
+    SaveFileOutput output;
+    const WriteResult written = output.replaceWhole(path, contents);
+    if (!written.ok)
+        printError(QStringLiteral("%1: %2").arg(path, written.error));
+    return written.ok;
 }
 
 // The channels, the unit, the line and what came back; one per run.
@@ -250,29 +336,8 @@ public:
     {
         m_session.read(allChannelIndices());
         QCoreApplication::exec();
-        if (lineFailed() || !anyAnswered())
-            return UnitFailed;
-        QList<int> answered = m_session.answered();
-        std::sort(answered.begin(), answered.end());
-        const Setup setup = Setup::of(*m_line.model, m_table, answered);
-        int code = Success;
-        if (!m_session.silentChannels().isEmpty()) {
-            printError(
-                QStringLiteral("%1: no answer from channel(s) %2; the file holds channel(s) %3")
-                    .arg(portName(), channelNumbers(m_session.silentChannels()),
-                         channelNumbers(answered)));
-            code = Partial;
-        }
-        for (int index : answered) {
-            for (const SettingProblem &problem : unrestorable(setup, index)) {
-                printError(describeProblem(problem) +
-                           QStringLiteral(": the file keeps it, but no frame can restore it"));
-                code = Partial;
-            }
-            for (const SettingProblem &problem : unusual(setup, index))
-                printError(QStringLiteral("note: ") + describeProblem(problem));
-        }
-        if (!writeSetup(setup))
+        const int code = readOutcome();
+        if (!m_line.summary.isEmpty() && !writeFile(m_line.summary, readSummary()))
             return BadUsage;
         return code;
     }
@@ -312,29 +377,89 @@ public:
         QCoreApplication::exec();
         if (lineFailed() || !anyAnswered())
             return UnitFailed;
-        bool differs = false;
-        const auto say = [&differs](const QString &text) {
-            std::printf("%s\n", qPrintable(text));
-            differs = true;
-        };
+        DiffFindings findings;
+        QStringList lines;
         for (int index : allChannelIndices()) {
             const bool answered = m_session.answered().contains(index);
-            if (setup.holds(index) && !answered)
-                say(QStringLiteral("channel %1: in the file, but the unit did not answer")
-                        .arg(index + 1));
-            else if (!setup.holds(index) && answered)
-                say(QStringLiteral("channel %1: the unit answered, but the file does not hold it")
-                        .arg(index + 1));
-            else if (answered) {
+            if (setup.holds(index) && !answered) {
+                findings.notAnswered << index;
+                lines << QStringLiteral("channel %1: in the file, but the unit did not answer")
+                             .arg(index + 1);
+            } else if (!setup.holds(index) && answered) {
+                findings.notInFile << index;
+                lines << QStringLiteral("channel %1: the unit answered, but the file does not "
+                                        "hold it")
+                             .arg(index + 1);
+            } else if (answered) {
                 for (const FieldDifference &difference :
-                     channelDifferences(setup, index, m_table[index]))
-                    say(describeDifference(difference));
+                     channelDifferences(setup, index, m_table[index])) {
+                    findings.differences << difference;
+                    lines << describeDifference(difference);
+                }
             }
         }
-        return differs ? Differences : Success;
+        QByteArray report;
+        if (m_line.json)
+            report = diffJson(place(), m_line.file, findings);
+        else
+            for (const QString &line : std::as_const(lines))
+                report += line.toUtf8() + '\n';
+        if (!writeStandardOutput(report, QStringLiteral("the differences")))
+            return BadUsage;
+        return lines.isEmpty() ? Success : Differences;
     }
 
 private:
+    int readOutcome()
+    {
+        if (lineFailed() || !anyAnswered())
+            return UnitFailed;
+        const QList<int> answered = answeredInOrder();
+        const Setup setup = Setup::of(*m_line.model, m_table, answered);
+        int code = Success;
+        if (!m_session.silentChannels().isEmpty()) {
+            printError(
+                QStringLiteral("%1: no answer from channel(s) %2; the file holds channel(s) %3")
+                    .arg(portName(), channelNumbers(m_session.silentChannels()),
+                         channelNumbers(answered)));
+            code = Partial;
+        }
+        for (int index : answered) {
+            for (const SettingProblem &problem : unrestorable(setup, index)) {
+                printError(describeProblem(problem) +
+                           QStringLiteral(": the file keeps it, but no frame can restore it"));
+                code = Partial;
+            }
+            for (const SettingProblem &problem : unusual(setup, index))
+                printError(QStringLiteral("note: ") + describeProblem(problem));
+        }
+        if (!writeSetup(setup))
+            return BadUsage;
+        return code;
+    }
+
+    QByteArray readSummary() const
+    {
+        ReadFindings findings{answeredInOrder(),
+                              m_session.silentChannels(),
+                              m_session.lineFailed(),
+                              m_session.unreached(),
+                              {}};
+        const Setup setup = Setup::of(*m_line.model, m_table, findings.answered);
+        for (int index : findings.answered)
+            findings.unrestorable += unrestorable(setup, index);
+        return readSummaryJson(place(), findings);
+    }
+
+    QList<int> answeredInOrder() const
+    {
+        QList<int> answered = m_session.answered();
+        std::sort(answered.begin(), answered.end());
+        return answered;
+    }
+
+    RunPlace place() const { return {*m_line.model, m_line.port, m_line.device}; }
+
     // Overwritten in place; the finished line is blanked so that messages start clean.
     static void showProgress(SetupSession::Step step, int done, int count)
     {
@@ -375,12 +500,8 @@ private:
     bool writeSetup(const Setup &setup) const
     {
         if (m_line.output.isEmpty())
-            return writeStandardOutput(setupJson(setup));
-        SaveFileOutput output;
-        const WriteResult written = writeSetupFile(m_line.output, setup, output);
-        if (!written.ok)
-            printError(QStringLiteral("%1: %2").arg(m_line.output, written.error));
-        return written.ok;
+            return writeStandardOutput(setupJson(setup), QStringLiteral("the setup"));
+        return writeFile(m_line.output, setupJson(setup));
     }
 
     const CommandLine &m_line;
@@ -422,6 +543,8 @@ int main(int argc, char *argv[])
         channels = *chosen;
     }
 
+    if (line->command == u"find")
+        return findUnits(*line->model, panelPortMap(*line->model)) ? Success : UnitFailed;
     int portNumber = 0;
     QtSerialPort port(portMap(*line, portNumber), line->model->baudRate);
     port.setPortNumber(portNumber);
