@@ -101,7 +101,7 @@ QByteArray readFile(const QString &path)
 QMap<int, QJsonObject> channelObjects(const QByteArray &file)
 {
     QMap<int, QJsonObject> channels;
-    for (const QJsonValue &value :
+    for (const QJsonValue value :
          QJsonDocument::fromJson(file).object().value(u"channels").toArray())
         channels.insert(value.toObject().value(u"channel").toInt(), value.toObject());
     return channels;
