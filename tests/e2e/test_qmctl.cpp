@@ -249,6 +249,12 @@ void TestQmctl::exitCodesNameTheirCause_data()
                                  << unit << settings.repeated(12) << 1
                                  << "channel 1 Text1: file \"A\", unit \"CAM 1\"\n"
                                  << 0;
+    QTest::newRow("differences in coverage")
+        << QStringList{"diff", "--model", "520a", "--port", "COM1", "{file}"}
+        << unit + QStringList{"--channels", "11"}
+        << QByteArray(settings).replace("A", "CAM 1").repeated(12) << 1
+        << "channel 12: in the file, but the unit did not answer\n"
+        << 0;
     QTest::newRow("a field that does not take")
         << write << unit + QStringList{"--ignore", "HorizPos"} << settings.repeated(12) << 3
         << "channel 1 HorizPos: file 100, unit " << 0;
