@@ -93,6 +93,8 @@ private slots:
     void maintainerIsTheProjectsEverywhere();
     void manualPageNames_data();
     void manualPageNames();
+    void eachPanelHasAnIconOfItsOwn_data();
+    void eachPanelHasAnIconOfItsOwn();
     void lintianFindsNoErrorOrWarning();
 
 private:
@@ -367,6 +369,22 @@ void TestPackage::manualPageNames()
     const QString page =
         roffText(QString::fromUtf8(unpackedBytes("usr/share/man/man1/" + program + ".1.gz")));
     QVERIFY2(page.contains(phrase), qPrintable(phrase + " is not in " + program + "(1)"));
+}
+
+void TestPackage::eachPanelHasAnIconOfItsOwn_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("32 pixels") << "usr/share/icons/hicolor/32x32/apps/%1.png";
+    QTest::newRow("scalable") << "usr/share/icons/hicolor/scalable/apps/%1.svg";
+}
+
+// Side by side in a menu the two programs are told apart by their icons.
+void TestPackage::eachPanelHasAnIconOfItsOwn()
+{
+    QFETCH(QString, path);
+    const QByteArray qm410a = unpackedBytes(path.arg("qm410a-panel"));
+    QVERIFY(!qm410a.isEmpty());
+    QVERIFY(qm410a != unpackedBytes(path.arg("qm520a-panel")));
 }
 
 // Debian's own checker finds nothing a package must not have (errors) or should not (warnings).
