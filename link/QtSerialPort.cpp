@@ -187,27 +187,17 @@ void QtSerialPort::write(const QByteArray &frame)
 
 QByteArrayList QtSerialPort::takeUnsent()
 {
-    return std::exchange(m_unsent, {});
+    return m_unsent.take();
 }
 
 qsizetype QtSerialPort::unsentBytes() const
 {
-    qsizetype bytes = 0;
-    for (const QByteArray &frame : m_unsent)
-        bytes += frame.size();
-    return bytes;
+    return m_unsent.bytes();
 }
 
 void QtSerialPort::onBytesWritten(qint64 count)
 {
-    while (count > 0 && !m_unsent.isEmpty()) {
-        QByteArray &first = m_unsent.first();
-        const qsizetype taken = std::min<qsizetype>(count, first.size());
-        first.remove(0, taken);
-        count -= taken;
-        if (first.isEmpty())
-            m_unsent.removeFirst();
-    }
+    m_unsent.confirm(count);
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)

@@ -2,6 +2,7 @@
 
 #include "link/PortMap.h"
 #include "link/SerialPort.h"
+#include "link/UnsentFrames.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>
@@ -51,7 +52,7 @@ private:
     QSerialPort m_serial;
     int m_portNumber = 0;
     DeviceIdentity m_identity;
-    QByteArrayList m_unsent;
+    UnsentFrames m_unsent;
     QString m_openError;
     RefusalCause m_refusalCause = RefusalCause::Other;
     // Counts the opens, so that a failure is reported once per open and a report that comes
