@@ -2,8 +2,6 @@
 
 #include "link/PortManager.h"
 
-#include <array>
-
 namespace qm {
 
 namespace {
@@ -12,22 +10,6 @@ bool isPortNumber(int port)
 {
     return port >= PortManager::FirstPort && port <= PortManager::LastPort;
 }
-
-#ifndef Q_OS_WIN
-// Built-in ports first, then USB adapters (FTDI, Prolific, CH340), then CDC-ACM devices.
-struct DeviceFamily
-{
-    int firstPort;
-    int lastPort;
-    const char *prefix;
-};
-
-constexpr std::array<DeviceFamily, 3> LinuxFamilies = {{
-    {1, 4, "/dev/ttyS"},
-    {5, 12, "/dev/ttyUSB"},
-    {13, 16, "/dev/ttyACM"},
-}};
-#endif
 
 } // namespace
 
@@ -60,21 +42,6 @@ QString PortMap::devicePath(int port) const
     if (!isPortNumber(port) || m_withheld.contains(port))
         return {};
     return m_overrides.value(port, defaultDevicePath(port));
-}
-
-QString PortMap::defaultDevicePath(int port)
-{
-    if (!isPortNumber(port))
-        return {};
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
-    for (const DeviceFamily &family : LinuxFamilies) {
-        if (port <= family.lastPort)
-            return QLatin1String(family.prefix) + QString::number(port - family.firstPort);
-    }
-    return {};
-#endif
 }
 
 } // namespace qm

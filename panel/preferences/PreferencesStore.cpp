@@ -1,21 +1,13 @@
 #include "panel/preferences/PreferencesStore.h"
 
 #include "panel/preferences/PreferenceKeys.h"
+#include "panel/preferences/PreferencesFormat.h"
 
 #include <QFile>
 
 namespace qm {
 
 namespace {
-
-QSettings::Format storeFormat()
-{
-#ifdef Q_OS_WIN
-    return QSettings::NativeFormat;
-#else
-    return QSettings::IniFormat;
-#endif
-}
 
 QString fullKey(const QString &section, const QString &key)
 {
@@ -53,8 +45,8 @@ std::optional<QList<QByteArray>> fileLines(const QString &path)
 } // namespace
 
 IniPreferencesStore::IniPreferencesStore(const QString &applicationName)
-    : m_settings(storeFormat(), QSettings::UserScope, QString::fromLatin1(prefkeys::Organization),
-                 applicationName),
+    : m_settings(preferencesFormat(), QSettings::UserScope,
+                 QString::fromLatin1(prefkeys::Organization), applicationName),
       m_readProblem(findReadProblem())
 {}
 
@@ -64,7 +56,7 @@ QString IniPreferencesStore::findReadProblem() const
         return QStringLiteral("%1 cannot be read").arg(fileName());
     if (m_settings.status() == QSettings::FormatError)
         return QStringLiteral("%1 is not a preferences file that can be read").arg(fileName());
-    if (storeFormat() != QSettings::IniFormat)
+    if (preferencesFormat() != QSettings::IniFormat)
         return {};
     const std::optional<QList<QByteArray>> lines = fileLines(fileName());
     if (!lines)
@@ -111,7 +103,7 @@ QStringList IniPreferencesStore::keys(const QString &section) const
 // Read line by line, apart from QSettings, so that a line it swallowed is still seen.
 std::optional<QStringList> IniPreferencesStore::namedKeys(const QString &section) const
 {
-    if (storeFormat() != QSettings::IniFormat)
+    if (preferencesFormat() != QSettings::IniFormat)
         return keys(section);
     const std::optional<QList<QByteArray>> lines = fileLines(fileName());
     if (!lines || m_settings.status() == QSettings::AccessError)
