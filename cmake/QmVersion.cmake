@@ -1,6 +1,8 @@
 # The version and the installed data folder, in one generated header for every program:
 # target qm_version, header QmVersion.h.
-set(QM_DATA_DIR ${CMAKE_INSTALL_DATADIR}/${QM_PACKAGE_NAME})
+if(NOT DEFINED QM_DATA_DIR)
+  set(QM_DATA_DIR ${CMAKE_INSTALL_DATADIR}/${QM_PACKAGE_NAME})
+endif()
 file(RELATIVE_PATH QM_DATA_FROM_BIN /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${QM_DATA_DIR})
 configure_file(${CMAKE_CURRENT_LIST_DIR}/QmVersion.h.in ${CMAKE_BINARY_DIR}/generated/QmVersion.h
   @ONLY)
