@@ -3,6 +3,8 @@
 #include "model/ChannelTable.h"
 #include "protocol/ReplyReceiver.h"
 
+#include <algorithm>
+
 namespace qm {
 
 Poller::Poller(CommandSender &sender, const ReplyReceiver &receiver, Waiter &waiter,
@@ -10,8 +12,17 @@ Poller::Poller(CommandSender &sender, const ReplyReceiver &receiver, Waiter &wai
     : QObject(parent), m_sender(sender), m_waiter(waiter)
 {
     // The last reply counts, not the highest channel: replies for 2, 0, 1 leave 2.
-    connect(&receiver, &ReplyReceiver::channelAnswered, this,
-            [this](int index) { m_channelsFound = static_cast<qint16>(index + 1); });
+    connect(&receiver, &ReplyReceiver::channelAnswered, this, [this](int index) {
+        m_channelsFound = static_cast<qint16>(index + 1);
+        const auto place = std::lower_bound(m_answered.begin(), m_answered.end(), index);
+        if (place == m_answered.end() || *place != index)
+            m_answered.insert(place, index);
+    });
+}
+
+void Poller::forgetAnswers()
+{
+    m_answered.clear();
 }
 
 bool Poller::poll()
@@ -27,6 +38,7 @@ bool Poller::poll()
     do {
         m_restart = false;
         m_channelsFound = 0;
+        forgetAnswers();
         emit started();
         for (int index = 0; index < ChannelCount && !m_restart && !m_cancelled; ++index) {
             m_sender.requestSettings(index);

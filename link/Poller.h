@@ -3,6 +3,7 @@
 #include "link/Waiter.h"
 #include "protocol/CommandSender.h"
 
+#include <QList>
 #include <QObject>
 
 namespace qm {
@@ -33,6 +34,11 @@ public:
     // The index of the last channel that answered since the last poll began, plus 1; 0 when
     // none did. Replies that come between polls count too, as the unit sent them.
     qint16 channelsFound() const { return m_channelsFound; }
+    // Every channel that answered since the last poll began, ascending; the channels whose
+    // records hold what the unit on this port said. Empty after forgetAnswers().
+    const QList<int> &answeredChannels() const { return m_answered; }
+    // The port changes: what answered on the old one no longer describes the unit.
+    void forgetAnswers();
 
 signals:
     // A poll (or a restart of one) begins: clear the selectors, show the connecting panel.
@@ -44,6 +50,7 @@ private:
     CommandSender &m_sender;
     Waiter &m_waiter;
     qint16 m_channelsFound = 0;
+    QList<int> m_answered;
     bool m_running = false;
     bool m_restart = false;
     bool m_cancelled = false;

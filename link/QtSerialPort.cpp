@@ -195,6 +195,15 @@ qsizetype QtSerialPort::unsentBytes() const
     return m_unsent.bytes();
 }
 
+bool QtSerialPort::waitUntilSent(int timeoutMs)
+{
+    while (m_serial.bytesToWrite() > 0) {
+        if (!m_serial.waitForBytesWritten(timeoutMs))
+            return false;
+    }
+    return true;
+}
+
 void QtSerialPort::onBytesWritten(qint64 count)
 {
     m_unsent.confirm(count);

@@ -39,6 +39,7 @@ public:
 
     // Bytes written but not yet taken by the driver.
     qsizetype unsentBytes() const;
+    bool waitUntilSent(int timeoutMs) override;
 
 private:
     void onError(QSerialPort::SerialPortError error);

@@ -10,8 +10,8 @@
 
 namespace qm {
 
-// The panel's one serial port, numbered COM1..COM16 as the operator sees it. The real one
-// wraps QSerialPort; tests use a scripted double. Every failure is a false result or the
+// The panel's one serial port, numbered COM1..COM16 as the operator sees it. The real ones
+// wrap QSerialPort or Win32; tests use a scripted double. Every failure is a false result or the
 // failed() signal, never an exception.
 class SerialPort : public QObject, public FrameSink
 {
@@ -51,6 +51,14 @@ public:
     // Frames written but not yet taken by the driver (the first possibly cut at its start),
     // handed over so that no later open sends them by itself.
     virtual QByteArrayList takeUnsent() = 0;
+    // Waits until everything written has gone to the driver, or the time is up; for a tool
+    // that closes the port and ends, never for a window. A port that hands each frame over as
+    // it is written has nothing to wait for.
+    virtual bool waitUntilSent(int timeoutMs)
+    {
+        Q_UNUSED(timeoutMs);
+        return true;
+    }
 
 signals:
     void readyRead();

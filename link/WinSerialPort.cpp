@@ -2,7 +2,11 @@
 
 #include "link/WinSerialRules.h"
 
+#include <QDeadlineTimer>
+
 #include <windows.h>
+
+#include <algorithm>
 
 namespace qm {
 
@@ -238,6 +242,19 @@ QByteArrayList WinSerialPort::takeUnsent()
 {
     m_unsent.confirm(settle(*m_write));
     return m_unsent.take();
+}
+
+// Each write's end is taken as its notifier would take it, which starts the next one.
+bool WinSerialPort::waitUntilSent(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (isOpen() && m_write->pending) {
+        const auto remaining = DWORD(std::max<qint64>(deadline.remainingTime(), 0));
+        if (WaitForSingleObject(m_write->event, remaining) != WAIT_OBJECT_0)
+            return false;
+        onWriteDone();
+    }
+    return m_unsent.isEmpty();
 }
 
 void WinSerialPort::startReading()

@@ -37,6 +37,7 @@ public:
     DeviceIdentity identity() const override { return m_identity; }
     DeviceIdentity presentIdentity() const override;
     QByteArrayList takeUnsent() override;
+    bool waitUntilSent(int timeoutMs) override;
 
 private:
     struct Transfer;

@@ -3,7 +3,6 @@
 #include "protocol/Frames.h"
 #include "protocol/Windows1252.h"
 
-#include <QIODevice>
 
 #include <algorithm>
 
@@ -31,11 +30,6 @@ void ReplyReceiver::feed(QByteArrayView bytes)
 {
     for (char byte : bytes)
         feedByte(static_cast<quint8>(byte));
-}
-
-void ReplyReceiver::readFrom(QIODevice &device)
-{
-    feed(device.readAll());
 }
 
 void ReplyReceiver::feedByte(quint8 byte)

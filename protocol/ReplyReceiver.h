@@ -9,8 +9,6 @@
 #include <array>
 #include <span>
 
-class QIODevice;
-
 namespace qm {
 
 inline constexpr quint8 ReplyStart = 0xFC;
@@ -28,8 +26,6 @@ public:
     ReplyReceiver(const UnitModel &model, ChannelTable &table, QObject *parent = nullptr);
 
     void feed(QByteArrayView bytes);
-    // Takes everything the device has waiting; the way the serial port's bytes come in.
-    void readFrom(QIODevice &device);
     // After the link was reopened a half-received frame must not be completed.
     void abandonFrame() { m_replyStarted = false; }
 

@@ -1,6 +1,7 @@
 #include "panel/editor/ChannelEditor.h"
 
 #include "panel/editor/MouseButtonWatch.h"
+#include "panel/editor/UnitTextValidator.h"
 #include "panel/window/ChannelSelector.h"
 
 #include <QCheckBox>
@@ -130,11 +131,14 @@ void ChannelEditor::connectUpdatePolicy()
         connect(m_controls.cmdUpdate, &QPushButton::clicked, this, &ChannelEditor::onUpdateClicked);
 }
 
+// A text line takes only what reaches the unit as typed, and selects itself when focused.
 void ChannelEditor::watchPointerAndFocus(QWidget *window)
 {
     for (int line = 0; line < TextLineCount; ++line) {
-        if (QLineEdit *field = m_settings.textLine(line))
+        if (QLineEdit *field = m_settings.textLine(line)) {
             m_selectAllOnFocus.watch(field);
+            new UnitTextValidator(field);
+        }
     }
     if (window)
         m_positionEditor->resetPointerOnMouseMove(window);

@@ -1,5 +1,7 @@
 #include "panel/session/ExportFolder.h"
 
+#include "QmVersion.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -7,15 +9,8 @@
 
 namespace qm {
 
-namespace {
-
-// The build puts this file beside the programs it makes and installing leaves it behind, so
-// that a program run where it was built keeps its settings file beside itself and an
-// installed one never writes into its bin folder, whoever runs it.
-constexpr auto BuildFolderMarker = "qm-build-folder";
-
-} // namespace
-
+// A program run where it was built keeps its settings file beside itself; an installed one
+// never writes into its bin folder, whoever runs it.
 QString programExportFolder()
 {
     const QString folder = QCoreApplication::applicationDirPath();

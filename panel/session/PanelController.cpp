@@ -125,6 +125,8 @@ void PanelController::onComportActivated(int index)
     if (m_editor.isLoading() || m_closeRequested)
         return;
     m_lineLost = false;
+    // Whatever opens now, the channels the last port's unit answered are not its channels.
+    m_poller.forgetAnswers();
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
 }

@@ -4,6 +4,7 @@
 #include "panel/editor/ChannelEditor.h"
 #include "panel/session/SetupDialogs.h"
 #include "panel/window/Notifier.h"
+#include "protocol/RoundTrip.h"
 
 #include <QAction>
 #include <QMenu>
@@ -11,6 +12,30 @@
 #include <QWidget>
 
 namespace qm {
+
+namespace {
+
+QList<int> missingFrom(const QList<int> &channels)
+{
+    QList<int> missing;
+    for (int index : allChannelIndices()) {
+        if (!channels.contains(index))
+            missing.append(index);
+    }
+    return missing;
+}
+
+// What the operator is told of the file's channels that did not answer.
+QString leftOut(const QList<int> &skipped)
+{
+    if (skipped.isEmpty())
+        return {};
+    return QStringLiteral("\nChannel(s) %1 of the file did not answer on this port and are "
+                          "left out.\n")
+        .arg(channelNumbers(skipped));
+}
+
+} // namespace
 
 SetupTransfer::SetupTransfer(Panel panel, QObject *parent)
     : QObject(parent), m_panel(panel),
@@ -24,6 +49,7 @@ SetupTransfer::SetupTransfer(Panel panel, QObject *parent)
     connect(m_loadAction, &QAction::triggered, this, &SetupTransfer::load);
     connect(&m_session, &SetupSession::progressed, this, &SetupTransfer::showProgress);
     connect(&m_session, &SetupSession::finished, this, &SetupTransfer::finish);
+    connect(&m_panel.line, &SerialLink::lineLost, &m_session, &SetupSession::abandon);
     // Controls with a menu of their own keep it; a right click anywhere else reaches the
     // window, the "Control:" frame included.
     m_panel.window.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -58,37 +84,52 @@ bool SetupTransfer::mayStart()
 {
     if (!m_panel.poller.isRunning() && !m_session.isRunning())
         return true;
-    m_panel.notifier.tell(
-        m_panel.window.windowTitle(),
-        QStringLiteral("The unit is busy being read; try again when it is done."));
+    tell(QStringLiteral("The unit is busy being read; try again when it is done."));
     return false;
 }
 
-// A panel that has heard from no channel holds only zeros; saved, they would restore as a
-// blank unit.
+void SetupTransfer::tell(const QString &text)
+{
+    m_panel.notifier.tell(m_panel.window.windowTitle(), text);
+}
+
+// Only what the unit on this port said goes into the file: a channel that did not answer
+// would be restored from whatever the panel happened to hold, as a blank channel or another
+// unit's settings.
 void SetupTransfer::save()
 {
     if (!mayStart())
         return;
-    if (m_panel.poller.channelsFound() == 0) {
-        m_panel.notifier.tell(m_panel.window.windowTitle(),
-                              QStringLiteral("No channel has answered yet: there is no setup "
-                                             "to save."));
+    const QList<int> answered = m_panel.poller.answeredChannels();
+    if (answered.isEmpty()) {
+        tell(QStringLiteral("No channel has answered on this port: there is no setup to save."));
         return;
     }
     const QString path = m_panel.dialogs.saveFileName(
         &m_panel.window, m_panel.model.name + QStringLiteral("-setup.json"));
     if (path.isEmpty())
         return;
-    const WriteResult written = writeSetupFile(
-        path, Setup::of(m_panel.model, m_panel.table, allChannelIndices()), m_panel.fileOutput);
-    if (!written.ok)
-        m_panel.notifier.tell(
-            m_panel.window.windowTitle(),
-            QStringLiteral("The setup could not be saved to %1: %2").arg(path, written.error));
+    const Setup setup = Setup::of(m_panel.model, m_panel.table, answered);
+    const WriteResult written = writeSetupFile(path, setup, m_panel.fileOutput);
+    if (!written.ok) {
+        tell(QStringLiteral("The setup could not be saved to %1: %2").arg(path, written.error));
+        return;
+    }
+    QStringList notes;
+    if (answered.size() < ChannelCount)
+        notes << QStringLiteral("Channel(s) %1 did not answer and are not in the file.")
+                     .arg(channelNumbers(missingFrom(answered)));
+    for (int index : answered) {
+        for (const SettingProblem &problem : unrestorable(setup, index))
+            notes << describeProblem(problem) + QStringLiteral(": the file keeps it, but it "
+                                                               "cannot be restored so");
+    }
+    if (!notes.isEmpty())
+        tell(QStringLiteral("The setup was saved to %1.\n").arg(path) + notes.join(u'\n'));
 }
 
-// Only channels that differ from what the panel holds go out; the operator sees which.
+// Of the file's channels only those that answered on this port go out, and of those only the
+// ones that differ from what the panel holds; the operator sees which before anything is sent.
 void SetupTransfer::load()
 {
     if (!mayStart())
@@ -98,35 +139,63 @@ void SetupTransfer::load()
         return;
     const SetupReadResult read = readSetupFile(path, m_panel.model);
     if (!read.setup) {
-        m_panel.notifier.tell(m_panel.window.windowTitle(), read.error);
+        tell(read.error);
         return;
     }
+    const Setup &setup = *read.setup;
+    QList<int> answering;
+    QList<int> skipped;
+    for (int index : setup.present)
+        (m_panel.poller.answeredChannels().contains(index) ? answering : skipped).append(index);
+    if (refuseUnrestorable(path, setup, answering))
+        return;
     QList<int> changed;
-    for (int index = 0; index < ChannelCount; ++index) {
-        if (!channelDifferences(*read.setup, index, m_panel.table[index]).isEmpty())
+    for (int index : answering) {
+        if (!channelDifferences(setup, index, m_panel.table[index]).isEmpty())
             changed.append(index);
     }
     if (changed.isEmpty()) {
-        m_panel.notifier.tell(m_panel.window.windowTitle(),
-                              QStringLiteral("The panel already holds this setup."));
+        tell(QStringLiteral("The panel already holds this setup.") + leftOut(skipped));
         return;
     }
     if (m_panel.dialogs.confirm(&m_panel.window, m_panel.window.windowTitle(),
-                                describeChanges(*read.setup, changed)))
-        send(*read.setup, changed);
+                                describeChanges(setup, changed, skipped)))
+        send(setup, changed);
 }
 
-QString SetupTransfer::describeChanges(const Setup &setup, const QList<int> &channels) const
+bool SetupTransfer::refuseUnrestorable(const QString &path, const Setup &setup,
+                                       const QList<int> &channels)
+{
+    QStringList problems;
+    for (int index : channels) {
+        for (const SettingProblem &problem : unrestorable(setup, index))
+            problems << describeProblem(problem);
+    }
+    if (problems.isEmpty())
+        return false;
+    tell(QStringLiteral("%1 cannot be loaded as it stands; nothing was sent.\n").arg(path) +
+         problems.join(u'\n'));
+    return true;
+}
+
+QString SetupTransfer::describeChanges(const Setup &setup, const QList<int> &channels,
+                                       const QList<int> &skipped) const
 {
     QString text = QStringLiteral("These channels differ from the setup file:\n");
+    QStringList notes;
     for (int index : channels) {
         QStringList fields;
         for (const FieldDifference &difference :
              channelDifferences(setup, index, m_panel.table[index]))
             fields << difference.field;
         text += QStringLiteral("Channel %1: %2\n").arg(index + 1).arg(fields.join(u", "));
+        for (const SettingProblem &problem : unusual(setup, index))
+            notes << describeProblem(problem);
     }
-    return text + QStringLiteral("\nSend them to the unit?");
+    if (!notes.isEmpty())
+        text += QStringLiteral("\nSent as they are, though the panel does not offer them:\n") +
+                notes.join(u'\n') + u'\n';
+    return text + leftOut(skipped) + QStringLiteral("\nSend them to the unit?");
 }
 
 void SetupTransfer::send(const Setup &setup, const QList<int> &channels)
@@ -138,29 +207,36 @@ void SetupTransfer::send(const Setup &setup, const QList<int> &channels)
     m_progress->setCancelButton(nullptr);
     m_progress->setMinimumDuration(0);
     m_progress->setValue(0);
-    m_session.write(setup, channels);
+    m_session.write(setup, channels, SetupSession::Probe::No);
 }
 
-void SetupTransfer::showProgress(int done, int count)
+void SetupTransfer::showProgress(SetupSession::Step, int done, int count)
 {
     if (m_progress && done < count)
         m_progress->setValue(done);
 }
 
+// The table holds only what the unit sent back, so a channel without a read-back still
+// shows what was read before, which may no longer be what the unit holds.
 void SetupTransfer::finish()
 {
     delete m_progress;
     m_panel.editor.showChannel(m_panel.editor.currentChannel());
     QStringList problems;
+    if (m_session.lineFailed())
+        problems << QStringLiteral("The line failed before channel(s) %1 had been sent and "
+                                   "checked.")
+                        .arg(channelNumbers(m_session.unreached()));
     if (!m_session.silentChannels().isEmpty())
-        problems << QStringLiteral("No answer from channel(s) %1.")
+        problems << QStringLiteral("No answer from channel(s) %1 after their settings were "
+                                   "sent: the panel shows what it read before.")
                         .arg(channelNumbers(m_session.silentChannels()));
     for (const FieldDifference &difference : m_session.notTaken())
         problems << describeDifference(difference) + QStringLiteral(": did not take");
+    if (m_session.lineFailed() || !m_session.silentChannels().isEmpty())
+        problems << QStringLiteral("Press F5 to read the unit again.");
     if (!problems.isEmpty())
-        m_panel.notifier.tell(m_panel.window.windowTitle(),
-                              QStringLiteral("The unit did not take the whole setup.\n") +
-                                  problems.join(u'\n'));
+        tell(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
     emit loadFinished();
 }
 

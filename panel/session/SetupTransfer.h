@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/SerialLink.h"
 #include "link/SetupSession.h"
 #include "model/ChannelTable.h"
 #include "model/UnitModel.h"
@@ -20,9 +21,10 @@ class Poller;
 class SetupDialogs;
 
 // "Save Setup..." and "Load Setup..." of a main window, on its context menu and Ctrl+S and
-// Ctrl+O: saves the channels the panel holds to a setup file, and loads one by sending the
-// channels that differ, reading them back and naming what did not take. The transfer runs
-// on timers under a progress dialog, so the window keeps drawing while the unit is busy.
+// Ctrl+O: saves the channels that answered on the port in use to a setup file, and loads one
+// by sending those of its channels that answered and differ, reading them back and naming
+// what did not take. The transfer runs on timers under a progress dialog, so the window keeps
+// drawing while the unit is busy; a line that fails ends it.
 class SetupTransfer : public QObject
 {
     Q_OBJECT
@@ -32,7 +34,7 @@ public:
         QWidget &window;
         const UnitModel &model;
         ChannelTable &table;
-        FrameSink &line;
+        SerialLink &line;
         ReplyReceiver &receiver;
         ChannelEditor &editor;
         const Poller &poller;
@@ -58,9 +60,12 @@ private:
     QAction *addAction(const QString &name, const QString &text, const QKeySequence &keys);
     void showMenu(const QPoint &position);
     bool mayStart();
-    QString describeChanges(const Setup &setup, const QList<int> &channels) const;
+    void tell(const QString &text);
+    bool refuseUnrestorable(const QString &path, const Setup &setup, const QList<int> &channels);
+    QString describeChanges(const Setup &setup, const QList<int> &channels,
+                            const QList<int> &skipped) const;
     void send(const Setup &setup, const QList<int> &channels);
-    void showProgress(int done, int count);
+    void showProgress(SetupSession::Step step, int done, int count);
     void finish();
 
     Panel m_panel;

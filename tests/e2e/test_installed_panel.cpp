@@ -29,6 +29,12 @@ QByteArray readFile(const QString &path)
 }
 
 // Makes the file look unread for ages, so that the next read shows in its access time.
+bool writeFile(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
 bool markUnread(const QString &path)
 {
     QFile file(path);
@@ -54,6 +60,7 @@ private slots:
     void cleanupTestCase();
     void installsProgramsEntriesAndIcons();
     void startedElsewhereItKeepsItsFilesInTheUserFolders();
+    void runWhereItWasBuiltItKeepsTheFileBesideItself();
     void terminationSignalClosesAsTheCloseButtonDoes_data();
     void terminationSignalClosesAsTheCloseButtonDoes();
 
@@ -97,7 +104,12 @@ void TestInstalledPanel::cleanupTestCase()
 bool TestInstalledPanel::writeIni(const QByteArray &device)
 {
     QFile ini(m_home.filePath("config/qm-control-panel/VT-540A.ini"));
-    const QByteArray contents = "[Ports]\nCOM1=" + device + "\n[Settings]\nComport=1\n";
+    QByteArray contents = "[Ports]\nCOM1=" + device + "\n";
+    // No other port may reach a device of this machine.
+    for (int port = 2; port <= 16; ++port)
+        contents +=
+            "COM" + QByteArray::number(port) + "=" + m_home.filePath("none").toUtf8() + "\n";
+    contents += "[Settings]\nComport=1\n";
     return ini.open(QIODevice::WriteOnly) && ini.write(contents) == contents.size();
 }
 
@@ -111,7 +123,7 @@ void TestInstalledPanel::startPanel(QProcess &panel, const QString &program, int
         environment.insert("QM_PANEL_QUIT_AFTER_MS", QString::number(quitAfterMs));
     panel.setProcessEnvironment(environment);
     panel.setWorkingDirectory(m_home.filePath("elsewhere"));
-    panel.start(bin(program));
+    panel.start(program.contains(u'/') ? program : bin(program));
 }
 
 int TestInstalledPanel::runPanel(const QString &program, int quitAfterMs)
@@ -160,6 +172,23 @@ void TestInstalledPanel::startedElsewhereItKeepsItsFilesInTheUserFolders()
     if (!seeReads)
         QSKIP("this file system keeps no access times: the pointer file read cannot be seen");
     QVERIFY(readSince(cursor));
+}
+
+// The build marks the folder of the programs it makes, and the programs look for that mark.
+void TestInstalledPanel::runWhereItWasBuiltItKeepsTheFileBesideItself()
+{
+    const QString built = QStringLiteral(QM_BUILD_DIR "/apps/settings.txt");
+    const QByteArray kept = readFile(built);
+    QFile::remove(built);
+    QFile::remove(m_dataFile);
+    QProcess panel;
+    startPanel(panel, QStringLiteral(QM_BUILD_DIR "/apps/qm520a-panel"), QuitAfterMs);
+    QVERIFY(panel.waitForFinished(QuitAfterMs + RunTimeoutMs));
+    const QByteArray written = readFile(built);
+    if (!kept.isEmpty())
+        QVERIFY(QFile::remove(built) && writeFile(built, kept));
+    QCOMPARE(written, exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())));
+    QVERIFY(!QFile::exists(m_dataFile));
 }
 
 void TestInstalledPanel::terminationSignalClosesAsTheCloseButtonDoes_data()

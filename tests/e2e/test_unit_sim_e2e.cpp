@@ -1,13 +1,12 @@
+#include "link/QtSerialPort.h"
 #include "protocol/CommandSender.h"
 #include "protocol/ReplyReceiver.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/UnitSimProcess.h"
-#include "tools/common/SerialPortSink.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
 #include "tools/qm-unit-sim/UnitWire.h"
 
 #include <QFileInfo>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,23 +17,30 @@ using namespace qm;
 
 namespace {
 
+PortMap onePort(const QString &path)
+{
+    PortMap map;
+    map.setOverride(1, path);
+    return map;
+}
+
 // A panel's side of the line: the real serial port, the sender and the receiver.
 struct PanelSide
 {
     PanelSide(const UnitModel &unitModel, const QString &path)
-        : port(path), sink(port), sender(unitModel, table, sink), receiver(unitModel, table)
+        : port(onePort(path), unitModel.baudRate), sender(unitModel, table, port),
+          receiver(unitModel, table)
     {
-        port.setBaudRate(unitModel.baudRate); // 8N1 without flow control by default
-        opened = port.open(QIODevice::ReadWrite);
-        QObject::connect(&port, &QSerialPort::readyRead, &receiver,
-                         [this] { receiver.readFrom(port); });
+        port.setPortNumber(1);
+        opened = port.open();
+        QObject::connect(&port, &SerialPort::readyRead, &receiver,
+                         [this] { receiver.feed(port.readAll()); });
         QObject::connect(&receiver, &ReplyReceiver::channelAnswered, &receiver,
                          [this](int index) { answered << index; });
     }
 
-    QSerialPort port;
+    QtSerialPort port;
     bool opened = false;
-    SerialPortSink sink;
     ChannelTable table;
     CommandSender sender;
     ReplyReceiver receiver;

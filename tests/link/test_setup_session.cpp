@@ -1,4 +1,5 @@
 #include "link/SetupSession.h"
+#include "tests/support/GeneratedSetups.h"
 #include "tests/support/PlayedUnitPort.h"
 
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@ using test::PlayedUnitPort;
 namespace {
 
 using F = Field;
+using Probe = SetupSession::Probe;
 
 struct ModelCase
 {
@@ -23,25 +25,6 @@ ModelCase modelCase(const QString &name)
     if (name == u"410a")
         return {qm410a(), PlayedUnitPort::Model::Qm410a};
     return {qm520a(), PlayedUnitPort::Model::Qm520a};
-}
-
-// Settings a unit could hold, different for every channel and for every seed.
-ChannelTable unitState(const UnitModel &model, int seed)
-{
-    ChannelTable table;
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        ChannelSettings &record = table[channel];
-        for (Field field : model.recordFields)
-            record[field] = static_cast<quint8>((channel + seed) % 2);
-        record[F::HorizPos] = static_cast<quint8>(10 + channel * 7 + seed);
-        record[F::VertPos] = static_cast<quint8>(5 + channel + seed);
-        record[F::HorizSize] = static_cast<quint8>(4 + (channel + seed) % 12);
-        record[F::VertSize] = static_cast<quint8>(1 + (channel + seed) % 3);
-        record.texts = {QStringLiteral("Site %1 ch %2").arg(seed).arg(channel + 1),
-                        seed ? QStringLiteral("caf\u00e9") : QString(),
-                        QStringLiteral("L3-%1").arg(seed)};
-    }
-    return table;
 }
 
 // A session on a unit played by the test: frames go to it, its replies come back.
@@ -70,6 +53,30 @@ struct Line
     SetupSession session{model, table, port, receiver};
 };
 
+QList<int> without(const QList<int> &channels, const QSet<int> &left)
+{
+    QList<int> kept;
+    for (int index : channels) {
+        if (!left.contains(index))
+            kept.append(index);
+    }
+    return kept;
+}
+
+Setup setupFor(const ModelCase &unit, int seed)
+{
+    QRandomGenerator random(static_cast<quint32>(seed));
+    const ChannelTable state = test::randomSetup(unit.model, random, false).channels;
+    return Setup::of(unit.model, state, allChannelIndices());
+}
+
+void addModelRows()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("QM-410A") << QStringLiteral("410a");
+    QTest::newRow("QM-520A") << QStringLiteral("520a");
+}
+
 } // namespace
 
 class TestSetupSession : public QObject
@@ -77,62 +84,81 @@ class TestSetupSession : public QObject
     Q_OBJECT
 
 private slots:
-    void restoresOneUnitToAnother_data();
-    void restoresOneUnitToAnother();
+    void writtenSetupsReadBackAsTheyWere_data();
+    void writtenSetupsReadBackAsTheyWere();
     void sendsAChannelAsTheUpdateButtonDoes_data();
     void sendsAChannelAsTheUpdateButtonDoes();
-    void namesWhatDidNotTakeAndWhoStayedSilent();
+    void silentChannelsKeepWhatWasKnown_data();
+    void silentChannelsKeepWhatWasKnown();
+    void aFailedLineEndsTheRunAtOnce();
 };
 
-void TestSetupSession::restoresOneUnitToAnother_data()
+void TestSetupSession::writtenSetupsReadBackAsTheyWere_data()
 {
-    QTest::addColumn<QString>("model");
-    QTest::newRow("QM-410A") << QStringLiteral("410a");
-    QTest::newRow("QM-520A") << QStringLiteral("520a");
+    addModelRows();
 }
 
-// Read unit A into a file, write the file to unit B holding other settings: B ends up as A.
-void TestSetupSession::restoresOneUnitToAnother()
+// The round trip as a property: whatever restorable setup is written to the channels that
+// answer comes back unchanged when they are read, and nothing else on the unit changes.
+// Now and then a channel is silent, which costs its 300 ms.
+void TestSetupSession::writtenSetupsReadBackAsTheyWere()
 {
     QFETCH(QString, model);
     const ModelCase unit = modelCase(model);
-    const ChannelTable siteA = unitState(unit.model, 1);
-    Line a(unit, siteA);
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(a.run([&] { a.session.read(allChannelIndices()); }));
-    // Each channel is asked for as soon as the one before it answered, not 300 ms apart.
-    QVERIFY2(clock.elapsed() < ChannelCount * SetupSession::SilenceMs / 2,
-             qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(a.session.silentChannels().isEmpty());
+    QRandomGenerator random(model == u"410a" ? 410 : 520);
+    for (int round = 0; round < 200; ++round) {
+        Setup setup = test::randomSetup(unit.model, random, round % 2 == 1);
+        if (round == 0)
+            for (int index = 0; index < ChannelCount; ++index)
+                setup.channels[index] = test::largestChannel(unit.model, index);
+        const ChannelTable before = test::randomSetup(unit.model, random, false).channels;
+        Line line(unit, before);
+        if (round % 50 == 3)
+            line.port.silent = {random.bounded(ChannelCount)};
+        QVERIFY(line.run([&] { line.session.write(setup, setup.present, Probe::First); }));
+        const QList<int> answered = without(setup.present, line.port.silent);
+        QCOMPARE(line.session.answered(), answered);
+        QCOMPARE(line.session.skipped(),
+                 without(setup.present, QSet<int>(answered.begin(), answered.end())));
+        QCOMPARE(line.session.notTaken().size(), 0);
+        for (int index : allChannelIndices())
+            QCOMPARE(line.port.state[index],
+                     answered.contains(index) ? setup.channels[index] : before[index]);
 
-    const SetupReadResult file =
-        parseSetup(setupJson(Setup::of(unit.model, a.table, allChannelIndices())), {}, unit.model);
-    QVERIFY2(file.setup, qPrintable(file.error));
-    Line b(unit, unitState(unit.model, 0));
-    QVERIFY(b.run([&] { b.session.write(*file.setup, allChannelIndices()); }));
-    QVERIFY(b.session.notTaken().isEmpty());
-    QVERIFY(b.session.silentChannels().isEmpty());
-    for (int channel = 0; channel < ChannelCount; ++channel)
-        QCOMPARE(b.port.state[channel], siteA[channel]);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(line.run([&] { line.session.read(allChannelIndices()); }));
+        // Each channel is asked for as soon as the one before it answered, not 300 ms apart.
+        if (line.port.silent.isEmpty())
+            QVERIFY2(clock.elapsed() < ChannelCount * SetupSession::SilenceMs / 2,
+                     qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(setupJson(Setup::of(unit.model, line.table, answered)),
+                 setupJson(Setup::of(unit.model, setup.channels, answered)));
+    }
 }
 
 void TestSetupSession::sendsAChannelAsTheUpdateButtonDoes_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<bool>("withTimeFont");
+    QTest::addColumn<Probe>("probe");
     QTest::addColumn<QList<int>>("commands");
-    QTest::newRow("QM-410A") << QStringLiteral("410a") << true << QList<int>{5, 6, 7, 2, 4, 8};
-    QTest::newRow("QM-520A") << QStringLiteral("520a") << true << QList<int>{5, 6, 7, 2, 4, 9, 8};
+    QTest::newRow("QM-410A") << QStringLiteral("410a") << true << Probe::No
+                             << QList<int>{5, 6, 7, 2, 4, 8};
+    QTest::newRow("QM-520A") << QStringLiteral("520a") << true << Probe::No
+                             << QList<int>{5, 6, 7, 2, 4, 9, 8};
     // A settings.txt gives no time font: the unit keeps its own.
     QTest::newRow("QM-520A settings.txt")
-        << QStringLiteral("520a") << false << QList<int>{5, 6, 7, 2, 4, 8};
+        << QStringLiteral("520a") << false << Probe::No << QList<int>{5, 6, 7, 2, 4, 8};
+    QTest::newRow("QM-520A, asked first")
+        << QStringLiteral("520a") << true << Probe::First << QList<int>{8, 5, 6, 7, 2, 4, 9, 8};
 }
 
 void TestSetupSession::sendsAChannelAsTheUpdateButtonDoes()
 {
     QFETCH(QString, model);
     QFETCH(bool, withTimeFont);
+    QFETCH(Probe, probe);
     QFETCH(QList<int>, commands);
     const ModelCase unit = modelCase(model);
     ChannelTable before;
@@ -142,34 +168,73 @@ void TestSetupSession::sendsAChannelAsTheUpdateButtonDoes()
     if (!withTimeFont)
         setup.fields = unit.model.exportFields;
 
-    QVERIFY(line.run([&] { line.session.write(setup, {4}); }));
+    QVERIFY(line.run([&] { line.session.write(setup, {4}, probe); }));
     QCOMPARE(line.port.commands, commands);
     const bool timeFontSent = withTimeFont && unit.model.hasTimeFont;
     QCOMPARE(int(line.port.state[4][F::TimeFont]), timeFontSent ? 0 : 1);
-    QVERIFY(line.session.notTaken().isEmpty());
+    QCOMPARE(line.session.notTaken().size(), 0);
 }
 
-void TestSetupSession::namesWhatDidNotTakeAndWhoStayedSilent()
+void TestSetupSession::silentChannelsKeepWhatWasKnown_data()
 {
+    QTest::addColumn<Probe>("probe");
+    QTest::newRow("sent, then silent") << Probe::No;
+    QTest::newRow("asked first, silent") << Probe::First;
+}
+
+// The table takes a channel's settings from its read-back only: a channel that stays silent
+// keeps what the program knew, and one that was asked first is not written at all.
+void TestSetupSession::silentChannelsKeepWhatWasKnown()
+{
+    QFETCH(Probe, probe);
     const ModelCase unit = modelCase(QStringLiteral("520a"));
-    Line line(unit, unitState(unit.model, 0));
+    const Setup before = setupFor(unit, 1);
+    Line line(unit, before.channels);
+    line.table = before.channels;
     line.port.stubbornChannel = 2;
     line.port.stubbornField = F::HorizPos;
     line.port.silent = {7};
-    const SetupReadResult file =
-        parseSetup(setupJson(Setup::of(unit.model, unitState(unit.model, 1), allChannelIndices())),
-                   {}, unit.model);
+    Setup wanted = setupFor(unit, 2);
+    wanted.channels[2][F::HorizPos] = static_cast<quint8>(before.channels[2][F::HorizPos] + 1);
 
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(line.run([&] { line.session.write(*file.setup, {2, 7, 9}); }));
+    QVERIFY(line.run([&] { line.session.write(wanted, {2, 7, 9}, probe); }));
     // The silent channel got its frames' line time and 300 ms, not less.
     QVERIFY(clock.elapsed() >= SetupSession::SilenceMs);
-    QCOMPARE(line.session.silentChannels(), QList<int>{7});
+    QCOMPARE(line.session.answered(), (QList<int>{2, 9}));
+    QCOMPARE(probe == Probe::First ? line.session.skipped() : line.session.silentChannels(),
+             QList<int>{7});
+    QCOMPARE(line.table[7], before.channels[7]);
+    QCOMPARE(line.port.state[7] == before.channels[7], probe == Probe::First);
     QCOMPARE(line.session.notTaken().size(), 1);
     QCOMPARE(describeDifference(line.session.notTaken().front()),
-             QStringLiteral("channel 3 HorizPos: file 25, unit 24"));
-    QCOMPARE(line.port.state[9], unitState(unit.model, 1)[9]);
+             QStringLiteral("channel 3 HorizPos: file %1, unit %2")
+                 .arg(wanted.channels[2][F::HorizPos])
+                 .arg(before.channels[2][F::HorizPos]));
+    QCOMPARE(line.port.state[9], wanted.channels[9]);
+}
+
+// Once the line is gone the run ends at once: what was checked is known, the rest is named,
+// and the table keeps for it what it held.
+void TestSetupSession::aFailedLineEndsTheRunAtOnce()
+{
+    const ModelCase unit = modelCase(QStringLiteral("410a"));
+    const Setup before = setupFor(unit, 3);
+    Line line(unit, before.channels);
+    line.table = before.channels;
+    QObject::connect(&line.receiver, &ReplyReceiver::channelAnswered, &line.session,
+                     [&line](int index) {
+                         if (index == 4)
+                             line.session.abandon();
+                     });
+    const Setup wanted = setupFor(unit, 4);
+    QVERIFY(line.run([&] { line.session.write(wanted, allChannelIndices(), Probe::No); }));
+    QVERIFY(line.session.lineFailed());
+    QCOMPARE(line.session.answered(), (QList<int>{0, 1, 2, 3, 4}));
+    QCOMPARE(line.session.unreached(), (QList<int>{5, 6, 7, 8, 9, 10, 11}));
+    QCOMPARE(line.table[5], before.channels[5]);
+    QCOMPARE(line.port.commands.count(8), 5);
 }
 
 QTEST_MAIN(TestSetupSession)

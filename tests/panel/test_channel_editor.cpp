@@ -7,6 +7,7 @@
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/RecordingSink.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
+#include <QToolTip>
 
 #include <utility>
 
@@ -90,6 +92,8 @@ private slots:
     void everyControlFollowsTheUpdatePolicy();
     void updateSendsTheShownChannel();
     void textLinesAndFocus();
+    void textLinesTakeOnlyWhatReachesTheUnit_data();
+    void textLinesTakeOnlyWhatReachesTheUnit();
 };
 
 // Lists and options show masked values; only out-of-range ones are repaired, and the text
@@ -285,6 +289,49 @@ void TestChannelEditor::textLinesAndFocus()
     p.window.control<QLineEdit>("txtText_0")->setFocus();
     QTest::mouseRelease(tabs, Qt::LeftButton, {}, tab);
     QVERIFY(p.c.txtMove->hasFocus());
+}
+
+void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept"); // what the line holds after it
+    QTest::newRow("u with diaeresis, a marker") << "M\u00fcller"
+                                                << "Mller";
+    QTest::newRow("o with stroke, a marker") << "\u00f8st"
+                                             << "st";
+    QTest::newRow("euro sign, the pad") << "5\u20ac"
+                                        << "5";
+    QTest::newRow("outside the character set") << "\u041c"
+                                               << "";
+    QTest::newRow("u with acute") << "\u00fa"
+                                  << "\u00fa";
+    QTest::newRow("blanks at the ends") << " a "
+                                        << " a ";
+}
+
+// A character the unit would not keep as typed is refused where it is typed, with the reason
+// beside the line, instead of turning into another one on the way.
+void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    Panel p(qm520aWindow());
+    p.table[0] = saneRecord();
+    p.select(0);
+    QLineEdit *line = p.window.control<QLineEdit>("txtText_0");
+    line->clear();
+    QToolTip::hideText();
+    // Key events that carry their text, as a keyboard of any layout sends them.
+    for (QChar character : typed) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(character));
+        QApplication::sendEvent(line, &press);
+    }
+    QCOMPARE(line->text(), kept);
+    QCOMPARE(QToolTip::isVisible(), kept != typed);
+    for (QChar refused : typed) {
+        if (!kept.contains(refused))
+            QVERIFY2(QToolTip::text().contains(refused), qPrintable(QToolTip::text()));
+    }
 }
 
 QTEST_MAIN(TestChannelEditor)

@@ -1,6 +1,7 @@
 #include "apps/ModelWindows.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
+#include "panel/window/Notifier.h"
 #include "tests/support/Deadline.h"
 
 #include <QAbstractItemView>
@@ -10,6 +11,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -18,6 +21,7 @@
 #include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace qm;
 
@@ -54,6 +58,8 @@ private slots:
     void tabWalksTopToBottomAndLeftToRight();
     void listsFitTheirItemsAndDropDownAFewRows();
     void closingAsksTheGuardAndAnnouncesUnloadingOnce();
+    void longMessagesScroll_data();
+    void longMessagesScroll();
 };
 
 void TestMainWindow::everyControlIsBuiltInItsDesignState()
@@ -239,6 +245,46 @@ void TestMainWindow::closingAsksTheGuardAndAnnouncesUnloadingOnce()
     window.show();
     QVERIFY(window.close());
     QVERIFY(asked == 3 && unloading.count() == 1);
+}
+
+void TestMainWindow::longMessagesScroll_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::newRow("a few lines: a message box") << 4;
+    QTest::newRow("a long list: it scrolls") << 200;
+}
+
+// However many settings a message names, its OK button stays on the screen.
+void TestMainWindow::longMessagesScroll()
+{
+    QFETCH(int, lines);
+    QStringList text{QStringLiteral("The unit did not take the whole setup.")};
+    for (int line = 1; line < lines; ++line)
+        text << QStringLiteral("channel %1 HorizPos: file 9, unit 8: did not take").arg(line);
+    bool shown = false;
+    bool messageBox = false;
+    QString listed;
+    int height = 0;
+    // The message is modal: it is read and closed from a timer once it is up.
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        QWidget *message = QApplication::activeModalWidget();
+        if (!message)
+            return;
+        look.stop();
+        shown = true;
+        messageBox = qobject_cast<QMessageBox *>(message) != nullptr;
+        height = message->sizeHint().height();
+        if (const auto *list = message->findChild<QPlainTextEdit *>())
+            listed = list->toPlainText();
+        message->close();
+    });
+    look.start(10);
+    MessageBoxNotifier(nullptr).tell(QStringLiteral("QM-520A Control Panel"), text.join(u'\n'));
+    QVERIFY(shown);
+    QCOMPARE(messageBox, lines < 10);
+    QCOMPARE(listed, lines < 10 ? QString() : text.mid(1).join(u'\n'));
+    QVERIFY2(height < 600, qPrintable(QString::number(height)));
 }
 
 QTEST_MAIN(TestMainWindow)

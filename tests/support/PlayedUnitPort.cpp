@@ -1,5 +1,7 @@
 #include "tests/support/PlayedUnitPort.h"
 
+#include "tools/qm-unit-sim/UnitCharacters.h"
+
 #include <vector>
 
 namespace qm::test {
@@ -66,14 +68,15 @@ void PlayedUnitPort::apply(quint8 command, int channel, QByteArrayView payload)
     } else if (command == 3 || command == 4) {
         record[F::Blank] = command == 3 ? 1 : 0;
     } else if (command >= 5 && command <= 7 && payload.size() == TextBytes) {
-        // Test texts are ASCII and Latin-1, where the unit's code page agrees with Latin-1.
         const QByteArrayView bytes =
             payload.first(payload.indexOf(char(Pad)) < 0 ? TextBytes : payload.indexOf(char(Pad)));
-        record.texts[command - 5] = QString::fromLatin1(bytes);
+        record.texts[command - 5] = sim::unitText(bytes);
     } else if (command == 9 && m_model == Model::Qm520a && payload.size() == 1) {
         record[F::TimeFont] = static_cast<quint8>(payload[0]);
     } else if (command == 8 && !silent.contains(channel)) {
         receive(reply(channel));
+        if (replied)
+            replied(channel);
     }
 }
 
@@ -88,7 +91,8 @@ QByteArray PlayedUnitPort::reply(int channel) const
         data[place.dataByte] = char(record[place.field]);
     data[m_model == Model::Qm410a ? 11 : 10] = char(channel);
     for (int line = 0; line < 3; ++line) {
-        QByteArray text = record.texts[line].toLatin1().left(TextBytes);
+        // A real unit sends its bytes as they are, markers or not.
+        QByteArray text = sim::unitBytes(record.texts[line]).left(TextBytes);
         text.append(TextBytes - text.size(), char(Pad));
         data.replace(FirstTextByte + line * TextBytes, TextBytes, text);
     }

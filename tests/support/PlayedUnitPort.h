@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <functional>
+
 namespace qm::test {
 
 // A unit played by the test itself, on the far end of a fake port: it decodes every frame by
@@ -29,6 +31,8 @@ public:
     Field stubbornField = Field::TextEnables;
     // The command codes heard, in order.
     QList<int> commands;
+    // Called once a reply for the channel has gone onto the line, for a test that acts then.
+    std::function<void(int channel)> replied;
 
     void write(const QByteArray &frame) override;
 

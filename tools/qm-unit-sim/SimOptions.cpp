@@ -28,12 +28,27 @@ const QCommandLineOption NoiseOption(QStringLiteral("noise"),
                                      QStringLiteral("Send stray bytes between replies."));
 const QCommandLineOption BadFramesOption(QStringLiteral("bad-frames"),
                                          QStringLiteral("Send malformed replies now and then."));
+const QCommandLineOption IgnoreOption(
+    QStringLiteral("ignore"),
+    QStringLiteral("Keep this field of the channel data as it is (HorizPos, Blank, ...)."),
+    QStringLiteral("FIELD"));
 const QCommandLineOption HelpOption = helpOption();
 const QCommandLineOption VersionOption = versionOption();
 
 const QCommandLineOption UnpacedOption(
     QStringLiteral("unpaced"),
     QStringLiteral("Answer at once instead of at the line speed, for timing a program."));
+
+std::optional<Field> dataField(const UnitWire &wire, const QString &name)
+{
+    for (Field field : wire.dataPayload) {
+        if (name == QLatin1String(fieldName(field)))
+            return field;
+    }
+    if (name == QLatin1String(fieldName(Field::Blank)))
+        return Field::Blank;
+    return std::nullopt;
+}
 
 SimOptions::Result refused(const QCommandLineParser &parser, const QString &why)
 {
@@ -48,7 +63,8 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Emulates a QM-410A or QM-520A unit on a pseudo-terminal."));
     parser.addOptions({ModelOption, ChannelsOption, StateOption, LinkOption, SplitOption,
-                       NoiseOption, BadFramesOption, UnpacedOption, HelpOption, VersionOption});
+                       NoiseOption, BadFramesOption, IgnoreOption, UnpacedOption, HelpOption,
+                       VersionOption});
     if (!parser.parse(arguments))
         return refused(parser, parser.errorText());
     if (parser.isSet(HelpOption))
@@ -74,6 +90,12 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     options.faults = {parser.isSet(SplitOption), parser.isSet(NoiseOption),
                       parser.isSet(BadFramesOption)};
     options.paced = !parser.isSet(UnpacedOption);
+    if (parser.isSet(IgnoreOption)) {
+        options.ignoredField = dataField(*options.wire, parser.value(IgnoreOption));
+        if (!options.ignoredField)
+            return refused(parser, QStringLiteral("--ignore must name a field of the channel "
+                                                  "data, like HorizPos"));
+    }
     return {options, {}, {}};
 }
 

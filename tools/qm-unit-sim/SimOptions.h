@@ -11,7 +11,8 @@ namespace qm::sim {
 
 // The emulator's command line:
 // qm-unit-sim --model 410a|520a [--channels N] [--state FILE] [--link PATH]
-//             [--split] [--noise] [--bad-frames] [--unpaced] | --help | --version
+//             [--split] [--noise] [--bad-frames] [--ignore FIELD] [--unpaced]
+//             | --help | --version
 struct SimOptions
 {
     const UnitWire *wire = nullptr;
@@ -19,6 +20,8 @@ struct SimOptions
     QString stateFile;
     QString linkPath;
     LineFaults faults;
+    // A field the data frames never change: a unit that does not take a setting.
+    std::optional<Field> ignoredField;
     bool paced = true; // replies leave no sooner than the line speed allows
 
     struct Result;

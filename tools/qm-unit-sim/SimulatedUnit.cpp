@@ -4,13 +4,15 @@
 
 namespace qm::sim {
 
-SimulatedUnit::SimulatedUnit(const UnitWire &wire, const ChannelTable &initial, int channelCount)
-    : m_wire(wire), m_table(initial), m_channelCount(channelCount)
+SimulatedUnit::SimulatedUnit(const UnitWire &wire, const ChannelTable &initial, int channelCount,
+                             std::optional<Field> ignoredField)
+    : m_wire(wire), m_table(initial), m_channelCount(channelCount), m_ignoredField(ignoredField)
 {}
 
 void SimulatedUnit::apply(const CommandFrame &frame)
 {
     ChannelSettings &record = m_table[frame.channel];
+    const ChannelSettings before = record;
     switch (frame.command) {
     case Code::Data:
         applyData(record, frame.payload);
@@ -33,6 +35,8 @@ void SimulatedUnit::apply(const CommandFrame &frame)
     case Code::Request:
         break;
     }
+    if (m_ignoredField)
+        record[*m_ignoredField] = before[*m_ignoredField];
 }
 
 std::optional<QByteArray> SimulatedUnit::replyFor(int channel) const

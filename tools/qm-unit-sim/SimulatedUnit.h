@@ -13,8 +13,10 @@ namespace qm::sim {
 class SimulatedUnit
 {
 public:
-    // Channels from channelCount up exist in memory but never answer.
-    SimulatedUnit(const UnitWire &wire, const ChannelTable &initial, int channelCount);
+    // Channels from channelCount up exist in memory but never answer; the ignored field, when
+    // there is one, keeps its value whatever the frames say.
+    SimulatedUnit(const UnitWire &wire, const ChannelTable &initial, int channelCount,
+                  std::optional<Field> ignoredField = std::nullopt);
 
     // Data, blank, text and time font frames change the channel; a request changes nothing.
     void apply(const CommandFrame &frame);
@@ -30,6 +32,7 @@ private:
     const UnitWire &m_wire;
     ChannelTable m_table;
     int m_channelCount;
+    std::optional<Field> m_ignoredField;
 };
 
 } // namespace qm::sim

@@ -70,7 +70,7 @@ int main(int argc, char *argv[])
     if (!options.linkPath.isEmpty() && !link.create(options.linkPath, port.slavePath()))
         return refuse(link.errorString(), ExitFailed);
 
-    SimulatedUnit unit(wire, initial, options.channels);
+    SimulatedUnit unit(wire, initial, options.channels, options.ignoredField);
     ReplyShaper shaper(wire, options.faults, *QRandomGenerator::global());
     UnitSimulator simulator(wire, unit, shaper);
     simulator.setPaced(options.paced);

@@ -1,23 +1,25 @@
-// qmctl: keeps a unit's setup in a file. Reads the twelve channels into a setup file,
+// qmctl: keeps a unit's setup in a file. Reads the channels that answer into a setup file,
 // writes a setup file to a unit and checks what took, and compares a unit with a file.
 
 #include "QmVersion.h"
+#include "link/PlatformSerialPort.h"
 #include "link/PortMap.h"
 #include "link/SetupSession.h"
 #include "panel/preferences/Preferences.h"
 #include "panel/preferences/PreferencesStore.h"
 #include "process/StandardOptions.h"
 #include "protocol/ReplyReceiver.h"
+#include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
-#include "tools/common/SerialPortSink.h"
 #include "tools/qmctl/ChannelList.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QRegularExpression>
-#include <QSerialPort>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 using namespace qm;
@@ -32,30 +34,34 @@ enum ExitCode
     Differences = 1,
     BadUsage = 2,
     UnitFailed = 3,
+    Partial = 4,
 };
 
 const char *const Description =
     R"(Backs up, restores and compares the setup of a QM-410A or QM-520A unit.
 
   qmctl read  --model 410a|520a --port PORT [-o FILE]
-      Reads the twelve channels and writes the setup file (standard output without -o).
+      Reads the channels that answer and writes the setup file (standard output without -o).
   qmctl write --model 410a|520a --port PORT FILE [--channels LIST]
-      Sends each chosen channel's settings as the panel's Update button does, reads the
-      channels back and names every field that did not take.
+      Asks each channel of the file whether it answers; sends those that do their settings as
+      the panel's Update button does, reads them back and names every field that did not take.
   qmctl diff  --model 410a|520a --port PORT FILE
       Prints, per channel, each field that differs between the unit and the file.
 
 PORT is COM1..COM16, resolved through the same device map and [Ports] preferences as the
-panels, or a device path. LIST is like 1,3-5. FILE is a setup file written by qmctl read or
-by a panel's "Save Setup...", or for the QM-520A the settings.txt the panel writes at close.
-A file is checked whole before anything is sent.
+panels, or a device path. LIST is like 1,3-5 and names channels the file holds. FILE is a setup
+file written by qmctl read or by a panel's "Save Setup...", or for the QM-520A the settings.txt
+the panel writes at close. A file is checked whole before anything is sent: a value no unit
+could have reported, or one no frame can restore, is refused.
 
 Back up a unit and restore it to another:
   qmctl read  --model 520a --port COM1 -o site-a.json
   qmctl write --model 520a --port COM1 site-a.json
 
-Exit codes: 0 success, 1 differences found, 2 bad usage or bad file, 3 the port could not be
-opened, the unit did not answer or did not take a setting.)";
+Exit codes: 0 complete; 1 differences found; 2 bad usage, a bad file or an output that cannot be
+written (nothing sent); 3 the port could not be opened, the line failed, no channel answered or
+a setting did not take; 4 partial: some channels did not answer (read wrote those that did,
+write left them alone) or the backup holds a value no frame can restore.)";
 
 void printError(const QString &text)
 {
@@ -70,7 +76,7 @@ struct CommandLine
     QString device; // the path PORT stands for
     QString file;
     QString output;
-    QList<int> channels;
+    std::optional<QList<int>> channels; // as --channels names them
 };
 
 struct Options
@@ -142,50 +148,99 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
         error = QStringLiteral("--channels belongs to write");
         return std::nullopt;
     }
-    const auto channels = parseChannelList(parser.value(options.channels));
-    if (parser.isSet(options.channels) && !channels) {
-        error = QStringLiteral("--channels: %1 is not a list of channels 1 to 12 like 1,3-5")
-                    .arg(quotedText(parser.value(options.channels)));
-        return std::nullopt;
+    if (parser.isSet(options.channels)) {
+        line.channels = parseChannelList(parser.value(options.channels));
+        if (!line.channels) {
+            error = QStringLiteral("--channels: %1 is not a list of channels 1 to 12 like 1,3-5")
+                        .arg(quotedText(parser.value(options.channels)));
+            return std::nullopt;
+        }
     }
-    line.channels = parser.isSet(options.channels) ? *channels : allChannelIndices();
     return line;
 }
 
-// COMn goes through the device map and [Ports] preferences the model's panel uses.
-QString devicePath(const CommandLine &line)
+// COMn goes through the device map and [Ports] preferences the model's panel uses; a device
+// path stands in the map for port 1.
+PortMap portMap(const CommandLine &line, int &portNumber)
 {
     static const QRegularExpression comPort(QStringLiteral("^COM([0-9]+)$"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = comPort.match(line.port);
-    if (!match.hasMatch())
-        return line.port;
+    if (!match.hasMatch()) {
+        portNumber = 1;
+        PortMap map;
+        map.setOverride(portNumber, line.port);
+        return map;
+    }
+    portNumber = match.captured(1).toInt();
     IniPreferencesStore store(line.model->preferencesName);
     const PortOverrides overrides = Preferences(store).portOverrides();
-    const PortMap map(overrides.devices, overrides.withheld);
-    return map.devicePath(match.captured(1).toInt());
+    for (const QString &problem : overrides.problems)
+        printError(problem);
+    return PortMap(overrides.devices, overrides.withheld);
 }
 
-bool openPort(QSerialPort &port, const UnitModel &model)
+// The channels a write sends: those --channels names, all of which the file must hold, or
+// every channel the file holds.
+std::optional<QList<int>> channelsToWrite(const CommandLine &line, const Setup &setup)
 {
-    port.setBaudRate(model.baudRate);
-    port.setDataBits(QSerialPort::Data8);
-    port.setParity(QSerialPort::NoParity);
-    port.setStopBits(QSerialPort::OneStop);
-    port.setFlowControl(QSerialPort::NoFlowControl);
-    return port.open(QIODevice::ReadWrite);
+    if (!line.channels)
+        return setup.present;
+    QList<int> missing;
+    for (int index : *line.channels) {
+        if (!setup.holds(index))
+            missing.append(index);
+    }
+    if (missing.isEmpty())
+        return line.channels;
+    printError(QStringLiteral("--channels: %1 does not hold channel(s) %2")
+                   .arg(line.file, channelNumbers(missing)));
+    return std::nullopt;
+}
+
+// A value no frame can set would make the restore report success for a unit left otherwise.
+bool restorable(const Setup &setup, const QList<int> &channels, const QString &file)
+{
+    bool restorable = true;
+    for (int index : channels) {
+        for (const SettingProblem &problem : unrestorable(setup, index)) {
+            printError(QStringLiteral("%1: %2").arg(file, describeProblem(problem)));
+            restorable = false;
+        }
+        for (const SettingProblem &problem : unusual(setup, index))
+            printError(QStringLiteral("note: %1 (sent as it is)").arg(describeProblem(problem)));
+    }
+    if (!restorable)
+        printError(QStringLiteral("nothing was sent"));
+    return restorable;
+}
+
+// Every write and the close are checked: a full disk or a closed pipe must not pass for a
+// backup.
+bool writeStandardOutput(const QByteArray &contents)
+{
+    errno = 0;
+    const std::size_t size = static_cast<std::size_t>(contents.size());
+    bool written = std::fwrite(contents.constData(), 1, size, stdout) == size;
+    written = std::fflush(stdout) == 0 && written;
+    written = std::fclose(stdout) == 0 && written;
+    if (!written)
+        printError(QStringLiteral("the setup could not be written to standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return written;
 }
 
 // The channels, the unit, the line and what came back; one per run.
 class Run
 {
 public:
-    Run(const CommandLine &line, QSerialPort &port)
-        : m_line(line), m_port(port), m_receiver(*line.model, m_table), m_sink(port),
-          m_session(*line.model, m_table, m_sink, m_receiver)
+    Run(const CommandLine &line, SerialPort &port)
+        : m_line(line), m_port(port), m_receiver(*line.model, m_table),
+          m_session(*line.model, m_table, port, m_receiver)
     {
-        QObject::connect(&port, &QSerialPort::readyRead, &m_receiver,
-                         [this] { m_receiver.readFrom(m_port); });
+        QObject::connect(&port, &SerialPort::readyRead, &m_receiver,
+                         [this] { m_receiver.feed(m_port.readAll()); });
+        QObject::connect(&port, &SerialPort::failed, &m_session, &SetupSession::abandon);
         if (isatty(STDERR_FILENO))
             QObject::connect(&m_session, &SetupSession::progressed, &m_session, &showProgress);
         QObject::connect(&m_session, &SetupSession::finished, qApp, &QCoreApplication::quit);
@@ -193,53 +248,87 @@ public:
 
     int read()
     {
-        m_session.read(m_line.channels);
+        m_session.read(allChannelIndices());
         QCoreApplication::exec();
-        if (!answered())
+        if (lineFailed() || !anyAnswered())
             return UnitFailed;
-        if (m_line.output.isEmpty()) {
-            const QByteArray json = setupJson(Setup::of(*m_line.model, m_table, m_line.channels));
-            std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
-            if (std::fflush(stdout) == 0)
-                return Success;
-            printError(QStringLiteral("the setup could not be written to standard output"));
-            return BadUsage;
+        QList<int> answered = m_session.answered();
+        std::sort(answered.begin(), answered.end());
+        const Setup setup = Setup::of(*m_line.model, m_table, answered);
+        int code = Success;
+        if (!m_session.silentChannels().isEmpty()) {
+            printError(
+                QStringLiteral("%1: no answer from channel(s) %2; the file holds channel(s) %3")
+                    .arg(portName(), channelNumbers(m_session.silentChannels()),
+                         channelNumbers(answered)));
+            code = Partial;
         }
-        SaveFileOutput output;
-        const WriteResult written = writeSetupFile(
-            m_line.output, Setup::of(*m_line.model, m_table, m_line.channels), output);
-        if (!written.ok) {
-            printError(QStringLiteral("%1: %2").arg(m_line.output, written.error));
-            return BadUsage;
+        for (int index : answered) {
+            for (const SettingProblem &problem : unrestorable(setup, index)) {
+                printError(describeProblem(problem) +
+                           QStringLiteral(": the file keeps it, but no frame can restore it"));
+                code = Partial;
+            }
+            for (const SettingProblem &problem : unusual(setup, index))
+                printError(QStringLiteral("note: ") + describeProblem(problem));
         }
-        return Success;
+        if (!writeSetup(setup))
+            return BadUsage;
+        return code;
     }
 
-    int write(const Setup &setup)
+    int write(const Setup &setup, const QList<int> &channels)
     {
-        m_session.write(setup, m_line.channels);
+        m_session.write(setup, channels, SetupSession::Probe::First);
         QCoreApplication::exec();
         // After a silent last channel its frames may still be on their way; closing the port
         // would drop them.
-        while (m_port.bytesToWrite() > 0 && m_port.waitForBytesWritten(DrainTimeoutMs)) {
+        if (!m_session.lineFailed())
+            m_port.waitUntilSent(DrainTimeoutMs);
+        if (lineFailed())
+            return UnitFailed;
+        int code = Success;
+        if (!m_session.skipped().isEmpty()) {
+            printError(QStringLiteral("%1: channel(s) %2 did not answer and were left as they are")
+                           .arg(portName(), channelNumbers(m_session.skipped())));
+            code = m_session.skipped().size() == channels.size() ? UnitFailed : Partial;
         }
-        for (const FieldDifference &difference : m_session.notTaken())
+        if (!m_session.silentChannels().isEmpty()) {
+            printError(QStringLiteral("%1: no answer from channel(s) %2 after their settings were "
+                                      "sent; what they hold is not known")
+                           .arg(portName(), channelNumbers(m_session.silentChannels())));
+            code = UnitFailed;
+        }
+        for (const FieldDifference &difference : m_session.notTaken()) {
             printError(describeDifference(difference) + QStringLiteral(": did not take"));
-        return answered() && m_session.notTaken().isEmpty() ? Success : UnitFailed;
+            code = UnitFailed;
+        }
+        return code;
     }
 
     int diff(const Setup &setup)
     {
-        m_session.read(m_line.channels);
+        m_session.read(allChannelIndices());
         QCoreApplication::exec();
-        if (!answered())
+        if (lineFailed() || !anyAnswered())
             return UnitFailed;
         bool differs = false;
-        for (int index : m_line.channels) {
-            for (const FieldDifference &difference :
-                 channelDifferences(setup, index, m_table[index])) {
-                std::printf("%s\n", qPrintable(describeDifference(difference)));
-                differs = true;
+        const auto say = [&differs](const QString &text) {
+            std::printf("%s\n", qPrintable(text));
+            differs = true;
+        };
+        for (int index : allChannelIndices()) {
+            const bool answered = m_session.answered().contains(index);
+            if (setup.holds(index) && !answered)
+                say(QStringLiteral("channel %1: in the file, but the unit did not answer")
+                        .arg(index + 1));
+            else if (!setup.holds(index) && answered)
+                say(QStringLiteral("channel %1: the unit answered, but the file does not hold it")
+                        .arg(index + 1));
+            else if (answered) {
+                for (const FieldDifference &difference :
+                     channelDifferences(setup, index, m_table[index]))
+                    say(describeDifference(difference));
             }
         }
         return differs ? Differences : Success;
@@ -247,29 +336,57 @@ public:
 
 private:
     // Overwritten in place; the finished line is blanked so that messages start clean.
-    static void showProgress(int done, int count)
+    static void showProgress(SetupSession::Step step, int done, int count)
     {
+        static constexpr const char *Doing[] = {"reading", "writing", "checking"};
         if (done < count)
-            std::fprintf(stderr, "\rqmctl: channel %d of %d ", done + 1, count);
+            std::fprintf(stderr, "\rqmctl: %s channel %d of %d ", Doing[static_cast<int>(step)],
+                         done + 1, count);
         else
-            std::fprintf(stderr, "\r%30s\r", "");
+            std::fprintf(stderr, "\r%40s\r", "");
     }
 
-    bool answered() const
+    QString portName() const { return QStringLiteral("%1 (%2)").arg(m_line.port, m_line.device); }
+
+    bool lineFailed() const
     {
-        if (m_session.silentChannels().isEmpty())
+        if (!m_session.lineFailed())
+            return false;
+        QString text = QStringLiteral("%1: the line failed").arg(portName());
+        if (!m_session.answered().isEmpty())
+            text += QStringLiteral("; channel(s) %1 had answered")
+                        .arg(channelNumbers(m_session.answered()));
+        text += QStringLiteral("; channel(s) %1 were not finished")
+                    .arg(channelNumbers(m_session.unreached()));
+        printError(text);
+        return true;
+    }
+
+    bool anyAnswered() const
+    {
+        if (!m_session.answered().isEmpty())
             return true;
         printError(
-            QStringLiteral("%1 (%2): no answer from channel(s) %3")
-                .arg(m_line.port, m_line.device, channelNumbers(m_session.silentChannels())));
+            QStringLiteral("%1: no channel answered; is the unit on, on this port, and a %2?")
+                .arg(portName(), m_line.model->name));
         return false;
     }
 
+    bool writeSetup(const Setup &setup) const
+    {
+        if (m_line.output.isEmpty())
+            return writeStandardOutput(setupJson(setup));
+        SaveFileOutput output;
+        const WriteResult written = writeSetupFile(m_line.output, setup, output);
+        if (!written.ok)
+            printError(QStringLiteral("%1: %2").arg(m_line.output, written.error));
+        return written.ok;
+    }
+
     const CommandLine &m_line;
-    QSerialPort &m_port;
+    SerialPort &m_port;
     ChannelTable m_table;
     ReplyReceiver m_receiver;
-    SerialPortSink m_sink;
     SetupSession m_session;
 };
 
@@ -289,6 +406,7 @@ int main(int argc, char *argv[])
     }
     // The whole file is checked before the port is even opened.
     std::optional<Setup> setup;
+    QList<int> channels;
     if (!line->file.isEmpty()) {
         SetupReadResult read = readSetupFile(line->file, *line->model);
         if (!read.setup) {
@@ -297,16 +415,32 @@ int main(int argc, char *argv[])
         }
         setup = std::move(read.setup);
     }
+    if (line->command == u"write") {
+        const std::optional<QList<int>> chosen = channelsToWrite(*line, *setup);
+        if (!chosen || !restorable(*setup, *chosen, line->file))
+            return BadUsage;
+        channels = *chosen;
+    }
 
-    line->device = devicePath(*line);
-    QSerialPort port(line->device);
-    if (!openPort(port, *line->model)) {
+    int portNumber = 0;
+    const std::unique_ptr<SerialPort> serial =
+        makePlatformSerialPort(portMap(*line, portNumber), line->model->baudRate);
+    SerialPort &port = *serial;
+    port.setPortNumber(portNumber);
+    line->device = port.deviceName();
+    if (line->device.isEmpty()) {
+        printError(QStringLiteral("%1 has no device: its [Ports] entry could not be read")
+                       .arg(line->port));
+        return UnitFailed;
+    }
+    if (!port.open()) {
         printError(QStringLiteral("%1 (%2): cannot be opened: %3")
                        .arg(line->port, line->device, port.errorString()));
         return UnitFailed;
     }
+    port.claim();
     Run run(*line, port);
     if (line->command == u"read")
         return run.read();
-    return line->command == u"write" ? run.write(*setup) : run.diff(*setup);
+    return line->command == u"write" ? run.write(*setup, channels) : run.diff(*setup);
 }
