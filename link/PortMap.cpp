@@ -44,4 +44,12 @@ QString PortMap::devicePath(int port) const
     return m_overrides.value(port, defaultDevicePath(port));
 }
 
+QString describePort(int port, const QString &devicePath)
+{
+    const QString name = QStringLiteral("COM%1").arg(port);
+    if (devicePath.compare(name, Qt::CaseInsensitive) == 0)
+        return name;
+    return QStringLiteral("%1 (%2)").arg(name, devicePath);
+}
+
 } // namespace qm

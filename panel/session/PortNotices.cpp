@@ -1,10 +1,12 @@
 #include "panel/session/PortNotices.h"
 
+#include "link/PortMap.h"
+
 namespace qm {
 
 QString portRefusalNotice(const PortManager::Refusal &refusal)
 {
-    const QString port = QStringLiteral("COM%1 (%2)").arg(refusal.port).arg(refusal.device);
+    const QString port = describePort(refusal.port, refusal.device);
     if (refusal.absent)
         return port + QStringLiteral(" is not there. Plug the adapter in, then pick the port "
                                      "again.");

@@ -333,27 +333,39 @@ void TestLink::unsentFramesLoseWhatTheDriverTook()
 
 void TestLink::windowsDeviceNames_data()
 {
+    QTest::addColumn<int>("port");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("dosName");
-    QTest::newRow("COM1") << "COM1"
+    QTest::addColumn<QString>("described");
+    QTest::newRow("COM1") << 1 << "COM1"
                           << R"(\\.\COM1)"
+                          << "COM1"
                           << "COM1";
-    QTest::newRow("COM12") << "COM12"
-                           << R"(\\.\COM12)"
+    QTest::newRow("COM12") << 12 << "com12"
+                           << R"(\\.\com12)"
+                           << "com12"
                            << "COM12";
-    QTest::newRow("device path") << R"(\\.\COM3)"
+    QTest::newRow("device path") << 3 << R"(\\.\COM3)"
                                  << R"(\\.\COM3)"
-                                 << "COM3";
+                                 << "COM3"
+                                 << R"(COM3 (\\.\COM3))";
+    QTest::newRow("another port's name") << 2 << "COM7"
+                                         << R"(\\.\COM7)"
+                                         << "COM7"
+                                         << "COM2 (COM7)";
 }
 
 void TestLink::windowsDeviceNames()
 {
+    QFETCH(int, port);
     QFETCH(QString, name);
     QFETCH(QString, path);
     QFETCH(QString, dosName);
+    QFETCH(QString, described);
     QCOMPARE(winserial::devicePath(name), path);
     QCOMPARE(winserial::dosName(name), dosName);
+    QCOMPARE(describePort(port, name), described);
 }
 
 void TestLink::windowsOpenErrors_data()
