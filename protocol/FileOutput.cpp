@@ -1,5 +1,7 @@
 #include "protocol/FileOutput.h"
 
+#include "process/UntrustedFile.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -29,6 +31,16 @@ QString linkRefusal(const QString &path)
     return QStringLiteral("%1 is a symbolic link; files are not written through links").arg(path);
 }
 
+// The new file is renamed into the target's place: a device, a pipe or a folder there would be
+// replaced by a plain file (as root even /dev/full), never written to.
+QString kindRefusal(const QString &path)
+{
+    const QString kind = notRegularFile(path);
+    if (kind.isEmpty())
+        return {};
+    return QStringLiteral("%1 %2; only a regular file is replaced by a new one").arg(path, kind);
+}
+
 QString writeAll(QSaveFile &file, const QString &path, const QByteArray &contents)
 {
     errno = 0;
@@ -51,6 +63,8 @@ QString writeAll(QSaveFile &file, const QString &path, const QByteArray &content
 WriteResult SaveFileOutput::replaceWhole(const QString &path, const QByteArray &contents)
 {
     if (const QString refusal = linkRefusal(path); !refusal.isEmpty())
+        return {false, refusal};
+    if (const QString refusal = kindRefusal(path); !refusal.isEmpty())
         return {false, refusal};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -21,7 +21,8 @@ public:
 };
 
 // QSaveFile: writes beside the target and renames over it only when everything was written.
-// A symbolic link in the target's place is refused, never written through.
+// A symbolic link in the target's place is refused, never written through, and so is anything
+// there that is not a regular file.
 class SaveFileOutput : public FileOutput
 {
 public:

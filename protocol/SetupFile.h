@@ -40,7 +40,10 @@ struct SetupReadResult
 };
 
 // Reads a setup file, or a QM-520A settings.txt as the panel writes it, for this model. The
-// whole file is checked before anything is returned.
+// whole file is checked before anything is returned: it must be a regular file of at most
+// 1 MiB, and every value one a unit could have reported (a byte field inside what its reply
+// bits carry, no reply byte a marker, a text line a reply could carry). The window's lists
+// gate nothing here; see RoundTrip.h for what can be restored and what is unusual.
 SetupReadResult readSetupFile(const QString &path, const UnitModel &model);
 SetupReadResult parseSetup(const QByteArray &contents, const QString &fileName,
                            const UnitModel &model);
@@ -58,12 +61,15 @@ struct FieldDifference
     QString unitValue;
 };
 
-// The fields of one channel that the unit does not hold as the file gives them. A text is
-// compared in the form the unit keeps of it (spaces trimmed, cut to 30, its character set).
+// The fields of one channel that the unit does not hold as the file gives them, texts as they
+// are: a text the file may hold makes the trip to the unit and back unchanged.
 QList<FieldDifference> channelDifferences(const Setup &setup, int channel,
                                           const ChannelSettings &unit);
 // "channel 3 HorizPos: file 12, unit 14"
 QString describeDifference(const FieldDifference &difference);
+
+// "Text1" to "Text3", as files and messages name the text lines 0 to 2.
+QString textLineName(int line);
 
 // Channel indices as the operator numbers them: "3, 4, 12".
 QString channelNumbers(const QList<int> &indices);

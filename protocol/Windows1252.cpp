@@ -22,7 +22,7 @@ QChar toChar(quint8 byte)
     return QChar(static_cast<char16_t>(byte));
 }
 
-quint8 toByte(char32_t codePoint)
+std::optional<quint8> byteFor(char32_t codePoint)
 {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
         return static_cast<quint8>(codePoint);
@@ -30,7 +30,12 @@ quint8 toByte(char32_t codePoint)
         if (HighControls[i] == codePoint)
             return static_cast<quint8>(0x80 + i);
     }
-    return static_cast<quint8>(Unmappable);
+    return std::nullopt;
+}
+
+quint8 toByte(char32_t codePoint)
+{
+    return byteFor(codePoint).value_or(static_cast<quint8>(Unmappable));
 }
 
 QString decode(QByteArrayView bytes)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace qm {
 
 // The unit's character set, Windows-1252, made lossless: the five bytes the code page leaves
@@ -14,6 +16,8 @@ namespace windows1252 {
 inline constexpr char Unmappable = '?';
 
 QChar toChar(quint8 byte);
+// The byte for one Unicode code point; none when the code page lacks it.
+std::optional<quint8> byteFor(char32_t codePoint);
 // The byte for one Unicode code point, or '?' when the code page lacks it.
 quint8 toByte(char32_t codePoint);
 

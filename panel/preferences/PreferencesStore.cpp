@@ -3,7 +3,7 @@
 #include "panel/preferences/PreferenceKeys.h"
 #include "panel/preferences/PreferencesFormat.h"
 
-#include <QFile>
+#include "process/UntrustedFile.h"
 
 namespace qm {
 
@@ -28,41 +28,68 @@ bool leavesQuoteOpen(QByteArrayView line)
     return open;
 }
 
-// The stored text as lines, without their ends; none when the file is there but unreadable.
-std::optional<QList<QByteArray>> fileLines(const QString &path)
+// The stored text as lines, without their ends, or why it cannot be read; no lines and no
+// problem when there is no file yet.
+struct FileLines
 {
-    QFile file(path);
-    if (!file.exists())
-        return QList<QByteArray>();
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QList<QByteArray> lines = file.readAll().split('\n');
+    QList<QByteArray> lines;
+    QString problem;
+};
+
+FileLines fileLines(const QString &path)
+{
+    const UntrustedFile file = readUntrustedFile(path);
+    if (file.missing)
+        return {};
+    if (!file.problem.isEmpty())
+        return {{}, QStringLiteral("%1 %2").arg(path, file.problem)};
+    QList<QByteArray> lines = file.contents.split('\n');
     for (QByteArray &line : lines)
         line = line.trimmed();
-    return lines;
+    return {lines, {}};
+}
+
+// Where QSettings keeps the INI file of an application, found without reading it: in the
+// folder named after the organization, beside that organization's own file (which QSettings
+// reads anyway, as the fallback for every application).
+QString iniFileName(const QString &applicationName)
+{
+    const QSettings organization(QSettings::IniFormat, QSettings::UserScope,
+                                 QString::fromLatin1(prefkeys::Organization));
+    QString path = organization.fileName();
+    path.chop(QStringLiteral(".ini").size());
+    return path + u'/' + applicationName + QStringLiteral(".ini");
 }
 
 } // namespace
 
+// QSettings reads its file whole and blocks on a named pipe: the file is checked first, and one
+// that is not a regular file of sane size is never given to it.
 IniPreferencesStore::IniPreferencesStore(const QString &applicationName)
-    : m_settings(preferencesFormat(), QSettings::UserScope,
-                 QString::fromLatin1(prefkeys::Organization), applicationName),
-      m_readProblem(findReadProblem())
-{}
-
-QString IniPreferencesStore::findReadProblem() const
 {
-    if (m_settings.status() == QSettings::AccessError)
+    FileLines file;
+    if (preferencesFormat() == QSettings::IniFormat) {
+        m_fileName = iniFileName(applicationName);
+        file = fileLines(m_fileName);
+        m_readProblem = file.problem;
+        if (!m_readProblem.isEmpty())
+            return;
+    }
+    m_settings.emplace(preferencesFormat(), QSettings::UserScope,
+                       QString::fromLatin1(prefkeys::Organization), applicationName);
+    if (m_fileName.isEmpty())
+        m_fileName = m_settings->fileName();
+    m_readProblem = findReadProblem(file.lines);
+}
+
+QString IniPreferencesStore::findReadProblem(const QList<QByteArray> &lines) const
+{
+    if (m_settings->status() == QSettings::AccessError)
         return QStringLiteral("%1 cannot be read").arg(fileName());
-    if (m_settings.status() == QSettings::FormatError)
+    if (m_settings->status() == QSettings::FormatError)
         return QStringLiteral("%1 is not a preferences file that can be read").arg(fileName());
-    if (preferencesFormat() != QSettings::IniFormat)
-        return {};
-    const std::optional<QList<QByteArray>> lines = fileLines(fileName());
-    if (!lines)
-        return QStringLiteral("%1 cannot be read").arg(fileName());
-    for (qsizetype index = 0; index < lines->size(); ++index) {
-        if (leavesQuoteOpen(lines->at(index)))
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        if (leavesQuoteOpen(lines[index]))
             return QStringLiteral("%1, line %2: a quote is not closed")
                 .arg(fileName())
                 .arg(index + 1);
@@ -73,19 +100,21 @@ QString IniPreferencesStore::findReadProblem() const
 QString IniPreferencesStore::read(const QString &section, const QString &key,
                                   const QString &defaultValue) const
 {
-    return m_settings.value(fullKey(section, key), defaultValue).toString();
+    if (!m_settings)
+        return defaultValue;
+    return m_settings->value(fullKey(section, key), defaultValue).toString();
 }
 
 // Written at once, so a crash later in the run cannot lose the value.
 QString IniPreferencesStore::write(const QString &section, const QString &key, const QString &value)
 {
     if (!m_readProblem.isEmpty())
-        return QStringLiteral("Preferences are not saved in this run: %1, and writing it would "
-                              "lose what could not be read")
+        return QStringLiteral("Preferences are not saved in this run: %1; the file is left as "
+                              "it is, so that nothing it holds is lost")
             .arg(m_readProblem);
-    m_settings.setValue(fullKey(section, key), value);
-    m_settings.sync();
-    if (m_settings.status() == QSettings::NoError)
+    m_settings->setValue(fullKey(section, key), value);
+    m_settings->sync();
+    if (m_settings->status() == QSettings::NoError)
         return {};
     return QStringLiteral("Preferences are not saved: %1 cannot be written (is its folder "
                           "read-only, full, or not a folder?)")
@@ -94,9 +123,11 @@ QString IniPreferencesStore::write(const QString &section, const QString &key, c
 
 QStringList IniPreferencesStore::keys(const QString &section) const
 {
-    m_settings.beginGroup(section);
-    const QStringList result = m_settings.childKeys();
-    m_settings.endGroup();
+    if (!m_settings)
+        return {};
+    m_settings->beginGroup(section);
+    const QStringList result = m_settings->childKeys();
+    m_settings->endGroup();
     return result;
 }
 
@@ -105,13 +136,13 @@ std::optional<QStringList> IniPreferencesStore::namedKeys(const QString &section
 {
     if (preferencesFormat() != QSettings::IniFormat)
         return keys(section);
-    const std::optional<QList<QByteArray>> lines = fileLines(fileName());
-    if (!lines || m_settings.status() == QSettings::AccessError)
+    const FileLines file = fileLines(fileName());
+    if (!m_settings || !file.problem.isEmpty() || m_settings->status() == QSettings::AccessError)
         return std::nullopt;
     const QByteArray header = '[' + section.toUtf8() + ']';
     QStringList result;
     bool inSection = false;
-    for (const QByteArray &line : *lines) {
+    for (const QByteArray &line : file.lines) {
         if (line.startsWith('['))
             inSection = line == header;
         else if (inSection && !line.startsWith(';') && line.contains('='))

@@ -29,7 +29,8 @@ public:
 // $XDG_CONFIG_HOME/qm-control-panel/<application>.ini, on Windows the registry key
 // HKEY_CURRENT_USER\Software\qm-control-panel\<application>.
 // A file it cannot read as written (QSettings reports an error, or a quote left open runs
-// on into the lines after it) is never written back, so that nothing it holds is lost.
+// on into the lines after it) is never written back, so that nothing it holds is lost; one
+// that is not a regular file of at most 1 MiB is not read at all: every value is its default.
 class IniPreferencesStore : public PreferencesStore
 {
 public:
@@ -40,14 +41,15 @@ public:
     QString write(const QString &section, const QString &key, const QString &value) override;
     QStringList keys(const QString &section) const override;
     std::optional<QStringList> namedKeys(const QString &section) const override;
-    QString fileName() const { return m_settings.fileName(); }
+    QString fileName() const { return m_fileName; }
     // Why the file cannot be read as written; empty when it can.
     QString readProblem() const { return m_readProblem; }
 
 private:
-    QString findReadProblem() const;
+    QString findReadProblem(const QList<QByteArray> &lines) const;
 
-    mutable QSettings m_settings;
+    QString m_fileName;
+    mutable std::optional<QSettings> m_settings; // none when the file is not read at all
     QString m_readProblem;
 };
 

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 using namespace qm;
 
@@ -39,6 +40,8 @@ private slots:
     void unbalancedQuoteRemapsNothingAndIsNotWrittenBack();
     void failedWritesAreToldOnce_data();
     void failedWritesAreToldOnce();
+    void fileNotRegularOrTooLargeIsLeftAlone_data();
+    void fileNotRegularOrTooLargeIsLeftAlone();
 };
 
 // Missing or unusable text reads as the default and writes nothing; a mask is kept whatever
@@ -176,6 +179,50 @@ void TestPreferences::failedWritesAreToldOnce()
     QVERIFY2(told[0].contains(store.fileName() + " cannot be written"), qPrintable(told[0]));
     if (fullDisk)
         QCOMPARE(readFile(store.fileName()), old);
+}
+
+void TestPreferences::fileNotRegularOrTooLargeIsLeftAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("named pipe") << "pipe"
+                                << "is a named pipe, not a regular file";
+    QTest::newRow("folder") << "folder"
+                            << "is a folder, not a regular file";
+    QTest::newRow("over 1 MiB") << "large"
+                                << "is 1048577 bytes long; a file over 1048576 bytes is not read";
+}
+
+// QSettings would wait on the pipe for ever and read a huge file whole: such a file is not
+// read (every value its default) nor written, and that is told once.
+void TestPreferences::fileNotRegularOrTooLargeIsLeftAlone()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, problem);
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    const QString path = config.filePath("qm-control-panel/VT-540A.ini");
+    const QByteArray large = "[Settings]\nComport=3\n;" + QByteArray(1048577 - 22, 'x');
+    if (kind == u"pipe")
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()) &&
+                ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    else if (kind == u"folder")
+        QVERIFY(QDir().mkpath(path));
+    else
+        QVERIFY(writeFile(path, large));
+
+    IniPreferencesStore store("VT-540A");
+    Preferences prefs(store);
+    QCOMPARE(prefs.comport(), qint16(1));
+    QStringList told;
+    prefs.setWriteFailureHandler([&](const QString &why) { told << why; });
+    prefs.storeComport(4);
+    prefs.storeUpdateImmediately(0);
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(path + ' ' + problem), qPrintable(told[0]));
+    QCOMPARE(QFileInfo(path).isFile(), kind == u"large");
+    if (kind == u"large")
+        QCOMPARE(readFile(path), large);
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)

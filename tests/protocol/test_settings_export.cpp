@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace qm;
 
@@ -116,6 +117,18 @@ void TestSettingsExport::fileIsReplacedWholeOrNotAtAll()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System),
              (QStringList{QStringLiteral("plain"), QStringLiteral("settings.txt"),
                           QStringLiteral("target")}));
+
+    // A new file renamed over a pipe, a folder or (as root) a device would replace it.
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const auto &[other, kind] : {std::pair{pipe, "a named pipe"}, {dir.path(), "a folder"}}) {
+        const WriteResult refused = output.replaceWhole(other, "new");
+        QVERIFY(!refused.ok);
+        QCOMPARE(refused.error, QStringLiteral("%1 is %2, not a regular file; only a regular file "
+                                               "is replaced by a new one")
+                                    .arg(other, QLatin1String(kind)));
+    }
+    QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
 }
 
 // The twelve lines fit in QSaveFile's buffer, so the full disk shows only when it is emptied.

@@ -1,83 +1,121 @@
+#include "protocol/Frames.h"
+#include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
+#include "tests/support/CodePage.h"
+#include "tests/support/GeneratedSetups.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace qm;
 
 namespace {
 
 using F = Field;
+using FieldValues = std::vector<std::pair<Field, int>>;
+using Changes = QList<std::pair<QString, QJsonValue>>;
 
-// The record of each model with the largest value each field may hold, as the units'
-// documentation gives them.
-const std::vector<std::pair<Field, int>> Maxima410a = {
-    {F::TextEnables, 7}, {F::DateMode, 2},   {F::TimeCodeInput, 1}, {F::HourMode, 1},
-    {F::TimeZone, 48},   {F::WindowMode, 3}, {F::DisplayMode, 3},   {F::VertPos, 63},
-    {F::HorizPos, 255},  {F::VertSize, 3},   {F::HorizSize, 15},    {F::Blank, 1}};
-const std::vector<std::pair<Field, int>> Maxima520a = {
-    {F::TextEnables, 7}, {F::AutoStop, 1}, {F::LeapSeconds, 1}, {F::WindowMode, 3},
-    {F::DisplayMode, 2}, {F::VertPos, 63}, {F::HorizPos, 255},  {F::VertSize, 3},
-    {F::HorizSize, 15},  {F::Blank, 1},    {F::TimeFont, 1}};
+// Characters no reply can carry: outside the code page, its pad byte, its bytes of the markers.
+constexpr char32_t Forbidden[] = {U'€', U'ü', U'ø', U'М', U'中', U'\U0001F600', 0x80, 0x9B};
 
 const UnitModel &modelNamed(const QString &name)
 {
     return unitModelByName(name)->get();
 }
 
-const std::vector<std::pair<Field, int>> &maxima(const UnitModel &model)
+// The largest value a field's reply carries back: what a restore can set, but Blank's reply is
+// a whole byte, of which only on and off can be sent.
+int replyLargest(const test::FieldRange &range)
 {
-    return model.name == u"QM-410A" ? Maxima410a : Maxima520a;
+    return range.field == F::Blank ? 255 : range.largest;
 }
 
-// Channel 1 at every maximum, the others spread over each range; texts the unit's code page
-// holds, with the characters a file must keep: "|", a quote, an escape, non-ASCII.
-ChannelTable sampleTable(const UnitModel &model)
+// Every character a reply can carry: the code page but € (its pad byte), ü and ø (the bytes
+// of a reply's markers).
+QString replyCharacters()
 {
-    ChannelTable table;
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        for (auto [field, maximum] : maxima(model))
-            table[channel][field] =
-                static_cast<quint8>(channel == 0 ? maximum : (channel * 5) % (maximum + 1));
-        table[channel].texts = {QStringLiteral("Z\u00fcrich \u20ac%1").arg(channel),
-                                QStringLiteral("a|b \"q\""), QStringLiteral("\x1b[2J")};
+    QString characters;
+    for (char16_t c = 0; c < 0x80; ++c)
+        characters += QChar(c);
+    characters += QStringView(test::Windows1252HighRow).sliced(1);
+    for (char16_t c = 0xA0; c <= 0xFF; ++c) {
+        if (c != u'ü' && c != u'ø')
+            characters += QChar(c);
     }
-    return table;
+    return characters;
 }
 
-// A valid setup file built without the program's writer, to be spoiled by one test row.
-QJsonObject sampleDocument(const UnitModel &model)
+// A valid file built without the program's writer: the channels given (all twelve for version
+// 1), each with HorizPos its number and every other field 1, texts "T".
+QJsonObject sampleDocument(const UnitModel &model, int version = 1,
+                           const QList<int> &channels = allChannelIndices(), bool numbered = true)
 {
-    QJsonArray channels;
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        QJsonObject object{{QStringLiteral("channel"), channel + 1}};
-        for (auto [field, maximum] : maxima(model))
-            object.insert(QLatin1String(fieldName(field)), 0);
-        for (int line = 1; line <= 3; ++line)
-            object.insert(QStringLiteral("Text%1").arg(line), QStringLiteral("T"));
-        channels.append(object);
+    QJsonArray list;
+    for (int channel : channels) {
+        QJsonObject object;
+        if (numbered)
+            object.insert(QStringLiteral("channel"), channel + 1);
+        for (const test::FieldRange &range : test::roundTripRanges(model))
+            object.insert(QLatin1String(fieldName(range.field)),
+                          range.field == F::HorizPos ? channel + 1 : 1);
+        for (int line = 0; line < TextLineCount; ++line)
+            object.insert(textLineName(line), QStringLiteral("T"));
+        list.append(object);
     }
     return {{QStringLiteral("model"), model.name},
-            {QStringLiteral("version"), 1},
-            {QStringLiteral("channels"), channels}};
+            {QStringLiteral("version"), version},
+            {QStringLiteral("channels"), list}};
+}
+
+QByteArray withChanges(QJsonObject document, int entry, const Changes &changes)
+{
+    QJsonArray channels = document.value(QStringLiteral("channels")).toArray();
+    QJsonObject object = channels[entry].toObject();
+    for (const auto &[key, value] : changes) {
+        if (value.isUndefined())
+            object.remove(key);
+        else
+            object.insert(key, value);
+    }
+    channels[entry] = object;
+    document.insert(QStringLiteral("channels"), channels);
+    return QJsonDocument(document).toJson();
 }
 
 QByteArray withChannelValue(const UnitModel &model, int channel, const QString &key,
                             const QJsonValue &value)
 {
-    QJsonObject document = sampleDocument(model);
-    QJsonArray channels = document.value(QStringLiteral("channels")).toArray();
-    QJsonObject object = channels[channel].toObject();
-    if (value.isUndefined())
-        object.remove(key);
-    else
-        object.insert(key, value);
-    channels[channel] = object;
-    document.insert(QStringLiteral("channels"), channels);
-    return QJsonDocument(document).toJson();
+    return withChanges(sampleDocument(model), channel, {{key, value}});
+}
+
+// The sample file with a value written as raw JSON text.
+QByteArray withRawValue(const UnitModel &model, int channel, const QString &key,
+                        const QByteArray &raw)
+{
+    return withChannelValue(model, channel, key, QStringLiteral("@@")).replace("\"@@\"", raw);
+}
+
+int lineOf(const QByteArray &contents, const QByteArray &needle)
+{
+    return static_cast<int>(contents.left(contents.indexOf(needle)).count('\n')) + 1;
+}
+
+QByteArray utf16(const QByteArray &utf8, bool bigEndian, bool bom)
+{
+    QByteArray bytes = bom ? QByteArray(bigEndian ? "\xFE\xFF" : "\xFF\xFE") : QByteArray();
+    for (QChar c : QString::fromUtf8(utf8)) {
+        const char high = static_cast<char>(c.unicode() >> 8);
+        const char low = static_cast<char>(c.unicode() & 0xFF);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
 }
 
 // Twelve panel-written lines; line `spoilt` (1..12) replaced.
@@ -89,6 +127,273 @@ QByteArray settingsTxt(int spoilt = 0, const QByteArray &line = {})
     return contents;
 }
 
+// Every field at its largest, and texts that hold every character a reply can carry, 30 to a
+// line, and numbers no double holds.
+Setup everyCharacter(const UnitModel &model)
+{
+    Setup setup = Setup::of(model, {}, allChannelIndices());
+    for (int index = 0; index < ChannelCount; ++index)
+        setup.channels[index] = test::largestChannel(model, index);
+    const QString characters = replyCharacters();
+    for (int line = 0; line * TextPayloadLength < characters.size(); ++line)
+        setup.channels[line / TextLineCount].texts[line % TextLineCount] =
+            characters.mid(line * TextPayloadLength, TextPayloadLength);
+    setup.channels[11].texts[0] = QStringLiteral("-1e999 \"2e999\"");
+    return setup;
+}
+
+// The first way two setups differ; empty when they are the same.
+QString setupDifference(const Setup &read, const Setup &written)
+{
+    if (read.model != written.model || read.fields != written.fields)
+        return QStringLiteral("model or fields");
+    if (read.present != written.present)
+        return QStringLiteral("present channels: %1 instead of %2")
+            .arg(channelNumbers(read.present), channelNumbers(written.present));
+    for (int index : written.present) {
+        if (read.channels[index] != written.channels[index])
+            return QStringLiteral("channel %1").arg(index + 1);
+    }
+    return {};
+}
+
+// The file of a setup with one value of one present channel made one that no reply carries;
+// the place of the fault as a message starts.
+std::pair<QByteArray, QString> spoiltFile(const Setup &setup, QRandomGenerator &random)
+{
+    QJsonObject document = QJsonDocument::fromJson(setupJson(setup)).object();
+    const int entry = random.bounded(static_cast<int>(setup.present.size()));
+    const QString where = QStringLiteral("f.json: channel %1, ").arg(setup.present[entry] + 1);
+    const std::vector<test::FieldRange> &ranges = test::roundTripRanges(*setup.model);
+    if (random.bounded(2) == 0) {
+        const test::FieldRange &range = ranges[random.bounded(static_cast<int>(ranges.size()))];
+        const Field field = range.field;
+        const int largest = replyLargest(range);
+        const int value = largest + 1 + random.bounded(largest == 255 ? 1000 : 255 - largest);
+        const QString name = QLatin1String(fieldName(field));
+        return {withChanges(document, entry, {{name, value}}),
+                where + QStringLiteral("%1: %2 is out of its range 0 to %3")
+                            .arg(name)
+                            .arg(value)
+                            .arg(largest)};
+    }
+    const int line = random.bounded(TextLineCount);
+    QString text = setup.channels[setup.present[entry]].texts[line];
+    const char32_t bad = Forbidden[random.bounded(static_cast<int>(std::size(Forbidden)))];
+    text.insert(random.bounded(static_cast<int>(text.size()) + 1), QString::fromUcs4(&bad, 1));
+    return {withChanges(document, entry, {{textLineName(line), text}}),
+            where + textLineName(line) + QStringLiteral(": ")};
+}
+
+// Rows of refusesBadInput: the file as a whole.
+void addFileRows()
+{
+    const UnitModel &m520 = qm520a();
+    const auto json = [](const QJsonObject &document) {
+        return QJsonDocument(document).toJson();
+    };
+    const QByteArray sample = json(sampleDocument(m520));
+    QByteArray notUtf8 = withChannelValue(m520, 2, QStringLiteral("Text2"), QStringLiteral("@@"));
+    const int badLine = lineOf(notUtf8, "@@");
+    notUtf8.replace("@@", "\xff\xfe");
+    QJsonObject fewer = sampleDocument(m520);
+    QJsonArray eleven = fewer.value(QStringLiteral("channels")).toArray();
+    eleven.removeLast();
+    fewer.insert(QStringLiteral("channels"), eleven);
+    QJsonObject version3 = sampleDocument(m520);
+    version3.insert(QStringLiteral("version"), 3);
+    QJsonObject extraKey = sampleDocument(m520);
+    extraKey.insert(QStringLiteral("comment"), QStringLiteral("site A"));
+    const QByteArray twice =
+        withRawValue(m520, 3, QStringLiteral("Text3"), "\"T\", \"Text3\": \"U\"");
+    const QByteArray escapedTwice =
+        withRawValue(m520, 3, QStringLiteral("Text3"), "\"T\", \"Text\\u0033\": \"U\"");
+
+    QTest::newRow("not JSON") << "520a" << QByteArray("{\n  \"model\": \"QM-520A\",\n  oops\n}")
+                              << "f.json: line 3: not valid JSON";
+    QTest::newRow("not UTF-8") << "520a" << notUtf8
+                               << QStringLiteral("f.json: line %1: not UTF-8").arg(badLine);
+    QTest::newRow("UTF-16 with byte-order mark")
+        << "520a" << utf16(sample, false, true) << "f.json: the file is UTF-16; save it as UTF-8";
+    QTest::newRow("UTF-16 big-endian, no mark")
+        << "410a" << utf16(sample, true, false) << "f.json: the file is UTF-16; save it as UTF-8";
+    QTest::newRow("empty") << "520a" << QByteArray() << "f.json: the file is empty";
+    QTest::newRow("only blanks") << "410a" << QByteArray("\xEF\xBB\xBF \r\n\t\n")
+                                 << "f.json: the file is empty";
+    QTest::newRow("key twice")
+        << "520a" << twice
+        << QStringLiteral("f.json: line %1: \"Text3\" stands twice in one object; each key may "
+                          "stand once")
+               .arg(lineOf(twice, "\"T\", \"Text3\""));
+    QTest::newRow("key twice, once escaped")
+        << "520a" << escapedTwice
+        << QStringLiteral("f.json: line %1: \"Text3\" stands twice")
+               .arg(lineOf(escapedTwice, "\"T\", \"Text"));
+    QTest::newRow("unknown key") << "520a" << json(extraKey)
+                                 << "f.json: \"comment\": not a key of a setup file";
+    QTest::newRow("wrong model")
+        << "410a" << sample << "f.json: model: the file is for \"QM-520A\", not for the QM-410A";
+    QTest::newRow("wrong version")
+        << "520a" << json(version3)
+        << "f.json: version: 3 is not a format version this program reads (it reads 1 and 2)";
+    QTest::newRow("eleven channels")
+        << "520a" << json(fewer) << "f.json: channels: wrong number of channels: 11, not 12";
+}
+
+// Rows of refusesBadInput: channels and their fields in either version.
+void addFieldRows()
+{
+    const UnitModel &m520 = qm520a();
+    const UnitModel &m410 = qm410a();
+    const auto json = [](const QJsonObject &document) {
+        return QJsonDocument(document).toJson();
+    };
+    QJsonObject notAList = sampleDocument(m520, 2);
+    notAList.insert(QStringLiteral("channels"), 7);
+
+    QTest::newRow("not a number") << "520a"
+                                  << withChannelValue(m520, 4, QStringLiteral("HorizPos"),
+                                                      QStringLiteral("x"))
+                                  << "f.json: channel 5, HorizPos: \"x\" is not a number";
+    QTest::newRow("not whole, as written")
+        << "520a" << withRawValue(m520, 2, QStringLiteral("HorizPos"), "50.0000000000001")
+        << "f.json: channel 3, HorizPos: 50.0000000000001 is not a whole number";
+    QTest::newRow("beyond a double")
+        << "410a" << withRawValue(m410, 2, QStringLiteral("TimeZone"), "1e400")
+        << "f.json: channel 3, TimeZone: 1e400 is out of its range 0 to 255";
+    QTest::newRow("below a double")
+        << "410a" << withRawValue(m410, 2, QStringLiteral("TimeZone"), "-1e-400")
+        << "f.json: channel 3, TimeZone: -1e-400 is not a whole number";
+    QTest::newRow("negative") << "520a" << withChannelValue(m520, 0, QStringLiteral("Blank"), -1)
+                              << "f.json: channel 1, Blank: -1 is out of its range 0 to 255";
+    QTest::newRow("missing field")
+        << "520a" << withChannelValue(m520, 11, QStringLiteral("TimeFont"), QJsonValue::Undefined)
+        << "f.json: channel 12, TimeFont: missing";
+    QTest::newRow("field of the other model")
+        << "520a" << withChannelValue(m520, 0, QStringLiteral("TimeZone"), 3)
+        << "f.json: channel 1, \"TimeZone\": not a field of the QM-520A";
+    QTest::newRow("text not a text")
+        << "520a" << withChannelValue(m520, 1, QStringLiteral("Text3"), 7)
+        << "f.json: channel 2, Text3: 7 is not a text";
+    QTest::newRow("1: channels out of order")
+        << "520a" << withChannelValue(m520, 3, QStringLiteral("channel"), 5)
+        << "f.json: channel 4: it says it is channel 5";
+
+    QTest::newRow("2: not a list")
+        << "520a" << json(notAList) << "f.json: channels: 7 is not a list";
+    QTest::newRow("2: no channel")
+        << "520a" << json(sampleDocument(m520, 2, {}))
+        << "f.json: channels: the list is empty; a file holds at least one channel";
+    QTest::newRow("2: channel not numbered")
+        << "520a" << json(sampleDocument(m520, 2, {3, 4}, false))
+        << "f.json: channels, entry 1: \"channel\" is missing; in a file of version 2 each "
+           "channel names itself";
+    QTest::newRow("2: channel 13")
+        << "520a" << withChanges(sampleDocument(m520, 2, {3, 4}), 1, {{"channel", 13}})
+        << "f.json: channels, entry 2: 13 is not a channel number (1 to 12)";
+    QTest::newRow("2: channel 2.5")
+        << "520a" << withChanges(sampleDocument(m520, 2, {3, 4}), 0, {{"channel", 2.5}})
+        << "f.json: channels, entry 1: 2.5 is not a channel number (1 to 12)";
+    QTest::newRow("2: descending")
+        << "520a" << json(sampleDocument(m520, 2, {6, 4}))
+        << "f.json: channels: channel 5 stands after channel 7; channels stand in ascending order";
+    QTest::newRow("2: twice") << "520a" << json(sampleDocument(m520, 2, {4, 4}))
+                              << "f.json: channels: channel 5 stands twice";
+    QTest::newRow("2: field missing")
+        << "410a"
+        << withChanges(sampleDocument(m410, 2, {2, 9}), 1, {{"HourMode", QJsonValue::Undefined}})
+        << "f.json: channel 10, HourMode: missing";
+}
+
+// Rows of refusesBadInput: values no unit can report.
+void addValueRows()
+{
+    const UnitModel &m520 = qm520a();
+    const UnitModel &m410 = qm410a();
+    const auto marker = [](const char *byte, const char *role) {
+        return QStringLiteral("would be %1, the byte that %2 a reply, so no unit can report")
+            .arg(QLatin1String(byte), QLatin1String(role));
+    };
+    QTest::newRow("HorizPos on the end marker")
+        << "520a" << withChannelValue(m520, 2, QStringLiteral("HorizPos"), 248)
+        << "f.json: channel 3, HorizPos: 248: its reply byte " + marker("0xF8", "ends") + " it";
+    QTest::newRow("TextEnables on the start marker")
+        << "410a" << withChannelValue(m410, 2, QStringLiteral("TextEnables"), 252)
+        << "f.json: channel 3, TextEnables: 252: its reply byte " + marker("0xFC", "starts") +
+               " it";
+    QTest::newRow("Blank on the end marker")
+        << "410a" << withChannelValue(m410, 0, QStringLiteral("Blank"), 248)
+        << "f.json: channel 1, Blank: 248: its reply byte " + marker("0xF8", "ends") + " it";
+    QTest::newRow("VertPos 62, VertSize 0")
+        << "520a" << withChanges(sampleDocument(m520), 8, {{"VertPos", 62}, {"VertSize", 0}})
+        << "f.json: channel 9, VertPos and VertSize: 62 and 0: they share a reply byte that " +
+               marker("0xF8", "ends") + " them";
+    QTest::newRow("VertPos 63, VertSize 0")
+        << "410a" << withChanges(sampleDocument(m410), 8, {{"VertPos", 63}, {"VertSize", 0}})
+        << "f.json: channel 9, VertPos and VertSize: 63 and 0: they share a reply byte that " +
+               marker("0xFC", "starts") + " them";
+
+    const auto text = [&](const QString &value) {
+        return withChannelValue(m520, 2, QStringLiteral("Text1"), value);
+    };
+    QTest::newRow("text with the pad byte")
+        << "520a" << text(QStringLiteral("Price 5\u20ac today"))
+        << "f.json: channel 3, Text1: \"Price 5\u20ac today\": \"\u20ac\" is the byte that pads a "
+           "line (0x80), so the unit would cut the line there";
+    QTest::newRow("text with the start marker")
+        << "520a" << text(QStringLiteral("M\u00fcller"))
+        << "f.json: channel 3, Text1: \"M\u00fcller\": \"\u00fc\" is 0xFC, the byte that starts a "
+           "reply, so no reply could carry the line back";
+    QTest::newRow("text with the end marker")
+        << "520a" << text(QStringLiteral("\u00f8"))
+        << "f.json: channel 3, Text1: \"\u00f8\": \"\u00f8\" is 0xF8, the byte that ends a reply, "
+           "so no reply could carry the line back";
+    QTest::newRow("text outside the code page")
+        << "520a" << text(QStringLiteral("\u041c\u043e\u0441\u043a\u0432\u0430"))
+        << "f.json: channel 3, Text1: \"\u041c\u043e\u0441\u043a\u0432\u0430\": \"\u041c\" is not "
+           "in the unit's character set (Windows-1252)";
+    QTest::newRow("text with a C1 control the code page lacks")
+        << "520a" << text(QStringLiteral("a\u0080"))
+        << "f.json: channel 3, Text1: \"a\\x80\": \"\\x80\" is not in";
+    QTest::newRow("text of 31 characters") << "520a" << text(QString(31, u'x'))
+                                           << "f.json: channel 3, Text1: \"" + QString(31, u'x') +
+                                                  "\": 31 characters; a line holds at most 30";
+}
+
+// Rows of refusesBadInput: a QM-520A settings.txt.
+void addSettingsTxtRows()
+{
+    QTest::newRow("txt: text holding |")
+        << "520a" << settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|A|x|y|B")
+        << "f.json: line 2: 14 fields instead of 13: a text holds";
+    QTest::newRow("txt: too few fields") << "520a" << settingsTxt(3, "7|1|0|2|1|20|2|9|100|0|A|")
+                                         << "f.json: line 3: 12 fields instead of 13";
+    QTest::newRow("txt: not a number")
+        << "520a" << settingsTxt(1, "7|1|0|2|1|20|2|9|1a|0|||")
+        << "f.json: line 1, field 9 (HorizPos): \"1a\" is not a number";
+    QTest::newRow("txt: out of range")
+        << "520a" << settingsTxt(12, "7|1|0|2|1|64|2|9|100|0|||")
+        << "f.json: line 12, field 6 (VertPos): 64 is out of its range 0 to 63";
+    QTest::newRow("txt: marker")
+        << "520a" << settingsTxt(5, "7|1|0|2|1|62|0|9|100|0|||")
+        << "f.json: line 5, VertPos and VertSize: 62 and 0: they share a reply byte";
+    QTest::newRow("txt: the pad byte")
+        << "520a" << settingsTxt(4, "7|1|0|2|1|20|2|9|100|0|5\x80||")
+        << "f.json: line 4, field 11 (Text1): \"5\u20ac\": \"\u20ac\" is the byte that pads";
+    QTest::newRow("txt: text outside the code page")
+        << "520a" << settingsTxt(4, "7|1|0|2|1|20|2|9|100|0|||\xd0\x9c")
+        << "f.json: line 4, field 13 (Text3): \"\u041c\": \"\u041c\" is not in";
+    QTest::newRow("txt: marked UTF-8 that is not")
+        << "520a"
+        << "\xEF\xBB\xBF" + settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|\xe9||")
+        << "f.json: line 2: not UTF-8, though the file starts with UTF-8's byte-order mark";
+    QTest::newRow("txt: eleven lines") << "520a" << settingsTxt().left(settingsTxt().size() - 29)
+                                       << "f.json: wrong number of channels: 11 lines, not 12";
+    QTest::newRow("txt: UTF-16") << "520a" << utf16(settingsTxt(), false, false)
+                                 << "f.json: the file is UTF-16";
+    QTest::newRow("txt: for the QM-410A") << "410a" << settingsTxt() << "f.json: not a setup file";
+}
+
 } // namespace
 
 class TestSetupFile : public QObject
@@ -96,63 +401,129 @@ class TestSetupFile : public QObject
     Q_OBJECT
 
 private slots:
-    void roundTripKeepsEveryField_data();
-    void roundTripKeepsEveryField();
+    void modelRows_data();
+    void generatedSetupsMakeTheRoundTrip_data() { modelRows_data(); }
+    void generatedSetupsMakeTheRoundTrip();
+    void generatedFaultsAreRefusedWhereTheyStand_data() { modelRows_data(); }
+    void generatedFaultsAreRefusedWhereTheyStand();
+    void readsEachFormatVersion_data();
+    void readsEachFormatVersion();
+    void readsTheQm520aSettingsTxt_data();
     void readsTheQm520aSettingsTxt();
     void refusesBadInput_data();
     void refusesBadInput();
-    void refusesEveryFieldAboveItsRange_data();
-    void refusesEveryFieldAboveItsRange();
-    void comparesTextsAsTheUnitKeepsThem();
+    void takesEachFieldUpToWhatItsReplyBitsCarry_data();
+    void takesEachFieldUpToWhatItsReplyBitsCarry();
+    void namesWhatCannotBeRestoredAndWhatIsUnusual_data();
+    void namesWhatCannotBeRestoredAndWhatIsUnusual();
+    void namesWhyACharacterCannotReachTheUnit_data();
+    void namesWhyACharacterCannotReachTheUnit();
+    void readsOnlyRegularFilesOfSaneSize_data();
+    void readsOnlyRegularFilesOfSaneSize();
+    void comparesTextsAsTheyAre();
     void quotesWhatATerminalMustNotGetRaw_data();
     void quotesWhatATerminalMustNotGetRaw();
 };
 
-void TestSetupFile::roundTripKeepsEveryField_data()
+void TestSetupFile::modelRows_data()
 {
     QTest::addColumn<QString>("model");
     QTest::newRow("QM-410A") << QStringLiteral("410a");
     QTest::newRow("QM-520A") << QStringLiteral("520a");
 }
 
-// What is written reads back unchanged; a file that cannot be read is said so.
-void TestSetupFile::roundTripKeepsEveryField()
+// Whatever a unit can report and have restored is written and read back unchanged: partial
+// and complete units, every field up to its reply bits, texts of 0 and 30 characters, every
+// character a reply carries.
+void TestSetupFile::generatedSetupsMakeTheRoundTrip()
 {
     QFETCH(QString, model);
     const UnitModel &unit = modelNamed(model);
-    const ChannelTable table = sampleTable(unit);
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("unit.json"));
-    SaveFileOutput output;
-    QVERIFY(writeSetupFile(path, Setup::of(unit, table, allChannelIndices()), output).ok);
+    QRandomGenerator random(17);
+    for (int run = 0; run <= 300; ++run) {
+        const Setup setup =
+            run == 0 ? everyCharacter(unit) : test::randomSetup(unit, random, run % 4 != 0);
+        const SetupReadResult read = parseSetup(setupJson(setup), QStringLiteral("f.json"), unit);
+        QVERIFY2(read.setup, qPrintable(QStringLiteral("run %1: %2").arg(run).arg(read.error)));
+        const QString difference = setupDifference(*read.setup, setup);
+        QVERIFY2(difference.isEmpty(),
+                 qPrintable(QStringLiteral("run %1: %2").arg(run).arg(difference)));
+    }
+}
 
-    const SetupReadResult read = readSetupFile(path, unit);
+void TestSetupFile::generatedFaultsAreRefusedWhereTheyStand()
+{
+    QFETCH(QString, model);
+    const UnitModel &unit = modelNamed(model);
+    QRandomGenerator random(29);
+    for (int run = 0; run < 300; ++run) {
+        const auto [contents, where] =
+            spoiltFile(test::randomSetup(unit, random, run % 4 != 0), random);
+        const SetupReadResult read = parseSetup(contents, QStringLiteral("f.json"), unit);
+        QVERIFY2(!read.setup, qPrintable(QStringLiteral("run %1 was accepted").arg(run)));
+        QVERIFY2(read.error.startsWith(where),
+                 qPrintable(QStringLiteral("run %1: %2").arg(run).arg(read.error)));
+    }
+}
+
+void TestSetupFile::readsEachFormatVersion_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QList<int>>("present");
+    const UnitModel &m = qm520a();
+    const auto json = [](const QJsonObject &document) {
+        return QJsonDocument(document).toJson();
+    };
+    QTest::newRow("1, numbered") << json(sampleDocument(m)) << allChannelIndices();
+    QTest::newRow("1, not numbered")
+        << json(sampleDocument(m, 1, allChannelIndices(), false)) << allChannelIndices();
+    QTest::newRow("1, UTF-8 byte-order mark")
+        << "\xEF\xBB\xBF" + json(sampleDocument(m)) << allChannelIndices();
+    QTest::newRow("2, one channel") << json(sampleDocument(m, 2, {11})) << QList<int>{11};
+    QTest::newRow("2, three") << json(sampleDocument(m, 2, {0, 4, 6})) << QList<int>{0, 4, 6};
+    QTest::newRow("2, all twelve") << json(sampleDocument(m, 2)) << allChannelIndices();
+}
+
+// Each entry lands on the channel it names; the channels a file lacks stay empty.
+void TestSetupFile::readsEachFormatVersion()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QList<int>, present);
+    const SetupReadResult read = parseSetup(contents, QStringLiteral("f.json"), qm520a());
     QVERIFY2(read.setup, qPrintable(read.error));
-    for (int channel = 0; channel < ChannelCount; ++channel)
-        QCOMPARE(read.setup->channels[channel], table[channel]);
-    QCOMPARE(read.setup->fields.size(), maxima(unit).size());
+    QCOMPARE(read.setup->present, present);
+    for (int index = 0; index < ChannelCount; ++index)
+        QCOMPARE(int(read.setup->channels[index][F::HorizPos]),
+                 present.contains(index) ? index + 1 : 0);
+}
 
-    const QString absent = folder.filePath(QStringLiteral("absent.json"));
-    const SetupReadResult unread = readSetupFile(absent, unit);
-    QVERIFY2(!unread.setup &&
-                 unread.error.startsWith(absent + QStringLiteral(": cannot be read: ")),
-             qPrintable(unread.error));
+void TestSetupFile::readsTheQm520aSettingsTxt_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Windows-1252") << settingsTxt(1, "7|1|0|2|1|20|2|9|100|0|Caf\xe9 \xfa||B")
+                                  << QStringLiteral("Caf\u00e9 \u00fa");
+    QTest::newRow("UTF-8") << settingsTxt(1, "7|1|0|2|1|20|2|9|100|0|Caf\xc3\xa9||B")
+                           << QStringLiteral("Caf\u00e9");
+    QTest::newRow("UTF-8 byte-order mark, ASCII")
+        << "\xEF\xBB\xBF" + settingsTxt() << QStringLiteral("A");
 }
 
 void TestSetupFile::readsTheQm520aSettingsTxt()
 {
-    const SetupReadResult read = parseSetup(settingsTxt(12, "0|0|0|0|0|0|0|0|0|0|||"),
-                                            QStringLiteral("settings.txt"), qm520a());
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, text);
+    const SetupReadResult read = parseSetup(contents, QStringLiteral("settings.txt"), qm520a());
     QVERIFY2(read.setup, qPrintable(read.error));
     const ChannelSettings &first = read.setup->channels[0];
-    const std::vector<std::pair<Field, int>> expected = {
-        {F::TextEnables, 7}, {F::AutoStop, 1}, {F::LeapSeconds, 0}, {F::WindowMode, 2},
-        {F::DisplayMode, 1}, {F::VertPos, 20}, {F::VertSize, 2},    {F::HorizSize, 9},
-        {F::HorizPos, 100},  {F::Blank, 0}};
+    const FieldValues expected = {{F::TextEnables, 7}, {F::AutoStop, 1},    {F::LeapSeconds, 0},
+                                  {F::WindowMode, 2},  {F::DisplayMode, 1}, {F::VertPos, 20},
+                                  {F::VertSize, 2},    {F::HorizSize, 9},   {F::HorizPos, 100},
+                                  {F::Blank, 0}};
     for (auto [field, value] : expected)
         QCOMPARE(int(first[field]), value);
-    QCOMPARE(first.texts, (std::array<QString, 3>{QStringLiteral("A"), {}, QStringLiteral("B")}));
-    QCOMPARE(read.setup->channels[11], ChannelSettings{});
+    QCOMPARE(first.texts, (std::array<QString, 3>{text, {}, QStringLiteral("B")}));
+    QCOMPARE(read.setup->present, allChannelIndices());
     // The file has no time font: it must be left as the unit has it.
     QVERIFY(std::find(read.setup->fields.begin(), read.setup->fields.end(), F::TimeFont) ==
             read.setup->fields.end());
@@ -163,62 +534,10 @@ void TestSetupFile::refusesBadInput_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("message");
-
-    const UnitModel &m520 = qm520a();
-    QByteArray notUtf8 = withChannelValue(m520, 2, QStringLiteral("Text2"), QStringLiteral("@@"));
-    const int badLine = static_cast<int>(notUtf8.left(notUtf8.indexOf("@@")).count('\n')) + 1;
-    notUtf8.replace("@@", "\xff\xfe");
-    QJsonObject fewer = sampleDocument(m520);
-    QJsonArray eleven = fewer.value(QStringLiteral("channels")).toArray();
-    eleven.removeLast();
-    fewer.insert(QStringLiteral("channels"), eleven);
-    QJsonObject version2 = sampleDocument(m520);
-    version2.insert(QStringLiteral("version"), 2);
-
-    QTest::newRow("not JSON") << "520a" << QByteArray("{\n  \"model\": \"QM-520A\",\n  oops\n}")
-                              << "f.json: line 3: not valid JSON";
-    QTest::newRow("not UTF-8") << "520a" << notUtf8
-                               << QStringLiteral("f.json: line %1: not UTF-8").arg(badLine);
-    QTest::newRow("wrong model")
-        << "410a" << QJsonDocument(sampleDocument(m520)).toJson()
-        << "f.json: model: the file is for \"QM-520A\", not for the QM-410A";
-    QTest::newRow("wrong version") << "520a" << QJsonDocument(version2).toJson()
-                                   << "f.json: version: 2 is not a format version";
-    QTest::newRow("eleven channels") << "520a" << QJsonDocument(fewer).toJson()
-                                     << "f.json: channels: wrong number of channels: 11, not 12";
-    QTest::newRow("not a number") << "520a"
-                                  << withChannelValue(m520, 4, QStringLiteral("HorizPos"),
-                                                      QStringLiteral("x"))
-                                  << "f.json: channel 5, HorizPos: \"x\" is not a number";
-    QTest::newRow("negative") << "520a" << withChannelValue(m520, 0, QStringLiteral("Blank"), -1)
-                              << "f.json: channel 1, Blank: -1 is out of its range 0 to 1";
-    QTest::newRow("missing field")
-        << "520a" << withChannelValue(m520, 11, QStringLiteral("TimeFont"), QJsonValue::Undefined)
-        << "f.json: channel 12, TimeFont: missing";
-    QTest::newRow("field of the other model")
-        << "520a" << withChannelValue(m520, 0, QStringLiteral("TimeZone"), 3)
-        << "f.json: channel 1, \"TimeZone\": not a field of the QM-520A";
-    QTest::newRow("text not a text")
-        << "520a" << withChannelValue(m520, 1, QStringLiteral("Text3"), 7)
-        << "f.json: channel 2, Text3: 7 is not a text";
-    QTest::newRow("channels out of order")
-        << "520a" << withChannelValue(m520, 3, QStringLiteral("channel"), 5)
-        << "f.json: channel 4: it says it is channel 5";
-
-    QTest::newRow("txt: text holding |")
-        << "520a" << settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|A|x|y|B")
-        << "f.json: line 2: 14 fields instead of 13: a text holds";
-    QTest::newRow("txt: too few fields") << "520a" << settingsTxt(3, "7|1|0|2|1|20|2|9|100|0|A|")
-                                         << "f.json: line 3: 12 fields instead of 13";
-    QTest::newRow("txt: not a number")
-        << "520a" << settingsTxt(1, "7|1|0|2|1|20|2|9|1a|0|||")
-        << "f.json: line 1, field 9 (HorizPos): \"1a\" is not a number";
-    QTest::newRow("txt: out of range")
-        << "520a" << settingsTxt(12, "8|1|0|2|1|20|2|9|100|0|||")
-        << "f.json: line 12, field 1 (TextEnables): 8 is out of its range 0 to 7";
-    QTest::newRow("txt: eleven lines") << "520a" << settingsTxt().left(settingsTxt().size() - 29)
-                                       << "f.json: wrong number of channels: 11 lines, not 12";
-    QTest::newRow("txt: for the QM-410A") << "410a" << settingsTxt() << "f.json: not a setup file";
+    addFileRows();
+    addFieldRows();
+    addValueRows();
+    addSettingsTxtRows();
 }
 
 void TestSetupFile::refusesBadInput()
@@ -231,52 +550,197 @@ void TestSetupFile::refusesBadInput()
     QVERIFY2(read.error.startsWith(message), qPrintable(read.error));
 }
 
-void TestSetupFile::refusesEveryFieldAboveItsRange_data()
+void TestSetupFile::takesEachFieldUpToWhatItsReplyBitsCarry_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("maximum");
+    QTest::addColumn<int>("largest");
     for (const char *model : {"410a", "520a"}) {
-        for (auto [field, maximum] : maxima(modelNamed(QLatin1String(model))))
-            QTest::addRow("%s %s", model, fieldName(field))
-                << QString::fromLatin1(model) << QString::fromLatin1(fieldName(field)) << maximum;
+        for (const test::FieldRange &range :
+             test::roundTripRanges(modelNamed(QLatin1String(model))))
+            QTest::addRow("%s %s", model, fieldName(range.field))
+                << QString::fromLatin1(model) << QString::fromLatin1(fieldName(range.field))
+                << replyLargest(range);
     }
 }
 
-void TestSetupFile::refusesEveryFieldAboveItsRange()
+// The window's lists gate nothing: a field takes every value its reply bits can carry back.
+void TestSetupFile::takesEachFieldUpToWhatItsReplyBitsCarry()
 {
     QFETCH(QString, model);
     QFETCH(QString, field);
-    QFETCH(int, maximum);
+    QFETCH(int, largest);
     const UnitModel &unit = modelNamed(model);
+    const SetupReadResult taken =
+        parseSetup(withChannelValue(unit, 6, field, largest), QStringLiteral("f"), unit);
+    QVERIFY2(taken.setup, qPrintable(taken.error));
+    const auto named = std::find_if(unit.recordFields.begin(), unit.recordFields.end(),
+                                    [&](Field f) { return QLatin1String(fieldName(f)) == field; });
+    QCOMPARE(int(taken.setup->channels[6][*named]), largest);
+
     const SetupReadResult read =
-        parseSetup(withChannelValue(unit, 6, field, maximum + 1), QStringLiteral("f"), unit);
+        parseSetup(withChannelValue(unit, 6, field, largest + 1), QStringLiteral("f"), unit);
     QVERIFY(!read.setup);
     QCOMPARE(read.error, QStringLiteral("f: channel 7, %1: %2 is out of its range 0 to %3")
                              .arg(field)
-                             .arg(maximum + 1)
-                             .arg(maximum));
+                             .arg(largest + 1)
+                             .arg(largest));
 }
 
-// The unit trims spaces, cuts at 30 and keeps its own code page: a file text that reaches
-// it so must not count as a difference, nor as a setting that did not take.
-void TestSetupFile::comparesTextsAsTheUnitKeepsThem()
+void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QString>("unrestorable");
+    QTest::addColumn<QString>("unusual");
+    const QString unusual =
+        QStringLiteral("channel 3, %1: %2: unusual, beyond the window's 0 to %3");
+    const QString spaces = QStringLiteral(
+        "channel 3, Text2: %1: spaces at the ends of a line are dropped when it is sent");
+    QTest::newRow("Blank 2") << "410a"
+                             << "Blank" << QJsonValue(2)
+                             << "channel 3, Blank: 2: blanking travels only as on (1) or off (0)"
+                             << QString();
+    QTest::newRow("Blank 1") << "520a"
+                             << "Blank" << QJsonValue(1) << QString() << QString();
+    QTest::newRow("leading space")
+        << "520a"
+        << "Text2" << QJsonValue(" SP") << spaces.arg("\" SP\"") << QString();
+    QTest::newRow("trailing spaces")
+        << "410a"
+        << "Text2" << QJsonValue("SP  ") << spaces.arg("\"SP  \"") << QString();
+    QTest::newRow("inner space, tab at the end")
+        << "410a"
+        << "Text2" << QJsonValue("S P\t") << QString() << QString();
+    QTest::newRow("TextEnables 23") << "520a"
+                                    << "TextEnables" << QJsonValue(23) << QString()
+                                    << unusual.arg("TextEnables").arg(23).arg(7);
+    QTest::newRow("TextEnables 7") << "520a"
+                                   << "TextEnables" << QJsonValue(7) << QString() << QString();
+    QTest::newRow("410a DisplayMode 5")
+        << "410a"
+        << "DisplayMode" << QJsonValue(5) << QString() << unusual.arg("DisplayMode").arg(5).arg(3);
+    QTest::newRow("520a DisplayMode 3")
+        << "520a"
+        << "DisplayMode" << QJsonValue(3) << QString() << unusual.arg("DisplayMode").arg(3).arg(2);
+    QTest::newRow("TimeZone 49") << "410a"
+                                 << "TimeZone" << QJsonValue(49) << QString()
+                                 << unusual.arg("TimeZone").arg(49).arg(48);
+    QTest::newRow("TimeFont 2") << "520a"
+                                << "TimeFont" << QJsonValue(2) << QString()
+                                << unusual.arg("TimeFont").arg(2).arg(1);
+}
+
+// Such values are what a unit may report: the file takes them, and they are named.
+void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual()
+{
+    QFETCH(QString, model);
+    QFETCH(QString, key);
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, unrestorable);
+    QFETCH(QString, unusual);
+    const UnitModel &unit = modelNamed(model);
+    const SetupReadResult read =
+        parseSetup(withChannelValue(unit, 2, key, value), QStringLiteral("f"), unit);
+    QVERIFY2(read.setup, qPrintable(read.error));
+    const auto described = [](const QList<SettingProblem> &problems) {
+        QStringList lines;
+        for (const SettingProblem &problem : problems)
+            lines << describeProblem(problem);
+        return lines.join(u'\n');
+    };
+    QCOMPARE(described(qm::unrestorable(*read.setup, 2)), unrestorable);
+    QCOMPARE(described(qm::unusual(*read.setup, 2)), unusual);
+}
+
+void TestSetupFile::namesWhyACharacterCannotReachTheUnit_data()
+{
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QString>("problem");
+    const QString outside = QStringLiteral("it is not in the unit's character set (Windows-1252)");
+    QTest::newRow("euro sign") << "\u20ac"
+                               << "it is the byte that pads a line (0x80), so the unit would cut "
+                                  "the line there";
+    QTest::newRow("u with diaeresis") << "\u00fc"
+                                      << "it is 0xFC, the byte that starts a reply, so no reply "
+                                         "could carry the line back";
+    QTest::newRow("o with stroke") << "\u00f8"
+                                   << "it is 0xF8, the byte that ends a reply, so no reply could "
+                                      "carry the line back";
+    QTest::newRow("Cyrillic") << "\u041c" << outside;
+    QTest::newRow("beyond 16 bits") << "\U0001F600" << outside;
+    QTest::newRow("C1 control the code page lacks") << "\u0080" << outside;
+    QTest::newRow("u with acute") << "\u00fa" << QString();
+    QTest::newRow("byte the code page leaves undefined") << "\u0081" << QString();
+    QTest::newRow("question mark") << "?" << QString();
+}
+
+void TestSetupFile::namesWhyACharacterCannotReachTheUnit()
+{
+    QFETCH(QString, character);
+    QFETCH(QString, problem);
+    QCOMPARE(characterProblem(character.toUcs4().at(0)), problem);
+}
+
+void TestSetupFile::readsOnlyRegularFilesOfSaneSize_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("/dev/zero") << "/dev/zero"
+                               << "%1: is a device, not a regular file";
+    QTest::newRow("/dev/urandom") << "/dev/urandom"
+                                  << "%1: is a device, not a regular file";
+    QTest::newRow("named pipe") << "fifo"
+                                << "%1: is a named pipe, not a regular file";
+    QTest::newRow("folder") << "folder"
+                            << "%1: is a folder, not a regular file";
+    QTest::newRow("1 MiB and a byte")
+        << "1048577"
+        << "%1: is 1048577 bytes long; a file over 1048576 bytes is not read";
+    QTest::newRow("1 MiB, read") << "1048576"
+                                 << "%1: the file is empty";
+    QTest::newRow("absent") << "absent"
+                            << "%1: cannot be read: No such file or directory";
+}
+
+// No wait and no memory beyond the limit: a read of any of these returns at once.
+void TestSetupFile::readsOnlyRegularFilesOfSaneSize()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    QString path = kind.startsWith(u'/') ? kind : folder.filePath(kind);
+    if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == u"folder") {
+        path = folder.path();
+    } else if (kind != u"absent" && !kind.startsWith(u'/')) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(kind.toInt(), ' ')));
+    }
+    const SetupReadResult read = readSetupFile(path, qm520a());
+    QVERIFY(!read.setup);
+    QCOMPARE(read.error, message.arg(path));
+}
+
+// Every accepted text reaches the unit and comes back unchanged, so texts compare as they are.
+void TestSetupFile::comparesTextsAsTheyAre()
 {
     Setup setup{&qm410a(), {}, qm410a().recordFields, allChannelIndices()};
-    setup.channels[0].texts = {QStringLiteral("  AB  "), QString(31, u'x'),
-                               QStringLiteral("\u4e2d")};
+    setup.channels[0].texts = {QStringLiteral("AB"), QString(30, u'x'), QStringLiteral("\u00fa")};
     ChannelSettings unit;
-    unit.texts = {QStringLiteral("AB"), QString(30, u'x'), QStringLiteral("?")};
+    unit.texts = setup.channels[0].texts;
     QVERIFY(channelDifferences(setup, 0, unit).isEmpty());
 
-    unit.texts[0] = QStringLiteral("AC");
+    unit.texts[0] = QStringLiteral("AB ");
     unit[F::TimeZone] = 3;
     const QList<FieldDifference> differences = channelDifferences(setup, 0, unit);
     QCOMPARE(differences.size(), 2);
     QCOMPARE(describeDifference(differences[0]),
              QStringLiteral("channel 1 TimeZone: file 0, unit 3"));
     QCOMPARE(describeDifference(differences[1]),
-             QStringLiteral("channel 1 Text1: file \"AB\", unit \"AC\""));
+             QStringLiteral("channel 1 Text1: file \"AB\", unit \"AB \""));
 }
 
 void TestSetupFile::quotesWhatATerminalMustNotGetRaw_data()

@@ -1,16 +1,9 @@
 #include "protocol/Windows1252.h"
+#include "tests/support/CodePage.h"
 
 #include <QTest>
 
 using namespace qm;
-
-namespace {
-
-// Bytes 0x80 to 0x9F as the code page prints them; the five it leaves undefined map to the
-// control character of the same number, so that every byte comes back.
-constexpr char16_t HighRow[] = u"€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ";
-
-} // namespace
 
 class TestWindows1252 : public QObject
 {
@@ -27,7 +20,7 @@ void TestWindows1252::everyByteHasItsCharacter_data()
     QTest::addColumn<QChar>("character");
     for (int byte = 0; byte < 256; ++byte) {
         const bool high = byte >= 0x80 && byte <= 0x9F;
-        const QChar character = high ? QChar(HighRow[byte - 0x80]) : QChar(byte);
+        const QChar character = high ? QChar(test::Windows1252HighRow[byte - 0x80]) : QChar(byte);
         QTest::addRow("0x%02X", byte) << byte << character;
     }
 }
