@@ -86,7 +86,4 @@ set(CPACK_NSIS_MENU_LINKS
   qm410a-panel.exe "QM-410A Control Panel"
   qm520a-panel.exe "QM-520A Control Panel")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# The zip unpacks into one folder of its own name.
-set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 include(CPack)
