@@ -2,13 +2,20 @@
 
 namespace qm {
 
-bool DeviceIdentity::isSameDeviceAs(const DeviceIdentity &other) const
+bool DeviceIdentity::isSameUsbAdapterAs(const DeviceIdentity &other) const
 {
     if (!isUsb() || vendor != other.vendor || product != other.product)
         return false;
     if (!serialNumber.isEmpty() || !other.serialNumber.isEmpty())
         return serialNumber == other.serialNumber;
     return !usbLocation.isEmpty() && usbLocation == other.usbLocation;
+}
+
+bool DeviceIdentity::isSameDeviceAs(const DeviceIdentity &other) const
+{
+    if (isUsb() || other.isUsb())
+        return isSameUsbAdapterAs(other);
+    return deviceNumber != 0 && deviceNumber == other.deviceNumber;
 }
 
 } // namespace qm

@@ -1,15 +1,10 @@
 #include "link/QtSerialPort.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSerialPortInfo>
+#include "link/SerialDevice.h"
+
+#include <QDeadlineTimer>
 
 #include <algorithm>
-
-#ifdef Q_OS_UNIX
-#include <termios.h>
-#include <unistd.h>
-#endif
 
 // QSerialPort as shipped with Debian 12 (Qt 6.4) misbehaves on Linux in ways that matter to a
 // link that must keep running for hours:
@@ -29,60 +24,6 @@
 
 namespace qm {
 
-namespace {
-
-#ifdef Q_OS_UNIX
-// Where QSerialPort (and other serial programs) put their lock for a device.
-QString lockFilePath(const QString &devicePath)
-{
-    QString name = devicePath;
-    if (name.startsWith(QLatin1String("/dev/")))
-        name.remove(0, 5);
-    name.replace(u'/', u'_');
-    return QStringLiteral("/var/lock/LCK..") + name;
-}
-#endif
-
-// What keeps a device that exists from opening, as far as the operator can change it.
-SerialPort::RefusalCause refusalCauseOf(QSerialPort::SerialPortError error,
-                                        const QString &devicePath)
-{
-    if (error != QSerialPort::PermissionError)
-        return SerialPort::RefusalCause::Other;
-#ifdef Q_OS_UNIX
-    if (!QFileInfo::exists(lockFilePath(devicePath)) &&
-        ::access(QFile::encodeName(devicePath).constData(), R_OK | W_OK) != 0)
-        return SerialPort::RefusalCause::NoPermission;
-#else
-    Q_UNUSED(devicePath);
-#endif
-    return SerialPort::RefusalCause::InUse;
-}
-
-// What the operator can do about it, for the log.
-QString refusalHint(SerialPort::RefusalCause cause, const QString &devicePath)
-{
-    switch (cause) {
-    case SerialPort::RefusalCause::NoPermission:
-        return QStringLiteral(" — is the user in the dialout group?");
-    case SerialPort::RefusalCause::InUse:
-#ifdef Q_OS_UNIX
-        if (QFileInfo::exists(lockFilePath(devicePath)))
-            return QStringLiteral(" — locked by another program, or a stale lock file %1")
-                .arg(lockFilePath(devicePath));
-        return QStringLiteral(" — is another program (ModemManager, brltty, a terminal) using it?");
-#else
-        Q_UNUSED(devicePath);
-        return QStringLiteral(" — is another program using it?");
-#endif
-    case SerialPort::RefusalCause::Other:
-        break;
-    }
-    return {};
-}
-
-} // namespace
-
 QtSerialPort::QtSerialPort(PortMap map, qint32 baudRate, IdentityReader readIdentity,
                            QObject *parent)
     : SerialPort(parent), m_map(std::move(map)), m_readIdentity(std::move(readIdentity))
@@ -99,7 +40,6 @@ QtSerialPort::QtSerialPort(PortMap map, qint32 baudRate, IdentityReader readIden
     m_serial.setReadBufferSize(0);
     connect(&m_serial, &QSerialPort::readyRead, this, &SerialPort::readyRead);
     connect(&m_serial, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
-    connect(&m_serial, &QSerialPort::bytesWritten, this, &QtSerialPort::onBytesWritten);
 }
 
 void QtSerialPort::setPortNumber(int port)
@@ -115,16 +55,7 @@ QString QtSerialPort::deviceName() const
 bool QtSerialPort::deviceExists() const
 {
     const QString device = deviceName();
-    if (device.isEmpty())
-        return false;
-#ifdef Q_OS_WIN
-    const auto ports = QSerialPortInfo::availablePorts();
-    return std::any_of(ports.begin(), ports.end(), [&device](const QSerialPortInfo &info) {
-        return info.portName().compare(device, Qt::CaseInsensitive) == 0;
-    });
-#else
-    return QFileInfo::exists(device);
-#endif
+    return !device.isEmpty() && serialdevice::exists(device);
 }
 
 bool QtSerialPort::open()
@@ -135,8 +66,14 @@ bool QtSerialPort::open()
     m_refusalCause = RefusalCause::Other;
     m_serial.setPortName(deviceName());
     if (!m_serial.open(QIODevice::ReadWrite)) {
-        m_refusalCause = refusalCauseOf(m_serial.error(), deviceName());
-        m_openError = m_serial.errorString() + refusalHint(m_refusalCause, deviceName());
+        const serialdevice::Refusal refusal =
+            serialdevice::explainRefusal(m_serial.error(), m_serial.errorString(), deviceName());
+        refuse(refusal.cause, refusal.reason);
+        return false;
+    }
+    if (const QString held = serialdevice::lockForThisProgram(m_serial); !held.isEmpty()) {
+        m_serial.close();
+        refuse(RefusalCause::InUse, held);
         return false;
     }
     ++m_session;
@@ -144,15 +81,34 @@ bool QtSerialPort::open()
     return true;
 }
 
+void QtSerialPort::refuse(RefusalCause cause, const QString &reason)
+{
+    m_refusalCause = cause;
+    m_openError = reason;
+}
+
 void QtSerialPort::claim()
 {
     m_serial.clear(QSerialPort::Input);
-    m_identity = presentIdentity();
+    m_identity = openedIdentity();
 }
 
 DeviceIdentity QtSerialPort::presentIdentity() const
 {
-    return m_readIdentity(deviceName());
+    DeviceIdentity identity = m_readIdentity(deviceName());
+    identity.deviceNumber = serialdevice::deviceNumberAt(deviceName());
+    return identity;
+}
+
+// Asked of the descriptor, not the name, which may point elsewhere by now.
+DeviceIdentity QtSerialPort::openedIdentity() const
+{
+    if (!m_serial.isOpen())
+        return {};
+    const QString node = serialdevice::nodePath(m_serial);
+    DeviceIdentity identity = m_readIdentity(node.isEmpty() ? deviceName() : node);
+    identity.deviceNumber = serialdevice::deviceNumberOf(m_serial);
+    return identity;
 }
 
 // QSerialPort drops what its driver has not taken; whoever wanted it took it before.
@@ -181,32 +137,41 @@ void QtSerialPort::write(const QByteArray &frame)
 {
     if (!m_serial.isOpen())
         return;
+    forgetTaken();
     m_unsent.append(frame);
     m_serial.write(frame);
 }
 
 QByteArrayList QtSerialPort::takeUnsent()
 {
+    forgetTaken();
     return m_unsent.take();
+}
+
+// waitForBytesWritten returns once some bytes went, and with an error on a full driver buffer
+// too, which onError clears when the port still works; the error of a gone port stays.
+bool QtSerialPort::waitUntilSent(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (m_serial.isOpen() && m_serial.bytesToWrite() > 0 && !deadline.hasExpired()) {
+        if (!m_serial.waitForBytesWritten(int(deadline.remainingTime())) &&
+            m_serial.error() != QSerialPort::NoError)
+            break;
+    }
+    return m_serial.isOpen() && m_serial.bytesToWrite() == 0;
 }
 
 qsizetype QtSerialPort::unsentBytes() const
 {
-    return m_unsent.bytes();
+    return m_serial.bytesToWrite();
 }
 
-bool QtSerialPort::waitUntilSent(int timeoutMs)
+// QSerialPort tells of what the driver took only at its next chance to write, which a stopped or
+// full line may not give for long; the bytes it still holds itself are exact, and they are the
+// end of what was written.
+void QtSerialPort::forgetTaken()
 {
-    while (m_serial.bytesToWrite() > 0) {
-        if (!m_serial.waitForBytesWritten(timeoutMs))
-            return false;
-    }
-    return true;
-}
-
-void QtSerialPort::onBytesWritten(qint64 count)
-{
-    m_unsent.confirm(count);
+    m_unsent.confirm(m_unsent.bytes() - m_serial.bytesToWrite());
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
@@ -241,18 +206,10 @@ bool QtSerialPort::tooManyErrors()
     return ++m_errorsInWindow > MaxErrorsPerWindow;
 }
 
-// tcgetattr neither writes nor waits for the line to drain, yet a hung-up descriptor
-// refuses it with EIO, so it tells a working port from a gone one without side effects.
+// Tells a working port from a gone one without side effects.
 bool QtSerialPort::stillWorks() const
 {
-    if (!deviceExists())
-        return false;
-#ifdef Q_OS_UNIX
-    termios settings{};
-    return ::tcgetattr(m_serial.handle(), &settings) == 0;
-#else
-    return true;
-#endif
+    return deviceExists() && serialdevice::answers(m_serial);
 }
 
 // By now the port may have been closed, or closed and opened anew: then it is news no more.

@@ -10,10 +10,10 @@
 namespace qm {
 
 // The panel's port on real hardware: QSerialPort at the model's line speed, 8N1, no flow
-// control, raw bytes. Frames handed to write() are kept until the driver has taken them, so
-// that the link can send the rest to the same device after a reopen, or name them when it
-// cannot. It also shields the link from QSerialPort faults on Linux (see QtSerialPort.cpp):
-// only a port that really stopped working is reported as failed().
+// control, raw bytes, on a device no other of our programs holds. Frames handed to write() are kept
+// until the driver has taken them, so that the link can send the rest to the same device after a
+// reopen, or name them when it cannot. It also shields the link from QSerialPort faults on Linux
+// (see QtSerialPort.cpp): only a port that really stopped working is reported as failed().
 class QtSerialPort : public SerialPort
 {
     Q_OBJECT
@@ -35,6 +35,7 @@ public:
     void write(const QByteArray &frame) override;
     DeviceIdentity identity() const override { return m_identity; }
     DeviceIdentity presentIdentity() const override;
+    DeviceIdentity openedIdentity() const override;
     QByteArrayList takeUnsent() override;
 
     // Bytes written but not yet taken by the driver.
@@ -42,8 +43,9 @@ public:
     bool waitUntilSent(int timeoutMs) override;
 
 private:
+    void refuse(RefusalCause cause, const QString &reason);
     void onError(QSerialPort::SerialPortError error);
-    void onBytesWritten(qint64 count);
+    void forgetTaken();
     bool stillWorks() const;
     bool tooManyErrors();
     void reportFailure(quint64 session);

@@ -50,7 +50,10 @@ void SerialLink::recover()
     const bool justReopened =
         m_reopenedAtMs >= 0 && m_clock.elapsed() - m_reopenedAtMs < m_retryTimer.interval();
     if (!justReopened && m_port.open()) {
-        reopened();
+        if (keepIfSameDevice())
+            reopened();
+        else
+            giveUp();
         return;
     }
     if (!m_lostIdentity.isUsb()) {
@@ -68,23 +71,30 @@ void SerialLink::retry()
     if (!isRecovering())
         return;
     dropStale();
-    if (m_lostIdentity.isSameDeviceAs(m_port.presentIdentity()) && m_port.open())
+    if (m_lostIdentity.isSameUsbAdapterAs(m_port.presentIdentity()) && m_port.open() &&
+        keepIfSameDevice())
         reopened();
     else
         m_retryTimer.start();
 }
 
-// The one reopen at once may find another device under the name; only the same adapter gets
-// what was held for it.
+// The name may point at another device by now, even at the instant of the failure: what
+// opened is asked who it is before anything (a claim, a held frame) touches it, and another
+// device is closed again untouched.
+bool SerialLink::keepIfSameDevice()
+{
+    if (m_port.openedIdentity().isSameDeviceAs(m_lostIdentity))
+        return true;
+    m_port.close();
+    return false;
+}
+
 void SerialLink::reopened()
 {
     m_recoveringPort = 0;
     m_reopenedAtMs = m_clock.elapsed();
     m_port.claim();
-    if (m_port.identity().isSameDeviceAs(m_lostIdentity))
-        sendHeld();
-    else
-        dropHeldFrames();
+    sendHeld();
     emit recovered(true);
 }
 

@@ -15,10 +15,12 @@ namespace qm {
 
 // Joins the serial port to the reply receiver and brings the line back after a failure
 // without ever acting on a device nobody picked. A failed port is closed, the half-received
-// reply abandoned and the port opened once again at once. Beyond that it is reopened only
-// when the device behind it is shown to be the same USB adapter; a device that cannot be shown
-// so (a pseudo-terminal, a built-in port) stays closed until the operator picks a port.
-// Frames written while the line is down are held for that same adapter only, and for
+// reply abandoned and the port opened once again at once, and kept only if the device that
+// opened is the one that failed (the same USB adapter, or for other devices the same device
+// number); another device is closed again and the line reported lost. Beyond that the port is
+// reopened only when the device behind it is shown to be the same USB adapter; a device that
+// cannot be shown so (a pseudo-terminal, a built-in port) stays closed until the operator picks
+// a port. Frames written while the line is down are held for that same device only, and for
 // MaxHoldMs at most; every frame that does not reach the unit is handed to framesDropped().
 class SerialLink : public QObject, public FrameSink
 {
@@ -59,6 +61,7 @@ private:
     void receive();
     void recover();
     void retry();
+    bool keepIfSameDevice();
     void reopened();
     void giveUp();
     // The operator may have picked a port while the link was down; a poll follows, which reads

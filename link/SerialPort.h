@@ -24,7 +24,7 @@ public:
     {
         Other,
         NoPermission, // the user may not use the device
-        InUse,        // another program holds the device
+        InUse,        // another program (or another port of this one) holds the device
     };
 
     // Chooses the port for the next open(); only called while closed.
@@ -34,10 +34,11 @@ public:
     virtual QString deviceName() const = 0;
     // Whether the device exists at all, so discovery can tell "absent" from "refused".
     virtual bool deviceExists() const = 0;
-    // Opens and nothing else: a port that is only probed keeps what waits in it for its owner.
+    // Opens, and holds the device for this program while open, whatever name another of our
+    // programs reaches it by; nothing else: a port that is only probed keeps what waits in it.
     virtual bool open() = 0;
     // The open port becomes the panel's own: input that waited from before is cleared, and the
-    // device's identity is noted so that a reopen can tell whether it is the same one.
+    // open device's identity is noted so that a reopen can tell whether it is the same one.
     virtual void claim() = 0;
     virtual void close() = 0;
     virtual QString errorString() const = 0;
@@ -45,15 +46,18 @@ public:
     virtual RefusalCause refusalCause() const { return RefusalCause::Other; }
     // Everything waiting in the receive buffer, possibly nothing.
     virtual QByteArray readAll() = 0;
-    // The device's identity as claim() noted it, and as it is now behind the port number.
+    // The device's identity as claim() noted it, as it is now behind the port number, and of
+    // the device the port has open (whatever the name points at by now; empty while closed).
     virtual DeviceIdentity identity() const = 0;
     virtual DeviceIdentity presentIdentity() const = 0;
+    virtual DeviceIdentity openedIdentity() const = 0;
     // Frames written but not yet taken by the driver (the first possibly cut at its start),
     // handed over so that no later open sends them by itself.
     virtual QByteArrayList takeUnsent() = 0;
-    // Waits until everything written has gone to the driver, or the time is up; for a tool
-    // that closes the port and ends, never for a window. A port that hands each frame over as
-    // it is written has nothing to wait for.
+    // Blocks until the driver has taken everything written (true), or the port failed or
+    // timeoutMs passed (false), so that a command-line run can close without cutting its last
+    // frames short. Never on the GUI thread: nothing else runs meanwhile. A port that hands
+    // each frame over as it is written has nothing to wait for.
     virtual bool waitUntilSent(int timeoutMs)
     {
         Q_UNUSED(timeoutMs);

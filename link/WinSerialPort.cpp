@@ -205,12 +205,18 @@ void WinSerialPort::claim()
         m_received.clear();
         startReading();
     }
-    m_identity = presentIdentity();
+    m_identity = openedIdentity();
 }
 
 DeviceIdentity WinSerialPort::presentIdentity() const
 {
     return m_readIdentity(deviceName());
+}
+
+// A COM name keeps to its device while the port is open, so the name tells.
+DeviceIdentity WinSerialPort::openedIdentity() const
+{
+    return isOpen() ? presentIdentity() : DeviceIdentity{};
 }
 
 // What the driver had not written is dropped; whoever wanted it took it before.

@@ -36,6 +36,7 @@ public:
     void write(const QByteArray &frame) override;
     DeviceIdentity identity() const override { return m_identity; }
     DeviceIdentity presentIdentity() const override;
+    DeviceIdentity openedIdentity() const override;
     QByteArrayList takeUnsent() override;
     bool waitUntilSent(int timeoutMs) override;
 

@@ -3,7 +3,6 @@
 #include "protocol/Frames.h"
 #include "protocol/Windows1252.h"
 
-
 #include <algorithm>
 
 namespace qm {

@@ -1,3 +1,4 @@
+#include "link/QtSerialPort.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/GeneratedSetups.h"
@@ -6,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -141,6 +143,7 @@ private slots:
     void exitCodesNameTheirCause_data();
     void exitCodesNameTheirCause();
     void aLineLostInAWriteIsNamed();
+    void aDeviceAnotherProgramHoldsIsLeftAlone();
     void readsChannelLists_data();
     void readsChannelLists();
 };
@@ -322,6 +325,24 @@ void TestQmctl::aLineLostInAWriteIsNamed()
     const QByteArray err = qmctl.readAllStandardError();
     QVERIFY2(err.contains("the line failed; channel(s) 1, 2 had answered; channel(s) 3, 4,"),
              err.constData());
+}
+
+// The device is held under another name (what a panel picked as another COM port, say): the
+// lock follows the device, so nothing reaches it from here.
+void TestQmctl::aDeviceAnotherProgramHoldsIsLeftAlone()
+{
+    Bench bench;
+    test::UnitSimProcess sim;
+    QVERIFY(bench.startUnit(sim, 0, {"--model", "410a"}));
+    PortMap map;
+    map.setOverride(1, QFileInfo(bench.link(0)).symLinkTarget());
+    QtSerialPort holder(map, qm410a().baudRate);
+    holder.setPortNumber(1);
+    QVERIFY(holder.open());
+    const Outcome read = bench.qmctl({"read", "--model", "410a", "--port", "COM1"});
+    QCOMPARE(read.code, 3);
+    QVERIFY2(read.err.contains("in use by test_qmctl"), read.err.constData());
+    QCOMPARE(sim.logLines(), QStringList());
 }
 
 void TestQmctl::readsChannelLists_data()

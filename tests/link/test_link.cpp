@@ -195,50 +195,95 @@ void TestLink::eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt()
     QVERIFY(innerReturned && clock.elapsed() < 5'000);
 }
 
-// A device that failed is opened once more at once; after that only the same USB adapter is.
-// The identities are typed here as the adapters would report them.
+// A device that failed is opened once more at once and kept if it is the same device; after
+// that only the same USB adapter is opened. The identities are typed here as the devices would
+// report them.
 void TestLink::failureReopensOnceThenOnlyTheSameAdapter_data()
 {
     QTest::addColumn<DeviceIdentity>("before");
     QTest::addColumn<DeviceIdentity>("after");
-    QTest::addColumn<bool>("same");
+    QTest::addColumn<bool>("sameAdapter");
+    QTest::addColumn<bool>("sameDevice");
     const DeviceIdentity ftdiA{0x0403, 0x6001, QStringLiteral("A10K3"), QStringLiteral("1-1.2")};
     const DeviceIdentity ch340{0x1a86, 0x7523, {}, QStringLiteral("1-1.2")};
-    QTest::newRow("same serial number") << ftdiA << ftdiA << true;
+    QTest::newRow("same serial number") << ftdiA << ftdiA << true << true;
     QTest::newRow("same serial, other socket")
         << ftdiA << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K3"), QStringLiteral("3-2")}
-        << true;
+        << true << true;
     QTest::newRow("other serial number")
         << ftdiA << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K4"), QStringLiteral("1-1.2")}
-        << false;
+        << false << false;
     QTest::newRow("serial number gone")
-        << ftdiA << DeviceIdentity{0x0403, 0x6001, {}, QStringLiteral("1-1.2")} << false;
-    QTest::newRow("no serial, same socket") << ch340 << ch340 << true;
+        << ftdiA << DeviceIdentity{0x0403, 0x6001, {}, QStringLiteral("1-1.2")} << false << false;
+    QTest::newRow("no serial, same socket") << ch340 << ch340 << true << true;
     QTest::newRow("no serial, other socket")
-        << ch340 << DeviceIdentity{0x1a86, 0x7523, {}, QStringLiteral("1-1.3")} << false;
+        << ch340 << DeviceIdentity{0x1a86, 0x7523, {}, QStringLiteral("1-1.3")} << false << false;
     QTest::newRow("other product, same socket")
-        << ch340 << DeviceIdentity{0x1a86, 0x5523, {}, QStringLiteral("1-1.2")} << false;
-    QTest::newRow("no USB identity") << DeviceIdentity{} << DeviceIdentity{} << false;
+        << ch340 << DeviceIdentity{0x1a86, 0x5523, {}, QStringLiteral("1-1.2")} << false << false;
+    // ttyUSB0 (188:0) came back as ttyUSB1, or another adapter took ttyUSB0.
+    QTest::newRow("same adapter, other number")
+        << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K3"), {}, 0xbc00}
+        << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K3"), {}, 0xbc01} << true << true;
+    QTest::newRow("other adapter, same number")
+        << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K3"), {}, 0xbc00}
+        << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K4"), {}, 0xbc00} << false << false;
+    QTest::newRow("adapter, then a terminal with its number")
+        << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K3"), {}, 0xbc00}
+        << DeviceIdentity{0, 0, {}, {}, 0xbc00} << false << false;
+    QTest::newRow("terminal, then an adapter with its number")
+        << DeviceIdentity{0, 0, {}, {}, 0x8803}
+        << DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K3"), {}, 0x8803} << false << false;
+    // /dev/pts/3 (136:3), a built-in port (4:64).
+    QTest::newRow("same terminal") << DeviceIdentity{0, 0, {}, {}, 0x8803}
+                                   << DeviceIdentity{0, 0, {}, {}, 0x8803} << false << true;
+    QTest::newRow("other terminal") << DeviceIdentity{0, 0, {}, {}, 0x8803}
+                                    << DeviceIdentity{0, 0, {}, {}, 0x8804} << false << false;
+    QTest::newRow("built-in port") << DeviceIdentity{0, 0, {}, {}, 0x440}
+                                   << DeviceIdentity{0, 0, {}, {}, 0x440} << false << true;
+    QTest::newRow("numbers unknown") << DeviceIdentity{} << DeviceIdentity{} << false << false;
 }
 
 void TestLink::failureReopensOnceThenOnlyTheSameAdapter()
 {
     QFETCH(DeviceIdentity, before);
     QFETCH(DeviceIdentity, after);
-    QFETCH(bool, same);
-    Rig rig(before);
-    rig.link.setMaxHold(same ? 60'000 : 100);
-    QSignalSpy lost(&rig.link, &SerialLink::lineLost);
-    rig.port.receive(reply(4).first(50));
-    rig.port.fail();
-    QCOMPARE(rig.port.openAttempts, QList<int>({3, 3}));
-    QCOMPARE(rig.recovered.takeFirst()[0].toBool(), true);
-    // The rest of the interrupted reply must not complete a frame; the next whole one does.
-    rig.port.receive(reply(4).sliced(50) + reply(7));
-    QCOMPARE(rig.answered.size(), 1);
-    QCOMPARE(rig.answered[0][0].toInt(), 7);
+    QFETCH(bool, sameAdapter);
+    QFETCH(bool, sameDevice);
+    QCOMPARE(before.isSameUsbAdapterAs(after), sameAdapter);
+    QCOMPARE(before.isSameDeviceAs(after), sameDevice);
 
-    // Failing again right after the reopen: no instant reopen.
+    // At once: what opens under the name is kept only if it is the same device; what the driver
+    // had not taken goes to it, or nowhere, and another device is not even claimed.
+    {
+        Rig rig(before);
+        QSignalSpy lost(&rig.link, &SerialLink::lineLost);
+        rig.port.receive(reply(4).first(50));
+        rig.port.unsent = {hex("0302fa")};
+        rig.port.identities[3] = after;
+        rig.port.fail();
+        QCOMPARE(rig.port.openAttempts, QList<int>({3, 3}));
+        QCOMPARE(rig.port.isOpen(), sameDevice);
+        QCOMPARE(rig.port.claims, sameDevice ? 2 : 1);
+        QCOMPARE(rig.port.frames, sameDevice ? QByteArrayList{hex("0302fa")} : QByteArrayList{});
+        QCOMPARE(rig.dropped.size(), sameDevice ? 0 : 1);
+        QCOMPARE(lost.size(), sameDevice ? 0 : 1);
+        QCOMPARE(rig.recovered.size(), sameDevice ? 1 : 0);
+        if (sameDevice) {
+            // The rest of the interrupted reply must not complete a frame; the next whole one
+            // does.
+            rig.port.receive(reply(4).sliced(50) + reply(7));
+            QCOMPARE(rig.answered.size(), 1);
+            QCOMPARE(rig.answered[0][0].toInt(), 7);
+            // Failing again right after the reopen: no instant reopen.
+            rig.port.fail();
+            QCOMPARE(rig.port.openAttempts.size(), 2);
+        }
+    }
+
+    // Later, when the instant reopen found nothing: only the same USB adapter is opened.
+    Rig rig(before);
+    rig.link.setMaxHold(sameAdapter ? 60'000 : 100);
+    QSignalSpy lost(&rig.link, &SerialLink::lineLost);
     rig.port.openable.clear();
     rig.port.fail();
     QCOMPARE(rig.port.openAttempts.size(), 2);
@@ -248,7 +293,7 @@ void TestLink::failureReopensOnceThenOnlyTheSameAdapter()
 
     rig.port.identities[3] = after;
     rig.port.openable = {3};
-    if (same) {
+    if (sameAdapter) {
         QTRY_VERIFY(rig.port.isOpen());
         QCOMPARE(rig.port.frames, QByteArrayList({hex("0302fa")}));
         return;

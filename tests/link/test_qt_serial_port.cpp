@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -28,6 +29,29 @@ QByteArray reply(int channel)
     return encodeReply(qm410a(), {}, quint8(channel));
 }
 
+QByteArray hex(const char *digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+// Another program's descriptor on a terminal, leaving the line's bytes as they are.
+int openRaw(const QString &device)
+{
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios raw{};
+    ::tcgetattr(fd, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(fd, TCSANOW, &raw);
+    return fd;
+}
+
+// Bytes that no one has read from the descriptor yet.
+int unreadBytes(int fd)
+{
+    int count = 0;
+    return ::ioctl(fd, FIONREAD, &count) == 0 ? count : -1;
+}
+
 // The link on a pseudo-terminal reached through a symbolic link, so that a test can unplug
 // the device and plug in another under the same name; `other` is a second descriptor on the
 // terminal for meddling with it as other programs or the kernel do. Which USB adapter the
@@ -39,9 +63,13 @@ struct PtyRig
     std::unique_ptr<test::PseudoTerminal> unit;
     int other = -1;
     DeviceIdentity identity;
+    // Runs once, when the port next asks who its device is.
+    std::function<void()> onIdentityRead;
     ChannelTable table;
     const UnitModel &model;
     QtSerialPort port{PortMap({{1, device}}), model.baudRate, [this](const QString &) {
+                          if (const auto hook = std::exchange(onIdentityRead, {}))
+                              hook();
                           return identity;
                       }};
     ReplyReceiver receiver{model, table};
@@ -60,21 +88,16 @@ struct PtyRig
     {
         unit = std::make_unique<test::PseudoTerminal>(device);
         ::close(other);
-        other = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        other = openRaw(device);
     }
-    // Leaves the line's bytes as they are, as the port itself does.
-    void makeRaw() const
+    // Output waiting for a unit that reads nothing, as much as the driver holds; how much.
+    qsizetype fillLine() const
     {
-        termios raw{};
-        ::tcgetattr(other, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(other, TCSANOW, &raw);
-    }
-    // Bytes from the unit that no one has read from the terminal yet.
-    int unreadBytes() const
-    {
-        int count = 0;
-        return ::ioctl(other, FIONREAD, &count) == 0 ? count : -1;
+        const char zeros[256] = {};
+        qsizetype waiting = 0;
+        for (ssize_t n; (n = ::write(other, zeros, sizeof zeros)) > 0;)
+            waiting += n;
+        return waiting;
     }
     bool received(const QByteArray &expected)
     {
@@ -95,7 +118,10 @@ private slots:
     void receptionSurvivesLeftoversPiecesAndSpuriousErrors();
     void probeLeavesWaitingInputToItsOwner();
     void unpluggedAdapterIsReopenedAndGetsTheUnsentFrame();
+    void reopenAtOnceKeepsTheSameDeviceOnly();
+    void secondPortOnTheDeviceIsRefusedWhateverItsName();
     void runsOntoAFullLineArriveWhole();
+    void waitUntilSentEndsWhenTheDriverHasItAllOrAtTheDeadline();
 };
 
 void TestQtSerialPort::lineSettingsFollowTheModel_data()
@@ -143,12 +169,11 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
     });
     QVERIFY(rig.port.open());
     rig.port.claim();
-    rig.unit->takeAvailable(); // echoed by the terminal before the port made it raw
     rig.unit->send(reply(1));
     QTRY_COMPARE_WITH_TIMEOUT(stolen, reply(1).size(), test::DeadlineMs);
     stealing = false;
     rig.unit->send(reply(4).first(50));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.unreadBytes(), 0, test::DeadlineMs); // a piece at a time
+    QTRY_COMPARE_WITH_TIMEOUT(unreadBytes(rig.other), 0, test::DeadlineMs); // a piece at a time
     rig.unit->send(reply(4).sliced(50));
     QTRY_COMPARE_WITH_TIMEOUT(rig.answered.size(), 1, test::DeadlineMs);
     QCOMPARE(rig.answered[0][0].toInt(), 4);
@@ -180,7 +205,6 @@ void TestQtSerialPort::receptionSurvivesLeftoversPiecesAndSpuriousErrors()
 void TestQtSerialPort::probeLeavesWaitingInputToItsOwner()
 {
     PtyRig rig;
-    rig.makeRaw();
     const QByteArray waiting(96, 'w');
     rig.unit->send(waiting);
     QVERIFY(PortManager(rig.port).probePort(1));
@@ -220,6 +244,74 @@ void TestQtSerialPort::unpluggedAdapterIsReopenedAndGetsTheUnsentFrame()
     QTRY_COMPARE_WITH_TIMEOUT(rig.answered.size(), 1, test::DeadlineMs);
 }
 
+// The one reopen at once goes by the device the descriptor has open, not by the name: the same
+// terminal after a passing failure gets what its driver had not taken (and not again what it
+// had), also when the name points elsewhere right after the open; another terminal that had
+// the name when the first hung up is closed untouched (its waiting input stays, nothing is
+// written), the frames are given up and the line is lost.
+void TestQtSerialPort::reopenAtOnceKeepsTheSameDeviceOnly()
+{
+    PtyRig rig;
+    QSignalSpy recovered(&rig.link, &SerialLink::recovered);
+    QSignalSpy lost(&rig.link, &SerialLink::lineLost);
+    QSignalSpy dropped(&rig.link, &SerialLink::framesDropped);
+    QVERIFY(PortManager(rig.port).openPort(1));
+    rig.link.write(hex("0807fa"));
+    emit rig.port.failed();
+    QCOMPARE(recovered.size(), 1);
+    QVERIFY(rig.port.isOpen());
+    QVERIFY(rig.received(hex("0807fa")));
+
+    std::optional<test::PseudoTerminal> other;
+    rig.onIdentityRead = [&] {
+        other.emplace(rig.device);
+    };
+    QTest::qWait(20); // past the guard against a flapping device
+    emit rig.port.failed();
+    QCOMPARE(recovered.size(), 2);
+    QVERIFY(other.has_value());
+    rig.link.write(hex("0401fa"));
+    QVERIFY(rig.received(hex("0401fa")));
+
+    ::tcflow(rig.other, TCOOFF); // the frames stay in the program
+    rig.link.write(hex("0302fa"));
+    rig.link.write(hex("80800502fa"));
+    QTest::qWait(20); // past the guard again; the driver takes nothing
+    QCOMPARE(rig.port.unsentBytes(), 8);
+    const int otherProgram = openRaw(rig.device);
+    other->send("waiting");
+    QTRY_COMPARE_WITH_TIMEOUT(unreadBytes(otherProgram), 7, test::DeadlineMs);
+    rig.unit->hangUp();
+    QVERIFY(lost.wait(test::DeadlineMs));
+    QCOMPARE(dropped.size(), 1);
+    QCOMPARE(dropped[0][0].value<QByteArrayList>(),
+             QByteArrayList({hex("0302fa"), hex("80800502fa")}));
+    QVERIFY(!rig.port.isOpen());
+    QCOMPARE(recovered.size(), 2);
+    QCOMPARE(other->takeAvailable(), QByteArray());
+    QCOMPARE(unreadBytes(otherProgram), 7);
+    ::close(otherProgram);
+}
+
+// One program per device: a second port on the terminal, reached through another link, is
+// refused as in use and told who holds it (this very program), until the first one closes.
+void TestQtSerialPort::secondPortOnTheDeviceIsRefusedWhateverItsName()
+{
+    PtyRig rig;
+    const QString otherName = rig.dir.filePath(QStringLiteral("other-name"));
+    QVERIFY(QFile::link(QFileInfo(rig.device).symLinkTarget(), otherName));
+    QtSerialPort second(PortMap({{1, otherName}}), rig.model.baudRate);
+    second.setPortNumber(1);
+    QVERIFY(rig.port.open());
+    QVERIFY(!second.open());
+    QVERIFY(!second.isOpen());
+    QCOMPARE(second.refusalCause(), SerialPort::RefusalCause::InUse);
+    QCOMPARE(second.errorString(), QStringLiteral("in use by test_qt_serial_ (process %1)")
+                                       .arg(QCoreApplication::applicationPid()));
+    rig.port.close();
+    QVERIFY(second.open());
+}
+
 // Multi-channel runs write their frames back to back, far faster than a line carries them.
 // They must all reach the line, whole and in order, also when the driver's transmit buffer is
 // full, and a full buffer must not pass for an unplugged port.
@@ -241,11 +333,7 @@ void TestQtSerialPort::runsOntoAFullLineArriveWhole()
 
     // Output still waiting for a slow line: the first run meets a driver that takes nothing,
     // the next ones pile up behind it, more than it could hold even if it were empty.
-    rig.makeRaw();
-    const char zeros[256] = {};
-    qsizetype waiting = 0;
-    for (ssize_t n; (n = ::write(rig.other, zeros, sizeof zeros)) > 0;)
-        waiting += n;
+    const qsizetype waiting = rig.fillLine();
     QVERIFY(waiting > 0);
     constexpr int Runs = 300;
     updateMultiple(rig.model, rig.table, 3, 4095, 4095, sender, {});
@@ -265,6 +353,22 @@ void TestQtSerialPort::runsOntoAFullLineArriveWhole()
     QVERIFY(rig.port.isOpen() && !rig.link.isRecovering());
     QTRY_COMPARE_WITH_TIMEOUT(rig.port.unsentBytes(), 0,
                               test::DeadlineMs); // once told of the write
+}
+
+// A command-line run waits for its last frames to leave before it closes the port.
+void TestQtSerialPort::waitUntilSentEndsWhenTheDriverHasItAllOrAtTheDeadline()
+{
+    PtyRig rig;
+    QVERIFY(rig.port.open());
+    ::tcflow(rig.other, TCOOFF);
+    rig.port.write(hex("0807fa"));
+    QVERIFY(!rig.port.waitUntilSent(50));
+    QCOMPARE(rig.port.unsentBytes(), 3);
+    ::tcflow(rig.other, TCOON);
+    QVERIFY(rig.port.waitUntilSent(test::DeadlineMs));
+    QCOMPARE(rig.port.unsentBytes(), 0);
+    rig.port.close(); // as the run would: what the driver has is no longer the port's
+    QVERIFY(rig.received(hex("0807fa")));
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)

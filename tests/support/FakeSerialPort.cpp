@@ -29,7 +29,7 @@ void FakeSerialPort::claim()
 {
     ++claims;
     m_incoming.clear();
-    m_identity = presentIdentity();
+    m_identity = openedIdentity();
 }
 
 void FakeSerialPort::close()

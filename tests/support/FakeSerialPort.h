@@ -17,7 +17,7 @@ class FakeSerialPort : public SerialPort
 public:
     QSet<int> present;                    // a device exists but refuses to open
     QSet<int> openable;                   // a device exists and opens
-    QMap<int, DeviceIdentity> identities; // USB adapters by port number; others have none
+    QMap<int, DeviceIdentity> identities; // the devices by port number; others have none
     // Another port object on the same machine: its devices are the ones that count.
     const FakeSerialPort *sameMachineAs = nullptr;
     // Names the devices as this map does, instead of /dev/ttyFAKEn; it must outlive the port.
@@ -45,6 +45,10 @@ public:
     void write(const QByteArray &frame) override;
     DeviceIdentity identity() const override { return m_identity; }
     DeviceIdentity presentIdentity() const override { return identities.value(m_port); }
+    DeviceIdentity openedIdentity() const override
+    {
+        return m_open ? presentIdentity() : DeviceIdentity();
+    }
     QByteArrayList takeUnsent() override { return std::exchange(unsent, {}); }
 
     // Bytes arriving from the unit: they wait in the port and readyRead() is raised.

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <QSerialPort>
+#include <QString>
+
+// What QtSerialPort asks of the operating system about a serial device beyond what QSerialPort
+// tells, on the systems where the port is QSerialPort (SerialDevicePosix.cpp). On Windows the
+// port is WinSerialPort, which asks Win32 itself: a COM port opens for one program only, so
+// there is no lock to take; a port's device has no number that follows it (0), so a device
+// without USB identity never counts as the same after a failure; the USB identity and location
+// come from SetupAPI.
+namespace qm::serialdevice {
+
+// The device behind port number 1..16 when the preferences name none ("/dev/ttyUSB0", "COM3").
+QString defaultPath(int port);
+// Whether a device answers to the name (a link to nothing does not count).
+bool exists(const QString &path);
+
+// Why QSerialPort could not open a device that is there, from its error and text: the cause and
+// the reason for the operator, naming the program that holds it where the system says.
+struct Refusal
+{
+    SerialPort::RefusalCause cause;
+    QString reason;
+};
+Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorText,
+                       const QString &path);
+
+// Makes the device the open port has this program's alone among programs that ask the same (an
+// advisory lock on the device itself, whatever name reached it, until the port closes). Empty
+// when taken; otherwise the reason for the operator: "in use by qm520a-panel (process 1234)",
+// or "in use by another program" when the system does not say which.
+QString lockForThisProgram(const QSerialPort &port);
+
+// Whether the open port's device still works, asked without writing or waiting.
+bool answers(const QSerialPort &port);
+
+// The number the system gives the device itself, whichever name reached it; 0 when unknown.
+quint64 deviceNumberOf(const QSerialPort &port);
+quint64 deviceNumberAt(const QString &path);
+
+// The device node the open port has ("/dev/ttyUSB0", also when opened through a link);
+// empty when the system does not tell.
+QString nodePath(const QSerialPort &port);
+
+// Where a USB adapter sits on the USB tree ("1-1.2"), from its port name ("ttyUSB0"); empty for
+// any other device.
+QString usbLocation(const QString &portName);
+
+} // namespace qm::serialdevice

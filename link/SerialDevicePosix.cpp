@@ -1,0 +1,174 @@
+#include "link/SerialDevice.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cerrno>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace qm::serialdevice {
+
+namespace {
+
+// Built-in ports first, then USB adapters (FTDI, Prolific, CH340), then CDC-ACM devices.
+struct DeviceFamily
+{
+    int firstPort;
+    int lastPort;
+    const char *prefix;
+};
+
+constexpr std::array<DeviceFamily, 3> LinuxFamilies = {{
+    {1, 4, "/dev/ttyS"},
+    {5, 12, "/dev/ttyUSB"},
+    {13, 16, "/dev/ttyACM"},
+}};
+
+// Where QSerialPort (and other serial programs) put their lock for a device.
+QString lockFilePath(const QString &devicePath)
+{
+    QString name = devicePath;
+    if (name.startsWith(QLatin1String("/dev/")))
+        name.remove(0, 5);
+    name.replace(u'/', u'_');
+    return QStringLiteral("/var/lock/LCK..") + name;
+}
+
+// "qm520a-panel (process 1234)"; empty for a process this system does not show.
+QString processName(qint64 pid)
+{
+    if (pid <= 0)
+        return {};
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly))
+        return {};
+    const QString name = QString::fromLocal8Bit(comm.readAll()).trimmed();
+    return name.isEmpty() ? QString() : QStringLiteral("%1 (process %2)").arg(name).arg(pid);
+}
+
+// The program holding a flock on the file, as /proc/locks tells it; a line there reads
+// "1: FLOCK  ADVISORY  WRITE 1234 00:19:3 0 EOF" (file system device in hex, then the inode),
+// and one waiting for a lock has "->" after the number.
+QString flockHolder(const struct stat &file)
+{
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> lines = locks.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields[1] != "FLOCK")
+            continue;
+        const QList<QByteArray> place = fields[5].split(':');
+        if (place.size() == 3 && place[0].toUInt(nullptr, 16) == major(file.st_dev) &&
+            place[1].toUInt(nullptr, 16) == minor(file.st_dev) &&
+            place[2].toULongLong() == file.st_ino)
+            return processName(fields[4].toLongLong());
+    }
+    return {};
+}
+
+QString inUseBy(const QString &holder)
+{
+    return holder.isEmpty() ? QStringLiteral("in use by another program")
+                            : QStringLiteral("in use by ") + holder;
+}
+
+} // namespace
+
+QString defaultPath(int port)
+{
+    for (const DeviceFamily &family : LinuxFamilies) {
+        if (port >= family.firstPort && port <= family.lastPort)
+            return QLatin1String(family.prefix) + QString::number(port - family.firstPort);
+    }
+    return {};
+}
+
+bool exists(const QString &path)
+{
+    return QFileInfo::exists(path);
+}
+
+// QSerialPort itself turns a second user away only under the same name (its lock file) or, for
+// a user other than root, by TIOCEXCL; when one of our programs holds the device, it is named
+// from its lock all the same.
+Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorText,
+                       const QString &path)
+{
+    if (error != QSerialPort::PermissionError)
+        return {SerialPort::RefusalCause::Other, errorText};
+    const QByteArray name = QFile::encodeName(path);
+    struct stat file = {};
+    if (::stat(name.constData(), &file) == 0) {
+        if (const QString holder = flockHolder(file); !holder.isEmpty())
+            return {SerialPort::RefusalCause::InUse, inUseBy(holder)};
+    }
+    const QString lockFile = lockFilePath(path);
+    if (QFileInfo::exists(lockFile))
+        return {SerialPort::RefusalCause::InUse,
+                errorText + QStringLiteral(" — locked by another program, or a stale lock file %1")
+                                .arg(lockFile)};
+    if (::access(name.constData(), R_OK | W_OK) != 0)
+        return {SerialPort::RefusalCause::NoPermission,
+                errorText + QStringLiteral(" — is the user in the dialout group?")};
+    return {SerialPort::RefusalCause::InUse,
+            errorText + QStringLiteral(
+                            " — is another program (ModemManager, brltty, a terminal) using it?")};
+}
+
+// A device whose file system cannot lock at all is still used: the lock is a courtesy among
+// programs, and refusing the port would leave the operator nothing to do about it.
+QString lockForThisProgram(const QSerialPort &port)
+{
+    if (::flock(port.handle(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
+        return {};
+    struct stat file = {};
+    return inUseBy(::fstat(port.handle(), &file) == 0 ? flockHolder(file) : QString());
+}
+
+// tcgetattr neither writes nor waits for the line to drain, yet a hung-up descriptor refuses
+// it with EIO.
+bool answers(const QSerialPort &port)
+{
+    termios settings{};
+    return ::tcgetattr(port.handle(), &settings) == 0;
+}
+
+quint64 deviceNumberOf(const QSerialPort &port)
+{
+    struct stat device = {};
+    return ::fstat(port.handle(), &device) == 0 ? quint64(device.st_rdev) : 0;
+}
+
+quint64 deviceNumberAt(const QString &path)
+{
+    struct stat device = {};
+    return ::stat(QFile::encodeName(path).constData(), &device) == 0 ? quint64(device.st_rdev) : 0;
+}
+
+QString nodePath(const QSerialPort &port)
+{
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(port.handle()));
+}
+
+// The sysfs device of a USB serial adapter is an interface ("1-1.2:1.0") below its port
+// ("1-1.2"), possibly with the tty's own folder in between; the port is the location.
+QString usbLocation(const QString &portName)
+{
+    QString path =
+        QFileInfo(QStringLiteral("/sys/class/tty/%1/device").arg(portName)).canonicalFilePath();
+    for (; !path.isEmpty() && path != u'/'; path = QFileInfo(path).path()) {
+        const QString name = QFileInfo(path).fileName();
+        if (name.contains(u':') && name.at(0).isDigit())
+            return name.section(u':', 0, 0);
+    }
+    return {};
+}
+
+} // namespace qm::serialdevice
