@@ -146,14 +146,22 @@ run_panel() { # <exe> <model> <title>
   panel_window=$(within "$deadline" window_of "$title" && window_of "$title")
   check "$model: the window \"$title\" is shown" test -n "$panel_window"
   [[ -n "$panel_window" ]] || return
-  xdotool windowfocus --sync "$panel_window" 2>/dev/null
-  xdotool key --delay 100 Right
-  check "$model: an edit sends the channel's data frame" within "$deadline" frames_at_least "data ch=0" 1
+  check "$model: an edit sends the channel's data frame" within "$deadline" move_overlay
   if [[ -n "$screenshots" ]]; then
     xdotool mousemove 0 0
     import -window "$panel_window" "$screenshots/$model-wine.png"
   fi
   drag_window
+}
+
+# A click on the title bar makes the window the active one, as it would for a user; the arrow
+# key then moves the overlay. The window takes keys only once its poll is over, so the key is
+# pressed again until the frame comes.
+move_overlay() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$panel_window")"
+  xdotool mousemove $((X + 100)) $((Y + 10)) click 1 sleep 0.2 key Right
+  within 2 frames_at_least "data ch=0" 1
 }
 
 # Drags the window by its title bar, as a user moves it, and notes where it went (in twips, 15
@@ -218,6 +226,23 @@ test_portable_panels() {
     keeps_window_place QM-410A
 }
 
+# qmctl backs up the unit on COM1, restores a changed copy, and a second backup is that copy.
+test_qmctl() {
+  local qmctl
+  qmctl=$(find "$work/portable" -name qmctl.exe -print -quit)
+  start_unit 520a
+  (cd "$work" && wine "$qmctl" read --model 520a --port COM1 -o backup.json >>"$wine_log" 2>&1)
+  check "qmctl read: the setup of the unit on COM1" test "$?" = 0 -a -s "$work/backup.json"
+  sed -e '0,/"Text1": "[^"]*"/s//"Text1": "UNDER WINE"/' \
+    -e '0,/"HorizPos": [0-9]*/s//"HorizPos": 100/' "$work/backup.json" >"$work/changed.json"
+  check "qmctl: the copy differs from the backup" not cmp -s "$work/backup.json" "$work/changed.json"
+  (cd "$work" && wine "$qmctl" write --model 520a --port COM1 changed.json >>"$wine_log" 2>&1)
+  check "qmctl write: the changed copy restored" test "$?" = 0
+  check "qmctl write: the unit got the text" frames_at_least "text1 ch=0 \"UNDER WINE\"" 1
+  (cd "$work" && wine "$qmctl" read --model 520a --port COM1 -o after.json >>"$wine_log" 2>&1)
+  check "qmctl read after write: the same file as the copy" cmp -s "$work/changed.json" "$work/after.json"
+}
+
 installed() { [[ -d "$WINEPREFIX/drive_c/Program Files/QM Control Panels" ]]; }
 menu_entries() {
   local menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/QM Control Panels"
@@ -243,6 +268,7 @@ test_installer() {
   run_panel "$folder/qm520a-panel.exe" 520a "QM-520A Control Panel"
   wine wineboot --end-session >>"$wine_log" 2>&1
   check "installed 520a: the end of the session ends it" within "$deadline" ended "$panel_pid"
+  wait "$panel_pid" 2>/dev/null # Wine ends it after the session's last message
   settle_wine
   check "installed 520a: settings.txt in AppData\\Roaming\\qm-control-panel\\VT-540A" \
     test "$(settings_lines "$data")" = 12
@@ -298,6 +324,7 @@ if ((failures > 0)); then
   exit 1
 fi
 test_portable_panels
+test_qmctl
 test_installer
 [[ -n "$timing" ]] && measure_first_request
 echo "Wine tests: $((checks - failures)) of $checks checks passed"
