@@ -11,4 +11,8 @@ namespace qm {
 // its devices from the port map.
 std::unique_ptr<SerialPort> makePlatformSerialPort(const PortMap &map, qint32 baudRate);
 
+// The programs that usually hold a serial port on this system, for the operator's notice
+// ("a terminal, ModemManager or brltty").
+QString usualPortHolders();
+
 } // namespace qm

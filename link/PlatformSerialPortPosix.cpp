@@ -9,4 +9,9 @@ std::unique_ptr<SerialPort> makePlatformSerialPort(const PortMap &map, qint32 ba
     return std::make_unique<QtSerialPort>(map, baudRate);
 }
 
+QString usualPortHolders()
+{
+    return QStringLiteral("a terminal, ModemManager or brltty");
+}
+
 } // namespace qm

@@ -9,4 +9,9 @@ std::unique_ptr<SerialPort> makePlatformSerialPort(const PortMap &map, qint32 ba
     return std::make_unique<WinSerialPort>(map, baudRate);
 }
 
+QString usualPortHolders()
+{
+    return QStringLiteral("a terminal program or another control panel");
+}
+
 } // namespace qm

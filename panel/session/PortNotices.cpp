@@ -1,5 +1,6 @@
 #include "panel/session/PortNotices.h"
 
+#include "link/PlatformSerialPort.h"
 #include "link/PortMap.h"
 
 namespace qm {
@@ -18,9 +19,8 @@ QString portRefusalNotice(const PortManager::Refusal &refusal)
                           .arg(refusal.reason);
     case SerialPort::RefusalCause::InUse:
         return port + QStringLiteral(" is held by another program (%1). Close the program that "
-                                     "uses it, such as a terminal, ModemManager or brltty, then "
-                                     "pick the port again.")
-                          .arg(refusal.reason);
+                                     "uses it, such as %2, then pick the port again.")
+                          .arg(refusal.reason, usualPortHolders());
     case SerialPort::RefusalCause::Other:
         break;
     }
