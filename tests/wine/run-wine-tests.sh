@@ -243,6 +243,13 @@ test_qmctl() {
   check "qmctl write: the unit got the text" frames_at_least "text1 ch=0 \"UNDER WINE\"" 1
   (cd "$work" && wine "$qmctl" read --model 520a --port COM1 -o after.json >>"$wine_log" 2>&1)
   check "qmctl read after write: the same file as the copy" cmp -s "$work/changed.json" "$work/after.json"
+
+  # Windows opens NUL, CON, COM1 and the like as devices in any folder.
+  local frames_before
+  frames_before=$(grep -c . "$work/unit.log")
+  (cd "$work" && wine "$qmctl" write --model 520a --port COM1 nul.json >>"$wine_log" 2>&1)
+  check "qmctl write of a device's name (nul.json): bad file, exit 2" test "$?" = 2
+  check "qmctl write of a device's name: nothing sent" test "$(grep -c . "$work/unit.log")" = "$frames_before"
 }
 
 installed() { [[ -d "$WINEPREFIX/drive_c/Program Files/QM Control Panels" ]]; }
