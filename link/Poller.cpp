@@ -38,7 +38,6 @@ bool Poller::poll()
     do {
         m_restart = false;
         m_channelsFound = 0;
-        forgetAnswers();
         emit started();
         for (int index = 0; index < ChannelCount && !m_restart && !m_cancelled; ++index) {
             m_sender.requestSettings(index);

@@ -34,10 +34,11 @@ public:
     // The index of the last channel that answered since the last poll began, plus 1; 0 when
     // none did. Replies that come between polls count too, as the unit sent them.
     qint16 channelsFound() const { return m_channelsFound; }
-    // Every channel that answered since the last poll began, ascending; the channels whose
-    // records hold what the unit on this port said. Empty after forgetAnswers().
+    // Every channel that answered since forgetAnswers(), ascending: the channels whose records
+    // hold what the unit on the port in use said.
     const QList<int> &answeredChannels() const { return m_answered; }
-    // The port changes: what answered on the old one no longer describes the unit.
+    // The port changes (every poll but the first follows a pick): what answered on the old
+    // one no longer describes the unit.
     void forgetAnswers();
 
 signals:

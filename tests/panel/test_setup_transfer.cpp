@@ -168,6 +168,14 @@ void TestSetupTransfer::saveHoldsWhatAnsweredOnThisPollOnly()
     rig.trigger("actSaveSetup");
     QCOMPARE(rig.notifier->texts, QStringList{"The setup could not be saved to /saved/site.json: "
                                               "No space left on device"});
+
+    // A pick that does not open leaves no unit to save.
+    rig.unit->openable.clear();
+    QTest::keyClick(&rig.window, Qt::Key_F5);
+    rig.notifier->texts.clear();
+    rig.trigger("actSaveSetup");
+    QCOMPARE(rig.notifier->texts,
+             QStringList{"No channel has answered on this port: there is no setup to save."});
 }
 
 void TestSetupTransfer::loadSendsTheChannelsThatAnsweredAndDiffer_data()
