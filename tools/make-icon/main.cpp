@@ -1,6 +1,6 @@
 // Writes a panel's program icon, drawn by the same code as the window's own, for the desktop's
-// menus: make-icon <410a|520a> <file>..., a scalable picture for a file ending in .svg and an
-// image in the format its suffix names for any other.
+// menus and Windows programs: make-icon <410a|520a> <file>..., a scalable picture for a file
+// ending in .svg and an image in the format its suffix names (.png, .ico) for any other.
 
 #include "model/UnitModel.h"
 #include "panel/window/Pictures.h"
@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
     const auto model =
         argc > 2 ? qm::unitModelByName(QString::fromLocal8Bit(argv[1])) : std::nullopt;
     if (!model) {
-        std::fputs("usage: make-icon <410a|520a> <file.png|file.svg>...\n", stderr);
+        std::fputs("usage: make-icon <410a|520a> <file.png|file.ico|file.svg>...\n", stderr);
         return 2;
     }
     for (int index = 2; index < argc; ++index) {
