@@ -1,6 +1,6 @@
 #include "tools/qmctl/FindCommand.h"
 
-#include "link/QtSerialPort.h"
+#include "link/PlatformSerialPort.h"
 #include "link/UnitFinder.h"
 
 #include <QCoreApplication>
@@ -65,8 +65,8 @@ bool report(const UnitFinder &finder, const UnitModel &model)
 
 bool findUnits(const UnitModel &model, const PortMap &map)
 {
-    QtSerialPort port(map, model.baudRate);
-    UnitFinder finder(port, &AdapterInfo::ofDevice);
+    const std::unique_ptr<SerialPort> port = makePlatformSerialPort(map, model.baudRate);
+    UnitFinder finder(*port, &AdapterInfo::ofDevice);
     const bool showProgress = isatty(STDERR_FILENO);
     if (showProgress)
         QObject::connect(

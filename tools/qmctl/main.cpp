@@ -3,9 +3,9 @@
 // which port holds which unit.
 
 #include "QmVersion.h"
+#include "link/PlatformSerialPort.h"
 #include "link/PortManager.h"
 #include "link/PortMap.h"
-#include "link/QtSerialPort.h"
 #include "link/SetupSession.h"
 #include "panel/preferences/Preferences.h"
 #include "panel/preferences/PreferencesStore.h"
@@ -320,7 +320,7 @@ bool writeFile(const QString &path, const QByteArray &contents)
 class Run
 {
 public:
-    Run(const CommandLine &line, QtSerialPort &port)
+    Run(const CommandLine &line, SerialPort &port)
         : m_line(line), m_port(port), m_receiver(*line.model, m_table),
           m_session(*line.model, m_table, port, m_receiver)
     {
@@ -505,7 +505,7 @@ private:
     }
 
     const CommandLine &m_line;
-    QtSerialPort &m_port;
+    SerialPort &m_port;
     ChannelTable m_table;
     ReplyReceiver m_receiver;
     SetupSession m_session;
@@ -546,7 +546,9 @@ int main(int argc, char *argv[])
     if (line->command == u"find")
         return findUnits(*line->model, panelPortMap(*line->model)) ? Success : UnitFailed;
     int portNumber = 0;
-    QtSerialPort port(portMap(*line, portNumber), line->model->baudRate);
+    const std::unique_ptr<SerialPort> serial =
+        makePlatformSerialPort(portMap(*line, portNumber), line->model->baudRate);
+    SerialPort &port = *serial;
     port.setPortNumber(portNumber);
     line->device = port.deviceName();
     if (line->device.isEmpty()) {
