@@ -670,6 +670,15 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
     QCOMPARE(rig.unit().sent.value(5), requests());
     QTRY_VERIFY(!search.resultDialog());
 
+    // A port that fails while asked (its adapter pulled out) is not asked again at another speed.
+    rig.searcher->openAttempts.clear();
+    rig.controller->findUnit();
+    QTRY_VERIFY(rig.searcher->isOpen());
+    QCOMPARE(rig.searcher->portNumber(), 1);
+    rig.searcher->fail();
+    QTRY_VERIFY_WITH_TIMEOUT(search.resultDialog(), test::DeadlineMs);
+    QCOMPARE(rig.searcher->openAttempts.count(1), 1);
+
     // A port picked in the list while a search runs ends the search, whose port may be it.
     rig.controller->findUnit();
     QVERIFY(search.isRunning());

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -128,6 +129,7 @@ private slots:
     void aBadFileIsNamedAndNothingIsSent_data();
     void aBadFileIsNamedAndNothingIsSent();
     void aLoadTheLineCutsShortKeepsWhatTheUnitConfirmed();
+    void theWindowsMenuOffersEveryAction();
 };
 
 void TestSetupTransfer::saveHoldsWhatAnsweredOnThisPollOnly_data()
@@ -289,6 +291,19 @@ void TestSetupTransfer::aLoadTheLineCutsShortKeepsWhatTheUnitConfirmed()
              qPrintable(rig.notifier->texts[0]));
     QVERIFY2(rig.notifier->texts[0].endsWith(u"Press F5 to read the unit again."),
              qPrintable(rig.notifier->texts[0]));
+}
+
+// The context menu is the only place besides the keys where an operator finds these.
+void TestSetupTransfer::theWindowsMenuOffersEveryAction()
+{
+    Rig rig(qm410aWindow());
+    emit rig.window.customContextMenuRequested(QPoint(5, 5));
+    const auto *menu = rig.window.findChild<QMenu *>();
+    QVERIFY(menu);
+    QStringList offered;
+    for (const QAction *action : menu->actions())
+        offered << action->text();
+    QCOMPARE(offered, (QStringList{"Save Setup...", "Load Setup...", "Find the Unit..."}));
 }
 
 QTEST_MAIN(TestSetupTransfer)
