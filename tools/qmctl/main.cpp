@@ -3,6 +3,7 @@
 
 #include "QmVersion.h"
 #include "link/PortMap.h"
+#include "link/PortWords.h"
 #include "link/QtSerialPort.h"
 #include "link/SetupSession.h"
 #include "panel/preferences/Preferences.h"
@@ -432,8 +433,7 @@ int main(int argc, char *argv[])
         return UnitFailed;
     }
     if (!port.open()) {
-        printError(QStringLiteral("%1 (%2): cannot be opened: %3")
-                       .arg(line->port, line->device, port.errorString()));
+        printError(refusalSentences({refusalOf(port)}, PortRetry::RunAgain).constFirst());
         return UnitFailed;
     }
     port.claim();
