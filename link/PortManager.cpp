@@ -1,5 +1,7 @@
 #include "link/PortManager.h"
 
+#include "link/PortMap.h"
+
 namespace qm {
 
 PortManager::PortManager(SerialPort &port, Diagnostic diagnostic)

@@ -1,5 +1,7 @@
 #include "link/PortWords.h"
 
+#include "link/PlatformSerialPort.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -16,7 +18,7 @@ QString portName(int port)
 // Windows names its devices as the ports are named; naming them twice says nothing.
 bool saysMore(int port, const QString &device)
 {
-    return !device.isEmpty() && device.compare(portName(port), Qt::CaseInsensitive) != 0;
+    return describePort(port, device) != portName(port);
 }
 
 // Ports in a row, as "COM1 to COM4" names them; fewer than three are named one by one.
@@ -90,9 +92,8 @@ QString cure(const PortRefusal &refusal, PortRetry retry, bool several)
             .arg(it);
     case SerialPort::RefusalCause::InUse:
         if (refusal.detail.isEmpty())
-            return QStringLiteral("another program holds %1, such as a terminal, ModemManager or "
-                                  "brltty; close that program")
-                       .arg(it) +
+            return QStringLiteral("another program holds %1, such as %2; close that program")
+                       .arg(it, usualPortHolders()) +
                    then;
         return QStringLiteral("%1 holds %2; close that program").arg(refusal.detail, it) + then;
     case SerialPort::RefusalCause::StaleLock:
@@ -110,12 +111,6 @@ QString cure(const PortRefusal &refusal, PortRetry retry, bool several)
 }
 
 } // namespace
-
-QString describePort(int port, const QString &device)
-{
-    return saysMore(port, device) ? QStringLiteral("%1 (%2)").arg(portName(port), device)
-                                  : portName(port);
-}
 
 QString listOf(const QStringList &items)
 {

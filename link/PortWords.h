@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/PortMap.h"
 #include "link/SerialPort.h"
 
 #include <QList>
@@ -7,10 +8,6 @@
 #include <QStringList>
 
 namespace qm {
-
-// "COM3 (/dev/ttyS2)": a port as the programs' own words name it; "COM3" alone where the device
-// is the port's own name or unknown.
-QString describePort(int port, const QString &device);
 
 // A port the operator may want that cannot be used, as the words about it need it.
 struct PortRefusal

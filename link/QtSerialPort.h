@@ -3,6 +3,7 @@
 #include "link/PortMap.h"
 #include "link/SerialDevice.h"
 #include "link/SerialPort.h"
+#include "link/UnsentFrames.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>
@@ -43,10 +44,7 @@ public:
 
     // Bytes written but not yet taken by the driver.
     qsizetype unsentBytes() const;
-    // Blocks until the driver has taken everything written (true), or the port failed or
-    // timeoutMs passed (false), so that a command-line run can close without cutting its last
-    // frames short. Never on the GUI thread: nothing else runs meanwhile.
-    bool waitUntilSent(int timeoutMs);
+    bool waitUntilSent(int timeoutMs) override;
 
 private:
     void onError(QSerialPort::SerialPortError error);
@@ -60,7 +58,7 @@ private:
     QSerialPort m_serial;
     int m_portNumber = 0;
     DeviceIdentity m_identity;
-    QByteArrayList m_unsent;
+    UnsentFrames m_unsent;
     // Why the last open() failed on a device that is there; nothing after one that succeeded.
     std::optional<serialdevice::Refusal> m_refusal;
     // Counts the opens, so that a failure is reported once per open and a report that comes

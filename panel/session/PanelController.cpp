@@ -1,5 +1,6 @@
 #include "panel/session/PanelController.h"
 
+#include "link/PortMap.h"
 #include "panel/session/KeyboardPath.h"
 #include "panel/window/LineMark.h"
 #include "panel/window/MainWindow.h"

@@ -26,7 +26,7 @@ constexpr Qt::WindowFlags FixedWindowFlags = Qt::Window | Qt::MSWindowsFixedSize
 QLabel *createPicture(QWidget *container)
 {
     auto *picture = new QLabel(container);
-    picture->setPixmap(programIconPixmap());
+    picture->setPixmap(windowPicturePixmap());
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return picture;
 }
@@ -47,7 +47,7 @@ MainWindow::MainWindow(const WindowDescription &description, QWidget *parent)
     : QWidget(parent, FixedWindowFlags), m_description(description)
 {
     setWindowTitle(description.caption);
-    setWindowIcon(programIcon());
+    setWindowIcon(programIcon(*description.model));
     setFont(designFont(font()));
     setFixedSize(
         twipsRect(0, 0, description.clientTwips.width(), description.clientTwips.height()).size());
