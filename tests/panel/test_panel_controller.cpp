@@ -302,6 +302,12 @@ void TestPanelController::portPicks()
     QVERIFY(QTest::qWaitForWindowActive(&rig.window));
     QTest::keyClick(&rig.window, Qt::Key_F5);
     QCOMPARE(rig.unit().sent, (QMap<int, QByteArrayList>{{3, requests()}}));
+
+    // A port found since the list was made is picked as its item would be, once looked for.
+    rig.port->openable.insert(7);
+    rig.controller->pickPort(7);
+    QCOMPARE(rig.controls.cmbComports->currentText(), "7");
+    QCOMPARE(rig.unit().sent.value(7), requests());
 }
 
 // The list looks again each time it opens: an adapter plugged in since start-up appears with
