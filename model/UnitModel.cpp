@@ -153,9 +153,15 @@ const UnitModel &qm520a()
     return model;
 }
 
+const std::array<const UnitModel *, 2> &unitModels()
+{
+    static const std::array<const UnitModel *, 2> models{&qm410a(), &qm520a()};
+    return models;
+}
+
 std::optional<std::reference_wrapper<const UnitModel>> unitModelByName(const QString &name)
 {
-    for (const UnitModel *model : {&qm410a(), &qm520a()}) {
+    for (const UnitModel *model : unitModels()) {
         if (name.compare(model->shortName, Qt::CaseInsensitive) == 0 ||
             name.compare(model->name, Qt::CaseInsensitive) == 0)
             return std::cref(*model);

@@ -22,8 +22,15 @@ public:
     const FakeSerialPort *sameMachineAs = nullptr;
     // Names the devices as this map does, instead of /dev/ttyFAKEn; it must outlive the port.
     const PortMap *deviceMap = nullptr;
-    QString refusal = QStringLiteral("Permission denied");
+    QString refusal = QStringLiteral("Permission denied"); // the detail of a refusal
     RefusalCause cause = RefusalCause::NoPermission;
+    // How a port's device refuses, where it differs from cause and refusal above.
+    struct Refusing
+    {
+        RefusalCause cause;
+        QString detail;
+    };
+    QMap<int, Refusing> refusals;
     QList<int> openAttempts;
     QByteArrayList frames;
     QByteArrayList unsent; // frames the driver had not taken, handed over at a failure
@@ -38,8 +45,9 @@ public:
     bool open() override;
     void claim() override;
     void close() override;
-    QString errorString() const override { return machine().refusal; }
-    RefusalCause refusalCause() const override { return machine().cause; }
+    QString errorString() const override { return refusing().detail; }
+    RefusalCause refusalCause() const override { return refusing().cause; }
+    QString refusalDetail() const override { return refusing().detail; }
     QByteArray readAll() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray &frame) override;
@@ -57,6 +65,10 @@ public:
 
 private:
     const FakeSerialPort &machine() const { return sameMachineAs ? *sameMachineAs : *this; }
+    Refusing refusing() const
+    {
+        return machine().refusals.value(m_port, {machine().cause, machine().refusal});
+    }
 
     int m_port = 0;
     bool m_open = false;

@@ -23,9 +23,11 @@ StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTa
 {
     PanelPlatform platform;
     platform.makeSerialPort = [unit, machine](const PortMap &map, const UnitModel &model) {
-        auto port = std::make_unique<test::AnsweringSerialPort>(model, unit);
+        auto port =
+            std::make_unique<test::AnsweringSerialPort>(model, unit, machine.answeringChannels);
         port->openable = machine.openable;
         port->present = machine.refusing;
+        port->refusals = machine.refusals;
         port->deviceMap = &map;
         return port;
     };
