@@ -85,7 +85,10 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
     }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(prefkeys::Organization));
+    // The name keeps the preferences where they have always been; people and screen readers
+    // see the window's caption.
     QApplication::setApplicationName(description.model->preferencesName);
+    QApplication::setApplicationDisplayName(description.caption);
 
     MainWindow window(description);
     PanelController controller(window, PanelPlatform::real(*description.model));

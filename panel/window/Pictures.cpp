@@ -1,5 +1,7 @@
 #include "panel/window/Pictures.h"
 
+#include "form/Contrast.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -9,6 +11,7 @@ namespace {
 
 const QColor LitFace(0, 255, 0);
 const QColor UnlitFace(236, 233, 216);
+const QColor UnlitFaceOnDark(79, 78, 72);
 
 void drawShadedEdge(QPainter &painter, const QRect &rect, const QColor &light, const QColor &dark)
 {
@@ -44,9 +47,10 @@ void drawClock(QPainter &painter)
 
 } // namespace
 
-QPixmap channelIndicatorPixmap(bool lit)
+QPixmap channelIndicatorPixmap(bool lit, const QColor &background)
 {
-    const QColor face = lit ? LitFace : UnlitFace;
+    const QColor unlit = isDarkBackground(background) ? UnlitFaceOnDark : UnlitFace;
+    const QColor face = lit ? LitFace : unlit;
     QPixmap pixmap(IndicatorPictureSize);
     pixmap.fill(face);
     QPainter painter(&pixmap);

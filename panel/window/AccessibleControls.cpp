@@ -1,0 +1,88 @@
+#include "panel/window/AccessibleControls.h"
+
+#include "panel/window/ChannelSelector.h"
+#include "panel/window/MainWindow.h"
+#include "panel/window/OperatorNotice.h"
+
+#include <QAccessibleWidget>
+#include <QLabel>
+
+namespace qm {
+
+namespace {
+
+// Checked while selected. Pressing it through a screen reader does what a mouse release does;
+// Space and Enter still do nothing, as the keys never chose a channel.
+class AccessibleSelector : public QAccessibleWidget
+{
+public:
+    explicit AccessibleSelector(ChannelSelector *selector)
+        : QAccessibleWidget(selector, QAccessible::RadioButton)
+    {}
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = selector()->hasSelectedLook();
+        return state;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == pressAction())
+            selector()->choose();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+
+private:
+    ChannelSelector *selector() const { return static_cast<ChannelSelector *>(widget()); }
+};
+
+// Named "Notice"; what it says, and how it goes, is its description.
+class AccessibleNotice : public QAccessibleWidget
+{
+public:
+    explicit AccessibleNotice(QLabel *notice) : QAccessibleWidget(notice, QAccessible::AlertMessage)
+    {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString said = static_cast<QLabel *>(widget())->text();
+        if (kind != QAccessible::Description || said.isEmpty())
+            return QAccessibleWidget::text(kind);
+        return said + QStringLiteral("\n\n") + widget()->toolTip();
+    }
+};
+
+QAccessibleInterface *accessibleControl(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(ChannelSelector::staticMetaObject.className()))
+        return new AccessibleSelector(static_cast<ChannelSelector *>(object));
+    // A notice that holds links is left to the toolkit, which lets them be followed.
+    auto *notice = qobject_cast<QLabel *>(object);
+    if (notice && className == QLatin1String(OperatorNotice::staticMetaObject.className()))
+        return new AccessibleNotice(notice);
+    if (className == QLatin1String(MainWindow::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibleControls()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleControl);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace qm
