@@ -5,9 +5,7 @@
 #include "panel/preferences/PreferenceKeys.h"
 #include "panel/session/PanelController.h"
 #include "panel/window/MainWindow.h"
-#ifdef Q_OS_UNIX
-#include "process/TerminationSignals.h"
-#endif
+#include "process/SessionEnd.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -15,11 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <cstdio>
-#endif
 
 namespace qm {
 
@@ -39,7 +32,6 @@ void closeWhenTestAsks(QWidget &window)
     QTimer::singleShot(static_cast<int>(delay), &window, &QWidget::close);
 }
 
-#ifdef Q_OS_UNIX
 // The window's close waits behind an open dialog or message box. A widget that refuses to
 // close, or stays the modal one, ends the loop.
 void closeModalWidgets(const QWidget &window)
@@ -52,20 +44,25 @@ void closeModalWidgets(const QWidget &window)
     }
 }
 
-// A desktop logout sends SIGTERM or SIGHUP: the panel ends as its Close button ends it, so
-// that the settings file and the window's place are written. The window closes once a closed
-// dialog's own event loop has returned.
-void closeOnTermination(TerminationSignals &termination, QWidget &window)
+// At the end of the session the panel ends as its Close button ends it, so that the settings
+// file and the window's place are written. The window closes once a closed dialog's own event
+// loop has returned, or at once when the process is about to end.
+void closeAtSessionEnd(SessionEnd &sessionEnd, QWidget &window)
 {
-    if (!termination.install({SIGTERM, SIGHUP}))
-        std::fputs("Cannot catch SIGTERM and SIGHUP: they end the panel without its close\n",
+    if (!sessionEnd.install())
+        std::fputs("Cannot watch for the end of the session: it ends the panel without its "
+                   "close\n",
                    stderr);
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window] {
+    QObject::connect(&sessionEnd, &SessionEnd::endRequested, &window, [&window] {
         closeModalWidgets(window);
         QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
     });
+    QObject::connect(&sessionEnd, &SessionEnd::endingNow, &window, [&window] {
+        closeModalWidgets(window);
+        if (window.isVisible())
+            window.close();
+    });
 }
-#endif
 
 QStringList argumentList(int argc, char *argv[])
 {
@@ -92,10 +89,8 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
 
     MainWindow window(description);
     PanelController controller(window, PanelPlatform::real(*description.model));
-#ifdef Q_OS_UNIX
-    TerminationSignals termination;
-    closeOnTermination(termination, window);
-#endif
+    SessionEnd sessionEnd;
+    closeAtSessionEnd(sessionEnd, window);
     window.show();
     closeWhenTestAsks(window);
     return app.exec();

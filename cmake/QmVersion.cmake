@@ -1,6 +1,8 @@
 # The version and the installed data folder, in one generated header for every program:
 # target qm_version, header QmVersion.h.
-set(QM_DATA_DIR ${CMAKE_INSTALL_DATADIR}/${QM_PACKAGE_NAME})
+if(NOT DEFINED QM_DATA_DIR)
+  set(QM_DATA_DIR ${CMAKE_INSTALL_DATADIR}/${QM_PACKAGE_NAME})
+endif()
 # The file the build puts beside the programs it makes and installing leaves behind.
 set(QM_BUILD_FOLDER_MARKER qm-build-folder)
 file(RELATIVE_PATH QM_DATA_FROM_BIN /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${QM_DATA_DIR})

@@ -35,8 +35,8 @@ struct DeviceIdentity
 // empty for a pseudo-terminal, a built-in port or a device that is not there.
 using IdentityReader = std::function<DeviceIdentity(const QString &devicePath)>;
 
-// Vendor, product and serial number as QSerialPortInfo gives them, the location from the
-// system's device tree where there is one.
+// Vendor, product and serial number as the system gives them (QSerialPortInfo, or SetupAPI on
+// Windows), the location from the system's device tree where there is one.
 DeviceIdentity readDeviceIdentity(const QString &devicePath);
 
 } // namespace qm

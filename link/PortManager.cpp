@@ -1,5 +1,7 @@
 #include "link/PortManager.h"
 
+#include "link/PortMap.h"
+
 namespace qm {
 
 PortManager::PortManager(SerialPort &port, Diagnostic diagnostic)
@@ -79,9 +81,8 @@ void PortManager::reportRefusal(const SerialPort &port)
     if (!port.deviceExists())
         return;
     if (m_diagnostic)
-        m_diagnostic(QStringLiteral("COM%1 (%2): %3")
-                         .arg(port.portNumber())
-                         .arg(port.deviceName(), port.errorString()));
+        m_diagnostic(describePort(port.portNumber(), port.deviceName()) + QStringLiteral(": ") +
+                     port.errorString());
     if (m_refusalHandler)
         m_refusalHandler(
             {port.portNumber(), port.deviceName(), port.errorString(), false, port.refusalCause()});

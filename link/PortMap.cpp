@@ -1,7 +1,6 @@
 #include "link/PortMap.h"
 
 #include "link/PortManager.h"
-#include "link/SerialDevice.h"
 
 namespace qm {
 
@@ -45,11 +44,12 @@ QString PortMap::devicePath(int port) const
     return m_overrides.value(port, defaultDevicePath(port));
 }
 
-QString PortMap::defaultDevicePath(int port)
+QString describePort(int port, const QString &devicePath)
 {
-    if (!isPortNumber(port))
-        return {};
-    return serialdevice::defaultPath(port);
+    const QString name = QStringLiteral("COM%1").arg(port);
+    if (devicePath.compare(name, Qt::CaseInsensitive) == 0)
+        return name;
+    return QStringLiteral("%1 (%2)").arg(name, devicePath);
 }
 
 } // namespace qm

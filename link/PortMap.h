@@ -31,4 +31,7 @@ private:
     QList<int> m_withheld;
 };
 
+// "COM3 (/dev/ttyS2)" for messages; just "COM3" where the device is the port's own name.
+QString describePort(int port, const QString &devicePath);
+
 } // namespace qm

@@ -145,7 +145,7 @@ void QtSerialPort::write(const QByteArray &frame)
 QByteArrayList QtSerialPort::takeUnsent()
 {
     forgetTaken();
-    return std::exchange(m_unsent, {});
+    return m_unsent.take();
 }
 
 // waitForBytesWritten returns once some bytes went, and with an error on a full driver buffer
@@ -171,17 +171,7 @@ qsizetype QtSerialPort::unsentBytes() const
 // end of what was written.
 void QtSerialPort::forgetTaken()
 {
-    qsizetype taken = -m_serial.bytesToWrite();
-    for (const QByteArray &frame : std::as_const(m_unsent))
-        taken += frame.size();
-    while (taken > 0 && !m_unsent.isEmpty()) {
-        QByteArray &first = m_unsent.first();
-        const qsizetype part = std::min(taken, first.size());
-        first.remove(0, part);
-        taken -= part;
-        if (first.isEmpty())
-            m_unsent.removeFirst();
-    }
+    m_unsent.confirm(m_unsent.bytes() - m_serial.bytesToWrite());
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)

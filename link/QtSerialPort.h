@@ -2,6 +2,7 @@
 
 #include "link/PortMap.h"
 #include "link/SerialPort.h"
+#include "link/UnsentFrames.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>
@@ -39,10 +40,7 @@ public:
 
     // Bytes written but not yet taken by the driver.
     qsizetype unsentBytes() const;
-    // Blocks until the driver has taken everything written (true), or the port failed or
-    // timeoutMs passed (false), so that a command-line run can close without cutting its last
-    // frames short. Never on the GUI thread: nothing else runs meanwhile.
-    bool waitUntilSent(int timeoutMs);
+    bool waitUntilSent(int timeoutMs) override;
 
 private:
     void refuse(RefusalCause cause, const QString &reason);
@@ -57,7 +55,7 @@ private:
     QSerialPort m_serial;
     int m_portNumber = 0;
     DeviceIdentity m_identity;
-    QByteArrayList m_unsent;
+    UnsentFrames m_unsent;
     QString m_openError;
     RefusalCause m_refusalCause = RefusalCause::Other;
     // Counts the opens, so that a failure is reported once per open and a report that comes

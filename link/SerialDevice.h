@@ -5,23 +5,12 @@
 #include <QSerialPort>
 #include <QString>
 
-// What the link asks of the operating system about a serial device beyond what QSerialPort
-// tells: one file per system, SerialDevicePosix.cpp (Linux) or SerialDeviceWindows.cpp, chosen
-// by CMake.
-//
-// What SerialDeviceWindows.cpp must provide, function by function:
-// - defaultPath: "COM<port>".
-// - exists: the name is among QSerialPortInfo::availablePorts() (names compared ignoring case).
-// - explainRefusal: Windows refuses a port another program has open with "access denied"
-//   (PermissionError): InUse, with the text and " — is another program using it?"; any other
-//   error is Other with the text as it is.
-// - lockForThisProgram: a COM port opens for one program only, so nothing to take: empty.
-// - answers: true, unless the port's handle tells that its device went (GetCommState failing).
-// - deviceNumberOf, deviceNumberAt: 0 where the system has no number that follows the device.
-//   Then a device without USB identity never counts as the same after a failure: the line is
-//   reported lost instead of being reopened at once.
-// - nodePath: empty (the port's own name is used).
-// - usbLocation: empty, or the adapter's place on the USB tree if SetupAPI tells it.
+// What QtSerialPort asks of the operating system about a serial device beyond what QSerialPort
+// tells, on the systems where the port is QSerialPort (SerialDevicePosix.cpp). On Windows the
+// port is WinSerialPort, which asks Win32 itself: a COM port opens for one program only, so
+// there is no lock to take; a port's device has no number that follows it (0), so a device
+// without USB identity never counts as the same after a failure; the USB identity and location
+// come from SetupAPI.
 namespace qm::serialdevice {
 
 // The device behind port number 1..16 when the preferences name none ("/dev/ttyUSB0", "COM3").

@@ -10,8 +10,8 @@
 
 namespace qm {
 
-// The panel's one serial port, numbered COM1..COM16 as the operator sees it. The real one
-// wraps QSerialPort; tests use a scripted double. Every failure is a false result or the
+// The panel's one serial port, numbered COM1..COM16 as the operator sees it. The real ones
+// wrap QSerialPort or Win32; tests use a scripted double. Every failure is a false result or the
 // failed() signal, never an exception.
 class SerialPort : public QObject, public FrameSink
 {
@@ -54,6 +54,15 @@ public:
     // Frames written but not yet taken by the driver (the first possibly cut at its start),
     // handed over so that no later open sends them by itself.
     virtual QByteArrayList takeUnsent() = 0;
+    // Blocks until the driver has taken everything written (true), or the port failed or
+    // timeoutMs passed (false), so that a command-line run can close without cutting its last
+    // frames short. Never on the GUI thread: nothing else runs meanwhile. A port that hands
+    // each frame over as it is written has nothing to wait for.
+    virtual bool waitUntilSent(int timeoutMs)
+    {
+        Q_UNUSED(timeoutMs);
+        return true;
+    }
 
 signals:
     void readyRead();

@@ -6,6 +6,10 @@ build_packages=(build-essential cmake ninja-build ccache pkg-config
                 qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev)
 # Showing a panel on a machine without a display.
 headless_packages=(xvfb xauth fonts-dejavu-core)
+# Cross-building for Windows and packing its installer.
+windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis)
+# Running the Windows programs under Wine on a display of its own, driven from outside.
+windows_test_packages=(wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick unzip)
 # Making the Debian package.
 package_packages=(dpkg-dev file)
 # The tests, the fuzzer, the benchmarks and the pictures, on top of all the above.

@@ -1,21 +1,13 @@
 #include "panel/preferences/PreferencesStore.h"
 
 #include "panel/preferences/PreferenceKeys.h"
+#include "panel/preferences/PreferencesFormat.h"
 
 #include "process/UntrustedFile.h"
 
 namespace qm {
 
 namespace {
-
-QSettings::Format storeFormat()
-{
-#ifdef Q_OS_WIN
-    return QSettings::NativeFormat;
-#else
-    return QSettings::IniFormat;
-#endif
-}
 
 QString fullKey(const QString &section, const QString &key)
 {
@@ -76,14 +68,14 @@ QString iniFileName(const QString &applicationName)
 IniPreferencesStore::IniPreferencesStore(const QString &applicationName)
 {
     FileLines file;
-    if (storeFormat() == QSettings::IniFormat) {
+    if (preferencesFormat() == QSettings::IniFormat) {
         m_fileName = iniFileName(applicationName);
         file = fileLines(m_fileName);
         m_readProblem = file.problem;
         if (!m_readProblem.isEmpty())
             return;
     }
-    m_settings.emplace(storeFormat(), QSettings::UserScope,
+    m_settings.emplace(preferencesFormat(), QSettings::UserScope,
                        QString::fromLatin1(prefkeys::Organization), applicationName);
     if (m_fileName.isEmpty())
         m_fileName = m_settings->fileName();
@@ -142,7 +134,7 @@ QStringList IniPreferencesStore::keys(const QString &section) const
 // Read line by line, apart from QSettings, so that a line it swallowed is still seen.
 std::optional<QStringList> IniPreferencesStore::namedKeys(const QString &section) const
 {
-    if (storeFormat() != QSettings::IniFormat)
+    if (preferencesFormat() != QSettings::IniFormat)
         return keys(section);
     const FileLines file = fileLines(fileName());
     if (!m_settings || !file.problem.isEmpty() || m_settings->status() == QSettings::AccessError)

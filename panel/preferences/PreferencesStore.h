@@ -25,8 +25,9 @@ public:
     virtual std::optional<QStringList> namedKeys(const QString &section) const = 0;
 };
 
-// QSettings in INI format, user scope, organization "qm-control-panel": on Linux the file
-// $XDG_CONFIG_HOME/qm-control-panel/<application>.ini, on Windows the native store.
+// QSettings, user scope, organization "qm-control-panel": on Linux the INI file
+// $XDG_CONFIG_HOME/qm-control-panel/<application>.ini, on Windows the registry key
+// HKEY_CURRENT_USER\Software\qm-control-panel\<application>.
 // A file it cannot read as written (QSettings reports an error, or a quote left open runs
 // on into the lines after it) is never written back, so that nothing it holds is lost; one
 // that is not a regular file of at most 1 MiB is not read at all: every value is its default.

@@ -1,14 +1,11 @@
 #include "panel/session/ChannelExportWriter.h"
 
+#include "panel/session/ExportFolder.h"
 #include "panel/window/Notifier.h"
 #include "protocol/SettingsExport.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace qm {
 
@@ -17,18 +14,6 @@ namespace {
 QString exportPath(const QString &folder)
 {
     return QDir(folder).filePath(QLatin1String(ExportFileName));
-}
-
-// Someone else's folder is not the place for a file this user's run decides the contents of:
-// an administrator running another user's build would leave a file the owner cannot replace.
-bool ownedByRunningUser(const QFileInfo &folder)
-{
-#ifdef Q_OS_UNIX
-    return folder.ownerId() == ::geteuid();
-#else
-    Q_UNUSED(folder);
-    return true;
-#endif
 }
 
 } // namespace

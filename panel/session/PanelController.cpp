@@ -1,5 +1,6 @@
 #include "panel/session/PanelController.h"
 
+#include "link/PortMap.h"
 #include "panel/session/KeyboardPath.h"
 #include "panel/session/PortNotices.h"
 #include "panel/window/MainWindow.h"
@@ -177,10 +178,8 @@ void PanelController::reportDroppedFrames(const QByteArrayList &frames)
 void PanelController::report(const QString &line)
 {
     if (m_platform.diagnostic)
-        m_platform.diagnostic(QStringLiteral("COM%1 (%2): ")
-                                  .arg(m_comports.selectedPort())
-                                  .arg(m_port->deviceName()) +
-                              line);
+        m_platform.diagnostic(describePort(m_comports.selectedPort(), m_port->deviceName()) +
+                              QStringLiteral(": ") + line);
 }
 
 void PanelController::tellOperator(const QString &text)

@@ -2,13 +2,13 @@
 
 #include "QmVersion.h"
 #include "link/EventLoopWaiter.h"
-#include "link/QtSerialPort.h"
+#include "link/PlatformSerialPort.h"
+#include "panel/session/ExportFolder.h"
 #include "panel/window/Notifier.h"
 #include "position/CursorFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -22,22 +22,13 @@ void writeToStandardError(const QString &line)
     std::fprintf(stderr, "%s\n", qUtf8Printable(line));
 }
 
-// A program run where it was built keeps its settings file beside itself; an installed one
-// never writes into its bin folder, whoever runs it.
-QString programFolderIfBuiltHere()
-{
-    const QString folder = QCoreApplication::applicationDirPath();
-    return QFileInfo(QDir(folder).filePath(QLatin1String(BuildFolderMarker))).isFile() ? folder
-                                                                                       : QString();
-}
-
 } // namespace
 
 PanelPlatform PanelPlatform::real(const UnitModel &model)
 {
     PanelPlatform platform;
     platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
-        return std::make_unique<QtSerialPort>(map, portModel.baudRate);
+        return makePlatformSerialPort(map, portModel.baudRate);
     };
     platform.describeAdapter = &AdapterInfo::ofDevice;
     platform.waiter = std::make_unique<EventLoopWaiter>();
@@ -50,7 +41,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
         findCursorFolder({programFolder, QDir::cleanPath(programFolder + u'/' +
                                                          QLatin1String(DataFolderFromProgram))});
     platform.fileOutput = std::make_unique<SaveFileOutput>();
-    platform.programFolder = programFolderIfBuiltHere();
+    platform.programFolder = programExportFolder();
     platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     platform.diagnostic = writeToStandardError;
     platform.setupDialogs = std::make_unique<PlatformSetupDialogs>();

@@ -40,7 +40,8 @@ struct PanelPlatform
     // Writes the settings export of a model that has one; without it nothing is exported.
     std::unique_ptr<FileOutput> fileOutput;
     // The export's folder when the program may write there: the program's own folder, for a
-    // program run where it was built; empty for an installed one.
+    // program run where it was built (on Windows: unpacked from the zip); empty for an
+    // installed one.
     QString programFolder;
     // The export's folder otherwise: the per-user data folder, made when needed.
     QString dataFolder;
@@ -50,10 +51,10 @@ struct PanelPlatform
     // offers neither.
     std::unique_ptr<SetupDialogs> setupDialogs;
 
-    // QSerialPort, what the system knows of each USB adapter, an event-loop wait, the per-user
-    // settings file of the model, message boxes, the program's folder, whole-file replacement,
-    // the program's folder when it was built there, the per-user data folder of the application
-    // name set at the time, standard error and the platform's file dialogs.
+    // The system's serial port, what the system knows of each USB adapter, an event-loop wait, the
+    // per-user settings file of the model, message boxes, the program's folder, whole-file
+    // replacement, the program's folder when the export belongs there, the per-user data folder of
+    // the application name set at the time, standard error and the platform's file dialogs.
     static PanelPlatform real(const UnitModel &model);
 };
 

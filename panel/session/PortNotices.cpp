@@ -1,10 +1,13 @@
 #include "panel/session/PortNotices.h"
 
+#include "link/PlatformSerialPort.h"
+#include "link/PortMap.h"
+
 namespace qm {
 
 QString portRefusalNotice(const PortManager::Refusal &refusal)
 {
-    const QString port = QStringLiteral("COM%1 (%2)").arg(refusal.port).arg(refusal.device);
+    const QString port = describePort(refusal.port, refusal.device);
     if (refusal.absent)
         return port + QStringLiteral(" is not there. Plug the adapter in, then pick the port "
                                      "again.");
@@ -16,9 +19,8 @@ QString portRefusalNotice(const PortManager::Refusal &refusal)
                           .arg(refusal.reason);
     case SerialPort::RefusalCause::InUse:
         return port + QStringLiteral(" is held by another program (%1). Close the program that "
-                                     "uses it, such as a terminal, ModemManager or brltty, then "
-                                     "pick the port again.")
-                          .arg(refusal.reason);
+                                     "uses it, such as %2, then pick the port again.")
+                          .arg(refusal.reason, usualPortHolders());
     case SerialPort::RefusalCause::Other:
         break;
     }

@@ -27,7 +27,7 @@ constexpr Qt::WindowFlags FixedWindowFlags = Qt::Window | Qt::MSWindowsFixedSize
 QLabel *createPicture(QWidget *container)
 {
     auto *picture = new QLabel(container);
-    picture->setPixmap(programIconPixmap());
+    picture->setPixmap(windowPicturePixmap());
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return picture;
 }
@@ -49,7 +49,7 @@ MainWindow::MainWindow(const WindowDescription &description, QWidget *parent)
 {
     installAccessibleControls();
     setWindowTitle(description.caption);
-    setWindowIcon(programIcon());
+    setWindowIcon(programIcon(*description.model));
     setFont(designFont(font()));
     setFixedSize(
         twipsRect(0, 0, description.clientTwips.width(), description.clientTwips.height()).size());

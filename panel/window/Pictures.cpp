@@ -1,9 +1,12 @@
 #include "panel/window/Pictures.h"
 
 #include "form/Contrast.h"
+#include "model/UnitModel.h"
 
 #include <QPainter>
 #include <QPainterPath>
+
+#include <array>
 
 namespace qm {
 
@@ -23,13 +26,21 @@ void drawShadedEdge(QPainter &painter, const QRect &rect, const QColor &light, c
     painter.drawLine(rect.topRight(), rect.bottomRight());
 }
 
+const QColor MonitorGrey(128, 128, 128);
+
 void drawMonitor(QPainter &painter)
 {
     painter.setPen(Qt::black);
-    painter.setBrush(QColor(128, 128, 128));
+    painter.setBrush(MonitorGrey);
     painter.drawRect(1, 2, 29, 22);                    // case
     painter.fillRect(4, 5, 24, 16, QColor(0, 0, 128)); // screen
-    painter.fillRect(13, 25, 6, 2, QColor(128, 128, 128));
+}
+
+void drawStand(QPainter &painter)
+{
+    painter.fillRect(13, 25, 6, 2, MonitorGrey);
+    painter.setPen(Qt::black);
+    painter.setBrush(MonitorGrey);
     painter.drawRect(8, 27, 15, 3); // foot
 }
 
@@ -45,6 +56,45 @@ void drawClock(QPainter &painter)
     painter.drawLine(centre, centre + QPointF(3.0, 1.5)); // hours: a little past four
 }
 
+// Digits three pixels wide and five high, row by row, '#' lit.
+constexpr std::array<const char *, 10> DigitGlyphs = {
+    "####.##.##.####", ".#.##..#..#.###", "###..#####..###", "###..####..####", "#.##.####..#..#",
+    "####..###..####", "####..####.####", "###..#..#..#..#", "####.#####.####", "####.####..####"};
+constexpr int GlyphWidth = 3;
+constexpr int GlyphHeight = 5;
+
+QString modelNumber(const UnitModel &model)
+{
+    QString digits;
+    for (QChar character : model.name) {
+        if (character.isDigit())
+            digits.append(character);
+    }
+    return digits;
+}
+
+// Told apart by lightness as well as by hue, for eyes that confuse the hues.
+QColor plateColour(const UnitModel &model)
+{
+    return model.shortName == u"410a" ? QColor(200, 96, 0) : QColor(0, 96, 48);
+}
+
+QList<QPoint> digitPixels(const QString &digits, QPoint topLeft)
+{
+    QList<QPoint> pixels;
+    for (QChar digit : digits) {
+        const char *glyph = DigitGlyphs[static_cast<std::size_t>(digit.digitValue())];
+        for (int row = 0; row < GlyphHeight; ++row) {
+            for (int column = 0; column < GlyphWidth; ++column) {
+                if (glyph[row * GlyphWidth + column] == '#')
+                    pixels.append(topLeft + QPoint(column, row));
+            }
+        }
+        topLeft.rx() += GlyphWidth + 1;
+    }
+    return pixels;
+}
+
 } // namespace
 
 QPixmap channelIndicatorPixmap(bool lit, const QColor &background)
@@ -58,19 +108,46 @@ QPixmap channelIndicatorPixmap(bool lit, const QColor &background)
     return pixmap;
 }
 
-QPixmap programIconPixmap()
+QPixmap windowPicturePixmap()
 {
     QPixmap pixmap(ProgramIconSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     drawMonitor(painter);
+    drawStand(painter);
     drawClock(painter);
     return pixmap;
 }
 
-QIcon programIcon()
+ModelPlate modelPlate(const UnitModel &model)
 {
-    return QIcon(programIconPixmap());
+    // Below the case, sharing its bottom edge, and wider than the foot it replaces.
+    const QRect area(7, 24, 17, 8);
+    const QString digits = modelNumber(model);
+    const int width = digits.size() * (GlyphWidth + 1) - 1;
+    const QPoint digitsTopLeft(area.center().x() - width / 2, area.bottom() - GlyphHeight);
+    return {area, plateColour(model), digitPixels(digits, digitsTopLeft)};
+}
+
+QPixmap programIconPixmap(const UnitModel &model)
+{
+    QPixmap pixmap(ProgramIconSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    drawMonitor(painter);
+    const ModelPlate plate = modelPlate(model);
+    painter.setPen(Qt::black);
+    painter.setBrush(plate.colour);
+    painter.drawRect(plate.area.adjusted(0, 0, -1, -1));
+    for (const QPoint &pixel : plate.digitPixels)
+        painter.fillRect(QRect(pixel, QSize(1, 1)), Qt::white);
+    drawClock(painter);
+    return pixmap;
+}
+
+QIcon programIcon(const UnitModel &model)
+{
+    return QIcon(programIconPixmap(model));
 }
 
 } // namespace qm

@@ -1,9 +1,15 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
+#include <QList>
 #include <QPixmap>
+#include <QPoint>
+#include <QRect>
 
 namespace qm {
+
+struct UnitModel;
 
 // The small pictures the panel draws itself instead of loading them from files.
 
@@ -15,8 +21,22 @@ inline constexpr QSize ProgramIconSize{32, 32};
 // unlit face is dark grey, so that only a lit one stands out.
 QPixmap channelIndicatorPixmap(bool lit, const QColor &background);
 
-// The program's icon: a monitor whose screen shows a clock.
-QPixmap programIconPixmap();
-QIcon programIcon();
+// The window's picture: a monitor on its stand whose screen shows a clock.
+QPixmap windowPicturePixmap();
+
+// The plate a program's icon stands on in place of the stand, which tells the two programs apart
+// in a menu: a colour of the model's own, outlined in black, with the model's number ("410",
+// "520") lit in white, in the pixels of the 32-pixel icon.
+struct ModelPlate
+{
+    QRect area; // the pixels the plate covers, its outline included
+    QColor colour;
+    QList<QPoint> digitPixels;
+};
+ModelPlate modelPlate(const UnitModel &model);
+
+// A program's icon for menus and task bars: the window's monitor and clock on its model's plate.
+QPixmap programIconPixmap(const UnitModel &model);
+QIcon programIcon(const UnitModel &model);
 
 } // namespace qm

@@ -101,7 +101,7 @@ QByteArray readFile(const QString &path)
 QMap<int, QJsonObject> channelObjects(const QByteArray &file)
 {
     QMap<int, QJsonObject> channels;
-    for (const QJsonValue &value :
+    for (const QJsonValue value :
          QJsonDocument::fromJson(file).object().value(u"channels").toArray())
         channels.insert(value.toObject().value(u"channel").toInt(), value.toObject());
     return channels;
@@ -249,6 +249,12 @@ void TestQmctl::exitCodesNameTheirCause_data()
                                  << unit << settings.repeated(12) << 1
                                  << "channel 1 Text1: file \"A\", unit \"CAM 1\"\n"
                                  << 0;
+    QTest::newRow("differences in coverage")
+        << QStringList{"diff", "--model", "520a", "--port", "COM1", "{file}"}
+        << unit + QStringList{"--channels", "11"}
+        << QByteArray(settings).replace("A", "CAM 1").repeated(12) << 1
+        << "channel 12: in the file, but the unit did not answer\n"
+        << 0;
     QTest::newRow("a field that does not take")
         << write << unit + QStringList{"--ignore", "HorizPos"} << settings.repeated(12) << 3
         << "channel 1 HorizPos: file 100, unit " << 0;
@@ -265,8 +271,10 @@ void TestQmctl::exitCodesNameTheirCause_data()
                                  << 3 << ": no channel answered" << 0;
     QTest::newRow("no such port") << QStringList{"read", "--model", "410a", "--port", "COM1"}
                                   << QStringList{} << QByteArray() << 3 << "cannot be opened" << 0;
-    QTest::newRow("full output") << read + QStringList{">", "/dev/full"} << unit << QByteArray()
-                                 << 2 << "could not be written to standard output" << 0;
+    // One channel's file is short enough to wait in the output's buffer until the end.
+    QTest::newRow("full output") << read + QStringList{">", "/dev/full"}
+                                 << unit + QStringList{"--channels", "1"} << QByteArray() << 2
+                                 << "could not be written to standard output" << 0;
 }
 
 void TestQmctl::exitCodesNameTheirCause()

@@ -3,6 +3,8 @@
 #include "link/PortManager.h"
 #include "link/PortMap.h"
 #include "link/SerialLink.h"
+#include "link/UnsentFrames.h"
+#include "link/WinSerialRules.h"
 #include "protocol/ReplyEncoder.h"
 #include "tests/support/FakeSerialPort.h"
 #include "tests/support/InstantWaiter.h"
@@ -84,6 +86,14 @@ private slots:
     void failureReopensOnceThenOnlyTheSameAdapter_data();
     void failureReopensOnceThenOnlyTheSameAdapter();
     void staleHeldFramesNeverReachAReturningUnit();
+    void unsentFramesLoseWhatTheDriverTook_data();
+    void unsentFramesLoseWhatTheDriverTook();
+    void windowsDeviceNames_data();
+    void windowsDeviceNames();
+    void windowsOpenErrors_data();
+    void windowsOpenErrors();
+    void windowsUsbIdentityFromInstanceId_data();
+    void windowsUsbIdentityFromInstanceId();
 };
 
 void TestLink::discoveryAndOpeningFollowTheList()
@@ -335,6 +345,124 @@ void TestLink::staleHeldFramesNeverReachAReturningUnit()
     const auto attempts = rig.port.openAttempts.size();
     QTest::qWait(60);
     QCOMPARE(rig.port.openAttempts.size(), attempts);
+}
+
+void TestLink::unsentFramesLoseWhatTheDriverTook_data()
+{
+    QTest::addColumn<QList<qint64>>("taken");
+    QTest::addColumn<QByteArrayList>("left");
+    // Frames 01 02 03 and 04 05 were written.
+    QTest::newRow("nothing") << QList<qint64>{0} << QByteArrayList{hex("010203"), hex("0405")};
+    QTest::newRow("part of the first")
+        << QList<qint64>{2} << QByteArrayList{hex("03"), hex("0405")};
+    QTest::newRow("the first") << QList<qint64>{3} << QByteArrayList{hex("0405")};
+    QTest::newRow("into the second") << QList<qint64>{4} << QByteArrayList{hex("05")};
+    QTest::newRow("in pieces") << QList<qint64>{1, 1, 2} << QByteArrayList{hex("05")};
+    QTest::newRow("all") << QList<qint64>{5} << QByteArrayList{};
+    QTest::newRow("more than held") << QList<qint64>{9} << QByteArrayList{};
+}
+
+void TestLink::unsentFramesLoseWhatTheDriverTook()
+{
+    QFETCH(QList<qint64>, taken);
+    QFETCH(QByteArrayList, left);
+    UnsentFrames unsent;
+    unsent.append(hex("010203"));
+    unsent.append(hex("0405"));
+    for (qint64 count : taken)
+        unsent.confirm(count);
+    QCOMPARE(unsent.bytes(), left.join().size());
+    QCOMPARE(unsent.take(), left);
+    QVERIFY(unsent.isEmpty());
+}
+
+void TestLink::windowsDeviceNames_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("dosName");
+    QTest::addColumn<QString>("described");
+    QTest::newRow("COM1") << 1 << "COM1"
+                          << R"(\\.\COM1)"
+                          << "COM1"
+                          << "COM1";
+    QTest::newRow("COM12") << 12 << "com12"
+                           << R"(\\.\com12)"
+                           << "com12"
+                           << "COM12";
+    QTest::newRow("device path") << 3 << R"(\\.\COM3)"
+                                 << R"(\\.\COM3)"
+                                 << "COM3"
+                                 << R"(COM3 (\\.\COM3))";
+    QTest::newRow("another port's name") << 2 << "COM7"
+                                         << R"(\\.\COM7)"
+                                         << "COM7"
+                                         << "COM2 (COM7)";
+}
+
+void TestLink::windowsDeviceNames()
+{
+    QFETCH(int, port);
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    QFETCH(QString, dosName);
+    QFETCH(QString, described);
+    QCOMPARE(winserial::devicePath(name), path);
+    QCOMPARE(winserial::dosName(name), dosName);
+    QCOMPARE(describePort(port, name), described);
+}
+
+void TestLink::windowsOpenErrors_data()
+{
+    QTest::addColumn<quint32>("error");
+    QTest::addColumn<bool>("absent");
+    QTest::addColumn<SerialPort::RefusalCause>("cause");
+    QTest::newRow("file not found") << 2u << true << SerialPort::RefusalCause::Other;
+    QTest::newRow("path not found") << 3u << true << SerialPort::RefusalCause::Other;
+    QTest::newRow("access denied") << 5u << false << SerialPort::RefusalCause::InUse;
+    QTest::newRow("sharing violation") << 32u << false << SerialPort::RefusalCause::InUse;
+    QTest::newRow("device not functioning") << 31u << false << SerialPort::RefusalCause::Other;
+}
+
+void TestLink::windowsOpenErrors()
+{
+    QFETCH(quint32, error);
+    QFETCH(bool, absent);
+    QFETCH(SerialPort::RefusalCause, cause);
+    QCOMPARE(winserial::meansAbsent(error), absent);
+    QCOMPARE(winserial::refusalCause(error), cause);
+}
+
+void TestLink::windowsUsbIdentityFromInstanceId_data()
+{
+    QTest::addColumn<QString>("instanceId");
+    QTest::addColumn<int>("vendor");
+    QTest::addColumn<int>("product");
+    QTest::addColumn<QString>("serialNumber");
+    QTest::newRow("USB driver") << R"(USB\VID_0403&PID_6001\A9XYZ123)" << 0x0403 << 0x6001
+                                << "A9XYZ123";
+    QTest::newRow("FTDI driver") << R"(FTDIBUS\VID_0403+PID_6001+A9XYZ123A\0000)" << 0x0403
+                                 << 0x6001 << "A9XYZ123A";
+    QTest::newRow("lower case") << R"(usb\vid_10c4&pid_ea60\0001)" << 0x10c4 << 0xea60 << "0001";
+    QTest::newRow("no serial number")
+        << R"(USB\VID_067B&PID_2303\5&2A3B4C5D&0&2)" << 0x067b << 0x2303 << "";
+    QTest::newRow("interface of a composite device")
+        << R"(USB\VID_2341&PID_0043&MI_00\6&1A2B3C&0&0000)" << 0x2341 << 0x0043 << "";
+    QTest::newRow("built-in port") << R"(ACPI\PNP0501\1)" << 0 << 0 << "";
+    QTest::newRow("nothing") << "" << 0 << 0 << "";
+}
+
+void TestLink::windowsUsbIdentityFromInstanceId()
+{
+    QFETCH(QString, instanceId);
+    QFETCH(int, vendor);
+    QFETCH(int, product);
+    QFETCH(QString, serialNumber);
+    const DeviceIdentity identity = winserial::identityFromInstanceId(instanceId);
+    QCOMPARE(int(identity.vendor), vendor);
+    QCOMPARE(int(identity.product), product);
+    QCOMPARE(identity.serialNumber, serialNumber);
 }
 
 QTEST_GUILESS_MAIN(TestLink)

@@ -91,6 +91,7 @@ private slots:
     void silentChannelsKeepWhatWasKnown_data();
     void silentChannelsKeepWhatWasKnown();
     void aFailedLineEndsTheRunAtOnce();
+    void aRunStartedAtOnceDoesNothingTheFailedOneLeft();
 };
 
 void TestSetupSession::writtenSetupsReadBackAsTheyWere_data()
@@ -235,6 +236,32 @@ void TestSetupSession::aFailedLineEndsTheRunAtOnce()
     QCOMPARE(line.session.unreached(), (QList<int>{5, 6, 7, 8, 9, 10, 11}));
     QCOMPARE(line.table[5], before.channels[5]);
     QCOMPARE(line.port.commands.count(8), 5);
+}
+
+// The line fails just as a channel answered the question before its write; a new write, started
+// as the failed one reports its end, must not send that channel's settings to its own channels
+// without asking them first.
+void TestSetupSession::aRunStartedAtOnceDoesNothingTheFailedOneLeft()
+{
+    const ModelCase unit = modelCase(QStringLiteral("520a"));
+    Line line(unit, setupFor(unit, 5).channels);
+    line.port.silent = {9};
+    QObject::connect(&line.receiver, &ReplyReceiver::channelAnswered, &line.session,
+                     [&line](int index) {
+                         if (index == 2)
+                             line.session.abandon();
+                     });
+    const Setup wanted = setupFor(unit, 6);
+    bool again = true;
+    QObject::connect(&line.session, &SetupSession::finished, &line.session, [&] {
+        if (std::exchange(again, false))
+            line.session.write(wanted, {9}, Probe::First);
+    });
+    QSignalSpy finished(&line.session, &SetupSession::finished);
+    line.session.write(wanted, {2, 3}, Probe::First);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
+    QCOMPARE(line.session.skipped(), QList<int>{9});
+    QCOMPARE(line.port.commands, (QList<int>{8, 8}));
 }
 
 QTEST_MAIN(TestSetupSession)

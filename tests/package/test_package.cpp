@@ -5,6 +5,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -47,6 +50,28 @@ QStringList longOptions(const QString &text, const QString &dashes)
     return options;
 }
 
+// A manual page's text with roff's minus signs as plain hyphens and its font changes dropped.
+QString roffText(QString page)
+{
+    static const QRegularExpression fontChange(QStringLiteral("\\\\f[BIRP]"));
+    return page.replace(QStringLiteral("\\-"), QStringLiteral("-")).remove(fontChange);
+}
+
+// The keys the README's table of keys names: "Alt+PgDn, Alt+PgUp", "Ctrl+1 … Ctrl+9".
+QStringList readmeKeys()
+{
+    QFile file(QStringLiteral(QM_SOURCE_DIR "/README.md"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString table = QString::fromUtf8(file.readAll())
+                              .section(QStringLiteral("\n| Keys | Effect |\n|---|---|\n"), 1)
+                              .section(QStringLiteral("\n\n"), 0, 0);
+    QStringList keys;
+    for (const QString &row : table.split(u'\n'))
+        keys += row.section(u'|', 1, 1).trimmed().split(QRegularExpression(" … |, "));
+    return keys;
+}
+
 } // namespace
 
 // The Debian package as a user gets it: built by CPack from this tree, unpacked with
@@ -64,10 +89,17 @@ private slots:
     void menuEntryAndMetadataValidate_data();
     void menuEntryAndMetadataValidate();
     void copyrightIsMit();
+    void maintainerIsTheProjectsEverywhere_data();
+    void maintainerIsTheProjectsEverywhere();
+    void manualPageNames_data();
+    void manualPageNames();
+    void eachPanelHasAnIconOfItsOwn_data();
+    void eachPanelHasAnIconOfItsOwn();
     void lintianFindsNoErrorOrWarning();
 
 private:
     QString unpacked(const QString &path) const { return m_work.filePath("root/" + path); }
+    QByteArray unpackedBytes(const QString &path) const;
     QStringList expectedFiles() const;
 
     QTemporaryDir m_work;
@@ -119,6 +151,15 @@ QStringList TestPackage::expectedFiles() const
     return files;
 }
 
+// A file of the unpacked package, uncompressed; empty when it cannot be read.
+QByteArray TestPackage::unpackedBytes(const QString &path) const
+{
+    if (path.endsWith(u".gz"))
+        return run("gzip", {"-dc", unpacked(path)}).output;
+    QFile file(unpacked(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // No tests, tools of the build, unstripped extras or pointer files beside the programs.
 void TestPackage::holdsItsFilesAndNothingElse()
 {
@@ -142,7 +183,10 @@ void TestPackage::controlField_data()
     QTest::newRow("Section") << "Section"
                              << "^video$";
     QTest::newRow("Maintainer") << "Maintainer"
-                                << "^[^<>]+ <[^<>@\\s]+@[^<>@\\s]+>$";
+                                << "^" + QRegularExpression::escape(QM_PACKAGE_MAINTAINER) + "$";
+    QTest::newRow("Maintainer at the home page's domain")
+        << "Maintainer"
+        << "@" + QRegularExpression::escape(QUrl(QM_HOMEPAGE_URL).host()) + ">$";
     // Found by dpkg-shlibdeps from the programs themselves, not typed in.
     QTest::newRow("Depends") << "Depends"
                              << "^(?=.*libqt6widgets6 \\(>= )(?=.*libqt6serialport6 \\(>= )";
@@ -188,6 +232,11 @@ void TestPackage::programRunsAndItsPageMatchesHelp()
     QCOMPARE(help.exitCode, 0);
     const Run page = run("gzip", {"-dc", unpacked("usr/share/man/man1/" + program + ".1.gz")});
     QCOMPARE(page.exitCode, 0);
+    // Every placeholder filled in: no @NAME@, and the installed folder in place of "prefix/"
+    // (".IR prefix /share" in roff).
+    const QRegularExpression placeholder(QStringLiteral("prefix ?/|@[A-Z_]+@"));
+    const QString unfilled = placeholder.match(QString::fromUtf8(page.output)).captured();
+    QVERIFY2(unfilled.isEmpty(), qPrintable(unfilled));
     const QStringList helpOptions = longOptions(QString::fromUtf8(help.output), "--");
     QVERIFY(helpOptions.contains("version") && helpOptions.contains("help"));
     // Each option is described in the page's OPTIONS section, not only named in its synopsis.
@@ -223,6 +272,21 @@ void TestPackage::menuEntryAndMetadataValidate()
     const QString id = QString(panel).replace(u'-', u'_');
     const QString metadata =
         unpacked("usr/share/metainfo/org.qm_control_panel." + id + ".metainfo.xml");
+    // Each screenshot is a picture of this checkout's docs/, published under the home page.
+    QFile metadataFile(metadata);
+    QVERIFY(metadataFile.open(QIODevice::ReadOnly));
+    const QString home = QStringLiteral(QM_HOMEPAGE_URL "/");
+    const QRegularExpression image(QStringLiteral("<image>([^<]*)</image>"));
+    int images = 0;
+    for (const QRegularExpressionMatch &match :
+         image.globalMatch(QString::fromUtf8(metadataFile.readAll()))) {
+        const QString url = match.captured(1);
+        QVERIFY2(url.startsWith(home + "docs/"), qPrintable(url));
+        const QString picture = QStringLiteral(QM_SOURCE_DIR "/") + url.mid(home.size());
+        QVERIFY2(QFileInfo(picture).isFile(), qPrintable(url + " is not in the checkout"));
+        ++images;
+    }
+    QVERIFY(images > 0);
     for (const QStringList &check :
          {QStringList{"desktop-file-validate", entry},
           QStringList{"appstreamcli", "validate", "--no-net", metadata}}) {
@@ -249,6 +313,79 @@ void TestPackage::copyrightIsMit()
                                            "\n .\n THE SOFTWARE IS PROVIDED \"AS IS\"",
                                            " OTHER DEALINGS IN THE\n SOFTWARE.\n"})
         QVERIFY2(text.contains(part), qPrintable(part + " in\n" + text));
+}
+
+void TestPackage::maintainerIsTheProjectsEverywhere_data()
+{
+    const QString maintainer = QStringLiteral(QM_PACKAGE_MAINTAINER);
+    const QString address = maintainer.section(u'<', 1).chopped(1);
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("copyright") << "usr/share/doc/qm-control-panel/copyright"
+                               << "Upstream-Contact: " + maintainer;
+    QTest::newRow("changelog") << "usr/share/doc/qm-control-panel/changelog.Debian.gz"
+                               << " -- " + maintainer + "  ";
+    for (const QString &id : QStringList{"qm410a_panel", "qm520a_panel"})
+        QTest::newRow(qPrintable(id))
+            << "usr/share/metainfo/org.qm_control_panel." + id + ".metainfo.xml"
+            << "  <update_contact>" + address + "</update_contact>";
+}
+
+// The one address CMake states stands wherever one is asked for.
+void TestPackage::maintainerIsTheProjectsEverywhere()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, line);
+    const QString text = QString::fromUtf8(unpackedBytes(path));
+    const bool found = std::ranges::any_of(
+        text.split(u'\n'), [&line](const QString &each) { return each.startsWith(line); });
+    QVERIFY2(found, qPrintable(line + " in\n" + text));
+}
+
+void TestPackage::manualPageNames_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("phrase");
+    const QStringList keys = readmeKeys();
+    QVERIFY2(keys.size() > 5, qPrintable(keys.join(u'|')));
+    for (const QString &panel : QStringList{"qm410a-panel", "qm520a-panel"}) {
+        for (const QString &phrase :
+             QStringList{"Save Setup...", "Load Setup...", "Ctrl+S", "Ctrl+O",
+                         "/usr/share/qm-control-panel/CrossHair.cur"} +
+                 keys)
+            QTest::addRow("%s: %s", qPrintable(panel), qPrintable(phrase)) << panel << phrase;
+    }
+    for (const QString &preferences : QStringList{"QM-410A", "VT-540A"})
+        QTest::addRow("qmctl: %s", qPrintable(preferences))
+            << "qmctl"
+            << "$XDG_CONFIG_HOME/qm-control-panel/" + preferences + ".ini";
+}
+
+// What an operator looks for in a manual page: the panels' menu and keys (every key the README
+// names) and the installed pointer files; the preferences qmctl reads its ports from.
+void TestPackage::manualPageNames()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, phrase);
+    const QString page =
+        roffText(QString::fromUtf8(unpackedBytes("usr/share/man/man1/" + program + ".1.gz")));
+    QVERIFY2(page.contains(phrase), qPrintable(phrase + " is not in " + program + "(1)"));
+}
+
+void TestPackage::eachPanelHasAnIconOfItsOwn_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("32 pixels") << "usr/share/icons/hicolor/32x32/apps/%1.png";
+    QTest::newRow("scalable") << "usr/share/icons/hicolor/scalable/apps/%1.svg";
+}
+
+// Side by side in a menu the two programs are told apart by their icons.
+void TestPackage::eachPanelHasAnIconOfItsOwn()
+{
+    QFETCH(QString, path);
+    const QByteArray qm410a = unpackedBytes(path.arg("qm410a-panel"));
+    QVERIFY(!qm410a.isEmpty());
+    QVERIFY(qm410a != unpackedBytes(path.arg("qm520a-panel")));
 }
 
 // Debian's own checker finds nothing a package must not have (errors) or should not (warnings).

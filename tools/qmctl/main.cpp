@@ -2,8 +2,8 @@
 // writes a setup file to a unit and checks what took, and compares a unit with a file.
 
 #include "QmVersion.h"
+#include "link/PlatformSerialPort.h"
 #include "link/PortMap.h"
-#include "link/QtSerialPort.h"
 #include "link/SetupSession.h"
 #include "panel/preferences/Preferences.h"
 #include "panel/preferences/PreferencesStore.h"
@@ -234,7 +234,7 @@ bool writeStandardOutput(const QByteArray &contents)
 class Run
 {
 public:
-    Run(const CommandLine &line, QtSerialPort &port)
+    Run(const CommandLine &line, SerialPort &port)
         : m_line(line), m_port(port), m_receiver(*line.model, m_table),
           m_session(*line.model, m_table, port, m_receiver)
     {
@@ -384,7 +384,7 @@ private:
     }
 
     const CommandLine &m_line;
-    QtSerialPort &m_port;
+    SerialPort &m_port;
     ChannelTable m_table;
     ReplyReceiver m_receiver;
     SetupSession m_session;
@@ -423,7 +423,9 @@ int main(int argc, char *argv[])
     }
 
     int portNumber = 0;
-    QtSerialPort port(portMap(*line, portNumber), line->model->baudRate);
+    const std::unique_ptr<SerialPort> serial =
+        makePlatformSerialPort(portMap(*line, portNumber), line->model->baudRate);
+    SerialPort &port = *serial;
     port.setPortNumber(portNumber);
     line->device = port.deviceName();
     if (line->device.isEmpty()) {

@@ -1,0 +1,368 @@
+#include "link/WinSerialPort.h"
+
+#include "link/WinSerialRules.h"
+
+#include <QDeadlineTimer>
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+// A read ends 10 ms after the last byte of a burst, or after half a second without one, and
+// the next read starts then. Windows and Wine agree on this setting; Windows' "return at the
+// first byte" settings never complete under Wine, or return at once with nothing on Windows.
+// A reply that still comes in pieces is put together by the frame parser.
+constexpr DWORD ReadIntervalMs = 10;
+constexpr DWORD ReadIdleMs = 500;
+constexpr DWORD ReadChunk = 1024;
+
+QString systemMessage(DWORD error)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
+                                 : QStringLiteral("Windows error %1").arg(error);
+    LocalFree(text);
+    if (message.endsWith(u'.'))
+        message.chop(1);
+    return message;
+}
+
+// A serial device is a character device. Wine opens a COM name whose device is not there as
+// a handle of no type, which is taken for the absent device it is.
+HANDLE openDevice(const QString &deviceName)
+{
+    const QString path = winserial::devicePath(deviceName);
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
+                    0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_CHAR)
+        return handle;
+    CloseHandle(handle);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+}
+
+// The model's speed, 8N1, no flow control of any kind, errors that do not stop the line, and
+// DTR and RTS raised as an open on Linux raises them.
+bool setLine(HANDLE handle, quint32 baudRate)
+{
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handle, &dcb))
+        return false;
+    dcb.BaudRate = baudRate;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fAbortOnError = FALSE;
+    if (!SetCommState(handle, &dcb))
+        return false;
+    // Writes have no time limit: without flow control the line takes every byte at its speed.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = ReadIntervalMs;
+    timeouts.ReadTotalTimeoutConstant = ReadIdleMs;
+    return SetCommTimeouts(handle, &timeouts);
+}
+
+QString refusalHint(SerialPort::RefusalCause cause)
+{
+    if (cause == SerialPort::RefusalCause::InUse)
+        return QStringLiteral(" — is another program using it?");
+    return {};
+}
+
+} // namespace
+
+// One overlapped transfer: its event is manual-reset, so the notifier sees a completion until
+// the next transfer starts or the event is reset.
+struct WinSerialPort::Transfer
+{
+    Transfer() : event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Transfer() { CloseHandle(event); }
+    Transfer(const Transfer &) = delete;
+    Transfer &operator=(const Transfer &) = delete;
+
+    OVERLAPPED *start()
+    {
+        ResetEvent(event);
+        overlapped = {};
+        overlapped.hEvent = event;
+        return &overlapped;
+    }
+
+    OVERLAPPED overlapped{};
+    HANDLE event;
+    QByteArray buffer;
+    bool pending = false;
+};
+
+WinSerialPort::WinSerialPort(PortMap map, qint32 baudRate, IdentityReader readIdentity,
+                             QObject *parent)
+    : SerialPort(parent), m_map(std::move(map)), m_baudRate(quint32(baudRate)),
+      m_readIdentity(std::move(readIdentity)), m_handle(INVALID_HANDLE_VALUE),
+      m_read(std::make_unique<Transfer>()), m_write(std::make_unique<Transfer>()),
+      m_readDone(m_read->event), m_writeDone(m_write->event)
+{
+    m_readDone.setEnabled(false);
+    m_writeDone.setEnabled(false);
+    connect(&m_readDone, &QWinEventNotifier::activated, this, &WinSerialPort::onReadDone);
+    connect(&m_writeDone, &QWinEventNotifier::activated, this, &WinSerialPort::onWriteDone);
+}
+
+WinSerialPort::~WinSerialPort()
+{
+    close();
+}
+
+QString WinSerialPort::deviceName() const
+{
+    return m_map.devicePath(m_portNumber);
+}
+
+bool WinSerialPort::isOpen() const
+{
+    return m_handle != INVALID_HANDLE_VALUE;
+}
+
+// Windows keeps a COM name registered while its adapter is gone, so only the device itself can
+// tell: an open port asks its handle, another one opens and closes the device, touching nothing.
+bool WinSerialPort::deviceExists() const
+{
+    if (isOpen()) {
+        DWORD errors = 0;
+        return ClearCommError(m_handle, &errors, nullptr) != 0;
+    }
+    const QString name = deviceName();
+    if (name.isEmpty())
+        return false;
+    const HANDLE handle = openDevice(name);
+    if (handle == INVALID_HANDLE_VALUE)
+        return !winserial::meansAbsent(GetLastError());
+    CloseHandle(handle);
+    return true;
+}
+
+bool WinSerialPort::open()
+{
+    if (isOpen())
+        return true;
+    m_error.clear();
+    m_refusalCause = RefusalCause::Other;
+    const HANDLE handle = openDevice(deviceName());
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        m_refusalCause = winserial::refusalCause(error);
+        m_error = systemMessage(error) + refusalHint(m_refusalCause);
+        return false;
+    }
+    if (!setLine(handle, m_baudRate)) {
+        m_error =
+            QStringLiteral("the line settings were refused: %1").arg(systemMessage(GetLastError()));
+        CloseHandle(handle);
+        return false;
+    }
+    m_handle = handle;
+    ++m_session;
+    m_readDone.setEnabled(true);
+    m_writeDone.setEnabled(true);
+    // Reading starts once the caller is back in the event loop: a port that is only probed
+    // leaves what waits in it to its owner.
+    QMetaObject::invokeMethod(
+        this,
+        [this, session = m_session] {
+            if (session == m_session)
+                startReading();
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+// The only place input is thrown away: what waited in the driver, and a read that may already
+// hold some of it.
+void WinSerialPort::claim()
+{
+    if (isOpen()) {
+        settle(*m_read);
+        PurgeComm(m_handle, PURGE_RXCLEAR);
+        m_received.clear();
+        startReading();
+    }
+    m_identity = openedIdentity();
+}
+
+DeviceIdentity WinSerialPort::presentIdentity() const
+{
+    return m_readIdentity(deviceName());
+}
+
+// A COM name keeps to its device while the port is open, so the name tells.
+DeviceIdentity WinSerialPort::openedIdentity() const
+{
+    return isOpen() ? presentIdentity() : DeviceIdentity{};
+}
+
+// What the driver had not written is dropped; whoever wanted it took it before.
+void WinSerialPort::close()
+{
+    if (!isOpen())
+        return;
+    settle(*m_read);
+    settle(*m_write);
+    m_readDone.setEnabled(false);
+    m_writeDone.setEnabled(false);
+    CloseHandle(m_handle);
+    m_handle = INVALID_HANDLE_VALUE;
+    m_received.clear();
+    m_unsent.clear();
+}
+
+void WinSerialPort::write(const QByteArray &frame)
+{
+    if (!isOpen())
+        return;
+    m_unsent.append(frame);
+    startWriting();
+}
+
+// A write under way is called off first, so that its bytes are either counted as written or
+// handed over, never both.
+QByteArrayList WinSerialPort::takeUnsent()
+{
+    m_unsent.confirm(settle(*m_write));
+    return m_unsent.take();
+}
+
+// Each write's end is taken as its notifier would take it, which starts the next one.
+bool WinSerialPort::waitUntilSent(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (isOpen() && m_write->pending) {
+        const auto remaining = DWORD(std::max<qint64>(deadline.remainingTime(), 0));
+        if (WaitForSingleObject(m_write->event, remaining) != WAIT_OBJECT_0)
+            return false;
+        onWriteDone();
+    }
+    return m_unsent.isEmpty();
+}
+
+void WinSerialPort::startReading()
+{
+    if (!isOpen() || m_read->pending)
+        return;
+    m_read->buffer.resize(ReadChunk);
+    if (!ReadFile(m_handle, m_read->buffer.data(), ReadChunk, nullptr, m_read->start()) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        fail();
+        return;
+    }
+    m_read->pending = true;
+}
+
+void WinSerialPort::onReadDone()
+{
+    if (!m_read->pending) {
+        ResetEvent(m_read->event);
+        return;
+    }
+    DWORD count = 0;
+    // Wine ends a read that ran into its time limit with "timeout"; Windows calls it a success.
+    // Both count the bytes that came before the limit.
+    if (!GetOverlappedResult(m_handle, &m_read->overlapped, &count, FALSE) &&
+        GetLastError() != ERROR_TIMEOUT) {
+        if (GetLastError() == ERROR_IO_INCOMPLETE)
+            return;
+        m_read->pending = false;
+        ResetEvent(m_read->event);
+        fail();
+        return;
+    }
+    m_read->pending = false;
+    m_received.append(m_read->buffer.constData(), qsizetype(count));
+    startReading();
+    if (count > 0)
+        emit readyRead();
+}
+
+void WinSerialPort::startWriting()
+{
+    if (!isOpen() || m_write->pending || m_unsent.isEmpty())
+        return;
+    m_write->buffer = m_unsent.first();
+    if (!WriteFile(m_handle, m_write->buffer.constData(), DWORD(m_write->buffer.size()), nullptr,
+                   m_write->start()) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        fail();
+        return;
+    }
+    m_write->pending = true;
+}
+
+void WinSerialPort::onWriteDone()
+{
+    if (!m_write->pending) {
+        ResetEvent(m_write->event);
+        return;
+    }
+    DWORD count = 0;
+    const bool done = GetOverlappedResult(m_handle, &m_write->overlapped, &count, FALSE);
+    if (!done && GetLastError() == ERROR_IO_INCOMPLETE)
+        return;
+    m_write->pending = false;
+    ResetEvent(m_write->event);
+    m_unsent.confirm(count);
+    if (!done || count == 0) {
+        fail();
+        return;
+    }
+    startWriting();
+}
+
+// Calls off a transfer under way and waits for Windows to let go of its buffer; the bytes it
+// moved before it stopped.
+qint64 WinSerialPort::settle(Transfer &transfer)
+{
+    if (!transfer.pending)
+        return 0;
+    CancelIoEx(m_handle, &transfer.overlapped);
+    DWORD count = 0;
+    GetOverlappedResult(m_handle, &transfer.overlapped, &count, TRUE);
+    transfer.pending = false;
+    ResetEvent(transfer.event);
+    return qint64(count);
+}
+
+// Reported once per open, after the event loop has unwound, and only while that open lasts.
+void WinSerialPort::fail()
+{
+    m_error = systemMessage(GetLastError());
+    if (m_reportedSession == m_session)
+        return;
+    m_reportedSession = m_session;
+    QMetaObject::invokeMethod(
+        this,
+        [this, session = m_session] {
+            if (session == m_session && isOpen())
+                emit failed();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace qm

@@ -1,0 +1,10 @@
+#include "panel/preferences/PreferencesFormat.h"
+
+namespace qm {
+
+QSettings::Format preferencesFormat()
+{
+    return QSettings::IniFormat;
+}
+
+} // namespace qm

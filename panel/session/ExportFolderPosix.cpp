@@ -1,0 +1,26 @@
+#include "panel/session/ExportFolder.h"
+
+#include "QmVersion.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <unistd.h>
+
+namespace qm {
+
+// A program run where it was built keeps its settings file beside itself; an installed one
+// never writes into its bin folder, whoever runs it.
+QString programExportFolder()
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    return QFileInfo(QDir(folder).filePath(QLatin1String(BuildFolderMarker))).isFile() ? folder
+                                                                                       : QString();
+}
+
+bool ownedByRunningUser(const QFileInfo &folder)
+{
+    return folder.ownerId() == ::geteuid();
+}
+
+} // namespace qm

@@ -1,0 +1,341 @@
+#!/usr/bin/env bash
+# The Windows programs under Wine and Xvfb, against the emulated unit on a pseudo-terminal:
+# each panel's start-up poll, an edit, its close (settings.txt where the README says, the
+# window's place in the registry), the end of a Windows session, qmctl read and write, and the
+# installer's silent install and uninstall. The run has a Wine prefix of its own whose COM1 is
+# the unit and whose COM2 to COM16 lead to paths that do not exist, so no real port is opened.
+#   tests/wine/run-wine-tests.sh [--screenshots <folder>] [--timing <file>]
+# --screenshots saves a picture of each panel after its poll; --timing appends the start to
+# first request of both panels under Wine and of the Linux QM-520A panel, run by turns.
+# Needs build-windows/ (scripts/build-windows.sh) and qm-unit-sim of a Linux build tree
+# (QM_HOST_BUILD, default build/). Wine's own output goes to wine.log in the work folder.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+win_build=${QM_WINDOWS_BUILD:-$root/build-windows}
+host_build=${QM_HOST_BUILD:-$root/build}
+sim=$host_build/tools/qm-unit-sim/qm-unit-sim
+screenshots=
+timing=
+while (($#)); do
+  case "$1" in
+    --screenshots) screenshots=$(realpath "$2"); shift 2 ;;
+    --timing) timing=$(realpath "$2"); shift 2 ;;
+    *) echo "usage: $0 [--screenshots <folder>] [--timing <file>]" >&2; exit 2 ;;
+  esac
+done
+
+deadline=90 # seconds for anything to happen; generous for a loaded machine
+work=$(mktemp -d /tmp/qm-wine.XXXXXX)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_log=$work/wine.log
+unit_link=$work/unit-link
+sim_pid=
+xvfb_pid=
+failures=0
+checks=0
+
+finish() {
+  stop_unit
+  wineserver -k 2>/dev/null
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  if ((failures == 0)); then rm -rf "$work"; else echo "Kept for a look: $work"; fi
+}
+trap finish EXIT
+
+check() { # <what> <command...>: one condition, named
+  local what=$1
+  shift
+  checks=$((checks + 1))
+  if "$@"; then
+    echo "PASS  $what"
+  else
+    echo "FAIL  $what"
+    failures=$((failures + 1))
+  fi
+}
+
+within() { # <seconds> <command...>: true once the command is, false at the deadline
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS >= end)) && return 1
+    sleep 0.05
+  done
+}
+
+now_ms() { date +%s%3N; }
+
+start_unit() { # <model> [option of the unit...]
+  stop_unit
+  "$sim" --model "$@" --link "$unit_link" >"$work/unit.log" 2>>"$work/unit.err" &
+  sim_pid=$!
+  within 30 test -L "$unit_link" || { echo "the emulated unit did not start" >&2; exit 1; }
+}
+
+stop_unit() {
+  [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  sim_pid=
+}
+
+frames() { # <pattern>: how many frames of the unit's log match
+  grep -c -P "\t$1" "$work/unit.log"
+}
+frames_at_least() { (($(frames "$1") >= $2)); }
+
+# The twelve requests of a poll, channels 0 to 11, each parsed at the model's line speed
+# (the unit takes a frame at another speed for noise, "unparsed").
+twelve_requests() {
+  [[ "$(grep -oP '\trequest ch=\K[0-9]+' "$work/unit.log" | sort -n | uniq | tr '\n' ' ')" == \
+    "0 1 2 3 4 5 6 7 8 9 10 11 " ]] && ! grep -q unparsed "$work/unit.log"
+}
+
+window_of() { # <title>: the X window of the panel's main window
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+# A user's registry as Wine keeps it, once the server has written it out.
+registry_value() { # <file> <key> <name>
+  KEY="[$2]" NAME="\"$3\"" awk '
+    BEGIN { key = ENVIRON["KEY"]; name = ENVIRON["NAME"] }
+    index($0, key) == 1 { inside = 1; next }
+    /^\[/ { inside = 0 }
+    inside && index($0, name "=") == 1 { sub(/^[^=]*=/, ""); print; exit }' "$WINEPREFIX/$1"
+}
+
+settle_wine() { wineserver -w; }
+
+boot_prefix() {
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$display"
+  within 30 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
+  wine wineboot -i >>"$wine_log" 2>&1
+  # Wine maps COM ports anew each time its server starts; only the registry's map stays.
+  {
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n'
+    printf '"COM1"="%s"\n' "$unit_link"
+    for n in $(seq 2 16); do printf '"COM%d"="%s/no-port-%d"\n' "$n" "$work" "$n"; done
+    # Without a window manager Wine draws the windows' frames and title bars itself.
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n'
+  } >"$work/ports.reg"
+  wine regedit /S "$(winepath -w "$work/ports.reg")" >>"$wine_log" 2>&1
+  wineserver -k
+  wineserver -w
+  wine cmd /c exit >>"$wine_log" 2>&1
+}
+
+ports_lead_only_to_the_unit() {
+  [[ "$(readlink "$WINEPREFIX/dosdevices/com1")" == "$unit_link" ]] || return 1
+  local n
+  for n in $(seq 2 16); do
+    [[ "$(readlink "$WINEPREFIX/dosdevices/com$n")" == "$work/no-port-$n" ]] || return 1
+    [[ ! -e "$work/no-port-$n" ]] || return 1
+  done
+}
+
+# Starts a panel, waits for its poll, makes one edit with the keyboard (the arrow keys move the
+# overlay, and the new position goes to the unit at once), and leaves it running.
+# Sets panel_pid and panel_window.
+run_panel() { # <exe> <model> <title>
+  local exe=$1 model=$2 title=$3
+  start_unit "$model"
+  (cd "$(dirname "$exe")" && exec wine "$(basename "$exe")" >>"$wine_log" 2>&1) &
+  panel_pid=$!
+  check "$model: the start-up poll asks for the twelve channels at the line speed" \
+    within "$deadline" twelve_requests
+  panel_window=$(within "$deadline" window_of "$title" && window_of "$title")
+  check "$model: the window \"$title\" is shown" test -n "$panel_window"
+  [[ -n "$panel_window" ]] || return
+  check "$model: an edit sends the channel's data frame" within "$deadline" move_overlay
+  if [[ -n "$screenshots" ]]; then
+    xdotool mousemove 0 0
+    import -window "$panel_window" "$screenshots/$model-wine.png"
+  fi
+  drag_window
+}
+
+# A click on the title bar makes the window the active one, as it would for a user; the arrow
+# key then moves the overlay. The window takes keys only once its poll is over, so the key is
+# pressed again until the frame comes.
+move_overlay() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$panel_window")"
+  xdotool mousemove $((X + 100)) $((Y + 10)) click 1 sleep 0.2 key Right
+  within 2 frames_at_least "data ch=0" 1
+}
+
+# Drags the window by its title bar, as a user moves it, and notes where it went (in twips, 15
+# to the pixel), for the check that closing keeps the place.
+drag_window() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$panel_window")"
+  xdotool mousemove $((X + 100)) $((Y + 10)) mousedown 1 sleep 0.3 \
+    mousemove $((X + 180)) $((Y + 60)) sleep 0.3 mousemove $((X + 250)) $((Y + 110)) sleep 0.3 \
+    mouseup 1
+  eval "$(xdotool getwindowgeometry --shell "$panel_window")"
+  moved_left=$((X * 15))
+  moved_top=$((Y * 15))
+}
+
+ended() { ! kill -0 "$1" 2>/dev/null; }
+not() { ! "$@"; }
+
+close_panel() { # <exe>: as the window's close box does (WM_CLOSE)
+  wine taskkill /im "$(basename "$1")" >>"$wine_log" 2>&1
+  check "$(basename "$1"): the close ends the program" within "$deadline" ended "$panel_pid"
+  settle_wine
+}
+
+settings_lines() { # <file>: the channels in a settings.txt
+  [[ -f "$1" ]] && grep -c . "$1"
+}
+
+near() { # <twips> <twips>: within ten pixels
+  local a=${1//\"/} b=${2//\"/}
+  [[ "$a" =~ ^[0-9]+$ ]] && ((a - b <= 150 && b - a <= 150))
+}
+
+# Where the window was dragged to, in HKCU\Software\qm-control-panel\<application>\Settings.
+keeps_window_place() { # <application>
+  local key="Software\\\\qm-control-panel\\\\$1\\\\Settings"
+  near "$(registry_value user.reg "$key" FormLeft)" "$moved_left" &&
+    near "$(registry_value user.reg "$key" FormTop)" "$moved_top"
+}
+
+test_portable_panels() {
+  local folder=$work/portable
+  mkdir -p "$folder"
+  unzip -q "$win_build"/qm-control-panel-*-win64.zip -d "$folder"
+  local programs
+  programs=$(dirname "$(find "$folder" -name qm520a-panel.exe -print -quit)")
+  check "the zip holds both panels, qmctl, Qt, the pointer files and the licences" \
+    test -f "$programs/qm410a-panel.exe" -a -f "$programs/qmctl.exe" \
+    -a -f "$programs/Qt6Widgets.dll" -a -f "$programs/platforms/qwindows.dll" \
+    -a -f "$programs/CrossHair.cur" -a -f "$programs/licenses/Qt/LGPL-3.0-only.txt"
+
+  run_panel "$programs/qm520a-panel.exe" 520a "QM-520A Control Panel"
+  close_panel "$programs/qm520a-panel.exe"
+  check "520a from the zip: settings.txt beside the program, twelve channels" \
+    test "$(settings_lines "$programs/settings.txt")" = 12
+  check "520a: the window's new place in HKCU\\Software\\qm-control-panel\\VT-540A" \
+    keeps_window_place VT-540A
+
+  run_panel "$programs/qm410a-panel.exe" 410a "QM-410A Control Panel"
+  close_panel "$programs/qm410a-panel.exe"
+  check "410a: the window's new place in HKCU\\Software\\qm-control-panel\\QM-410A" \
+    keeps_window_place QM-410A
+}
+
+# qmctl backs up the unit on COM1, restores a changed copy, and a second backup is that copy.
+# qmctl waits 300 ms for each answer, which at 4800 baud takes 220 ms of line time alone; under
+# Wine on a loaded machine the rest did not always fit, so this unit answers at once.
+test_qmctl() {
+  local qmctl
+  qmctl=$(find "$work/portable" -name qmctl.exe -print -quit)
+  start_unit 520a --unpaced
+  (cd "$work" && wine "$qmctl" read --model 520a --port COM1 -o backup.json >>"$wine_log" 2>&1)
+  check "qmctl read: the setup of the unit on COM1" test "$?" = 0 -a -s "$work/backup.json"
+  sed -e '0,/"Text1": "[^"]*"/s//"Text1": "UNDER WINE"/' \
+    -e '0,/"HorizPos": [0-9]*/s//"HorizPos": 100/' "$work/backup.json" >"$work/changed.json"
+  check "qmctl: the copy differs from the backup" not cmp -s "$work/backup.json" "$work/changed.json"
+  (cd "$work" && wine "$qmctl" write --model 520a --port COM1 changed.json >>"$wine_log" 2>&1)
+  check "qmctl write: the changed copy restored" test "$?" = 0
+  check "qmctl write: the unit got the text" frames_at_least "text1 ch=0 \"UNDER WINE\"" 1
+  (cd "$work" && wine "$qmctl" read --model 520a --port COM1 -o after.json >>"$wine_log" 2>&1)
+  check "qmctl read after write: the same file as the copy" cmp -s "$work/changed.json" "$work/after.json"
+
+  # Windows opens NUL, CON, COM1 and the like as devices in any folder.
+  local frames_before
+  frames_before=$(grep -c . "$work/unit.log")
+  (cd "$work" && wine "$qmctl" write --model 520a --port COM1 nul.json >>"$wine_log" 2>&1)
+  check "qmctl write of a device's name (nul.json): bad file, exit 2" test "$?" = 2
+  check "qmctl write of a device's name: nothing sent" test "$(grep -c . "$work/unit.log")" = "$frames_before"
+}
+
+installed() { [[ -d "$WINEPREFIX/drive_c/Program Files/QM Control Panels" ]]; }
+menu_entries() {
+  local menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/QM Control Panels"
+  [[ -f "$menu/QM-410A Control Panel.lnk" && -f "$menu/QM-520A Control Panel.lnk" ]]
+}
+uninstall_key() { grep -q 'Uninstall\\\\QM Control Panels' "$WINEPREFIX/system.reg"; }
+
+# Installed, the QM-520A writes settings.txt into the user's AppData; the end of the Windows
+# session closes it as its close box does.
+test_installer() {
+  local installer
+  installer=$(ls "$win_build"/qm-control-panel-*-win64.exe)
+  wine "$installer" /S >>"$wine_log" 2>&1
+  settle_wine
+  check "the installer puts the programs under Program Files" installed
+  check "the installer makes both Start-menu entries" menu_entries
+  check "the installer registers its uninstaller" uninstall_key
+
+  local folder="$WINEPREFIX/drive_c/Program Files/QM Control Panels"
+  local data
+  data="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/qm-control-panel/VT-540A/settings.txt"
+  rm -f "$data"
+  run_panel "$folder/qm520a-panel.exe" 520a "QM-520A Control Panel"
+  wine wineboot --end-session >>"$wine_log" 2>&1
+  check "installed 520a: the end of the session ends it" within "$deadline" ended "$panel_pid"
+  wait "$panel_pid" 2>/dev/null # Wine ends it after the session's last message
+  settle_wine
+  check "installed 520a: settings.txt in AppData\\Roaming\\qm-control-panel\\VT-540A" \
+    test "$(settings_lines "$data")" = 12
+  check "installed 520a: nothing written beside the program" test ! -e "$folder/settings.txt"
+
+  wine "C:\\Program Files\\QM Control Panels\\Uninstall.exe" /S \
+    "_?=C:\\Program Files\\QM Control Panels" >>"$wine_log" 2>&1
+  settle_wine
+  check "the uninstaller removes the programs" not installed
+  check "the uninstaller removes the Start-menu entries" not menu_entries
+  check "the uninstaller removes its registry key" not uninstall_key
+}
+
+# Start to first request, Windows under Wine (server running) and Linux, by turns.
+first_request_ms() { # <command...>
+  local started
+  start_unit 520a
+  started=$(now_ms)
+  "$@" >>"$wine_log" 2>&1 &
+  local pid=$!
+  local end=$((SECONDS + deadline))
+  until frames_at_least "request ch=0" 1 || ((SECONDS >= end)); do sleep 0.01; done
+  local elapsed=$(($(now_ms) - started))
+  kill "$pid" 2>/dev/null
+  wine taskkill /f /im qm520a-panel.exe >>"$wine_log" 2>&1
+  wait "$pid" 2>/dev/null
+  echo "$elapsed"
+}
+
+measure_first_request() {
+  local config=$work/linux-config exe
+  exe=$(find "$work/portable" -name qm520a-panel.exe -print -quit)
+  mkdir -p "$config/qm-control-panel"
+  {
+    printf '[Ports]\nCOM1=%s\n' "$unit_link"
+    for n in $(seq 2 16); do printf 'COM%d=%s/no-port-%d\n' "$n" "$work" "$n"; done
+  } >"$config/qm-control-panel/VT-540A.ini"
+  local wine_ms=() linux_ms=() run
+  wine cmd /c exit >>"$wine_log" 2>&1 # the server stays up between runs
+  for run in 1 2 3; do
+    wine_ms+=("$(first_request_ms wine "$exe")")
+    linux_ms+=("$(XDG_CONFIG_HOME=$config first_request_ms "$host_build/apps/qm520a-panel")")
+  done
+  printf '%s  Windows QM-520A under Wine: %s ms; Linux QM-520A: %s ms (start to first request)\n' \
+    "$(date -u +%FT%TZ)" "${wine_ms[*]}" "${linux_ms[*]}" | tee -a "$timing"
+}
+
+display=$((200 + RANDOM % 700))
+echo "Wine prefix and logs: $work"
+boot_prefix
+check "COM1 leads to the unit, COM2 to COM16 to paths that do not exist" ports_lead_only_to_the_unit
+if ((failures > 0)); then
+  echo "The ports are not as the test needs them; nothing was run." >&2
+  exit 1
+fi
+test_portable_panels
+test_qmctl
+test_installer
+[[ -n "$timing" ]] && measure_first_request
+echo "Wine tests: $((checks - failures)) of $checks checks passed"
+((failures == 0))
