@@ -4,6 +4,7 @@
 #include "model/NumberText.h"
 #include "panel/preferences/PreferenceKeys.h"
 #include "panel/session/PanelController.h"
+#include "panel/window/AccessibleControls.h"
 #include "panel/window/MainWindow.h"
 #include "process/SessionEnd.h"
 
@@ -86,6 +87,7 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
     // see the window's caption.
     QApplication::setApplicationName(description.model->preferencesName);
     QApplication::setApplicationDisplayName(description.caption);
+    installAccessibleControls();
 
     MainWindow window(description);
     PanelController controller(window, PanelPlatform::real(*description.model));

@@ -4,7 +4,9 @@
 #include "panel/window/MainWindow.h"
 #include "panel/window/OperatorNotice.h"
 
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QGuiApplication>
 #include <QLabel>
 
 namespace qm {
@@ -61,8 +63,23 @@ public:
     }
 };
 
+// The toolkit names the program by its name, which keeps the preferences where they have
+// always been; people know it by its display name.
+class AccessibleProgram : public QAccessibleApplication
+{
+public:
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name)
+            return QGuiApplication::applicationDisplayName();
+        return QAccessibleApplication::text(kind);
+    }
+};
+
 QAccessibleInterface *accessibleControl(const QString &className, QObject *object)
 {
+    if (object == QCoreApplication::instance())
+        return new AccessibleProgram;
     if (className == QLatin1String(ChannelSelector::staticMetaObject.className()))
         return new AccessibleSelector(static_cast<ChannelSelector *>(object));
     // A notice that holds links is left to the toolkit, which lets them be followed.

@@ -375,6 +375,7 @@ void TestMainWindow::screenReadersHearEachControlByItsCaption_data()
                         const char *heard) {
         QTest::newRow(tag) << qm410 << control << int(role) << heard;
     };
+    row("QM-520A program", false, "qApp", QAccessible::Application, "QM-520A Control Panel");
     row("QM-410A window", true, "", QAccessible::Window, "QM-410A Control Panel");
     row("QM-410A indicator", true, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
     row("QM-520A selector", false, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
@@ -402,7 +403,14 @@ void TestMainWindow::screenReadersHearEachControlByItsCaption()
     c.cmbComports->addItem(QStringLiteral("1"));
     for (QComboBox *list : window.findChildren<QComboBox *>())
         list->setCurrentIndex(0);
-    QWidget *widget = control.isEmpty() ? &window : window.findChild<QWidget *>(control);
+    // The program keeps its own name, under which its preferences are kept.
+    QApplication::setApplicationName(window.description().model->preferencesName);
+    QApplication::setApplicationDisplayName(window.description().caption);
+    QObject *widget = window.findChild<QWidget *>(control);
+    if (control.isEmpty())
+        widget = &window;
+    if (control == u"qApp")
+        widget = QCoreApplication::instance();
     QVERIFY(widget);
     notice->tell(QStringLiteral("COM3 is in use by another program."));
     QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(widget);
