@@ -3,7 +3,8 @@
 # start-up against a unit whose channels all answer, one PNG per tab page with channel 1
 # shown; the QM-520A window during the start-up poll and with the pointer over the position
 # grid; the Update Multiple Channels dialog of each model; the QM-410A window telling of a
-# port it may not open; the QM-520A port list open with an adapter's tool tip.
+# port it may not open; the QM-520A port list open with an adapter's tool tip; both main
+# windows under a dark palette.
 # Usage: scripts/render-windows.sh [build-dir]   (the build must include the tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."

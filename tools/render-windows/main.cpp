@@ -3,7 +3,8 @@
 // one picture per tab page with channel 1 shown; the QM-520A window during that start-up's
 // poll and with the pointer over the position grid; the Update Multiple Channels dialog of
 // each model on a first run; the QM-410A window telling of a port it may not open, and the
-// QM-520A port list open with an adapter's tool tip. Usage: render-windows [folder]
+// QM-520A port list open with an adapter's tool tip; both under a dark palette. Usage:
+// render-windows [folder]
 
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
@@ -174,6 +175,27 @@ bool renderPortToolTip(const PictureFolder &out)
                     QStringLiteral("qm520a-port-tooltip.png"));
 }
 
+// A dark desktop palette such as qt6ct's "darker": the QM-410A's first channel lit and the
+// grid showing the keyboard's focus, the QM-520A's first channel chosen.
+bool renderDarkPalette(const PictureFolder &out)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(74, 74, 74), QColor(66, 66, 66));
+    dark.setColor(QPalette::Light, QColor(188, 188, 188));
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        dark.setColor(role, Qt::white);
+    QApplication::setPalette(dark);
+    bool saved = true;
+    for (const qm::WindowDescription *description : {&qm::qm410aWindow(), &qm::qm520aWindow()}) {
+        qm::StartedPanel panel(*description, unitState(*description->model));
+        saved = saved && panel.start() &&
+                out.save(panel.window(),
+                         QStringLiteral("qm%1-dark.png").arg(description->model->shortName));
+    }
+    QApplication::setPalette(light);
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -185,6 +207,6 @@ int main(int argc, char *argv[])
         renderQm410a(out) && renderQm520a(out) &&
         renderUpdateDialog(qm::qm410a(), QStringLiteral("qm410a-update-dialog.png"), out) &&
         renderUpdateDialog(qm::qm520a(), QStringLiteral("qm520a-update-dialog.png"), out) &&
-        renderRefusedPort(out) && renderPortToolTip(out);
+        renderRefusedPort(out) && renderPortToolTip(out) && renderDarkPalette(out);
     return saved ? 0 : 1;
 }
