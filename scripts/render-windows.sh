@@ -4,7 +4,7 @@
 # shown; the QM-520A window during the start-up poll and with the pointer over the position
 # grid; the Update Multiple Channels dialog of each model; the QM-410A window on a first run
 # telling of the ports it may not open; the QM-520A window telling that no channel answered; the
-# QM-520A port list open with an adapter's tool tip.
+# QM-520A port list open with an adapter's tool tip; both main windows under a dark palette.
 # Usage: scripts/render-windows.sh [build-dir]   (the build must include the tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,5 +1,6 @@
 #include "panel/window/OperatorNotice.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QTextDocument>
@@ -139,6 +140,9 @@ void OperatorNotice::showTexts()
     m_escape->setEnabled(true);
     show();
     raise();
+    // Screen readers speak it at once; it takes no focus that would make them read it.
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 } // namespace qm

@@ -4,7 +4,7 @@
 // poll and with the pointer over the position grid; the Update Multiple Channels dialog of
 // each model on a first run; the QM-410A window on a first run telling of the ports it may not
 // open, the QM-520A window telling that no channel answered, and the QM-520A port list open with
-// an adapter's tool tip. Usage: render-windows [folder]
+// an adapter's tool tip; both main windows under a dark palette. Usage: render-windows [folder]
 
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
@@ -187,6 +187,27 @@ bool renderPortToolTip(const PictureFolder &out)
                     QStringLiteral("qm520a-port-tooltip.png"));
 }
 
+// A dark desktop palette such as qt6ct's "darker": the QM-410A's first channel lit and the
+// grid showing the keyboard's focus, the QM-520A's first channel chosen.
+bool renderDarkPalette(const PictureFolder &out)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(74, 74, 74), QColor(66, 66, 66));
+    dark.setColor(QPalette::Light, QColor(188, 188, 188));
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        dark.setColor(role, Qt::white);
+    QApplication::setPalette(dark);
+    bool saved = true;
+    for (const qm::WindowDescription *description : {&qm::qm410aWindow(), &qm::qm520aWindow()}) {
+        qm::StartedPanel panel(*description, unitState(*description->model));
+        saved = saved && panel.start() &&
+                out.save(panel.window(),
+                         QStringLiteral("qm%1-dark.png").arg(description->model->shortName));
+    }
+    QApplication::setPalette(light);
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -198,6 +219,7 @@ int main(int argc, char *argv[])
         renderQm410a(out) && renderQm520a(out) &&
         renderUpdateDialog(qm::qm410a(), QStringLiteral("qm410a-update-dialog.png"), out) &&
         renderUpdateDialog(qm::qm520a(), QStringLiteral("qm520a-update-dialog.png"), out) &&
-        renderRefusedPorts(out) && renderSilentUnit(out) && renderPortToolTip(out);
+        renderRefusedPorts(out) && renderSilentUnit(out) && renderPortToolTip(out) &&
+        renderDarkPalette(out);
     return saved ? 0 : 1;
 }
