@@ -4,6 +4,7 @@
 #include "model/NumberText.h"
 #include "panel/preferences/PreferenceKeys.h"
 #include "panel/session/PanelController.h"
+#include "panel/window/AccessibleControls.h"
 #include "panel/window/MainWindow.h"
 #include "process/SessionEnd.h"
 
@@ -82,7 +83,11 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
     }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(prefkeys::Organization));
+    // The name keeps the preferences where they have always been; people and screen readers
+    // see the window's caption.
     QApplication::setApplicationName(description.model->preferencesName);
+    QApplication::setApplicationDisplayName(description.caption);
+    installAccessibleControls();
 
     MainWindow window(description);
     PanelController controller(window, PanelPlatform::real(*description.model));

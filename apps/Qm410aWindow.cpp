@@ -99,10 +99,11 @@ Rows channelIndicators()
                         .index = i});
     }
     for (int i = 0; i < 12; ++i) {
-        WindowRow number =
+        WindowRow number = labelling(
             label(arrayElementName(QStringLiteral("Label1"), i), VideoChannelFrame,
                   {labelLefts[i % 6], i < 6 ? 240 : 990, 435, 225}, QString::number(i + 1),
-                  ControlOption::Centred | ControlOption::GreyText);
+                  ControlOption::Centred | ControlOption::GreyText),
+            arrayElementName(QStringLiteral("cmdButton"), i));
         number.index = i;
         rows.push_back(number);
     }
@@ -117,8 +118,9 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
     const auto labelAt = [](int top) {
         return QRect(90, top, 1275, 255);
     };
-    rows.push_back(label(QStringLiteral("Label9"), DisplayFrame, labelAt(240),
-                         QStringLiteral("Time Code Input:")));
+    rows.push_back(labelling(label(QStringLiteral("Label9"), DisplayFrame, labelAt(240),
+                                   QStringLiteral("Time Code Input:")),
+                             TimeCodeGroup));
     rows.push_back(
         captioned(ControlKind::Group, TimeCodeGroup, DisplayFrame, {1740, 180, 2175, 285}));
     rows.push_back(bound(radioButton(QStringLiteral("optQOR"), TimeCodeGroup, {0, 30, 705, 285},
@@ -127,8 +129,9 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
                           QStringLiteral("optSMPTE")}));
     rows.push_back(radioButton(QStringLiteral("optSMPTE"), TimeCodeGroup, {1200, 30, 1125, 285},
                                QStringLiteral("SMPTE")));
-    rows.push_back(
-        label(QStringLiteral("Label11"), DisplayFrame, labelAt(590), QStringLiteral("Hour Mode:")));
+    rows.push_back(labelling(
+        label(QStringLiteral("Label11"), DisplayFrame, labelAt(590), QStringLiteral("Hour Mode:")),
+        HourModeGroup));
     rows.push_back(
         captioned(ControlKind::Group, HourModeGroup, DisplayFrame, {1740, 540, 2055, 255}));
     rows.push_back(bound(
@@ -137,27 +140,31 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
         {SettingKind::OptionPair, Field::HourMode, 1, HourModeStep, QStringLiteral("opt24hr")}));
     rows.push_back(radioButton(QStringLiteral("opt24hr"), HourModeGroup, {1200, 0, 825, 285},
                                QStringLiteral("24 Hr.")));
-    rows.push_back(
-        label(QStringLiteral("Label12"), DisplayFrame, labelAt(940), QStringLiteral("Date Mode:")));
+    rows.push_back(labelling(
+        label(QStringLiteral("Label12"), DisplayFrame, labelAt(940), QStringLiteral("Date Mode:")),
+        QStringLiteral("cmbDateMode")));
     rows.push_back(bound(spoken(list(QStringLiteral("cmbDateMode"), DisplayFrame,
                                      {1740, 910, 2385, 315}, d.dateModes),
                                 QStringLiteral("Date mode")),
                          {SettingKind::List, Field::DateMode, TwoBits, DateModeStep}));
-    rows.push_back(
-        label(QStringLiteral("Label10"), DisplayFrame, labelAt(1290), QStringLiteral("Timezone:")));
+    rows.push_back(labelling(
+        label(QStringLiteral("Label10"), DisplayFrame, labelAt(1290), QStringLiteral("Timezone:")),
+        QStringLiteral("cmbTimeZone")));
     rows.push_back(
         bound(spoken(list(QStringLiteral("cmbTimeZone"), DisplayFrame, {1740, 1260, 2385, 315},
                           d.timeZones, QStringLiteral("Sets the Time Zone offset relative to UTC")),
                      QStringLiteral("Time zone"), QStringLiteral("Offset from UTC")),
               {SettingKind::List, Field::TimeZone, WholeByte, TimeZoneStep}));
-    rows.push_back(label(QStringLiteral("Label3"), DisplayFrame, labelAt(1640),
-                         QStringLiteral("Window Mode:")));
+    rows.push_back(labelling(label(QStringLiteral("Label3"), DisplayFrame, labelAt(1640),
+                                   QStringLiteral("Window Mode:")),
+                             QStringLiteral("cmbWindowMode")));
     rows.push_back(bound(spoken(list(QStringLiteral("cmbWindowMode"), DisplayFrame,
                                      {1740, 1610, 2385, 315}, d.windowModes),
                                 QStringLiteral("Window mode")),
                          {SettingKind::List, Field::WindowMode, TwoBits, WindowModeStep}));
-    rows.push_back(label(QStringLiteral("Label8"), DisplayFrame, labelAt(1990),
-                         QStringLiteral("Display Mode:")));
+    rows.push_back(labelling(label(QStringLiteral("Label8"), DisplayFrame, labelAt(1990),
+                                   QStringLiteral("Display Mode:")),
+                             QStringLiteral("cmbDisplayMode")));
     // The unit keeps a third display mode bit, so 4 to 7 are out of the list and repaired.
     rows.push_back(bound(spoken(list(QStringLiteral("cmbDisplayMode"), DisplayFrame,
                                      {1740, 1960, 2385, 315}, d.displayModes),

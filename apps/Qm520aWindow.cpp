@@ -45,20 +45,23 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
     const QString page = QStringLiteral("pageDisplaySettings");
     rows.push_back(tabPage(page, QStringLiteral("Display Settings")));
     rows.push_back(positionFrame(page, {60, 330, 4305, 2025}, PositionStep));
-    rows.push_back(label(QStringLiteral("Label3"), page, {150, 2400, 1275, 255},
-                         QStringLiteral("Window Mode:")));
+    rows.push_back(labelling(label(QStringLiteral("Label3"), page, {150, 2400, 1275, 255},
+                                   QStringLiteral("Window Mode:")),
+                             QStringLiteral("cmbWindowMode")));
     rows.push_back(bound(
         spoken(list(QStringLiteral("cmbWindowMode"), page, {1800, 2370, 2385, 315}, d.windowModes),
                QStringLiteral("Window mode")),
         {SettingKind::List, Field::WindowMode, TwoBits, WindowModeStep}));
-    rows.push_back(label(QStringLiteral("Label8"), page, {150, 2730, 1275, 255},
-                         QStringLiteral("Display Mode:")));
+    rows.push_back(labelling(label(QStringLiteral("Label8"), page, {150, 2730, 1275, 255},
+                                   QStringLiteral("Display Mode:")),
+                             QStringLiteral("cmbDisplayMode")));
     rows.push_back(bound(spoken(list(QStringLiteral("cmbDisplayMode"), page,
                                      {1800, 2700, 2385, 315}, d.displayModes),
                                 QStringLiteral("Display mode")),
                          {SettingKind::List, Field::DisplayMode, TwoBits, DisplayModeStep}));
-    rows.push_back(label(QStringLiteral("Label9"), page, {150, 3060, 1215, 255},
-                         QStringLiteral("Time Font Style:")));
+    rows.push_back(labelling(label(QStringLiteral("Label9"), page, {150, 3060, 1215, 255},
+                                   QStringLiteral("Time Font Style:")),
+                             QStringLiteral("cmbTimeFont")));
     rows.push_back(bound(
         spoken(list(QStringLiteral("cmbTimeFont"), page, {1800, 3030, 2385, 315}, d.timeFonts),
                QStringLiteral("Time font style")),
@@ -81,8 +84,9 @@ void appendTextPage(Rows &rows)
     const int tops[3] = {660, 1410, 2160};
     for (int line = 0; line < 3; ++line) {
         WindowRow caption =
-            label(arrayElementName(QStringLiteral("lblText"), line), page,
-                  {150, tops[line], 735, 225}, QStringLiteral("Line %1:").arg(line + 1));
+            labelling(label(arrayElementName(QStringLiteral("lblText"), line), page,
+                            {150, tops[line], 735, 225}, QStringLiteral("Line %1:").arg(line + 1)),
+                      arrayElementName(QStringLiteral("txtText"), line));
         caption.index = line;
         rows.push_back(caption);
     }

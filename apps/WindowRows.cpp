@@ -87,6 +87,12 @@ WindowRow spoken(WindowRow row, const QString &name, const QString &description)
     return row;
 }
 
+WindowRow labelling(WindowRow label, const QString &control)
+{
+    label.labelFor = control;
+    return label;
+}
+
 void appendTextLines(Rows &rows, const QString &container, const std::array<QRect, 3> &texts,
                      const std::array<QPoint, 3> &checks, TextLineSteps steps)
 {
@@ -162,8 +168,9 @@ void appendControlFrame(Rows &rows)
     // Hides the arrow-key field behind it.
     frame.options = ControlOption::Opaque;
     rows.push_back(frame);
-    rows.push_back(label(QStringLiteral("Label2"), ControlFrame, {150, 330, 1035, 255},
-                         QStringLiteral("Serial Port:")));
+    rows.push_back(labelling(label(QStringLiteral("Label2"), ControlFrame, {150, 330, 1035, 255},
+                                   QStringLiteral("Serial Port:")),
+                             QStringLiteral("cmbComports")));
     rows.push_back(
         spoken(list(QStringLiteral("cmbComports"), ControlFrame, {1050, 300, 1545, 315}, {}),
                QStringLiteral("Serial port"),

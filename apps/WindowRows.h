@@ -26,6 +26,8 @@ struct TextLineSteps
 WindowRow bound(WindowRow row, SettingBinding binding);
 // The row with the name and description a screen reader gives its control.
 WindowRow spoken(WindowRow row, const QString &name, const QString &description = {});
+// The label row whose caption a screen reader gives the control with that name.
+WindowRow labelling(WindowRow label, const QString &control);
 
 WindowRow captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
                     const QString &caption = {});

@@ -1,10 +1,12 @@
 #include "form/FormBuilder.h"
 
+#include "form/Contrast.h"
 #include "form/ControlWidgets.h"
 #include "model/Twips.h"
 
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTabWidget>
@@ -89,6 +91,20 @@ QFont selfContainedFont(QFont font)
     return font;
 }
 
+// The design's grey, or a lighter one on a dark background, where the design's would fade.
+QColor greyTextOn(const QColor &background)
+{
+    return isDarkBackground(background) ? QColor(176, 176, 176) : QColor(128, 128, 128);
+}
+
+// A titled frame inside another would otherwise be named after the outer one's title.
+QString accessibleNameOf(const WindowRow &row)
+{
+    if (row.accessibleName.isEmpty() && row.kind == ControlKind::TitledFrame)
+        return row.caption;
+    return row.accessibleName;
+}
+
 } // namespace
 
 QString arrayElementName(const QString &arrayName, int index)
@@ -103,6 +119,7 @@ FormBuilder::FormBuilder(QWidget &root, std::vector<WindowRow> rows, FormOptions
         buildControl(row);
     stackFrontToBack();
     placePageControls();
+    pairLabels();
 }
 
 // The tab control lays out its pages only once it is shown, and again whenever its strip or
@@ -196,13 +213,13 @@ void FormBuilder::applyLook(QWidget *widget, const WindowRow &row)
     }
     if (row.options.testFlag(ControlOption::GreyText)) {
         QPalette grey = widget->palette();
-        grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
+        grey.setColor(QPalette::WindowText, greyTextOn(grey.color(QPalette::Window)));
         widget->setPalette(grey);
     }
     if (!row.toolTip.isEmpty())
         widget->setToolTip(row.toolTip);
-    if (!row.accessibleName.isEmpty())
-        widget->setAccessibleName(row.accessibleName);
+    if (const QString spoken = accessibleNameOf(row); !spoken.isEmpty())
+        widget->setAccessibleName(spoken);
     if (!row.accessibleDescription.isEmpty())
         widget->setAccessibleDescription(row.accessibleDescription);
     if (row.options.testFlag(ControlOption::Disabled))
@@ -218,6 +235,19 @@ void FormBuilder::stackFrontToBack()
     for (auto row = m_rows.rbegin(); row != m_rows.rend(); ++row) {
         if (row->kind != ControlKind::TabPage)
             m_widgets.value(row->name)->raise();
+    }
+}
+
+// The toolkit tells screen readers which label names a control from the label's buddy.
+void FormBuilder::pairLabels()
+{
+    for (const WindowRow &row : m_rows) {
+        if (row.labelFor.isEmpty())
+            continue;
+        auto *label = qobject_cast<QLabel *>(m_widgets.value(row.name));
+        QWidget *named = m_widgets.value(row.labelFor);
+        Q_ASSERT_X(label && named, "FormBuilder", "a label stands for a control of the form");
+        label->setBuddy(named);
     }
 }
 

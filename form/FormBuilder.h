@@ -68,6 +68,7 @@ private:
     int rightLimit(const WindowRow &row, int containerWidth) const;
     void stackFrontToBack();
     void placePageControls();
+    void pairLabels();
     void orderByTabIndex();
     void orderByReading();
     const WindowRow *row(const QString &name) const;

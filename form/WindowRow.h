@@ -61,6 +61,8 @@ struct WindowRow
     // For screen readers, where the caption does not name the control.
     QString accessibleName{};
     QString accessibleDescription{};
+    // A label's: the control its caption stands for, which screen readers then name by it.
+    QString labelFor{};
     QStringList items{};
     double pointSize = 0; // 0 keeps the window's font
     ControlOptions options{};

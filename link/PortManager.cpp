@@ -34,20 +34,20 @@ void PortManager::refreshPorts(SerialPort &prober, int heldPort)
 // Open and close only: the port may belong to another program whose input waits in it.
 bool PortManager::probeWith(SerialPort &prober, int port)
 {
-    const bool opened = tryOpen(prober, port);
+    const bool opened = tryOpen(prober, port, false);
     prober.close();
     return opened;
 }
 
 bool PortManager::openPort(int port)
 {
-    if (!tryOpen(m_port, port))
+    if (!tryOpen(m_port, port, m_portList.contains(port)))
         return false;
     m_port.claim();
     return true;
 }
 
-bool PortManager::tryOpen(SerialPort &serial, int port)
+bool PortManager::tryOpen(SerialPort &serial, int port, bool listed)
 {
     if (serial.isOpen())
         serial.close();
@@ -57,7 +57,10 @@ bool PortManager::tryOpen(SerialPort &serial, int port)
         return false;
     if (serial.open())
         return true;
-    reportRefusal(serial);
+    // An absent device is the normal case for most of the sixteen numbers; only a device that
+    // is there and still refuses deserves a word, since the operator can usually fix that.
+    if (serial.deviceExists())
+        report(refusalOf(serial, listed));
     return false;
 }
 
@@ -68,24 +71,17 @@ bool PortManager::openPortIfListed(int port)
     if (openPort(port))
         return true;
     // Discovery leaves absent devices unsaid; one the operator picked from the list has gone.
-    if (m_refusalHandler && !m_port.deviceExists())
-        m_refusalHandler(
-            {port, m_port.deviceName(), QString(), true, SerialPort::RefusalCause::Other});
+    if (!m_port.deviceExists())
+        report(refusalOf(m_port, true));
     return false;
 }
 
-// An absent device is the normal case for most of the sixteen numbers; only a device that
-// is there and still refuses deserves a line, since the operator can usually fix that.
-void PortManager::reportRefusal(const SerialPort &port)
+void PortManager::report(const Refusal &refusal)
 {
-    if (!port.deviceExists())
-        return;
     if (m_diagnostic)
-        m_diagnostic(describePort(port.portNumber(), port.deviceName()) + QStringLiteral(": ") +
-                     port.errorString());
+        m_diagnostic(refusalSentences({refusal}, PortRetry::RunAgain).constFirst());
     if (m_refusalHandler)
-        m_refusalHandler(
-            {port.portNumber(), port.deviceName(), port.errorString(), false, port.refusalCause()});
+        m_refusalHandler(refusal);
 }
 
 } // namespace qm

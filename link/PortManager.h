@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/PortWords.h"
 #include "link/SerialPort.h"
 
 #include <QList>
@@ -9,8 +10,8 @@
 namespace qm {
 
 // Finds which of COM1..COM16 open, keeps that port list and opens the one in use. Ports that
-// exist but refuse to open are reported through the diagnostic callback (one line each) and
-// left out.
+// exist but refuse to open are reported through the diagnostic callback (one line each, with
+// the cure) and left out.
 class PortManager
 {
 public:
@@ -20,14 +21,7 @@ public:
 
     // A port the operator may want that did not open: its device refused, or (for a port
     // opened from the list) is not there at all.
-    struct Refusal
-    {
-        int port;
-        QString device;
-        QString reason;
-        bool absent;
-        SerialPort::RefusalCause cause;
-    };
+    using Refusal = PortRefusal;
     using RefusalHandler = std::function<void(const Refusal &)>;
 
     explicit PortManager(SerialPort &port, Diagnostic diagnostic = {});
@@ -55,8 +49,9 @@ public:
 
 private:
     bool probeWith(SerialPort &prober, int port);
-    bool tryOpen(SerialPort &serial, int port);
-    void reportRefusal(const SerialPort &port);
+    // listed: the port is offered in the list, where it can be picked again.
+    bool tryOpen(SerialPort &serial, int port, bool listed);
+    void report(const Refusal &refusal);
 
     SerialPort &m_port;
     QList<qint16> m_portList;

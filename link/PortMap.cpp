@@ -47,7 +47,7 @@ QString PortMap::devicePath(int port) const
 QString describePort(int port, const QString &devicePath)
 {
     const QString name = QStringLiteral("COM%1").arg(port);
-    if (devicePath.compare(name, Qt::CaseInsensitive) == 0)
+    if (devicePath.isEmpty() || devicePath.compare(name, Qt::CaseInsensitive) == 0)
         return name;
     return QStringLiteral("%1 (%2)").arg(name, devicePath);
 }

@@ -31,7 +31,8 @@ private:
     QList<int> m_withheld;
 };
 
-// "COM3 (/dev/ttyS2)" for messages; just "COM3" where the device is the port's own name.
+// "COM3 (/dev/ttyS2)" for messages; just "COM3" where the device is the port's own name or
+// unknown.
 QString describePort(int port, const QString &devicePath);
 
 } // namespace qm

@@ -1,5 +1,6 @@
 #include "link/QtSerialPort.h"
 
+#include "link/PortWords.h"
 #include "link/SerialDevice.h"
 
 #include <QDeadlineTimer>
@@ -62,29 +63,21 @@ bool QtSerialPort::open()
 {
     if (m_serial.isOpen())
         return true;
-    m_openError.clear();
-    m_refusalCause = RefusalCause::Other;
+    m_refusal.reset();
     m_serial.setPortName(deviceName());
     if (!m_serial.open(QIODevice::ReadWrite)) {
-        const serialdevice::Refusal refusal =
+        m_refusal =
             serialdevice::explainRefusal(m_serial.error(), m_serial.errorString(), deviceName());
-        refuse(refusal.cause, refusal.reason);
         return false;
     }
-    if (const QString held = serialdevice::lockForThisProgram(m_serial); !held.isEmpty()) {
+    m_refusal = serialdevice::lockForThisProgram(m_serial);
+    if (m_refusal) {
         m_serial.close();
-        refuse(RefusalCause::InUse, held);
         return false;
     }
     ++m_session;
     m_errorWindow.invalidate();
     return true;
-}
-
-void QtSerialPort::refuse(RefusalCause cause, const QString &reason)
-{
-    m_refusalCause = cause;
-    m_openError = reason;
 }
 
 void QtSerialPort::claim()
@@ -118,9 +111,20 @@ void QtSerialPort::close()
     m_unsent.clear();
 }
 
+// A refused open is told with its cure, in the words the programs share.
 QString QtSerialPort::errorString() const
 {
-    return m_openError.isEmpty() ? m_serial.errorString() : m_openError;
+    return m_refusal ? refusalCure(refusalOf(*this), PortRetry::RunAgain) : m_serial.errorString();
+}
+
+SerialPort::RefusalCause QtSerialPort::refusalCause() const
+{
+    return m_refusal ? m_refusal->cause : RefusalCause::Other;
+}
+
+QString QtSerialPort::refusalDetail() const
+{
+    return m_refusal ? m_refusal->detail : QString();
 }
 
 QByteArray QtSerialPort::readAll()

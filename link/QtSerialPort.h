@@ -1,11 +1,14 @@
 #pragma once
 
 #include "link/PortMap.h"
+#include "link/SerialDevice.h"
 #include "link/SerialPort.h"
 #include "link/UnsentFrames.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>
+
+#include <optional>
 
 namespace qm {
 
@@ -30,7 +33,8 @@ public:
     void claim() override;
     void close() override;
     QString errorString() const override;
-    RefusalCause refusalCause() const override { return m_refusalCause; }
+    RefusalCause refusalCause() const override;
+    QString refusalDetail() const override;
     QByteArray readAll() override;
     bool isOpen() const override;
     void write(const QByteArray &frame) override;
@@ -44,7 +48,6 @@ public:
     bool waitUntilSent(int timeoutMs) override;
 
 private:
-    void refuse(RefusalCause cause, const QString &reason);
     void onError(QSerialPort::SerialPortError error);
     void forgetTaken();
     bool stillWorks() const;
@@ -57,8 +60,8 @@ private:
     int m_portNumber = 0;
     DeviceIdentity m_identity;
     UnsentFrames m_unsent;
-    QString m_openError;
-    RefusalCause m_refusalCause = RefusalCause::Other;
+    // Why the last open() failed on a device that is there; nothing after one that succeeded.
+    std::optional<serialdevice::Refusal> m_refusal;
     // Counts the opens, so that a failure is reported once per open and a report that comes
     // after a reopen is dropped.
     quint64 m_session = 0;

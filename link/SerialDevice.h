@@ -5,6 +5,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <optional>
+
 // What QtSerialPort asks of the operating system about a serial device beyond what QSerialPort
 // tells, on the systems where the port is QSerialPort (SerialDevicePosix.cpp). On Windows the
 // port is WinSerialPort, which asks Win32 itself: a COM port opens for one program only, so
@@ -19,20 +21,21 @@ QString defaultPath(int port);
 bool exists(const QString &path);
 
 // Why QSerialPort could not open a device that is there, from its error and text: the cause and
-// the reason for the operator, naming the program that holds it where the system says.
+// what it needs said (SerialPort::refusalDetail()), the program that holds the device where the
+// system tells.
 struct Refusal
 {
     SerialPort::RefusalCause cause;
-    QString reason;
+    QString detail;
 };
 Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorText,
                        const QString &path);
 
 // Makes the device the open port has this program's alone among programs that ask the same (an
-// advisory lock on the device itself, whatever name reached it, until the port closes). Empty
-// when taken; otherwise the reason for the operator: "in use by qm520a-panel (process 1234)",
-// or "in use by another program" when the system does not say which.
-QString lockForThisProgram(const QSerialPort &port);
+// advisory lock on the device itself, whatever name reached it, until the port closes). Nothing
+// when taken; otherwise the device is in use, by "qm520a-panel (process 1234)" or by a program
+// the system does not name.
+std::optional<Refusal> lockForThisProgram(const QSerialPort &port);
 
 // Whether the open port's device still works, asked without writing or waiting.
 bool answers(const QSerialPort &port);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -73,10 +74,23 @@ QString flockHolder(const struct stat &file)
     return {};
 }
 
-QString inUseBy(const QString &holder)
+// The program a lock file names: the process number on its first line, as QSerialPort and the
+// UUCP convention write it. A process that has ended leaves a stale file; one that cannot be
+// read might still be held, so it counts as in use.
+Refusal lockFileHolder(const QString &lockFile)
 {
-    return holder.isEmpty() ? QStringLiteral("in use by another program")
-                            : QStringLiteral("in use by ") + holder;
+    QFile file(lockFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {SerialPort::RefusalCause::InUse, QString()};
+    bool isNumber = false;
+    const qint64 pid = file.readLine().trimmed().toLongLong(&isNumber);
+    if (!isNumber || pid <= 0)
+        return {SerialPort::RefusalCause::InUse, QString()};
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        return {SerialPort::RefusalCause::StaleLock, lockFile};
+    const QString name = processName(pid);
+    return {SerialPort::RefusalCause::InUse,
+            name.isEmpty() ? QStringLiteral("process %1").arg(pid) : name};
 }
 
 } // namespace
@@ -107,29 +121,24 @@ Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorT
     struct stat file = {};
     if (::stat(name.constData(), &file) == 0) {
         if (const QString holder = flockHolder(file); !holder.isEmpty())
-            return {SerialPort::RefusalCause::InUse, inUseBy(holder)};
+            return {SerialPort::RefusalCause::InUse, holder};
     }
-    const QString lockFile = lockFilePath(path);
-    if (QFileInfo::exists(lockFile))
-        return {SerialPort::RefusalCause::InUse,
-                errorText + QStringLiteral(" — locked by another program, or a stale lock file %1")
-                                .arg(lockFile)};
+    if (const QString lockFile = lockFilePath(path); QFileInfo::exists(lockFile))
+        return lockFileHolder(lockFile);
     if (::access(name.constData(), R_OK | W_OK) != 0)
-        return {SerialPort::RefusalCause::NoPermission,
-                errorText + QStringLiteral(" — is the user in the dialout group?")};
-    return {SerialPort::RefusalCause::InUse,
-            errorText + QStringLiteral(
-                            " — is another program (ModemManager, brltty, a terminal) using it?")};
+        return {SerialPort::RefusalCause::NoPermission, QString()};
+    return {SerialPort::RefusalCause::InUse, QString()};
 }
 
 // A device whose file system cannot lock at all is still used: the lock is a courtesy among
 // programs, and refusing the port would leave the operator nothing to do about it.
-QString lockForThisProgram(const QSerialPort &port)
+std::optional<Refusal> lockForThisProgram(const QSerialPort &port)
 {
     if (::flock(port.handle(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
-        return {};
+        return std::nullopt;
     struct stat file = {};
-    return inUseBy(::fstat(port.handle(), &file) == 0 ? flockHolder(file) : QString());
+    return Refusal{SerialPort::RefusalCause::InUse,
+                   ::fstat(port.handle(), &file) == 0 ? flockHolder(file) : QString()};
 }
 
 // tcgetattr neither writes nor waits for the line to drain, yet a hung-up descriptor refuses

@@ -20,6 +20,8 @@ bool SerialLink::isOpen() const
     return m_port.isOpen() || (isRecovering() && m_port.portNumber() == m_recoveringPort);
 }
 
+// With no port open (none opened, the line lost, a pick that failed) a frame goes nowhere, and
+// an edit the operator made then must not pass for sent.
 void SerialLink::write(const QByteArray &frame)
 {
     noticeTakeover();
@@ -27,6 +29,8 @@ void SerialLink::write(const QByteArray &frame)
         m_port.write(frame);
     else if (isRecovering())
         hold(frame);
+    else
+        emit framesDropped({frame});
 }
 
 void SerialLink::receive()

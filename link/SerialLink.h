@@ -47,8 +47,9 @@ signals:
     void recovered(bool reopened);
     // The port failed and stays closed until the operator picks a port again.
     void lineLost();
-    // Frames that did not reach the unit: the hold was full or too old, the device could not
-    // be shown to be the same, or the program moved on (another port, a new poll).
+    // Frames that did not reach the unit: no port was open, the hold was full or too old, the
+    // device could not be shown to be the same, or the program moved on (another port, a new
+    // poll).
     void framesDropped(const QByteArrayList &frames);
 
 private:

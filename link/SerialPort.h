@@ -25,6 +25,7 @@ public:
         Other,
         NoPermission, // the user may not use the device
         InUse,        // another program (or another port of this one) holds the device
+        StaleLock,    // a lock file left by a program that has ended keeps the device closed
     };
 
     // Chooses the port for the next open(); only called while closed.
@@ -47,6 +48,13 @@ public:
     virtual QString errorString() const = 0;
     // Meaningful after an open() that failed on a device that exists.
     virtual RefusalCause refusalCause() const { return RefusalCause::Other; }
+    // What the cause needs said, after such an open(): the program that holds the device
+    // ("qm520a-panel (process 1234)", empty when the system does not tell), the lock file, or
+    // for any other cause the system's own words.
+    virtual QString refusalDetail() const
+    {
+        return refusalCause() == RefusalCause::Other ? errorString() : QString();
+    }
     // Everything waiting in the receive buffer, possibly nothing.
     virtual QByteArray readAll() = 0;
     // The device's identity as claim() noted it, as it is now behind the port number, and of

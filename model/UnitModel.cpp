@@ -153,19 +153,15 @@ const UnitModel &qm520a()
     return model;
 }
 
-namespace {
-
-const std::array<const UnitModel *, 2> &allModels()
+const std::array<const UnitModel *, 2> &unitModels()
 {
-    static const std::array<const UnitModel *, 2> models = {&qm410a(), &qm520a()};
+    static const std::array<const UnitModel *, 2> models{&qm410a(), &qm520a()};
     return models;
 }
 
-} // namespace
-
 std::optional<std::reference_wrapper<const UnitModel>> unitModelByName(const QString &name)
 {
-    for (const UnitModel *model : allModels()) {
+    for (const UnitModel *model : unitModels()) {
         if (name.compare(model->shortName, Qt::CaseInsensitive) == 0 ||
             name.compare(model->name, Qt::CaseInsensitive) == 0)
             return std::cref(*model);
@@ -176,7 +172,7 @@ std::optional<std::reference_wrapper<const UnitModel>> unitModelByName(const QSt
 std::vector<const UnitModel *> unitModelsFrom(const UnitModel &first)
 {
     std::vector<const UnitModel *> models{&first};
-    for (const UnitModel *model : allModels()) {
+    for (const UnitModel *model : unitModels()) {
         if (model != &first)
             models.push_back(model);
     }

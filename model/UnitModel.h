@@ -64,6 +64,8 @@ struct UnitModel
 
 const UnitModel &qm410a();
 const UnitModel &qm520a();
+// Every model, in the order above.
+const std::array<const UnitModel *, 2> &unitModels();
 // The model whose shortName or name matches, ignoring case.
 std::optional<std::reference_wrapper<const UnitModel>> unitModelByName(const QString &name);
 // Every model, `first` leading and the others after it.

@@ -18,12 +18,14 @@ namespace {
 constexpr QRect GridDesign(660, 390, 2385, 1545);
 constexpr QRect MarkerDesign(1530, 1020, 180, 180);
 
-WindowRow centredLabel(const QString &name, QRect twips, const QString &caption)
+WindowRow centredLabel(const QString &name, QRect twips, const QString &caption,
+                       const QString &labelFor = {})
 {
     return {.kind = ControlKind::Label,
             .name = name,
             .twips = twips,
             .caption = caption,
+            .labelFor = labelFor,
             .options = ControlOption::Centred | ControlOption::Middle};
 }
 
@@ -78,11 +80,11 @@ std::vector<WindowRow> positionRows(const PositionLayout &layout)
         spokenRow(ControlKind::Picture, QStringLiteral("imgPosition"), MarkerDesign,
                   QStringLiteral("Position marker")),
         centredLabel(QStringLiteral("Label7"), lowered({90, 570, 405, 225}),
-                     QStringLiteral("Horz.")),
+                     QStringLiteral("Horz."), QStringLiteral("txtHorizontal")),
         coordinateField(QStringLiteral("txtHorizontal"), lowered({120, 780, 405, 225}),
                         QStringLiteral("Horizontal position"), 188),
         centredLabel(QStringLiteral("Label6"), lowered({120, 1080, 375, 225}),
-                     QStringLiteral("Vert.")),
+                     QStringLiteral("Vert."), QStringLiteral("txtVertical")),
         coordinateField(QStringLiteral("txtVertical"), lowered({120, 1290, 405, 225}),
                         QStringLiteral("Vertical position"), 58),
         sizeSlider(ControlKind::VerticalSlider, QStringLiteral("sldVertSize"),

@@ -1,19 +1,17 @@
 #include "position/PositionGrid.h"
 
+#include "form/FocusMark.h"
 #include "model/Twips.h"
 #include "position/GridMath.h"
 #include "position/PositionPictures.h"
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace qm {
 
 PositionGrid::PositionGrid(QWidget *parent)
-    : QLabel(parent), m_activePicture(gridPicture(activeGridColour())),
-      m_inactivePicture(gridPicture(inactiveGridColour()))
+    : QLabel(parent), m_pageMark(PageFocusMark::forPageOf(*this))
 {
     setMouseTracking(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -22,7 +20,16 @@ PositionGrid::PositionGrid(QWidget *parent)
 void PositionGrid::setActiveLook(bool active)
 {
     m_look = active ? Look::Active : Look::Inactive;
-    setPixmap(active ? m_activePicture : m_inactivePicture);
+    showLook();
+}
+
+void PositionGrid::showLook()
+{
+    if (m_look == Look::None)
+        return;
+    setPixmap(gridPicture(m_look == Look::Active
+                              ? activeGridColour(palette().color(QPalette::Window))
+                              : inactiveGridColour()));
 }
 
 void PositionGrid::showKeyboardFocus(bool shown)
@@ -31,6 +38,16 @@ void PositionGrid::showKeyboardFocus(bool shown)
         return;
     m_keyboardFocus = shown;
     update();
+    if (m_pageMark)
+        m_pageMark->setFocused(shown);
+}
+
+// The outline's colour depends on the background, which a desktop may change while we run.
+void PositionGrid::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        showLook();
 }
 
 void PositionGrid::paintEvent(QPaintEvent *event)
@@ -39,10 +56,8 @@ void PositionGrid::paintEvent(QPaintEvent *event)
     if (!m_keyboardFocus)
         return;
     QPainter painter(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = rect().adjusted(3, 3, -3, -3);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    drawFocusMark(painter, rect().adjusted(3, 3, -3, -3),
+                  activeGridColour(palette().color(QPalette::Window)));
 }
 
 void PositionGrid::mousePressEvent(QMouseEvent *event)

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QLabel>
-#include <QPixmap>
 #include <QPointF>
 
 namespace qm {
+
+class PageFocusMark;
 
 // The rectangle that stands for every overlay position. It shows the active or inactive
 // outline and reports the mouse in the window's design unit: pointer places in twips relative
@@ -26,7 +27,7 @@ public:
     Look look() const { return m_look; }
     void setActiveLook(bool active);
     // A focus frame inside the outline, beside the active look, while the arrow keys are
-    // the grid's.
+    // the grid's; while the grid's tab page lies behind another, its tab shows it.
     void showKeyboardFocus(bool shown);
     bool showsKeyboardFocus() const { return m_keyboardFocus; }
 
@@ -37,19 +38,20 @@ signals:
     void released(int button, QPointF pointer);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void showLook();
     static int buttonMask(Qt::MouseButtons buttons);
     static QPointF pointerTwips(const QMouseEvent *event);
 
     Look m_look = Look::None;
     bool m_keyboardFocus = false;
-    QPixmap m_activePicture;
-    QPixmap m_inactivePicture;
+    PageFocusMark *m_pageMark;
 };
 
 } // namespace qm

@@ -1,5 +1,7 @@
 #include "position/PositionPictures.h"
 
+#include "form/Contrast.h"
+
 #include <QPainter>
 
 namespace qm {
@@ -18,9 +20,9 @@ QPixmap gridPicture(const QColor &outline)
     return picture;
 }
 
-QColor activeGridColour()
+QColor activeGridColour(const QColor &background)
 {
-    return QColor(0x00, 0x00, 0x00);
+    return isDarkBackground(background) ? QColor(0xFF, 0xFF, 0xFF) : QColor(0x00, 0x00, 0x00);
 }
 
 QColor inactiveGridColour()

@@ -88,6 +88,15 @@ QString ComportList::toolTip(int port, bool gone) const
     return lines.join(QLatin1Char('\n'));
 }
 
+int ComportList::itemOf(qint16 port) const
+{
+    for (int item = 0; item < m_list.count(); ++item) {
+        if (portNumberOf(m_list.itemText(item)) == port)
+            return item;
+    }
+    return -1;
+}
+
 bool ComportList::pick(const QString &itemText)
 {
     const qint16 port = portNumberOf(itemText);

@@ -47,6 +47,8 @@ public:
     // Opens the port an item names. On success the port becomes the selected and stored one;
     // on failure the operator is told and both stay as they were. Returns whether it opened.
     bool pick(const QString &itemText);
+    // The item that names the port; -1 when none does.
+    int itemOf(qint16 port) const;
 
 private:
     // Returns whether shownPort is among the items.

@@ -3,6 +3,7 @@
 #include "model/ChannelTable.h"
 #include "protocol/Frames.h"
 
+#include "panel/window/LineMark.h"
 #include "panel/window/OperatorNotice.h"
 
 #include <QMap>
@@ -48,8 +49,11 @@ const QString Topic = QStringLiteral("link");
 
 } // namespace
 
-LinkNotice::LinkNotice(OperatorNotice &notice, QObject *parent) : QObject(parent), m_notice(notice)
-{}
+LinkNotice::LinkNotice(OperatorNotice &notice, LineMark &mark, QObject *parent)
+    : QObject(parent), m_notice(notice), m_mark(mark)
+{
+    connect(&m_mark, &LineMark::clicked, this, &LinkNotice::show);
+}
 
 QString LinkNotice::describe(const QByteArrayList &frames)
 {
@@ -78,17 +82,35 @@ void LinkNotice::noteDropped(const QByteArrayList &frames)
         show();
 }
 
+void LinkNotice::noteWaiting(bool waiting)
+{
+    m_waiting = waiting;
+    showMark();
+}
+
 void LinkNotice::noteLineLost()
 {
+    m_waiting = false;
     m_lineLost = true;
+    showMark();
     show();
 }
 
 void LinkNotice::clear()
 {
     m_dropped.clear();
+    m_waiting = false;
     m_lineLost = false;
+    showMark();
     m_notice.withdraw(Topic);
+}
+
+void LinkNotice::showMark()
+{
+    if (m_lineLost)
+        m_mark.mark(QStringLiteral("Line lost"));
+    else
+        m_mark.mark(m_waiting ? QStringLiteral("Line interrupted") : QString());
 }
 
 void LinkNotice::show()
@@ -96,6 +118,9 @@ void LinkNotice::show()
     QString text =
         m_lineLost
             ? QStringLiteral("The line to the unit was lost. Pick the port to connect again.")
+        : m_waiting
+            ? QStringLiteral("The line to the unit was interrupted; the panel waits for its "
+                             "adapter to come back.")
             : QStringLiteral("The line to the unit was interrupted.");
     const QString unsent = describe(m_dropped);
     if (!unsent.isEmpty())

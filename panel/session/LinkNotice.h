@@ -5,30 +5,37 @@
 
 namespace qm {
 
+class LineMark;
 class OperatorNotice;
 
 // Tells the operator, through the window's notice, that the line to the unit was lost and
 // which settings did not reach it; what it says grows as more is dropped, and is forgotten
-// when a new poll begins.
+// when a new poll begins. While the line is down the mark beside the port list says so, also
+// once the notice is closed, and a click on the mark shows the notice again.
 class LinkNotice : public QObject
 {
     Q_OBJECT
 public:
-    explicit LinkNotice(OperatorNotice &notice, QObject *parent = nullptr);
+    LinkNotice(OperatorNotice &notice, LineMark &mark, QObject *parent = nullptr);
 
     // "channel 3: Blank, Text 1; channel 5: Time font": the settings the frames carried, by
     // channel as the operator counts them. Requests and what cannot be read are left out.
     static QString describe(const QByteArrayList &frames);
 
     void noteDropped(const QByteArrayList &frames);
+    // The line failed and the link waits for its adapter to come back (true), or it came back.
+    void noteWaiting(bool waiting);
     void noteLineLost();
     void clear();
 
 private:
     void show();
+    void showMark();
 
     OperatorNotice &m_notice;
+    LineMark &m_mark;
     QByteArrayList m_dropped;
+    bool m_waiting = false;
     bool m_lineLost = false;
 };
 

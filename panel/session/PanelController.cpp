@@ -2,7 +2,7 @@
 
 #include "link/PortMap.h"
 #include "panel/session/KeyboardPath.h"
-#include "panel/session/PortNotices.h"
+#include "panel/window/LineMark.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/Notifier.h"
 #include "panel/window/OperatorNotice.h"
@@ -14,6 +14,17 @@
 
 namespace qm {
 
+namespace {
+
+// The notice may cover the settings while it is read, never the buttons below them.
+int noticeBottom(const MainWindowControls &controls)
+{
+    constexpr int Gap = 6;
+    return controls.cmdClose->geometry().top() - Gap;
+}
+
+} // namespace
+
 PanelController::PanelController(MainWindow &window, PanelPlatform platform, QObject *parent)
     : QObject(parent), m_window(window), m_model(*window.description().model),
       m_platform(std::move(platform)), m_preferences(*m_platform.preferencesStore),
@@ -22,7 +33,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
       m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
       m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table),
-      m_link(*m_port, m_receiver), m_sender(m_model, m_table, m_link),
+      m_link(*m_port, m_receiver), m_line(m_link), m_sender(m_model, m_table, m_line),
       m_portManager(*m_port, m_platform.diagnostic),
       m_poller(m_sender, m_receiver, *m_platform.waiter),
       m_editor(window.description().controls, &window, window.controls(),
@@ -38,8 +49,11 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
                      m_platform.dataFolder, *m_notifier, window.windowTitle(),
                      m_platform.diagnostic),
-      m_placement(m_preferences), m_notice(new OperatorNotice(*window.controls().frameConnecting)),
-      m_linkNotice(*m_notice), m_tmrStartup(new QTimer(&window))
+      m_placement(m_preferences), m_notice(new OperatorNotice(*window.controls().frameConnecting,
+                                                              noticeBottom(window.controls()))),
+      m_portNotices(*m_notice, m_model, m_platform.diagnostic),
+      m_lineMark(new LineMark(*window.controls().cmbComports)),
+      m_linkNotice(*m_notice, *m_lineMark), m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();
     connect(controls.cmbComports, &QComboBox::activated, this,
@@ -54,11 +68,15 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
-    m_portManager.setRefusalHandler([this](const PortManager::Refusal &refusal) {
-        emit operatorNotice(portRefusalNotice(refusal));
-    });
+    m_portManager.setRefusalHandler(
+        [this](const PortManager::Refusal &refusal) { m_portNotices.noteRefusal(refusal); });
+    connect(&m_portNotices, &PortNotices::portChosen, this, &PanelController::pickPort);
+    connect(&m_portNotices, &PortNotices::findUnitRequested, this,
+            &PanelController::findUnitRequested);
+    connect(this, &PanelController::findUnitRequested, this, &PanelController::findUnit);
     connect(this, &PanelController::operatorNotice, m_notice, &OperatorNotice::tell);
     connect(&m_poller, &Poller::started, m_notice, &OperatorNotice::hold);
+    connect(&m_poller, &Poller::finished, this, &PanelController::tellIfUnitSilent);
     connect(&m_poller, &Poller::finished, m_notice, &OperatorNotice::release);
 
     m_placement.restore(window);
@@ -107,9 +125,11 @@ void PanelController::startUp()
     m_multipleUpdate.restoreSelections();
     const qint16 storedPort = m_preferences.comport();
     m_editor.applyUpdatePolicy(m_preferences.updateImmediately());
+    m_portNotices.beginLook();
     m_portManager.findPorts();
     tellIfNoPort();
     m_comports.populate(storedPort);
+    tellIfStoredPortMissing(storedPort);
     m_editor.positionEditor().enablePositionGrid(true);
     getSettingsFromUnit();
     m_window.setEnabled(true);
@@ -133,12 +153,13 @@ void PanelController::onComportActivated(int index)
 {
     if (m_editor.isLoading() || m_closeRequested)
         return;
-    m_lineLost = false;
+    m_line.setLost(false);
     // What a search running now would report would no longer hold, and the port it asks may
     // be the one picked.
     m_unitSearch->cancel();
     // Whatever opens now, the channels the last port's unit answered are not its channels.
     m_poller.forgetAnswers();
+    m_portNotices.beginLook();
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
 }
@@ -156,13 +177,16 @@ void PanelController::findUnit()
     m_unitSearch->start();
 }
 
-// A port a search for the unit found: listed anew as opening the list does, then picked in it.
 void PanelController::pickPort(int port)
 {
-    onComportsOpening();
-    QComboBox *list = m_window.controls().cmbComports;
-    const int item = list->findText(QString::number(port), Qt::MatchExactly);
-    list->setCurrentIndex(item);
+    int item = m_comports.itemOf(static_cast<qint16>(port));
+    if (item < 0) {
+        onComportsOpening();
+        item = m_comports.itemOf(static_cast<qint16>(port));
+    }
+    if (item < 0)
+        return;
+    m_window.controls().cmbComports->setCurrentIndex(item);
     onComportActivated(item);
 }
 
@@ -170,7 +194,8 @@ void PanelController::pickPort(int port)
 // one in use until the operator picks a port.
 void PanelController::onComportsOpening()
 {
-    const bool held = m_link.isOpen() || m_lineLost;
+    const bool held = m_link.isOpen() || m_line.isLost();
+    m_portNotices.beginLook();
     m_comports.refresh(held ? static_cast<qint16>(m_port->portNumber()) : 0);
     tellIfNoPort();
 }
@@ -178,7 +203,33 @@ void PanelController::onComportsOpening()
 void PanelController::tellIfNoPort()
 {
     if (m_portManager.portCount() < 1)
-        emit operatorNotice(noPortNotice());
+        emit operatorNotice(PortNotices::noPortNotice());
+}
+
+// Most often the first run with a USB adapter: the stored port is COM1, and the unit is on
+// another port.
+void PanelController::tellIfStoredPortMissing(qint16 storedPort)
+{
+    const QList<qint16> &usable = m_portManager.portList();
+    if (usable.isEmpty() || usable.contains(storedPort))
+        return;
+    // The prober is closed between looks; it names devices as the panel's port does.
+    const auto named = [this](qint16 port) {
+        m_prober->setPortNumber(port);
+        return NamedPort{port, m_prober->deviceName()};
+    };
+    QList<NamedPort> offered;
+    for (const qint16 port : usable)
+        offered.append(named(port));
+    const NamedPort stored = named(storedPort);
+    m_portNotices.tellStoredPortMissing(stored, m_prober->deviceExists(), offered);
+}
+
+// Only an open port can tell anything of the unit; with none open, the poll asked nothing.
+void PanelController::tellIfUnitSilent(int channelsFound)
+{
+    if (channelsFound == 0 && m_port->isOpen())
+        m_portNotices.tellSilentUnit({m_comports.selectedPort(), m_port->deviceName()});
 }
 
 // The window shows only what the operator must act on; a terminal shows every step.
@@ -186,18 +237,21 @@ void PanelController::reportRecovery(bool reopened)
 {
     report(reopened ? QStringLiteral("the line failed and was opened again")
                     : QStringLiteral("the line failed; waiting for the same adapter to return"));
+    m_linkNotice.noteWaiting(!reopened);
 }
 
 void PanelController::reportLineLost()
 {
     report(QStringLiteral("the line failed; the port stays closed until it is picked again"));
-    m_lineLost = true;
+    m_line.setLost(true);
     m_linkNotice.noteLineLost();
 }
 
+// Requests that went nowhere ask for nothing the operator set.
 void PanelController::reportDroppedFrames(const QByteArrayList &frames)
 {
-    report(QStringLiteral("%1 frame(s) did not reach the unit").arg(frames.size()));
+    if (const QString unsent = LinkNotice::describe(frames); !unsent.isEmpty())
+        report(QStringLiteral("not sent: ") + unsent);
     m_linkNotice.noteDropped(frames);
 }
 

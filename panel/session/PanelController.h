@@ -13,7 +13,9 @@
 #include "panel/session/PanelPlatform.h"
 #include "panel/session/PollDisplay.h"
 #include "panel/session/PopupOpeningWatch.h"
+#include "panel/session/PortNotices.h"
 #include "panel/session/SetupTransfer.h"
+#include "panel/session/UnitLine.h"
 #include "panel/session/UnitSearch.h"
 #include "panel/session/WindowPlacement.h"
 #include "protocol/CommandSender.h"
@@ -27,6 +29,7 @@ class QTimer;
 
 namespace qm {
 
+class LineMark;
 class MainWindow;
 class Notifier;
 class OperatorNotice;
@@ -59,11 +62,18 @@ public:
     // Starts Find the Unit as its action does, for whatever else offers it (a notice's link).
     void findUnit();
 
+    // Picks the port as choosing its item in "Serial Port:" does; when the list does not offer
+    // it, the list looks at the ports again first. Nothing happens for a port not found then.
+    void pickPort(int port);
+
 signals:
     // Something the operator should read that needs no answer: a port that cannot be used
     // and the cure, a port entry that could not be read, preferences that are not being
     // saved. The window shows it; apart from the port's own, each is on standard error too.
     void operatorNotice(const QString &text);
+    // The operator asked for the unit to be looked for on every port ("Find the unit" in the
+    // notice that no channel answered, or that the stored port is not there).
+    void findUnitRequested();
 
 private:
     void onStartupTick();
@@ -71,9 +81,10 @@ private:
     void getSettingsFromUnit();
     void onComportActivated(int index);
     void readUnitAgain();
-    void pickPort(int port);
     void onComportsOpening();
     void tellIfNoPort();
+    void tellIfStoredPortMissing(qint16 storedPort);
+    void tellIfUnitSilent(int channelsFound);
     void reportRecovery(bool reopened);
     void reportLineLost();
     void reportDroppedFrames(const QByteArrayList &frames);
@@ -94,6 +105,7 @@ private:
     std::unique_ptr<Notifier> m_notifier;
     ReplyReceiver m_receiver;
     SerialLink m_link;
+    UnitLine m_line;
     CommandSender m_sender;
     PortManager m_portManager;
     Poller m_poller;
@@ -105,13 +117,13 @@ private:
     ChannelExportWriter m_settingsFile;
     WindowPlacement m_placement;
     OperatorNotice *m_notice;
+    PortNotices m_portNotices;
+    LineMark *m_lineMark;
     LinkNotice m_linkNotice;
     QTimer *m_tmrStartup;
     std::unique_ptr<SetupTransfer> m_setupTransfer;
     std::unique_ptr<UnitSearch> m_unitSearch;
     bool m_closeRequested = false;
-    // The line failed and its port stays closed until the operator picks a port.
-    bool m_lineLost = false;
 };
 
 } // namespace qm

@@ -1,36 +1,114 @@
 #include "panel/session/PortNotices.h"
 
-#include "link/PlatformSerialPort.h"
-#include "link/PortMap.h"
+#include "model/UnitModel.h"
+#include "panel/window/OperatorNotice.h"
 
 namespace qm {
 
-QString portRefusalNotice(const PortManager::Refusal &refusal)
+namespace {
+
+// Where each text stands among the window's notices, which it takes anew as it changes.
+const QString RefusedTopic = QStringLiteral("refused ports");
+const QString StoredTopic = QStringLiteral("stored port");
+const QString SilentTopic = QStringLiteral("silent unit");
+
+const QString FindTarget = QStringLiteral("find");
+const QString PortTarget = QStringLiteral("port:");
+
+QString findLink()
 {
-    const QString port = describePort(refusal.port, refusal.device);
-    if (refusal.absent)
-        return port + QStringLiteral(" is not there. Plug the adapter in, then pick the port "
-                                     "again.");
-    switch (refusal.cause) {
-    case SerialPort::RefusalCause::NoPermission:
-        return port + QStringLiteral(" is there, but this user may not use it (%1). Join the "
-                                     "dialout group (sudo adduser $USER dialout), log out and in "
-                                     "again, then start the panel.")
-                          .arg(refusal.reason);
-    case SerialPort::RefusalCause::InUse:
-        return port + QStringLiteral(" is held by another program (%1). Close the program that "
-                                     "uses it, such as %2, then pick the port again.")
-                          .arg(refusal.reason, usualPortHolders());
-    case SerialPort::RefusalCause::Other:
-        break;
-    }
-    return port + QStringLiteral(" cannot be opened: %1.").arg(refusal.reason);
+    return QStringLiteral(" ") + OperatorNotice::link(FindTarget, QStringLiteral("Find the unit"));
 }
 
-QString noPortNotice()
+// Why a unit of another model keeps silent: each speaks at its own line speed.
+QString otherModels(const UnitModel &model)
+{
+    QStringList others;
+    for (const UnitModel *other : unitModels()) {
+        if (other != &model)
+            others << QStringLiteral("A %1 does not answer this panel: it speaks at %2 baud, "
+                                     "this panel at %3 baud, the %4's speed; use the %1 panel "
+                                     "for it.")
+                          .arg(other->name)
+                          .arg(other->baudRate)
+                          .arg(model.baudRate)
+                          .arg(model.name);
+    }
+    return others.join(u' ');
+}
+
+} // namespace
+
+PortNotices::PortNotices(OperatorNotice &notice, const UnitModel &model, Diagnostic diagnostic,
+                         QObject *parent)
+    : QObject(parent), m_notice(notice), m_model(model), m_diagnostic(std::move(diagnostic))
+{
+    connect(&m_notice, &OperatorNotice::linkActivated, this, &PortNotices::follow);
+}
+
+QString PortNotices::noPortNotice()
 {
     return QStringLiteral("No serial port can be used. Plug the adapter in, then open the "
                           "\"Serial Port:\" list to look again.");
+}
+
+void PortNotices::beginLook()
+{
+    m_refusals.clear();
+    m_notice.withdraw(RefusedTopic);
+}
+
+void PortNotices::noteRefusal(const PortRefusal &refusal)
+{
+    m_refusals.removeIf([&refusal](const PortRefusal &told) { return told.port == refusal.port; });
+    m_refusals.append(refusal);
+    const QStringList sentences = refusalSentences(m_refusals, PortRetry::PickInList);
+    m_notice.put(RefusedTopic, sentences.join(u'\n'));
+}
+
+void PortNotices::tellStoredPortMissing(const NamedPort &stored, bool present,
+                                        const QList<NamedPort> &usable)
+{
+    const QString opening =
+        QStringLiteral("The panel is set to use %1, which %2. Ports that can be used: ")
+            .arg(describePort(stored.port, stored.device),
+                 present ? QStringLiteral("cannot be used, as told above")
+                         : QStringLiteral("is not there"));
+    const QString closing = QStringLiteral("; click the unit's port to use it.");
+    QStringList names;
+    QStringList links;
+    for (const NamedPort &port : usable) {
+        names << describePort(port.port, port.device);
+        links << OperatorNotice::link(PortTarget + QString::number(port.port), names.last());
+    }
+    tell(StoredTopic, opening + listOf(names) + closing,
+         OperatorNotice::richText(opening) + listOf(links) + OperatorNotice::richText(closing) +
+             findLink());
+}
+
+void PortNotices::tellSilentUnit(const NamedPort &port)
+{
+    const QString text =
+        QStringLiteral("No channel answered on %1. Check that the unit is switched on and its "
+                       "cable plugged in. %2 The unit may also be on another port: pick it in "
+                       "\"Serial Port:\".")
+            .arg(describePort(port.port, port.device), otherModels(m_model));
+    tell(SilentTopic, text, OperatorNotice::richText(text) + findLink());
+}
+
+void PortNotices::follow(const QString &target)
+{
+    if (target == FindTarget)
+        emit findUnitRequested();
+    else if (target.startsWith(PortTarget))
+        emit portChosen(target.mid(PortTarget.size()).toInt());
+}
+
+void PortNotices::tell(const QString &topic, const QString &plain, const QString &html)
+{
+    if (m_diagnostic)
+        m_diagnostic(plain);
+    m_notice.putRich(topic, html);
 }
 
 } // namespace qm

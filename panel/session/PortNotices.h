@@ -1,15 +1,58 @@
 #pragma once
 
-#include "link/PortManager.h"
+#include "link/PortWords.h"
 
+#include <QList>
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 namespace qm {
 
-// What the operator reads in the window about a port that cannot be used: the port and its
-// device, what is wrong in plain words, and the cure.
-QString portRefusalNotice(const PortManager::Refusal &refusal);
-// When not one port can be used.
-QString noPortNotice();
+class OperatorNotice;
+struct UnitModel;
+
+// What the window says about the ports: those that cannot be used, one sentence per cure; that
+// the port the panel is set to use is not there, offering the ports that are; that no channel
+// answered on the port in use, and why that may be. The last two go to standard error as well
+// (each refusal has its own line there already). Its links pick a port as "Serial Port:" does,
+// or ask for the unit to be looked for.
+class PortNotices : public QObject
+{
+    Q_OBJECT
+public:
+    using Diagnostic = std::function<void(const QString &line)>;
+
+    PortNotices(OperatorNotice &notice, const UnitModel &model, Diagnostic diagnostic,
+                QObject *parent = nullptr);
+
+    // When not one port can be used.
+    static QString noPortNotice();
+
+    // A new look at the ports begins: a port refused before is told again only if it still
+    // refuses.
+    void beginLook();
+    void noteRefusal(const PortRefusal &refusal);
+    // The port the panel is set to use is not among the usable ones, which are offered.
+    // present: its device is there (and refused, as told already).
+    void tellStoredPortMissing(const NamedPort &stored, bool present,
+                               const QList<NamedPort> &usable);
+    // A poll on an open port found no channel.
+    void tellSilentUnit(const NamedPort &port);
+
+signals:
+    void portChosen(int port);
+    void findUnitRequested();
+
+private:
+    void follow(const QString &target);
+    void tell(const QString &topic, const QString &plain, const QString &html);
+
+    OperatorNotice &m_notice;
+    const UnitModel &m_model;
+    Diagnostic m_diagnostic;
+    QList<PortRefusal> m_refusals;
+};
 
 } // namespace qm

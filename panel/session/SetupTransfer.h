@@ -11,27 +11,27 @@
 #include <QProgressDialog>
 
 class QAction;
-class QWidget;
 
 namespace qm {
 
 class ChannelEditor;
+class MainWindow;
 class Notifier;
 class Poller;
 class SetupDialogs;
 
 // "Save Setup..." and "Load Setup..." of a main window, on its context menu and Ctrl+S and
-// Ctrl+O: saves the channels that answered on the port in use to a setup file, and loads one
-// by sending those of its channels that answered and differ, reading them back and naming
-// what did not take. The transfer runs on timers under a progress dialog, so the window keeps
-// drawing while the unit is busy; a line that fails ends it.
+// Ctrl+O, which the "Control:" frame's tool tip names: saves the channels that answered on the port
+// in use to a setup file, and loads one by sending those of its channels that answered and differ,
+// reading them back and naming what did not take. The transfer runs on timers under a progress
+// dialog, so the window keeps drawing while the unit is busy; a line that fails ends it.
 class SetupTransfer : public QObject
 {
     Q_OBJECT
 public:
     struct Panel
     {
-        QWidget &window;
+        MainWindow &window;
         const UnitModel &model;
         ChannelTable &table;
         SerialLink &line;
@@ -59,6 +59,7 @@ signals:
 private:
     QAction *addAction(const QString &name, const QString &text, const QKeySequence &keys);
     void showMenu(const QPoint &position);
+    QString menuHint() const;
     bool mayStart();
     void tell(const QString &text);
     bool refuseUnrestorable(const QString &path, const Setup &setup, const QList<int> &channels);

@@ -1,6 +1,7 @@
 #include "panel/session/UnitSearch.h"
 
 #include "link/Poller.h"
+#include "link/PortWords.h"
 
 #include <QAction>
 #include <QDialog>
@@ -153,8 +154,8 @@ QString UnitSearch::describe(const UnitFinder::Finding &finding) const
         return QStringLiteral("%1: bytes came, but no unit's reply at either speed.")
             .arg(finding.portLabel());
     case Result::Refused:
-        return QStringLiteral("%1: cannot be opened: %2.")
-            .arg(finding.portLabel(), finding.refusal.reason);
+        return QStringLiteral("%1: %2.").arg(finding.portLabel(),
+                                             refusalCure(finding.refusal, PortRetry::RunAgain));
     case Result::Held:
         break;
     }

@@ -1,11 +1,12 @@
 #include "panel/window/ChannelSelector.h"
 
+#include "form/Contrast.h"
+#include "form/FocusMark.h"
 #include "panel/window/Pictures.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <qdrawutil.h>
 
 namespace qm {
@@ -17,10 +18,6 @@ ChannelSelector::ChannelSelector(int index, SelectorStyle style, const QString &
 {
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Channel %1").arg(index + 1));
-    if (m_style == SelectorStyle::IndicatorPicture) {
-        m_lit = channelIndicatorPixmap(true);
-        m_unlit = channelIndicatorPixmap(false);
-    }
 }
 
 void ChannelSelector::setSelectedLook(bool selected)
@@ -28,8 +25,15 @@ void ChannelSelector::setSelectedLook(bool selected)
     const Look look = selected ? Look::Selected : Look::Normal;
     if (look == m_look)
         return;
+    const bool wasSelected = hasSelectedLook();
     m_look = look;
     update();
+    if (wasSelected != selected) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void ChannelSelector::choose()
@@ -52,34 +56,36 @@ void ChannelSelector::paintEvent(QPaintEvent *)
         paintIndicator(painter);
 }
 
+// The focus mark stands round the picture, inside the selector's own area.
 void ChannelSelector::paintIndicator(QPainter &painter)
 {
     if (m_look == Look::None)
         return;
-    const QPixmap &picture = hasSelectedLook() ? m_lit : m_unlit;
+    const QColor background = palette().color(QPalette::Window);
+    const QPixmap picture = channelIndicatorPixmap(hasSelectedLook(), background);
     QRect place(QPoint(), picture.size());
     place.moveCenter(rect().center());
     painter.drawPixmap(place.topLeft(), picture);
+    if (hasFocus())
+        drawFocusMark(painter, place.adjusted(-3, -3, 3, 3),
+                      readableOn(background, palette().color(QPalette::WindowText)));
 }
 
 // Drawn like a classic flat-coloured button so that its face colour alone can show the
-// choice: the selected one takes the light highlight colour and stands pressed in.
+// choice: the selected one takes the light highlight colour and stands pressed in. A dark
+// palette's light colour can be too light for its button text, which then turns dark.
 void ChannelSelector::paintButton(QPainter &painter)
 {
     const bool selected = hasSelectedLook();
     const QBrush face = palette().brush(selected ? QPalette::Light : QPalette::Button);
     qDrawWinButton(&painter, rect(), palette(), selected, &face);
 
+    const QColor text = readableOn(face.color(), palette().color(QPalette::ButtonText));
     const QRect textRect = selected ? rect().translated(1, 1) : rect();
-    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.setPen(text);
     painter.drawText(textRect, Qt::AlignCenter, m_caption);
-
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(4, 4, -4, -4);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-    }
+    if (hasFocus())
+        drawFocusMark(painter, rect().adjusted(4, 4, -4, -4), text);
 }
 
 // Taking the press keeps it from reaching the frame behind, so the release comes here.

@@ -2,14 +2,14 @@
 
 #include "panel/window/SelectorStyle.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 namespace qm {
 
 // One channel's selector in the main window. It reports a mouse release of any button
 // (the way a channel is chosen) and nothing else: no click on press, no key selects it.
-// Whether it looks selected is set from outside.
+// Whether it looks selected is set from outside; screen readers hear it as a radio button,
+// checked while it looks selected.
 class ChannelSelector : public QWidget
 {
     Q_OBJECT
@@ -54,8 +54,6 @@ private:
     SelectorStyle m_style;
     QString m_caption;
     Look m_look;
-    QPixmap m_lit;
-    QPixmap m_unlit;
 };
 
 } // namespace qm

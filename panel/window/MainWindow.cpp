@@ -1,6 +1,7 @@
 #include "panel/window/MainWindow.h"
 
 #include "model/Twips.h"
+#include "panel/window/AccessibleControls.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/Pictures.h"
 
@@ -46,6 +47,7 @@ QFont designFont(QFont font)
 MainWindow::MainWindow(const WindowDescription &description, QWidget *parent)
     : QWidget(parent, FixedWindowFlags), m_description(description)
 {
+    installAccessibleControls();
     setWindowTitle(description.caption);
     setWindowIcon(programIcon(*description.model));
     setFont(designFont(font()));
@@ -108,7 +110,10 @@ void MainWindow::collectControls()
     c.videoChannelFrame = control<QGroupBox>("Frame2");
     c.txtMove = control<QLineEdit>("txtMove");
     // The arrow-key field lies hidden behind the frames: only the program gives it the keys.
+    // The menu key, which reaches it most of the time, opens the window's menu, not an edit
+    // menu of a field no one can see.
     c.txtMove->setFocusPolicy(Qt::ClickFocus);
+    c.txtMove->setContextMenuPolicy(Qt::NoContextMenu);
     c.iconPicture = control<QLabel>("Image1");
     c.framePosition = control<QFrame>("FramePosition");
     collectArray(c.channelSelectors, QStringLiteral("cmdButton"));

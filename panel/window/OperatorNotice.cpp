@@ -1,49 +1,54 @@
 #include "panel/window/OperatorNotice.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qm {
 
-OperatorNotice::OperatorNotice(QWidget &connectingPanel)
-    : QLabel(connectingPanel.parentWidget()), m_place(connectingPanel),
+namespace {
+
+const QString Paragraphs = QStringLiteral("<br><br>");
+
+} // namespace
+
+OperatorNotice::OperatorNotice(QWidget &connectingPanel, int lowest)
+    : QTextBrowser(connectingPanel.parentWidget()), m_place(connectingPanel), m_lowest(lowest),
       m_escape(new QShortcut(QKeySequence(Qt::Key_Escape), connectingPanel.window()))
 {
     setObjectName(QStringLiteral("lblNotice"));
     setAccessibleName(QStringLiteral("Notice"));
-    setToolTip(QStringLiteral("Click or press Esc to close"));
-    setWordWrap(true);
-    setMargin(4);
+    setToolTip(QStringLiteral("Click beside the links or press Esc to close"));
     setFrameStyle(QFrame::Box | QFrame::Plain);
-    setTextInteractionFlags(Qt::NoTextInteraction);
-    // Tool tip colours set it apart from the controls; they stay when the window is
-    // disabled (during start-up), so that it reads plainly.
-    QPalette colours = palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        colours.setColor(group, QPalette::Window,
-                         colours.color(QPalette::Active, QPalette::ToolTipBase));
-        colours.setColor(group, QPalette::WindowText,
-                         colours.color(QPalette::Active, QPalette::ToolTipText));
-    }
-    setPalette(colours);
-    setAutoFillBackground(true);
+    setOpenLinks(false);
+    setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    // Reached by Tab for its links; a click must not take the keyboard from the arrow keys.
+    setFocusPolicy(Qt::TabFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A device path has no spaces to break at.
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setPalette(colours(palette()));
+    connect(this, &QTextBrowser::anchorClicked, this,
+            [this](const QUrl &target) { emit linkActivated(target.toString()); });
     m_escape->setEnabled(false);
     connect(m_escape, &QShortcut::activated, this, &OperatorNotice::dismiss);
     hide();
 }
 
-void OperatorNotice::put(const QString &topic, const QString &text)
+void OperatorNotice::putRich(const QString &topic, const QString &html)
 {
-    if (text.isEmpty())
+    if (html.isEmpty())
         return;
     const auto same = std::find_if(m_entries.begin(), m_entries.end(),
                                    [&topic](const Entry &entry) { return entry.topic == topic; });
     if (same == m_entries.end())
-        m_entries.append({topic, text});
+        m_entries.append({topic, html});
     else
-        same->text = text;
+        same->html = html;
     if (!m_holding)
         showTexts();
 }
@@ -78,26 +83,66 @@ void OperatorNotice::dismiss()
     hide();
 }
 
+QPalette OperatorNotice::colours(QPalette palette)
+{
+    const QColor base = palette.color(QPalette::Active, QPalette::ToolTipBase);
+    const QColor text = palette.color(QPalette::Active, QPalette::ToolTipText);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (const auto role : {QPalette::Window, QPalette::Base})
+            palette.setColor(group, role, base);
+        for (const auto role : {QPalette::WindowText, QPalette::Text})
+            palette.setColor(group, role, text);
+    }
+    return palette;
+}
+
+QString OperatorNotice::richText(const QString &plain)
+{
+    return plain.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"));
+}
+
+QString OperatorNotice::link(const QString &target, const QString &caption)
+{
+    return QStringLiteral("<a href=\"%1\">%2</a>")
+        .arg(target.toHtmlEscaped(), caption.toHtmlEscaped());
+}
+
 void OperatorNotice::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (!anchorAt(event->position().toPoint()).isEmpty()) {
+        QTextBrowser::mouseReleaseEvent(event);
+        return;
+    }
     event->accept();
     dismiss();
 }
 
-// As wide as the connecting panel and at least as tall; a longer text reaches further down.
+// As wide as the connecting panel and at least as tall; a longer text reaches further down, as
+// far as its area allows, and scrolls beyond.
 void OperatorNotice::showTexts()
 {
     QStringList texts;
     for (const Entry &entry : std::as_const(m_entries))
-        texts << entry.text;
-    setText(texts.join(QStringLiteral("\n\n")));
+        texts << entry.html;
+    const QString html = texts.join(Paragraphs);
+    setHtml(html);
     const QRect place = m_place.geometry();
-    const int height = std::max(place.height(), heightForWidth(place.width()));
-    setGeometry(place.x(), place.y(), place.width(),
-                std::min(height, parentWidget()->height() - place.y()));
+    const int frame = 2 * frameWidth();
+    QTextDocument measure;
+    measure.setDefaultFont(font());
+    measure.setDefaultTextOption(document()->defaultTextOption());
+    measure.setDocumentMargin(document()->documentMargin());
+    measure.setHtml(html);
+    measure.setTextWidth(place.width() - frame);
+    const int wanted = static_cast<int>(std::ceil(measure.size().height())) + frame;
+    const int room = std::max(place.height(), m_lowest - place.y());
+    setGeometry(place.x(), place.y(), place.width(), std::clamp(wanted, place.height(), room));
     m_escape->setEnabled(true);
     show();
     raise();
+    // Screen readers speak it at once; it takes no focus that would make them read it.
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 } // namespace qm

@@ -1,5 +1,6 @@
 #include "panel/window/Pictures.h"
 
+#include "form/Contrast.h"
 #include "model/UnitModel.h"
 
 #include <QPainter>
@@ -13,6 +14,7 @@ namespace {
 
 const QColor LitFace(0, 255, 0);
 const QColor UnlitFace(236, 233, 216);
+const QColor UnlitFaceOnDark(79, 78, 72);
 
 void drawShadedEdge(QPainter &painter, const QRect &rect, const QColor &light, const QColor &dark)
 {
@@ -95,9 +97,10 @@ QList<QPoint> digitPixels(const QString &digits, QPoint topLeft)
 
 } // namespace
 
-QPixmap channelIndicatorPixmap(bool lit)
+QPixmap channelIndicatorPixmap(bool lit, const QColor &background)
 {
-    const QColor face = lit ? LitFace : UnlitFace;
+    const QColor unlit = isDarkBackground(background) ? UnlitFaceOnDark : UnlitFace;
+    const QColor face = lit ? LitFace : unlit;
     QPixmap pixmap(IndicatorPictureSize);
     pixmap.fill(face);
     QPainter painter(&pixmap);

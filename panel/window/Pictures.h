@@ -17,8 +17,9 @@ inline constexpr QSize IndicatorPictureSize{20, 7};
 inline constexpr QSize ProgramIconSize{32, 32};
 
 // A channel indicator: a bright green face when lit, light grey when not, each inside a
-// one-pixel edge shaded light above and left, dark below and right.
-QPixmap channelIndicatorPixmap(bool lit);
+// one-pixel edge shaded light above and left, dark below and right. On a dark background the
+// unlit face is dark grey, so that only a lit one stands out.
+QPixmap channelIndicatorPixmap(bool lit, const QColor &background);
 
 // The window's picture: a monitor on its stand whose screen shows a clock.
 QPixmap windowPicturePixmap();

@@ -2,6 +2,7 @@
 #include "panel/session/PanelController.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
+#include "panel/window/OperatorNotice.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/SimPanelPlatform.h"
@@ -11,7 +12,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -65,10 +65,10 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
         QCOMPARE(controller.channelTable()[index], source);
 
     QCOMPARE(sim.stop(), 0);
-    QLabel *notice = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (notice = window.findChild<QLabel *>("lblNotice")) && notice->isVisible(), 10000);
-    QVERIFY(notice->text().contains("lost"));
+    OperatorNotice *notice = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((notice = window.findChild<OperatorNotice *>()) && notice->isVisible(),
+                             10000);
+    QVERIFY(notice->toPlainText().contains("lost"));
     test::PseudoTerminal newcomer(pty);
     QVERIFY(newcomer.isValid());
     window.control<QCheckBox>("chkBlank")->click();
@@ -81,7 +81,10 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     emit ports->activated(ports->currentIndex());
     QTRY_VERIFY_WITH_TIMEOUT(hears(), 5000);
     QCOMPARE(heard.first(3), QByteArray::fromHex("0800fa"));
-    QVERIFY(!notice->isVisible());
+    // The newcomer is no unit: the lost line is forgotten, and the silence told.
+    QTRY_VERIFY_WITH_TIMEOUT(notice->toPlainText().startsWith("No channel answered on COM"),
+                             test::DeadlineMs);
+    QVERIFY(!notice->toPlainText().contains("lost"));
 }
 
 QTEST_MAIN(TestPanelAgainstSim)

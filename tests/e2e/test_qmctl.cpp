@@ -273,7 +273,8 @@ void TestQmctl::exitCodesNameTheirCause_data()
     QTest::newRow("silent unit") << read << unit + QStringList{"--channels", "0"} << QByteArray()
                                  << 3 << ": no channel answered" << 0;
     QTest::newRow("no such port") << QStringList{"read", "--model", "410a", "--port", "COM1"}
-                                  << QStringList{} << QByteArray() << 3 << "cannot be opened" << 0;
+                                  << QStringList{} << QByteArray() << 3
+                                  << "/unit0): it is not there; plug the adapter in." << 0;
     // One channel's file is short enough to wait in the output's buffer until the end.
     QTest::newRow("full output") << read + QStringList{">", "/dev/full"}
                                  << unit + QStringList{"--channels", "1"} << QByteArray() << 2
@@ -364,7 +365,7 @@ void TestQmctl::aDeviceAnotherProgramHoldsIsLeftAlone()
     QVERIFY(holder.open());
     const Outcome read = bench.qmctl({"read", "--model", "410a", "--port", "COM1"});
     QCOMPARE(read.code, 3);
-    QVERIFY2(read.err.contains("in use by test_qmctl"), read.err.constData());
+    QVERIFY2(read.err.contains("unit0): test_qmctl (process "), read.err.constData());
     QCOMPARE(sim.logLines(), QStringList());
 }
 

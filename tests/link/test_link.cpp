@@ -2,6 +2,7 @@
 #include "link/Poller.h"
 #include "link/PortManager.h"
 #include "link/PortMap.h"
+#include "link/PortWords.h"
 #include "link/SerialLink.h"
 #include "link/UnsentFrames.h"
 #include "link/WinSerialRules.h"
@@ -81,6 +82,8 @@ class TestLink : public QObject
     Q_OBJECT
 private slots:
     void discoveryAndOpeningFollowTheList();
+    void refusalsAreToldOnePerCure_data();
+    void refusalsAreToldOnePerCure();
     void pollAsksEveryChannelRestartsAndCancels();
     void eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt();
     void failureReopensOnceThenOnlyTheSameAdapter_data();
@@ -116,7 +119,9 @@ void TestLink::discoveryAndOpeningFollowTheList()
     QCOMPARE(ports.portList(), QList<qint16>({1, 3, 4, 16}));
     QCOMPARE(port.openAttempts, upTo(16).sliced(1));
     QVERIFY(!port.isOpen() && port.claims == 0); // a probe leaves waiting input alone
-    QCOMPARE(lines, QStringList({QStringLiteral("COM5 (/dev/ttyFAKE5): Permission denied")}));
+    QCOMPARE(lines,
+             QStringList({"COM5 (/dev/ttyFAKE5): you may not use it; join the dialout "
+                          "group (sudo adduser $USER dialout), then log out and in again."}));
 
     QVERIFY(ports.openPortIfListed(3) && port.claims == 1);
     QVERIFY(!ports.openPortIfListed(5) && port.isOpen()); // not listed: port 3 stays, none tried
@@ -125,6 +130,80 @@ void TestLink::discoveryAndOpeningFollowTheList()
     port.present << 4;
     QVERIFY(!ports.openPortIfListed(4) && !port.isOpen());
     QCOMPARE(lines.size(), 2);
+}
+
+void TestLink::refusalsAreToldOnePerCure_data()
+{
+    using Cause = SerialPort::RefusalCause;
+    QTest::addColumn<QList<PortRefusal>>("refusals");
+    QTest::addColumn<PortRetry>("retry");
+    QTest::addColumn<QStringList>("sentences");
+    const auto refused = [](int port, const char *device, Cause cause, const char *detail = "") {
+        return PortRefusal{port, device, cause, detail, false, false};
+    };
+    const QString dialout = "join the dialout group (sudo adduser $USER dialout), then log out "
+                            "and in again.";
+    const QString someone = "another program holds %1, such as a terminal, ModemManager or "
+                            "brltty; close that program";
+    QTest::newRow("built-in ports in a row, one held")
+        << QList<PortRefusal>{refused(7, "/dev/ttyUSB2", Cause::InUse, "minicom (process 77)"),
+                              refused(2, "/dev/ttyS1", Cause::NoPermission),
+                              refused(1, "/dev/ttyS0", Cause::NoPermission),
+                              refused(3, "/dev/ttyS2", Cause::NoPermission),
+                              refused(4, "/dev/ttyS3", Cause::NoPermission)}
+        << PortRetry::PickInList
+        << QStringList{"COM1 to COM4 (/dev/ttyS0 to /dev/ttyS3): you may not use them; " + dialout,
+                       "COM7 (/dev/ttyUSB2): minicom (process 77) holds it; close that program, "
+                       "then pick it in \"Serial Port:\"."};
+    QTest::newRow("two in a row, one apart")
+        << QList<PortRefusal>{refused(9, "/dev/ttyUSB4", Cause::InUse),
+                              refused(5, "/dev/ttyUSB0", Cause::InUse),
+                              refused(6, "/dev/ttyUSB1", Cause::InUse)}
+        << PortRetry::PickInList
+        << QStringList{"COM5, COM6 and COM9 (/dev/ttyUSB0, /dev/ttyUSB1 and /dev/ttyUSB4): " +
+                       someone.arg("them") + ", then pick one in \"Serial Port:\"."};
+    QTest::newRow("devices that do not follow their ports")
+        << QList<PortRefusal>{refused(1, "/dev/pts/4", Cause::NoPermission),
+                              refused(2, "/dev/serial/by-id/usb-FTDI-A9X", Cause::NoPermission),
+                              refused(3, "/dev/ttyS2", Cause::NoPermission)}
+        << PortRetry::RunAgain
+        << QStringList{"COM1 (/dev/pts/4), COM2 (/dev/serial/by-id/usb-FTDI-A9X) and COM3 "
+                       "(/dev/ttyS2): you may not use them; " +
+                       dialout};
+    QTest::newRow("devices named as their ports")
+        << QList<PortRefusal>{refused(3, "COM3", Cause::InUse), refused(4, "com4", Cause::InUse),
+                              refused(5, "COM5", Cause::InUse)}
+        << PortRetry::RunAgain << QStringList{"COM3 to COM5: " + someone.arg("them") + "."};
+    QTest::newRow("picked port gone")
+        << QList<PortRefusal>{{5, "/dev/ttyUSB0", Cause::Other, "", true, true}}
+        << PortRetry::PickInList
+        << QStringList{"COM5 (/dev/ttyUSB0): it is not there; plug the adapter in, then pick it "
+                       "again."};
+    QTest::newRow("stale lock file, held listed port")
+        << QList<PortRefusal>{refused(1, "/dev/ttyS0", Cause::StaleLock, "/run/lock/LCK..ttyS0"),
+                              {2, "/dev/ttyS1", Cause::InUse, "", false, true}}
+        << PortRetry::PickInList
+        << QStringList{"COM1 (/dev/ttyS0): the lock file /run/lock/LCK..ttyS0, left by a program "
+                       "that has ended, keeps it closed; remove it (sudo rm "
+                       "/run/lock/LCK..ttyS0), then pick it in \"Serial Port:\".",
+                       "COM2 (/dev/ttyS1): " + someone.arg("it") + ", then pick it again."};
+    QTest::newRow("the system's words, by their words")
+        << QList<PortRefusal>{refused(2, "/dev/ttyS1", Cause::Other, "Input/output error"),
+                              refused(3, "/dev/ttyS2", Cause::Other, "Input/output error"),
+                              refused(4, "/dev/ttyS3", Cause::Other, "Invalid argument")}
+        << PortRetry::RunAgain
+        << QStringList{"COM2 and COM3 (/dev/ttyS1 and /dev/ttyS2): they cannot be opened (the "
+                       "system says: Input/output error).",
+                       "COM4 (/dev/ttyS3): it cannot be opened (the system says: Invalid "
+                       "argument)."};
+}
+
+void TestLink::refusalsAreToldOnePerCure()
+{
+    QFETCH(QList<PortRefusal>, refusals);
+    QFETCH(PortRetry, retry);
+    QFETCH(QStringList, sentences);
+    QCOMPARE(refusalSentences(refusals, retry), sentences);
 }
 
 void TestLink::pollAsksEveryChannelRestartsAndCancels()

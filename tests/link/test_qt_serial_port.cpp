@@ -1,5 +1,6 @@
 #include "link/PortManager.h"
 #include "link/QtSerialPort.h"
+#include "link/SerialDevice.h"
 #include "link/SerialLink.h"
 #include "multiupdate/MultiUpdateRun.h"
 #include "protocol/CommandSender.h"
@@ -8,6 +9,7 @@
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/RecordingSink.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -113,6 +115,8 @@ class TestQtSerialPort : public QObject
 {
     Q_OBJECT
 private slots:
+    void lockFilesNameTheirHolder_data();
+    void lockFilesNameTheirHolder();
     void lineSettingsFollowTheModel_data();
     void lineSettingsFollowTheModel();
     void receptionSurvivesLeftoversPiecesAndSpuriousErrors();
@@ -311,11 +315,61 @@ void TestQtSerialPort::secondPortOnTheDeviceIsRefusedWhateverItsName()
     QVERIFY(rig.port.open());
     QVERIFY(!second.open());
     QVERIFY(!second.isOpen());
+    const QString holder =
+        QStringLiteral("test_qt_serial_ (process %1)").arg(QCoreApplication::applicationPid());
     QCOMPARE(second.refusalCause(), SerialPort::RefusalCause::InUse);
-    QCOMPARE(second.errorString(), QStringLiteral("in use by test_qt_serial_ (process %1)")
-                                       .arg(QCoreApplication::applicationPid()));
+    QCOMPARE(second.refusalDetail(), holder);
+    QCOMPARE(second.errorString(), holder + " holds it; close that program");
     rig.port.close();
     QVERIFY(second.open());
+}
+
+void TestQtSerialPort::lockFilesNameTheirHolder_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // %1: a process number
+    QTest::addColumn<bool>("ended");          // of a process that has ended, or of this one
+    QTest::addColumn<SerialPort::RefusalCause>("cause");
+    QTest::addColumn<QString>("detail"); // %1: the process number, %2: the lock file
+    QTest::newRow("this program") << QByteArray("%1\ntest\nhost\n") << false
+                                  << SerialPort::RefusalCause::InUse
+                                  << "test_qt_serial_ (process %1)";
+    QTest::newRow("UUCP style, ended")
+        << QByteArray("     %1\n") << true << SerialPort::RefusalCause::StaleLock << "%2";
+    QTest::newRow("no number") << QByteArray("locked\n") << false << SerialPort::RefusalCause::InUse
+                               << "";
+}
+
+// A device refused for a lock file that another program left: the file's process is named, or
+// when it has ended, the file itself.
+void TestQtSerialPort::lockFilesNameTheirHolder()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, ended);
+    QFETCH(SerialPort::RefusalCause, cause);
+    QFETCH(QString, detail);
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("tty"));
+    QFile stand(device);
+    QVERIFY(stand.open(QIODevice::WriteOnly));
+    QFile lock(QStringLiteral("/var/lock/LCK..") + QString(device).replace(u'/', u'_'));
+    if (!lock.open(QIODevice::WriteOnly))
+        QSKIP("the lock folder cannot be written");
+    qint64 pid = QCoreApplication::applicationPid();
+    if (ended) {
+        QProcess gone;
+        gone.start(QStringLiteral("true"));
+        QVERIFY(gone.waitForStarted(test::DeadlineMs));
+        pid = gone.processId();
+        QVERIFY(gone.waitForFinished(test::DeadlineMs));
+    }
+    lock.write(QString::fromLatin1(contents).arg(pid).toLatin1());
+    lock.close();
+    const serialdevice::Refusal refusal =
+        serialdevice::explainRefusal(QSerialPort::PermissionError, "locked", device);
+    lock.remove();
+    QCOMPARE(refusal.cause, cause);
+    QCOMPARE(refusal.detail,
+             detail.replace("%1", QString::number(pid)).replace("%2", lock.fileName()));
 }
 
 // Multi-channel runs write their frames back to back, far faster than a line carries them.

@@ -2,9 +2,13 @@
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/Notifier.h"
+#include "panel/window/OperatorNotice.h"
+#include "position/PositionControls.h"
+#include "position/PositionGrid.h"
 #include "tests/support/Deadline.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,13 +19,18 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace qm;
 
@@ -46,6 +55,69 @@ bool itemsFitClosed(const QComboBox &list)
     return true;
 }
 
+// The ratio screen-reading guidelines measure legibility by: 1 (none) to 21 (black on white).
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+// The desktop's palettes the window must read under: a light one, and a dark one like
+// qt6ct's "darker", whose light colour is a light grey behind white button text.
+QPalette desktopPalette(bool dark)
+{
+    if (!dark)
+        return QPalette(QColor(239, 239, 239), QColor(239, 239, 239));
+    QPalette palette(QColor(74, 74, 74), QColor(66, 66, 66));
+    palette.setColor(QPalette::Light, QColor(188, 188, 188));
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, Qt::white);
+    return palette;
+}
+
+// The grid, built into the window as the panel's position editor builds it.
+PositionGrid *gridOf(MainWindow &window)
+{
+    return buildPositionControls(window.controls().framePosition,
+                                 window.description().positionLayout)
+        .imgPositionGrid;
+}
+
+QColor middleOf(QWidget *widget)
+{
+    return widget->grab().toImage().pixelColor(widget->rect().center());
+}
+
+// The colour of a face's text: of all its pixels, the one that stands out from the face most.
+QColor textOn(const QImage &image, const QColor &face)
+{
+    QColor text = face;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            if (contrast(image.pixelColor(x, y), face) > contrast(text, face))
+                text = image.pixelColor(x, y);
+    return text;
+}
+
+// What a screen reader on the desktop calls a control: its name, unless that only repeats its
+// value (as a list's does), else the caption of the label that names it.
+QString heardName(QAccessibleInterface *control)
+{
+    const QString name = control->text(QAccessible::Name);
+    if (!name.isEmpty() && name != control->text(QAccessible::Value))
+        return name;
+    const auto labels = control->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -60,6 +132,12 @@ private slots:
     void closingAsksTheGuardAndAnnouncesUnloadingOnce();
     void longMessagesScroll_data();
     void longMessagesScroll();
+    void screenReadersHearEachControlByItsCaption_data();
+    void screenReadersHearEachControlByItsCaption();
+    void looksKeepTheirMeaningOnLightAndDarkPalettes_data();
+    void looksKeepTheirMeaningOnLightAndDarkPalettes();
+    void ourControlsShowTheFocusFromTheStart_data();
+    void ourControlsShowTheFocusFromTheStart();
 };
 
 void TestMainWindow::everyControlIsBuiltInItsDesignState()
@@ -285,6 +363,185 @@ void TestMainWindow::longMessagesScroll()
     QCOMPARE(messageBox, lines < 10);
     QCOMPARE(listed, lines < 10 ? QString() : text.mid(1).join(u'\n'));
     QVERIFY2(height < 600, qPrintable(QString::number(height)));
+}
+
+void TestMainWindow::screenReadersHearEachControlByItsCaption_data()
+{
+    QTest::addColumn<bool>("qm410");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("heard");
+    const auto row = [](const char *tag, bool qm410, const char *control, QAccessible::Role role,
+                        const char *heard) {
+        QTest::newRow(tag) << qm410 << control << int(role) << heard;
+    };
+    row("QM-520A program", false, "qApp", QAccessible::Application, "QM-520A Control Panel");
+    row("QM-410A window", true, "", QAccessible::Window, "QM-410A Control Panel");
+    row("QM-410A indicator", true, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
+    row("QM-520A selector", false, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
+    row("QM-520A port list", false, "cmbComports", QAccessible::ComboBox, "Serial Port:");
+    row("QM-520A time font", false, "cmbTimeFont", QAccessible::ComboBox, "Time Font Style:");
+    row("QM-410A time zone", true, "cmbTimeZone", QAccessible::ComboBox, "Timezone:");
+    row("QM-410A display mode", true, "cmbDisplayMode", QAccessible::ComboBox, "Display Mode:");
+    row("QM-410A frame in a frame", true, "Frame2", QAccessible::Grouping, "Video Channel:");
+    // The notice is the toolkit's read-only text, whose links a reader can follow.
+    row("QM-410A notice", true, "lblNotice", QAccessible::StaticText, "Notice");
+}
+
+void TestMainWindow::screenReadersHearEachControlByItsCaption()
+{
+    QFETCH(bool, qm410);
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, heard);
+    MainWindow window(qm410 ? qm410aWindow() : qm520aWindow());
+    const MainWindowControls &c = window.controls();
+    auto *notice = new OperatorNotice(*c.frameConnecting, window.height());
+    window.setEnabled(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // The desktop gives a list's value as its name, once a unit's answer has chosen one.
+    c.cmbComports->addItem(QStringLiteral("1"));
+    for (QComboBox *list : window.findChildren<QComboBox *>())
+        list->setCurrentIndex(0);
+    // The program keeps its own name, under which its preferences are kept.
+    QApplication::setApplicationName(window.description().model->preferencesName);
+    QApplication::setApplicationDisplayName(window.description().caption);
+    QObject *widget = window.findChild<QWidget *>(control);
+    if (control.isEmpty())
+        widget = &window;
+    if (control == u"qApp")
+        widget = QCoreApplication::instance();
+    QVERIFY(widget);
+    notice->tell(QStringLiteral("COM3 is in use by another program."));
+    QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(widget);
+    const QAccessible::State unselected = spoken->state();
+    if (auto *selector = qobject_cast<ChannelSelector *>(widget)) {
+        selector->setEnabled(true);
+        selector->setSelectedLook(true);
+        QSignalSpy released(selector, &ChannelSelector::released);
+        spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(released.count(), 1);
+    }
+
+    QCOMPARE(spoken->role(), QAccessible::Role(role));
+    QCOMPARE(heardName(spoken), heard);
+    const bool radio = role == QAccessible::RadioButton;
+    QCOMPARE(bool(unselected.checkable), radio);
+    QVERIFY(!unselected.checked);
+    QCOMPARE(bool(spoken->state().checked), radio);
+    if (widget == notice) {
+        QVERIFY(spoken->textInterface());
+        QCOMPARE(spoken->textInterface()->text(0, spoken->textInterface()->characterCount()),
+                 notice->toPlainText());
+    }
+}
+
+void TestMainWindow::looksKeepTheirMeaningOnLightAndDarkPalettes_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QString>("look");
+    for (const bool dark : {false, true}) {
+        for (const char *look : {"grid", "selected channel", "indicator", "channel number"})
+            QTest::addRow("%s, %s palette", look, dark ? "dark" : "light") << dark << look;
+    }
+}
+
+// The grid's active outline stands out more than the inactive one; the selected QM-520A
+// channel's number reads on its face; an unlit QM-410A indicator stands out less than a lit
+// one; the grey channel numbers read.
+void TestMainWindow::looksKeepTheirMeaningOnLightAndDarkPalettes()
+{
+    QFETCH(bool, dark);
+    QFETCH(QString, look);
+    const QPalette desktop = QApplication::palette();
+    const auto restore = qScopeGuard([&desktop] { QApplication::setPalette(desktop); });
+    QApplication::setPalette(desktopPalette(dark));
+    const bool qm410 = look == u"indicator" || look == u"channel number";
+    MainWindow window(qm410 ? qm410aWindow() : qm520aWindow());
+    const MainWindowControls &c = window.controls();
+    const QColor background = window.palette().color(QPalette::Window);
+    ChannelSelector *selector = c.channelSelectors[4];
+    if (look == u"grid") {
+        PositionGrid *grid = gridOf(window);
+        grid->setActiveLook(true);
+        const QColor active = grid->pixmap().toImage().pixelColor(0, 0);
+        grid->setActiveLook(false);
+        const QColor inactive = grid->pixmap().toImage().pixelColor(0, 0);
+        QVERIFY2(contrast(active, background) > contrast(inactive, background),
+                 qPrintable(active.name() + u' ' + inactive.name()));
+    } else if (look == u"selected channel") {
+        selector->setSelectedLook(true);
+        const QImage face = selector->grab().toImage();
+        const QColor faceColour = face.pixelColor(4, face.height() / 2);
+        QVERIFY2(contrast(textOn(face, faceColour), faceColour) >= 4.5,
+                 qPrintable(textOn(face, faceColour).name() + u' ' + faceColour.name()));
+    } else if (look == u"indicator") {
+        selector->setSelectedLook(true);
+        const QColor lit = middleOf(selector);
+        selector->setSelectedLook(false);
+        const QColor unlit = middleOf(selector);
+        QVERIFY2(contrast(unlit, background) < contrast(lit, background),
+                 qPrintable(unlit.name() + u' ' + lit.name()));
+    } else {
+        const QColor number =
+            c.channelNumberLabels[4]->palette().color(QPalette::Active, QPalette::WindowText);
+        QVERIFY(contrast(number, background) >= 3);
+        QVERIFY(number != window.palette().color(QPalette::Active, QPalette::WindowText));
+    }
+}
+
+void TestMainWindow::ourControlsShowTheFocusFromTheStart_data()
+{
+    QTest::addColumn<bool>("qm410");
+    QTest::addColumn<QString>("control");
+    QTest::newRow("QM-410A indicator") << true << "cmdButton_4";
+    QTest::newRow("QM-520A selector") << false << "cmdButton_4";
+    QTest::newRow("QM-410A grid") << true << "imgPositionGrid";
+    QTest::newRow("QM-520A grid") << false << "imgPositionGrid";
+}
+
+// Without a key pressed yet, so without the style's own focus frames; a grid whose page lies
+// behind another shows it on that page's tab.
+void TestMainWindow::ourControlsShowTheFocusFromTheStart()
+{
+    QFETCH(bool, qm410);
+    QFETCH(QString, control);
+    MainWindow window(qm410 ? qm410aWindow() : qm520aWindow());
+    const MainWindowControls &c = window.controls();
+    window.setEnabled(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget *widget =
+        control == u"imgPositionGrid" ? gridOf(window) : window.findChild<QWidget *>(control);
+    const auto *tabs = c.sstSettings;
+    const int page = tabs->indexOf(tabs->currentWidget());
+    auto *grid = qobject_cast<PositionGrid *>(widget);
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->widget(i)->isAncestorOf(widget))
+            c.sstSettings->setCurrentIndex(i);
+    QImage unfocused = widget->grab().toImage();
+    if (grid) {
+        grid->showKeyboardFocus(true);
+    } else {
+        widget->setEnabled(true);
+        static_cast<ChannelSelector *>(widget)->setSelectedLook(false);
+        unfocused = widget->grab().toImage();
+        widget->setFocus();
+        QTRY_VERIFY_WITH_TIMEOUT(widget->hasFocus(), test::DeadlineMs);
+    }
+    QVERIFY(widget->grab().toImage() != unfocused);
+    if (!grid)
+        return;
+    const int gridPage = tabs->currentIndex();
+    const auto *tabMark = tabs->findChild<QWidget *>(QStringLiteral("pageFocusMark"));
+    QVERIFY(tabMark);
+    QVERIFY(!tabMark->isVisible());
+    c.sstSettings->setCurrentIndex(gridPage == page ? (page + 1) % tabs->count() : page);
+    QVERIFY(tabMark->isVisible());
+    QCOMPARE(tabMark->geometry(), tabs->tabBar()->tabRect(gridPage));
+    grid->showKeyboardFocus(false);
+    QVERIFY(!tabMark->isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)

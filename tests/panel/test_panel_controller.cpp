@@ -19,8 +19,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 using namespace qm;
@@ -62,6 +66,20 @@ QStringList itemsOf(const QComboBox &list)
     return items;
 }
 
+// Clicks the notice's link with this caption where it stands, scrolled into view.
+bool clickLink(OperatorNotice &notice, const QString &caption)
+{
+    const QTextCursor found = notice.document()->find(caption);
+    if (found.isNull())
+        return false;
+    QTextCursor middle(notice.document());
+    middle.setPosition((found.selectionStart() + found.selectionEnd()) / 2);
+    notice.setTextCursor(middle);
+    notice.ensureCursorVisible();
+    QTest::mouseClick(notice.viewport(), Qt::LeftButton, {}, notice.cursorRect(middle).center());
+    return true;
+}
+
 QByteArrayList requests(int first = 0, int count = ChannelCount)
 {
     QByteArrayList frames;
@@ -70,11 +88,12 @@ QByteArrayList requests(int first = 0, int count = ChannelCount)
     return frames;
 }
 
-// A 520A panel on doubles: ports 1, 3 and 4 open, port 2 is there but refuses.
+// A panel on doubles, a 520A unless told: ports 1, 3 and 4 open, port 2 is there but refuses.
 struct Rig : test::PanelRig
 {
-    explicit Rig(const QMap<QString, QString> &preferences)
-        : PanelRig(qm520aWindow(), std::make_unique<AnsweringPort>(), preferences,
+    explicit Rig(const QMap<QString, QString> &preferences,
+                 const WindowDescription &description = qm520aWindow())
+        : PanelRig(description, std::make_unique<AnsweringPort>(), preferences,
                    [](PanelPlatform &platform) { platform.programFolder = QDir::tempPath(); })
     {
         port->openable = {1, 3, 4};
@@ -164,6 +183,10 @@ private slots:
     void keyboardChoosesAsTheMouseDoes();
     void portNoticesSayWhatToDo_data();
     void portNoticesSayWhatToDo();
+    void noticesOfferTheWayOn_data();
+    void noticesOfferTheWayOn();
+    void refusedPortsAreGroupedAndFit_data();
+    void refusedPortsAreGroupedAndFit();
     void everyControlHasAnAccessibleName_data();
     void everyControlHasAnAccessibleName();
     void windowPlaceIsKeptBetweenRuns();
@@ -206,8 +229,9 @@ void TestPanelController::startUpAndPoll()
     QCOMPARE(rig.controls.cmbComports->itemData(1, Qt::ToolTipRole).toString(), "/dev/pts/9");
     QCOMPARE(rig.port->isOpen() && rig.port->portNumber() == 3, opened);
     QVERIFY(rig.notifier->texts.isEmpty() && !rig.store->writes.contains("Comport"));
-    QVERIFY2(rig.diagnostics.size() == 1 && rig.diagnostics[0].startsWith("COM2 "),
-             qPrintable(rig.diagnostics.join('\n')));
+    // The refused port, and unless another opened, that the stored one cannot be used.
+    QCOMPARE(rig.diagnostics.size(), opened ? 1 : 2);
+    QVERIFY(rig.diagnostics[0].startsWith("COM2 "));
 
     QCOMPARE(rig.unit().sent.value(3), opened ? requests() : QByteArrayList());
     QCOMPARE(status, QStringList(12, "Connecting to device on Com " + comport + " ..."));
@@ -282,16 +306,24 @@ void TestPanelController::portPicks()
     QVERIFY(QTest::qWaitForWindowActive(&rig.window));
     QTest::keyClick(&rig.window, Qt::Key_F5);
     QCOMPARE(rig.unit().sent, (QMap<int, QByteArrayList>{{3, requests()}}));
+
+    // A port found since the list was made is picked as its item would be, once looked for.
+    rig.port->openable.insert(7);
+    rig.controller->pickPort(7);
+    QCOMPARE(rig.controls.cmbComports->currentText(), "7");
+    QCOMPARE(rig.unit().sent.value(7), requests());
 }
 
 // The list looks again each time it opens: an adapter plugged in since start-up appears with
 // what it says of itself, the port in use is never probed (its line stays open), and when its
 // device goes it stays listed, marked. A line that fails and does not open again at once stays
-// closed; the window says so, with what did not reach the unit, until the operator picks a port.
+// closed; the window says so, with what did not reach the unit, until the operator picks a port,
+// and keeps saying it beside the list once the notice is closed.
 void TestPanelController::portListAndLineFollowTheHardware()
 {
     const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-A9X");
     Rig rig({{"Settings/Comport", "3"}, {"Ports/COM6", byId}});
+    rig.unit().channels.insert(0, sampleRecord(60));
     rig.adapters.insert(byId, {"FTDI", "FT232R USB UART", "A9X"});
     rig.window.show();
     QTRY_VERIFY(rig.window.isEnabled());
@@ -313,14 +345,16 @@ void TestPanelController::portListAndLineFollowTheHardware()
     rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
     rig.port->openable -= {1, 3};
     rig.port->fail();
-    const auto *notice = rig.window.findChild<QLabel *>("lblNotice");
-    QVERIFY(notice && notice->isVisible());
-    QVERIFY2(notice->text().endsWith("\n\nThe line to the unit was lost. Pick the port to connect "
-                                     "again.\nNot sent: channel 3: Blank, Text 1"),
-             qPrintable(notice->text()));
-    QCOMPARE(notice->text().count("The line to the unit"), 1);
+    auto *notice = rig.window.findChild<OperatorNotice *>();
+    auto *mark = rig.window.findChild<QLabel *>("lblLineMark");
+    QVERIFY(notice && notice->isVisible() && mark);
+    const QString lost = "The line to the unit was lost. Pick the port to connect again.\nNot "
+                         "sent: ";
+    QVERIFY2(notice->toPlainText().endsWith("\n\n" + lost + "channel 3: Blank, Text 1"),
+             qPrintable(notice->toPlainText()));
+    QCOMPARE(notice->toPlainText().count("The line to the unit"), 1);
     QCOMPARE(rig.notifier->texts, QStringList());
-    QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): 2 frame(s) did not reach the unit"));
+    QVERIFY(rig.diagnostics.contains("COM3 (/dev/ttyFAKE3): not sent: channel 3: Blank, Text 1"));
     rig.prober->openAttempts.clear();
     QTest::mousePress(&list, Qt::LeftButton);
     list.hidePopup();
@@ -329,10 +363,25 @@ void TestPanelController::portListAndLineFollowTheHardware()
     QVERIFY(list.itemData(0, Qt::ToolTipRole).toString().contains("plug the adapter in again"));
     QVERIFY(!rig.prober->openAttempts.contains(3));
     // Port 2 refused at start-up and at each look since; the window says so once.
-    QCOMPARE(notice->text().count("COM2 ("), 1);
+    QCOMPARE(notice->toPlainText().count("COM2 ("), 1);
+
+    // Closed, the notice leaves the mark; an edit made meanwhile is named with the others, and
+    // the mark shows the notice again.
+    rig.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    QTest::keyClick(&rig.window, Qt::Key_Escape);
+    QVERIFY(notice->isHidden() && mark->isVisible());
+    QCOMPARE(mark->text(), "Line lost");
+    QVERIFY(!mark->geometry().intersects(list.geometry()));
+    rig.window.control<QCheckBox>("chkBlank")->click();
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->toPlainText(), lost + "channel 1: Blank; channel 3: Blank, Text 1");
+    QTest::mouseClick(notice->viewport(), Qt::LeftButton);
+    QTest::mouseClick(mark, Qt::LeftButton);
+    QVERIFY(notice->isVisible());
     rig.port->openable.insert(3);
     rig.pick("3 (gone)");
-    QVERIFY(rig.port->isOpen() && !notice->isVisible());
+    QVERIFY(rig.port->isOpen() && !notice->isVisible() && mark->isHidden());
 }
 
 void TestPanelController::keyboardChoosesAsTheMouseDoes_data()
@@ -387,24 +436,27 @@ void TestPanelController::portNoticesSayWhatToDo_data()
     QTest::addColumn<QString>("comport");
     QTest::addColumn<QList<int>>("openable");
     QTest::addColumn<Cause>("cause");
+    QTest::addColumn<QString>("detail");
     QTest::addColumn<QString>("picked"); // a port picked after start-up, gone by then
     QTest::addColumn<QStringList>("said");
     QTest::newRow("no permission")
-        << "2" << QList<int>{1} << Cause::NoPermission << QString()
-        << QStringList{"COM2 (/dev/ttyFAKE2)", "Permission denied", "dialout group"};
+        << "2" << QList<int>{1} << Cause::NoPermission << QString() << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2): you may not use it; join the dialout group"};
     QTest::newRow("held by another program")
-        << "2" << QList<int>{1} << Cause::InUse << QString()
-        << QStringList{"COM2 (/dev/ttyFAKE2) is held by another program (Permission denied)",
-                       "Close the program"};
+        << "2" << QList<int>{1} << Cause::InUse << "minicom (process 77)" << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2): minicom (process 77) holds it; close that program, "
+                       "then pick it in \"Serial Port:\"."};
     QTest::newRow("refused for another reason")
-        << "1" << QList<int>{1} << Cause::Other << QString()
-        << QStringList{"COM2 (/dev/ttyFAKE2) cannot be opened: Permission denied."};
+        << "1" << QList<int>{1} << Cause::Other << "Input/output error" << QString()
+        << QStringList{"COM2 (/dev/ttyFAKE2): it cannot be opened (the system says: Input/output "
+                       "error)."};
     QTest::newRow("no port at all")
-        << "2" << QList<int>{} << Cause::NoPermission << QString()
+        << "2" << QList<int>{} << Cause::NoPermission << QString() << QString()
         << QStringList{"dialout", "No serial port can be used", "Plug the adapter in"};
     QTest::newRow("unplugged since start-up")
-        << "1" << QList<int>{1, 3} << Cause::Other << "3"
-        << QStringList{"COM3 (/dev/ttyFAKE3) is not there. Plug the adapter in"};
+        << "1" << QList<int>{1, 3} << Cause::Other << QString() << "3"
+        << QStringList{"COM3 (/dev/ttyFAKE3): it is not there; plug the adapter in, then pick it "
+                       "again."};
 }
 
 // Port 2 is there but refuses. What start-up finds is shown once its poll is over, in the
@@ -414,11 +466,14 @@ void TestPanelController::portNoticesSayWhatToDo()
     QFETCH(QString, comport);
     QFETCH(QList<int>, openable);
     QFETCH(SerialPort::RefusalCause, cause);
+    QFETCH(QString, detail);
     QFETCH(QString, picked);
     QFETCH(QStringList, said);
     Rig rig({{"Settings/Comport", comport}});
+    rig.unit().channels.insert(0, sampleRecord(60));
     rig.port->openable = QSet<int>(openable.begin(), openable.end());
     rig.port->cause = cause;
+    rig.port->refusal = detail;
     bool hiddenDuringPoll = true;
     auto *notice = rig.window.findChild<OperatorNotice *>();
     QVERIFY(notice);
@@ -434,11 +489,11 @@ void TestPanelController::portNoticesSayWhatToDo()
     }
     QVERIFY(hiddenDuringPoll && notice->isVisible());
     for (const QString &words : said)
-        QVERIFY2(notice->text().contains(words), qPrintable(notice->text()));
+        QVERIFY2(notice->toPlainText().contains(words), qPrintable(notice->toPlainText()));
     QCOMPARE(notice->geometry().topLeft(), rig.controls.frameConnecting->geometry().topLeft());
     QVERIFY(notice->width() == rig.controls.frameConnecting->width());
 
-    QTest::mouseClick(notice, Qt::LeftButton);
+    QTest::mouseClick(notice->viewport(), Qt::LeftButton);
     QVERIFY(notice->isHidden());
     if (openable.isEmpty())
         return;
@@ -446,6 +501,127 @@ void TestPanelController::portNoticesSayWhatToDo()
     QVERIFY(notice->isVisible());
     rig.pick("1");
     QVERIFY(notice->isHidden());
+}
+
+void TestPanelController::noticesOfferTheWayOn_data()
+{
+    QTest::addColumn<bool>("qm410a");
+    QTest::addColumn<QList<int>>("openable");
+    QTest::addColumn<QList<int>>("refusing");
+    QTest::addColumn<QString>("comport");  // stored; empty: none yet
+    QTest::addColumn<QStringList>("said"); // in the window and on standard error
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<int>("picked"); // the port the link picks; 0: it asks to find the unit
+    QTest::newRow("410A, unit silent")
+        << true << QList<int>{1} << QList<int>{} << "1"
+        << QStringList{"No channel answered on COM1 (/dev/ttyFAKE1). Check that the unit is "
+                       "switched on and its cable plugged in.",
+                       "A QM-520A does not answer this panel: it speaks at 4800 baud, this panel "
+                       "at 9600 baud, the QM-410A's speed; use the QM-520A panel for it.",
+                       "The unit may also be on another port"}
+        << "Find the unit" << 0;
+    QTest::newRow("520A, unit silent")
+        << false << QList<int>{1, 3} << QList<int>{} << "3"
+        << QStringList{"No channel answered on COM3 (/dev/ttyFAKE3).",
+                       "A QM-410A does not answer this panel: it speaks at 9600 baud, this panel "
+                       "at 4800 baud, the QM-520A's speed; use the QM-410A panel for it."}
+        << "Find the unit" << 0;
+    QTest::newRow("first run, COM1 not there")
+        << false << QList<int>{5, 6} << QList<int>{} << ""
+        << QStringList{"The panel is set to use COM1 (/dev/ttyFAKE1), which is not there. Ports "
+                       "that can be used: COM5 (/dev/ttyFAKE5) and COM6 (/dev/ttyFAKE6); click "
+                       "the unit's port to use it."}
+        << "COM6 (/dev/ttyFAKE6)" << 6;
+    QTest::newRow("stored port refused")
+        << false << QList<int>{5} << QList<int>{2} << "2"
+        << QStringList{"COM2 (/dev/ttyFAKE2): you may not use it",
+                       "The panel is set to use COM2 (/dev/ttyFAKE2), which cannot be used, as "
+                       "told above. Ports that can be used: COM5 (/dev/ttyFAKE5);"}
+        << "COM5 (/dev/ttyFAKE5)" << 5;
+}
+
+// Start-up leaves no one guessing: a port that opens but where nothing answers, or a stored
+// port that is not there, is told with the way on, which one click of its links takes.
+void TestPanelController::noticesOfferTheWayOn()
+{
+    QFETCH(bool, qm410a);
+    QFETCH(QList<int>, openable);
+    QFETCH(QList<int>, refusing);
+    QFETCH(QString, comport);
+    QFETCH(QStringList, said);
+    QFETCH(QString, link);
+    QFETCH(int, picked);
+    QMap<QString, QString> preferences;
+    if (!comport.isEmpty())
+        preferences.insert("Settings/Comport", comport);
+    Rig rig(preferences, qm410a ? qm410aWindow() : qm520aWindow());
+    rig.port->openable = QSet<int>(openable.begin(), openable.end());
+    rig.port->present = QSet<int>(refusing.begin(), refusing.end());
+    QSignalSpy findAsked(rig.controller.get(), &PanelController::findUnitRequested);
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    auto *notice = rig.window.findChild<OperatorNotice *>();
+    QVERIFY(notice && notice->isVisible());
+    const QString diagnostics = rig.diagnostics.join('\n');
+    for (const QString &words : said) {
+        QVERIFY2(notice->toPlainText().contains(words), qPrintable(notice->toPlainText()));
+        QVERIFY2(diagnostics.contains(words), qPrintable(diagnostics));
+    }
+
+    rig.unit().channels.insert(0, sampleRecord(60));
+    QVERIFY(clickLink(*notice, link));
+    QCOMPARE(findAsked.size(), picked == 0 ? 1 : 0);
+    if (picked == 0)
+        return;
+    QCOMPARE(rig.controls.cmbComports->currentText(), QString::number(picked));
+    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == picked);
+    QCOMPARE(rig.unit().sent.value(picked), requests());
+    QCOMPARE(rig.store->values.value("Settings/Comport"), QString::number(picked));
+    QVERIFY(rig.settingsEnabled() && notice->isHidden());
+}
+
+void TestPanelController::refusedPortsAreGroupedAndFit_data()
+{
+    QTest::addColumn<int>("moreNotices");
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("five refused ports") << 0 << false;
+    QTest::newRow("more than its area holds") << 12 << true;
+}
+
+// Five ports refused for two causes make two sentences; the notice stays in its area, above
+// the buttons, and what does not fit there scrolls.
+void TestPanelController::refusedPortsAreGroupedAndFit()
+{
+    QFETCH(int, moreNotices);
+    QFETCH(bool, scrolls);
+    using Cause = SerialPort::RefusalCause;
+    Rig rig({{"Settings/Comport", "5"}});
+    rig.unit().channels.insert(0, sampleRecord(60));
+    rig.port->openable = {5};
+    rig.port->present = {1, 2, 3, 4, 7};
+    rig.port->refusals.insert(7, {Cause::InUse, "minicom (process 77)"});
+    rig.window.show();
+    QTRY_VERIFY(rig.window.isEnabled());
+    for (int i = 1; i <= moreNotices; ++i)
+        rig.controller->operatorNotice(QStringLiteral("Notice %1 of many.").arg(i));
+    auto *notice = rig.window.findChild<OperatorNotice *>();
+    QVERIFY(notice && notice->isVisible());
+    const QStringList paragraphs = notice->toPlainText().split("\n\n");
+    QCOMPARE(paragraphs.first(),
+             "COM1 to COM4 (/dev/ttyFAKE1 to /dev/ttyFAKE4): you may not use them; join the "
+             "dialout group (sudo adduser $USER dialout), then log out and in again.\nCOM7 "
+             "(/dev/ttyFAKE7): minicom (process 77) holds it; close that program, then pick it "
+             "in \"Serial Port:\".");
+    QCOMPARE(paragraphs.size(), moreNotices + 1);
+    QCOMPARE(rig.diagnostics.size(), 5);
+
+    const QRect area = rig.controls.frameConnecting->geometry();
+    QCOMPARE(notice->geometry().topLeft(), area.topLeft());
+    QCOMPARE(notice->width(), area.width());
+    QVERIFY(notice->geometry().bottom() < rig.controls.cmdClose->geometry().top());
+    QVERIFY(notice->document()->idealWidth() <= notice->viewport()->width());
+    QTRY_COMPARE(notice->verticalScrollBar()->isVisible(), scrolls);
+    QCOMPARE(notice->document()->size().height() > notice->viewport()->height(), scrolls);
 }
 
 void TestPanelController::everyControlHasAnAccessibleName_data()
@@ -652,7 +828,7 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
                  .endsWith("use the QM-410A Control Panel for that unit."),
              qPrintable(lines.join('\n')));
     QVERIFY(saying("COM3 (/dev/ttyFAKE3): this panel's port, not asked").contains("QM-410A"));
-    QVERIFY(saying("COM2 (/dev/ttyFAKE2)").contains("Permission denied"));
+    QVERIFY(saying("COM2 (/dev/ttyFAKE2): you may not use it").contains("dialout"));
     QCOMPARE(saying("No answer"), "No answer from COM1 (/dev/ttyFAKE1), COM7 (/dev/ttyFAKE7).");
     QPushButton *use = nullptr;
     QStringList offered;

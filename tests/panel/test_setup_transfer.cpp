@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressDialog>
@@ -143,6 +144,10 @@ void TestSetupTransfer::saveHoldsWhatAnsweredOnThisPollOnly()
 {
     QFETCH(bool, qm410a);
     Rig rig(qm410a ? qm410aWindow() : qm520aWindow(), {8, 9, 10, 11});
+    // No control of the window's design leads here: the frame the menu opens from tells.
+    QCOMPARE(rig.window.controls().controlFrame->toolTip(),
+             "Right-click here or on the window background for Save Setup... (Ctrl+S) and "
+             "Load Setup... (Ctrl+O)");
     rig.dialogs->file = QStringLiteral("/saved/site.json");
     rig.trigger("actSaveSetup");
     QCOMPARE(rig.saved().present, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));

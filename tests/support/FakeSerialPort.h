@@ -25,8 +25,15 @@ public:
     // Units on ports, by the line speed each answers at: a request for channel 1's settings
     // written at that speed is answered with a reply of zeros.
     QMap<int, qint32> unitSpeeds;
-    QString refusal = QStringLiteral("Permission denied");
+    QString refusal = QStringLiteral("Permission denied"); // the detail of a refusal
     RefusalCause cause = RefusalCause::NoPermission;
+    // How a port's device refuses, where it differs from cause and refusal above.
+    struct Refusing
+    {
+        RefusalCause cause;
+        QString detail;
+    };
+    QMap<int, Refusing> refusals;
     QList<int> openAttempts;
     QByteArrayList frames;
     QByteArrayList unsent; // frames the driver had not taken, handed over at a failure
@@ -43,8 +50,9 @@ public:
     bool open() override;
     void claim() override;
     void close() override;
-    QString errorString() const override { return machine().refusal; }
-    RefusalCause refusalCause() const override { return machine().cause; }
+    QString errorString() const override { return refusing().detail; }
+    RefusalCause refusalCause() const override { return refusing().cause; }
+    QString refusalDetail() const override { return refusing().detail; }
     QByteArray readAll() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray &frame) override;
@@ -62,6 +70,10 @@ public:
 
 private:
     const FakeSerialPort &machine() const { return sameMachineAs ? *sameMachineAs : *this; }
+    Refusing refusing() const
+    {
+        return machine().refusals.value(m_port, {machine().cause, machine().refusal});
+    }
 
     int m_port = 0;
     bool m_open = false;

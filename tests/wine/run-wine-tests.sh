@@ -16,12 +16,15 @@ host_build=${QM_HOST_BUILD:-$root/build}
 sim=$host_build/tools/qm-unit-sim/qm-unit-sim
 screenshots=
 timing=
+usage() { echo "usage: $0 [--screenshots <folder>] [--timing <file>]" >&2; exit 2; }
 while (($#)); do
+  (($# >= 2)) || usage
   case "$1" in
-    --screenshots) screenshots=$(realpath "$2"); shift 2 ;;
-    --timing) timing=$(realpath "$2"); shift 2 ;;
-    *) echo "usage: $0 [--screenshots <folder>] [--timing <file>]" >&2; exit 2 ;;
+    --screenshots) screenshots=$(realpath "$2") ;;
+    --timing) timing=$(realpath "$2") ;;
+    *) usage ;;
   esac
+  shift 2
 done
 
 deadline=90 # seconds for anything to happen; generous for a loaded machine

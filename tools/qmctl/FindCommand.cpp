@@ -1,6 +1,7 @@
 #include "tools/qmctl/FindCommand.h"
 
 #include "link/PlatformSerialPort.h"
+#include "link/PortWords.h"
 #include "link/UnitFinder.h"
 
 #include <QCoreApplication>
@@ -44,8 +45,8 @@ bool report(const UnitFinder &finder, const UnitModel &model)
                 silent << finding.portLabel();
             break;
         case UnitFinder::Finding::Result::Refused:
-            printError(QStringLiteral("%1: cannot be opened: %2")
-                           .arg(finding.portLabel(), finding.refusal.reason));
+            printError(QStringLiteral("%1: %2").arg(
+                finding.portLabel(), refusalCure(finding.refusal, PortRetry::RunAgain)));
             break;
         case UnitFinder::Finding::Result::Held:
             break;

@@ -6,6 +6,7 @@
 #include "link/PlatformSerialPort.h"
 #include "link/PortManager.h"
 #include "link/PortMap.h"
+#include "link/PortWords.h"
 #include "link/SetupSession.h"
 #include "panel/preferences/Preferences.h"
 #include "panel/preferences/PreferencesStore.h"
@@ -557,8 +558,7 @@ int main(int argc, char *argv[])
         return UnitFailed;
     }
     if (!port.open()) {
-        printError(QStringLiteral("%1 (%2): cannot be opened: %3")
-                       .arg(line->port, line->device, port.errorString()));
+        printError(refusalSentences({refusalOf(port)}, PortRetry::RunAgain).constFirst());
         return UnitFailed;
     }
     port.claim();

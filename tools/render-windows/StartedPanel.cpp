@@ -23,12 +23,13 @@ StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTa
 {
     PanelPlatform platform;
     platform.makeSerialPort = [unit, machine](const PortMap &map, const UnitModel &model) {
-        auto port = machine.unitSpeeds.isEmpty()
-                        ? std::make_unique<test::AnsweringSerialPort>(model, unit)
-                        : std::make_unique<test::FakeSerialPort>();
+        auto port = machine.unitSpeeds.isEmpty() ? std::make_unique<test::AnsweringSerialPort>(
+                                                       model, unit, machine.answeringChannels)
+                                                 : std::make_unique<test::FakeSerialPort>();
         port->unitSpeeds = machine.unitSpeeds;
         port->openable = machine.openable;
         port->present = machine.refusing;
+        port->refusals = machine.refusals;
         port->deviceMap = &map;
         return port;
     };

@@ -4,6 +4,7 @@
 #include "model/ChannelTable.h"
 #include "panel/preferences/Preferences.h"
 #include "panel/window/MainWindow.h"
+#include "tests/support/FakeSerialPort.h"
 
 #include <QMap>
 #include <QSet>
@@ -16,15 +17,18 @@ namespace qm {
 class PanelController;
 
 // The serial devices of the machine a panel is pictured on, named as on Linux: which port
-// numbers open, which are there but refuse (as to a user outside the dialout group), and
-// what the adapters say of themselves. Without unitSpeeds a unit answers on every port that
-// opens; with them, only on those ports and at that line speed, as units do.
+// numbers open, which are there but refuse (as to a user outside the dialout group, unless
+// told otherwise), what the adapters say of themselves, and how many channels of the unit
+// answer. Without unitSpeeds a unit answers on every port that opens; with them, only on those
+// ports and at that line speed, as units do.
 struct PanelMachine
 {
     QSet<int> openable{Preferences::DefaultComport};
     QSet<int> refusing;
+    QMap<int, test::FakeSerialPort::Refusing> refusals;
     QMap<QString, AdapterInfo> adapters;
     QMap<int, qint32> unitSpeeds;
+    int answeringChannels = ChannelTable::size();
 };
 
 // A model's main window given its life as the program gives it, on doubles instead of the

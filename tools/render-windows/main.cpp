@@ -2,9 +2,10 @@
 // meets them: each main window after its start-up against a unit whose channels all answer,
 // one picture per tab page with channel 1 shown; the QM-520A window during that start-up's
 // poll and with the pointer over the position grid; the Update Multiple Channels dialog of
-// each model on a first run; the QM-410A window telling of a port it may not open, and the
-// QM-520A port list open with an adapter's tool tip; what the QM-410A's search for the unit
-// found. Usage: render-windows [folder]
+// each model on a first run; the QM-410A window on a first run telling of the ports it may not
+// open, the QM-520A window telling that no channel answered, and the QM-520A port list open with
+// an adapter's tool tip; both main windows under a dark palette; what the QM-410A's search for
+// the unit found. Usage: render-windows [folder]
 
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
@@ -116,14 +117,26 @@ bool renderUpdateDialog(const qm::UnitModel &model, const QString &fileName,
     return QTest::qWaitForWindowExposed(&dialog) && out.save(dialog, fileName);
 }
 
-// The stored port COM1 is there, but the user is not in the dialout group.
-bool renderRefusedPort(const PictureFolder &out)
+// A first run: the user is not in the dialout group, so the built-in ports and with them the
+// stored port COM1 refuse; a terminal program holds one USB adapter, two others are free.
+bool renderRefusedPorts(const PictureFolder &out)
 {
     qm::PanelMachine machine;
-    machine.openable = {5};
-    machine.refusing = {1};
+    machine.openable = {5, 6};
+    machine.refusing = {1, 2, 3, 4, 7};
+    machine.refusals.insert(
+        7, {qm::SerialPort::RefusalCause::InUse, QStringLiteral("minicom (process 2417)")});
     qm::StartedPanel panel(qm::qm410aWindow(), unitState(qm::qm410a()), machine);
-    return panel.start() && out.save(panel.window(), QStringLiteral("qm410a-port-refused.png"));
+    return panel.start() && out.save(panel.window(), QStringLiteral("qm410a-ports-refused.png"));
+}
+
+// The port opens, but the unit on it keeps silent: switched off, or the other model.
+bool renderSilentUnit(const PictureFolder &out)
+{
+    qm::PanelMachine machine;
+    machine.answeringChannels = 0;
+    qm::StartedPanel panel(qm::qm520aWindow(), unitState(qm::qm520a()), machine);
+    return panel.start() && out.save(panel.window(), QStringLiteral("qm520a-unit-silent.png"));
 }
 
 // Pop-ups are windows of their own; they are drawn onto the main window where they stand.
@@ -179,6 +192,27 @@ bool renderPortToolTip(const PictureFolder &out)
                     QStringLiteral("qm520a-port-tooltip.png"));
 }
 
+// A dark desktop palette such as qt6ct's "darker": the QM-410A's first channel lit and the
+// grid showing the keyboard's focus, the QM-520A's first channel chosen.
+bool renderDarkPalette(const PictureFolder &out)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(74, 74, 74), QColor(66, 66, 66));
+    dark.setColor(QPalette::Light, QColor(188, 188, 188));
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        dark.setColor(role, Qt::white);
+    QApplication::setPalette(dark);
+    bool saved = true;
+    for (const qm::WindowDescription *description : {&qm::qm410aWindow(), &qm::qm520aWindow()}) {
+        qm::StartedPanel panel(*description, unitState(*description->model));
+        saved = saved && panel.start() &&
+                out.save(panel.window(),
+                         QStringLiteral("qm%1-dark.png").arg(description->model->shortName));
+    }
+    QApplication::setPalette(light);
+    return saved;
+}
+
 // The first run of a USB user: the stored COM1 is silent, a QM-410A is on the first adapter
 // and a QM-520A on the second.
 bool renderFoundUnits(const PictureFolder &out)
@@ -214,6 +248,7 @@ int main(int argc, char *argv[])
         renderQm410a(out) && renderQm520a(out) &&
         renderUpdateDialog(qm::qm410a(), QStringLiteral("qm410a-update-dialog.png"), out) &&
         renderUpdateDialog(qm::qm520a(), QStringLiteral("qm520a-update-dialog.png"), out) &&
-        renderRefusedPort(out) && renderPortToolTip(out) && renderFoundUnits(out);
+        renderRefusedPorts(out) && renderSilentUnit(out) && renderPortToolTip(out) &&
+        renderDarkPalette(out) && renderFoundUnits(out);
     return saved ? 0 : 1;
 }
