@@ -71,7 +71,7 @@ signals:
     // and the cure, a port entry that could not be read, preferences that are not being
     // saved. The window shows it; apart from the port's own, each is on standard error too.
     void operatorNotice(const QString &text);
-    // The operator asked for the unit to be looked for on every port ("Find the unit" in the
+    // The operator asked for the unit to be looked for on every port ("Find the Unit" in the
     // notice that no channel answered, or that the stored port is not there).
     void findUnitRequested();
 

@@ -17,7 +17,7 @@ const QString PortTarget = QStringLiteral("port:");
 
 QString findLink()
 {
-    return QStringLiteral(" ") + OperatorNotice::link(FindTarget, QStringLiteral("Find the unit"));
+    return QStringLiteral(" ") + OperatorNotice::link(FindTarget, QStringLiteral("Find the Unit"));
 }
 
 // Why a unit of another model keeps silent: each speaks at its own line speed.

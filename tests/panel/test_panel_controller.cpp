@@ -519,13 +519,13 @@ void TestPanelController::noticesOfferTheWayOn_data()
                        "A QM-520A does not answer this panel: it speaks at 4800 baud, this panel "
                        "at 9600 baud, the QM-410A's speed; use the QM-520A panel for it.",
                        "The unit may also be on another port"}
-        << "Find the unit" << 0;
+        << "Find the Unit" << 0;
     QTest::newRow("520A, unit silent")
         << false << QList<int>{1, 3} << QList<int>{} << "3"
         << QStringList{"No channel answered on COM3 (/dev/ttyFAKE3).",
                        "A QM-410A does not answer this panel: it speaks at 9600 baud, this panel "
                        "at 4800 baud, the QM-520A's speed; use the QM-410A panel for it."}
-        << "Find the unit" << 0;
+        << "Find the Unit" << 0;
     QTest::newRow("first run, COM1 not there")
         << false << QList<int>{5, 6} << QList<int>{} << ""
         << QStringList{"The panel is set to use COM1 (/dev/ttyFAKE1), which is not there. Ports "
