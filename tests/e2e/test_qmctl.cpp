@@ -497,7 +497,7 @@ void TestQmctl::scriptsReadJson()
     QCOMPARE(diff.code, 1);
     const QJsonObject report = QJsonDocument::fromJson(diff.out).object();
     QList<QJsonObject> differences;
-    for (const QJsonValue &difference : report["differences"].toArray())
+    for (const auto &difference : report["differences"].toArray())
         differences.append(difference.toObject());
     const auto byChannelAndField = [](const QJsonObject &a, const QJsonObject &b) {
         return std::pair(a["channel"].toInt(), a["field"].toString()) <

@@ -120,6 +120,18 @@ struct Rig : test::PanelRig
     }
 };
 
+// A panel on COM3 whose search finds a QM-410A on COM4 and a QM-520A on COM5; COM7 is silent.
+struct SearchRig : Rig
+{
+    SearchRig() : Rig({{"Settings/Comport", "3"}})
+    {
+        port->openable += {5, 7};
+        port->unitSpeeds = {{4, 9600}, {5, 4800}};
+        window.show();
+    }
+    UnitSearch &search() const { return controller->unitSearch(); }
+};
+
 // What choosing a channel leaves to see, and what it sent.
 struct Shown
 {
@@ -194,6 +206,8 @@ private slots:
     void lostSettingsAreNamed_data();
     void lostSettingsAreNamed();
     void findTheUnitThenPickItInOneClick();
+    void aPortThatFailsWhileAskedIsAskedOnce();
+    void aPickInTheListEndsTheSearch();
 };
 
 void TestPanelController::startUpAndPoll_data()
@@ -796,10 +810,7 @@ void TestPanelController::lostSettingsAreNamed()
 // as the "Serial Port:" list would.
 void TestPanelController::findTheUnitThenPickItInOneClick()
 {
-    Rig rig({{"Settings/Comport", "3"}});
-    rig.port->openable += {5, 7};
-    rig.port->unitSpeeds = {{4, 9600}, {5, 4800}};
-    rig.window.show();
+    SearchRig rig;
     QTRY_VERIFY(rig.window.isEnabled());
     const qsizetype frames = rig.port->frames.size();
     const qsizetype opens = rig.port->openAttempts.size();
@@ -807,7 +818,7 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
     auto *find = rig.window.findChild<QAction *>("actFindUnit");
     QVERIFY(find && find->shortcut() == QKeySequence("Ctrl+F"));
     find->trigger();
-    UnitSearch &search = rig.controller->unitSearch();
+    UnitSearch &search = rig.search();
     QVERIFY(search.isRunning() && search.progressDialog()->isVisible());
     QVERIFY(!search.progressDialog()->isModal() && rig.window.isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(search.resultDialog(), test::DeadlineMs);
@@ -845,17 +856,27 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
     QCOMPARE(rig.store->values.value("Settings/Comport"), "5");
     QCOMPARE(rig.unit().sent.value(5), requests());
     QTRY_VERIFY(!search.resultDialog());
+}
 
-    // A port that fails while asked (its adapter pulled out) is not asked again at another speed.
-    rig.searcher->openAttempts.clear();
+// A port that fails while asked (its adapter pulled out) is not asked again at another speed.
+void TestPanelController::aPortThatFailsWhileAskedIsAskedOnce()
+{
+    SearchRig rig;
+    QTRY_VERIFY(rig.window.isEnabled());
     rig.controller->findUnit();
     QTRY_VERIFY(rig.searcher->isOpen());
     QCOMPARE(rig.searcher->portNumber(), 1);
     rig.searcher->fail();
-    QTRY_VERIFY_WITH_TIMEOUT(search.resultDialog(), test::DeadlineMs);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.search().resultDialog(), test::DeadlineMs);
     QCOMPARE(rig.searcher->openAttempts.count(1), 1);
+}
 
-    // A port picked in the list while a search runs ends the search, whose port may be it.
+// A port picked in the list while a search runs ends the search, whose port may be it.
+void TestPanelController::aPickInTheListEndsTheSearch()
+{
+    SearchRig rig;
+    QTRY_VERIFY(rig.window.isEnabled());
+    UnitSearch &search = rig.search();
     rig.controller->findUnit();
     QVERIFY(search.isRunning());
     rig.pick("1");
