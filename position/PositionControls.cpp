@@ -1,6 +1,7 @@
 #include "position/PositionControls.h"
 
 #include "form/FormBuilder.h"
+#include "position/GridMath.h"
 #include "position/PositionGrid.h"
 #include "position/PositionPictures.h"
 
@@ -82,11 +83,11 @@ std::vector<WindowRow> positionRows(const PositionLayout &layout)
         centredLabel(QStringLiteral("Label7"), lowered({90, 570, 405, 225}),
                      QStringLiteral("Horz."), QStringLiteral("txtHorizontal")),
         coordinateField(QStringLiteral("txtHorizontal"), lowered({120, 780, 405, 225}),
-                        QStringLiteral("Horizontal position"), 188),
+                        QStringLiteral("Horizontal position"), HorizontalSpan),
         centredLabel(QStringLiteral("Label6"), lowered({120, 1080, 375, 225}),
                      QStringLiteral("Vert."), QStringLiteral("txtVertical")),
         coordinateField(QStringLiteral("txtVertical"), lowered({120, 1290, 405, 225}),
-                        QStringLiteral("Vertical position"), 58),
+                        QStringLiteral("Vertical position"), VerticalSpan),
         sizeSlider(ControlKind::VerticalSlider, QStringLiteral("sldVertSize"),
                    lowered({3570, 360, 285, 975}), QStringLiteral("Vertical size"), 3, 3),
         centredLabel(QStringLiteral("lblVertSize"), lowered({3870, 750, 375, 195}),
@@ -115,7 +116,9 @@ QWidget *makeGrid(const WindowRow &, QWidget *container)
 void fitWidestReadOut(QLineEdit *box)
 {
     constexpr int EditMargins = 6; // the line edit's margins and its text cursor
-    const int needed = box->fontMetrics().horizontalAdvance(QStringLiteral("188,58")) + EditMargins;
+    const int needed = box->fontMetrics().horizontalAdvance(
+                           QStringLiteral("%1,%2").arg(HorizontalSpan).arg(VerticalSpan)) +
+                       EditMargins;
     if (box->width() < needed)
         box->resize(needed, box->height());
 }

@@ -64,8 +64,8 @@ private:
     Panel m_panel;
     QPointer<UpdateDialog> m_dialog;
     // Bit i of the channels chooses channel index i; bit i of the settings, update group i.
-    quint32 m_channelSelection = 4095;
-    quint32 m_settingSelection = 2046;
+    quint32 m_channelSelection = quint32(Preferences::DefaultChannelSelection);
+    quint32 m_settingSelection = quint32(Preferences::DefaultSettingSelection);
     bool m_openAfterPoll = false;
 };
 

@@ -9,6 +9,7 @@
 
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
+#include "panel/preferences/Preferences.h"
 #include "panel/session/PanelController.h"
 #include "position/PositionGrid.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
@@ -112,7 +113,9 @@ bool renderQm520a(const PictureFolder &out)
 bool renderUpdateDialog(const qm::UnitModel &model, const QString &fileName,
                         const PictureFolder &out)
 {
-    qm::UpdateDialog dialog(model, qm::ChannelCount, 4095, 2046);
+    qm::UpdateDialog dialog(model, qm::ChannelCount,
+                            quint32(qm::Preferences::DefaultChannelSelection),
+                            quint32(qm::Preferences::DefaultSettingSelection));
     dialog.show();
     return QTest::qWaitForWindowExposed(&dialog) && out.save(dialog, fileName);
 }
