@@ -44,12 +44,17 @@ QString PortMap::devicePath(int port) const
     return m_overrides.value(port, defaultDevicePath(port));
 }
 
-QString describePort(int port, const QString &devicePath)
+QString describePort(int port, const QString &devicePath, const QStringList &details)
 {
     const QString name = QStringLiteral("COM%1").arg(port);
-    if (devicePath.isEmpty() || devicePath.compare(name, Qt::CaseInsensitive) == 0)
-        return name;
-    return QStringLiteral("%1 (%2)").arg(name, devicePath);
+    QStringList said;
+    if (!devicePath.isEmpty() && devicePath.compare(name, Qt::CaseInsensitive) != 0)
+        said << devicePath;
+    for (const QString &detail : details) {
+        if (!detail.isEmpty())
+            said << detail;
+    }
+    return said.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, said.join(u", "));
 }
 
 } // namespace qm

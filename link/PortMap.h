@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 namespace qm {
 
@@ -32,7 +33,8 @@ private:
 };
 
 // "COM3 (/dev/ttyS2)" for messages; just "COM3" where the device is the port's own name or
-// unknown.
-QString describePort(int port, const QString &devicePath);
+// unknown. Further details (an adapter's maker, its serial number) follow the device in the
+// brackets: "COM5 (/dev/ttyUSB0, FTDI FT232R, A9XYZ123)".
+QString describePort(int port, const QString &devicePath, const QStringList &details = {});
 
 } // namespace qm

@@ -1,5 +1,6 @@
 #include "link/UnitFinder.h"
 
+#include "link/PortMap.h"
 #include "protocol/Frames.h"
 
 #include <QStringList>
@@ -15,16 +16,12 @@ constexpr int RequestBytes = 3;
 
 } // namespace
 
+// Where the device is the port's own name (on Windows), only the adapter's words follow.
 QString UnitFinder::Finding::portLabel() const
 {
-    QStringList details{device};
     const QString adapterName =
         QStringList{adapter.maker, adapter.product}.join(QLatin1Char(' ')).trimmed();
-    for (const QString &detail : {adapterName, adapter.serialNumber}) {
-        if (!detail.isEmpty())
-            details << detail;
-    }
-    return QStringLiteral("COM%1 (%2)").arg(port).arg(details.join(QStringLiteral(", ")));
+    return describePort(port, device, {adapterName, adapter.serialNumber});
 }
 
 QString UnitFinder::Finding::answerText() const

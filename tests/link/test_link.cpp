@@ -462,22 +462,27 @@ void TestLink::windowsDeviceNames_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("dosName");
     QTest::addColumn<QString>("described");
+    QTest::addColumn<QString>("withAdapter");
     QTest::newRow("COM1") << 1 << "COM1"
                           << R"(\\.\COM1)"
                           << "COM1"
-                          << "COM1";
+                          << "COM1"
+                          << "COM1 (FTDI FT232R, A9XYZ123)";
     QTest::newRow("COM12") << 12 << "com12"
                            << R"(\\.\com12)"
                            << "com12"
-                           << "COM12";
+                           << "COM12"
+                           << "COM12 (FTDI FT232R, A9XYZ123)";
     QTest::newRow("device path") << 3 << R"(\\.\COM3)"
                                  << R"(\\.\COM3)"
                                  << "COM3"
-                                 << R"(COM3 (\\.\COM3))";
+                                 << R"(COM3 (\\.\COM3))"
+                                 << R"(COM3 (\\.\COM3, FTDI FT232R, A9XYZ123))";
     QTest::newRow("another port's name") << 2 << "COM7"
                                          << R"(\\.\COM7)"
                                          << "COM7"
-                                         << "COM2 (COM7)";
+                                         << "COM2 (COM7)"
+                                         << "COM2 (COM7, FTDI FT232R, A9XYZ123)";
 }
 
 void TestLink::windowsDeviceNames()
@@ -487,9 +492,12 @@ void TestLink::windowsDeviceNames()
     QFETCH(QString, path);
     QFETCH(QString, dosName);
     QFETCH(QString, described);
+    QFETCH(QString, withAdapter);
     QCOMPARE(winserial::devicePath(name), path);
     QCOMPARE(winserial::dosName(name), dosName);
     QCOMPARE(describePort(port, name), described);
+    // An adapter's words follow the device, or the port alone where the device is its name.
+    QCOMPARE(describePort(port, name, {"FTDI FT232R", "", "A9XYZ123"}), withAdapter);
 }
 
 void TestLink::windowsOpenErrors_data()

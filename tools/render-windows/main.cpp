@@ -168,14 +168,21 @@ QWidget *shownToolTip()
     return nullptr;
 }
 
-// Two USB adapters besides the built-in port; the list is open at the first of them.
-bool renderPortToolTip(const PictureFolder &out)
+// A machine with two USB adapters, COM5 and COM6, besides its built-in ports.
+qm::PanelMachine withTwoAdapters()
 {
     qm::PanelMachine machine;
-    machine.openable = {1, 5, 6};
     machine.adapters = {
         {QStringLiteral("/dev/ttyUSB0"), {"FTDI", "FT232R USB UART", "A9XYZ123"}},
         {QStringLiteral("/dev/ttyUSB1"), {"Prolific", "USB-Serial Controller", "BCAQb11A"}}};
+    return machine;
+}
+
+// Two USB adapters besides the built-in port; the list is open at the first of them.
+bool renderPortToolTip(const PictureFolder &out)
+{
+    qm::PanelMachine machine = withTwoAdapters();
+    machine.openable = {1, 5, 6};
     qm::StartedPanel panel(qm::qm520aWindow(), unitState(qm::qm520a()), machine);
     if (!panel.start())
         return false;
@@ -220,12 +227,9 @@ bool renderDarkPalette(const PictureFolder &out)
 // and a QM-520A on the second.
 bool renderFoundUnits(const PictureFolder &out)
 {
-    qm::PanelMachine machine;
+    qm::PanelMachine machine = withTwoAdapters();
     machine.openable = {1, 5, 6, 7};
     machine.unitSpeeds = {{5, qm::qm410a().baudRate}, {6, qm::qm520a().baudRate}};
-    machine.adapters = {
-        {QStringLiteral("/dev/ttyUSB0"), {"FTDI", "FT232R USB UART", "A9XYZ123"}},
-        {QStringLiteral("/dev/ttyUSB1"), {"Prolific", "USB-Serial Controller", "BCAQb11A"}}};
     qm::StartedPanel panel(qm::qm410aWindow(), unitState(qm::qm410a()), machine);
     if (!panel.start())
         return false;
