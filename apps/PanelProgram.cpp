@@ -2,10 +2,10 @@
 
 #include "apps/PanelCommandLine.h"
 #include "model/NumberText.h"
-#include "panel/preferences/PreferenceKeys.h"
 #include "panel/session/PanelController.h"
 #include "panel/window/AccessibleControls.h"
 #include "panel/window/MainWindow.h"
+#include "preferences/PreferenceKeys.h"
 #include "process/SessionEnd.h"
 
 #include <QApplication>

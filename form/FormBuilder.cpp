@@ -138,6 +138,12 @@ bool FormBuilder::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void FormBuilder::missingControl(const QString &name, const char *kind) const
+{
+    qFatal("%s: the design has no %s named \"%s\".", qUtf8Printable(m_root.window()->windowTitle()),
+           kind, qUtf8Printable(name));
+}
+
 void FormBuilder::buildControl(const WindowRow &row)
 {
     QWidget *container = row.container.isEmpty() ? &m_root : m_widgets.value(row.container);

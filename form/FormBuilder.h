@@ -42,6 +42,16 @@ public:
     {
         return qobject_cast<T *>(m_widgets.value(name));
     }
+    // The control the code gives behaviour by this name, never nullptr: the one rule for a
+    // control looked up by name. One the rows lack, or of another kind, is a fault of the
+    // design that ends the program as the form is built, naming the control.
+    template<typename T> T *required(const QString &name) const
+    {
+        T *found = control<T>(name);
+        if (!found)
+            missingControl(name, T::staticMetaObject.className());
+        return found;
+    }
 
     // Tab stops in the rows' tab indices where the design gives them; otherwise every control
     // under the root that takes the keyboard, also those added since, in reading order: top
@@ -60,6 +70,7 @@ private:
         QRect pixels;
     };
 
+    [[noreturn]] void missingControl(const QString &name, const char *kind) const;
     void buildControl(const WindowRow &row);
     QWidget *createWidget(const WindowRow &row, QWidget *container);
     QWidget *addTabPage(const WindowRow &row, QWidget *container);

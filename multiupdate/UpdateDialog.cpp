@@ -147,12 +147,12 @@ void UpdateDialog::createControls()
 {
     auto *form = new FormBuilder(*this, dialogRows(), {.captionMarginTwips = FrameGapTwips});
     form->orderTabStops();
-    m_lstChannels = form->control<QListWidget>(QStringLiteral("lstChannels"));
-    m_lstSettings = form->control<QListWidget>(QStringLiteral("lstSettings"));
-    auto *chkAllChannels = form->control<QCheckBox>(QStringLiteral("chkAllChannels"));
-    auto *chkAllSettings = form->control<QCheckBox>(QStringLiteral("chkAllSettings"));
-    auto *cmdUpdate = form->control<QPushButton>(QStringLiteral("cmdUpdate"));
-    auto *cmdCancel = form->control<QPushButton>(QStringLiteral("cmdCancel"));
+    m_lstChannels = form->required<QListWidget>(QStringLiteral("lstChannels"));
+    m_lstSettings = form->required<QListWidget>(QStringLiteral("lstSettings"));
+    auto *chkAllChannels = form->required<QCheckBox>(QStringLiteral("chkAllChannels"));
+    auto *chkAllSettings = form->required<QCheckBox>(QStringLiteral("chkAllSettings"));
+    auto *cmdUpdate = form->required<QPushButton>(QStringLiteral("cmdUpdate"));
+    auto *cmdCancel = form->required<QPushButton>(QStringLiteral("cmdCancel"));
 
     // Return in a list must not run the update: the dialog has no default button.
     for (QPushButton *button : {cmdUpdate, cmdCancel})

@@ -133,16 +133,16 @@ PositionControls buildPositionControls(QFrame *frame, const PositionLayout &layo
     PositionControls c;
     c.gridTwips = GridDesign.translated(0, layout.topOffset);
     c.markerTwips = MarkerDesign;
-    c.lblCoordinates = form->control<QLineEdit>(QStringLiteral("lblCoordinates"));
+    c.lblCoordinates = form->required<QLineEdit>(QStringLiteral("lblCoordinates"));
     fitWidestReadOut(c.lblCoordinates);
-    c.imgPositionGrid = form->control<PositionGrid>(QStringLiteral("imgPositionGrid"));
-    c.imgPosition = form->control<QLabel>(QStringLiteral("imgPosition"));
-    c.txtHorizontal = form->control<QLineEdit>(QStringLiteral("txtHorizontal"));
-    c.txtVertical = form->control<QLineEdit>(QStringLiteral("txtVertical"));
-    c.sldVertSize = form->control<QSlider>(QStringLiteral("sldVertSize"));
-    c.lblVertSize = form->control<QLabel>(QStringLiteral("lblVertSize"));
-    c.sldHorizSize = form->control<QSlider>(QStringLiteral("sldHorizSize"));
-    c.lblHorizSize = form->control<QLabel>(QStringLiteral("lblHorizSize"));
+    c.imgPositionGrid = form->required<PositionGrid>(QStringLiteral("imgPositionGrid"));
+    c.imgPosition = form->required<QLabel>(QStringLiteral("imgPosition"));
+    c.txtHorizontal = form->required<QLineEdit>(QStringLiteral("txtHorizontal"));
+    c.txtVertical = form->required<QLineEdit>(QStringLiteral("txtVertical"));
+    c.sldVertSize = form->required<QSlider>(QStringLiteral("sldVertSize"));
+    c.lblVertSize = form->required<QLabel>(QStringLiteral("lblVertSize"));
+    c.sldHorizSize = form->required<QSlider>(QStringLiteral("sldHorizSize"));
+    c.lblHorizSize = form->required<QLabel>(QStringLiteral("lblHorizSize"));
     return c;
 }
 

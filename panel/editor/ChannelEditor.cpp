@@ -34,18 +34,15 @@ void ChannelEditor::selectChannel(int index)
     if (!ChannelTable::isValidIndex(index))
         return;
     clearButtons();
-    if (ChannelSelector *selector = m_controls.channelSelectors[static_cast<std::size_t>(index)])
-        selector->setSelectedLook(true);
+    m_controls.channelSelectors[static_cast<std::size_t>(index)]->setSelectedLook(true);
     m_currentChannel = static_cast<qint16>(index);
     showChannel(index);
 }
 
 void ChannelEditor::clearButtons()
 {
-    for (ChannelSelector *selector : m_controls.channelSelectors) {
-        if (selector)
-            selector->setSelectedLook(false);
-    }
+    for (ChannelSelector *selector : m_controls.channelSelectors)
+        selector->setSelectedLook(false);
 }
 
 void ChannelEditor::showChannel(int index)
@@ -70,8 +67,7 @@ void ChannelEditor::showSetting(const BoundSetting &setting, ChannelSettings &re
 
 void ChannelEditor::enableUpdateButton(qint16 en)
 {
-    if (m_controls.cmdUpdate)
-        m_controls.cmdUpdate->setEnabled(en != 1);
+    m_controls.cmdUpdate->setEnabled(en != 1);
 }
 
 // The box's own change handler runs for this too; Loading keeps it from taking the value
@@ -81,8 +77,7 @@ void ChannelEditor::applyUpdatePolicy(qint16 updateImmediately)
     m_updateImmediately = updateImmediately;
     const bool wasLoading = m_loading;
     m_loading = true;
-    if (m_controls.chkUpdateImmediately)
-        m_controls.chkUpdateImmediately->setChecked(updateImmediately == 1);
+    m_controls.chkUpdateImmediately->setChecked(updateImmediately == 1);
     m_loading = wasLoading;
     enableUpdateButton(updateImmediately);
 }
@@ -110,10 +105,8 @@ void ChannelEditor::sendCurrentData()
 
 void ChannelEditor::connectSelectors()
 {
-    for (ChannelSelector *selector : m_controls.channelSelectors) {
-        if (selector)
-            connect(selector, &ChannelSelector::released, this, &ChannelEditor::onSelectorReleased);
-    }
+    for (ChannelSelector *selector : m_controls.channelSelectors)
+        connect(selector, &ChannelSelector::released, this, &ChannelEditor::onSelectorReleased);
 }
 
 void ChannelEditor::connectSettings()
@@ -124,11 +117,9 @@ void ChannelEditor::connectSettings()
 
 void ChannelEditor::connectUpdatePolicy()
 {
-    if (m_controls.chkUpdateImmediately)
-        connect(m_controls.chkUpdateImmediately, &QCheckBox::toggled, this,
-                &ChannelEditor::onUpdateImmediatelyClicked);
-    if (m_controls.cmdUpdate)
-        connect(m_controls.cmdUpdate, &QPushButton::clicked, this, &ChannelEditor::onUpdateClicked);
+    connect(m_controls.chkUpdateImmediately, &QCheckBox::toggled, this,
+            &ChannelEditor::onUpdateImmediatelyClicked);
+    connect(m_controls.cmdUpdate, &QPushButton::clicked, this, &ChannelEditor::onUpdateClicked);
 }
 
 // A text line takes only what reaches the unit as typed, and selects itself when focused.
@@ -142,8 +133,7 @@ void ChannelEditor::watchPointerAndFocus(QWidget *window)
     }
     if (window)
         m_positionEditor->resetPointerOnMouseMove(window);
-    if (m_controls.controlFrame)
-        m_positionEditor->resetPointerOnMouseMove(m_controls.controlFrame);
+    m_positionEditor->resetPointerOnMouseMove(m_controls.controlFrame);
 }
 
 // A press on the tab control gives back the arrow pointer and the release hands the arrow

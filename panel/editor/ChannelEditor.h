@@ -3,12 +3,12 @@
 #include "model/ChannelTable.h"
 #include "panel/editor/SelectAllOnFocus.h"
 #include "panel/editor/SettingBinder.h"
-#include "panel/preferences/Preferences.h"
 #include "panel/window/MainWindowControls.h"
 #include "panel/window/WindowDescription.h"
 #include "position/PositionEditor.h"
 #include "position/PositionHost.h"
 #include "position/PositionLayout.h"
+#include "preferences/Preferences.h"
 #include "protocol/CommandSender.h"
 
 #include <QObject>

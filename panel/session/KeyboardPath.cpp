@@ -20,7 +20,7 @@ constexpr int ChannelsWithDigits = 9;
 
 KeyboardPath::KeyboardPath(QWidget &window, const MainWindowControls &controls,
                            const ChannelEditor &editor, std::function<void()> readUnitAgain)
-    : QObject(&window), m_controls(controls), m_editor(editor)
+    : m_controls(controls), m_editor(editor)
 {
     addShortcut(window, QKeySequence(Qt::Key_F5), std::move(readUnitAgain));
     // Ctrl+PgDn and Ctrl+PgUp stay with the tab control.
@@ -34,19 +34,20 @@ KeyboardPath::KeyboardPath(QWidget &window, const MainWindowControls &controls,
     describeShortcuts();
 }
 
+KeyboardPath::~KeyboardPath() = default;
+
 void KeyboardPath::addShortcut(QWidget &window, const QKeySequence &keys,
                                std::function<void()> action)
 {
-    auto *shortcut = new QShortcut(keys, &window);
-    connect(shortcut, &QShortcut::activated, this, std::move(action));
+    auto &shortcut = m_shortcuts.emplace_back(std::make_unique<QShortcut>(keys, &window));
+    connect(shortcut.get(), &QShortcut::activated, this, std::move(action));
 }
 
 void KeyboardPath::choose(int index)
 {
     if (!ChannelTable::isValidIndex(index))
         return;
-    if (ChannelSelector *selector = m_controls.channelSelectors[static_cast<std::size_t>(index)])
-        selector->choose();
+    m_controls.channelSelectors[static_cast<std::size_t>(index)]->choose();
 }
 
 int KeyboardPath::answeredChannelFrom(int index, int step) const
@@ -56,7 +57,7 @@ int KeyboardPath::answeredChannelFrom(int index, int step) const
         const int candidate = ((index + step * distance) % count + count) % count;
         const ChannelSelector *selector =
             m_controls.channelSelectors[static_cast<std::size_t>(candidate)];
-        if (selector && selector->isEnabled())
+        if (selector->isEnabled())
             return candidate;
     }
     return -1;
@@ -65,8 +66,6 @@ int KeyboardPath::answeredChannelFrom(int index, int step) const
 void KeyboardPath::describeShortcuts()
 {
     for (ChannelSelector *selector : m_controls.channelSelectors) {
-        if (!selector)
-            continue;
         const int channel = selector->index() + 1;
         QString tip = QStringLiteral("Channel %1").arg(channel);
         if (channel <= ChannelsWithDigits)

@@ -3,7 +3,10 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
+class QShortcut;
 class QWidget;
 
 namespace qm {
@@ -13,13 +16,15 @@ struct MainWindowControls;
 
 // The main window's keys beside the mouse: F5 reads the unit again, Alt+PgDn and Alt+PgUp
 // choose the next and previous channel that answered and Ctrl+1 to Ctrl+9 choose channels 1
-// to 9, each exactly as a mouse release on that channel's selector would.
+// to 9, each exactly as a mouse release on that channel's selector would. The keys live in
+// the window but go with this object, which must not outlive the window or the editor.
 class KeyboardPath : public QObject
 {
     Q_OBJECT
 public:
     KeyboardPath(QWidget &window, const MainWindowControls &controls, const ChannelEditor &editor,
                  std::function<void()> readUnitAgain);
+    ~KeyboardPath() override;
 
 private:
     void addShortcut(QWidget &window, const QKeySequence &keys, std::function<void()> action);
@@ -30,6 +35,7 @@ private:
 
     const MainWindowControls &m_controls;
     const ChannelEditor &m_editor;
+    std::vector<std::unique_ptr<QShortcut>> m_shortcuts;
 };
 
 } // namespace qm

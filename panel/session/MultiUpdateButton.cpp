@@ -5,7 +5,6 @@
 #include "multiupdate/SelectionMask.h"
 #include "panel/editor/ChannelEditor.h"
 
-#include <QCoreApplication>
 #include <QPushButton>
 
 #include <utility>
@@ -93,17 +92,16 @@ void MultiUpdateButton::storeSettingSelection(quint32 mask)
     m_panel.preferences.storeSettingSelection(mask);
 }
 
-// The dialog goes first and the window gets to redraw where it stood, then the run.
+// The dialog goes first; the run follows from the event loop, which also redraws the window
+// where the dialog stood.
 void MultiUpdateButton::finish()
 {
     if (!m_dialog)
         return;
     const bool update = m_dialog->endedByUpdate();
     delete m_dialog;
-    if (!update)
-        return;
-    QCoreApplication::processEvents();
-    run();
+    if (update)
+        QMetaObject::invokeMethod(this, &MultiUpdateButton::run, Qt::QueuedConnection);
 }
 
 // Every frame goes to the serial layer at once, back to back; the port sends them out in

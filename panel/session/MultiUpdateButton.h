@@ -3,7 +3,7 @@
 #include "model/ChannelTable.h"
 #include "model/UnitModel.h"
 #include "multiupdate/UpdateDialog.h"
-#include "panel/preferences/Preferences.h"
+#include "preferences/Preferences.h"
 #include "protocol/CommandSender.h"
 
 #include <QObject>

@@ -1,11 +1,9 @@
 #include "panel/session/PanelController.h"
 
 #include "link/PortMap.h"
-#include "panel/session/KeyboardPath.h"
-#include "panel/window/LineMark.h"
 #include "panel/window/MainWindow.h"
-#include "panel/window/Notifier.h"
-#include "panel/window/OperatorNotice.h"
+#include "panel/window/MessageBoxes.h"
+#include "protocol/FrameNames.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -32,7 +30,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_portMap(m_portOverrides.devices, m_portOverrides.withheld),
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
       m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
-      m_notifier(m_platform.makeNotifier(&window)), m_receiver(m_model, m_table),
+      m_messageBoxes(m_platform.makeMessageBoxes(&window)), m_receiver(m_model, m_table),
       m_link(*m_port, m_receiver), m_line(m_link), m_sender(m_model, m_table, m_line),
       m_portManager(*m_port, m_platform.diagnostic),
       m_poller(m_sender, m_receiver, *m_platform.waiter),
@@ -40,20 +38,23 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
                window.description().positionLayout, m_table, m_sender, m_preferences,
                m_platform.cursorFolder),
       m_comports(
-          *window.controls().cmbComports, m_portManager, *m_prober, m_preferences, *m_notifier,
+          *window.controls().cmbComports, m_portManager, *m_prober, m_preferences, *m_messageBoxes,
           {[this](int port) { return m_portMap.devicePath(port); }, m_platform.describeAdapter}),
       m_pollDisplay(window.controls(), m_comports, m_editor, m_poller, m_receiver),
       m_comportsOpening(*window.controls().cmbComports, [this] { onComportsOpening(); }),
       m_multipleUpdate(*window.controls().cmdUpdateMultiple,
                        {window, m_model, m_table, m_preferences, m_sender, m_editor, m_poller}),
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
-                     m_platform.dataFolder, *m_notifier, window.windowTitle(),
+                     m_platform.dataFolder, *m_messageBoxes, window.windowTitle(),
                      m_platform.diagnostic),
-      m_placement(m_preferences), m_notice(new OperatorNotice(*window.controls().frameConnecting,
-                                                              noticeBottom(window.controls()))),
-      m_portNotices(*m_notice, m_model, m_platform.diagnostic),
-      m_lineMark(new LineMark(*window.controls().cmbComports)),
-      m_linkNotice(*m_notice, *m_lineMark), m_tmrStartup(new QTimer(&window))
+      m_placement(m_preferences),
+      m_noticePane(std::make_unique<NoticePane>(*window.controls().frameConnecting,
+                                                noticeBottom(window.controls()))),
+      m_portAdvice(*m_noticePane, m_model, m_platform.diagnostic),
+      m_lineMark(std::make_unique<LineMark>(*window.controls().cmbComports)),
+      m_lineFailure(*m_noticePane, *m_lineMark),
+      m_keyboardPath(window, window.controls(), m_editor, [this] { readUnitAgain(); }),
+      m_tmrStartup(new QTimer(&window))
 {
     const MainWindowControls &controls = window.controls();
     connect(controls.cmbComports, &QComboBox::activated, this,
@@ -63,27 +64,26 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
-    new KeyboardPath(window, controls, m_editor, [this] { readUnitAgain(); });
     // A poll follows a pick of the port; what the window said about the old line no longer holds.
-    connect(&m_poller, &Poller::started, &m_linkNotice, &LinkNotice::clear);
+    connect(&m_poller, &Poller::started, &m_lineFailure, &LineFailureReport::clear);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
     m_portManager.setRefusalHandler(
-        [this](const PortManager::Refusal &refusal) { m_portNotices.noteRefusal(refusal); });
-    connect(&m_portNotices, &PortNotices::portChosen, this, &PanelController::pickPort);
-    connect(&m_portNotices, &PortNotices::findUnitRequested, this,
+        [this](const PortManager::Refusal &refusal) { m_portAdvice.noteRefusal(refusal); });
+    connect(&m_portAdvice, &PortAdvice::portChosen, this, &PanelController::pickPort);
+    connect(&m_portAdvice, &PortAdvice::findUnitRequested, this,
             &PanelController::findUnitRequested);
     connect(this, &PanelController::findUnitRequested, this, &PanelController::findUnit);
-    connect(this, &PanelController::operatorNotice, m_notice, &OperatorNotice::tell);
-    connect(&m_poller, &Poller::started, m_notice, &OperatorNotice::hold);
+    connect(this, &PanelController::operatorNotice, m_noticePane.get(), &NoticePane::tell);
+    connect(&m_poller, &Poller::started, m_noticePane.get(), &NoticePane::hold);
     connect(&m_poller, &Poller::finished, this, &PanelController::tellIfUnitSilent);
-    connect(&m_poller, &Poller::finished, m_notice, &OperatorNotice::release);
+    connect(&m_poller, &Poller::finished, m_noticePane.get(), &NoticePane::release);
 
     m_placement.restore(window);
     if (m_platform.setupDialogs && m_platform.fileOutput)
-        m_setupTransfer = std::make_unique<SetupTransfer>(
-            SetupTransfer::Panel{window, m_model, m_table, m_link, m_receiver, m_editor, m_poller,
-                                 *m_notifier, *m_platform.fileOutput, *m_platform.setupDialogs});
+        m_setupTransfer = std::make_unique<SetupTransfer>(SetupTransfer::Panel{
+            window, m_model, m_table, m_link, m_receiver, m_editor, m_poller, *m_messageBoxes,
+            *m_platform.fileOutput, *m_platform.setupDialogs});
     // The port the link holds, also while it waits for the adapter to come back, is left alone.
     m_unitSearch = std::make_unique<UnitSearch>(
         UnitSearch::Panel{window, m_model, m_poller,
@@ -116,7 +116,7 @@ void PanelController::onStartupTick()
 // the order the panel has always read them: selections, port, update policy.
 void PanelController::startUp()
 {
-    m_notice->hold();
+    m_noticePane->hold();
     m_editor.setLoading(true);
     m_editor.clearButtons();
     for (const QString &problem : m_portOverrides.problems)
@@ -125,7 +125,7 @@ void PanelController::startUp()
     m_multipleUpdate.restoreSelections();
     const qint16 storedPort = m_preferences.comport();
     m_editor.applyUpdatePolicy(m_preferences.updateImmediately());
-    m_portNotices.beginLook();
+    m_portAdvice.beginLook();
     m_portManager.findPorts();
     tellIfNoPort();
     m_comports.populate(storedPort);
@@ -159,7 +159,7 @@ void PanelController::onComportActivated(int index)
     m_unitSearch->cancel();
     // Whatever opens now, the channels the last port's unit answered are not its channels.
     m_poller.forgetAnswers();
-    m_portNotices.beginLook();
+    m_portAdvice.beginLook();
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
 }
@@ -195,7 +195,7 @@ void PanelController::pickPort(int port)
 void PanelController::onComportsOpening()
 {
     const bool held = m_link.isOpen() || m_line.isLost();
-    m_portNotices.beginLook();
+    m_portAdvice.beginLook();
     m_comports.refresh(held ? static_cast<qint16>(m_port->portNumber()) : 0);
     tellIfNoPort();
 }
@@ -203,7 +203,7 @@ void PanelController::onComportsOpening()
 void PanelController::tellIfNoPort()
 {
     if (m_portManager.portCount() < 1)
-        emit operatorNotice(PortNotices::noPortNotice());
+        emit operatorNotice(PortAdvice::noPortText());
 }
 
 // Most often the first run with a USB adapter: the stored port is COM1, and the unit is on
@@ -222,14 +222,14 @@ void PanelController::tellIfStoredPortMissing(qint16 storedPort)
     for (const qint16 port : usable)
         offered.append(named(port));
     const NamedPort stored = named(storedPort);
-    m_portNotices.tellStoredPortMissing(stored, m_prober->deviceExists(), offered);
+    m_portAdvice.tellStoredPortMissing(stored, m_prober->deviceExists(), offered);
 }
 
 // Only an open port can tell anything of the unit; with none open, the poll asked nothing.
 void PanelController::tellIfUnitSilent(int channelsFound)
 {
     if (channelsFound == 0 && m_port->isOpen())
-        m_portNotices.tellSilentUnit({m_comports.selectedPort(), m_port->deviceName()});
+        m_portAdvice.tellSilentUnit({m_comports.selectedPort(), m_port->deviceName()});
 }
 
 // The window shows only what the operator must act on; a terminal shows every step.
@@ -237,22 +237,22 @@ void PanelController::reportRecovery(bool reopened)
 {
     report(reopened ? QStringLiteral("the line failed and was opened again")
                     : QStringLiteral("the line failed; waiting for the same adapter to return"));
-    m_linkNotice.noteWaiting(!reopened);
+    m_lineFailure.noteWaiting(!reopened);
 }
 
 void PanelController::reportLineLost()
 {
     report(QStringLiteral("the line failed; the port stays closed until it is picked again"));
     m_line.setLost(true);
-    m_linkNotice.noteLineLost();
+    m_lineFailure.noteLineLost();
 }
 
 // Requests that went nowhere ask for nothing the operator set.
 void PanelController::reportDroppedFrames(const QByteArrayList &frames)
 {
-    if (const QString unsent = LinkNotice::describe(frames); !unsent.isEmpty())
+    if (const QString unsent = settingsCarried(frames); !unsent.isEmpty())
         report(QStringLiteral("not sent: ") + unsent);
-    m_linkNotice.noteDropped(frames);
+    m_lineFailure.noteDropped(frames);
 }
 
 void PanelController::report(const QString &line)

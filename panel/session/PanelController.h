@@ -5,19 +5,22 @@
 #include "link/SerialLink.h"
 #include "model/ChannelTable.h"
 #include "panel/editor/ChannelEditor.h"
-#include "panel/preferences/Preferences.h"
-#include "panel/session/ChannelExportWriter.h"
-#include "panel/session/ComportList.h"
-#include "panel/session/LinkNotice.h"
+#include "panel/ports/ComportList.h"
+#include "panel/ports/LineFailureReport.h"
+#include "panel/ports/PortAdvice.h"
+#include "panel/ports/UnitLine.h"
+#include "panel/ports/UnitSearch.h"
+#include "panel/session/KeyboardPath.h"
 #include "panel/session/MultiUpdateButton.h"
 #include "panel/session/PanelPlatform.h"
 #include "panel/session/PollDisplay.h"
 #include "panel/session/PopupOpeningWatch.h"
-#include "panel/session/PortNotices.h"
-#include "panel/session/SetupTransfer.h"
-#include "panel/session/UnitLine.h"
-#include "panel/session/UnitSearch.h"
 #include "panel/session/WindowPlacement.h"
+#include "panel/transfer/ChannelExportWriter.h"
+#include "panel/transfer/SetupTransfer.h"
+#include "panel/window/LineMark.h"
+#include "panel/window/NoticePane.h"
+#include "preferences/Preferences.h"
 #include "protocol/CommandSender.h"
 #include "protocol/ReplyReceiver.h"
 
@@ -29,10 +32,8 @@ class QTimer;
 
 namespace qm {
 
-class LineMark;
 class MainWindow;
-class Notifier;
-class OperatorNotice;
+class MessageBoxes;
 
 // Gives a main window its life: it owns the panel's parts and serial line, runs the start-up
 // sequence on the window's first timer tick, polls the unit, reopens the port the operator
@@ -46,7 +47,8 @@ class PanelController : public QObject
 public:
     static constexpr int StartupIntervalMs = 10;
 
-    // Places the window where it stood last time; call before the window is shown.
+    // Places the window where it stood last time; call before the window is shown. The window
+    // must outlive the controller: what the controller adds to it goes with the controller.
     PanelController(MainWindow &window, PanelPlatform platform, QObject *parent = nullptr);
     ~PanelController() override;
 
@@ -102,7 +104,7 @@ private:
     PortMap m_portMap;
     std::unique_ptr<SerialPort> m_port;
     std::unique_ptr<SerialPort> m_prober;
-    std::unique_ptr<Notifier> m_notifier;
+    std::unique_ptr<MessageBoxes> m_messageBoxes;
     ReplyReceiver m_receiver;
     SerialLink m_link;
     UnitLine m_line;
@@ -116,10 +118,11 @@ private:
     MultiUpdateButton m_multipleUpdate;
     ChannelExportWriter m_settingsFile;
     WindowPlacement m_placement;
-    OperatorNotice *m_notice;
-    PortNotices m_portNotices;
-    LineMark *m_lineMark;
-    LinkNotice m_linkNotice;
+    std::unique_ptr<NoticePane> m_noticePane;
+    PortAdvice m_portAdvice;
+    std::unique_ptr<LineMark> m_lineMark;
+    LineFailureReport m_lineFailure;
+    KeyboardPath m_keyboardPath;
     QTimer *m_tmrStartup;
     std::unique_ptr<SetupTransfer> m_setupTransfer;
     std::unique_ptr<UnitSearch> m_unitSearch;

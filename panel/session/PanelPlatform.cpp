@@ -3,8 +3,8 @@
 #include "QmVersion.h"
 #include "link/EventLoopWaiter.h"
 #include "link/PlatformSerialPort.h"
-#include "panel/session/ExportFolder.h"
-#include "panel/window/Notifier.h"
+#include "panel/transfer/ExportFolder.h"
+#include "panel/window/MessageBoxes.h"
 #include "position/CursorFile.h"
 
 #include <QCoreApplication>
@@ -33,8 +33,8 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     platform.describeAdapter = &AdapterInfo::ofDevice;
     platform.waiter = std::make_unique<EventLoopWaiter>();
     platform.preferencesStore = std::make_unique<IniPreferencesStore>(model.preferencesName);
-    platform.makeNotifier = [](QWidget *window) {
-        return std::make_unique<MessageBoxNotifier>(window);
+    platform.makeMessageBoxes = [](QWidget *window) {
+        return std::make_unique<QtMessageBoxes>(window);
     };
     const QString programFolder = QCoreApplication::applicationDirPath();
     platform.cursorFolder =

@@ -6,8 +6,8 @@
 #include "link/SerialPort.h"
 #include "link/Waiter.h"
 #include "model/UnitModel.h"
-#include "panel/preferences/PreferencesStore.h"
-#include "panel/session/SetupDialogs.h"
+#include "panel/transfer/SetupDialogs.h"
+#include "preferences/PreferencesStore.h"
 #include "protocol/FileOutput.h"
 
 #include <QString>
@@ -19,7 +19,7 @@ class QWidget;
 
 namespace qm {
 
-class Notifier;
+class MessageBoxes;
 
 // The platform services a panel works through. The programs take the real ones; tests hand
 // in doubles so that no device, clock, file or message box is touched.
@@ -33,7 +33,7 @@ struct PanelPlatform
     std::unique_ptr<Waiter> waiter;
     std::unique_ptr<PreferencesStore> preferencesStore;
     // Message boxes belong to the window they are shown over.
-    std::function<std::unique_ptr<Notifier>(QWidget *window)> makeNotifier;
+    std::function<std::unique_ptr<MessageBoxes>(QWidget *window)> makeMessageBoxes;
     // Where the pointer files are read from: the program's own folder, or the installed data
     // folder when they are not there.
     QString cursorFolder;

@@ -2,7 +2,7 @@
 
 #include "link/Poller.h"
 #include "panel/editor/ChannelEditor.h"
-#include "panel/session/ComportList.h"
+#include "panel/ports/ComportList.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindowControls.h"
 #include "protocol/ReplyReceiver.h"

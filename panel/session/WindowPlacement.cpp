@@ -1,7 +1,7 @@
 #include "panel/session/WindowPlacement.h"
 
 #include "model/Twips.h"
-#include "panel/preferences/Preferences.h"
+#include "preferences/Preferences.h"
 
 #include <QGuiApplication>
 #include <QScreen>

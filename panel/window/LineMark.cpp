@@ -1,6 +1,6 @@
 #include "panel/window/LineMark.h"
 
-#include "panel/window/OperatorNotice.h"
+#include "panel/window/NoticePane.h"
 
 #include <QMouseEvent>
 
@@ -19,7 +19,7 @@ LineMark::LineMark(QWidget &portList) : QLabel(portList.parentWidget()), m_portL
     setToolTip(QStringLiteral("Click to read what did not reach the unit"));
     setAlignment(Qt::AlignCenter);
     setFrameStyle(QFrame::Box | QFrame::Plain);
-    setPalette(OperatorNotice::colours(palette()));
+    setPalette(NoticePane::colours(palette()));
     setAutoFillBackground(true);
     hide();
 }

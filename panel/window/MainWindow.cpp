@@ -98,27 +98,27 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::collectControls()
 {
     MainWindowControls &c = m_controls;
-    c.frameConnecting = control<QFrame>("frameConnecting");
-    c.lblStatus = control<QLabel>("lblStatus");
-    c.cmdClose = control<QPushButton>("cmdClose");
-    c.chkUpdateImmediately = control<QCheckBox>("chkUpdateImmediately");
-    c.cmdUpdate = control<QPushButton>("cmdUpdate");
-    c.cmdUpdateMultiple = control<QPushButton>("cmdUpdateMultiple");
-    c.sstSettings = control<QTabWidget>("sstSettings");
-    c.controlFrame = control<QGroupBox>("Frame1");
-    c.cmbComports = control<QComboBox>("cmbComports");
-    c.videoChannelFrame = control<QGroupBox>("Frame2");
-    c.txtMove = control<QLineEdit>("txtMove");
+    c.frameConnecting = m_form->required<QFrame>("frameConnecting");
+    c.lblStatus = m_form->required<QLabel>("lblStatus");
+    c.cmdClose = m_form->required<QPushButton>("cmdClose");
+    c.chkUpdateImmediately = m_form->required<QCheckBox>("chkUpdateImmediately");
+    c.cmdUpdate = m_form->required<QPushButton>("cmdUpdate");
+    c.cmdUpdateMultiple = m_form->required<QPushButton>("cmdUpdateMultiple");
+    c.sstSettings = m_form->required<QTabWidget>("sstSettings");
+    c.controlFrame = m_form->required<QGroupBox>("Frame1");
+    c.cmbComports = m_form->required<QComboBox>("cmbComports");
+    c.videoChannelFrame = m_form->required<QGroupBox>("Frame2");
+    c.txtMove = m_form->required<QLineEdit>("txtMove");
     // The arrow-key field lies hidden behind the frames: only the program gives it the keys.
     // The menu key, which reaches it most of the time, opens the window's menu, not an edit
     // menu of a field no one can see.
     c.txtMove->setFocusPolicy(Qt::ClickFocus);
     c.txtMove->setContextMenuPolicy(Qt::NoContextMenu);
-    c.iconPicture = control<QLabel>("Image1");
-    c.framePosition = control<QFrame>("FramePosition");
+    c.iconPicture = m_form->required<QLabel>("Image1");
+    c.framePosition = m_form->required<QFrame>("FramePosition");
     collectArray(c.channelSelectors, QStringLiteral("cmdButton"));
-    collectArray(c.channelNumberLabels, QStringLiteral("Label1"));
-    collectArray(c.lblText, QStringLiteral("lblText"));
+    collectModelArray(c.channelNumberLabels, QStringLiteral("Label1"));
+    collectModelArray(c.lblText, QStringLiteral("lblText"));
 }
 
 } // namespace qm

@@ -43,7 +43,14 @@ private:
     void collectArray(std::array<T *, N> &elements, const QString &arrayName) const
     {
         for (std::size_t i = 0; i < N; ++i)
-            elements[i] = control<T>(arrayElementName(arrayName, static_cast<int>(i)));
+            elements[i] = m_form->required<T>(arrayElementName(arrayName, static_cast<int>(i)));
+    }
+    // An array only one model's window has: every element, or none at all.
+    template<typename T, std::size_t N>
+    void collectModelArray(std::array<T *, N> &elements, const QString &arrayName) const
+    {
+        if (control<T>(arrayElementName(arrayName, 0)))
+            collectArray(elements, arrayName);
     }
 
     const WindowDescription &m_description;

@@ -16,8 +16,9 @@ namespace qm {
 class ChannelSelector;
 
 // Typed access to the controls of a main window that the code gives behaviour by name; the
-// setting controls are reached through their rows' bindings instead. A control the model's
-// window lacks is nullptr.
+// setting controls are reached through their rows' bindings instead. Every window has every
+// control here (the window is not built otherwise), except the arrays marked as one model's,
+// which are all nullptr in the other model's window.
 struct MainWindowControls
 {
     QFrame *frameConnecting = nullptr;
@@ -31,10 +32,10 @@ struct MainWindowControls
     QComboBox *cmbComports = nullptr;
     QGroupBox *videoChannelFrame = nullptr; // "Video Channel:", holding the selectors
     std::array<ChannelSelector *, 12> channelSelectors{};
-    std::array<QLabel *, 12> channelNumberLabels{}; // QM-410A only
+    std::array<QLabel *, 12> channelNumberLabels{}; // the QM-410A's
     QLineEdit *txtMove = nullptr;
     QLabel *iconPicture = nullptr;
-    std::array<QLabel *, 3> lblText{}; // QM-520A line labels
+    std::array<QLabel *, 3> lblText{}; // the QM-520A's line labels
 
     // The frame that holds the position and size editor; its contents belong to the editor.
     QFrame *framePosition = nullptr;

@@ -2,7 +2,7 @@
 #include "panel/session/PanelController.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
-#include "panel/window/OperatorNotice.h"
+#include "panel/window/NoticePane.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/SimPanelPlatform.h"
@@ -65,8 +65,8 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
         QCOMPARE(controller.channelTable()[index], source);
 
     QCOMPARE(sim.stop(), 0);
-    OperatorNotice *notice = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((notice = window.findChild<OperatorNotice *>()) && notice->isVisible(),
+    NoticePane *notice = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((notice = window.findChild<NoticePane *>()) && notice->isVisible(),
                              10000);
     QVERIFY(notice->toPlainText().contains("lost"));
     test::PseudoTerminal newcomer(pty);

@@ -1,8 +1,8 @@
 #include "apps/ModelWindows.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
-#include "panel/window/Notifier.h"
-#include "panel/window/OperatorNotice.h"
+#include "panel/window/MessageBoxes.h"
+#include "panel/window/NoticePane.h"
 #include "position/PositionControls.h"
 #include "position/PositionGrid.h"
 #include "tests/support/Deadline.h"
@@ -358,7 +358,7 @@ void TestMainWindow::longMessagesScroll()
         message->close();
     });
     look.start(10);
-    MessageBoxNotifier(nullptr).tell(QStringLiteral("QM-520A Control Panel"), text.join(u'\n'));
+    QtMessageBoxes(nullptr).tell(QStringLiteral("QM-520A Control Panel"), text.join(u'\n'));
     QVERIFY(shown);
     QCOMPARE(messageBox, lines < 10);
     QCOMPARE(listed, lines < 10 ? QString() : text.mid(1).join(u'\n'));
@@ -396,7 +396,7 @@ void TestMainWindow::screenReadersHearEachControlByItsCaption()
     QFETCH(QString, heard);
     MainWindow window(qm410 ? qm410aWindow() : qm520aWindow());
     const MainWindowControls &c = window.controls();
-    auto *notice = new OperatorNotice(*c.frameConnecting, window.height());
+    auto *notice = new NoticePane(*c.frameConnecting, window.height());
     window.setEnabled(true);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -1,8 +1,9 @@
 #include "apps/ModelWindows.h"
 #include "model/Twips.h"
 #include "panel/window/ChannelSelector.h"
-#include "panel/window/OperatorNotice.h"
+#include "panel/window/NoticePane.h"
 #include "position/PositionGrid.h"
+#include "protocol/FrameNames.h"
 #include "protocol/ReplyEncoder.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
@@ -67,7 +68,7 @@ QStringList itemsOf(const QComboBox &list)
 }
 
 // Clicks the notice's link with this caption where it stands, scrolled into view.
-bool clickLink(OperatorNotice &notice, const QString &caption)
+bool clickLink(NoticePane &notice, const QString &caption)
 {
     const QTextCursor found = notice.document()->find(caption);
     if (found.isNull())
@@ -359,7 +360,7 @@ void TestPanelController::portListAndLineFollowTheHardware()
     rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
     rig.port->openable -= {1, 3};
     rig.port->fail();
-    auto *notice = rig.window.findChild<OperatorNotice *>();
+    auto *notice = rig.window.findChild<NoticePane *>();
     auto *mark = rig.window.findChild<QLabel *>("lblLineMark");
     QVERIFY(notice && notice->isVisible() && mark);
     const QString lost = "The line to the unit was lost. Pick the port to connect again.\nNot "
@@ -489,7 +490,7 @@ void TestPanelController::portNoticesSayWhatToDo()
     rig.port->cause = cause;
     rig.port->refusal = detail;
     bool hiddenDuringPoll = true;
-    auto *notice = rig.window.findChild<OperatorNotice *>();
+    auto *notice = rig.window.findChild<NoticePane *>();
     QVERIFY(notice);
     rig.waiter->onDelay = [&](int) {
         hiddenDuringPoll = hiddenDuringPoll && notice->isHidden();
@@ -574,7 +575,7 @@ void TestPanelController::noticesOfferTheWayOn()
     QSignalSpy findAsked(rig.controller.get(), &PanelController::findUnitRequested);
     rig.window.show();
     QTRY_VERIFY(rig.window.isEnabled());
-    auto *notice = rig.window.findChild<OperatorNotice *>();
+    auto *notice = rig.window.findChild<NoticePane *>();
     QVERIFY(notice && notice->isVisible());
     const QString diagnostics = rig.diagnostics.join('\n');
     for (const QString &words : said) {
@@ -618,7 +619,7 @@ void TestPanelController::refusedPortsAreGroupedAndFit()
     QTRY_VERIFY(rig.window.isEnabled());
     for (int i = 1; i <= moreNotices; ++i)
         rig.controller->operatorNotice(QStringLiteral("Notice %1 of many.").arg(i));
-    auto *notice = rig.window.findChild<OperatorNotice *>();
+    auto *notice = rig.window.findChild<NoticePane *>();
     QVERIFY(notice && notice->isVisible());
     const QStringList paragraphs = notice->toPlainText().split("\n\n");
     QCOMPARE(paragraphs.first(),
@@ -802,7 +803,7 @@ void TestPanelController::lostSettingsAreNamed()
     QFETCH(QString, named);
     for (QByteArray &frame : frames)
         frame = QByteArray::fromHex(frame);
-    QCOMPARE(LinkNotice::describe(frames), named);
+    QCOMPARE(settingsCarried(frames), named);
 }
 
 // The search leaves the panel's own line alone while the window keeps working, names what

@@ -1,5 +1,5 @@
-#include "panel/preferences/PreferenceKeys.h"
-#include "panel/preferences/Preferences.h"
+#include "preferences/PreferenceKeys.h"
+#include "preferences/Preferences.h"
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/SmallTmpfs.h"
 

@@ -22,8 +22,8 @@ PanelRig::PanelRig(const WindowDescription &description, std::unique_ptr<FakeSer
     };
     platform.waiter.reset(waiter);
     platform.preferencesStore.reset(store);
-    platform.makeNotifier = [this](QWidget *) {
-        return std::unique_ptr<Notifier>(notifier);
+    platform.makeMessageBoxes = [this](QWidget *) {
+        return std::unique_ptr<MessageBoxes>(notifier);
     };
     platform.diagnostic = [this](const QString &line) {
         diagnostics << line;

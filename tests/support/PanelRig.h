@@ -6,7 +6,7 @@
 #include "tests/support/InstantWaiter.h"
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/RecordingFileOutput.h"
-#include "tests/support/RecordingNotifier.h"
+#include "tests/support/RecordingMessageBoxes.h"
 
 #include <functional>
 #include <memory>
@@ -30,7 +30,7 @@ struct PanelRig
     FakeSerialPort *searcher = nullptr;
     MemoryPreferencesStore *store = new MemoryPreferencesStore;
     InstantWaiter *waiter = new InstantWaiter;
-    RecordingNotifier *notifier = new RecordingNotifier;
+    RecordingMessageBoxes *notifier = new RecordingMessageBoxes;
     RecordingFileOutput *files = new RecordingFileOutput; // null when adjust replaced it
     QStringList diagnostics;
     QMap<QString, AdapterInfo> adapters; // what each device path says of itself

@@ -3,7 +3,7 @@
 #include "link/EventLoopWaiter.h"
 #include "link/QtSerialPort.h"
 #include "tests/support/MemoryPreferencesStore.h"
-#include "tests/support/RecordingNotifier.h"
+#include "tests/support/RecordingMessageBoxes.h"
 
 namespace qm::test {
 
@@ -20,8 +20,8 @@ PanelPlatform simPanelPlatform(const QString &unitLink)
     };
     platform.waiter = std::make_unique<EventLoopWaiter>();
     platform.preferencesStore = std::move(store);
-    platform.makeNotifier = [](QWidget *) {
-        return std::make_unique<RecordingNotifier>();
+    platform.makeMessageBoxes = [](QWidget *) {
+        return std::make_unique<RecordingMessageBoxes>();
     };
     return platform;
 }

@@ -4,7 +4,7 @@
 #include "tests/support/AnsweringSerialPort.h"
 #include "tests/support/InstantWaiter.h"
 #include "tests/support/MemoryPreferencesStore.h"
-#include "tests/support/RecordingNotifier.h"
+#include "tests/support/RecordingMessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -43,8 +43,8 @@ StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTa
     };
     platform.waiter = std::move(waiter);
     platform.preferencesStore = std::make_unique<test::MemoryPreferencesStore>();
-    platform.makeNotifier = [](QWidget *) {
-        return std::make_unique<test::RecordingNotifier>();
+    platform.makeMessageBoxes = [](QWidget *) {
+        return std::make_unique<test::RecordingMessageBoxes>();
     };
     platform.cursorFolder = QCoreApplication::applicationDirPath();
     m_controller = std::make_unique<PanelController>(m_window, std::move(platform));

@@ -2,8 +2,8 @@
 
 #include "link/AdapterInfo.h"
 #include "model/ChannelTable.h"
-#include "panel/preferences/Preferences.h"
 #include "panel/window/MainWindow.h"
+#include "preferences/Preferences.h"
 #include "tests/support/FakeSerialPort.h"
 
 #include <QMap>

@@ -9,9 +9,9 @@
 
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
-#include "panel/preferences/Preferences.h"
 #include "panel/session/PanelController.h"
 #include "position/PositionGrid.h"
+#include "preferences/Preferences.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
 #include "tools/render-windows/PictureFolder.h"
 #include "tools/render-windows/StartedPanel.h"

@@ -1,4 +1,4 @@
-#include "panel/window/Notifier.h"
+#include "panel/window/MessageBoxes.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -40,7 +40,7 @@ void showScrolling(QWidget *parent, const QString &title, const QString &text)
 
 } // namespace
 
-void MessageBoxNotifier::tell(const QString &title, const QString &text)
+void QtMessageBoxes::tell(const QString &title, const QString &text)
 {
     if (text.count(u'\n') >= MaxLinesInABox)
         showScrolling(m_parent, title, text);

@@ -1,7 +1,7 @@
-#include "panel/preferences/Preferences.h"
+#include "preferences/Preferences.h"
 
 #include "model/NumberText.h"
-#include "panel/preferences/PreferenceKeys.h"
+#include "preferences/PreferenceKeys.h"
 
 #include <algorithm>
 

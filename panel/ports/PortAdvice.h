@@ -10,7 +10,7 @@
 
 namespace qm {
 
-class OperatorNotice;
+class NoticePane;
 struct UnitModel;
 
 // What the window says about the ports: those that cannot be used, one sentence per cure; that
@@ -18,17 +18,17 @@ struct UnitModel;
 // answered on the port in use, and why that may be. The last two go to standard error as well
 // (each refusal has its own line there already). Its links pick a port as "Serial Port:" does,
 // or ask for the unit to be looked for.
-class PortNotices : public QObject
+class PortAdvice : public QObject
 {
     Q_OBJECT
 public:
     using Diagnostic = std::function<void(const QString &line)>;
 
-    PortNotices(OperatorNotice &notice, const UnitModel &model, Diagnostic diagnostic,
-                QObject *parent = nullptr);
+    PortAdvice(NoticePane &notice, const UnitModel &model, Diagnostic diagnostic,
+               QObject *parent = nullptr);
 
     // When not one port can be used.
-    static QString noPortNotice();
+    static QString noPortText();
 
     // A new look at the ports begins: a port refused before is told again only if it still
     // refuses.
@@ -49,7 +49,7 @@ private:
     void follow(const QString &target);
     void tell(const QString &topic, const QString &plain, const QString &html);
 
-    OperatorNotice &m_notice;
+    NoticePane &m_noticePane;
     const UnitModel &m_model;
     Diagnostic m_diagnostic;
     QList<PortRefusal> m_refusals;

@@ -1,7 +1,7 @@
-#include "panel/session/ChannelExportWriter.h"
+#include "panel/transfer/ChannelExportWriter.h"
 
-#include "panel/session/ExportFolder.h"
-#include "panel/window/Notifier.h"
+#include "panel/transfer/ExportFolder.h"
+#include "panel/window/MessageBoxes.h"
 #include "protocol/SettingsExport.h"
 
 #include <QDir>
@@ -20,9 +20,10 @@ QString exportPath(const QString &folder)
 
 ChannelExportWriter::ChannelExportWriter(const UnitModel &model, FileOutput *output,
                                          QString programFolder, QString dataFolder,
-                                         Notifier &notifier, QString title, Diagnostic diagnostic)
+                                         MessageBoxes &messageBoxes, QString title,
+                                         Diagnostic diagnostic)
     : m_model(model), m_output(output), m_programFolder(std::move(programFolder)),
-      m_dataFolder(std::move(dataFolder)), m_notifier(notifier), m_title(std::move(title)),
+      m_dataFolder(std::move(dataFolder)), m_messageBoxes(messageBoxes), m_title(std::move(title)),
       m_diagnostic(std::move(diagnostic))
 {}
 
@@ -97,7 +98,7 @@ void ChannelExportWriter::tell(const QString &text) const
         m_diagnostic(QString(text)
                          .replace(QLatin1String("\n\n"), QLatin1String(" "))
                          .replace(u'\n', QLatin1String("; ")));
-    m_notifier.tell(m_title, text);
+    m_messageBoxes.tell(m_title, text);
 }
 
 } // namespace qm

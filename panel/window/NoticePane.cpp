@@ -1,4 +1,4 @@
-#include "panel/window/OperatorNotice.h"
+#include "panel/window/NoticePane.h"
 
 #include <QAccessible>
 #include <QMouseEvent>
@@ -16,9 +16,9 @@ const QString Paragraphs = QStringLiteral("<br><br>");
 
 } // namespace
 
-OperatorNotice::OperatorNotice(QWidget &connectingPanel, int lowest)
+NoticePane::NoticePane(QWidget &connectingPanel, int lowest)
     : QTextBrowser(connectingPanel.parentWidget()), m_place(connectingPanel), m_lowest(lowest),
-      m_escape(new QShortcut(QKeySequence(Qt::Key_Escape), connectingPanel.window()))
+      m_escape(new QShortcut(QKeySequence(Qt::Key_Escape), this))
 {
     setObjectName(QStringLiteral("lblNotice"));
     setAccessibleName(QStringLiteral("Notice"));
@@ -35,11 +35,11 @@ OperatorNotice::OperatorNotice(QWidget &connectingPanel, int lowest)
     connect(this, &QTextBrowser::anchorClicked, this,
             [this](const QUrl &target) { emit linkActivated(target.toString()); });
     m_escape->setEnabled(false);
-    connect(m_escape, &QShortcut::activated, this, &OperatorNotice::dismiss);
+    connect(m_escape, &QShortcut::activated, this, &NoticePane::dismiss);
     hide();
 }
 
-void OperatorNotice::putRich(const QString &topic, const QString &html)
+void NoticePane::putRich(const QString &topic, const QString &html)
 {
     if (html.isEmpty())
         return;
@@ -53,7 +53,7 @@ void OperatorNotice::putRich(const QString &topic, const QString &html)
         showTexts();
 }
 
-void OperatorNotice::withdraw(const QString &topic)
+void NoticePane::withdraw(const QString &topic)
 {
     m_entries.removeIf([&topic](const Entry &entry) { return entry.topic == topic; });
     if (m_entries.isEmpty())
@@ -62,28 +62,28 @@ void OperatorNotice::withdraw(const QString &topic)
         showTexts();
 }
 
-void OperatorNotice::hold()
+void NoticePane::hold()
 {
     if (!m_holding)
         dismiss();
     m_holding = true;
 }
 
-void OperatorNotice::release()
+void NoticePane::release()
 {
     m_holding = false;
     if (!m_entries.isEmpty())
         showTexts();
 }
 
-void OperatorNotice::dismiss()
+void NoticePane::dismiss()
 {
     m_entries.clear();
     m_escape->setEnabled(false);
     hide();
 }
 
-QPalette OperatorNotice::colours(QPalette palette)
+QPalette NoticePane::colours(QPalette palette)
 {
     const QColor base = palette.color(QPalette::Active, QPalette::ToolTipBase);
     const QColor text = palette.color(QPalette::Active, QPalette::ToolTipText);
@@ -96,18 +96,18 @@ QPalette OperatorNotice::colours(QPalette palette)
     return palette;
 }
 
-QString OperatorNotice::richText(const QString &plain)
+QString NoticePane::richText(const QString &plain)
 {
     return plain.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"));
 }
 
-QString OperatorNotice::link(const QString &target, const QString &caption)
+QString NoticePane::link(const QString &target, const QString &caption)
 {
     return QStringLiteral("<a href=\"%1\">%2</a>")
         .arg(target.toHtmlEscaped(), caption.toHtmlEscaped());
 }
 
-void OperatorNotice::mouseReleaseEvent(QMouseEvent *event)
+void NoticePane::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!anchorAt(event->position().toPoint()).isEmpty()) {
         QTextBrowser::mouseReleaseEvent(event);
@@ -119,7 +119,7 @@ void OperatorNotice::mouseReleaseEvent(QMouseEvent *event)
 
 // As wide as the connecting panel and at least as tall; a longer text reaches further down, as
 // far as its area allows, and scrolls beyond.
-void OperatorNotice::showTexts()
+void NoticePane::showTexts()
 {
     QStringList texts;
     for (const Entry &entry : std::as_const(m_entries))

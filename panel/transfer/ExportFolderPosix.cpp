@@ -1,4 +1,4 @@
-#include "panel/session/ExportFolder.h"
+#include "panel/transfer/ExportFolder.h"
 
 #include "QmVersion.h"
 

@@ -11,7 +11,7 @@
 
 namespace qm {
 
-class Notifier;
+class MessageBoxes;
 
 // The settings file of a model that exports one, written as the window closes. It goes into
 // the program's folder when the program may write there and the running user owns it, and
@@ -26,7 +26,7 @@ public:
     // Without a file output nothing is written; an empty program folder sends the file
     // straight to the data folder.
     ChannelExportWriter(const UnitModel &model, FileOutput *output, QString programFolder,
-                        QString dataFolder, Notifier &notifier, QString title,
+                        QString dataFolder, MessageBoxes &messageBoxes, QString title,
                         Diagnostic diagnostic = {});
 
     // The file written; empty when the model exports nothing or no folder took the file.
@@ -43,7 +43,7 @@ private:
     FileOutput *m_output;
     QString m_programFolder;
     QString m_dataFolder;
-    Notifier &m_notifier;
+    MessageBoxes &m_messageBoxes;
     QString m_title;
     Diagnostic m_diagnostic;
 };

@@ -1,7 +1,7 @@
-#include "panel/preferences/PreferencesStore.h"
+#include "preferences/PreferencesStore.h"
 
-#include "panel/preferences/PreferenceKeys.h"
-#include "panel/preferences/PreferencesFormat.h"
+#include "preferences/PreferenceKeys.h"
+#include "preferences/PreferencesFormat.h"
 
 #include "process/UntrustedFile.h"
 

@@ -1,7 +1,7 @@
-#include "panel/session/PortNotices.h"
+#include "panel/ports/PortAdvice.h"
 
 #include "model/UnitModel.h"
-#include "panel/window/OperatorNotice.h"
+#include "panel/window/NoticePane.h"
 
 namespace qm {
 
@@ -17,7 +17,7 @@ const QString PortTarget = QStringLiteral("port:");
 
 QString findLink()
 {
-    return QStringLiteral(" ") + OperatorNotice::link(FindTarget, QStringLiteral("Find the Unit"));
+    return QStringLiteral(" ") + NoticePane::link(FindTarget, QStringLiteral("Find the Unit"));
 }
 
 // Why a unit of another model keeps silent: each speaks at its own line speed.
@@ -39,35 +39,35 @@ QString otherModels(const UnitModel &model)
 
 } // namespace
 
-PortNotices::PortNotices(OperatorNotice &notice, const UnitModel &model, Diagnostic diagnostic,
-                         QObject *parent)
-    : QObject(parent), m_notice(notice), m_model(model), m_diagnostic(std::move(diagnostic))
+PortAdvice::PortAdvice(NoticePane &notice, const UnitModel &model, Diagnostic diagnostic,
+                       QObject *parent)
+    : QObject(parent), m_noticePane(notice), m_model(model), m_diagnostic(std::move(diagnostic))
 {
-    connect(&m_notice, &OperatorNotice::linkActivated, this, &PortNotices::follow);
+    connect(&m_noticePane, &NoticePane::linkActivated, this, &PortAdvice::follow);
 }
 
-QString PortNotices::noPortNotice()
+QString PortAdvice::noPortText()
 {
     return QStringLiteral("No serial port can be used. Plug the adapter in, then open the "
                           "\"Serial Port:\" list to look again.");
 }
 
-void PortNotices::beginLook()
+void PortAdvice::beginLook()
 {
     m_refusals.clear();
-    m_notice.withdraw(RefusedTopic);
+    m_noticePane.withdraw(RefusedTopic);
 }
 
-void PortNotices::noteRefusal(const PortRefusal &refusal)
+void PortAdvice::noteRefusal(const PortRefusal &refusal)
 {
     m_refusals.removeIf([&refusal](const PortRefusal &told) { return told.port == refusal.port; });
     m_refusals.append(refusal);
     const QStringList sentences = refusalSentences(m_refusals, PortRetry::PickInList);
-    m_notice.put(RefusedTopic, sentences.join(u'\n'));
+    m_noticePane.put(RefusedTopic, sentences.join(u'\n'));
 }
 
-void PortNotices::tellStoredPortMissing(const NamedPort &stored, bool present,
-                                        const QList<NamedPort> &usable)
+void PortAdvice::tellStoredPortMissing(const NamedPort &stored, bool present,
+                                       const QList<NamedPort> &usable)
 {
     const QString opening =
         QStringLiteral("The panel is set to use %1, which %2. Ports that can be used: ")
@@ -79,24 +79,24 @@ void PortNotices::tellStoredPortMissing(const NamedPort &stored, bool present,
     QStringList links;
     for (const NamedPort &port : usable) {
         names << describePort(port.port, port.device);
-        links << OperatorNotice::link(PortTarget + QString::number(port.port), names.last());
+        links << NoticePane::link(PortTarget + QString::number(port.port), names.last());
     }
     tell(StoredTopic, opening + listOf(names) + closing,
-         OperatorNotice::richText(opening) + listOf(links) + OperatorNotice::richText(closing) +
+         NoticePane::richText(opening) + listOf(links) + NoticePane::richText(closing) +
              findLink());
 }
 
-void PortNotices::tellSilentUnit(const NamedPort &port)
+void PortAdvice::tellSilentUnit(const NamedPort &port)
 {
     const QString text =
         QStringLiteral("No channel answered on %1. Check that the unit is switched on and its "
                        "cable plugged in. %2 The unit may also be on another port: pick it in "
                        "\"Serial Port:\".")
             .arg(describePort(port.port, port.device), otherModels(m_model));
-    tell(SilentTopic, text, OperatorNotice::richText(text) + findLink());
+    tell(SilentTopic, text, NoticePane::richText(text) + findLink());
 }
 
-void PortNotices::follow(const QString &target)
+void PortAdvice::follow(const QString &target)
 {
     if (target == FindTarget)
         emit findUnitRequested();
@@ -104,11 +104,11 @@ void PortNotices::follow(const QString &target)
         emit portChosen(target.mid(PortTarget.size()).toInt());
 }
 
-void PortNotices::tell(const QString &topic, const QString &plain, const QString &html)
+void PortAdvice::tell(const QString &topic, const QString &plain, const QString &html)
 {
     if (m_diagnostic)
         m_diagnostic(plain);
-    m_notice.putRich(topic, html);
+    m_noticePane.putRich(topic, html);
 }
 
 } // namespace qm

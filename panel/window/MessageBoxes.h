@@ -8,17 +8,17 @@ namespace qm {
 
 // Tells the operator something that needs an OK: the panels' only message box. Tests use a
 // recorder so that no modal dialog blocks them.
-class Notifier
+class MessageBoxes
 {
 public:
-    virtual ~Notifier() = default;
+    virtual ~MessageBoxes() = default;
     virtual void tell(const QString &title, const QString &text) = 0;
 };
 
-class MessageBoxNotifier : public Notifier
+class QtMessageBoxes : public MessageBoxes
 {
 public:
-    explicit MessageBoxNotifier(QWidget *parent) : m_parent(parent) {}
+    explicit QtMessageBoxes(QWidget *parent) : m_parent(parent) {}
     void tell(const QString &title, const QString &text) override;
 
 private:

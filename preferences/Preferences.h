@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panel/preferences/PreferencesStore.h"
+#include "preferences/PreferencesStore.h"
 
 #include <QList>
 #include <QMap>

@@ -1,4 +1,4 @@
-#include "panel/session/UnitSearch.h"
+#include "panel/ports/UnitSearch.h"
 
 #include "link/Poller.h"
 #include "link/PortWords.h"

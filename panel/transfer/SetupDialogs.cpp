@@ -1,4 +1,4 @@
-#include "panel/session/SetupDialogs.h"
+#include "panel/transfer/SetupDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,10 +1,10 @@
-#include "panel/session/SetupTransfer.h"
+#include "panel/transfer/SetupTransfer.h"
 
 #include "link/Poller.h"
 #include "panel/editor/ChannelEditor.h"
-#include "panel/session/SetupDialogs.h"
+#include "panel/transfer/SetupDialogs.h"
 #include "panel/window/MainWindow.h"
-#include "panel/window/Notifier.h"
+#include "panel/window/MessageBoxes.h"
 #include "protocol/RoundTrip.h"
 
 #include <QAction>
@@ -106,7 +106,7 @@ bool SetupTransfer::mayStart()
 
 void SetupTransfer::tell(const QString &text)
 {
-    m_panel.notifier.tell(m_panel.window.windowTitle(), text);
+    m_panel.messageBoxes.tell(m_panel.window.windowTitle(), text);
 }
 
 // Only what the unit on this port said goes into the file: a channel that did not answer

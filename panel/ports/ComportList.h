@@ -10,7 +10,7 @@ class QComboBox;
 
 namespace qm {
 
-class Notifier;
+class MessageBoxes;
 class PortManager;
 class Preferences;
 class SerialPort;
@@ -30,7 +30,7 @@ public:
     };
 
     ComportList(QComboBox &list, PortManager &ports, SerialPort &prober, Preferences &preferences,
-                Notifier &notifier, Devices devices);
+                MessageBoxes &messageBoxes, Devices devices);
 
     // The port the panel means to use (the stored one until the operator picks another), also
     // when it did not open.
@@ -59,7 +59,7 @@ private:
     PortManager &m_ports;
     SerialPort &m_prober;
     Preferences &m_preferences;
-    Notifier &m_notifier;
+    MessageBoxes &m_messageBoxes;
     Devices m_devices;
     qint16 m_selectedPort = 1;
 };

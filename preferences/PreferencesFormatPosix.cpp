@@ -1,4 +1,4 @@
-#include "panel/preferences/PreferencesFormat.h"
+#include "preferences/PreferencesFormat.h"
 
 namespace qm {
 

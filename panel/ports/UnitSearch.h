@@ -4,13 +4,12 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QProgressDialog>
 
 #include <functional>
 #include <memory>
 
 class QAction;
-class QDialog;
-class QProgressDialog;
 class QWidget;
 
 namespace qm {

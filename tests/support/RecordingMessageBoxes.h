@@ -1,13 +1,13 @@
 #pragma once
 
-#include "panel/window/Notifier.h"
+#include "panel/window/MessageBoxes.h"
 
 #include <QStringList>
 
 namespace qm::test {
 
 // Keeps every message instead of showing a box.
-class RecordingNotifier : public Notifier
+class RecordingMessageBoxes : public MessageBoxes
 {
 public:
     QStringList titles;

@@ -12,13 +12,13 @@ namespace qm {
 // connecting panel lies, never over it while a poll runs, grows downwards with its text no
 // further than its area and scrolls beyond that, and goes when clicked outside its links, on
 // Esc, or when the unit is polled again.
-class OperatorNotice : public QTextBrowser
+class NoticePane : public QTextBrowser
 {
     Q_OBJECT
 public:
     // Takes the place of the connecting panel, within the same container, and reaches down at
     // most to lowest (in the container's coordinates).
-    OperatorNotice(QWidget &connectingPanel, int lowest);
+    NoticePane(QWidget &connectingPanel, int lowest);
 
     // Plain text, shown at once unless held; a text already shown is not repeated.
     void tell(const QString &text) { put(text, text); }

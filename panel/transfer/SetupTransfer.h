@@ -16,7 +16,7 @@ namespace qm {
 
 class ChannelEditor;
 class MainWindow;
-class Notifier;
+class MessageBoxes;
 class Poller;
 class SetupDialogs;
 
@@ -38,7 +38,7 @@ public:
         ReplyReceiver &receiver;
         ChannelEditor &editor;
         const Poller &poller;
-        Notifier &notifier;
+        MessageBoxes &messageBoxes;
         FileOutput &fileOutput;
         SetupDialogs &dialogs;
     };

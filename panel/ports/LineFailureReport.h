@@ -6,21 +6,17 @@
 namespace qm {
 
 class LineMark;
-class OperatorNotice;
+class NoticePane;
 
 // Tells the operator, through the window's notice, that the line to the unit was lost and
 // which settings did not reach it; what it says grows as more is dropped, and is forgotten
 // when a new poll begins. While the line is down the mark beside the port list says so, also
 // once the notice is closed, and a click on the mark shows the notice again.
-class LinkNotice : public QObject
+class LineFailureReport : public QObject
 {
     Q_OBJECT
 public:
-    LinkNotice(OperatorNotice &notice, LineMark &mark, QObject *parent = nullptr);
-
-    // "channel 3: Blank, Text 1; channel 5: Time font": the settings the frames carried, by
-    // channel as the operator counts them. Requests and what cannot be read are left out.
-    static QString describe(const QByteArrayList &frames);
+    LineFailureReport(NoticePane &notice, LineMark &mark, QObject *parent = nullptr);
 
     void noteDropped(const QByteArrayList &frames);
     // The line failed and the link waits for its adapter to come back (true), or it came back.
@@ -32,7 +28,7 @@ private:
     void show();
     void showMark();
 
-    OperatorNotice &m_notice;
+    NoticePane &m_noticePane;
     LineMark &m_mark;
     QByteArrayList m_dropped;
     bool m_waiting = false;

@@ -1,10 +1,10 @@
-#include "panel/session/ComportList.h"
+#include "panel/ports/ComportList.h"
 
 #include "link/PortManager.h"
 #include "link/SerialPort.h"
 #include "model/NumberText.h"
-#include "panel/preferences/Preferences.h"
-#include "panel/window/Notifier.h"
+#include "panel/window/MessageBoxes.h"
+#include "preferences/Preferences.h"
 
 #include <QComboBox>
 
@@ -30,9 +30,9 @@ const QString GoneMark = QStringLiteral(" (gone)");
 } // namespace
 
 ComportList::ComportList(QComboBox &list, PortManager &ports, SerialPort &prober,
-                         Preferences &preferences, Notifier &notifier, Devices devices)
+                         Preferences &preferences, MessageBoxes &messageBoxes, Devices devices)
     : m_list(list), m_ports(ports), m_prober(prober), m_preferences(preferences),
-      m_notifier(notifier), m_devices(std::move(devices))
+      m_messageBoxes(messageBoxes), m_devices(std::move(devices))
 {}
 
 void ComportList::populate(qint16 storedPort)
@@ -101,7 +101,7 @@ bool ComportList::pick(const QString &itemText)
 {
     const qint16 port = portNumberOf(itemText);
     if (!m_ports.openPortIfListed(port)) {
-        m_notifier.tell(m_list.window()->windowTitle(), QStringLiteral("Cannot open Comport"));
+        m_messageBoxes.tell(m_list.window()->windowTitle(), QStringLiteral("Cannot open Comport"));
         return false;
     }
     m_selectedPort = port;

@@ -1,0 +1,66 @@
+#include "protocol/FrameNames.h"
+
+#include "model/ChannelTable.h"
+#include "protocol/Frames.h"
+
+#include <QMap>
+#include <QStringList>
+
+#include <array>
+
+namespace qm {
+
+namespace {
+
+struct SettingName
+{
+    Command command;
+    const char *name;
+};
+
+// What the operator calls the setting each command carries; settings requests carry none.
+constexpr std::array SettingNames{
+    SettingName{Command::ChannelData, "Position, size and options"},
+    SettingName{Command::BlankOn, "Blank"},
+    SettingName{Command::BlankOff, "Blank"},
+    SettingName{Command::Text1, "Text 1"},
+    SettingName{Command::Text2, "Text 2"},
+    SettingName{Command::Text3, "Text 3"},
+    SettingName{Command::TimeFont, "Time font"},
+};
+
+QString settingName(quint8 command)
+{
+    for (const SettingName &entry : SettingNames) {
+        if (static_cast<quint8>(entry.command) == command)
+            return QString::fromLatin1(entry.name);
+    }
+    return {};
+}
+
+// A frame ends in command, channel and the end marker, whatever its payload held.
+constexpr qsizetype TailLength = 3;
+
+} // namespace
+
+QString settingsCarried(const QByteArrayList &frames)
+{
+    QMap<int, QStringList> byChannel;
+    for (const QByteArray &frame : frames) {
+        if (frame.size() < TailLength || static_cast<quint8>(frame.back()) != EndMarker)
+            continue;
+        const auto channel = static_cast<quint8>(frame.at(frame.size() - 2));
+        const QString name = settingName(static_cast<quint8>(frame.at(frame.size() - 3)));
+        if (channel >= ChannelCount || name.isEmpty())
+            continue;
+        QStringList &names = byChannel[channel];
+        if (!names.contains(name))
+            names.append(name);
+    }
+    QStringList parts;
+    for (auto it = byChannel.cbegin(); it != byChannel.cend(); ++it)
+        parts.append(QStringLiteral("channel %1: %2").arg(it.key() + 1).arg(it->join(u", ")));
+    return parts.join(u"; ");
+}
+
+} // namespace qm

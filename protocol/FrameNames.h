@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QString>
+
+namespace qm {
+
+// "channel 3: Blank, Text 1; channel 5: Time font": what the operator calls the settings the
+// frames carry, by channel as the operator counts them. Requests and what cannot be read are
+// left out; a frame the driver had partly taken still names its setting by its tail.
+QString settingsCarried(const QByteArrayList &frames);
+
+} // namespace qm
