@@ -2,7 +2,7 @@
 
 #include "panel/session/ExportFolder.h"
 #include "panel/window/Notifier.h"
-#include "protocol/SettingsExport.h"
+#include "protocol/SettingsTxt.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -5,6 +5,7 @@
 #include "panel/session/SetupDialogs.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/Notifier.h"
+#include "protocol/ChannelList.h"
 #include "protocol/RoundTrip.h"
 
 #include <QAction>

@@ -11,10 +11,11 @@
 #include "panel/preferences/Preferences.h"
 #include "panel/preferences/PreferencesStore.h"
 #include "process/StandardOptions.h"
+#include "protocol/ChannelList.h"
+#include "protocol/QuotedText.h"
 #include "protocol/ReplyReceiver.h"
 #include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
-#include "tools/qmctl/ChannelList.h"
 #include "tools/qmctl/FindCommand.h"
 #include "tools/qmctl/JsonReports.h"
 
