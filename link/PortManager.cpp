@@ -66,13 +66,22 @@ bool PortManager::tryOpen(SerialPort &serial, int port, bool listed)
 
 bool PortManager::openPortIfListed(int port)
 {
-    if (!m_portList.contains(port))
-        return false;
+    return m_portList.contains(port) && openAsked(port);
+}
+
+bool PortManager::openNamedPort(int port)
+{
+    return openAsked(port);
+}
+
+// Discovery leaves absent devices unsaid; one the operator picked from the list has gone, and
+// one named outright should have been there.
+bool PortManager::openAsked(int port)
+{
     if (openPort(port))
         return true;
-    // Discovery leaves absent devices unsaid; one the operator picked from the list has gone.
-    if (!m_port.deviceExists())
-        report(refusalOf(m_port, true));
+    if (!m_port.deviceName().isEmpty() && !m_port.deviceExists())
+        report(refusalOf(m_port, m_portList.contains(port)));
     return false;
 }
 

@@ -46,11 +46,16 @@ public:
     void refreshPorts(SerialPort &prober, int heldPort);
     // openPort when the port is in the port list; otherwise false, with the port untouched.
     bool openPortIfListed(int port);
+    // openPort for a port named outright (a command's --port), listed or not; a device that is
+    // not there is reported too. A port with no device is left to the caller to word.
+    bool openNamedPort(int port);
 
 private:
     bool probeWith(SerialPort &prober, int port);
     // listed: the port is offered in the list, where it can be picked again.
     bool tryOpen(SerialPort &serial, int port, bool listed);
+    // openPort, reporting a device that has gone or never was.
+    bool openAsked(int port);
     void report(const Refusal &refusal);
 
     SerialPort &m_port;

@@ -117,13 +117,9 @@ void SetupSession::sendSetup(int channel)
     for (Field field : m_setup->fields)
         m_outgoing[channel][field] = wanted[field];
     m_outgoing[channel].texts = wanted.texts;
-    for (int line = 0; line < TextLineCount; ++line)
-        m_sender.sendText(channel, line, wanted.texts[line]);
-    m_sender.sendData(channel);
-    m_sender.sendBlank(channel);
     const auto &fields = m_setup->fields;
-    if (std::find(fields.begin(), fields.end(), Field::TimeFont) != fields.end())
-        m_sender.sendTimeFont(channel);
+    m_sender.sendUpdate(channel, wanted.texts,
+                        std::find(fields.begin(), fields.end(), Field::TimeFont) != fields.end());
 }
 
 // Replies for other channels (late ones of a channel given up on) only update the table.

@@ -59,6 +59,17 @@ void CommandSender::sendTimeFont(int index)
     sendCommand(m_sink, Command::TimeFont, channelByte(index), QByteArrayView(&payload, 1), true);
 }
 
+void CommandSender::sendUpdate(int index, const std::array<QString, TextLineCount> &texts,
+                               bool withTimeFont)
+{
+    for (int line = 0; line < TextLineCount; ++line)
+        sendText(index, line, texts[static_cast<std::size_t>(line)]);
+    sendData(index);
+    sendBlank(index);
+    if (withTimeFont)
+        sendTimeFont(index);
+}
+
 void CommandSender::requestSettings(int index)
 {
     sendCommand(m_sink, Command::SettingsRequest, channelByte(index), {}, false);

@@ -6,6 +6,10 @@
 #include "model/ChannelTable.h"
 #include "model/UnitModel.h"
 
+#include <QString>
+
+#include <array>
+
 namespace qm {
 
 // Turns a channel's record into the frames of the unit's command set and writes them to the
@@ -23,6 +27,10 @@ public:
     void sendText(int index, int textIndex, QStringView shownText);
     // Command 9; the QM-410A has no time font and sends nothing.
     void sendTimeFont(int index);
+    // What the Update button sends for a channel, in its order: the three text lines as given,
+    // the byte settings, the blanking and, unless withTimeFont is false, the time font.
+    void sendUpdate(int index, const std::array<QString, TextLineCount> &texts,
+                    bool withTimeFont = true);
     // Command 8: asks the unit for one settings reply.
     void requestSettings(int index);
 

@@ -1,6 +1,7 @@
 #include "protocol/RoundTrip.h"
 
 #include "protocol/Frames.h"
+#include "protocol/QuotedText.h"
 #include "protocol/ReplyReceiver.h"
 #include "protocol/Windows1252.h"
 

@@ -1,20 +1,22 @@
 #include "protocol/SetupFile.h"
 
 #include "protocol/JsonSource.h"
-#include "protocol/RoundTrip.h"
-#include "protocol/Windows1252.h"
+#include "protocol/QuotedText.h"
+#include "protocol/SettingsTxt.h"
+#include "protocol/SetupChecks.h"
 
 #include "process/UntrustedFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
 
 namespace qm {
+
+using namespace setupcheck;
 
 namespace {
 
@@ -22,70 +24,11 @@ const QString ModelKey = QStringLiteral("model");
 const QString VersionKey = QStringLiteral("version");
 const QString ChannelsKey = QStringLiteral("channels");
 const QString ChannelKey = QStringLiteral("channel");
-constexpr int SettingsTxtFieldCount = 13;
 constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
-
-// Each check stops at the first fault; the message is built where the fault is seen.
-struct Fault
-{
-    QString where; // "line 4, field 9 (HorizPos)", "channel 3, HorizSize", "" for the file
-    QString what;
-};
-
-using Checked = std::optional<Fault>;
-
-SetupReadResult refused(const QString &fileName, const Fault &fault)
-{
-    const QString where = fault.where.isEmpty() ? QString() : fault.where + QStringLiteral(": ");
-    return {std::nullopt, fileName + QStringLiteral(": ") + where + fault.what};
-}
-
-// A byte field takes what its reply bits can carry back, whatever the window offers.
-Checked checkRange(const UnitModel &model, Field field, double value, const QString &where,
-                   const QString &shown)
-{
-    if (value != std::floor(value))
-        return Fault{where, shown + QStringLiteral(" is not a whole number")};
-    const int maximum = replyMask(model, field);
-    if (value < 0 || value > maximum)
-        return Fault{where,
-                     QStringLiteral("%1 is out of its range 0 to %2").arg(shown).arg(maximum)};
-    return std::nullopt;
-}
-
-Checked checkText(const QString &text, const QString &where)
-{
-    if (const QString problem = textProblem(text); !problem.isEmpty())
-        return Fault{where, quotedText(text) + QStringLiteral(": ") + problem};
-    return std::nullopt;
-}
-
-// A record whose values would put a marker into a reply cannot have come from a unit.
-Checked checkReplyBytes(const UnitModel &model, const ChannelSettings &record,
-                        const std::vector<Field> &fields, const QString &where)
-{
-    if (const std::optional<SettingProblem> clash = markerClash(model, record, fields, 0))
-        return Fault{where + QStringLiteral(", ") + clash->setting,
-                     clash->value + QStringLiteral(": ") + clash->reason};
-    return std::nullopt;
-}
 
 int lineAt(QByteArrayView contents, qsizetype offset)
 {
     return static_cast<int>(contents.first(std::min(offset, contents.size())).count('\n')) + 1;
-}
-
-// The line of the first byte sequence that is not UTF-8, or 0 when all of it is.
-int firstLineNotUtf8(const QByteArray &contents)
-{
-    const QList<QByteArray> lines = contents.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        const QString decoded = decoder(lines[i]);
-        if (decoder.hasError())
-            return static_cast<int>(i) + 1;
-    }
-    return 0;
 }
 
 QString describeJson(const QJsonValue &value)
@@ -303,102 +246,6 @@ SetupReadResult parseJson(const QByteArray &contents, const QString &fileName,
     return {setup, {}};
 }
 
-// Only digits, as the panel writes them; anything else would be a guess.
-Checked readExportNumber(const UnitModel &model, Field field, const QString &text,
-                         const QString &where, ChannelSettings &record)
-{
-    bool digitsOnly = !text.isEmpty() && text.size() <= 3;
-    for (QChar c : text)
-        digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
-    if (!digitsOnly)
-        return Fault{where, quotedText(text) + QStringLiteral(" is not a number")};
-    if (Checked fault = checkRange(model, field, text.toInt(), where, text))
-        return fault;
-    record[field] = static_cast<quint8>(text.toInt());
-    return std::nullopt;
-}
-
-// Its texts are the last three fields and may hold "|" themselves; with more than 13 fields
-// any of the three texts could hold the extra separators, so such a line is refused.
-Checked readExportLine(const UnitModel &model, const QString &line, int lineNumber,
-                       ChannelSettings &record)
-{
-    const QString lineName = QStringLiteral("line %1").arg(lineNumber);
-    const QStringList fields = line.split(u'|');
-    if (fields.size() > SettingsTxtFieldCount)
-        return Fault{lineName, QStringLiteral("%1 fields instead of %2: a text holds \"|\", and "
-                                              "which of the three texts it belongs to cannot be "
-                                              "told")
-                                   .arg(fields.size())
-                                   .arg(SettingsTxtFieldCount)};
-    if (fields.size() < SettingsTxtFieldCount)
-        return Fault{lineName, QStringLiteral("%1 fields instead of %2")
-                                   .arg(fields.size())
-                                   .arg(SettingsTxtFieldCount)};
-    const qsizetype numberCount = static_cast<qsizetype>(model.exportFields.size());
-    const auto where = [&](qsizetype index, const QString &name) {
-        return QStringLiteral("%1, field %2 (%3)").arg(lineName).arg(index + 1).arg(name);
-    };
-    for (qsizetype i = 0; i < numberCount; ++i) {
-        const Field field = model.exportFields[static_cast<std::size_t>(i)];
-        if (Checked fault = readExportNumber(model, field, fields[i],
-                                             where(i, QLatin1String(fieldName(field))), record))
-            return fault;
-    }
-    for (int text = 0; text < TextLineCount; ++text) {
-        const QString &value = fields[numberCount + text];
-        if (Checked fault = checkText(value, where(numberCount + text, textLineName(text))))
-            return fault;
-        record.texts[text] = value;
-    }
-    return checkReplyBytes(model, record, model.exportFields, lineName);
-}
-
-// The panel writes settings.txt in the unit's character set, Windows-1252. One saved again
-// as UTF-8 (it starts with UTF-8's byte-order mark, or it has bytes beyond ASCII that all
-// form UTF-8) is read as UTF-8, so that "Müller" does not come back as "MÃ¼ller".
-std::optional<bool> settingsTxtIsUtf8(const QByteArray &contents, bool markedUtf8)
-{
-    const bool validUtf8 = firstLineNotUtf8(contents) == 0;
-    if (markedUtf8)
-        return validUtf8 ? std::optional<bool>(true) : std::nullopt;
-    const bool beyondAscii =
-        std::any_of(contents.begin(), contents.end(), [](char c) { return (c & 0x80) != 0; });
-    return validUtf8 && beyondAscii;
-}
-
-SetupReadResult parseSettingsTxt(const QByteArray &contents, bool markedUtf8,
-                                 const QString &fileName, const UnitModel &model)
-{
-    if (!model.exportsSettings())
-        return refused(fileName, {{},
-                                  QStringLiteral("not a setup file (a setup file is JSON "
-                                                 "and starts with \"{\")")});
-    const std::optional<bool> utf8 = settingsTxtIsUtf8(contents, markedUtf8);
-    if (!utf8)
-        return refused(fileName, {QStringLiteral("line %1").arg(firstLineNotUtf8(contents)),
-                                  QStringLiteral("not UTF-8, though the file starts with "
-                                                 "UTF-8's byte-order mark")});
-    QList<QByteArray> lines = contents.split('\n');
-    if (lines.size() > 1 && lines.last().isEmpty())
-        lines.removeLast();
-    if (lines.size() != ChannelCount)
-        return refused(fileName, {{},
-                                  QStringLiteral("wrong number of channels: %1 lines, not %2")
-                                      .arg(lines.size())
-                                      .arg(ChannelCount)});
-    Setup setup{&model, {}, model.exportFields, allChannelIndices()};
-    for (int index = 0; index < ChannelCount; ++index) {
-        QByteArray bytes = lines[index];
-        if (bytes.endsWith('\r'))
-            bytes.chop(1);
-        const QString line = *utf8 ? QString::fromUtf8(bytes) : windows1252::decode(bytes);
-        if (Checked fault = readExportLine(model, line, index + 1, setup.channels[index]))
-            return refused(fileName, *fault);
-    }
-    return {setup, {}};
-}
-
 // Text files of other encodings read as nonsense here; UTF-16 is what some editors save.
 bool looksLikeUtf16(const QByteArray &contents)
 {
@@ -489,30 +336,6 @@ QString describeDifference(const FieldDifference &difference)
 QString textLineName(int line)
 {
     return QStringLiteral("Text%1").arg(line + 1);
-}
-
-QString channelNumbers(const QList<int> &indices)
-{
-    QStringList numbers;
-    for (int index : indices)
-        numbers << QString::number(index + 1);
-    return numbers.join(QStringLiteral(", "));
-}
-
-QString quotedText(QStringView text)
-{
-    QString quoted = QStringLiteral("\"");
-    for (char32_t c : text.toUcs4()) {
-        if (c == U'\\' || c == U'"')
-            quoted += u'\\' + QString(QChar(c));
-        else if (QChar::isPrint(c))
-            quoted += QString::fromUcs4(&c, 1);
-        else if (c < 0x100)
-            quoted += QStringLiteral("\\x%1").arg(static_cast<uint>(c), 2, 16, QLatin1Char('0'));
-        else
-            quoted += QStringLiteral("\\u%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'));
-    }
-    return quoted + u'"';
 }
 
 } // namespace qm

@@ -73,11 +73,4 @@ QString describeDifference(const FieldDifference &difference);
 // "Text1" to "Text3", as files and messages name the text lines 0 to 2.
 QString textLineName(int line);
 
-// Channel indices as the operator numbers them: "3, 4, 12".
-QString channelNumbers(const QList<int> &indices);
-
-// The text between double quotes with backslashes, quotes, control characters and other
-// characters a terminal should not get raw written as escapes (\x1b, \u200e).
-QString quotedText(QStringView text);
-
 } // namespace qm

@@ -194,12 +194,10 @@ void ChannelEditor::onUpdateImmediatelyClicked(bool checked)
 
 void ChannelEditor::onUpdateClicked()
 {
-    const int index = m_currentChannel;
+    std::array<QString, TextLineCount> texts;
     for (int line = 0; line < TextLineCount; ++line)
-        sendText(index, line);
-    m_sender.sendData(index);
-    m_sender.sendBlank(index);
-    m_sender.sendTimeFont(index);
+        texts[static_cast<std::size_t>(line)] = shownText(line);
+    m_sender.sendUpdate(m_currentChannel, texts);
     m_positionEditor->enablePositionGrid(true);
 }
 

@@ -2,7 +2,7 @@
 
 #include "panel/transfer/ExportFolder.h"
 #include "panel/window/MessageBoxes.h"
-#include "protocol/SettingsExport.h"
+#include "protocol/SettingsTxt.h"
 
 #include <QDir>
 #include <QFileInfo>

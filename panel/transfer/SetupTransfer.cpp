@@ -5,6 +5,7 @@
 #include "panel/transfer/SetupDialogs.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/MessageBoxes.h"
+#include "protocol/ChannelList.h"
 #include "protocol/RoundTrip.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "protocol/SettingsExport.h"
+#include "protocol/SettingsTxt.h"
 #include "tests/support/UnitSimProcess.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
 

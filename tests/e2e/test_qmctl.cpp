@@ -1,10 +1,10 @@
 #include "link/QtSerialPort.h"
+#include "protocol/ChannelList.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/GeneratedSetups.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/UnitSimProcess.h"
-#include "tools/qmctl/ChannelList.h"
 
 #include <QDir>
 #include <QFile>

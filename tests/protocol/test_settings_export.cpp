@@ -1,4 +1,4 @@
-#include "protocol/SettingsExport.h"
+#include "protocol/SettingsTxt.h"
 #include "tests/support/SmallTmpfs.h"
 
 #include <QDir>

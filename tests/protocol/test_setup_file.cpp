@@ -1,4 +1,6 @@
+#include "protocol/ChannelList.h"
 #include "protocol/Frames.h"
+#include "protocol/QuotedText.h"
 #include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/CodePage.h"

@@ -6,15 +6,15 @@
 #include "link/PlatformSerialPort.h"
 #include "link/PortManager.h"
 #include "link/PortMap.h"
-#include "link/PortWords.h"
 #include "link/SetupSession.h"
 #include "preferences/Preferences.h"
 #include "preferences/PreferencesStore.h"
 #include "process/StandardOptions.h"
+#include "protocol/ChannelList.h"
+#include "protocol/QuotedText.h"
 #include "protocol/ReplyReceiver.h"
 #include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
-#include "tools/qmctl/ChannelList.h"
 #include "tools/qmctl/FindCommand.h"
 #include "tools/qmctl/JsonReports.h"
 
@@ -550,18 +550,13 @@ int main(int argc, char *argv[])
     const std::unique_ptr<SerialPort> serial =
         makePlatformSerialPort(portMap(*line, portNumber), line->model->baudRate);
     SerialPort &port = *serial;
-    port.setPortNumber(portNumber);
+    const bool opened = PortManager(port, printError).openNamedPort(portNumber);
     line->device = port.deviceName();
-    if (line->device.isEmpty()) {
+    if (line->device.isEmpty())
         printError(QStringLiteral("%1 has no device: its [Ports] entry could not be read")
                        .arg(line->port));
+    if (!opened)
         return UnitFailed;
-    }
-    if (!port.open()) {
-        printError(refusalSentences({refusalOf(port)}, PortRetry::RunAgain).constFirst());
-        return UnitFailed;
-    }
-    port.claim();
     Run run(*line, port);
     if (line->command == u"read")
         return run.read();

@@ -1,4 +1,4 @@
-#include "tools/qmctl/ChannelList.h"
+#include "protocol/ChannelList.h"
 
 #include "model/Field.h"
 
@@ -46,6 +46,14 @@ std::optional<QList<int>> parseChannelList(const QString &text)
             indices.append(index);
     }
     return indices;
+}
+
+QString channelNumbers(const QList<int> &indices)
+{
+    QStringList numbers;
+    for (int index : indices)
+        numbers << QString::number(index + 1);
+    return numbers.join(QStringLiteral(", "));
 }
 
 } // namespace qm
