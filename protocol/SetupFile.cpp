@@ -22,7 +22,6 @@ const QString ModelKey = QStringLiteral("model");
 const QString VersionKey = QStringLiteral("version");
 const QString ChannelsKey = QStringLiteral("channels");
 const QString ChannelKey = QStringLiteral("channel");
-constexpr int SettingsTxtFieldCount = 13;
 constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
 
 // Each check stops at the first fault; the message is built where the fault is seen.
@@ -318,23 +317,24 @@ Checked readExportNumber(const UnitModel &model, Field field, const QString &tex
     return std::nullopt;
 }
 
-// Its texts are the last three fields and may hold "|" themselves; with more than 13 fields
-// any of the three texts could hold the extra separators, so such a line is refused.
+// Its texts are the last three fields and may hold "|" themselves; with more fields than the
+// model's line has, any of the three texts could hold the extra separators, so such a line is
+// refused.
 Checked readExportLine(const UnitModel &model, const QString &line, int lineNumber,
                        ChannelSettings &record)
 {
     const QString lineName = QStringLiteral("line %1").arg(lineNumber);
     const QStringList fields = line.split(u'|');
-    if (fields.size() > SettingsTxtFieldCount)
+    const int fieldCount = model.exportLineFieldCount();
+    if (fields.size() > fieldCount)
         return Fault{lineName, QStringLiteral("%1 fields instead of %2: a text holds \"|\", and "
                                               "which of the three texts it belongs to cannot be "
                                               "told")
                                    .arg(fields.size())
-                                   .arg(SettingsTxtFieldCount)};
-    if (fields.size() < SettingsTxtFieldCount)
-        return Fault{lineName, QStringLiteral("%1 fields instead of %2")
-                                   .arg(fields.size())
-                                   .arg(SettingsTxtFieldCount)};
+                                   .arg(fieldCount)};
+    if (fields.size() < fieldCount)
+        return Fault{lineName,
+                     QStringLiteral("%1 fields instead of %2").arg(fields.size()).arg(fieldCount)};
     const qsizetype numberCount = static_cast<qsizetype>(model.exportFields.size());
     const auto where = [&](qsizetype index, const QString &name) {
         return QStringLiteral("%1, field %2 (%3)").arg(lineName).arg(index + 1).arg(name);
