@@ -125,8 +125,8 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
         captioned(ControlKind::Group, TimeCodeGroup, DisplayFrame, {1740, 180, 2175, 285}));
     rows.push_back(bound(radioButton(QStringLiteral("optQOR"), TimeCodeGroup, {0, 30, 705, 285},
                                      QStringLiteral("QOR")),
-                         {SettingKind::OptionPair, Field::TimeCodeInput, 0, TimeCodeStep,
-                          QStringLiteral("optSMPTE")}));
+                         bind::optionPair(Field::TimeCodeInput, FirstOption::StandsForZero,
+                                          TimeCodeStep, QStringLiteral("optSMPTE"))));
     rows.push_back(radioButton(QStringLiteral("optSMPTE"), TimeCodeGroup, {1200, 30, 1125, 285},
                                QStringLiteral("SMPTE")));
     rows.push_back(labelling(
@@ -134,10 +134,10 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
         HourModeGroup));
     rows.push_back(
         captioned(ControlKind::Group, HourModeGroup, DisplayFrame, {1740, 540, 2055, 255}));
-    rows.push_back(bound(
-        radioButton(QStringLiteral("opt12hr"), HourModeGroup, {0, 0, 945, 285},
-                    QStringLiteral("12 Hr.")),
-        {SettingKind::OptionPair, Field::HourMode, 1, HourModeStep, QStringLiteral("opt24hr")}));
+    rows.push_back(bound(radioButton(QStringLiteral("opt12hr"), HourModeGroup, {0, 0, 945, 285},
+                                     QStringLiteral("12 Hr.")),
+                         bind::optionPair(Field::HourMode, FirstOption::StandsForOne, HourModeStep,
+                                          QStringLiteral("opt24hr"))));
     rows.push_back(radioButton(QStringLiteral("opt24hr"), HourModeGroup, {1200, 0, 825, 285},
                                QStringLiteral("24 Hr.")));
     rows.push_back(labelling(
@@ -146,7 +146,7 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
     rows.push_back(bound(spoken(list(QStringLiteral("cmbDateMode"), DisplayFrame,
                                      {1740, 910, 2385, 315}, d.dateModes),
                                 QStringLiteral("Date mode")),
-                         {SettingKind::List, Field::DateMode, TwoBits, DateModeStep}));
+                         bind::list(Field::DateMode, TwoBits, DateModeStep)));
     rows.push_back(labelling(
         label(QStringLiteral("Label10"), DisplayFrame, labelAt(1290), QStringLiteral("Timezone:")),
         QStringLiteral("cmbTimeZone")));
@@ -154,14 +154,14 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
         bound(spoken(list(QStringLiteral("cmbTimeZone"), DisplayFrame, {1740, 1260, 2385, 315},
                           d.timeZones, QStringLiteral("Sets the Time Zone offset relative to UTC")),
                      QStringLiteral("Time zone"), QStringLiteral("Offset from UTC")),
-              {SettingKind::List, Field::TimeZone, WholeByte, TimeZoneStep}));
+              bind::list(Field::TimeZone, WholeByte, TimeZoneStep)));
     rows.push_back(labelling(label(QStringLiteral("Label3"), DisplayFrame, labelAt(1640),
                                    QStringLiteral("Window Mode:")),
                              QStringLiteral("cmbWindowMode")));
     rows.push_back(bound(spoken(list(QStringLiteral("cmbWindowMode"), DisplayFrame,
                                      {1740, 1610, 2385, 315}, d.windowModes),
                                 QStringLiteral("Window mode")),
-                         {SettingKind::List, Field::WindowMode, TwoBits, WindowModeStep}));
+                         bind::list(Field::WindowMode, TwoBits, WindowModeStep)));
     rows.push_back(labelling(label(QStringLiteral("Label8"), DisplayFrame, labelAt(1990),
                                    QStringLiteral("Display Mode:")),
                              QStringLiteral("cmbDisplayMode")));
@@ -169,10 +169,10 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
     rows.push_back(bound(spoken(list(QStringLiteral("cmbDisplayMode"), DisplayFrame,
                                      {1740, 1960, 2385, 315}, d.displayModes),
                                 QStringLiteral("Display mode")),
-                         {SettingKind::List, Field::DisplayMode, ThreeBits, DisplayModeStep}));
+                         bind::list(Field::DisplayMode, ThreeBits, DisplayModeStep)));
     rows.push_back(bound(checkBox(QStringLiteral("chkBlank"), DisplayFrame, {1740, 2340, 1095, 285},
                                   QStringLiteral("Blank")),
-                         {SettingKind::CheckBit, Field::Blank, 0, BlankStep}));
+                         bind::checkBit(Field::Blank, 0, BlankStep)));
 }
 
 void appendTextPage(Rows &rows)

@@ -51,30 +51,30 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
     rows.push_back(bound(
         spoken(list(QStringLiteral("cmbWindowMode"), page, {1800, 2370, 2385, 315}, d.windowModes),
                QStringLiteral("Window mode")),
-        {SettingKind::List, Field::WindowMode, TwoBits, WindowModeStep}));
+        bind::list(Field::WindowMode, TwoBits, WindowModeStep)));
     rows.push_back(labelling(label(QStringLiteral("Label8"), page, {150, 2730, 1275, 255},
                                    QStringLiteral("Display Mode:")),
                              QStringLiteral("cmbDisplayMode")));
     rows.push_back(bound(spoken(list(QStringLiteral("cmbDisplayMode"), page,
                                      {1800, 2700, 2385, 315}, d.displayModes),
                                 QStringLiteral("Display mode")),
-                         {SettingKind::List, Field::DisplayMode, TwoBits, DisplayModeStep}));
+                         bind::list(Field::DisplayMode, TwoBits, DisplayModeStep)));
     rows.push_back(labelling(label(QStringLiteral("Label9"), page, {150, 3060, 1215, 255},
                                    QStringLiteral("Time Font Style:")),
                              QStringLiteral("cmbTimeFont")));
     rows.push_back(bound(
         spoken(list(QStringLiteral("cmbTimeFont"), page, {1800, 3030, 2385, 315}, d.timeFonts),
                QStringLiteral("Time font style")),
-        {SettingKind::ListIfPresent, Field::TimeFont, 0, TimeFontStep}));
+        bind::listIfPresent(Field::TimeFont, TimeFontStep)));
     rows.push_back(bound(
         checkBox(QStringLiteral("chkBlank"), page, {150, 3390, 1095, 285}, QStringLiteral("Blank")),
-        {SettingKind::CheckBit, Field::Blank, 0, BlankStep}));
+        bind::checkBit(Field::Blank, 0, BlankStep)));
     rows.push_back(bound(checkBox(QStringLiteral("chkAutoStop"), page, {2100, 3390, 1095, 285},
                                   QStringLiteral("Auto Stop")),
-                         {SettingKind::CheckBit, Field::AutoStop, 0, AutoStopStep}));
+                         bind::checkBit(Field::AutoStop, 0, AutoStopStep)));
     rows.push_back(bound(checkBox(QStringLiteral("chkLeapSeconds"), page, {150, 3660, 1455, 285},
                                   QStringLiteral("Leap Year")),
-                         {SettingKind::CheckBit, Field::LeapSeconds, 0, LeapSecondsStep}));
+                         bind::checkBit(Field::LeapSeconds, 0, LeapSecondsStep)));
 }
 
 void appendTextPage(Rows &rows)

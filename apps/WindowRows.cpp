@@ -71,7 +71,7 @@ WindowRow tabPage(const QString &name, const QString &caption)
 WindowRow positionFrame(const QString &container, QRect twips, int fillStep)
 {
     return bound(captioned(ControlKind::Frame, QStringLiteral("FramePosition"), container, twips),
-                 {.kind = SettingKind::Position, .step = fillStep});
+                 bind::position(fillStep));
 }
 
 WindowRow bound(WindowRow row, SettingBinding binding)
@@ -104,18 +104,14 @@ void appendTextLines(Rows &rows, const QString &container, const std::array<QRec
                            texts[static_cast<std::size_t>(line)]),
                    QStringLiteral("Text line ") + number, QStringLiteral("Up to 30 characters"));
         text.index = line;
-        rows.push_back(
-            bound(text, {.kind = SettingKind::TextLine, .arg = bit, .step = steps.texts + line}));
+        rows.push_back(bound(text, bind::textLine(line, steps.texts + line)));
         WindowRow check =
             spoken(checkBox(arrayElementName(QStringLiteral("chkEnable"), line), container,
                             {checks[static_cast<std::size_t>(line)], QSize(885, 255)},
                             QStringLiteral("Enabled")),
                    QStringLiteral("Line %1 enabled").arg(number));
         check.index = line;
-        rows.push_back(bound(check, {.kind = SettingKind::CheckBit,
-                                     .field = Field::TextEnables,
-                                     .arg = bit,
-                                     .step = steps.enables + line}));
+        rows.push_back(bound(check, bind::checkBit(Field::TextEnables, bit, steps.enables + line)));
     }
 }
 

@@ -25,19 +25,65 @@ enum class SettingKind : quint8
     TextLine,
 };
 
+// What an option pair's first option stands for; the second stands for the other value.
+enum class FirstOption : quint8
+{
+    StandsForZero,
+    StandsForOne,
+};
+
 // Where a window's control meets the channel record: the field it shows, how, and when it is
 // filled. Filling a window from a record walks its bindings by step, the model's fill order.
+// Made by the functions in `bind`, one a kind, so that a window's row reads as what it binds.
 struct SettingBinding
 {
     SettingKind kind = SettingKind::CheckBit;
     // The byte field; Position and TextLine bindings name theirs otherwise.
     Field field = Field::TextEnables;
-    // CheckBit: the bit shown. List: the mask. OptionPair: 1 when this option, the pair's
-    // first, stands for 1. TextLine: the line, 0 to 2.
-    quint8 arg = 0;
     int step = 0;
-    // OptionPair: the object name of the pair's second option.
-    QString partner{};
+    quint8 bit = 0;                                 // CheckBit: the bit shown
+    quint8 mask = 0;                                // List: the bits shown
+    FirstOption first = FirstOption::StandsForZero; // OptionPair
+    QString partner{}; // OptionPair: the object name of the pair's second option
+    int line = 0;      // TextLine: 0 to 2
 };
+
+namespace bind {
+
+inline SettingBinding checkBit(Field field, quint8 bit, int step)
+{
+    return {.kind = SettingKind::CheckBit, .field = field, .step = step, .bit = bit};
+}
+
+inline SettingBinding optionPair(Field field, FirstOption first, int step, const QString &partner)
+{
+    return {.kind = SettingKind::OptionPair,
+            .field = field,
+            .step = step,
+            .first = first,
+            .partner = partner};
+}
+
+inline SettingBinding list(Field field, quint8 mask, int step)
+{
+    return {.kind = SettingKind::List, .field = field, .step = step, .mask = mask};
+}
+
+inline SettingBinding listIfPresent(Field field, int step)
+{
+    return {.kind = SettingKind::ListIfPresent, .field = field, .step = step};
+}
+
+inline SettingBinding position(int step)
+{
+    return {.kind = SettingKind::Position, .step = step};
+}
+
+inline SettingBinding textLine(int line, int step)
+{
+    return {.kind = SettingKind::TextLine, .step = step, .line = line};
+}
+
+} // namespace bind
 
 } // namespace qm

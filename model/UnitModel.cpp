@@ -1,53 +1,219 @@
 #include "model/UnitModel.h"
 
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
 namespace qm {
 
 namespace {
 
 using F = Field;
+constexpr int No = Nowhere;
 
-// The position and size bytes are packed the same way by both units.
-std::vector<ReplyByte> withSharedReplyBytes(std::vector<ReplyByte> modelBytes)
+// Position and size are packed the same way by both units.
+constexpr ReplyPlace HorizPosBits{0, 0, 0xFF};
+constexpr ReplyPlace HorizSizeBits{1, 4, 0x0F};
+constexpr ReplyPlace VertPosBits{2, 2, 0x3F};
+constexpr ReplyPlace VertSizeBits{2, 0, 0x03};
+
+constexpr ReplyPlace wholeByte(quint8 byte)
 {
-    std::vector<ReplyByte> bytes = {
-        {0, F::HorizPos, 0, 0xFF}, {1, F::HorizSize, 4, 0x0F},   {2, F::VertPos, 2, 0x3F},
-        {2, F::VertSize, 0, 0x03}, {3, F::DisplayMode, 0, 0xFF}, {4, F::WindowMode, 0, 0xFF},
+    return {byte, 0, 0xFF};
+}
+
+// clang-format off
+constexpr std::array Qm410aFields{
+    //       field             record payload reply             export max  group
+    FieldRow{F::TextEnables,   0,     0,      wholeByte(9),     No,    7,   "Text Enables"},
+    FieldRow{F::DateMode,      1,     1,      wholeByte(8),     No,    2,   nullptr},
+    FieldRow{F::TimeCodeInput, 2,     2,      {7, 0, 0x01},     No,    1,   "Time Code Input"},
+    FieldRow{F::HourMode,      3,     3,      {6, 0, 0x01},     No,    1,   "Hour Mode"},
+    FieldRow{F::TimeZone,      4,     4,      wholeByte(5),     No,    48,  "Timezone"},
+    FieldRow{F::WindowMode,    5,     5,      wholeByte(4),     No,    3,   "Mask Mode"},
+    FieldRow{F::DisplayMode,   6,     6,      wholeByte(3),     No,    3,   "Display Mode"},
+    FieldRow{F::VertPos,       7,     7,      VertPosBits,      No,    63,  "Position"},
+    FieldRow{F::HorizPos,      8,     10,     HorizPosBits,     No,    255, "Position"},
+    FieldRow{F::VertSize,      9,     8,      VertSizeBits,     No,    3,   "Size"},
+    FieldRow{F::HorizSize,     10,    9,      HorizSizeBits,    No,    15,  "Size"},
+    FieldRow{F::Blank,         11,    No,     wholeByte(10),    No,    1,   "Blank"},
+};
+
+constexpr std::array Qm410aGroups{
+    GroupRow{"Position"},
+    GroupRow{"Size"},
+    GroupRow{"Blank", No, ExtraFrame::Blank},
+    GroupRow{"Time Code Input"},
+    GroupRow{"Hour Mode"},
+    GroupRow{"Display Mode"},
+    GroupRow{"Timezone"},
+    GroupRow{"Mask Mode"},
+    GroupRow{"Text 1", 0, ExtraFrame::Text},
+    GroupRow{"Text 2", 1, ExtraFrame::Text},
+    GroupRow{"Text 3", 2, ExtraFrame::Text},
+    GroupRow{"Text Enables"},
+};
+
+constexpr std::array Qm520aFields{
+    //       field             record payload reply             export max  group
+    FieldRow{F::TextEnables,   0,     0,      wholeByte(8),     0,     7,   "Text Enables"},
+    FieldRow{F::AutoStop,      1,     1,      wholeByte(7),     1,     1,   "Autostop"},
+    FieldRow{F::LeapSeconds,   2,     2,      wholeByte(5),     2,     1,   "Leap Seconds"},
+    FieldRow{F::WindowMode,    3,     3,      wholeByte(4),     3,     3,   "Mask Mode"},
+    FieldRow{F::DisplayMode,   4,     4,      wholeByte(3),     4,     2,   "Milliseconds"},
+    FieldRow{F::VertPos,       5,     5,      VertPosBits,      5,     63,  "Position"},
+    FieldRow{F::HorizPos,      6,     8,      HorizPosBits,     8,     255, "Position"},
+    FieldRow{F::VertSize,      7,     6,      VertSizeBits,     6,     3,   "Size"},
+    FieldRow{F::HorizSize,     8,     7,      HorizSizeBits,    7,     15,  "Size"},
+    FieldRow{F::Blank,         9,     No,     wholeByte(9),     9,     1,   "Blank"},
+    FieldRow{F::TimeFont,      10,    No,     wholeByte(11),    No,    1,   "Time Font Style"},
+};
+
+constexpr std::array Qm520aGroups{
+    GroupRow{"Position"},
+    GroupRow{"Size"},
+    GroupRow{"Blank", No, ExtraFrame::Blank},
+    GroupRow{"Milliseconds"},
+    GroupRow{"Mask Mode"},
+    GroupRow{"Autostop"},
+    GroupRow{"Leap Seconds"},
+    GroupRow{"Text 1", 0, ExtraFrame::Text},
+    GroupRow{"Text 2", 1, ExtraFrame::Text},
+    GroupRow{"Text 3", 2, ExtraFrame::Text},
+    GroupRow{"Text Enables"},
+    GroupRow{"Time Font Style", No, ExtraFrame::TimeFont},
+};
+// clang-format on
+
+// Each list a frame or file reads holds every place from 0 up once, so no field is sent
+// twice or left out between two others.
+template<std::size_t N>
+constexpr bool placesFollowOn(const std::array<FieldRow, N> &rows, int FieldRow::*place)
+{
+    std::size_t placed = 0;
+    for (const FieldRow &row : rows)
+        placed += row.*place != Nowhere ? 1 : 0;
+    for (std::size_t at = 0; at < placed; ++at) {
+        std::size_t holders = 0;
+        for (const FieldRow &row : rows)
+            holders += row.*place == static_cast<int>(at) ? 1 : 0;
+        if (holders != 1)
+            return false;
+    }
+    return true;
+}
+
+// Every field stands in one row, and every row has its place in the record.
+template<std::size_t N> constexpr bool eachFieldOnce(const std::array<FieldRow, N> &rows)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t j = i + 1; j < N; ++j) {
+            if (rows[i].field == rows[j].field)
+                return false;
+        }
+    }
+    return std::none_of(rows.begin(), rows.end(),
+                        [](const FieldRow &row) { return row.record == Nowhere; });
+}
+
+constexpr bool copies(const GroupRow &group, const FieldRow &row)
+{
+    return row.group && std::string_view(group.caption) == row.group;
+}
+
+// A field's group is one of the model's, and a group that copies no text line copies a field.
+template<std::size_t N, std::size_t G>
+constexpr bool groupsMatch(const std::array<FieldRow, N> &rows,
+                           const std::array<GroupRow, G> &groups)
+{
+    const auto grouped = [&groups](const FieldRow &row) {
+        return !row.group ||
+               std::any_of(groups.begin(), groups.end(),
+                           [&row](const GroupRow &group) { return copies(group, row); });
     };
-    bytes.insert(bytes.end(), modelBytes.begin(), modelBytes.end());
+    const auto copiesSomething = [&rows](const GroupRow &group) {
+        return group.textLine != Nowhere ||
+               std::any_of(rows.begin(), rows.end(),
+                           [&group](const FieldRow &row) { return copies(group, row); });
+    };
+    return std::all_of(rows.begin(), rows.end(), grouped) &&
+           std::all_of(groups.begin(), groups.end(), copiesSomething);
+}
+
+// What the window sets must come back in a reply.
+template<std::size_t N> constexpr bool repliesCarryTheMaxima(const std::array<FieldRow, N> &rows)
+{
+    return std::all_of(rows.begin(), rows.end(),
+                       [](const FieldRow &row) { return row.maximum <= row.reply.mask; });
+}
+
+template<std::size_t N, std::size_t G>
+constexpr bool wellFormed(const std::array<FieldRow, N> &rows,
+                          const std::array<GroupRow, G> &groups)
+{
+    return eachFieldOnce(rows) && placesFollowOn(rows, &FieldRow::record) &&
+           placesFollowOn(rows, &FieldRow::payload) && placesFollowOn(rows, &FieldRow::exported) &&
+           groupsMatch(rows, groups) && repliesCarryTheMaxima(rows);
+}
+
+static_assert(wellFormed(Qm410aFields, Qm410aGroups));
+static_assert(wellFormed(Qm520aFields, Qm520aGroups));
+
+std::vector<Field> inPlaceOrder(std::vector<FieldRow> rows, int FieldRow::*place)
+{
+    std::sort(rows.begin(), rows.end(),
+              [place](const FieldRow &a, const FieldRow &b) { return a.*place < b.*place; });
+    std::vector<Field> fields;
+    for (const FieldRow &row : rows) {
+        if (row.*place != Nowhere)
+            fields.push_back(row.field);
+    }
+    return fields;
+}
+
+// By data byte and, within a shared byte, in record order.
+std::vector<ReplyByte> replyBytesOf(std::vector<FieldRow> rows)
+{
+    std::sort(rows.begin(), rows.end(), [](const FieldRow &a, const FieldRow &b) {
+        return std::pair(a.reply.byte, a.record) < std::pair(b.reply.byte, b.record);
+    });
+    std::vector<ReplyByte> bytes;
+    for (const FieldRow &row : rows)
+        bytes.push_back({row.reply.byte, row.field, row.reply.shift, row.reply.mask});
     return bytes;
 }
 
-using FieldMaxima = std::array<quint8, FieldCount>;
-
-// Position and size carry what their reply bits hold; the rest are lists and check boxes.
-FieldMaxima maxima(std::initializer_list<std::pair<Field, quint8>> modelMaxima)
+// Each group of the table with the fields whose rows name it.
+template<std::size_t G>
+std::vector<UpdateGroup> updateGroupsOf(const std::vector<FieldRow> &rowsInRecordOrder,
+                                        const std::array<GroupRow, G> &groups)
 {
-    FieldMaxima result{};
-    const auto set = [&result](Field field, quint8 maximum) {
-        result[static_cast<std::size_t>(field)] = maximum;
-    };
-    for (auto [field, maximum] : {std::pair{F::TextEnables, quint8{7}},
-                                  {F::WindowMode, 3},
-                                  {F::VertPos, 63},
-                                  {F::HorizPos, 255},
-                                  {F::VertSize, 3},
-                                  {F::HorizSize, 15},
-                                  {F::Blank, 1}})
-        set(field, maximum);
-    for (auto [field, maximum] : modelMaxima)
-        set(field, maximum);
+    std::vector<UpdateGroup> result;
+    for (const GroupRow &group : groups) {
+        UpdateGroup update{QString::fromLatin1(group.caption), {}, group.textLine, group.extra};
+        for (const FieldRow &row : rowsInRecordOrder) {
+            if (copies(group, row))
+                update.fields.push_back(row.field);
+        }
+        result.push_back(update);
+    }
     return result;
 }
 
-UpdateGroup group(const char *caption, std::vector<Field> fields,
-                  ExtraFrame extra = ExtraFrame::None)
+template<std::size_t N, std::size_t G>
+void setFields(UnitModel &m, const std::array<FieldRow, N> &rows,
+               const std::array<GroupRow, G> &groups)
 {
-    return {QString::fromLatin1(caption), std::move(fields), -1, extra};
-}
-
-UpdateGroup textGroup(const char *caption, int line)
-{
-    return {QString::fromLatin1(caption), {}, line, ExtraFrame::Text};
+    m.fields.assign(rows.begin(), rows.end());
+    std::sort(m.fields.begin(), m.fields.end(),
+              [](const FieldRow &a, const FieldRow &b) { return a.record < b.record; });
+    m.recordFields = inPlaceOrder(m.fields, &FieldRow::record);
+    m.dataPayload = inPlaceOrder(m.fields, &FieldRow::payload);
+    m.replyBytes = replyBytesOf(m.fields);
+    m.exportFields = inPlaceOrder(m.fields, &FieldRow::exported);
+    m.updateGroups = updateGroupsOf(m.fields, groups);
+    m.hasTimeFont = std::any_of(rows.begin(), rows.end(),
+                                [](const FieldRow &row) { return row.field == Field::TimeFont; });
 }
 
 UnitModel make410a()
@@ -58,41 +224,8 @@ UnitModel make410a()
     m.windowTitle = QStringLiteral("QM-410A Control Panel");
     m.preferencesName = QStringLiteral("QM-410A");
     m.baudRate = 9600;
-    m.recordFields = {F::TextEnables, F::DateMode,   F::TimeCodeInput, F::HourMode,
-                      F::TimeZone,    F::WindowMode, F::DisplayMode,   F::VertPos,
-                      F::HorizPos,    F::VertSize,   F::HorizSize,     F::Blank};
-    m.dataPayload = {F::TextEnables, F::DateMode,   F::TimeCodeInput, F::HourMode,
-                     F::TimeZone,    F::WindowMode, F::DisplayMode,   F::VertPos,
-                     F::VertSize,    F::HorizSize,  F::HorizPos};
-    m.replyBytes = withSharedReplyBytes({
-        {5, F::TimeZone, 0, 0xFF},
-        {6, F::HourMode, 0, 0x01},
-        {7, F::TimeCodeInput, 0, 0x01},
-        {8, F::DateMode, 0, 0xFF},
-        {9, F::TextEnables, 0, 0xFF},
-        {10, F::Blank, 0, 0xFF},
-    });
     m.replyChannelByte = 11;
-    m.hasTimeFont = false;
-    m.fieldMaximum = maxima({{F::DateMode, 2},
-                             {F::TimeCodeInput, 1},
-                             {F::HourMode, 1},
-                             {F::TimeZone, 48},
-                             {F::DisplayMode, 3}});
-    m.updateGroups = {
-        group("Position", {F::VertPos, F::HorizPos}),
-        group("Size", {F::VertSize, F::HorizSize}),
-        group("Blank", {F::Blank}, ExtraFrame::Blank),
-        group("Time Code Input", {F::TimeCodeInput}),
-        group("Hour Mode", {F::HourMode}),
-        group("Display Mode", {F::DisplayMode}),
-        group("Timezone", {F::TimeZone}),
-        group("Mask Mode", {F::WindowMode}),
-        textGroup("Text 1", 0),
-        textGroup("Text 2", 1),
-        textGroup("Text 3", 2),
-        group("Text Enables", {F::TextEnables}),
-    };
+    setFields(m, Qm410aFields, Qm410aGroups);
     return m;
 }
 
@@ -104,42 +237,19 @@ UnitModel make520a()
     m.windowTitle = QStringLiteral("QM-520A Control Panel");
     m.preferencesName = QStringLiteral("VT-540A");
     m.baudRate = 4800;
-    m.recordFields = {F::TextEnables, F::AutoStop, F::LeapSeconds, F::WindowMode,
-                      F::DisplayMode, F::VertPos,  F::HorizPos,    F::VertSize,
-                      F::HorizSize,   F::Blank,    F::TimeFont};
-    m.dataPayload = {F::TextEnables, F::AutoStop, F::LeapSeconds, F::WindowMode, F::DisplayMode,
-                     F::VertPos,     F::VertSize, F::HorizSize,   F::HorizPos};
-    m.replyBytes = withSharedReplyBytes({
-        {5, F::LeapSeconds, 0, 0xFF},
-        {7, F::AutoStop, 0, 0xFF},
-        {8, F::TextEnables, 0, 0xFF},
-        {9, F::Blank, 0, 0xFF},
-        {11, F::TimeFont, 0, 0xFF},
-    });
     m.replyChannelByte = 10;
-    m.exportFields = {F::TextEnables, F::AutoStop, F::LeapSeconds, F::WindowMode, F::DisplayMode,
-                      F::VertPos,     F::VertSize, F::HorizSize,   F::HorizPos,   F::Blank};
-    m.hasTimeFont = true;
-    m.fieldMaximum =
-        maxima({{F::AutoStop, 1}, {F::LeapSeconds, 1}, {F::DisplayMode, 2}, {F::TimeFont, 1}});
-    m.updateGroups = {
-        group("Position", {F::VertPos, F::HorizPos}),
-        group("Size", {F::VertSize, F::HorizSize}),
-        group("Blank", {F::Blank}, ExtraFrame::Blank),
-        group("Milliseconds", {F::DisplayMode}),
-        group("Mask Mode", {F::WindowMode}),
-        group("Autostop", {F::AutoStop}),
-        group("Leap Seconds", {F::LeapSeconds}),
-        textGroup("Text 1", 0),
-        textGroup("Text 2", 1),
-        textGroup("Text 3", 2),
-        group("Text Enables", {F::TextEnables}),
-        group("Time Font Style", {F::TimeFont}, ExtraFrame::TimeFont),
-    };
+    setFields(m, Qm520aFields, Qm520aGroups);
     return m;
 }
 
 } // namespace
+
+quint8 UnitModel::maximum(Field field) const
+{
+    const auto row = std::find_if(fields.begin(), fields.end(),
+                                  [field](const FieldRow &r) { return r.field == field; });
+    return row == fields.end() ? 0 : row->maximum;
+}
 
 const UnitModel &qm410a()
 {

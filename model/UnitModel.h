@@ -10,7 +10,33 @@
 
 namespace qm {
 
-// One byte of a settings reply that feeds a record field: field = (d[dataIndex] >> shift) & mask.
+// Marks a field that a frame or file does not carry, or that no multiple-update group copies.
+inline constexpr int Nowhere = -1;
+
+// Where a settings reply carries a field: field = (d[byte] >> shift) & mask.
+struct ReplyPlace
+{
+    quint8 byte;
+    quint8 shift;
+    quint8 mask;
+};
+
+// Every fact about one byte field of a model. A model's fields are a table of these rows, and
+// every list the protocol reads is derived from it, so a new setting is one row.
+struct FieldRow
+{
+    Field field;
+    int record;  // place in the record's own order, as setup files list it
+    int payload; // place in the channel data frame (command 2); Nowhere: not sent in it
+    ReplyPlace reply;
+    int exported; // place in a settings.txt line; Nowhere: not exported
+    // The largest value the window sets: its list's last entry, the bits of its check boxes,
+    // what the reply's bits carry for position and size.
+    quint8 maximum;
+    const char *group; // caption of the multiple-update group that copies it; nullptr: none
+};
+
+// One byte of a settings reply that feeds a record field, as the reply is read.
 struct ReplyByte
 {
     quint8 dataIndex;
@@ -26,6 +52,15 @@ enum class ExtraFrame : quint8
     Blank,
     Text,
     TimeFont,
+};
+
+// One item of the multi-channel update's settings list, as the model's group table writes it;
+// the fields name their group themselves.
+struct GroupRow
+{
+    const char *caption;
+    int textLine = Nowhere; // 0..2 when the group copies a text line
+    ExtraFrame extra = ExtraFrame::None;
 };
 
 // One item of the multi-channel update's settings list and what it copies.
@@ -46,20 +81,25 @@ struct UnitModel
     QString windowTitle;     // the main window's caption and the message box title
     QString preferencesName; // application name in the preferences store
     qint32 baudRate = 0;
-    std::vector<Field> recordFields; // the byte fields in the record's own order
-    std::vector<Field> dataPayload;  // channel data frame (command 2) payload order
-    std::vector<ReplyByte> replyBytes;
-    quint8 replyChannelByte = 0;     // data byte that names the channel
-    std::vector<Field> exportFields; // byte fields of an export line; empty: no export
+    quint8 replyChannelByte = 0;  // data byte that names the channel
+    std::vector<FieldRow> fields; // in record order
+
+    // Derived from the rows above, each in the order its frame or file uses.
+    std::vector<Field> recordFields;
+    std::vector<Field> dataPayload;
+    std::vector<ReplyByte> replyBytes; // by data byte
+    std::vector<Field> exportFields;   // empty: the model exports no settings.txt
+    std::vector<UpdateGroup> updateGroups;
     bool hasTimeFont = false;
-    std::array<UpdateGroup, 12> updateGroups;
-    // The largest value each record field means something for (a list's last index, 1 for a
-    // check box, what the reply's bits can carry for position and size); 0 for the fields the
-    // model lacks.
-    std::array<quint8, FieldCount> fieldMaximum{};
 
     bool exportsSettings() const { return !exportFields.empty(); }
-    quint8 maximum(Field field) const { return fieldMaximum[static_cast<std::size_t>(field)]; }
+    // Fields of a settings.txt line: the exported byte fields, then the text lines.
+    int exportLineFieldCount() const
+    {
+        return static_cast<int>(exportFields.size()) + TextLineCount;
+    }
+    // The row's maximum; 0 for a field the model lacks.
+    quint8 maximum(Field field) const;
 };
 
 const UnitModel &qm410a();

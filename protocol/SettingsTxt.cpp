@@ -14,8 +14,6 @@ using namespace setupcheck;
 
 namespace {
 
-constexpr int SettingsTxtFieldCount = 13;
-
 // Only digits, as the panel writes them; anything else would be a guess.
 Checked readExportNumber(const UnitModel &model, Field field, const QString &text,
                          const QString &where, ChannelSettings &record)
@@ -31,23 +29,24 @@ Checked readExportNumber(const UnitModel &model, Field field, const QString &tex
     return std::nullopt;
 }
 
-// Its texts are the last three fields and may hold "|" themselves; with more than 13 fields
-// any of the three texts could hold the extra separators, so such a line is refused.
+// Its texts are the last three fields and may hold "|" themselves; with more fields than the
+// model's line has, any of the three texts could hold the extra separators, so such a line is
+// refused.
 Checked readExportLine(const UnitModel &model, const QString &line, int lineNumber,
                        ChannelSettings &record)
 {
     const QString lineName = QStringLiteral("line %1").arg(lineNumber);
     const QStringList fields = line.split(u'|');
-    if (fields.size() > SettingsTxtFieldCount)
+    const int fieldCount = model.exportLineFieldCount();
+    if (fields.size() > fieldCount)
         return Fault{lineName, QStringLiteral("%1 fields instead of %2: a text holds \"|\", and "
                                               "which of the three texts it belongs to cannot be "
                                               "told")
                                    .arg(fields.size())
-                                   .arg(SettingsTxtFieldCount)};
-    if (fields.size() < SettingsTxtFieldCount)
-        return Fault{lineName, QStringLiteral("%1 fields instead of %2")
-                                   .arg(fields.size())
-                                   .arg(SettingsTxtFieldCount)};
+                                   .arg(fieldCount)};
+    if (fields.size() < fieldCount)
+        return Fault{lineName,
+                     QStringLiteral("%1 fields instead of %2").arg(fields.size()).arg(fieldCount)};
     const qsizetype numberCount = static_cast<qsizetype>(model.exportFields.size());
     const auto where = [&](qsizetype index, const QString &name) {
         return QStringLiteral("%1, field %2 (%3)").arg(lineName).arg(index + 1).arg(name);

@@ -173,7 +173,7 @@ void ChannelEditor::sendSetting(const SettingBinding &binding)
 {
     const int index = m_currentChannel;
     if (binding.kind == SettingKind::TextLine)
-        sendText(index, binding.arg);
+        sendText(index, binding.line);
     else if (binding.field == Field::Blank)
         m_sender.sendBlank(index);
     else if (binding.field == Field::TimeFont)

@@ -40,7 +40,7 @@ QRadioButton *secondOption(const BoundSetting &setting)
 
 std::size_t textIndex(const BoundSetting &setting)
 {
-    return setting.binding.arg;
+    return static_cast<std::size_t>(setting.binding.line);
 }
 
 } // namespace
@@ -67,7 +67,7 @@ void SettingBinder::show(const BoundSetting &setting, ChannelSettings &record) c
     const SettingBinding &b = setting.binding;
     switch (b.kind) {
     case SettingKind::CheckBit:
-        checkBox(setting)->setChecked((record[b.field] >> b.arg) & 1);
+        checkBox(setting)->setChecked((record[b.field] >> b.bit) & 1);
         break;
     case SettingKind::OptionPair:
         showOptions(setting, record);
@@ -95,7 +95,8 @@ void SettingBinder::store(const BoundSetting &setting, ChannelSettings &record) 
         record[b.field] = checkBoxBits(b.field);
         break;
     case SettingKind::OptionPair:
-        record[b.field] = firstOption(setting)->isChecked() == (b.arg == 1) ? 1 : 0;
+        record[b.field] =
+            firstOption(setting)->isChecked() == (b.first == FirstOption::StandsForOne) ? 1 : 0;
         break;
     case SettingKind::List:
     case SettingKind::ListIfPresent:
@@ -145,7 +146,7 @@ void SettingBinder::onChange(const BoundSetting &setting, QObject *context,
 QLineEdit *SettingBinder::textLine(int line) const
 {
     for (const BoundSetting &setting : m_settings) {
-        if (setting.binding.kind == SettingKind::TextLine && setting.binding.arg == line)
+        if (setting.binding.kind == SettingKind::TextLine && setting.binding.line == line)
             return lineField(setting);
     }
     return nullptr;
@@ -162,7 +163,8 @@ bool SettingBinder::holdsItsKind(const BoundSetting &setting)
     case SettingKind::ListIfPresent:
         return list(setting) != nullptr;
     case SettingKind::TextLine:
-        return lineField(setting) != nullptr && setting.binding.arg < TextLineCount;
+        return lineField(setting) != nullptr && setting.binding.line >= 0 &&
+               setting.binding.line < TextLineCount;
     case SettingKind::Position:
         return setting.control != nullptr;
     }
@@ -173,7 +175,7 @@ void SettingBinder::showList(const BoundSetting &setting, ChannelSettings &recor
 {
     QComboBox *const box = list(setting);
     const Field field = setting.binding.field;
-    quint8 shown = record[field] & setting.binding.arg;
+    quint8 shown = record[field] & setting.binding.mask;
     if (shown >= box->count()) {
         record[field] = 0;
         shown = 0;
@@ -185,7 +187,8 @@ void SettingBinder::showList(const BoundSetting &setting, ChannelSettings &recor
 // changes nothing, so the first option can be set before the second either way.
 void SettingBinder::showOptions(const BoundSetting &setting, const ChannelSettings &record)
 {
-    const bool firstOn = (record[setting.binding.field] == 1) == (setting.binding.arg == 1);
+    const bool firstOn = (record[setting.binding.field] == 1) ==
+                         (setting.binding.first == FirstOption::StandsForOne);
     firstOption(setting)->setChecked(firstOn);
     secondOption(setting)->setChecked(!firstOn);
 }
@@ -196,7 +199,7 @@ quint8 SettingBinder::checkBoxBits(Field field) const
     for (const BoundSetting &setting : m_settings) {
         if (setting.binding.kind == SettingKind::CheckBit && setting.binding.field == field &&
             checkBox(setting)->isChecked())
-            bits |= 1 << setting.binding.arg;
+            bits |= 1 << setting.binding.bit;
     }
     return static_cast<quint8>(bits);
 }

@@ -1,3 +1,4 @@
+#include "apps/ModelWindows.h"
 #include "protocol/ChannelList.h"
 #include "protocol/Frames.h"
 #include "protocol/QuotedText.h"
@@ -13,6 +14,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <map>
 
 #include <sys/stat.h>
 
@@ -396,6 +399,40 @@ void addSettingsTxtRows()
     QTest::newRow("txt: for the QM-410A") << "410a" << settingsTxt() << "f.json: not a setup file";
 }
 
+// The largest value a window's controls set in each byte field they show: the bits of its
+// check boxes, 1 for an option pair, a list's last entry; the position editor takes every
+// value that position and size carry in a reply.
+std::map<Field, int> largestSetByWindow(const WindowDescription &window)
+{
+    std::map<Field, int> largest;
+    for (const WindowRow &row : window.controls) {
+        if (!row.binding)
+            continue;
+        const SettingBinding &binding = *row.binding;
+        switch (binding.kind) {
+        case SettingKind::CheckBit:
+            largest[binding.field] |= 1 << binding.bit;
+            break;
+        case SettingKind::OptionPair:
+            largest[binding.field] = std::max(largest[binding.field], 1);
+            break;
+        case SettingKind::List:
+        case SettingKind::ListIfPresent:
+            largest[binding.field] =
+                std::max(largest[binding.field], static_cast<int>(row.items.size()) - 1);
+            break;
+        case SettingKind::Position:
+            for (auto [field, carried] : {std::pair{F::VertPos, 63}, std::pair{F::HorizPos, 255},
+                                          std::pair{F::VertSize, 3}, std::pair{F::HorizSize, 15}})
+                largest[field] = carried;
+            break;
+        case SettingKind::TextLine:
+            break;
+        }
+    }
+    return largest;
+}
+
 } // namespace
 
 class TestSetupFile : public QObject
@@ -416,6 +453,8 @@ private slots:
     void refusesBadInput();
     void takesEachFieldUpToWhatItsReplyBitsCarry_data();
     void takesEachFieldUpToWhatItsReplyBitsCarry();
+    void eachFieldTakesWhatItsWindowSets_data();
+    void eachFieldTakesWhatItsWindowSets();
     void namesWhatCannotBeRestoredAndWhatIsUnusual_data();
     void namesWhatCannotBeRestoredAndWhatIsUnusual();
     void namesWhyACharacterCannotReachTheUnit_data();
@@ -587,6 +626,29 @@ void TestSetupFile::takesEachFieldUpToWhatItsReplyBitsCarry()
                              .arg(field)
                              .arg(largest + 1)
                              .arg(largest));
+}
+
+// A field's range is what its window's controls set, no more and no less, so that reads and
+// restores call a value unusual exactly when the window cannot show it.
+void TestSetupFile::eachFieldTakesWhatItsWindowSets_data()
+{
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<int>("windowSets");
+    for (const WindowDescription *window : {&qm410aWindow(), &qm520aWindow()}) {
+        std::map<Field, int> sets = largestSetByWindow(*window);
+        for (Field field : window->model->recordFields)
+            sets.try_emplace(field, 0);
+        for (auto [field, largest] : sets)
+            QTest::addRow("%s %s", qPrintable(window->model->name), fieldName(field))
+                << int(window->model->maximum(field)) << largest;
+    }
+}
+
+void TestSetupFile::eachFieldTakesWhatItsWindowSets()
+{
+    QFETCH(int, maximum);
+    QFETCH(int, windowSets);
+    QCOMPARE(maximum, windowSets);
 }
 
 void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual_data()
