@@ -231,6 +231,9 @@ void TestUnitSimE2e::refusesAnUnfitStateFileAndStopsCleanly_data()
     QTest::newRow("a field above a byte")
         << zeros.repeated(4) + "0|0|0|0|0|0|0|0|256|0|||\n" + zeros.repeated(7) << QString()
         << QByteArray("line 5: field 9 (HorizPos) is 256, more than 255");
+    QTest::newRow("a number beyond nine digits")
+        << zeros.repeated(4) + "0|0|0|0|0|0|0|0|4294967296|0|||\n" + zeros.repeated(7) << QString()
+        << QByteArray("line 5: field 9 (HorizPos) is not a number: \"4294967296\"");
     QTest::newRow("a device without end")
         << QByteArray() << "/dev/zero" << QByteArray("/dev/zero: not a regular file");
     QTest::newRow("a folder") << QByteArray() << "/" << QByteArray("/: not a regular file");
