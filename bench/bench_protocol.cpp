@@ -4,8 +4,8 @@
 
 #include "bench/AllocationCounter.h"
 #include "protocol/CommandSender.h"
-#include "protocol/ReplyEncoder.h"
 #include "protocol/ReplyReceiver.h"
+#include "tools/qm-unit-sim/SimulatedUnit.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,7 +64,8 @@ QByteArray manyReplies(const UnitModel &model, int count)
     const ChannelTable table = busyTable();
     QByteArray stream;
     for (int i = 0; i < count; ++i)
-        stream += encodeReply(model, table[i % ChannelCount], static_cast<quint8>(i % 12));
+        stream +=
+            sim::encodeReply(*sim::unitWireByName(model.name), table[i % ChannelCount], i % 12);
     return stream;
 }
 

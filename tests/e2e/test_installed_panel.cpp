@@ -1,4 +1,5 @@
 #include "protocol/SettingsTxt.h"
+#include "tests/support/Files.h"
 #include "tests/support/UnitSimProcess.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
 
@@ -14,6 +15,8 @@
 #include <csignal>
 
 using namespace qm;
+using test::readFile;
+using test::writeFile;
 
 namespace {
 
@@ -22,19 +25,7 @@ constexpr int QuitAfterMs = 5000;
 constexpr int NoQuit = -1;
 constexpr int RunTimeoutMs = 30000;
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Makes the file look unread for ages, so that the next read shows in its access time.
-bool writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
 bool markUnread(const QString &path)
 {
     QFile file(path);
@@ -78,7 +69,8 @@ private:
 
 void TestInstalledPanel::initTestCase()
 {
-    QVERIFY(m_prefix.isValid() && m_home.isValid());
+    QVERIFY(m_prefix.isValid());
+    QVERIFY(m_home.isValid());
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
     install.start(QStringLiteral(QM_CMAKE_COMMAND),
@@ -90,8 +82,8 @@ void TestInstalledPanel::initTestCase()
     QVERIFY2(!m_sim.start(bin("qm-unit-sim"), {"--model", "520a", "--link", link}).isEmpty(),
              m_sim.errorOutput().constData());
 
-    QVERIFY(QDir(m_home.path()).mkpath("config/qm-control-panel") &&
-            QDir(m_home.path()).mkpath("elsewhere"));
+    QVERIFY(QDir(m_home.path()).mkpath("config/qm-control-panel"));
+    QVERIFY(QDir(m_home.path()).mkpath("elsewhere"));
     QVERIFY(writeIni(link.toLocal8Bit()));
     m_dataFile = m_home.filePath("data/qm-control-panel/VT-540A/settings.txt");
 }
@@ -154,7 +146,8 @@ void TestInstalledPanel::startedElsewhereItKeepsItsFilesInTheUserFolders()
     // Some file systems keep no access times; there the pointer file's read cannot be seen.
     const QString cursor = m_prefix.filePath("share/qm-control-panel/CrossHair.cur");
     QVERIFY(!QFile::exists(bin("CrossHair.cur")));
-    QVERIFY(markUnread(cursor) && !readFile(cursor).isEmpty());
+    QVERIFY(markUnread(cursor));
+    QVERIFY(!readFile(cursor).isEmpty());
     const bool seeReads = readSince(cursor);
     QVERIFY(markUnread(cursor));
 
@@ -167,7 +160,8 @@ void TestInstalledPanel::startedElsewhereItKeepsItsFilesInTheUserFolders()
     // The QM-410A exports nothing, wherever it might.
     QVERIFY(QFile::remove(m_dataFile));
     QCOMPARE(runPanel("qm410a-panel", 0), 0);
-    QVERIFY(!QFile::exists(m_dataFile) && !QFile::exists(bin("settings.txt")));
+    QVERIFY(!QFile::exists(m_dataFile));
+    QVERIFY(!QFile::exists(bin("settings.txt")));
     QVERIFY(QFile::exists(m_home.filePath("config/qm-control-panel/QM-410A.ini")));
     if (!seeReads)
         QSKIP("this file system keeps no access times: the pointer file read cannot be seen");
@@ -186,7 +180,8 @@ void TestInstalledPanel::runWhereItWasBuiltItKeepsTheFileBesideItself()
     QVERIFY(panel.waitForFinished(QuitAfterMs + RunTimeoutMs));
     const QByteArray written = readFile(built);
     if (!kept.isEmpty())
-        QVERIFY(QFile::remove(built) && writeFile(built, kept));
+        QVERIFY(QFile::remove(built));
+    QVERIFY(writeFile(built, kept));
     QCOMPARE(written, exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())));
     QVERIFY(!QFile::exists(m_dataFile));
 }

@@ -55,7 +55,8 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     const ChannelSettings source = controller.channelTable()[2];
     QTest::mouseClick(window.controls().cmdUpdateMultiple, Qt::LeftButton);
     auto *dialog = window.findChild<QDialog *>();
-    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
     QTest::mouseClick(dialog->findChild<QCheckBox *>("chkAllSettings"), Qt::LeftButton);
     QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!sim.logLines().filter("\tdata ch=11 ").isEmpty(), test::DeadlineMs);

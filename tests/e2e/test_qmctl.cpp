@@ -2,6 +2,7 @@
 #include "protocol/ChannelList.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/Files.h"
 #include "tests/support/GeneratedSetups.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/UnitSimProcess.h"
@@ -19,6 +20,8 @@
 #include <sys/stat.h>
 
 using namespace qm;
+using test::readFile;
+using test::writeFile;
 
 namespace {
 
@@ -85,18 +88,6 @@ QStringList withModel(const QString &model, const QStringList &arguments)
     return QStringList{arguments.front(), QStringLiteral("--model"), model} + arguments.mid(1);
 }
 
-bool writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The channel objects of a setup file by channel number, read without the program's reader.
 QMap<int, QJsonObject> channelObjects(const QByteArray &file)
 {
@@ -153,9 +144,7 @@ private slots:
 
 void TestQmctl::backupsRestoreExactly_data()
 {
-    QTest::addColumn<QString>("model");
-    QTest::newRow("QM-410A") << QStringLiteral("410a");
-    QTest::newRow("QM-520A") << QStringLiteral("520a");
+    test::addModelRows();
 }
 
 // The round trip as a property, through the program and the emulated unit: a generated setup
@@ -164,7 +153,7 @@ void TestQmctl::backupsRestoreExactly_data()
 void TestQmctl::backupsRestoreExactly()
 {
     QFETCH(QString, model);
-    const UnitModel &unit = unitModelByName(model)->get();
+    const UnitModel &unit = test::modelNamed(model);
     QRandomGenerator random(model == u"410a" ? 41 : 52);
     for (int round = 0; round < 6; ++round) {
         Bench bench;

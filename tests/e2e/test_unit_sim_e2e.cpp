@@ -3,6 +3,8 @@
 #include "protocol/CommandSender.h"
 #include "protocol/ReplyReceiver.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/Files.h"
+#include "tests/support/GeneratedSetups.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/UnitSimProcess.h"
 #include "tools/qm-unit-sim/DefaultUnitState.h"
@@ -134,23 +136,20 @@ private slots:
 
 void TestUnitSimE2e::panelReadsWritesAndReadsBack_data()
 {
-    QTest::addColumn<QString>("model");
-    QTest::newRow("QM-410A") << "410a";
-    QTest::newRow("QM-520A") << "520a";
+    test::addModelRows();
 }
 
 // Every field and every character the unit may hold crosses the line in both directions.
 void TestUnitSimE2e::panelReadsWritesAndReadsBack()
 {
     QFETCH(QString, model);
-    const UnitModel &unitModel = unitModelByName(model)->get();
+    const UnitModel &unitModel = test::modelNamed(model);
     QTemporaryDir dir;
-    QFile state(dir.filePath("state.txt"));
-    QVERIFY(state.open(QIODevice::WriteOnly) && state.write(stateFile(model)) > 0);
-    state.close();
+    const QString state = dir.filePath("state.txt");
+    QVERIFY(test::writeFile(state, stateFile(model)));
     test::UnitSimProcess sim;
-    PanelSide panel(unitModel, sim.start(QStringLiteral(QM_UNIT_SIM),
-                                         {"--model", model, "--state", state.fileName()}));
+    PanelSide panel(unitModel,
+                    sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", model, "--state", state}));
     QVERIFY(panel.opened);
 
     panel.sender.requestSettings(3);
@@ -232,6 +231,9 @@ void TestUnitSimE2e::refusesAnUnfitStateFileAndStopsCleanly_data()
     QTest::newRow("a field above a byte")
         << zeros.repeated(4) + "0|0|0|0|0|0|0|0|256|0|||\n" + zeros.repeated(7) << QString()
         << QByteArray("line 5: field 9 (HorizPos) is 256, more than 255");
+    QTest::newRow("a number beyond nine digits")
+        << zeros.repeated(4) + "0|0|0|0|0|0|0|0|4294967296|0|||\n" + zeros.repeated(7) << QString()
+        << QByteArray("line 5: field 9 (HorizPos) is not a number: \"4294967296\"");
     QTest::newRow("a device without end")
         << QByteArray() << "/dev/zero" << QByteArray("/dev/zero: not a regular file");
     QTest::newRow("a folder") << QByteArray() << "/" << QByteArray("/: not a regular file");
@@ -247,8 +249,7 @@ void TestUnitSimE2e::refusesAnUnfitStateFileAndStopsCleanly()
     QTemporaryDir dir;
     if (path.isEmpty()) {
         path = dir.filePath("state.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
+        QVERIFY(test::writeFile(path, contents));
     }
     test::UnitSimProcess refusing;
     QVERIFY(refusing.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a", "--state", path})
@@ -270,7 +271,8 @@ void TestUnitSimE2e::replacesAStaleLinkAndRemovesIt()
     QCOMPARE(device, link);
     QVERIFY(QFileInfo::exists(link)); // now leads to a device
     QCOMPARE(sim.stop(), 0);
-    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+    QVERIFY(!QFileInfo::exists(link));
+    QVERIFY(!QFileInfo(link).isSymLink());
 }
 
 void TestUnitSimE2e::finderTellsWhichPortHoldsWhichModel_data()
@@ -317,7 +319,7 @@ void TestUnitSimE2e::finderTellsWhichPortHoldsWhichModel()
     // A loaded machine may be slow to start reading what was sent.
     finder.setSilence(1500);
     QSignalSpy finished(&finder, &UnitFinder::finished);
-    finder.start(unitModelByName(first)->get(), 11);
+    finder.start(test::modelNamed(first), 11);
     QVERIFY(finished.wait(test::DeadlineMs * 2));
 
     QString found;

@@ -123,7 +123,8 @@ void TestWireSession::sessionFramesMatchTheGoldenLog()
             : QStringList{};
 
     Session s(*description);
-    QVERIFY2(s.awaitLines(ChannelCount) && s.awaitIdle(), "start-up poll");
+    QVERIFY2(s.awaitLines(ChannelCount), "start-up poll");
+    QVERIFY2(s.awaitIdle(), "start-up poll");
     for (QWidget *input : s.window.findChildren<QWidget *>()) {
         const auto *field = qobject_cast<QLineEdit *>(input);
         const bool settable = qobject_cast<QCheckBox *>(input) ||
@@ -150,7 +151,8 @@ void TestWireSession::sessionFramesMatchTheGoldenLog()
 
     QTest::mouseClick(s.find<QPushButton>("cmdUpdateMultiple"), Qt::LeftButton);
     auto *dialog = s.window.findChild<QDialog *>();
-    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
     QTest::mouseClick(dialog->findChild<QCheckBox *>("chkAllSettings"), Qt::LeftButton);
     QTest::mouseClick(dialog->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), test::DeadlineMs);

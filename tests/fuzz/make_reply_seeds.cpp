@@ -2,8 +2,8 @@
 // both models, in one piece and in small pieces, and the near misses the framing rule is
 // about (one byte short or long, an overlong frame that wraps, noise, a channel above 11).
 
-#include "protocol/ReplyEncoder.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tools/qm-unit-sim/SimulatedUnit.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +24,10 @@ ChannelSettings sampleRecord(int channel)
     return record;
 }
 
-QList<QByteArray> streams(const UnitModel &model)
+QList<QByteArray> streams(const sim::UnitWire &wire)
 {
-    const QByteArray good = encodeReply(model, sampleRecord(2), 2);
-    const QByteArray other = encodeReply(model, sampleRecord(11), 11);
+    const QByteArray good = sim::encodeReply(wire, sampleRecord(2), 2);
+    const QByteArray other = sim::encodeReply(wire, sampleRecord(11), 11);
     QByteArray shortReply = good;
     shortReply.remove(50, 1);
     QByteArray longReply = good;
@@ -38,7 +38,7 @@ QList<QByteArray> streams(const UnitModel &model)
             shortReply + longReply + good,
             wrapped,
             QByteArray("noise\xF8") + good + "\x01\x02",
-            encodeReply(model, sampleRecord(0), 12)};
+            sim::encodeReply(wire, sampleRecord(0), 12)};
 }
 
 } // namespace
@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     int written = 0;
     for (bool is520a : {false, true}) {
-        const QList<QByteArray> all = streams(is520a ? qm520a() : qm410a());
+        const QList<QByteArray> all = streams(is520a ? sim::qm520aWire() : sim::qm410aWire());
         for (const QByteArray &stream : all) {
             for (QByteArrayView sizes :
                  {QByteArrayView(), QByteArrayView("\x31\x36"), QByteArrayView("\x00", 1)}) {

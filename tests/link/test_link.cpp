@@ -6,10 +6,11 @@
 #include "link/SerialLink.h"
 #include "link/UnsentFrames.h"
 #include "link/WinSerialRules.h"
-#include "protocol/ReplyEncoder.h"
 #include "tests/support/FakeSerialPort.h"
+#include "tests/support/Files.h"
 #include "tests/support/InstantWaiter.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/UnitPort.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -19,6 +20,7 @@
 #include <ctime>
 
 using namespace qm;
+using test::hex;
 
 Q_DECLARE_METATYPE(qm::DeviceIdentity)
 
@@ -26,12 +28,7 @@ namespace {
 
 QByteArray reply(int channel)
 {
-    return encodeReply(qm520a(), {}, quint8(channel));
-}
-
-QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
+    return test::unitReply(qm520a(), {}, channel);
 }
 
 QList<int> upTo(int last)
@@ -40,6 +37,14 @@ QList<int> upTo(int last)
     for (int i = 0; i <= last; ++i)
         numbers << i;
     return numbers;
+}
+
+QList<int> firstArguments(const QSignalSpy &spy)
+{
+    QList<int> values;
+    for (const QList<QVariant> &signal : spy)
+        values << signal.at(0).toInt();
+    return values;
 }
 
 struct Rig
@@ -84,7 +89,8 @@ private slots:
     void discoveryAndOpeningFollowTheList();
     void refusalsAreToldOnePerCure_data();
     void refusalsAreToldOnePerCure();
-    void pollAsksEveryChannelRestartsAndCancels();
+    void pollAsksEveryChannel_data();
+    void pollAsksEveryChannel();
     void eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt();
     void failureReopensOnceThenOnlyTheSameAdapter_data();
     void failureReopensOnceThenOnlyTheSameAdapter();
@@ -118,18 +124,23 @@ void TestLink::discoveryAndOpeningFollowTheList()
     ports.findPorts();
     QCOMPARE(ports.portList(), QList<qint16>({1, 3, 4, 16}));
     QCOMPARE(port.openAttempts, upTo(16).sliced(1));
-    QVERIFY(!port.isOpen() && port.claims == 0); // a probe leaves waiting input alone
+    QVERIFY(!port.isOpen()); // a probe leaves waiting input alone
+    QCOMPARE(port.claims, 0);
     QCOMPARE(lines,
              QStringList({"COM5 (/dev/ttyFAKE5): you may not use it; join the dialout "
                           "group (sudo adduser $USER dialout), then log out and in again."}));
 
-    QVERIFY(ports.openPortIfListed(3) && port.claims == 1);
-    QVERIFY(!ports.openPortIfListed(5) && port.isOpen()); // not listed: port 3 stays, none tried
-    QCOMPARE(port.openAttempts.size(), 17);
+    port.openAttempts.clear();
+    QVERIFY(ports.openPortIfListed(3));
+    QCOMPARE(port.claims, 1);
+    QVERIFY(!ports.openPortIfListed(5)); // not listed: port 3 stays, none tried
+    QVERIFY(port.isOpen());
+    QCOMPARE(port.openAttempts, QList<int>{3});
     port.openable.remove(4); // taken by another program since discovery
     port.present << 4;
-    QVERIFY(!ports.openPortIfListed(4) && !port.isOpen());
-    QCOMPARE(lines.size(), 2);
+    QVERIFY(!ports.openPortIfListed(4));
+    QVERIFY(!port.isOpen());
+    QVERIFY2(lines.last().startsWith("COM4 (/dev/ttyFAKE4): "), qPrintable(lines.last()));
 }
 
 void TestLink::refusalsAreToldOnePerCure_data()
@@ -206,45 +217,54 @@ void TestLink::refusalsAreToldOnePerCure()
     QCOMPARE(refusalSentences(refusals, retry), sentences);
 }
 
-void TestLink::pollAsksEveryChannelRestartsAndCancels()
+void TestLink::pollAsksEveryChannel_data()
 {
+    QTest::addColumn<QList<int>>("replies"); // by delay: the channel answering in it, or -1
+    QTest::addColumn<int>("pollAgainAt");    // the delay in which a poll is asked for; -1: none
+    QTest::addColumn<int>("cancelAt");
+    QTest::addColumn<bool>("completed");
+    QTest::addColumn<QList<int>>("requested");
+    QTest::addColumn<QList<int>>("answered");
+    QTest::addColumn<QList<int>>("found"); // as each finished poll reports it
+    QTest::newRow("the last reply counts, not the highest")
+        << QList<int>{2, 0, -1, -1, -1, 1} << -1 << -1 << true << upTo(11) << QList<int>{2, 0, 1}
+        << QList<int>{2};
+    QTest::newRow("a poll asked for during one starts it over")
+        << QList<int>{-1, 5} << 2 << -1 << true << upTo(2) + upTo(11) << QList<int>{5}
+        << QList<int>{0};
+    QTest::newRow("cancelled") << QList<int>{} << -1 << 4 << false << upTo(4) << QList<int>{}
+                               << QList<int>{};
+}
+
+void TestLink::pollAsksEveryChannel()
+{
+    QFETCH(QList<int>, replies);
+    QFETCH(int, pollAgainAt);
+    QFETCH(int, cancelAt);
+    QFETCH(bool, completed);
+    QFETCH(QList<int>, requested);
+    QFETCH(QList<int>, answered);
+    QFETCH(QList<int>, found);
     Rig rig;
     QSignalSpy finished(&rig.poller, &Poller::finished);
     rig.receiver.feed(reply(8)); // a reply before the poll does not count in it
     rig.answered.clear();
-    const QList<int> replyAtDelay = {2, 0, -1, -1, -1, 1};
+    bool nestedPollRan = false;
     rig.waiter.onDelay = [&](int i) {
-        if (i < replyAtDelay.size() && replyAtDelay[i] >= 0)
-            rig.receiver.feed(reply(replyAtDelay[i]));
-    };
-    QVERIFY(rig.poller.poll());
-    QCOMPARE(rig.requestedChannels(), upTo(11));
-    QCOMPARE(rig.waiter.delays, QList<int>(12, Poller::RequestSpacingMs));
-    QCOMPARE(rig.answered.size(), 3);
-    QCOMPARE(rig.poller.channelsFound(), 2); // the last reply counts, not the highest
-    QCOMPARE(finished.last().at(0).toInt(), 2);
-
-    // A poll asked for during a poll makes it start over; it never runs one of its own.
-    bool nestedResult = true;
-    rig.waiter.onDelay = [&](int i) {
-        if (i == 13)
-            rig.receiver.feed(reply(5));
-        if (i == 14)
-            nestedResult = rig.poller.poll();
-    };
-    QVERIFY(rig.poller.poll() && !nestedResult);
-    QCOMPARE(rig.requestedChannels(), upTo(2) + upTo(11));
-    QCOMPARE(rig.poller.channelsFound(), 0);
-    QCOMPARE(finished.size(), 2);
-
-    rig.waiter.onDelay = [&rig](int i) {
-        if (i == 31)
+        if (replies.value(i, -1) >= 0)
+            rig.receiver.feed(reply(replies[i]));
+        if (i == pollAgainAt)
+            nestedPollRan = rig.poller.poll();
+        if (i == cancelAt)
             rig.poller.cancel();
     };
-    QVERIFY(!rig.poller.poll());
-    QCOMPARE(rig.requestedChannels(), upTo(4));
-    QCOMPARE(finished.size(), 2);
-    QCOMPARE(rig.waiter.interrupts, 2);
+    QCOMPARE(rig.poller.poll(), completed);
+    QVERIFY(!nestedPollRan);
+    QCOMPARE(rig.requestedChannels(), requested);
+    QCOMPARE(rig.waiter.delays, QList<int>(requested.size(), Poller::RequestSpacingMs));
+    QCOMPARE(firstArguments(rig.answered), answered);
+    QCOMPARE(firstArguments(finished), found);
+    QCOMPARE(rig.waiter.interrupts, pollAgainAt >= 0 || cancelAt >= 0 ? 1 : 0);
 }
 
 void TestLink::eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt()
@@ -259,7 +279,8 @@ void TestLink::eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt()
     const std::clock_t cpuBefore = std::clock();
     waiter.delay(200);
     const double cpuMs = 1000.0 * double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-    QVERIFY(handled && clock.elapsed() >= 200);
+    QVERIFY(handled);
+    QVERIFY(clock.elapsed() >= 200);
     QVERIFY2(cpuMs < 60, qPrintable(QStringLiteral("%1 ms of CPU in a 200 ms wait").arg(cpuMs)));
 
     // Interrupting from inside a nested wait ends both.
@@ -271,7 +292,8 @@ void TestLink::eventLoopWaitSleepsHandlesEventsAndEndsOnInterrupt()
     QTimer::singleShot(40, this, [&waiter] { waiter.interrupt(); });
     clock.restart();
     waiter.delay(10'000);
-    QVERIFY(innerReturned && clock.elapsed() < 5'000);
+    QVERIFY(innerReturned);
+    QVERIFY(clock.elapsed() < 5'000);
 }
 
 // A device that failed is opened once more at once and kept if it is the same device; after
@@ -351,11 +373,10 @@ void TestLink::failureReopensOnceThenOnlyTheSameAdapter()
             // The rest of the interrupted reply must not complete a frame; the next whole one
             // does.
             rig.port.receive(reply(4).sliced(50) + reply(7));
-            QCOMPARE(rig.answered.size(), 1);
-            QCOMPARE(rig.answered[0][0].toInt(), 7);
+            QCOMPARE(firstArguments(rig.answered), QList<int>{7});
             // Failing again right after the reopen: no instant reopen.
             rig.port.fail();
-            QCOMPARE(rig.port.openAttempts.size(), 2);
+            QCOMPARE(rig.port.openAttempts, QList<int>({3, 3}));
         }
     }
 
@@ -365,7 +386,7 @@ void TestLink::failureReopensOnceThenOnlyTheSameAdapter()
     QSignalSpy lost(&rig.link, &SerialLink::lineLost);
     rig.port.openable.clear();
     rig.port.fail();
-    QCOMPARE(rig.port.openAttempts.size(), 2);
+    QCOMPARE(rig.port.openAttempts, QList<int>({3, 3}));
     QCOMPARE(lost.size(), before.isUsb() ? 0 : 1);
     QCOMPARE(rig.link.isOpen(), before.isUsb());
     rig.link.write(hex("0302fa"));
@@ -380,8 +401,9 @@ void TestLink::failureReopensOnceThenOnlyTheSameAdapter()
     // Whatever took the name is asked who it is again and again, never opened, and the frame
     // held for the lost adapter is given up.
     QTRY_VERIFY(rig.dropped.size() == 1 || lost.size() == 1);
-    QCOMPARE(rig.port.openAttempts.size(), 2);
-    QVERIFY(rig.port.frames.isEmpty() && rig.port.writesWhileClosed == 0);
+    QCOMPARE(rig.port.openAttempts, QList<int>({3, 3}));
+    QVERIFY(rig.port.frames.isEmpty());
+    QCOMPARE(rig.port.writesWhileClosed, 0);
 }
 
 // Held frames go stale after the hold time, when a new poll begins or the operator picks

@@ -4,10 +4,11 @@
 #include "link/SerialLink.h"
 #include "multiupdate/MultiUpdateRun.h"
 #include "protocol/CommandSender.h"
-#include "protocol/ReplyEncoder.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/Files.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/UnitPort.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -23,17 +24,13 @@
 #include <unistd.h>
 
 using namespace qm;
+using test::hex;
 
 namespace {
 
 QByteArray reply(int channel)
 {
-    return encodeReply(qm410a(), {}, quint8(channel));
-}
-
-QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
+    return test::unitReply(qm410a(), {}, channel);
 }
 
 // Another program's descriptor on a terminal, leaving the line's bytes as they are.
@@ -410,7 +407,8 @@ void TestQtSerialPort::runsOntoAFullLineArriveWhole()
     QVERIFY(heard == expected); // QCOMPARE would print a 400 kB mismatch
     QCOMPARE(rig.failed.size(), 0);
     QCOMPARE(dropped.size(), 0);
-    QVERIFY(rig.port.isOpen() && !rig.link.isRecovering());
+    QVERIFY(rig.port.isOpen());
+    QVERIFY(!rig.link.isRecovering());
     QTRY_COMPARE_WITH_TIMEOUT(rig.port.unsentBytes(), 0,
                               test::DeadlineMs); // once told of the write
 }

@@ -1,38 +1,24 @@
 #include "link/SetupSession.h"
 #include "tests/support/GeneratedSetups.h"
-#include "tests/support/PlayedUnitPort.h"
+#include "tests/support/UnitPort.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace qm;
-using test::PlayedUnitPort;
 
 namespace {
 
 using F = Field;
 using Probe = SetupSession::Probe;
 
-struct ModelCase
-{
-    const UnitModel &model;
-    PlayedUnitPort::Model played;
-};
-
-ModelCase modelCase(const QString &name)
-{
-    if (name == u"410a")
-        return {qm410a(), PlayedUnitPort::Model::Qm410a};
-    return {qm520a(), PlayedUnitPort::Model::Qm520a};
-}
-
 // A session on a unit played by the test: frames go to it, its replies come back.
 struct Line
 {
-    Line(const ModelCase &unit, const ChannelTable &state)
-        : model(unit.model), port(unit.played, state)
+    Line(const UnitModel &unit, const ChannelTable &state) : model(unit), port(unit, state)
     {
+        port.openable = {1};
         port.setPortNumber(1);
         port.open();
         QObject::connect(&port, &SerialPort::readyRead, &receiver,
@@ -48,7 +34,7 @@ struct Line
 
     const UnitModel &model;
     ChannelTable table;
-    PlayedUnitPort port;
+    test::UnitPort port;
     ReplyReceiver receiver{model, table};
     SetupSession session{model, table, port, receiver};
 };
@@ -63,18 +49,11 @@ QList<int> without(const QList<int> &channels, const QSet<int> &left)
     return kept;
 }
 
-Setup setupFor(const ModelCase &unit, int seed)
+Setup setupFor(const UnitModel &unit, int seed)
 {
     QRandomGenerator random(static_cast<quint32>(seed));
-    const ChannelTable state = test::randomSetup(unit.model, random, false).channels;
-    return Setup::of(unit.model, state, allChannelIndices());
-}
-
-void addModelRows()
-{
-    QTest::addColumn<QString>("model");
-    QTest::newRow("QM-410A") << QStringLiteral("410a");
-    QTest::newRow("QM-520A") << QStringLiteral("520a");
+    const ChannelTable state = test::randomSetup(unit, random, false).channels;
+    return Setup::of(unit, state, allChannelIndices());
 }
 
 } // namespace
@@ -96,7 +75,7 @@ private slots:
 
 void TestSetupSession::writtenSetupsReadBackAsTheyWere_data()
 {
-    addModelRows();
+    test::addModelRows();
 }
 
 // The round trip as a property: whatever restorable setup is written to the channels that
@@ -105,14 +84,14 @@ void TestSetupSession::writtenSetupsReadBackAsTheyWere_data()
 void TestSetupSession::writtenSetupsReadBackAsTheyWere()
 {
     QFETCH(QString, model);
-    const ModelCase unit = modelCase(model);
+    const UnitModel &unit = test::modelNamed(model);
     QRandomGenerator random(model == u"410a" ? 410 : 520);
     for (int round = 0; round < 200; ++round) {
-        Setup setup = test::randomSetup(unit.model, random, round % 2 == 1);
+        Setup setup = test::randomSetup(unit, random, round % 2 == 1);
         if (round == 0)
             for (int index = 0; index < ChannelCount; ++index)
-                setup.channels[index] = test::largestChannel(unit.model, index);
-        const ChannelTable before = test::randomSetup(unit.model, random, false).channels;
+                setup.channels[index] = test::largestChannel(unit, index);
+        const ChannelTable before = test::randomSetup(unit, random, false).channels;
         Line line(unit, before);
         if (round % 50 == 3)
             line.port.silent = {random.bounded(ChannelCount)};
@@ -133,8 +112,8 @@ void TestSetupSession::writtenSetupsReadBackAsTheyWere()
         if (line.port.silent.isEmpty())
             QVERIFY2(clock.elapsed() < ChannelCount * SetupSession::SilenceMs / 2,
                      qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(setupJson(Setup::of(unit.model, line.table, answered)),
-                 setupJson(Setup::of(unit.model, setup.channels, answered)));
+        QCOMPARE(setupJson(Setup::of(unit, line.table, answered)),
+                 setupJson(Setup::of(unit, setup.channels, answered)));
     }
 }
 
@@ -161,17 +140,17 @@ void TestSetupSession::sendsAChannelAsTheUpdateButtonDoes()
     QFETCH(bool, withTimeFont);
     QFETCH(Probe, probe);
     QFETCH(QList<int>, commands);
-    const ModelCase unit = modelCase(model);
+    const UnitModel &unit = test::modelNamed(model);
     ChannelTable before;
     before[4][F::TimeFont] = 1;
     Line line(unit, before);
-    Setup setup{&unit.model, {}, unit.model.recordFields, allChannelIndices()};
+    Setup setup{&unit, {}, unit.recordFields, allChannelIndices()};
     if (!withTimeFont)
-        setup.fields = unit.model.exportFields;
+        setup.fields = unit.exportFields;
 
     QVERIFY(line.run([&] { line.session.write(setup, {4}, probe); }));
     QCOMPARE(line.port.commands, commands);
-    const bool timeFontSent = withTimeFont && unit.model.hasTimeFont;
+    const bool timeFontSent = withTimeFont && unit.hasTimeFont;
     QCOMPARE(int(line.port.state[4][F::TimeFont]), timeFontSent ? 0 : 1);
     QCOMPARE(line.session.notTaken().size(), 0);
 }
@@ -188,7 +167,7 @@ void TestSetupSession::silentChannelsKeepWhatWasKnown_data()
 void TestSetupSession::silentChannelsKeepWhatWasKnown()
 {
     QFETCH(Probe, probe);
-    const ModelCase unit = modelCase(QStringLiteral("520a"));
+    const UnitModel &unit = test::modelNamed(QStringLiteral("520a"));
     const Setup before = setupFor(unit, 1);
     Line line(unit, before.channels);
     line.table = before.channels;
@@ -220,7 +199,7 @@ void TestSetupSession::silentChannelsKeepWhatWasKnown()
 // and the table keeps for it what it held.
 void TestSetupSession::aFailedLineEndsTheRunAtOnce()
 {
-    const ModelCase unit = modelCase(QStringLiteral("410a"));
+    const UnitModel &unit = test::modelNamed(QStringLiteral("410a"));
     const Setup before = setupFor(unit, 3);
     Line line(unit, before.channels);
     line.table = before.channels;
@@ -243,7 +222,7 @@ void TestSetupSession::aFailedLineEndsTheRunAtOnce()
 // without asking them first.
 void TestSetupSession::aRunStartedAtOnceDoesNothingTheFailedOneLeft()
 {
-    const ModelCase unit = modelCase(QStringLiteral("520a"));
+    const UnitModel &unit = test::modelNamed(QStringLiteral("520a"));
     Line line(unit, setupFor(unit, 5).channels);
     line.port.silent = {9};
     QObject::connect(&line.receiver, &ReplyReceiver::channelAnswered, &line.session,

@@ -73,14 +73,15 @@ void TestUpdateDialog::loadShowsFoundChannelsAndTheMasks()
         Shown shown(qm520a(), found, 4095, 2046);
         QCOMPARE(checkedRows(*shown.channels).size(), std::max(found, 1)); // texts: window design
         QCOMPARE(checkedRows(*shown.settings), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-        QVERIFY(!shown.allChannels->isChecked() && !shown.allSettings->isChecked());
+        QVERIFY(!shown.allChannels->isChecked());
+        QVERIFY(!shown.allSettings->isChecked());
     }
     Shown shown(qm410a(), 12, 0b1010'0000'0101, 1 + 2048);
     QCOMPARE(checkedRows(*shown.channels), (QList<int>{0, 2, 9, 11}));
     QCOMPARE(checkedRows(*shown.settings), (QList<int>{0, 11}));
     Shown unreadable(qm410a(), 12, std::numeric_limits<double>::quiet_NaN(), 1e300);
-    QVERIFY(checkedRows(*unreadable.channels).isEmpty() &&
-            checkedRows(*unreadable.settings).isEmpty());
+    QCOMPARE(checkedRows(*unreadable.channels), QList<int>());
+    QCOMPARE(checkedRows(*unreadable.settings), QList<int>());
 
     // Bits of channels not listed stay until a click, even one that changes no check mark.
     Shown four(qm410a(), 4, 4095, 0);
@@ -121,7 +122,8 @@ void TestUpdateDialog::clicksRecomputeAndReportTheMasks()
     QCOMPARE(shown.lastSettingMask(), 0);
     QCOMPARE(shown.channelSpy.size(), 3); // settings clicks leave the channel mask alone
     shown.click("cmdCancel");
-    QVERIFY(!shown.dialog.endedByUpdate() && shown.dialog.settingSelection() == 0);
+    QVERIFY(!shown.dialog.endedByUpdate());
+    QCOMPARE(shown.dialog.settingSelection(), 0u);
 }
 
 // Update ends the dialog also when a click has left no channel chosen; only a click runs it,
@@ -133,7 +135,8 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
     QTest::mouseClick(updated.allChannels, Qt::LeftButton);
     QTest::mouseClick(updated.allChannels, Qt::LeftButton);
     updated.click("cmdUpdate");
-    QVERIFY(updated.dialog.endedByUpdate() && updated.dialog.isHidden());
+    QVERIFY(updated.dialog.endedByUpdate());
+    QVERIFY(updated.dialog.isHidden());
     QCOMPARE(updated.dialog.channelSelection(), 0);
 
     Shown keyed(qm410a(), 12, 4095, 2046);
@@ -145,8 +148,8 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
         if (widget->objectName() != u"cmdCancel") {
             QTest::keyClick(widget, Qt::Key_Return);
             QTest::keyClick(widget, Qt::Key_Enter);
-            QVERIFY2(keyed.dialog.isVisible() && !keyed.dialog.endedByUpdate(),
-                     qPrintable(widget->objectName()));
+            QVERIFY2(keyed.dialog.isVisible(), qPrintable(widget->objectName()));
+            QVERIFY2(!keyed.dialog.endedByUpdate(), qPrintable(widget->objectName()));
         }
         QTest::keyClick(widget, Qt::Key_Tab);
         order << QApplication::focusWidget()->objectName();

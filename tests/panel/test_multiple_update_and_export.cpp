@@ -1,10 +1,10 @@
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
 #include "panel/window/ChannelSelector.h"
-#include "tests/support/AnsweringSerialPort.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/ItemClicks.h"
 #include "tests/support/PanelRig.h"
+#include "tests/support/UnitPort.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -53,8 +53,7 @@ struct Rig : test::PanelRig
         const QMap<QString, QString> &preferences = {},
         const std::function<void(PanelPlatform &)> &adjust = {})
         : PanelRig(description,
-                   std::make_unique<test::AnsweringSerialPort>(*description.model, unitTable(),
-                                                               channels),
+                   std::make_unique<test::UnitPort>(*description.model, unitTable(), channels),
                    preferences, adjust)
     {
         port->openable = {1};

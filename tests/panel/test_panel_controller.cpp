@@ -4,9 +4,9 @@
 #include "panel/window/NoticePane.h"
 #include "position/PositionGrid.h"
 #include "protocol/FrameNames.h"
-#include "protocol/ReplyEncoder.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
+#include "tests/support/UnitPort.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -31,25 +31,6 @@
 using namespace qm;
 
 namespace {
-
-// The unit on the far end: a settings request for a channel it has is answered at once.
-class AnsweringPort : public test::FakeSerialPort
-{
-public:
-    QMap<int, ChannelSettings> channels;
-    QMap<int, QByteArrayList> sent; // by port number
-
-    void write(const QByteArray &frame) override
-    {
-        test::FakeSerialPort::write(frame);
-        if (!isOpen())
-            return;
-        sent[portNumber()] << frame;
-        const auto channel = static_cast<quint8>(frame.at(1));
-        if (frame.size() == 3 && frame.at(0) == 8 && channels.contains(channel))
-            receive(encodeReply(qm520a(), channels.value(channel), channel));
-    }
-};
 
 ChannelSettings sampleRecord(int horizPos)
 {
@@ -94,13 +75,14 @@ struct Rig : test::PanelRig
 {
     explicit Rig(const QMap<QString, QString> &preferences,
                  const WindowDescription &description = qm520aWindow())
-        : PanelRig(description, std::make_unique<AnsweringPort>(), preferences,
+        : PanelRig(description, std::make_unique<test::UnitPort>(qm520a(), ChannelTable{}, 0),
+                   preferences,
                    [](PanelPlatform &platform) { platform.programFolder = QDir::tempPath(); })
     {
         port->openable = {1, 3, 4};
         port->present = {2};
     }
-    AnsweringPort &unit() { return static_cast<AnsweringPort &>(*port); }
+    test::UnitPort &unit() { return static_cast<test::UnitPort &>(*port); }
     QList<int> enabledChannels() const
     {
         QList<int> enabled;
@@ -154,7 +136,7 @@ struct AnsweredRig : Rig
         for (int channel : {0, 1, 2, 4}) {
             ChannelSettings record = sampleRecord(60);
             record.texts[0] = QStringLiteral("CAM %1").arg(channel + 1);
-            unit().channels.insert(channel, record);
+            unit().answer(channel, record);
         }
         window.show();
         window.activateWindow();
@@ -222,8 +204,8 @@ void TestPanelController::startUpAndPoll()
 {
     QFETCH(QString, comport);
     Rig rig({{"Settings/Comport", comport}, {"Ports/COM3", "/dev/pts/9"}});
-    rig.unit().channels.insert(0, sampleRecord(60));
-    rig.unit().channels.insert(5, sampleRecord(61));
+    rig.unit().answer(0, sampleRecord(60));
+    rig.unit().answer(5, sampleRecord(61));
     // Selectors lit by an earlier poll are dark again until their own reply.
     for (ChannelSelector *selector : rig.controls.channelSelectors)
         selector->setEnabled(true);
@@ -266,8 +248,8 @@ void TestPanelController::startUpAndPoll()
 void TestPanelController::portPicks()
 {
     Rig rig({{"Settings/Comport", "3"}});
-    rig.unit().channels.insert(0, sampleRecord(60));
-    rig.unit().channels.insert(1, sampleRecord(61));
+    rig.unit().answer(0, sampleRecord(60));
+    rig.unit().answer(1, sampleRecord(61));
     rig.window.show();
     QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
     // The keyboard starts with the arrow keys: a first Space changes no setting.
@@ -338,7 +320,7 @@ void TestPanelController::portListAndLineFollowTheHardware()
 {
     const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-A9X");
     Rig rig({{"Settings/Comport", "3"}, {"Ports/COM6", byId}});
-    rig.unit().channels.insert(0, sampleRecord(60));
+    rig.unit().answer(0, sampleRecord(60));
     rig.adapters.insert(byId, {"FTDI", "FT232R USB UART", "A9X"});
     rig.window.show();
     QTRY_VERIFY(rig.window.isEnabled());
@@ -485,7 +467,7 @@ void TestPanelController::portNoticesSayWhatToDo()
     QFETCH(QString, picked);
     QFETCH(QStringList, said);
     Rig rig({{"Settings/Comport", comport}});
-    rig.unit().channels.insert(0, sampleRecord(60));
+    rig.unit().answer(0, sampleRecord(60));
     rig.port->openable = QSet<int>(openable.begin(), openable.end());
     rig.port->cause = cause;
     rig.port->refusal = detail;
@@ -583,7 +565,7 @@ void TestPanelController::noticesOfferTheWayOn()
         QVERIFY2(diagnostics.contains(words), qPrintable(diagnostics));
     }
 
-    rig.unit().channels.insert(0, sampleRecord(60));
+    rig.unit().answer(0, sampleRecord(60));
     QVERIFY(clickLink(*notice, link));
     QCOMPARE(findAsked.size(), picked == 0 ? 1 : 0);
     if (picked == 0)
@@ -611,7 +593,7 @@ void TestPanelController::refusedPortsAreGroupedAndFit()
     QFETCH(bool, scrolls);
     using Cause = SerialPort::RefusalCause;
     Rig rig({{"Settings/Comport", "5"}});
-    rig.unit().channels.insert(0, sampleRecord(60));
+    rig.unit().answer(0, sampleRecord(60));
     rig.port->openable = {5};
     rig.port->present = {1, 2, 3, 4, 7};
     rig.port->refusals.insert(7, {Cause::InUse, "minicom (process 77)"});
@@ -752,7 +734,7 @@ void TestPanelController::unreadablePortEntriesAndFailedWritesAreTold()
 {
     QString withheldDevice = QStringLiteral("not asked");
     test::PanelRig rig(
-        qm410aWindow(), std::make_unique<AnsweringPort>(),
+        qm410aWindow(), std::make_unique<test::UnitPort>(qm520a(), ChannelTable{}, 0),
         {{"Ports/COM2", "\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4"}, {"Ports/COM17", "/dev/ttyS9"}},
         [&withheldDevice](PanelPlatform &platform) {
             platform.makeSerialPort = [&withheldDevice, make = std::move(platform.makeSerialPort)](

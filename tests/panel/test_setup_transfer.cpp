@@ -2,7 +2,7 @@
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
-#include "tests/support/PlayedUnitPort.h"
+#include "tests/support/UnitPort.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 
 using namespace qm;
-using test::PlayedUnitPort;
+using test::UnitPort;
 
 namespace {
 
@@ -64,14 +64,11 @@ struct DialogsFirst
 struct Rig : DialogsFirst, test::PanelRig
 {
     Rig(const WindowDescription &description, const QSet<int> &silent = {})
-        : PanelRig(description,
-                   std::make_unique<PlayedUnitPort>(description.model == &qm410a()
-                                                        ? PlayedUnitPort::Model::Qm410a
-                                                        : PlayedUnitPort::Model::Qm520a,
-                                                    siteState(0)),
-                   {}, [this](PanelPlatform &platform) { platform.setupDialogs.reset(dialogs); })
+        : PanelRig(description, std::make_unique<UnitPort>(*description.model, siteState(0)), {},
+                   [this](PanelPlatform &platform) { platform.setupDialogs.reset(dialogs); })
     {
-        unit = static_cast<PlayedUnitPort *>(port);
+        unit = static_cast<UnitPort *>(port);
+        unit->openable = {1};
         unit->silent = silent;
         window.show();
         QTRY_VERIFY(window.isEnabled());
@@ -99,7 +96,7 @@ struct Rig : DialogsFirst, test::PanelRig
         return finished.wait(test::DeadlineMs);
     }
 
-    PlayedUnitPort *unit = nullptr;
+    UnitPort *unit = nullptr;
 };
 
 QString writeSetup(const QTemporaryDir &folder, const Setup &setup)

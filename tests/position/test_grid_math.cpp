@@ -36,7 +36,9 @@ void TestGridMath::pixelsGivePositionsAtEachResolution()
     for (int y = 0; y < 103; ++y)
         rows << at(0, y, 15).y();
     QCOMPARE(columns.size(), 188 - 29);
-    QVERIFY(!columns.contains(4) && !columns.contains(11) && !columns.contains(17));
+    QVERIFY(!columns.contains(4));
+    QVERIFY(!columns.contains(11));
+    QVERIFY(!columns.contains(17));
     QCOMPARE(rows.size(), 58);
 }
 

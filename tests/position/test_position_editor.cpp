@@ -150,7 +150,8 @@ void TestPositionEditor::pressSetsThePositionAndHoverShowsIt()
     PositionGrid *grid = p.editor.grid();
     QTest::mouseMove(grid, {79, 51});
     QVERIFY(p.isCustom());
-    QVERIFY(readOut->isVisible() && readOut->text() == u"94,30");
+    QVERIFY(readOut->isVisible());
+    QCOMPARE(readOut->text(), QStringLiteral("94,30"));
     QCOMPARE(p.editor.coordinatesTwips(), QPoint(660 + 1185 + 75, 390 + 765 + 75));
 
     QTest::mousePress(grid, Qt::LeftButton, {}, {20, 20});
@@ -265,8 +266,8 @@ void TestPositionEditor::typedCoordinatesAndSizesAreClampedAndRounded()
     p.host.sends = 0;
     QTest::keyClicks(p.h, QStringLiteral("200"));
     QCOMPARE(selected(p.h) + u' ' + p.sent(), "188 188,1 sent 3");
-    QVERIFY(QApplication::focusWidget() == p.h &&
-            p.editor.grid()->look() == PositionGrid::Look::Inactive);
+    QCOMPARE(QApplication::focusWidget(), p.h);
+    QCOMPARE(p.editor.grid()->look(), PositionGrid::Look::Inactive);
 
     // Releases that a held key repeats are not checked; only the final release is.
     QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier, {}, true);

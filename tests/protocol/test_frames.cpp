@@ -1,16 +1,13 @@
 #include "protocol/CommandSender.h"
+#include "tests/support/Files.h"
 #include "tests/support/RecordingSink.h"
 
 #include <QTest>
 
 using namespace qm;
+using test::hex;
 
 namespace {
-
-QByteArray hex(const char *spaced)
-{
-    return QByteArray::fromHex(spaced);
-}
 
 QByteArray textFrame(QStringView text, int textIndex = 0, int channel = 0)
 {

@@ -1,4 +1,5 @@
 #include "protocol/SettingsTxt.h"
+#include "tests/support/Files.h"
 #include "tests/support/SmallTmpfs.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 
 using namespace qm;
+using test::writeFile;
 
 namespace {
 
@@ -18,12 +20,6 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
 // Writes under a cap on file sizes, as a full disk would; root is not exempt.
@@ -91,14 +87,16 @@ void TestSettingsExport::fileIsReplacedWholeOrNotAtAll()
     ChannelTable table;
     SaveFileOutput output;
     const WriteResult result = exportSettings(qm520a(), table, path, output);
-    QVERIFY2(result.ok && result.error.isEmpty(), qPrintable(result.error));
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(result.error, QString());
     QCOMPARE(readAll(path), exportContents(qm520a(), table));
 
     const QString notAFolder = dir.filePath(QStringLiteral("plain"));
     QVERIFY(writeFile(notAFolder, "x"));
     const WriteResult noFolder =
         output.replaceWhole(notAFolder + QStringLiteral("/settings.txt"), "new");
-    QVERIFY(!noFolder.ok && !noFolder.error.isEmpty());
+    QVERIFY(!noFolder.ok);
+    QVERIFY(!noFolder.error.isEmpty());
 
     const QByteArray old = "old contents\r\n";
     QVERIFY(writeFile(path, old));
@@ -108,10 +106,11 @@ void TestSettingsExport::fileIsReplacedWholeOrNotAtAll()
     QCOMPARE(readAll(path), old);
 
     const QString target = dir.filePath(QStringLiteral("target"));
-    QVERIFY(QFile::rename(path, target) && QFile::link(target, path));
+    QVERIFY(QFile::rename(path, target));
+    QVERIFY(QFile::link(target, path));
     const WriteResult throughLink = output.replaceWhole(path, "new");
-    QVERIFY2(!throughLink.ok && throughLink.error.contains("is a symbolic link"),
-             qPrintable(throughLink.error));
+    QVERIFY(!throughLink.ok);
+    QVERIFY2(throughLink.error.contains("is a symbolic link"), qPrintable(throughLink.error));
     QCOMPARE(readAll(target), old);
     QCOMPARE(QFileInfo(path).symLinkTarget(), target);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System),
@@ -128,7 +127,8 @@ void TestSettingsExport::fileIsReplacedWholeOrNotAtAll()
                                                "is replaced by a new one")
                                     .arg(other, QLatin1String(kind)));
     }
-    QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+    QVERIFY(QFileInfo(pipe).exists());
+    QVERIFY(!QFileInfo(pipe).isFile());
 }
 
 // The twelve lines fit in QSaveFile's buffer, so the full disk shows only when it is emptied.
@@ -139,7 +139,8 @@ void TestSettingsExport::fullDiskKeepsTheOldFile()
         QSKIP(qPrintable(disk.mountError()));
     const QString path = disk.filePath(ExportFileName);
     const QByteArray old = "old contents\r\n";
-    QVERIFY(writeFile(path, old) && disk.fill());
+    QVERIFY(writeFile(path, old));
+    QVERIFY(disk.fill());
     SaveFileOutput output;
     const WriteResult result = exportSettings(qm520a(), ChannelTable(), path, output);
     QVERIFY(!result.ok);

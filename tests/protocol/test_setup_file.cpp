@@ -5,6 +5,7 @@
 #include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/CodePage.h"
+#include "tests/support/Files.h"
 #include "tests/support/GeneratedSetups.h"
 
 #include <QFile>
@@ -29,11 +30,6 @@ using Changes = QList<std::pair<QString, QJsonValue>>;
 
 // Characters no reply can carry: outside the code page, its pad byte, its bytes of the markers.
 constexpr char32_t Forbidden[] = {U'€', U'ü', U'ø', U'М', U'中', U'\U0001F600', 0x80, 0x9B};
-
-const UnitModel &modelNamed(const QString &name)
-{
-    return unitModelByName(name)->get();
-}
 
 // The largest value a field's reply carries back: what a restore can set, but Blank's reply is
 // a whole byte, of which only on and off can be sent.
@@ -468,9 +464,7 @@ private slots:
 
 void TestSetupFile::modelRows_data()
 {
-    QTest::addColumn<QString>("model");
-    QTest::newRow("QM-410A") << QStringLiteral("410a");
-    QTest::newRow("QM-520A") << QStringLiteral("520a");
+    test::addModelRows();
 }
 
 // Whatever a unit can report and have restored is written and read back unchanged: partial
@@ -479,7 +473,7 @@ void TestSetupFile::modelRows_data()
 void TestSetupFile::generatedSetupsMakeTheRoundTrip()
 {
     QFETCH(QString, model);
-    const UnitModel &unit = modelNamed(model);
+    const UnitModel &unit = test::modelNamed(model);
     QRandomGenerator random(17);
     for (int run = 0; run <= 300; ++run) {
         const Setup setup =
@@ -495,7 +489,7 @@ void TestSetupFile::generatedSetupsMakeTheRoundTrip()
 void TestSetupFile::generatedFaultsAreRefusedWhereTheyStand()
 {
     QFETCH(QString, model);
-    const UnitModel &unit = modelNamed(model);
+    const UnitModel &unit = test::modelNamed(model);
     QRandomGenerator random(29);
     for (int run = 0; run < 300; ++run) {
         const auto [contents, where] =
@@ -566,8 +560,7 @@ void TestSetupFile::readsTheQm520aSettingsTxt()
     QCOMPARE(first.texts, (std::array<QString, 3>{text, {}, QStringLiteral("B")}));
     QCOMPARE(read.setup->present, allChannelIndices());
     // The file has no time font: it must be left as the unit has it.
-    QVERIFY(std::find(read.setup->fields.begin(), read.setup->fields.end(), F::TimeFont) ==
-            read.setup->fields.end());
+    QCOMPARE(std::count(read.setup->fields.begin(), read.setup->fields.end(), F::TimeFont), 0);
 }
 
 void TestSetupFile::refusesBadInput_data()
@@ -586,7 +579,8 @@ void TestSetupFile::refusesBadInput()
     QFETCH(QString, model);
     QFETCH(QByteArray, contents);
     QFETCH(QString, message);
-    const SetupReadResult read = parseSetup(contents, QStringLiteral("f.json"), modelNamed(model));
+    const SetupReadResult read =
+        parseSetup(contents, QStringLiteral("f.json"), test::modelNamed(model));
     QVERIFY(!read.setup);
     QVERIFY2(read.error.startsWith(message), qPrintable(read.error));
 }
@@ -598,7 +592,7 @@ void TestSetupFile::takesEachFieldUpToWhatItsReplyBitsCarry_data()
     QTest::addColumn<int>("largest");
     for (const char *model : {"410a", "520a"}) {
         for (const test::FieldRange &range :
-             test::roundTripRanges(modelNamed(QLatin1String(model))))
+             test::roundTripRanges(test::modelNamed(QLatin1String(model))))
             QTest::addRow("%s %s", model, fieldName(range.field))
                 << QString::fromLatin1(model) << QString::fromLatin1(fieldName(range.field))
                 << replyLargest(range);
@@ -611,7 +605,7 @@ void TestSetupFile::takesEachFieldUpToWhatItsReplyBitsCarry()
     QFETCH(QString, model);
     QFETCH(QString, field);
     QFETCH(int, largest);
-    const UnitModel &unit = modelNamed(model);
+    const UnitModel &unit = test::modelNamed(model);
     const SetupReadResult taken =
         parseSetup(withChannelValue(unit, 6, field, largest), QStringLiteral("f"), unit);
     QVERIFY2(taken.setup, qPrintable(taken.error));
@@ -704,7 +698,7 @@ void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual()
     QFETCH(QJsonValue, value);
     QFETCH(QString, unrestorable);
     QFETCH(QString, unusual);
-    const UnitModel &unit = modelNamed(model);
+    const UnitModel &unit = test::modelNamed(model);
     const SetupReadResult read =
         parseSetup(withChannelValue(unit, 2, key, value), QStringLiteral("f"), unit);
     QVERIFY2(read.setup, qPrintable(read.error));
@@ -780,8 +774,7 @@ void TestSetupFile::readsOnlyRegularFilesOfSaneSize()
     } else if (kind == u"folder") {
         path = folder.path();
     } else if (kind != u"absent" && !kind.startsWith(u'/')) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(kind.toInt(), ' ')));
+        QVERIFY(test::writeFile(path, QByteArray(kind.toInt(), ' ')));
     }
     const SetupReadResult read = readSetupFile(path, qm520a());
     QVERIFY(!read.setup);

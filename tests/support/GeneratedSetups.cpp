@@ -1,5 +1,7 @@
 #include "tests/support/GeneratedSetups.h"
 
+#include <QTest>
+
 namespace qm::test {
 
 namespace {
@@ -87,6 +89,18 @@ Setup randomSetup(const UnitModel &model, QRandomGenerator &random, bool partial
     if (setup.present.isEmpty())
         setup.present.append(random.bounded(ChannelCount));
     return setup;
+}
+
+const UnitModel &modelNamed(const QString &name)
+{
+    return unitModelByName(name)->get();
+}
+
+void addModelRows()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("QM-410A") << QStringLiteral("410a");
+    QTest::newRow("QM-520A") << QStringLiteral("520a");
 }
 
 } // namespace qm::test

@@ -29,4 +29,9 @@ ChannelSettings randomChannel(const UnitModel &model, QRandomGenerator &random);
 // Random channels; with `partial` some channels are left out of it.
 Setup randomSetup(const UnitModel &model, QRandomGenerator &random, bool partial);
 
+// The model a row names by its short name ("410a", "520a").
+const UnitModel &modelNamed(const QString &name);
+// A "model" column with one row per model, for tests that hold for both.
+void addModelRows();
+
 } // namespace qm::test

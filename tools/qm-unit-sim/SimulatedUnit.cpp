@@ -43,7 +43,7 @@ std::optional<QByteArray> SimulatedUnit::replyFor(int channel) const
 {
     if (channel < 0 || channel >= m_channelCount)
         return std::nullopt;
-    return encodeReply(m_table[channel], channel);
+    return encodeReply(m_wire, m_table[channel], channel);
 }
 
 void SimulatedUnit::applyData(ChannelSettings &record, const QByteArray &payload) const
@@ -53,13 +53,13 @@ void SimulatedUnit::applyData(ChannelSettings &record, const QByteArray &payload
 }
 
 // A marker byte would end the reply early, so a text character that is one travels as '?'.
-QByteArray SimulatedUnit::encodeReply(const ChannelSettings &record, int channel) const
+QByteArray encodeReply(const UnitWire &wire, const ChannelSettings &record, int channel)
 {
     QByteArray data(ReplyDataBytes, '\0');
-    for (const ReplyPlace &place : m_wire.replyPlaces)
+    for (const ReplyPlace &place : wire.replyPlaces)
         data[place.byte] = static_cast<char>(static_cast<quint8>(data[place.byte]) |
                                              (record[place.field] & place.mask) << place.shift);
-    data[m_wire.channelByte] = static_cast<char>(channel);
+    data[wire.channelByte] = static_cast<char>(channel);
     for (std::size_t line = 0; line < record.texts.size(); ++line) {
         QByteArray text = unitBytes(record.texts[line]).left(TextBytes);
         text.replace(static_cast<char>(ReplyOpen), '?').replace(static_cast<char>(ReplyClose), '?');

@@ -27,12 +27,15 @@ public:
 
 private:
     void applyData(ChannelSettings &record, const QByteArray &payload) const;
-    QByteArray encodeReply(const ChannelSettings &record, int channel) const;
 
     const UnitWire &m_wire;
     ChannelTable m_table;
     int m_channelCount;
     std::optional<Field> m_ignoredField;
 };
+
+// The 105 bytes a unit of this wire sends for a channel holding the record. Tests, fuzz seeds
+// and benchmarks play the unit with them too.
+QByteArray encodeReply(const UnitWire &wire, const ChannelSettings &record, int channel);
 
 } // namespace qm::sim

@@ -1,10 +1,10 @@
 #include "tools/render-windows/StartedPanel.h"
 
 #include "panel/session/PanelController.h"
-#include "tests/support/AnsweringSerialPort.h"
 #include "tests/support/InstantWaiter.h"
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/UnitPort.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -23,9 +23,9 @@ StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTa
 {
     PanelPlatform platform;
     platform.makeSerialPort = [unit, machine](const PortMap &map, const UnitModel &model) {
-        auto port = machine.unitSpeeds.isEmpty() ? std::make_unique<test::AnsweringSerialPort>(
-                                                       model, unit, machine.answeringChannels)
-                                                 : std::make_unique<test::FakeSerialPort>();
+        auto port = machine.unitSpeeds.isEmpty()
+                        ? std::make_unique<test::UnitPort>(model, unit, machine.answeringChannels)
+                        : std::make_unique<test::FakeSerialPort>();
         port->unitSpeeds = machine.unitSpeeds;
         port->openable = machine.openable;
         port->present = machine.refusing;
