@@ -169,23 +169,19 @@ void TestPackage::controlField_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("pattern");
-    QTest::newRow("Package") << "Package"
-                             << "^qm-control-panel$";
-    QTest::newRow("Version") << "Version"
-                             << "^\\d+\\.\\d+\\.\\d+-\\d+$";
-    QTest::newRow("Section") << "Section"
-                             << "^video$";
-    QTest::newRow("Maintainer") << "Maintainer"
-                                << "^" + QRegularExpression::escape(QM_PACKAGE_MAINTAINER) + "$";
-    QTest::newRow("Maintainer at the home page's domain")
-        << "Maintainer"
-        << "@" + QRegularExpression::escape(QUrl(QM_HOMEPAGE_URL).host()) + ">$";
+    const auto row = [](const char *tag, const char *field, const QString &pattern) {
+        QTest::newRow(tag) << field << pattern;
+    };
+    row("Package", "Package", "^qm-control-panel$");
+    row("Version", "Version", "^\\d+\\.\\d+\\.\\d+-\\d+$");
+    row("Section", "Section", "^video$");
+    row("Maintainer", "Maintainer", "^" + QRegularExpression::escape(QM_PACKAGE_MAINTAINER) + "$");
+    row("Maintainer at the home page's domain", "Maintainer",
+        "@" + QRegularExpression::escape(QUrl(QM_HOMEPAGE_URL).host()) + ">$");
     // Found by dpkg-shlibdeps from the programs themselves, not typed in.
-    QTest::newRow("Depends") << "Depends"
-                             << "^(?=.*libqt6widgets6 \\(>= )(?=.*libqt6serialport6 \\(>= )";
+    row("Depends", "Depends", "^(?=.*libqt6widgets6 \\(>= )(?=.*libqt6serialport6 \\(>= )");
     // A summary line and a long description of more than one paragraph.
-    QTest::newRow("Description") << "Description"
-                                 << "^.{10,80}\n( \\S.*\n)+ \\.\n( \\S.*\n?)+$";
+    row("Description", "Description", "^.{10,80}\n( \\S.*\n)+ \\.\n( \\S.*\n?)+$");
 }
 
 void TestPackage::controlField()

@@ -297,18 +297,15 @@ void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept"); // what the line holds after it
-    QTest::newRow("u with diaeresis, a marker") << "M\u00fcller"
-                                                << "Mller";
-    QTest::newRow("o with stroke, a marker") << "\u00f8st"
-                                             << "st";
-    QTest::newRow("euro sign, the pad") << "5\u20ac"
-                                        << "5";
-    QTest::newRow("outside the character set") << "\u041c"
-                                               << "";
-    QTest::newRow("u with acute") << "\u00fa"
-                                  << "\u00fa";
-    QTest::newRow("blanks at the ends") << " a "
-                                        << " a ";
+    const auto row = [](const char *tag, const QString &typed, const QString &kept) {
+        QTest::newRow(tag) << typed << kept;
+    };
+    row("u with diaeresis, a marker", "M\u00fcller", "Mller");
+    row("o with stroke, a marker", "\u00f8st", "st");
+    row("euro sign, the pad", "5\u20ac", "5");
+    row("outside the character set", "\u041c", "");
+    row("u with acute", "\u00fa", "\u00fa");
+    row("blanks at the ends", " a ", " a ");
 }
 
 // A character the unit would not keep as typed is refused where it is typed, with the reason

@@ -102,6 +102,14 @@ struct Rig : test::PanelRig
         port->present = {2};
     }
     AnsweringPort &unit() { return static_cast<AnsweringPort &>(*port); }
+    // Shows the window, these channels answering each with its own position, past the poll.
+    bool start(const QList<int> &answering = {0})
+    {
+        for (qsizetype i = 0; i < answering.size(); ++i)
+            unit().channels.insert(answering[i], sampleRecord(int(60 + i)));
+        window.show();
+        return QTest::qWaitFor([this] { return window.isEnabled(); }, test::DeadlineMs);
+    }
     QList<int> enabledChannels() const
     {
         QList<int> enabled;
@@ -131,7 +139,6 @@ struct SearchRig : Rig
     {
         port->openable += {5, 7};
         port->unitSpeeds = {{4, 9600}, {5, 4800}};
-        window.show();
     }
     UnitSearch &search() const { return controller->unitSearch(); }
 };
@@ -283,19 +290,17 @@ void TestPanelController::portPicks_data()
     QTest::addColumn<QString>("pickDuringPoll"); // at the pick's poll's third wait
     QTest::addColumn<int>("open");
     QTest::addColumn<Asked>("asked"); // channels asked, from the first, by port
-    QTest::newRow("another port") << QList<int>{1, 3, 4} << "4"
-                                  << "" << 4 << Asked{{4, 12}};
-    QTest::newRow("a port gone since start-up") << QList<int>{3, 4} << "1"
-                                                << "" << 0 << Asked{};
-    QTest::newRow("the shown port again") << QList<int>{1, 3, 4} << "3"
-                                          << "" << 3 << Asked{{3, 12}};
+    const auto row = [](const char *tag, const QList<int> &openable, const char *pick,
+                        const char *pickDuringPoll, int open, const Asked &asked) {
+        QTest::newRow(tag) << openable << pick << pickDuringPoll << open << asked;
+    };
+    row("another port", {1, 3, 4}, "4", "", 4, {{4, 12}});
+    row("a port gone since start-up", {3, 4}, "1", "", 0, {});
+    row("the shown port again", {1, 3, 4}, "3", "", 3, {{3, 12}});
     // The poll starts over on the new port instead of running a second one inside the first.
-    QTest::newRow("a pick during the poll") << QList<int>{1, 3, 4} << "1"
-                                            << "3" << 3 << Asked{{1, 3}, {3, 12}};
-    QTest::newRow("F5 reads the shown port again") << QList<int>{1, 3, 4} << "F5"
-                                                   << "" << 3 << Asked{{3, 12}};
-    QTest::newRow("a port found since the list was made") << QList<int>{1, 3, 4, 7} << "7"
-                                                          << "" << 7 << Asked{{7, 12}};
+    row("a pick during the poll", {1, 3, 4}, "1", "3", 3, {{1, 3}, {3, 12}});
+    row("F5 reads the shown port again", {1, 3, 4}, "F5", "", 3, {{3, 12}});
+    row("a port found since the list was made", {1, 3, 4, 7}, "7", "", 7, {{7, 12}});
 }
 
 // A pick that opens polls its port and stores it; one that does not closes the port in use,
@@ -308,10 +313,7 @@ void TestPanelController::portPicks()
     QFETCH(int, open);
     QFETCH(Asked, asked);
     Rig rig({{"Settings/Comport", "3"}});
-    rig.unit().channels.insert(0, sampleRecord(60));
-    rig.unit().channels.insert(1, sampleRecord(61));
-    rig.window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
+    QVERIFY(rig.start({0, 1}));
     rig.port->openable = QSet<int>(openable.begin(), openable.end());
     rig.unit().sent.clear();
     rig.waiter->delays.clear();
@@ -353,10 +355,8 @@ void TestPanelController::portListAndLineFollowTheHardware()
 {
     const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-A9X");
     Rig rig({{"Settings/Comport", "3"}, {"Ports/COM6", byId}});
-    rig.unit().channels.insert(0, sampleRecord(60));
     rig.adapters.insert(byId, {"FTDI", "FT232R USB UART", "A9X"});
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start());
     QComboBox &list = *rig.controls.cmbComports;
     const qsizetype lineOpens = rig.port->openAttempts.size();
 
@@ -480,63 +480,45 @@ void TestPanelController::startUpNoticesSayWhatToDo_data()
     QTest::addColumn<QStringList>("said"); // in the window (with a link, on standard error too)
     QTest::addColumn<QString>("link");     // none: a click on the notice closes it
     QTest::addColumn<int>("linkPicks");    // 0: the link asks to find the unit
-    const QList<int> two{2};
-    QTest::newRow("no permission")
-        << false << "2" << QList<int>{1} << two << Cause::NoPermission << ""
-        << "" << QStringList{"COM2 (/dev/ttyFAKE2): you may not use it; join the dialout group"}
-        << "" << 0;
-    QTest::newRow("held by another program")
-        << false << "2" << QList<int>{1} << two << Cause::InUse << "minicom (process 77)"
-        << ""
-        << QStringList{"COM2 (/dev/ttyFAKE2): minicom (process 77) holds it; close that program, "
-                       "then pick it in \"Serial Port:\"."}
-        << "" << 0;
-    QTest::newRow("refused for another reason")
-        << false << "1" << QList<int>{1} << two << Cause::Other << "Input/output error"
-        << ""
-        << QStringList{"COM2 (/dev/ttyFAKE2): it cannot be opened (the system says: Input/output "
-                       "error)."}
-        << "" << 0;
-    QTest::newRow("no port at all")
-        << false << "2" << QList<int>{} << two << Cause::NoPermission << ""
-        << "" << QStringList{"dialout", "No serial port can be used", "Plug the adapter in"} << ""
-        << 0;
-    QTest::newRow("unplugged since start-up")
-        << false << "1" << QList<int>{1, 3} << two << Cause::Other << ""
-        << "3"
-        << QStringList{"COM3 (/dev/ttyFAKE3): it is not there; plug the adapter in, then pick it "
-                       "again."}
-        << "" << 0;
-    QTest::newRow("410A, unit silent")
-        << true << "1" << QList<int>{1} << QList<int>{} << Cause::NoPermission << ""
-        << ""
-        << QStringList{"No channel answered on COM1 (/dev/ttyFAKE1). Check that the unit is "
-                       "switched on and its cable plugged in.",
-                       "A QM-520A does not answer this panel: it speaks at 4800 baud, this panel "
-                       "at 9600 baud, the QM-410A's speed; use the QM-520A panel for it.",
-                       "The unit may also be on another port"}
-        << "Find the Unit" << 0;
-    QTest::newRow("520A, unit silent")
-        << false << "3" << QList<int>{1, 3} << QList<int>{} << Cause::NoPermission << ""
-        << ""
-        << QStringList{"No channel answered on COM3 (/dev/ttyFAKE3).",
-                       "A QM-410A does not answer this panel: it speaks at 9600 baud, this panel "
-                       "at 4800 baud, the QM-520A's speed; use the QM-410A panel for it."}
-        << "Find the Unit" << 0;
-    QTest::newRow("first run, COM1 not there")
-        << false << "" << QList<int>{5, 6} << QList<int>{} << Cause::NoPermission << ""
-        << ""
-        << QStringList{"The panel is set to use COM1 (/dev/ttyFAKE1), which is not there. Ports "
-                       "that can be used: COM5 (/dev/ttyFAKE5) and COM6 (/dev/ttyFAKE6); click "
-                       "the unit's port to use it."}
-        << "COM6 (/dev/ttyFAKE6)" << 6;
-    QTest::newRow("stored port refused")
-        << false << "2" << QList<int>{5} << two << Cause::NoPermission << ""
-        << ""
-        << QStringList{"COM2 (/dev/ttyFAKE2): you may not use it",
-                       "The panel is set to use COM2 (/dev/ttyFAKE2), which cannot be used, as "
-                       "told above. Ports that can be used: COM5 (/dev/ttyFAKE5);"}
-        << "COM5 (/dev/ttyFAKE5)" << 5;
+    const auto row = [](const char *tag, bool qm410a, const char *comport,
+                        const QList<int> &openable, const QList<int> &refusing, Cause cause,
+                        const char *detail, const char *picked, const QStringList &said,
+                        const char *link = "", int linkPicks = 0) {
+        QTest::newRow(tag) << qm410a << comport << openable << refusing << cause << detail << picked
+                           << said << link << linkPicks;
+    };
+    row("no permission", false, "2", {1}, {2}, Cause::NoPermission, "", "",
+        {"COM2 (/dev/ttyFAKE2): you may not use it; join the dialout group"});
+    row("held by another program", false, "2", {1}, {2}, Cause::InUse, "minicom (process 77)", "",
+        {"COM2 (/dev/ttyFAKE2): minicom (process 77) holds it; close that program, then pick it "
+         "in \"Serial Port:\"."});
+    row("refused for another reason", false, "1", {1}, {2}, Cause::Other, "Input/output error", "",
+        {"COM2 (/dev/ttyFAKE2): it cannot be opened (the system says: Input/output error)."});
+    row("no port at all", false, "2", {}, {2}, Cause::NoPermission, "", "",
+        {"dialout", "No serial port can be used", "Plug the adapter in"});
+    row("unplugged since start-up", false, "1", {1, 3}, {2}, Cause::Other, "", "3",
+        {"COM3 (/dev/ttyFAKE3): it is not there; plug the adapter in, then pick it again."});
+    row("410A, unit silent", true, "1", {1}, {}, Cause::NoPermission, "", "",
+        {"No channel answered on COM1 (/dev/ttyFAKE1). Check that the unit is switched on and "
+         "its cable plugged in.",
+         "A QM-520A does not answer this panel: it speaks at 4800 baud, this panel at 9600 baud, "
+         "the QM-410A's speed; use the QM-520A panel for it.",
+         "The unit may also be on another port"},
+        "Find the Unit");
+    row("520A, unit silent", false, "3", {1, 3}, {}, Cause::NoPermission, "", "",
+        {"No channel answered on COM3 (/dev/ttyFAKE3).",
+         "A QM-410A does not answer this panel: it speaks at 9600 baud, this panel at 4800 baud, "
+         "the QM-520A's speed; use the QM-410A panel for it."},
+        "Find the Unit");
+    row("first run, COM1 not there", false, "", {5, 6}, {}, Cause::NoPermission, "", "",
+        {"The panel is set to use COM1 (/dev/ttyFAKE1), which is not there. Ports that can be "
+         "used: COM5 (/dev/ttyFAKE5) and COM6 (/dev/ttyFAKE6); click the unit's port to use it."},
+        "COM6 (/dev/ttyFAKE6)", 6);
+    row("stored port refused", false, "2", {5}, {2}, Cause::NoPermission, "", "",
+        {"COM2 (/dev/ttyFAKE2): you may not use it",
+         "The panel is set to use COM2 (/dev/ttyFAKE2), which cannot be used, as told above. "
+         "Ports that can be used: COM5 (/dev/ttyFAKE5);"},
+        "COM5 (/dev/ttyFAKE5)", 5);
 }
 
 // What start-up finds is shown once its poll is over, in the connecting panel's place, with
@@ -569,8 +551,7 @@ void TestPanelController::startUpNoticesSayWhatToDo()
     rig.waiter->onDelay = [&](int) {
         hiddenDuringPoll = hiddenDuringPoll && notice->isHidden();
     };
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start({}));
     if (!picked.isEmpty()) {
         rig.port->openable.remove(picked.toInt());
         rig.pick(picked);
@@ -624,12 +605,10 @@ void TestPanelController::refusedPortsAreGroupedAndFit()
     QFETCH(bool, scrolls);
     using Cause = SerialPort::RefusalCause;
     Rig rig({{"Settings/Comport", "5"}});
-    rig.unit().channels.insert(0, sampleRecord(60));
     rig.port->openable = {5};
     rig.port->present = {1, 2, 3, 4, 7};
     rig.port->refusals.insert(7, {Cause::InUse, "minicom (process 77)"});
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start());
     for (int i = 1; i <= moreNotices; ++i)
         rig.controller->operatorNotice(QStringLiteral("Notice %1 of many.").arg(i));
     auto *notice = rig.window.findChild<OperatorNotice *>();
@@ -842,7 +821,7 @@ void TestPanelController::lostSettingsAreNamed()
 void TestPanelController::findTheUnitThenPickItInOneClick()
 {
     SearchRig rig;
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start({}));
     const qsizetype frames = rig.port->frames.size();
     const qsizetype opens = rig.port->openAttempts.size();
 
@@ -897,7 +876,7 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
 void TestPanelController::aPortThatFailsWhileAskedIsAskedOnce()
 {
     SearchRig rig;
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start({}));
     rig.controller->findUnit();
     QTRY_VERIFY(rig.searcher->isOpen());
     QCOMPARE(rig.searcher->portNumber(), 1);
@@ -910,7 +889,7 @@ void TestPanelController::aPortThatFailsWhileAskedIsAskedOnce()
 void TestPanelController::aPickInTheListEndsTheSearch()
 {
     SearchRig rig;
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start({}));
     UnitSearch &search = rig.search();
     rig.controller->findUnit();
     QVERIFY(search.isRunning());
