@@ -161,10 +161,8 @@ void TestMainWindow::everyControlIsBuiltInItsDesignState()
             QCOMPARE(list->currentIndex(), -1);
             QVERIFY2(itemsFitClosed(*list), qPrintable(list->objectName()));
         }
-        for (const QLineEdit *text : window.findChildren<QLineEdit *>()) {
-            QCOMPARE(text->text(), QString());
+        for (const QLineEdit *text : window.findChildren<QLineEdit *>())
             QVERIFY2(text->maxLength() >= 32767, qPrintable(text->objectName()));
-        }
         for (const ChannelSelector *selector : c.channelSelectors) {
             QVERIFY(!selector->isEnabledTo(&window));
             QVERIFY(!selector->hasSelectedLook());
