@@ -121,22 +121,23 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     repaired[Field::TimeZone] = repaired[Field::DateMode] = 0;
     p.select(1, Qt::RightButton);
     QCOMPARE(r, repaired);
-    QVERIFY(p.window.control<QComboBox>("cmbWindowMode")->currentIndex() == 2 &&
-            p.window.control<QRadioButton>("optQOR")->isChecked() &&
-            p.window.control<QRadioButton>("opt24hr")->isChecked());
+    QCOMPARE(p.window.control<QComboBox>("cmbWindowMode")->currentIndex(), 2);
+    QVERIFY(p.window.control<QRadioButton>("optQOR")->isChecked());
+    QVERIFY(p.window.control<QRadioButton>("opt24hr")->isChecked());
     QCOMPARE(p.window.control<QLineEdit>("txtText_1")->text(), "padded");
-    QVERIFY2(p.editor.positionEditor().grid()->look() == PositionGrid::Look::Inactive &&
-                 p.c.txtMove->hasFocus(),
-             "filling a text line greys the grid but leaves the arrow keys where they were");
+    // Filling a text line greys the grid but leaves the arrow keys where they were.
+    QCOMPARE(p.editor.positionEditor().grid()->look(), PositionGrid::Look::Inactive);
+    QVERIFY(p.c.txtMove->hasFocus());
     r[Field::TimeZone] = 48;
     p.select(1);
     QCOMPARE(p.window.control<QComboBox>("cmbTimeZone")->currentIndex(), 48);
     p.editor.selectChannel(12);
     QCOMPARE(p.editor.currentChannel(), 1);
-    QVERIFY(p.c.channelSelectors[1]->hasSelectedLook() &&
-            !p.c.channelSelectors[0]->hasSelectedLook());
-    QVERIFY2(p.sink.frames.isEmpty() && p.store.values.isEmpty() && !p.editor.isLoading(),
-             "showing a channel must not send or store");
+    QVERIFY(p.c.channelSelectors[1]->hasSelectedLook());
+    QVERIFY(!p.c.channelSelectors[0]->hasSelectedLook());
+    QCOMPARE(p.sink.frames, QByteArrayList());            // showing a channel sends nothing
+    QCOMPARE(p.store.values, (QMap<QString, QString>())); // nor stores anything
+    QVERIFY(!p.editor.isLoading());
 
     Panel qm520(qm520aWindow());
     qm520.table[0] = qm520.table[1] = qm520.table[2] = saneRecord();
@@ -146,15 +147,15 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     qm520.table[2][Field::DisplayMode] = 3;
     const ChannelSettings kept = qm520.table[1];
     qm520.select(0);
-    QVERIFY2(qm520.editor.positionEditor().grid()->look() == PositionGrid::Look::Active,
-             "the time font list is filled after the text lines");
+    // The time font list is filled after the text lines, so the grid stays active.
+    QCOMPARE(qm520.editor.positionEditor().grid()->look(), PositionGrid::Look::Active);
     qm520.select(1);
     QCOMPARE(qm520.table[1], kept);
     QCOMPARE(qm520.window.control<QComboBox>("cmbTimeFont")->currentIndex(), 1);
     QCOMPARE(qm520.window.control<QComboBox>("cmbDisplayMode")->currentIndex(), 0);
     qm520.select(2);
     QCOMPARE(qm520.table[2][Field::DisplayMode], 0);
-    QVERIFY(qm520.sink.frames.isEmpty());
+    QCOMPARE(qm520.sink.frames, QByteArrayList());
 }
 
 void TestChannelEditor::everyControlFollowsTheUpdatePolicy_data()
@@ -248,7 +249,8 @@ void TestChannelEditor::updateSendsTheShownChannel()
 {
     Panel p(qm520aWindow());
     p.editor.applyUpdatePolicy(1);
-    QVERIFY(!p.c.cmdUpdate->isEnabled() && p.store.values.isEmpty());
+    QVERIFY(!p.c.cmdUpdate->isEnabled());
+    QCOMPARE(p.store.values, (QMap<QString, QString>()));
     click(p.c.chkUpdateImmediately);
     QCOMPARE(p.editor.updateImmediately(), 0);
     QCOMPARE(p.store.values.value("Settings/UpdateImmediately"), "0");
@@ -295,18 +297,15 @@ void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept"); // what the line holds after it
-    QTest::newRow("u with diaeresis, a marker") << "M\u00fcller"
-                                                << "Mller";
-    QTest::newRow("o with stroke, a marker") << "\u00f8st"
-                                             << "st";
-    QTest::newRow("euro sign, the pad") << "5\u20ac"
-                                        << "5";
-    QTest::newRow("outside the character set") << "\u041c"
-                                               << "";
-    QTest::newRow("u with acute") << "\u00fa"
-                                  << "\u00fa";
-    QTest::newRow("blanks at the ends") << " a "
-                                        << " a ";
+    const auto row = [](const char *tag, const QString &typed, const QString &kept) {
+        QTest::newRow(tag) << typed << kept;
+    };
+    row("u with diaeresis, a marker", "M\u00fcller", "Mller");
+    row("o with stroke, a marker", "\u00f8st", "st");
+    row("euro sign, the pad", "5\u20ac", "5");
+    row("outside the character set", "\u041c", "");
+    row("u with acute", "\u00fa", "\u00fa");
+    row("blanks at the ends", " a ", " a ");
 }
 
 // A character the unit would not keep as typed is refused where it is typed, with the reason

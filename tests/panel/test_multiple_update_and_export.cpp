@@ -104,7 +104,8 @@ void TestMultipleUpdateAndExport::dialogKeepsEveryChoice()
     const qsizetype framesBefore = rig.port->frames.size();
     UpdateDialog *dialog = rig.openDialog();
     QVERIFY(dialog);
-    QVERIFY(dialog->isModal() && QApplication::activeModalWidget() == dialog);
+    QVERIFY(dialog->isModal());
+    QCOMPARE(QApplication::activeModalWidget(), dialog);
     const QPoint offCentre = dialog->frameGeometry().center() - rig.window.frameGeometry().center();
     QVERIFY2(offCentre.manhattanLength() <= 1, qPrintable(QString::number(offCentre.x())));
 
@@ -116,7 +117,9 @@ void TestMultipleUpdateAndExport::dialogKeepsEveryChoice()
     QTRY_VERIFY_WITH_TIMEOUT(!rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
     QCOMPARE(rig.port->frames.size(), framesBefore);
     dialog = rig.openDialog();
-    QVERIFY(dialog && dialog->channelSelection() == 4093 && dialog->settingSelection() == 2047);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->channelSelection(), 4093u);
+    QCOMPARE(dialog->settingSelection(), 2047u);
     dialog->close();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
 
@@ -127,9 +130,9 @@ void TestMultipleUpdateAndExport::dialogKeepsEveryChoice()
     emit rig.controls.cmbComports->activated(rig.controls.cmbComports->currentIndex());
     rig.waiter->onDelay = {};
     QVERIFY(!openedDuringPoll);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.window.findChildren<UpdateDialog *>().size() == 1 &&
-                                 rig.window.findChild<UpdateDialog *>()->isVisible(),
-                             test::DeadlineMs);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
+    QCOMPARE(rig.window.findChildren<UpdateDialog *>().size(), 1); // one dialog for the clicks
+    QVERIFY(rig.window.findChild<UpdateDialog *>()->isVisible());
 }
 
 // Channels 1 and 8 take the shown channel's position and text: the text travels as shown,
@@ -184,10 +187,10 @@ void TestMultipleUpdateAndExport::exportAtClose()
     QVERIFY(QDir(program).mkdir("settings.txt"));
     const QString dataFile = QDir(data).filePath("settings.txt");
     const QStringList told = closeWith(12);
-    QVERIFY2(told.size() == 1 && told[0].contains("saved to " + dataFile + " instead"),
-             qPrintable(told.join('\n')));
-    QVERIFY2(diagnostics.size() == 1 && diagnostics[0].contains(dataFile),
-             qPrintable(diagnostics.join('\n')));
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains("saved to " + dataFile + " instead"), qPrintable(told[0]));
+    QCOMPARE(diagnostics.size(), 1);
+    QVERIFY2(diagnostics[0].contains(dataFile), qPrintable(diagnostics[0]));
     QCOMPARE(fileLines(dataFile).size(), 13);
 
     Rig rig410(qm410aWindow(), 12);
@@ -206,15 +209,16 @@ void TestMultipleUpdateAndExport::exportAtClose()
     QCOMPARE(rig.notifier->titles, QStringList{"QM-520A Control Panel"});
     const QString expected =
         QDir(root.filePath("full")).filePath("settings.txt: No space left on device");
-    QVERIFY2(rig.notifier->texts.size() == 1 && rig.notifier->texts[0].contains(expected),
-             qPrintable(rig.notifier->texts.join('\n')));
+    QCOMPARE(rig.notifier->texts.size(), 1);
+    QVERIFY2(rig.notifier->texts[0].contains(expected), qPrintable(rig.notifier->texts[0]));
     QVERIFY2(rig.diagnostics.join('\n').contains(expected), qPrintable(rig.diagnostics.join('\n')));
     QCOMPARE(rig.files->files, (QMap<QString, QByteArray>{{"/program/settings.txt", "old"}}));
     QCOMPARE(rig.store->writes.value("FormTop"), 1);
     QCOMPARE(rig.store->writes.value("FormLeft"), 1);
 
     // A program folder of another user is not written into, whoever may write there.
-    QVERIFY(QFile::remove(dataFile) && QDir(program).rmdir("settings.txt"));
+    QVERIFY(QFile::remove(dataFile));
+    QVERIFY(QDir(program).rmdir("settings.txt"));
     if (::chown(QFile::encodeName(program).constData(), NobodyId, NobodyId) != 0)
         QSKIP("only an administrator can give the folder to another user");
     QCOMPARE(closeWith(12), QStringList());

@@ -32,6 +32,8 @@ using namespace qm;
 
 namespace {
 
+using Asked = QMap<int, int>; // channels asked, from the first, by port
+
 ChannelSettings sampleRecord(int horizPos)
 {
     ChannelSettings record;
@@ -83,6 +85,14 @@ struct Rig : test::PanelRig
         port->present = {2};
     }
     test::UnitPort &unit() { return static_cast<test::UnitPort &>(*port); }
+    // Shows the window, these channels answering each with its own position, past the poll.
+    bool start(const QList<int> &answering = {0})
+    {
+        for (qsizetype i = 0; i < answering.size(); ++i)
+            unit().answer(answering[i], sampleRecord(int(60 + i)));
+        window.show();
+        return QTest::qWaitFor([this] { return window.isEnabled(); }, test::DeadlineMs);
+    }
     QList<int> enabledChannels() const
     {
         QList<int> enabled;
@@ -91,11 +101,13 @@ struct Rig : test::PanelRig
                 enabled << selector->index();
         return enabled;
     }
-    bool settingsEnabled() const
+    // The tabs, Multiple Update and Update Immediately, which a poll's answers enable.
+    QList<bool> settingsEnabled() const
     {
-        return controls.sstSettings->isEnabled() && controls.cmdUpdateMultiple->isEnabled() &&
-               controls.chkUpdateImmediately->isEnabled();
+        return {controls.sstSettings->isEnabled(), controls.cmdUpdateMultiple->isEnabled(),
+                controls.chkUpdateImmediately->isEnabled()};
     }
+    int openPort() const { return port->isOpen() ? port->portNumber() : 0; }
     void pick(const QString &item)
     {
         controls.cmbComports->setCurrentIndex(controls.cmbComports->findText(item));
@@ -110,7 +122,6 @@ struct SearchRig : Rig
     {
         port->openable += {5, 7};
         port->unitSpeeds = {{4, 9600}, {5, 4800}};
-        window.show();
     }
     UnitSearch &search() const { return controller->unitSearch(); }
 };
@@ -172,19 +183,20 @@ class TestPanelController : public QObject
 private slots:
     void startUpAndPoll_data();
     void startUpAndPoll();
+    void portPicks_data();
     void portPicks();
     void portListAndLineFollowTheHardware();
     void keyboardChoosesAsTheMouseDoes_data();
     void keyboardChoosesAsTheMouseDoes();
-    void portNoticesSayWhatToDo_data();
-    void portNoticesSayWhatToDo();
-    void noticesOfferTheWayOn_data();
-    void noticesOfferTheWayOn();
+    void startUpNoticesSayWhatToDo_data();
+    void startUpNoticesSayWhatToDo();
     void refusedPortsAreGroupedAndFit_data();
     void refusedPortsAreGroupedAndFit();
     void everyControlHasAnAccessibleName_data();
     void everyControlHasAnAccessibleName();
+    void windowPlaceIsKeptBetweenRuns_data();
     void windowPlaceIsKeptBetweenRuns();
+    void aCloseDuringThePollWaitsForIt();
     void unreadablePortEntriesAndFailedWritesAreTold();
     void lostSettingsAreNamed_data();
     void lostSettingsAreNamed();
@@ -200,13 +212,15 @@ void TestPanelController::startUpAndPoll_data()
     QTest::newRow("stored port refuses") << "2";
 }
 
+// The start-up sequence runs once from its timer; selectors lit by an earlier poll are dark
+// again until their own reply. The keyboard starts with the arrow keys: a first Space changes
+// no setting.
 void TestPanelController::startUpAndPoll()
 {
     QFETCH(QString, comport);
     Rig rig({{"Settings/Comport", comport}, {"Ports/COM3", "/dev/pts/9"}});
     rig.unit().answer(0, sampleRecord(60));
     rig.unit().answer(5, sampleRecord(61));
-    // Selectors lit by an earlier poll are dark again until their own reply.
     for (ChannelSelector *selector : rig.controls.channelSelectors)
         selector->setEnabled(true);
     QStringList status;
@@ -217,113 +231,115 @@ void TestPanelController::startUpAndPoll()
         enabledAtWaits << rig.enabledChannels();
     };
     auto *timer = rig.window.findChild<QTimer *>("tmrStartup");
-    QVERIFY(timer && timer->isActive() && timer->interval() == 10 && !rig.window.isEnabled());
+    QVERIFY(timer);
+    QVERIFY(timer->isActive());
+    QVERIFY(!rig.window.isEnabled());
     rig.window.show();
     QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
+    QVERIFY(!timer->isActive());
 
     const bool opened = comport == "3";
     QCOMPARE(rig.controls.cmbComports->currentIndex(), opened ? 1 : -1);
     QCOMPARE(rig.controls.cmbComports->itemData(1, Qt::ToolTipRole).toString(), "/dev/pts/9");
-    QCOMPARE(rig.port->isOpen() && rig.port->portNumber() == 3, opened);
-    QVERIFY(rig.notifier->texts.isEmpty() && !rig.store->writes.contains("Comport"));
-    // The refused port, and unless another opened, that the stored one cannot be used.
-    QCOMPARE(rig.diagnostics.size(), opened ? 1 : 2);
-    QVERIFY(rig.diagnostics[0].startsWith("COM2 "));
+    QCOMPARE(rig.openPort(), opened ? 3 : 0);
+    QCOMPARE(rig.notifier->texts, QStringList());
+    QVERIFY(!rig.store->writes.contains("Comport"));
+    QVERIFY(rig.diagnostics.value(0).startsWith("COM2 "));
+    QCOMPARE(rig.diagnostics.filter("The panel is set to use COM2").size(), opened ? 0 : 1);
 
     QCOMPARE(rig.unit().sent.value(3), opened ? requests() : QByteArrayList());
     QCOMPARE(status, QStringList(12, "Connecting to device on Com " + comport + " ..."));
-    QVERIFY(rig.controls.frameConnecting->isHidden() && !rig.controller->isLoading());
+    QVERIFY(rig.controls.frameConnecting->isHidden());
+    QVERIFY(!rig.controller->isLoading());
     const QList<int> answered = opened ? QList<int>{0, 5} : QList<int>();
-    QCOMPARE(enabledAtWaits.size(), 12);
-    QCOMPARE(enabledAtWaits.first(), answered.mid(0, 1));
-    QVERIFY(enabledAtWaits.last() == answered && rig.enabledChannels() == answered);
-    QCOMPARE(rig.settingsEnabled(), opened);
+    QCOMPARE(enabledAtWaits.value(0), answered.mid(0, 1));
+    QCOMPARE(enabledAtWaits.value(11), answered);
+    QCOMPARE(rig.enabledChannels(), answered);
+    QCOMPARE(rig.settingsEnabled(), QList<bool>(3, opened));
     QCOMPARE(rig.controller->poller().channelsFound(), qint16(opened ? 6 : 0));
-
-    // The sequence ran once, and its timer cannot start it again.
-    QCOMPARE(rig.port->openAttempts.size(), opened ? 17 : 16);
-    QVERIFY(!timer->isActive());
-}
-
-void TestPanelController::portPicks()
-{
-    Rig rig({{"Settings/Comport", "3"}});
-    rig.unit().answer(0, sampleRecord(60));
-    rig.unit().answer(1, sampleRecord(61));
-    rig.window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(rig.window.isEnabled(), test::DeadlineMs);
-    // The keyboard starts with the arrow keys: a first Space changes no setting.
+    if (!opened)
+        return;
     QVERIFY(QTest::qWaitForWindowActive(&rig.window));
     QTRY_VERIFY_WITH_TIMEOUT(rig.controls.txtMove->hasFocus(), test::DeadlineMs);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QVERIFY(rig.controls.chkUpdateImmediately->isChecked() &&
-            !rig.store->writes.contains("UpdateImmediately"));
-
-    QList<QList<int>> enabledAtWaits;
-    rig.waiter->onDelay = [&rig, &enabledAtWaits](int) {
-        enabledAtWaits << rig.enabledChannels();
-    };
-    rig.pick("4");
-    QCOMPARE(enabledAtWaits.value(0), QList<int>{0}); // channel 2 waits for its own reply
-    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 4);
-    QCOMPARE(rig.store->values.value("Settings/Comport"), "4");
-    QCOMPARE(rig.unit().sent.value(4), requests());
-    QCOMPARE(rig.enabledChannels(), QList<int>({0, 1}));
-    QVERIFY(rig.settingsEnabled());
-    QCOMPARE(rig.controller->channelTable()[1], sampleRecord(61));
-    QCOMPARE(rig.window.control<QLineEdit>("txtText_0")->text(), "CAM");
-
-    // Port 1 has gone since start-up: the attempt closes port 4 and changes nothing stored.
-    rig.port->openable.remove(1);
-    rig.pick("1");
-    QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
-    QCOMPARE(rig.store->writes.value("Comport"), 1);
-    QCOMPARE(rig.controller->comportList().selectedPort(), qint16(4));
-    QVERIFY(!rig.port->isOpen() && rig.unit().sent.value(1).isEmpty());
-
-    // Picking the shown port again polls anew; a pick during that poll makes it start over
-    // on the new port instead of running a second poll inside the first.
-    rig.unit().sent.clear();
-    rig.waiter->delays.clear();
-    rig.waiter->onDelay = [&rig](int delay) {
-        if (delay == 2)
-            rig.pick("3");
-    };
-    rig.port->openable.insert(1);
-    rig.pick("1");
-    QCOMPARE(rig.unit().sent.value(1), requests(0, 3));
-    QCOMPARE(rig.unit().sent.value(3), requests());
-    QCOMPARE(rig.waiter->delays.size(), 15);
-    QCOMPARE(rig.store->values.value("Settings/Comport"), "3");
-
-    // F5 reads the unit on the shown port again, as picking that port again does.
-    rig.waiter->onDelay = {};
-    rig.unit().sent.clear();
-    rig.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
-    QTest::keyClick(&rig.window, Qt::Key_F5);
-    QCOMPARE(rig.unit().sent, (QMap<int, QByteArrayList>{{3, requests()}}));
-
-    // A port found since the list was made is picked as its item would be, once looked for.
-    rig.port->openable.insert(7);
-    rig.controller->pickPort(7);
-    QCOMPARE(rig.controls.cmbComports->currentText(), "7");
-    QCOMPARE(rig.unit().sent.value(7), requests());
+    QVERIFY(rig.controls.chkUpdateImmediately->isChecked());
+    QVERIFY(!rig.store->writes.contains("UpdateImmediately"));
 }
 
-// The list looks again each time it opens: an adapter plugged in since start-up appears with
-// what it says of itself, the port in use is never probed (its line stays open), and when its
-// device goes it stays listed, marked. A line that fails and does not open again at once stays
-// closed; the window says so, with what did not reach the unit, until the operator picks a port,
-// and keeps saying it beside the list once the notice is closed.
+void TestPanelController::portPicks_data()
+{
+    QTest::addColumn<QList<int>>("openable");    // by the pick; 1, 3 and 4 at start-up on 3
+    QTest::addColumn<QString>("pick");           // an item, F5, or a port found since start-up
+    QTest::addColumn<QString>("pickDuringPoll"); // at the pick's poll's third wait
+    QTest::addColumn<int>("open");
+    QTest::addColumn<Asked>("asked"); // channels asked, from the first, by port
+    const auto row = [](const char *tag, const QList<int> &openable, const char *pick,
+                        const char *pickDuringPoll, int open, const Asked &asked) {
+        QTest::newRow(tag) << openable << pick << pickDuringPoll << open << asked;
+    };
+    row("another port", {1, 3, 4}, "4", "", 4, {{4, 12}});
+    row("a port gone since start-up", {3, 4}, "1", "", 0, {});
+    row("the shown port again", {1, 3, 4}, "3", "", 3, {{3, 12}});
+    // The poll starts over on the new port instead of running a second one inside the first.
+    row("a pick during the poll", {1, 3, 4}, "1", "3", 3, {{1, 3}, {3, 12}});
+    row("F5 reads the shown port again", {1, 3, 4}, "F5", "", 3, {{3, 12}});
+    row("a port found since the list was made", {1, 3, 4, 7}, "7", "", 7, {{7, 12}});
+}
+
+// A pick that opens polls its port and stores it; one that does not closes the port in use,
+// says so and changes nothing stored.
+void TestPanelController::portPicks()
+{
+    QFETCH(QList<int>, openable);
+    QFETCH(QString, pick);
+    QFETCH(QString, pickDuringPoll);
+    QFETCH(int, open);
+    QFETCH(Asked, asked);
+    Rig rig({{"Settings/Comport", "3"}});
+    QVERIFY(rig.start({0, 1}));
+    rig.port->openable = QSet<int>(openable.begin(), openable.end());
+    rig.unit().sent.clear();
+    rig.waiter->delays.clear();
+    QList<QList<int>> enabledAtWaits;
+    rig.waiter->onDelay = [&](int delay) {
+        enabledAtWaits << rig.enabledChannels();
+        if (delay == 2 && !pickDuringPoll.isEmpty())
+            rig.pick(std::exchange(pickDuringPoll, {}));
+    };
+    if (pick == u"F5") {
+        rig.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        QTest::keyClick(&rig.window, Qt::Key_F5);
+    } else if (pick == u"7") {
+        rig.controller->pickPort(7);
+    } else {
+        rig.pick(pick);
+    }
+
+    QCOMPARE(rig.openPort(), open);
+    QMap<int, QByteArrayList> sent;
+    for (auto [port, channels] : asked.asKeyValueRange())
+        sent.insert(port, requests(0, channels));
+    QCOMPARE(rig.unit().sent, sent);
+    QCOMPARE(rig.store->values.value("Settings/Comport"), QString::number(open ? open : 3));
+    QCOMPARE(rig.controller->comportList().selectedPort(), qint16(open ? open : 3));
+    QCOMPARE(rig.notifier->texts, open ? QStringList() : QStringList{"Cannot open Comport"});
+    if (!open)
+        return;
+    QCOMPARE(enabledAtWaits.value(0), QList<int>{0}); // channel 2 waits for its own reply
+    QCOMPARE(rig.enabledChannels(), QList<int>({0, 1}));
+    QCOMPARE(rig.settingsEnabled(), QList<bool>(3, true));
+    QCOMPARE(rig.controls.cmbComports->currentText(), QString::number(open));
+    QCOMPARE(rig.controller->channelTable()[1], sampleRecord(61));
+    QCOMPARE(rig.window.control<QLineEdit>("txtText_0")->text(), "CAM");
+}
+
 void TestPanelController::portListAndLineFollowTheHardware()
 {
     const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-A9X");
     Rig rig({{"Settings/Comport", "3"}, {"Ports/COM6", byId}});
-    rig.unit().answer(0, sampleRecord(60));
     rig.adapters.insert(byId, {"FTDI", "FT232R USB UART", "A9X"});
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start());
     QComboBox &list = *rig.controls.cmbComports;
     const qsizetype lineOpens = rig.port->openAttempts.size();
 
@@ -335,8 +351,10 @@ void TestPanelController::portListAndLineFollowTheHardware()
     QCOMPARE(list.itemData(3, Qt::ToolTipRole).toString(),
              byId + "\nMaker: FTDI\nProduct: FT232R USB UART\nSerial number: A9X");
     QCOMPARE(list.itemData(0, Qt::ToolTipRole).toString(), "/dev/ttyS0");
-    QVERIFY(!rig.prober->openAttempts.isEmpty() && !rig.prober->openAttempts.contains(3));
-    QVERIFY(rig.port->isOpen() && rig.port->openAttempts.size() == lineOpens);
+    QVERIFY(!rig.prober->openAttempts.isEmpty());
+    QVERIFY(!rig.prober->openAttempts.contains(3));
+    QCOMPARE(rig.openPort(), 3);
+    QCOMPARE(rig.port->openAttempts.size(), lineOpens); // not opened again
 
     // The adapter of port 3 is pulled out: the line fails and the link tries to reopen it.
     rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
@@ -344,7 +362,9 @@ void TestPanelController::portListAndLineFollowTheHardware()
     rig.port->fail();
     auto *notice = rig.window.findChild<NoticePane *>();
     auto *mark = rig.window.findChild<QLabel *>("lblLineMark");
-    QVERIFY(notice && notice->isVisible() && mark);
+    QVERIFY(notice);
+    QVERIFY(mark);
+    QVERIFY(notice->isVisible());
     const QString lost = "The line to the unit was lost. Pick the port to connect again.\nNot "
                          "sent: ";
     QVERIFY2(notice->toPlainText().endsWith("\n\n" + lost + "channel 3: Blank, Text 1"),
@@ -367,7 +387,8 @@ void TestPanelController::portListAndLineFollowTheHardware()
     rig.window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&rig.window));
     QTest::keyClick(&rig.window, Qt::Key_Escape);
-    QVERIFY(notice->isHidden() && mark->isVisible());
+    QVERIFY(notice->isHidden());
+    QVERIFY(mark->isVisible());
     QCOMPARE(mark->text(), "Line lost");
     QVERIFY(!mark->geometry().intersects(list.geometry()));
     rig.window.control<QCheckBox>("chkBlank")->click();
@@ -378,7 +399,9 @@ void TestPanelController::portListAndLineFollowTheHardware()
     QVERIFY(notice->isVisible());
     rig.port->openable.insert(3);
     rig.pick("3 (gone)");
-    QVERIFY(rig.port->isOpen() && !notice->isVisible() && mark->isHidden());
+    QCOMPARE(rig.openPort(), 3);
+    QVERIFY(notice->isHidden());
+    QVERIFY(mark->isHidden());
 }
 
 void TestPanelController::keyboardChoosesAsTheMouseDoes_data()
@@ -427,154 +450,126 @@ void TestPanelController::keyboardChoosesAsTheMouseDoes()
     QCOMPARE(byKey.frames, 12); // the poll's requests, nothing more
 }
 
-void TestPanelController::portNoticesSayWhatToDo_data()
+void TestPanelController::startUpNoticesSayWhatToDo_data()
 {
     using Cause = SerialPort::RefusalCause;
-    QTest::addColumn<QString>("comport");
+    QTest::addColumn<bool>("qm410a");
+    QTest::addColumn<QString>("comport"); // stored; empty: none yet
     QTest::addColumn<QList<int>>("openable");
+    QTest::addColumn<QList<int>>("refusing");
     QTest::addColumn<Cause>("cause");
     QTest::addColumn<QString>("detail");
-    QTest::addColumn<QString>("picked"); // a port picked after start-up, gone by then
-    QTest::addColumn<QStringList>("said");
-    QTest::newRow("no permission")
-        << "2" << QList<int>{1} << Cause::NoPermission << QString() << QString()
-        << QStringList{"COM2 (/dev/ttyFAKE2): you may not use it; join the dialout group"};
-    QTest::newRow("held by another program")
-        << "2" << QList<int>{1} << Cause::InUse << "minicom (process 77)" << QString()
-        << QStringList{"COM2 (/dev/ttyFAKE2): minicom (process 77) holds it; close that program, "
-                       "then pick it in \"Serial Port:\"."};
-    QTest::newRow("refused for another reason")
-        << "1" << QList<int>{1} << Cause::Other << "Input/output error" << QString()
-        << QStringList{"COM2 (/dev/ttyFAKE2): it cannot be opened (the system says: Input/output "
-                       "error)."};
-    QTest::newRow("no port at all")
-        << "2" << QList<int>{} << Cause::NoPermission << QString() << QString()
-        << QStringList{"dialout", "No serial port can be used", "Plug the adapter in"};
-    QTest::newRow("unplugged since start-up")
-        << "1" << QList<int>{1, 3} << Cause::Other << QString() << "3"
-        << QStringList{"COM3 (/dev/ttyFAKE3): it is not there; plug the adapter in, then pick it "
-                       "again."};
+    QTest::addColumn<QString>("picked");   // a port picked after start-up, gone by then
+    QTest::addColumn<QStringList>("said"); // in the window (with a link, on standard error too)
+    QTest::addColumn<QString>("link");     // none: a click on the notice closes it
+    QTest::addColumn<int>("linkPicks");    // 0: the link asks to find the unit
+    const auto row = [](const char *tag, bool qm410a, const char *comport,
+                        const QList<int> &openable, const QList<int> &refusing, Cause cause,
+                        const char *detail, const char *picked, const QStringList &said,
+                        const char *link = "", int linkPicks = 0) {
+        QTest::newRow(tag) << qm410a << comport << openable << refusing << cause << detail << picked
+                           << said << link << linkPicks;
+    };
+    row("no permission", false, "2", {1}, {2}, Cause::NoPermission, "", "",
+        {"COM2 (/dev/ttyFAKE2): you may not use it; join the dialout group"});
+    row("held by another program", false, "2", {1}, {2}, Cause::InUse, "minicom (process 77)", "",
+        {"COM2 (/dev/ttyFAKE2): minicom (process 77) holds it; close that program, then pick it "
+         "in \"Serial Port:\"."});
+    row("refused for another reason", false, "1", {1}, {2}, Cause::Other, "Input/output error", "",
+        {"COM2 (/dev/ttyFAKE2): it cannot be opened (the system says: Input/output error)."});
+    row("no port at all", false, "2", {}, {2}, Cause::NoPermission, "", "",
+        {"dialout", "No serial port can be used", "Plug the adapter in"});
+    row("unplugged since start-up", false, "1", {1, 3}, {2}, Cause::Other, "", "3",
+        {"COM3 (/dev/ttyFAKE3): it is not there; plug the adapter in, then pick it again."});
+    row("410A, unit silent", true, "1", {1}, {}, Cause::NoPermission, "", "",
+        {"No channel answered on COM1 (/dev/ttyFAKE1). Check that the unit is switched on and "
+         "its cable plugged in.",
+         "A QM-520A does not answer this panel: it speaks at 4800 baud, this panel at 9600 baud, "
+         "the QM-410A's speed; use the QM-520A panel for it.",
+         "The unit may also be on another port"},
+        "Find the Unit");
+    row("520A, unit silent", false, "3", {1, 3}, {}, Cause::NoPermission, "", "",
+        {"No channel answered on COM3 (/dev/ttyFAKE3).",
+         "A QM-410A does not answer this panel: it speaks at 9600 baud, this panel at 4800 baud, "
+         "the QM-520A's speed; use the QM-410A panel for it."},
+        "Find the Unit");
+    row("first run, COM1 not there", false, "", {5, 6}, {}, Cause::NoPermission, "", "",
+        {"The panel is set to use COM1 (/dev/ttyFAKE1), which is not there. Ports that can be "
+         "used: COM5 (/dev/ttyFAKE5) and COM6 (/dev/ttyFAKE6); click the unit's port to use it."},
+        "COM6 (/dev/ttyFAKE6)", 6);
+    row("stored port refused", false, "2", {5}, {2}, Cause::NoPermission, "", "",
+        {"COM2 (/dev/ttyFAKE2): you may not use it",
+         "The panel is set to use COM2 (/dev/ttyFAKE2), which cannot be used, as told above. "
+         "Ports that can be used: COM5 (/dev/ttyFAKE5);"},
+        "COM5 (/dev/ttyFAKE5)", 5);
 }
 
-// Port 2 is there but refuses. What start-up finds is shown once its poll is over, in the
-// connecting panel's place; a click takes it away, and a new poll clears what was read.
-void TestPanelController::portNoticesSayWhatToDo()
+// What start-up finds is shown once its poll is over, in the connecting panel's place, with
+// the way on, which one click of its links takes; a click elsewhere takes it away, and a new
+// poll clears what was read.
+void TestPanelController::startUpNoticesSayWhatToDo()
 {
+    QFETCH(bool, qm410a);
     QFETCH(QString, comport);
     QFETCH(QList<int>, openable);
+    QFETCH(QList<int>, refusing);
     QFETCH(SerialPort::RefusalCause, cause);
     QFETCH(QString, detail);
     QFETCH(QString, picked);
     QFETCH(QStringList, said);
-    Rig rig({{"Settings/Comport", comport}});
-    rig.unit().answer(0, sampleRecord(60));
-    rig.port->openable = QSet<int>(openable.begin(), openable.end());
-    rig.port->cause = cause;
-    rig.port->refusal = detail;
-    bool hiddenDuringPoll = true;
-    auto *notice = rig.window.findChild<NoticePane *>();
-    QVERIFY(notice);
-    rig.waiter->onDelay = [&](int) {
-        hiddenDuringPoll = hiddenDuringPoll && notice->isHidden();
-    };
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
-    if (!picked.isEmpty()) {
-        rig.port->openable.remove(picked.toInt());
-        rig.pick(picked);
-        QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
-    }
-    QVERIFY(hiddenDuringPoll && notice->isVisible());
-    for (const QString &words : said)
-        QVERIFY2(notice->toPlainText().contains(words), qPrintable(notice->toPlainText()));
-    QCOMPARE(notice->geometry().topLeft(), rig.controls.frameConnecting->geometry().topLeft());
-    QVERIFY(notice->width() == rig.controls.frameConnecting->width());
-
-    QTest::mouseClick(notice->viewport(), Qt::LeftButton);
-    QVERIFY(notice->isHidden());
-    if (openable.isEmpty())
-        return;
-    rig.controller->operatorNotice("the disk is full");
-    QVERIFY(notice->isVisible());
-    rig.pick("1");
-    QVERIFY(notice->isHidden());
-}
-
-void TestPanelController::noticesOfferTheWayOn_data()
-{
-    QTest::addColumn<bool>("qm410a");
-    QTest::addColumn<QList<int>>("openable");
-    QTest::addColumn<QList<int>>("refusing");
-    QTest::addColumn<QString>("comport");  // stored; empty: none yet
-    QTest::addColumn<QStringList>("said"); // in the window and on standard error
-    QTest::addColumn<QString>("link");
-    QTest::addColumn<int>("picked"); // the port the link picks; 0: it asks to find the unit
-    QTest::newRow("410A, unit silent")
-        << true << QList<int>{1} << QList<int>{} << "1"
-        << QStringList{"No channel answered on COM1 (/dev/ttyFAKE1). Check that the unit is "
-                       "switched on and its cable plugged in.",
-                       "A QM-520A does not answer this panel: it speaks at 4800 baud, this panel "
-                       "at 9600 baud, the QM-410A's speed; use the QM-520A panel for it.",
-                       "The unit may also be on another port"}
-        << "Find the Unit" << 0;
-    QTest::newRow("520A, unit silent")
-        << false << QList<int>{1, 3} << QList<int>{} << "3"
-        << QStringList{"No channel answered on COM3 (/dev/ttyFAKE3).",
-                       "A QM-410A does not answer this panel: it speaks at 9600 baud, this panel "
-                       "at 4800 baud, the QM-520A's speed; use the QM-410A panel for it."}
-        << "Find the Unit" << 0;
-    QTest::newRow("first run, COM1 not there")
-        << false << QList<int>{5, 6} << QList<int>{} << ""
-        << QStringList{"The panel is set to use COM1 (/dev/ttyFAKE1), which is not there. Ports "
-                       "that can be used: COM5 (/dev/ttyFAKE5) and COM6 (/dev/ttyFAKE6); click "
-                       "the unit's port to use it."}
-        << "COM6 (/dev/ttyFAKE6)" << 6;
-    QTest::newRow("stored port refused")
-        << false << QList<int>{5} << QList<int>{2} << "2"
-        << QStringList{"COM2 (/dev/ttyFAKE2): you may not use it",
-                       "The panel is set to use COM2 (/dev/ttyFAKE2), which cannot be used, as "
-                       "told above. Ports that can be used: COM5 (/dev/ttyFAKE5);"}
-        << "COM5 (/dev/ttyFAKE5)" << 5;
-}
-
-// Start-up leaves no one guessing: a port that opens but where nothing answers, or a stored
-// port that is not there, is told with the way on, which one click of its links takes.
-void TestPanelController::noticesOfferTheWayOn()
-{
-    QFETCH(bool, qm410a);
-    QFETCH(QList<int>, openable);
-    QFETCH(QList<int>, refusing);
-    QFETCH(QString, comport);
-    QFETCH(QStringList, said);
     QFETCH(QString, link);
-    QFETCH(int, picked);
+    QFETCH(int, linkPicks);
     QMap<QString, QString> preferences;
     if (!comport.isEmpty())
         preferences.insert("Settings/Comport", comport);
     Rig rig(preferences, qm410a ? qm410aWindow() : qm520aWindow());
     rig.port->openable = QSet<int>(openable.begin(), openable.end());
     rig.port->present = QSet<int>(refusing.begin(), refusing.end());
+    rig.port->cause = cause;
+    rig.port->refusal = detail;
     QSignalSpy findAsked(rig.controller.get(), &PanelController::findUnitRequested);
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
     auto *notice = rig.window.findChild<NoticePane *>();
-    QVERIFY(notice && notice->isVisible());
+    QVERIFY(notice);
+    bool hiddenDuringPoll = true;
+    rig.waiter->onDelay = [&](int) {
+        hiddenDuringPoll = hiddenDuringPoll && notice->isHidden();
+    };
+    QVERIFY(rig.start({}));
+    if (!picked.isEmpty()) {
+        rig.port->openable.remove(picked.toInt());
+        rig.pick(picked);
+        QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
+    }
+    QVERIFY(hiddenDuringPoll);
+    QVERIFY(notice->isVisible());
     const QString diagnostics = rig.diagnostics.join('\n');
     for (const QString &words : said) {
         QVERIFY2(notice->toPlainText().contains(words), qPrintable(notice->toPlainText()));
-        QVERIFY2(diagnostics.contains(words), qPrintable(diagnostics));
+        if (!link.isEmpty()) // standard error has the notice without its way on
+            QVERIFY2(diagnostics.contains(words), qPrintable(diagnostics));
     }
 
     rig.unit().answer(0, sampleRecord(60));
-    QVERIFY(clickLink(*notice, link));
-    QCOMPARE(findAsked.size(), picked == 0 ? 1 : 0);
-    if (picked == 0)
+    if (link.isEmpty()) {
+        QTest::mouseClick(notice->viewport(), Qt::LeftButton);
+        QVERIFY(notice->isHidden());
+        rig.controller->operatorNotice("the disk is full");
+        QVERIFY(notice->isVisible());
+        if (!openable.isEmpty())
+            rig.pick("1");
+        QCOMPARE(notice->isHidden(), !openable.isEmpty());
         return;
-    QCOMPARE(rig.controls.cmbComports->currentText(), QString::number(picked));
-    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == picked);
-    QCOMPARE(rig.unit().sent.value(picked), requests());
-    QCOMPARE(rig.store->values.value("Settings/Comport"), QString::number(picked));
-    QVERIFY(rig.settingsEnabled() && notice->isHidden());
+    }
+    QVERIFY(clickLink(*notice, link));
+    QCOMPARE(findAsked.size(), linkPicks == 0 ? 1 : 0);
+    if (linkPicks == 0)
+        return;
+    QCOMPARE(rig.controls.cmbComports->currentText(), QString::number(linkPicks));
+    QCOMPARE(rig.openPort(), linkPicks);
+    QCOMPARE(rig.unit().sent.value(linkPicks), requests());
+    QCOMPARE(rig.store->values.value("Settings/Comport"), QString::number(linkPicks));
+    QCOMPARE(rig.settingsEnabled(), QList<bool>(3, true));
+    QVERIFY(notice->isHidden());
 }
 
 void TestPanelController::refusedPortsAreGroupedAndFit_data()
@@ -593,16 +588,15 @@ void TestPanelController::refusedPortsAreGroupedAndFit()
     QFETCH(bool, scrolls);
     using Cause = SerialPort::RefusalCause;
     Rig rig({{"Settings/Comport", "5"}});
-    rig.unit().answer(0, sampleRecord(60));
     rig.port->openable = {5};
     rig.port->present = {1, 2, 3, 4, 7};
     rig.port->refusals.insert(7, {Cause::InUse, "minicom (process 77)"});
-    rig.window.show();
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start());
     for (int i = 1; i <= moreNotices; ++i)
         rig.controller->operatorNotice(QStringLiteral("Notice %1 of many.").arg(i));
     auto *notice = rig.window.findChild<NoticePane *>();
-    QVERIFY(notice && notice->isVisible());
+    QVERIFY(notice);
+    QVERIFY(notice->isVisible());
     const QStringList paragraphs = notice->toPlainText().split("\n\n");
     QCOMPARE(paragraphs.first(),
              "COM1 to COM4 (/dev/ttyFAKE1 to /dev/ttyFAKE4): you may not use them; join the "
@@ -632,8 +626,6 @@ void TestPanelController::everyControlHasAnAccessibleName_data()
         const auto row = [&](const char *control, const char *name, const char *description = "") {
             QTest::addRow("%s%s", model, control) << qm410a << control << name << description;
         };
-        row("cmdButton_0", "Channel 1");
-        row("cmdButton_8", "Channel 9");
         row("cmdButton_11", "Channel 12");
         row("imgPositionGrid", "Position");
         row("sldHorizSize", "Horizontal size");
@@ -684,45 +676,61 @@ void TestPanelController::everyControlHasAnAccessibleName()
     }
 }
 
-void TestPanelController::windowPlaceIsKeptBetweenRuns()
+void TestPanelController::windowPlaceIsKeptBetweenRuns_data()
 {
-    {
-        Rig rig({{"Settings/FormTop", "3000"}, {"Settings/FormLeft", "1500"}});
-        QCOMPARE(rig.window.pos(), QPoint(100, 200));
-        rig.window.show();
-        rig.window.move(110, 220);
-        QTRY_COMPARE_WITH_TIMEOUT(rig.window.pos(), QPoint(110, 220), test::DeadlineMs);
-        rig.window.close();
-        QCOMPARE(rig.store->values.value("Settings/FormTop"), "3300");
-        QCOMPARE(rig.store->values.value("Settings/FormLeft"), "1650");
-    }
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const int beyondRight = (screen.right() + 10) * TwipsPerPixel;
-    const int aboveTop = (screen.top() - 20) * TwipsPerPixel;
+    QTest::addColumn<QPoint>("stored"); // left, top in twips
+    QTest::addColumn<QPoint>("place");  // where the window opens, in pixels
+    QTest::addColumn<QPoint>("moved");  // where the operator puts it; (0, 0): not moved
+    QTest::addColumn<QPoint>("kept");   // stored at close
+    const QPoint unmoved;
+    QTest::newRow("moved") << QPoint(1500, 3000) << QPoint(100, 200) << QPoint(110, 220)
+                           << QPoint(1650, 3300);
     // Only the coordinate off every screen takes the default (1000 twips, 67 pixels), and an
     // unmoved window leaves the stored place for the day its screen is back.
-    for (const auto &[top, left, place] : {std::tuple{3000, beyondRight, QPoint(67, 200)},
-                                           std::tuple{aboveTop, 1500, QPoint(100, 67)}}) {
-        const QMap<QString, QString> stored{{"Settings/FormTop", QString::number(top)},
-                                            {"Settings/FormLeft", QString::number(left)}};
-        Rig rig(stored);
-        QCOMPARE(rig.window.pos(), place);
-        rig.window.show();
-        rig.window.close();
-        QCOMPARE(rig.store->values, stored);
+    const QPoint beyondRight((screen.right() + 10) * TwipsPerPixel, 3000);
+    QTest::newRow("beyond the right") << beyondRight << QPoint(67, 200) << unmoved << beyondRight;
+    const QPoint aboveTop(1500, (screen.top() - 20) * TwipsPerPixel);
+    QTest::newRow("above the top") << aboveTop << QPoint(100, 67) << unmoved << aboveTop;
+}
+
+void TestPanelController::windowPlaceIsKeptBetweenRuns()
+{
+    QFETCH(QPoint, stored);
+    QFETCH(QPoint, place);
+    QFETCH(QPoint, moved);
+    QFETCH(QPoint, kept);
+    Rig rig({{"Settings/FormTop", QString::number(stored.y())},
+             {"Settings/FormLeft", QString::number(stored.x())}});
+    QCOMPARE(rig.window.pos(), place);
+    rig.window.show();
+    if (!moved.isNull()) {
+        rig.window.move(moved);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.window.pos(), moved, test::DeadlineMs);
     }
-    // A close during the start-up poll waits for it; the unmoved window keeps its twips, even
-    // where they fall between two pixels.
+    rig.window.close();
+    QCOMPARE(rig.store->values.value("Settings/FormTop"), QString::number(kept.y()));
+    QCOMPARE(rig.store->values.value("Settings/FormLeft"), QString::number(kept.x()));
+}
+
+// A close during the start-up poll waits for it; the unmoved window keeps its twips, even
+// where they fall between two pixels.
+void TestPanelController::aCloseDuringThePollWaitsForIt()
+{
     Rig rig(
         {{"Settings/Comport", "3"}, {"Settings/FormTop", "1000"}, {"Settings/FormLeft", "1003"}});
     bool closedAtOnce = true;
-    rig.waiter->onDelay = [&rig, &closedAtOnce](int delay) {
+    int waitsAfterTheClose = -1;
+    rig.waiter->onDelay = [&](int delay) {
         if (delay == 4)
             closedAtOnce = rig.window.close();
+        if (delay >= 4)
+            ++waitsAfterTheClose;
     };
     rig.window.show();
     QTRY_VERIFY_WITH_TIMEOUT(rig.window.isHidden(), test::DeadlineMs);
-    QVERIFY(!closedAtOnce && rig.waiter->delays.size() == 5);
+    QVERIFY(!closedAtOnce);
+    QCOMPARE(waitsAfterTheClose, 0); // the poll ends at the close
     rig.window.close();
     QCOMPARE(rig.store->writes.value("FormTop"), 1);
     QCOMPARE(rig.store->values.value("Settings/FormLeft"), "1003");
@@ -794,22 +802,26 @@ void TestPanelController::lostSettingsAreNamed()
 void TestPanelController::findTheUnitThenPickItInOneClick()
 {
     SearchRig rig;
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start({}));
     const qsizetype frames = rig.port->frames.size();
     const qsizetype opens = rig.port->openAttempts.size();
 
     auto *find = rig.window.findChild<QAction *>("actFindUnit");
-    QVERIFY(find && find->shortcut() == QKeySequence("Ctrl+F"));
+    QVERIFY(find);
+    QCOMPARE(find->shortcut(), QKeySequence("Ctrl+F"));
     find->trigger();
     UnitSearch &search = rig.search();
-    QVERIFY(search.isRunning() && search.progressDialog()->isVisible());
-    QVERIFY(!search.progressDialog()->isModal() && rig.window.isEnabled());
+    QVERIFY(search.isRunning());
+    QVERIFY(search.progressDialog()->isVisible());
+    QVERIFY(!search.progressDialog()->isModal());
+    QVERIFY(rig.window.isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(search.resultDialog(), test::DeadlineMs);
     QVERIFY(!search.progressDialog());
     QCOMPARE(rig.port->frames.size(), frames);
     QCOMPARE(rig.port->openAttempts.size(), opens);
-    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 3);
-    QVERIFY(!rig.searcher->openAttempts.contains(3) && !rig.searcher->isOpen());
+    QCOMPARE(rig.openPort(), 3);
+    QVERIFY(!rig.searcher->openAttempts.contains(3));
+    QVERIFY(!rig.searcher->isOpen());
 
     QStringList lines;
     for (const QLabel *label : search.resultDialog()->findChildren<QLabel *>())
@@ -834,7 +846,7 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
     }
     QCOMPARE(offered, QStringList{"Use COM5"});
     QTest::mouseClick(use, Qt::LeftButton);
-    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 5);
+    QCOMPARE(rig.openPort(), 5);
     QCOMPARE(rig.controls.cmbComports->currentText(), "5");
     QCOMPARE(rig.store->values.value("Settings/Comport"), "5");
     QCOMPARE(rig.unit().sent.value(5), requests());
@@ -845,7 +857,7 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
 void TestPanelController::aPortThatFailsWhileAskedIsAskedOnce()
 {
     SearchRig rig;
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start({}));
     rig.controller->findUnit();
     QTRY_VERIFY(rig.searcher->isOpen());
     QCOMPARE(rig.searcher->portNumber(), 1);
@@ -858,13 +870,15 @@ void TestPanelController::aPortThatFailsWhileAskedIsAskedOnce()
 void TestPanelController::aPickInTheListEndsTheSearch()
 {
     SearchRig rig;
-    QTRY_VERIFY(rig.window.isEnabled());
+    QVERIFY(rig.start({}));
     UnitSearch &search = rig.search();
     rig.controller->findUnit();
     QVERIFY(search.isRunning());
     rig.pick("1");
-    QVERIFY(!search.isRunning() && !search.progressDialog() && !rig.searcher->isOpen());
-    QVERIFY(rig.port->isOpen() && rig.port->portNumber() == 1);
+    QVERIFY(!search.isRunning());
+    QVERIFY(!search.progressDialog());
+    QVERIFY(!rig.searcher->isOpen());
+    QCOMPARE(rig.openPort(), 1);
 }
 
 QTEST_MAIN(TestPanelController)

@@ -15,6 +15,8 @@ using namespace qm;
 
 namespace {
 
+using Devices = QMap<int, QString>; // by port number
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -37,11 +39,8 @@ private slots:
     void valuesAreDecimalTextAndUnusableTextReadsAsTheDefault();
     void portOverridesComeFromThePortsSection();
     void fileStoreKeepsValuesBetweenRuns();
-    void unbalancedQuoteRemapsNothingAndIsNotWrittenBack();
-    void failedWritesAreToldOnce_data();
-    void failedWritesAreToldOnce();
-    void fileNotRegularOrTooLargeIsLeftAlone_data();
-    void fileNotRegularOrTooLargeIsLeftAlone();
+    void aFileThatCannotBeUsedIsToldOnceAndKept_data();
+    void aFileThatCannotBeUsedIsToldOnceAndKept();
 };
 
 // Missing or unusable text reads as the default and writes nothing; a mask is kept whatever
@@ -112,117 +111,99 @@ void TestPreferences::fileStoreKeepsValuesBetweenRuns()
     QCOMPARE(Preferences(other).comport(), qint16(1));
 }
 
-// The quote opened on the COM2 line runs on through the rest of the file when QSettings reads
-// it: COM2 and COM3 must get no device at all (their usual ones may be another program's),
-// each is named, and the file stays as the operator wrote it.
-void TestPreferences::unbalancedQuoteRemapsNothingAndIsNotWrittenBack()
+void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept_data()
 {
-    QTemporaryDir config;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-    const QString path = config.filePath("qm-control-panel/VT-540A.ini");
-    const QByteArray written = "[Ports]\nCOM1=/dev/pts/5\nCOM2=\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4\n"
-                               "[Settings]\nComport=3\nFormTop=200\n";
-    QVERIFY(writeFile(path, written));
-
-    IniPreferencesStore store("VT-540A");
-    Preferences prefs(store);
-    const PortOverrides overrides = prefs.portOverrides();
-    QCOMPARE(overrides.devices, (QMap<int, QString>{{1, "/dev/pts/5"}}));
-    QVERIFY(overrides.withheld.contains(2) && overrides.withheld.contains(3));
-    const QString problems = overrides.problems.join('\n');
-    QVERIFY2(problems.contains("[Ports] COM2: its device cannot be read") &&
-                 problems.contains("[Ports] COM3: its device cannot be read"),
-             qPrintable(problems));
-
-    QStringList told;
-    prefs.setWriteFailureHandler([&](const QString &why) { told << why; });
-    prefs.storeComport(1);
-    prefs.storeFormPosition(QPoint(10, 20));
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].contains(path + ", line 3: a quote is not closed"), qPrintable(told[0]));
-    QCOMPARE(readFile(path), written);
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("told"); // after the file's path
+    QTest::addColumn<int>("comport");  // as read
+    QTest::addColumn<Devices>("devices");
+    QTest::addColumn<QList<int>>("withheld");
+    QTest::addColumn<QStringList>("problems"); // how each problem of the reading ends
+    const auto row = [](const char *kind, const char *told, int comport,
+                        const QList<int> &withheld = {}, const QStringList &problems = {},
+                        const Devices &devices = {}) {
+        QTest::newRow(kind) << kind << told << comport << devices << withheld << problems;
+    };
+    row("a file in the folder's place", " cannot be written", 1);
+    row("a full disk", " cannot be written", 4);
+    // QSettings would wait on the pipe for ever and read a huge file whole; a file not read
+    // leaves no port's device to be trusted.
+    QList<int> everyPort;
+    for (int port = 1; port <= 16; ++port)
+        everyPort << port;
+    const QStringList unread{"cannot be read, so no port is given its usual device"};
+    row("a named pipe", " is a named pipe, not a regular file", 1, everyPort, unread);
+    row("a folder", " is a folder, not a regular file", 1, everyPort, unread);
+    row("over 1 MiB", " is 1048577 bytes long; a file over 1048576 bytes is not read", 1, everyPort,
+        unread);
+    // The quote opened on the COM2 line runs on through the rest of the file when QSettings
+    // reads it: COM2 and COM3 must get no device at all (their usual ones may be another
+    // program's), and each is named.
+    row("an unbalanced quote", ", line 3: a quote is not closed", 1, {2, 3},
+        {"COM2: its device cannot be read; the port is left out",
+         "COM3: its device cannot be read; the port is left out"},
+        {{1, "/dev/pts/5"}});
 }
 
-void TestPreferences::failedWritesAreToldOnce_data()
+// Such a file is neither read past what can be trusted nor written: every write's failure is
+// told once, and the file stays as the operator left it.
+void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
 {
-    QTest::addColumn<bool>("fullDisk"); // otherwise a file stands where the folder should be
-    QTest::newRow("a file in the folder's place") << false;
-    QTest::newRow("a full disk") << true;
-}
-
-void TestPreferences::failedWritesAreToldOnce()
-{
-    QFETCH(bool, fullDisk);
+    QFETCH(QString, kind);
+    QFETCH(QString, told);
+    QFETCH(int, comport);
+    QFETCH(Devices, devices);
+    QFETCH(QList<int>, withheld);
+    QFETCH(QStringList, problems);
     QTemporaryDir home;
     std::unique_ptr<test::SmallTmpfs> disk;
     QString config = home.path();
-    const QByteArray old = "[Settings]\nComport=4\n";
-    if (fullDisk) {
+    if (kind == u"a full disk") {
         disk = std::make_unique<test::SmallTmpfs>();
         if (!disk->mountError().isEmpty())
             QSKIP(qPrintable(disk->mountError()));
         config = disk->path();
-        QVERIFY(writeFile(disk->filePath("qm-control-panel/VT-540A.ini"), old));
-        QVERIFY(disk->fill());
-    } else {
-        QVERIFY(writeFile(home.filePath("qm-control-panel"), "not a folder"));
     }
+    const QString path = config + "/qm-control-panel/VT-540A.ini";
+    QByteArray contents = "[Settings]\nComport=4\n";
+    if (kind == u"over 1 MiB")
+        contents = "[Settings]\nComport=3\n;" + QByteArray(1048577 - 22, 'x');
+    if (kind == u"an unbalanced quote")
+        contents = "[Ports]\nCOM1=/dev/pts/5\nCOM2=\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4\n"
+                   "[Settings]\nComport=3\nFormTop=200\n";
+    if (kind == u"a file in the folder's place")
+        QVERIFY(writeFile(QFileInfo(path).path(), "not a folder"));
+    else if (kind == u"a named pipe")
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    else if (kind == u"a folder")
+        QVERIFY(QDir().mkpath(path));
+    else
+        QVERIFY(writeFile(path, contents));
+    if (kind == u"a named pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (disk)
+        QVERIFY(disk->fill());
+    const bool regular = QFileInfo(path).isFile();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
 
     IniPreferencesStore store("VT-540A");
     Preferences prefs(store);
-    QStringList told;
-    prefs.setWriteFailureHandler([&](const QString &why) { told << why; });
+    QCOMPARE(prefs.comport(), qint16(comport));
+    const PortOverrides overrides = prefs.portOverrides();
+    QCOMPARE(overrides.devices, devices);
+    QCOMPARE(overrides.withheld, withheld);
+    QCOMPARE(overrides.problems.size(), problems.size());
+    for (qsizetype i = 0; i < problems.size(); ++i)
+        QVERIFY2(overrides.problems[i].endsWith(problems[i]), qPrintable(overrides.problems[i]));
+    QStringList said;
+    prefs.setWriteFailureHandler([&](const QString &why) { said << why; });
     prefs.storeComport(5);
-    prefs.storeUpdateImmediately(0);
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].contains(store.fileName() + " cannot be written"), qPrintable(told[0]));
-    if (fullDisk)
-        QCOMPARE(readFile(store.fileName()), old);
-}
-
-void TestPreferences::fileNotRegularOrTooLargeIsLeftAlone_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("problem");
-    QTest::newRow("named pipe") << "pipe"
-                                << "is a named pipe, not a regular file";
-    QTest::newRow("folder") << "folder"
-                            << "is a folder, not a regular file";
-    QTest::newRow("over 1 MiB") << "large"
-                                << "is 1048577 bytes long; a file over 1048576 bytes is not read";
-}
-
-// QSettings would wait on the pipe for ever and read a huge file whole: such a file is not
-// read (every value its default) nor written, and that is told once.
-void TestPreferences::fileNotRegularOrTooLargeIsLeftAlone()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, problem);
-    QTemporaryDir config;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-    const QString path = config.filePath("qm-control-panel/VT-540A.ini");
-    const QByteArray large = "[Settings]\nComport=3\n;" + QByteArray(1048577 - 22, 'x');
-    if (kind == u"pipe")
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()) &&
-                ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-    else if (kind == u"folder")
-        QVERIFY(QDir().mkpath(path));
-    else
-        QVERIFY(writeFile(path, large));
-
-    IniPreferencesStore store("VT-540A");
-    Preferences prefs(store);
-    QCOMPARE(prefs.comport(), qint16(1));
-    QStringList told;
-    prefs.setWriteFailureHandler([&](const QString &why) { told << why; });
-    prefs.storeComport(4);
-    prefs.storeUpdateImmediately(0);
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].contains(path + ' ' + problem), qPrintable(told[0]));
-    QCOMPARE(QFileInfo(path).isFile(), kind == u"large");
-    if (kind == u"large")
-        QCOMPARE(readFile(path), large);
+    prefs.storeFormPosition(QPoint(10, 20));
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said[0].contains(path + told), qPrintable(said[0]));
+    QCOMPARE(QFileInfo(path).isFile(), regular);
+    if (regular)
+        QCOMPARE(readFile(path), contents);
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)

@@ -255,7 +255,8 @@ void TestSetupTransfer::aBadFileIsNamedAndNothingIsSent()
         path = QString::fromLatin1(contents);
     } else {
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(contents), contents.size());
     }
     rig.dialogs->file = path;
     QElapsedTimer clock;
