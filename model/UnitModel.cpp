@@ -178,6 +178,7 @@ std::vector<ReplyByte> replyBytesOf(std::vector<FieldRow> rows)
         return std::pair(a.reply.byte, a.record) < std::pair(b.reply.byte, b.record);
     });
     std::vector<ReplyByte> bytes;
+    bytes.reserve(rows.size());
     for (const FieldRow &row : rows)
         bytes.push_back({row.reply.byte, row.field, row.reply.shift, row.reply.mask});
     return bytes;
