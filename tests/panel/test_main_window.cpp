@@ -353,6 +353,8 @@ void TestMainWindow::screenReadersHearEachControlByItsCaption_data()
                         const char *heard) {
         QTest::newRow(tag) << qm410 << control << int(role) << heard;
     };
+    // The program is known by its display name, though its own name keeps its preferences.
+    row("QM-520A program", false, "qApp", QAccessible::Application, "QM-520A Control Panel");
     row("QM-410A indicator", true, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
     row("QM-520A selector", false, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
     row("QM-520A port list", false, "cmbComports", QAccessible::ComboBox, "Serial Port:");
@@ -378,7 +380,10 @@ void TestMainWindow::screenReadersHearEachControlByItsCaption()
     c.cmbComports->addItem(QStringLiteral("1"));
     for (QComboBox *list : window.findChildren<QComboBox *>())
         list->setCurrentIndex(0);
-    QWidget *widget = window.findChild<QWidget *>(control);
+    QApplication::setApplicationName(window.description().model->preferencesName);
+    QApplication::setApplicationDisplayName(window.description().caption);
+    QObject *widget = control == u"qApp" ? static_cast<QObject *>(QCoreApplication::instance())
+                                         : window.findChild<QWidget *>(control);
     QVERIFY(widget);
     // Of two topics, the one withdrawn goes at once; the other stays, and is all that is read.
     notice->tell(QStringLiteral("COM3 is in use by another program."));
