@@ -7,7 +7,6 @@
 #include "position/PositionGrid.h"
 #include "tests/support/Deadline.h"
 
-#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -127,7 +125,6 @@ private slots:
     void hiddenFieldAndConnectingPanelStackAsDesigned();
     void selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelection();
     void tabWalksTopToBottomAndLeftToRight();
-    void listsFitTheirItemsAndDropDownAFewRows();
     void closingAsksTheGuardAndAnnouncesUnloadingOnce();
     void longMessagesScroll_data();
     void longMessagesScroll();
@@ -262,23 +259,6 @@ void TestMainWindow::tabWalksTopToBottomAndLeftToRight()
             QVERIFY2(wraps == 1, qPrintable(names.join(' '))); // once round, in reading order
         }
     }
-}
-
-void TestMainWindow::listsFitTheirItemsAndDropDownAFewRows()
-{
-    MainWindow window(qm410aWindow());
-    window.setEnabled(true);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *zones = window.control<QComboBox>("cmbTimeZone");
-    zones->showPopup();
-    QAbstractItemView *view = zones->view();
-    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), test::DeadlineMs);
-    const int rows = view->height() / view->sizeHintForRow(0);
-    QVERIFY2(rows >= 8, qPrintable(QString::number(rows)));
-    QVERIFY2(rows <= 12, qPrintable(QString::number(rows)));
-    QVERIFY(view->verticalScrollBar()->isVisible());
-    zones->hidePopup();
 }
 
 void TestMainWindow::closingAsksTheGuardAndAnnouncesUnloadingOnce()
