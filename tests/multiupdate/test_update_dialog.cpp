@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -164,17 +165,11 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
 // whole and still ends short of its frame's edge by the dialog's margin.
 void TestUpdateDialog::wideFontKeepsCaptionsWholeAndOffTheFrames()
 {
-    struct FontForTheTest
-    {
-        QFont original = QApplication::font();
-        FontForTheTest()
-        {
-            QFont wide = original;
-            wide.setPointSizeF(original.pointSizeF() * 1.6);
-            QApplication::setFont(wide);
-        }
-        ~FontForTheTest() { QApplication::setFont(original); }
-    } font;
+    const QFont original = QApplication::font();
+    const auto restore = qScopeGuard([&original] { QApplication::setFont(original); });
+    QFont wide = original;
+    wide.setPointSizeF(original.pointSizeF() * 1.6);
+    QApplication::setFont(wide);
     Shown shown(qm410a(), 12, 0, 0);
     for (const QCheckBox *box : {shown.allChannels, shown.allSettings}) {
         QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->objectName()));

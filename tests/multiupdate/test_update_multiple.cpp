@@ -140,6 +140,8 @@ void TestUpdateMultiple::choicesPickChannelsAndGroupsInBitOrder()
     // Every group to channels 1 and 12: each channel's frames in bit order, its data last.
     run(2, 1 + 2048, 4095);
     run(0, 18, nan);
+    // A negative mask is its 32-bit pattern: -1 chooses every channel.
+    QCOMPARE(selectionBits(-1), 0xFFFFFFFFu);
     // Masks round to the nearest whole number, halves to even: 2.5 is channel index 1 only.
     run(0, 2.5, 0);
     run(0, 3.5, 0);

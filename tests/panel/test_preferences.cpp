@@ -38,7 +38,6 @@ class TestPreferences : public QObject
 private slots:
     void valuesAreDecimalTextAndUnusableTextReadsAsTheDefault();
     void portOverridesComeFromThePortsSection();
-    void fileStoreKeepsValuesBetweenRuns();
     void aFileThatCannotBeUsedIsToldOnceAndKept_data();
     void aFileThatCannotBeUsedIsToldOnceAndKept();
 };
@@ -94,21 +93,6 @@ void TestPreferences::portOverridesComeFromThePortsSection()
     QCOMPARE(overrides.devices, expected);
     QCOMPARE(overrides.problems, QStringList{"[Ports] COM17: not a port (COM1 to COM16); ignored"});
     QVERIFY(overrides.withheld.isEmpty());
-}
-
-void TestPreferences::fileStoreKeepsValuesBetweenRuns()
-{
-    QTemporaryDir config;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-    {
-        IniPreferencesStore store("VT-540A");
-        QCOMPARE(store.fileName(), config.filePath("qm-control-panel/VT-540A.ini"));
-        Preferences(store).storeComport(4);
-    }
-    IniPreferencesStore again("VT-540A");
-    QCOMPARE(Preferences(again).comport(), qint16(4));
-    IniPreferencesStore other("QM-410A");
-    QCOMPARE(Preferences(other).comport(), qint16(1));
 }
 
 void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept_data()
