@@ -155,6 +155,17 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QCOMPARE(setupJson(rig.saved()),
              setupJson(Setup::of(rig.model(), wanted, rig.saved().present)));
 
+    // A value that sending cannot give back refuses the whole file before anything is sent.
+    wanted[2][F::Blank] = 2;
+    rig.unit->frames.clear();
+    rig.dialogs->file = writeFile(folder, "blank.json",
+                                  setupJson(Setup::of(rig.model(), wanted, allChannelIndices())));
+    rig.trigger("actLoadSetup");
+    QVERIFY2(rig.notifier->texts.last().startsWith(
+                 rig.dialogs->file + " cannot be loaded as it stands; nothing was sent.\n"),
+             qPrintable(rig.notifier->texts.last()));
+    QVERIFY(rig.unit->frames.isEmpty());
+
     // Another unit now answers on fewer channels: the first one's channels 5 to 8 are gone.
     rig.unit->state = siteState(7);
     rig.unit->silent = {4, 5, 6, 7, 8, 9, 10, 11};
