@@ -101,6 +101,7 @@ private slots:
     void receptionSurvivesLeftoversPiecesAndSpuriousErrors();
     void reopenAtOnceKeepsTheSameDeviceOnly();
     void runsOntoAFullLineArriveWhole();
+    void waitUntilSentWaitsForTheDriver();
 };
 
 void TestQtSerialPort::lineSettingsFollowTheModel_data()
@@ -249,10 +250,21 @@ void TestQtSerialPort::runsOntoAFullLineArriveWhole()
     QVERIFY(heard == expected); // QCOMPARE would print a 400 kB mismatch
     QCOMPARE(rig.failed.size(), 0);
     QCOMPARE(dropped.size(), 0);
-    QVERIFY(rig.port.isOpen());
     QVERIFY(!rig.link.isRecovering());
     QTRY_COMPARE_WITH_TIMEOUT(rig.port.unsentBytes(), 0,
                               test::DeadlineMs); // once told of the write
+}
+
+// A command-line run waits for its last frames to leave before it closes the port.
+void TestQtSerialPort::waitUntilSentWaitsForTheDriver()
+{
+    PtyRig rig;
+    QVERIFY(rig.port.open());
+    ::tcflow(rig.other, TCOOFF);
+    rig.port.write(hex("0807fa"));
+    QVERIFY(!rig.port.waitUntilSent(50));
+    ::tcflow(rig.other, TCOON);
+    QVERIFY(rig.port.waitUntilSent(test::DeadlineMs));
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)
