@@ -167,8 +167,8 @@ void TestQmctl::exitCodesNameTheirCause_data()
     const QString read = QStringLiteral("read --model 520a --port COM1");
     const QString diff = QStringLiteral("diff --model 520a --port COM1 {file}");
     row("no model", "read --port COM1", {}, {}, 2, "qmctl: --model must be 410a or 520a");
-    row("bad list", write + " --channels 3-1", unit, settings.repeated(12), 2,
-        "qmctl: --channels: \"3-1\" is not a list");
+    row("bad list", write + " --channels 12-13", unit, settings.repeated(12), 2,
+        "qmctl: --channels: \"12-13\" is not a list");
     row("value no frame restores, nothing sent", write, unit,
         settings.repeated(11) + "7|1|0|2|1|20|2|9|100|2|A||B\r\n", 2, "channel 12, Blank: 2");
     row("a named pipe", "diff --model 520a --port COM1 {fifo}", unit, {}, 2, "fifo");
