@@ -5,25 +5,19 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
 using namespace qm;
 using test::readFile;
-using test::writeFile;
 
 namespace {
 
-// Long enough for the start-up poll of all twelve channels (3.6 s) to end before the close.
-constexpr int QuitAfterMs = 5000;
-constexpr int NoQuit = -1;
 constexpr int RunTimeoutMs = 30000;
+const QString DataFile = QStringLiteral("data/qm-control-panel/VT-540A/settings.txt");
+const QString BuiltFile = QStringLiteral(QM_BUILD_DIR "/apps/settings.txt");
 
 // Makes the file look unread for ages, so that the next read shows in its access time.
 bool markUnread(const QString &path)
@@ -31,11 +25,6 @@ bool markUnread(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadWrite) &&
            file.setFileTime(QDateTime::fromSecsSinceEpoch(1000), QFileDevice::FileAccessTime);
-}
-
-bool readSince(const QString &path)
-{
-    return QFileInfo(path).fileTime(QFileDevice::FileAccessTime).toSecsSinceEpoch() > 1000;
 }
 
 } // namespace
@@ -48,25 +37,20 @@ class TestInstalledPanel : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
-    void installsProgramsEntriesAndIcons();
-    void startedElsewhereItKeepsItsFilesInTheUserFolders();
-    void runWhereItWasBuiltItKeepsTheFileBesideItself();
-    void terminationSignalClosesAsTheCloseButtonDoes_data();
-    void terminationSignalClosesAsTheCloseButtonDoes();
+    void cleanupTestCase() { QVERIFY(m_built.isEmpty() || test::writeFile(BuiltFile, m_built)); }
+    void signalClosesAsTheCloseButtonDoes_data();
+    void signalClosesAsTheCloseButtonDoes();
 
 private:
     QString bin(const QString &name) const { return m_prefix.filePath("bin/" + name); }
-    void startPanel(QProcess &panel, const QString &program, int quitAfterMs);
-    int runPanel(const QString &program, int quitAfterMs);
-    bool writeIni(const QByteArray &device);
 
     QTemporaryDir m_prefix;
     QTemporaryDir m_home;
-    test::UnitSimProcess m_sim;
-    QString m_dataFile;
+    QByteArray m_built; // what a developer's run left beside the built programs
 };
 
+// The ports are mapped in the organization's file, which the programs read as well as their
+// own: each program's own file is missing when it first starts.
 void TestInstalledPanel::initTestCase()
 {
     QVERIFY(m_prefix.isValid());
@@ -77,147 +61,88 @@ void TestInstalledPanel::initTestCase()
                   {"--install", QStringLiteral(QM_BUILD_DIR), "--prefix", m_prefix.path()});
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+    // The menu entry names the program by the path it was installed at, whatever the prefix.
+    QVERIFY(readFile(m_prefix.filePath("share/applications/qm520a-panel.desktop"))
+                .contains("\nExec=" + bin("qm520a-panel").toUtf8() + '\n'));
 
-    const QString link = m_home.filePath("sim-pty");
-    QVERIFY2(!m_sim.start(bin("qm-unit-sim"), {"--model", "520a", "--link", link}).isEmpty(),
-             m_sim.errorOutput().constData());
-
+    m_built = readFile(BuiltFile);
     QVERIFY(QDir(m_home.path()).mkpath("config/qm-control-panel"));
     QVERIFY(QDir(m_home.path()).mkpath("elsewhere"));
-    QVERIFY(writeIni(link.toLocal8Bit()));
-    m_dataFile = m_home.filePath("data/qm-control-panel/VT-540A/settings.txt");
-}
-
-void TestInstalledPanel::cleanupTestCase()
-{
-    m_sim.stop();
-}
-
-bool TestInstalledPanel::writeIni(const QByteArray &device)
-{
-    QFile ini(m_home.filePath("config/qm-control-panel/VT-540A.ini"));
-    QByteArray contents = "[Ports]\nCOM1=" + device + "\n";
+    QByteArray ports = "[Ports]\nCOM1=" + m_home.filePath("unit").toUtf8() + "\n";
     // No other port may reach a device of this machine.
     for (int port = 2; port <= 16; ++port)
-        contents +=
-            "COM" + QByteArray::number(port) + "=" + m_home.filePath("none").toUtf8() + "\n";
-    contents += "[Settings]\nComport=1\n";
-    return ini.open(QIODevice::WriteOnly) && ini.write(contents) == contents.size();
+        ports += "COM" + QByteArray::number(port) + "=" + m_home.filePath("none").toUtf8() + "\n";
+    QVERIFY(test::writeFile(m_home.filePath("config/qm-control-panel.ini"),
+                            ports + "[Settings]\nComport=1\n"));
 }
 
-void TestInstalledPanel::startPanel(QProcess &panel, const QString &program, int quitAfterMs)
+void TestInstalledPanel::signalClosesAsTheCloseButtonDoes_data()
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-    environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
-    if (quitAfterMs != NoQuit)
-        environment.insert("QM_PANEL_QUIT_AFTER_MS", QString::number(quitAfterMs));
-    panel.setProcessEnvironment(environment);
-    panel.setWorkingDirectory(m_home.filePath("elsewhere"));
-    panel.start(program.contains(u'/') ? program : bin(program));
-}
-
-int TestInstalledPanel::runPanel(const QString &program, int quitAfterMs)
-{
-    QProcess panel;
-    startPanel(panel, program, quitAfterMs);
-    if (!panel.waitForFinished(quitAfterMs + RunTimeoutMs))
-        return -1;
-    return panel.exitStatus() == QProcess::NormalExit ? panel.exitCode() : -1;
-}
-
-// The menu entry names the program by the path it was installed at, whatever the prefix.
-void TestInstalledPanel::installsProgramsEntriesAndIcons()
-{
-    for (const QString &program : QStringList{"qm410a-panel", "qm520a-panel"}) {
-        const QList<QByteArray> entry =
-            readFile(m_prefix.filePath("share/applications/" + program + ".desktop")).split('\n');
-        QVERIFY(entry.contains("Exec=" + bin(program).toUtf8()));
-        QVERIFY(entry.contains("Icon=" + program.toUtf8()));
-        const QImage icon(m_prefix.filePath("share/icons/hicolor/32x32/apps/" + program + ".png"));
-        QCOMPARE(icon.size(), QSize(32, 32));
-    }
-}
-
-// Run as root here, the bin folder could be written; it must not be all the same.
-void TestInstalledPanel::startedElsewhereItKeepsItsFilesInTheUserFolders()
-{
-    // Some file systems keep no access times; there the pointer file's read cannot be seen.
-    const QString cursor = m_prefix.filePath("share/qm-control-panel/CrossHair.cur");
-    QVERIFY(!QFile::exists(bin("CrossHair.cur")));
-    QVERIFY(markUnread(cursor));
-    QVERIFY(!readFile(cursor).isEmpty());
-    const bool seeReads = readSince(cursor);
-    QVERIFY(markUnread(cursor));
-
-    QCOMPARE(runPanel("qm520a-panel", QuitAfterMs), 0);
-    QCOMPARE(readFile(m_dataFile),
-             exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())));
-    QVERIFY(!QFile::exists(bin("settings.txt")));
-    QVERIFY(QDir(m_home.filePath("elsewhere")).isEmpty());
-
-    // The QM-410A exports nothing, wherever it might.
-    QVERIFY(QFile::remove(m_dataFile));
-    QCOMPARE(runPanel("qm410a-panel", 0), 0);
-    QVERIFY(!QFile::exists(m_dataFile));
-    QVERIFY(!QFile::exists(bin("settings.txt")));
-    QVERIFY(QFile::exists(m_home.filePath("config/qm-control-panel/QM-410A.ini")));
-    if (!seeReads)
-        QSKIP("this file system keeps no access times: the pointer file read cannot be seen");
-    QVERIFY(readSince(cursor));
-}
-
-// The build marks the folder of the programs it makes, and the programs look for that mark.
-void TestInstalledPanel::runWhereItWasBuiltItKeepsTheFileBesideItself()
-{
-    const QString built = QStringLiteral(QM_BUILD_DIR "/apps/settings.txt");
-    const QByteArray kept = readFile(built);
-    QFile::remove(built);
-    QFile::remove(m_dataFile);
-    QProcess panel;
-    startPanel(panel, QStringLiteral(QM_BUILD_DIR "/apps/qm520a-panel"), QuitAfterMs);
-    QVERIFY(panel.waitForFinished(QuitAfterMs + RunTimeoutMs));
-    const QByteArray written = readFile(built);
-    if (!kept.isEmpty())
-        QVERIFY(QFile::remove(built));
-    QVERIFY(writeFile(built, kept));
-    QCOMPARE(written, exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())));
-    QVERIFY(!QFile::exists(m_dataFile));
-}
-
-void TestInstalledPanel::terminationSignalClosesAsTheCloseButtonDoes_data()
-{
+    QTest::addColumn<QString>("program"); // in the prefix
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::addColumn<QString>("exported"); // in the home folder; empty: nowhere
+    QTest::newRow("QM-410A") << "bin/qm410a-panel" << int(SIGTERM) << "";
+    QTest::newRow("SIGTERM") << "bin/qm520a-panel" << int(SIGTERM) << DataFile;
+    QTest::newRow("SIGHUP") << "bin/qm520a-panel" << int(SIGHUP) << DataFile;
+    // The build marks the folder of the programs it makes, and the programs look for that mark.
+    QTest::newRow("where it was built")
+        << QM_BUILD_DIR "/apps/qm520a-panel" << int(SIGTERM) << BuiltFile;
 }
 
 // A desktop logout sends these. The signal comes once the panel asks for the last channel,
 // with its handler long in place; the close then ends the poll's last wait, so the first
 // channel is sure to be in the file, the last one not.
-void TestInstalledPanel::terminationSignalClosesAsTheCloseButtonDoes()
+void TestInstalledPanel::signalClosesAsTheCloseButtonDoes()
 {
+    QFETCH(QString, program);
     QFETCH(int, signalNumber);
+    QFETCH(QString, exported);
+    const QDir home(m_home.path());
+    const QString file = exported.isEmpty() ? QString() : home.filePath(exported);
+    QFile::remove(home.filePath(DataFile));
+    QFile::remove(BuiltFile);
+    // Some file systems keep no access times; there the pointer file's read cannot be seen.
+    const QString cursor = m_prefix.filePath("share/qm-control-panel/CrossHair.cur");
+    const auto readSince = [&] {
+        return QFileInfo(cursor).fileTime(QFileDevice::FileAccessTime).toSecsSinceEpoch() > 1000;
+    };
+    QVERIFY(markUnread(cursor) && !readFile(cursor).isEmpty());
+    const bool seeReads = readSince();
+    QVERIFY(markUnread(cursor));
+
     test::UnitSimProcess sim;
-    const QString link = m_home.filePath("unit-pty");
-    QVERIFY2(!sim.start(bin("qm-unit-sim"), {"--model", "520a", "--link", link}).isEmpty(),
-             sim.errorOutput().constData());
-    QVERIFY(writeIni(link.toLocal8Bit()));
-    QFile::remove(m_dataFile);
+    const bool qm410 = program.contains(u"410");
+    const QString model = qm410 ? "410a" : "520a";
+    QVERIFY(!sim.start(bin("qm-unit-sim"), {"--model", model, "--link", home.filePath("unit")})
+                 .isEmpty());
     QProcess panel;
-    startPanel(panel, "qm520a-panel", NoQuit);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_DATA_HOME", home.filePath("data"));
+    panel.setProcessEnvironment(environment);
+    panel.setWorkingDirectory(home.filePath("elsewhere"));
+    panel.start(QDir(m_prefix.path()).filePath(program));
     QTRY_VERIFY_WITH_TIMEOUT(!sim.logLines().filter(QRegularExpression("^080bfa\t")).isEmpty(),
                              RunTimeoutMs);
     QCOMPARE(::kill(pid_t(panel.processId()), signalNumber), 0);
     QVERIFY(panel.waitForFinished(RunTimeoutMs));
     QCOMPARE(panel.exitStatus(), QProcess::NormalExit);
     QCOMPARE(panel.exitCode(), 0);
-    const QList<QByteArray> lines = readFile(m_dataFile).split('\n');
-    QCOMPARE(lines.size(), 13);
-    QCOMPARE(lines[0],
-             exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())).split('\n')[0]);
-    QVERIFY(readFile(m_home.filePath("config/qm-control-panel/VT-540A.ini")).contains("FormTop="));
+    QVERIFY(readFile(home.filePath(qm410 ? "config/qm-control-panel/QM-410A.ini"
+                                         : "config/qm-control-panel/VT-540A.ini"))
+                .contains("FormTop="));
+    QVERIFY(QDir(home.filePath("elsewhere")).isEmpty());
+    for (const QString &other : {home.filePath(DataFile), bin("settings.txt")})
+        QCOMPARE(QFile::exists(other), other == file);
+    if (!file.isEmpty()) {
+        const QList<QByteArray> lines = readFile(file).split('\n');
+        QCOMPARE(lines.size(), 13);
+        QCOMPARE(lines[0],
+                 exportContents(qm520a(), sim::defaultUnitState(sim::qm520aWire())).split('\n')[0]);
+    }
+    if (seeReads && program.startsWith(u"bin/")) // the installed copy
+        QVERIFY(readSince());
 }
 
 QTEST_MAIN(TestInstalledPanel)
