@@ -270,8 +270,11 @@ void TestQmctl::aLineLostInAWriteIsNamed()
     sim.stop();
     QVERIFY(qmctl.waitForFinished(test::DeadlineMs));
     QCOMPARE(qmctl.exitCode(), 3);
-    QVERIFY(qmctl.readAllStandardError().contains(
-        "the line failed; channel(s) 1, 2 had answered; channel(s) 3, 4,"));
+    // How far the unit got before it stopped depends on the machine's load.
+    const QString said = QString::fromUtf8(qmctl.readAllStandardError());
+    static const QRegularExpression named(QStringLiteral(
+        R"(the line failed; channel\(s\) 1(, \d+)* had answered; channel\(s\) (\d+, )*12 were)"));
+    QVERIFY2(named.match(said).hasMatch(), qPrintable(said));
 }
 
 // read --summary-json names the channels that answered; diff --json says what the text diff
