@@ -1,4 +1,5 @@
 #include "link/EventLoopWaiter.h"
+#include "link/Poller.h"
 #include "link/PortManager.h"
 #include "link/PortMap.h"
 #include "link/PortWords.h"
@@ -7,6 +8,8 @@
 #include "link/WinSerialRules.h"
 #include "tests/support/FakeSerialPort.h"
 #include "tests/support/Files.h"
+#include "tests/support/InstantWaiter.h"
+#include "tools/qm-unit-sim/SimulatedUnit.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -55,6 +58,7 @@ private slots:
     void failureReopensOnceThenOnlyTheSameAdapter_data();
     void failureReopensOnceThenOnlyTheSameAdapter();
     void staleHeldFramesNeverReachAReturningUnit();
+    void halfAReplyDiesWithTheLineAndThePollCountsTheLastReply();
     void unsentFramesLoseWhatTheDriverTook_data();
     void unsentFramesLoseWhatTheDriverTook();
     void windowsDeviceNames_data();
@@ -280,6 +284,33 @@ void TestLink::staleHeldFramesNeverReachAReturningUnit()
     const auto attempts = rig.port.openAttempts.size();
     QTest::qWait(60);
     QCOMPARE(rig.port.openAttempts.size(), attempts);
+}
+
+void TestLink::halfAReplyDiesWithTheLineAndThePollCountsTheLastReply()
+{
+    Rig rig(DeviceIdentity{0x0403, 0x6001, QStringLiteral("A10K3"), {}});
+    const auto reply = [](int channel) {
+        return sim::encodeReply(sim::qm520aWire(), ChannelSettings{}, channel);
+    };
+    QSignalSpy answered(&rig.receiver, &ReplyReceiver::channelAnswered);
+    rig.port.receive(reply(4).first(30));
+    rig.port.fail();
+    QVERIFY(rig.port.isOpen());
+    rig.port.receive(reply(4).sliced(30));
+    QVERIFY2(answered.isEmpty(), "the rest of a reply cut by the failure is no reply");
+
+    // Channel 9's late reply comes while channel 3 is asked, and 3 answers last.
+    CommandSender sender(qm520a(), rig.table, rig.link);
+    test::InstantWaiter waiter;
+    waiter.onDelay = [&](int request) {
+        if (request == 3)
+            rig.port.receive(reply(9) + reply(3));
+    };
+    Poller poller(sender, rig.receiver, waiter);
+    QSignalSpy finished(&poller, &Poller::finished);
+    QVERIFY(poller.poll());
+    QCOMPARE(finished.takeFirst().at(0).toInt(), 4);
+    QCOMPARE(poller.answeredChannels(), (QList<int>{3, 9}));
 }
 
 void TestLink::unsentFramesLoseWhatTheDriverTook_data()

@@ -1,5 +1,6 @@
 #include "preferences/PreferenceKeys.h"
 #include "preferences/Preferences.h"
+#include "tests/support/Files.h"
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/SmallTmpfs.h"
 
@@ -13,24 +14,7 @@
 
 using namespace qm;
 
-namespace {
-
 using Devices = QMap<int, QString>; // by port number
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(contents) == contents.size();
-}
-
-} // namespace
 
 class TestPreferences : public QObject
 {
@@ -155,14 +139,13 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
     if (kind == u"an unbalanced quote")
         contents = "[Ports]\nCOM1=/dev/pts/5\nCOM2=\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4\n"
                    "[Settings]\nComport=3\nFormTop=200\n";
+    const QString folder = QFileInfo(path).path();
     if (kind == u"a file in the folder's place")
-        QVERIFY(writeFile(QFileInfo(path).path(), "not a folder"));
-    else if (kind == u"a named pipe")
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(test::writeFile(folder, "not a folder"));
     else if (kind == u"a folder")
         QVERIFY(QDir().mkpath(path));
-    else
-        QVERIFY(writeFile(path, contents));
+    else if (QDir().mkpath(folder) && kind != u"a named pipe")
+        QVERIFY(test::writeFile(path, contents));
     if (kind == u"a named pipe")
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     if (disk)
@@ -187,7 +170,7 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
     QVERIFY2(said[0].contains(path + told), qPrintable(said[0]));
     QCOMPARE(QFileInfo(path).isFile(), regular);
     if (regular)
-        QCOMPARE(readFile(path), contents);
+        QCOMPARE(test::readFile(path), contents);
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)
