@@ -1,4 +1,3 @@
-#include "model/Twips.h"
 #include "model/UnitModel.h"
 #include "multiupdate/SelectionMask.h"
 #include "multiupdate/UpdateDialog.h"
@@ -8,7 +7,6 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -65,7 +63,6 @@ private slots:
     void loadShowsFoundChannelsAndTheMasks();
     void clicksRecomputeAndReportTheMasks();
     void buttonsKeysAndCloseBox();
-    void wideFontKeepsCaptionsWholeAndOffTheFrames();
 };
 
 void TestUpdateDialog::loadShowsFoundChannelsAndTheMasks()
@@ -159,23 +156,6 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
                                  "cmdUpdate", "cmdCancel", "lstChannels"}));
     keyed.dialog.close();
     QVERIFY(!keyed.dialog.endedByUpdate());
-}
-
-// A system font much wider than the design's: each "Select/Unselect All" box shows its caption
-// whole and still ends short of its frame's edge by the dialog's margin.
-void TestUpdateDialog::wideFontKeepsCaptionsWholeAndOffTheFrames()
-{
-    const QFont original = QApplication::font();
-    const auto restore = qScopeGuard([&original] { QApplication::setFont(original); });
-    QFont wide = original;
-    wide.setPointSizeF(original.pointSizeF() * 1.6);
-    QApplication::setFont(wide);
-    Shown shown(qm410a(), 12, 0, 0);
-    for (const QCheckBox *box : {shown.allChannels, shown.allSettings}) {
-        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->objectName()));
-        QVERIFY2(box->geometry().right() < box->parentWidget()->width() - twipsToPixels(90),
-                 qPrintable(box->objectName()));
-    }
 }
 
 QTEST_MAIN(TestUpdateDialog)

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 using namespace qm;
 
@@ -120,6 +121,8 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void eachFieldTakesWhatItsWindowSets_data();
+    void eachFieldTakesWhatItsWindowSets();
     void everyControlIsBuiltInItsDesignState();
     void hiddenFieldAndConnectingPanelStackAsDesigned();
     void selectorsChooseOnAReleaseOfAnyMainButtonAndShowTheirSelection();
@@ -132,6 +135,49 @@ private slots:
     void ourControlsShowTheFocusFromTheStart_data();
     void ourControlsShowTheFocusFromTheStart();
 };
+
+// A field's range is what its window's controls set, no more and no less, so that reads and
+// restores call a value unusual exactly when the window cannot show it: the bits of its check
+// boxes, 1 for an option pair, a list's last entry; the position editor takes every value
+// that position and size carry in a reply.
+void TestMainWindow::eachFieldTakesWhatItsWindowSets_data()
+{
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<int>("windowSets");
+    for (const WindowDescription *window : {&qm410aWindow(), &qm520aWindow()}) {
+        std::map<Field, int> sets;
+        for (Field field : window->model->recordFields)
+            sets[field] = 0;
+        for (const WindowRow &row : window->controls) {
+            const std::optional<SettingBinding> &bound = row.binding;
+            if (!bound || bound->kind == SettingKind::TextLine)
+                continue;
+            if (bound->kind == SettingKind::Position) {
+                for (auto [field, carried] : {std::pair{Field::VertPos, 63},
+                                              {Field::HorizPos, 255},
+                                              {Field::VertSize, 3},
+                                              {Field::HorizSize, 15}})
+                    sets[field] = carried;
+            } else if (bound->kind == SettingKind::CheckBit) {
+                sets[bound->field] |= 1 << bound->bit;
+            } else {
+                const int last =
+                    bound->kind == SettingKind::OptionPair ? 1 : int(row.items.size()) - 1;
+                sets[bound->field] = std::max(sets[bound->field], last);
+            }
+        }
+        for (auto [field, largest] : sets)
+            QTest::addRow("%s %s", qPrintable(window->model->name), fieldName(field))
+                << int(window->model->maximum(field)) << largest;
+    }
+}
+
+void TestMainWindow::eachFieldTakesWhatItsWindowSets()
+{
+    QFETCH(int, maximum);
+    QFETCH(int, windowSets);
+    QCOMPARE(maximum, windowSets);
+}
 
 void TestMainWindow::everyControlIsBuiltInItsDesignState()
 {
@@ -236,24 +282,20 @@ void TestMainWindow::tabWalksTopToBottomAndLeftToRight()
         for (int page = 0; page < c.sstSettings->count(); ++page) {
             c.sstSettings->setCurrentIndex(page);
             c.cmdClose->setFocus();
-            QList<QWidget *> walk{QApplication::focusWidget()};
-            do {
-                QTest::keyClick(walk.last(), Qt::Key_Tab);
-                walk << QApplication::focusWidget();
-            } while (walk.last() != walk.first() && walk.size() < 100);
-            QStringList names;
-            for (const QWidget *widget : walk)
-                names << widget->objectName();
-            QVERIFY2(!walk.contains(c.txtMove), qPrintable(names.join(' ')));
-            QVERIFY2(walk.size() > 10, qPrintable(names.join(' '))); // not stuck in one frame
+            QStringList walk{c.cmdClose->objectName()};
             int wraps = 0;
-            for (qsizetype i = 1; i < walk.size(); ++i) {
-                const QPoint before = windowRect(walk[i - 1]).topLeft();
-                const QPoint after = windowRect(walk[i]).topLeft();
-                if (std::pair(after.y(), after.x()) < std::pair(before.y(), before.x()))
-                    ++wraps;
+            for (QPoint at = windowRect(c.cmdClose).topLeft(); walk.size() < 100;) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                const QPoint next = windowRect(QApplication::focusWidget()).topLeft();
+                wraps += std::pair(next.y(), next.x()) < std::pair(at.y(), at.x()) ? 1 : 0;
+                at = next;
+                walk << QApplication::focusWidget()->objectName();
+                if (QApplication::focusWidget() == c.cmdClose)
+                    break;
             }
-            QVERIFY2(wraps == 1, qPrintable(names.join(' '))); // once round, in reading order
+            QVERIFY2(!walk.contains(u"txtMove"), qPrintable(walk.join(' ')));
+            QVERIFY2(walk.size() > 10, qPrintable(walk.join(' '))); // not stuck in one frame
+            QVERIFY2(wraps == 1, qPrintable(walk.join(' ')));       // once round, in reading order
         }
     }
 }
