@@ -7,11 +7,10 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRegularExpression>
+#include <QProcess>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -19,7 +18,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -32,7 +30,6 @@ namespace {
 // on a tab page, to the tab control).
 struct Control
 {
-    QString name;
     QString kind;
     QString container; // "-": the window
     std::optional<QRect> pixels;
@@ -40,7 +37,7 @@ struct Control
     QString toolTip;
     QStringList items;
 
-    QString line() const
+    QString line(const QString &name) const
     {
         QStringList words{name, kind, container};
         if (pixels)
@@ -55,83 +52,58 @@ struct Control
     }
 };
 
-struct Window
-{
-    QList<Control> controls; // front to back
-    QString error;
+using Window = QMap<QString, Control>; // by name
 
-    const Control *find(const QString &name) const
-    {
-        const auto found = std::ranges::find(controls, name, &Control::name);
-        return found == controls.end() ? nullptr : &*found;
-    }
-};
-
-int pixels(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-// "name kind container left top width height [caption "…"] [tip "…"]", or "- "item"".
+// "name kind container left top width height [caption "…"] [tip "…"]", or "- "item"" under
+// its list. A line that cannot be read stands as a control of its own, which no window holds.
 Window readDesign(const QString &file)
 {
     Window design;
     QFile data(QStringLiteral(QM_DESIGN_DATA "/%1.txt").arg(file));
     if (!data.open(QIODevice::ReadOnly | QIODevice::Text))
-        design.error = data.errorString();
-    static const QRegularExpression token(QStringLiteral("\"([^\"]*)\"|(\\S+)"));
+        return design;
+    QString last;
     for (int number = 1; !data.atEnd(); ++number) {
         const QString line = QString::fromUtf8(data.readLine());
-        QStringList t;
-        for (const QRegularExpressionMatch &match : token.globalMatch(line))
-            t << match.captured(match.lastCapturedIndex());
+        const QStringList t = QProcess::splitCommand(line);
+        const auto pixels = [&t](int at) {
+            return qRound(t[at].toInt() / 15.0);
+        };
         if (t.isEmpty() || line.startsWith(u'#'))
             continue;
-        if (t.size() == 2 && t[0] == u"-" && !design.controls.isEmpty()) {
-            design.controls.last().items << t[1];
-            continue;
+        if (t.size() == 2 && t[0] == u"-" && design.contains(last)) {
+            design[last].items << t[1];
+        } else if (t.size() < 7 || t.size() % 2 == 0) {
+            design[QStringLiteral("line %1").arg(number)].kind = QStringLiteral("cannot be read");
+        } else {
+            last = t[0];
+            Control &control = design[last];
+            control = {t[1], t[2], std::nullopt, {}, {}, {}};
+            if (t[3] != u"-")
+                control.pixels = QRect(pixels(3), pixels(4), pixels(5), pixels(6));
+            for (qsizetype at = 7; at < t.size(); at += 2)
+                (t[at] == u"tip" ? control.toolTip : control.caption) = t[at + 1];
         }
-        if (t.size() < 7 || t.size() % 2 == 0) {
-            design.error = QStringLiteral("%1 line %2: cannot be read").arg(file).arg(number);
-            continue;
-        }
-        Control control{t[0], t[1], t[2], std::nullopt, {}, {}, {}};
-        if (t[3] != u"-")
-            control.pixels = QRect(pixels(t[3].toInt()), pixels(t[4].toInt()), pixels(t[5].toInt()),
-                                   pixels(t[6].toInt()));
-        for (qsizetype at = 7; at < t.size(); at += 2)
-            (t[at] == u"tip" ? control.toolTip : control.caption) = t[at + 1];
-        design.controls << control;
     }
     return design;
 }
 
-// A window at its design state: a main window with its controller (which adds the position
-// editor) before the start-up sequence runs, or a dialog with twelve channels found.
-struct Built
-{
-    std::unique_ptr<test::PanelRig> rig;
-    std::unique_ptr<UpdateDialog> dialog;
-    QWidget *window = nullptr;
-};
-
-Built build(const QString &file)
+// A window at its design state, with what owns it: a main window with its controller (which
+// adds the position editor) before the start-up sequence runs, or a dialog with twelve
+// channels found.
+std::pair<std::shared_ptr<void>, QWidget *> build(const QString &file)
 {
     const bool qm410 = file.startsWith(u"qm410a");
-    Built built;
     if (file.endsWith(u"update-dialog")) {
-        built.dialog =
-            std::make_unique<UpdateDialog>(qm410 ? qm410a() : qm520a(), ChannelCount, 4095, 2046);
-        built.window = built.dialog.get();
-    } else {
-        built.rig = std::make_unique<test::PanelRig>(qm410 ? qm410aWindow() : qm520aWindow(),
-                                                     std::make_unique<test::FakeSerialPort>(),
-                                                     QMap<QString, QString>{});
-        built.rig->window.findChild<QTimer *>(QStringLiteral("tmrStartup"))->stop();
-        built.window = &built.rig->window;
+        auto dialog =
+            std::make_shared<UpdateDialog>(qm410 ? qm410a() : qm520a(), ChannelCount, 4095, 2046);
+        return {dialog, dialog.get()};
     }
-    built.window->show();
-    return built;
+    auto rig = std::make_shared<test::PanelRig>(qm410 ? qm410aWindow() : qm520aWindow(),
+                                                std::make_unique<test::FakeSerialPort>(),
+                                                QMap<QString, QString>{});
+    rig->window.findChild<QTimer *>(QStringLiteral("tmrStartup"))->stop();
+    return {rig, &rig->window};
 }
 
 // Named widgets the panel adds beyond the design: the notice and the mark that stand in for
@@ -143,7 +115,7 @@ const QStringList BeyondTheDesign = {"lblNotice", "lblLineMark", "pageFocusMark"
 // than the design's; they are written at their designed width when at least that wide.
 const QStringList GrowsToFit = {"check", "option", "checklist", "readout"};
 
-QWidget *tabPageHolder(const QWidget &widget)
+QTabWidget *tabPageHolder(const QWidget &widget)
 {
     const QWidget *stack = qobject_cast<const QStackedWidget *>(widget.parentWidget());
     return stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
@@ -163,29 +135,28 @@ QString kindOf(const QWidget &widget)
         return QStringLiteral("picture");
     if (const auto *label = qobject_cast<const QLabel *>(&widget))
         return label->pixmap().isNull() ? "label" : "picture";
-    const std::pair<const char *, const char *> kinds[] = {{"qm::ChannelSelector", "selector"},
-                                                           {"QPushButton", "button"},
-                                                           {"QCheckBox", "check"},
-                                                           {"QRadioButton", "option"},
-                                                           {"QComboBox", "list"},
-                                                           {"QListWidget", "checklist"},
-                                                           {"QTabWidget", "tabs"},
-                                                           {"QFrame", "frame"},
-                                                           {"QGroupBox", "frame"}};
+    // Class and kind, in turn.
+    const char *const kinds[][2] = {{"qm::ChannelSelector", "selector"},
+                                    {"QPushButton", "button"},
+                                    {"QCheckBox", "check"},
+                                    {"QRadioButton", "option"},
+                                    {"QComboBox", "list"},
+                                    {"QListWidget", "checklist"},
+                                    {"QTabWidget", "tabs"},
+                                    {"QFrame", "frame"},
+                                    {"QGroupBox", "frame"}};
     for (const auto &[className, kind] : kinds)
         if (widget.inherits(className))
             return kind;
     return QStringLiteral("picture");
 }
 
-QString captionOf(const QWidget &widget, const QString &kind)
+QString captionOf(const QWidget &widget)
 {
-    if (kind == u"window")
+    if (widget.isWindow())
         return widget.windowTitle();
-    if (QWidget *holder = tabPageHolder(widget)) {
-        const auto *tabs = static_cast<QTabWidget *>(holder);
+    if (const QTabWidget *tabs = tabPageHolder(widget))
         return tabs->tabText(tabs->indexOf(&widget));
-    }
     if (const auto *selector = qobject_cast<const ChannelSelector *>(&widget))
         return selector->caption();
     // Labels, buttons, boxes and text fields hold it as their text, frames as their title.
@@ -195,13 +166,12 @@ QString captionOf(const QWidget &widget, const QString &kind)
 
 QStringList itemsOf(const QWidget &widget)
 {
+    const auto *box = qobject_cast<const QComboBox *>(&widget);
+    const auto *list = qobject_cast<const QListWidget *>(&widget);
+    const QAbstractItemModel *model = box ? box->model() : list ? list->model() : nullptr;
     QStringList items;
-    if (const auto *list = qobject_cast<const QComboBox *>(&widget))
-        for (int i = 0; i < list->count(); ++i)
-            items << list->itemText(i);
-    if (const auto *list = qobject_cast<const QListWidget *>(&widget))
-        for (int i = 0; i < list->count(); ++i)
-            items << list->item(i)->text();
+    for (int row = 0; model && row < model->rowCount(); ++row)
+        items << model->index(row, 0).data().toString();
     return items;
 }
 
@@ -221,15 +191,9 @@ const QWidget *containerOf(const QWidget &widget)
 
 Control controlOf(const QWidget &widget, const Window &design)
 {
-    Control shown{widget.objectName(),
-                  kindOf(widget),
-                  QStringLiteral("-"),
-                  std::nullopt,
-                  captionOf(widget, kindOf(widget)),
-                  widget.toolTip(),
-                  itemsOf(widget)};
+    Control shown{kindOf(widget),    QStringLiteral("-"), std::nullopt,
+                  captionOf(widget), widget.toolTip(),    itemsOf(widget)};
     if (shown.kind == u"window") {
-        shown.name = shown.kind;
         shown.pixels = QRect(QPoint(), widget.size());
         return shown;
     }
@@ -240,10 +204,9 @@ Control controlOf(const QWidget &widget, const Window &design)
         return shown;
     const QWidget *origin = tabPageHolder(*container) ? tabPageHolder(*container) : container;
     QRect place(widget.mapTo(origin, QPoint()), widget.size());
-    const Control *designed = design.find(shown.name);
-    if (GrowsToFit.contains(shown.kind) && designed && designed->pixels &&
-        place.width() >= designed->pixels->width())
-        place.setWidth(designed->pixels->width());
+    const std::optional<QRect> designed = design.value(widget.objectName()).pixels;
+    if (GrowsToFit.contains(shown.kind) && designed && place.width() >= designed->width())
+        place.setWidth(designed->width());
     shown.pixels = place;
     return shown;
 }
@@ -251,18 +214,17 @@ Control controlOf(const QWidget &widget, const Window &design)
 // Every named widget of the window as built, each tab page laid out once brought forward.
 Window describe(QWidget &window, const Window &design)
 {
-    for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
+    for (QTabWidget *tabs : window.findChildren<QTabWidget *>())
         for (int page = 0; page < tabs->count(); ++page) {
             tabs->setCurrentIndex(page);
             QCoreApplication::processEvents();
         }
-    }
-    Window shown{{controlOf(window, design)}, {}};
+    Window shown{{QStringLiteral("window"), controlOf(window, design)}};
     for (const QWidget *widget : window.findChildren<QWidget *>()) {
         // A tab strip's scroll buttons are the toolkit's.
         const bool toolkits = qobject_cast<QTabBar *>(widget->parentWidget());
         if (isNamed(*widget) && !toolkits && !BeyondTheDesign.contains(widget->objectName()))
-            shown.controls << controlOf(*widget, design);
+            shown[widget->objectName()] = controlOf(*widget, design);
     }
     return shown;
 }
@@ -293,21 +255,16 @@ void TestWindowDesign::windowMatchesItsDesign()
 {
     QFETCH(QString, file);
     const Window design = readDesign(file);
-    QVERIFY2(design.error.isEmpty(), qPrintable(design.error));
-    const Built built = build(file);
-    QVERIFY(QTest::qWaitForWindowExposed(built.window));
-    const Window shown = describe(*built.window, design);
-    QStringList names;
-    for (const Window *window : {&design, &shown})
-        for (const Control &control : window->controls)
-            if (!names.contains(control.name))
-                names << control.name;
-    for (const QString &name : names) {
-        const Control *inWindow = shown.find(name);
-        const Control *inDesign = design.find(name);
-        QCOMPARE(inWindow ? inWindow->line() : name + " is not in the window",
-                 inDesign ? inDesign->line() : name + " is not in the design");
-    }
+    QVERIFY2(!design.isEmpty(), qPrintable(file + " cannot be read"));
+    const auto [owner, window] = build(file);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const Window shown = describe(*window, design);
+    QStringList names = design.keys() + shown.keys();
+    names.removeDuplicates();
+    for (const QString &name : names)
+        QCOMPARE(shown.contains(name) ? shown[name].line(name) : name + " is not in the window",
+                 design.contains(name) ? design[name].line(name) : name + " is not in the design");
 }
 
 QTEST_MAIN(TestWindowDesign)
