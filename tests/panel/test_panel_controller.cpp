@@ -125,8 +125,6 @@ private slots:
     void startUpNoticesSayWhatToDo_data();
     void startUpNoticesSayWhatToDo();
     void windowPlaceIsKeptBetweenRuns();
-    void lostSettingsAreNamed_data();
-    void lostSettingsAreNamed();
     void findTheUnitThenPickItInOneClick();
 };
 
@@ -246,15 +244,22 @@ void TestPanelController::portListAndLineFollowTheHardware()
     QVERIFY(!rig.prober->openAttempts.contains(3));
     QCOMPARE(rig.port->openAttempts.size(), lineOpens);
 
-    rig.port->unsent = {QByteArray::fromHex("0302fa"), QByteArray::fromHex("80800502fa")};
+    // Cut frames and requests are left out; channels stand in order, each setting once.
+    const QByteArray text = QByteArray(30, '\x80').toHex();
+    for (const QByteArray &frame : QByteArrayList{
+             "0302fa", text + "0502fa", "fa070bfa", "0800fa", "fa", "050cfa", "030000",
+             "01010101010101010101010204fa", "010900fa", "0404fa", text + "0600fa", "0304fa"})
+        rig.port->unsent << QByteArray::fromHex(frame);
     rig.port->openable -= {1, 3};
     rig.port->fail();
     auto *notice = rig.window.findChild<NoticePane *>();
     auto *mark = rig.window.findChild<QLabel *>("lblLineMark");
     QVERIFY(notice);
     QVERIFY(mark);
-    const QString lost = "The line to the unit was lost. Pick the port to connect again.\nNot "
-                         "sent: channel 3: Blank, Text 1";
+    const QString lost =
+        "The line to the unit was lost. Pick the port to connect again.\nNot sent: "
+        "channel 1: Time font, Text 2; channel 3: Blank, Text 1; channel 5: "
+        "Position, size and options, Blank; channel 12: Text 3";
     QVERIFY2(notice->toPlainText().endsWith("\n\n" + lost), qPrintable(notice->toPlainText()));
     QTest::mousePress(&list, Qt::LeftButton);
     list.hidePopup();
@@ -435,32 +440,6 @@ void TestPanelController::windowPlaceIsKeptBetweenRuns()
         QCOMPARE(rig.store->values.value("Settings/FormLeft"),
                  onScreen ? "1650" : QString::number(left));
     }
-}
-
-void TestPanelController::lostSettingsAreNamed_data()
-{
-    QTest::addColumn<QByteArrayList>("frames");
-    QTest::addColumn<QString>("named");
-    const QByteArray text = QByteArray(30, '\x80').toHex(); // frames as hex
-    QTest::newRow("blank and text of one channel")
-        << QByteArrayList{"0302fa", text + "0502fa"} << "channel 3: Blank, Text 1";
-    QTest::newRow("cut frame, requests left out")
-        << QByteArrayList{"fa070bfa", "0800fa"} << "channel 12: Text 3";
-    QTest::newRow("channels in order, a setting once")
-        << QByteArrayList{"01010101010101010101010204fa", "010900fa", "0404fa", text + "0600fa",
-                          "0304fa"}
-        << "channel 1: Time font, Text 2; channel 5: Position, size and options, Blank";
-    QTest::newRow("nothing readable")
-        << QByteArrayList{"fa", "050cfa", "0100fa", "030000", ""} << "";
-}
-
-void TestPanelController::lostSettingsAreNamed()
-{
-    QFETCH(QByteArrayList, frames);
-    QFETCH(QString, named);
-    for (QByteArray &frame : frames)
-        frame = QByteArray::fromHex(frame);
-    QCOMPARE(settingsCarried(frames), named);
 }
 
 // The search leaves the panel's own line alone while the window keeps working, names what
