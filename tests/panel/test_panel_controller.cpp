@@ -145,7 +145,6 @@ void TestPanelController::startUpAndPoll()
     QVERIFY(!rig.window.isEnabled());
     QVERIFY(rig.start({0, 5}));
     QCOMPARE(rig.controls.cmbComports->currentIndex(), 1);
-    QCOMPARE(rig.controls.cmbComports->itemData(1, Qt::ToolTipRole).toString(), "/dev/pts/9");
     QCOMPARE(rig.notifier->texts, QStringList());
     QVERIFY(rig.diagnostics.contains("[Ports] COM17: not a port (COM1 to COM16); ignored"));
     QVERIFY(!rig.store->writes.contains("Comport"));
@@ -217,8 +216,11 @@ void TestPanelController::portPicks()
     QCOMPARE(rig.unit().sent, sent);
     QCOMPARE(rig.store->values.value("Settings/Comport"), QString::number(open ? open : 3));
     QCOMPARE(rig.notifier->texts, open ? QStringList() : QStringList{"Cannot open Comport"});
-    if (!open)
+    if (!open) {
+        QVERIFY(rig.window.findChild<NoticePane *>()->toPlainText().contains(
+            "COM1 (/dev/ttyFAKE1): it is not there; plug the adapter in, then pick it again."));
         return;
+    }
     QCOMPARE(rig.enabledChannels(), QList<int>({0, 1}));
     QCOMPARE(rig.settingsEnabled(), QList<bool>(3, true));
     QCOMPARE(rig.controls.cmbComports->currentText(), QString::number(open));
@@ -315,40 +317,37 @@ void TestPanelController::startUpNoticesSayWhatToDo_data()
     QTest::addColumn<bool>("qm410a");
     QTest::addColumn<QString>("comport"); // stored; empty: none yet
     QTest::addColumn<QList<int>>("openable");
-    QTest::addColumn<QString>("picked");   // a port picked after start-up, gone by then
     QTest::addColumn<QStringList>("said"); // in the window (with a link, on standard error too)
-    QTest::addColumn<QString>("link");     // none: a click on the notice closes it
-    QTest::addColumn<int>("linkPicks");    // 0: the link asks to find the unit
+    QTest::addColumn<QString>("link");     // none: a click on the notice closes it; a port's
+                                           // picks it, another asks to find the unit
     const auto row = [](const char *tag, bool qm410a, const char *comport,
-                        const QList<int> &openable, const char *picked, const QStringList &said,
-                        const char *link = "", int linkPicks = 0) {
-        QTest::newRow(tag) << qm410a << comport << openable << picked << said << link << linkPicks;
+                        const QList<int> &openable, const QStringList &said,
+                        const char *link = "") {
+        QTest::newRow(tag) << qm410a << comport << openable << said << link;
     };
-    row("no port at all", false, "2", {}, "",
+    row("no port at all", false, "2", {},
         {"dialout", "No serial port can be used", "Plug the adapter in"});
-    row("unplugged since start-up", false, "1", {1, 3}, "3",
-        {"COM3 (/dev/ttyFAKE3): it is not there; plug the adapter in, then pick it again."});
-    row("410A, unit silent", true, "1", {1}, "",
+    row("410A, unit silent", true, "1", {1},
         {"No channel answered on COM1 (/dev/ttyFAKE1). Check that the unit is switched on and "
          "its cable plugged in.",
          "A QM-520A does not answer this panel: it speaks at 4800 baud, this panel at 9600 baud, "
          "the QM-410A's speed; use the QM-520A panel for it.",
          "The unit may also be on another port"},
         "Find the Unit");
-    row("520A, unit silent", false, "3", {1, 3}, "",
+    row("520A, unit silent", false, "3", {1, 3},
         {"No channel answered on COM3 (/dev/ttyFAKE3).",
          "A QM-410A does not answer this panel: it speaks at 9600 baud, this panel at 4800 baud, "
          "the QM-520A's speed; use the QM-410A panel for it."},
         "Find the Unit");
-    row("first run, COM1 not there", false, "", {5, 6}, "",
+    row("first run, COM1 not there", false, "", {5, 6},
         {"The panel is set to use COM1 (/dev/ttyFAKE1), which is not there. Ports that can be "
          "used: COM5 (/dev/ttyFAKE5) and COM6 (/dev/ttyFAKE6); click the unit's port to use it."},
-        "COM6 (/dev/ttyFAKE6)", 6);
-    row("stored port refused", false, "2", {5}, "",
+        "COM6 (/dev/ttyFAKE6)");
+    row("stored port refused", false, "2", {5},
         {"COM2 (/dev/ttyFAKE2): you may not use it",
          "The panel is set to use COM2 (/dev/ttyFAKE2), which cannot be used, as told above. "
          "Ports that can be used: COM5 (/dev/ttyFAKE5);"},
-        "COM5 (/dev/ttyFAKE5)", 5);
+        "COM5 (/dev/ttyFAKE5)");
 }
 
 // What start-up finds is shown once its poll is over, in the connecting panel's place, with
@@ -359,10 +358,9 @@ void TestPanelController::startUpNoticesSayWhatToDo()
     QFETCH(bool, qm410a);
     QFETCH(QString, comport);
     QFETCH(QList<int>, openable);
-    QFETCH(QString, picked);
     QFETCH(QStringList, said);
     QFETCH(QString, link);
-    QFETCH(int, linkPicks);
+    const int linkPicks = link.startsWith(u"COM") ? link.section(u' ', 0, 0).mid(3).toInt() : 0;
     QMap<QString, QString> preferences;
     if (!comport.isEmpty())
         preferences.insert("Settings/Comport", comport);
@@ -377,11 +375,6 @@ void TestPanelController::startUpNoticesSayWhatToDo()
     };
     QVERIFY(rig.start({}));
     QCOMPARE(rig.settingsEnabled(), QList<bool>(3, false));
-    if (!picked.isEmpty()) {
-        rig.port->openable.remove(picked.toInt());
-        rig.pick(picked);
-        QCOMPARE(rig.notifier->texts, QStringList{"Cannot open Comport"});
-    }
     QVERIFY(hiddenDuringPoll);
     QVERIFY(notice->isVisible());
     const QRect area = rig.controls.frameConnecting->geometry();
@@ -402,9 +395,6 @@ void TestPanelController::startUpNoticesSayWhatToDo()
         QVERIFY(notice->isHidden());
         rig.controller->operatorNotice("the disk is full");
         QVERIFY(notice->isVisible());
-        if (!openable.isEmpty())
-            rig.pick("1");
-        QCOMPARE(notice->isHidden(), !openable.isEmpty());
         return;
     }
     QVERIFY(clickLink(*notice, link));
@@ -453,7 +443,6 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
     QVERIFY(rig.start({}));
     const qsizetype frames = rig.port->frames.size();
     auto *find = rig.window.findChild<QAction *>("actFindUnit");
-    QVERIFY(find);
     QCOMPARE(find->shortcut(), QKeySequence("Ctrl+F"));
     find->trigger();
     UnitSearch &search = rig.controller->unitSearch();
@@ -473,14 +462,11 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
                 .value(0)
                 .endsWith("use the QM-410A Control Panel for that unit."));
     QVERIFY(lines.contains("No answer from COM1 (/dev/ttyFAKE1), COM7 (/dev/ttyFAKE7)."));
-    QPushButton *use = nullptr;
-    QStringList offered;
-    for (QPushButton *button : search.resultDialog()->findChildren<QPushButton *>()) {
-        if (button->text().startsWith("Use"))
-            offered << (use = button)->text();
-    }
-    QCOMPARE(offered, QStringList{"Use COM5"});
-    QTest::mouseClick(use, Qt::LeftButton);
+    QList<QPushButton *> use = search.resultDialog()->findChildren<QPushButton *>();
+    use.removeIf([](const QPushButton *button) { return !button->text().startsWith("Use"); });
+    QCOMPARE(use.size(), 1);
+    QCOMPARE(use[0]->text(), "Use COM5");
+    QTest::mouseClick(use[0], Qt::LeftButton);
     QCOMPARE(rig.openPort(), 5);
     QCOMPARE(rig.store->values.value("Settings/Comport"), "5");
     QCOMPARE(rig.unit().sent.value(5), requests());
