@@ -3,7 +3,6 @@
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/NoticePane.h"
 #include "position/PositionGrid.h"
-#include "protocol/FrameNames.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
 #include "tests/support/UnitPort.h"
@@ -27,7 +26,7 @@ using namespace qm;
 
 namespace {
 
-using Asked = QMap<int, int>; // channels asked, from the first, by port
+using Sent = QMap<int, QByteArrayList>; // by port
 
 ChannelSettings sampleRecord(int horizPos)
 {
@@ -59,10 +58,11 @@ bool clickLink(NoticePane &notice, const QString &caption)
     return true;
 }
 
-QByteArrayList requests(int first = 0, int count = ChannelCount)
+// The poll's requests of the first `count` channels.
+QByteArrayList requests(int count = ChannelCount)
 {
     QByteArrayList frames;
-    for (int channel = first; channel < first + count; ++channel)
+    for (int channel = 0; channel < count; ++channel)
         frames << QByteArray("\x08", 1) + char(channel) + char(0xFA);
     return frames;
 }
@@ -80,13 +80,16 @@ struct Rig : test::PanelRig
         port->present = {2};
     }
     test::UnitPort &unit() { return static_cast<test::UnitPort &>(*port); }
-    // Shows the window, these channels answering each with its own position, past the poll.
+    // Shows the window, active, these channels answering each with its own position, past the
+    // poll.
     bool start(const QList<int> &answering = {0})
     {
         for (qsizetype i = 0; i < answering.size(); ++i)
             unit().answer(answering[i], sampleRecord(int(60 + i)));
         window.show();
-        return QTest::qWaitFor([this] { return window.isEnabled(); }, test::DeadlineMs);
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window) &&
+               QTest::qWaitFor([this] { return window.isEnabled(); }, test::DeadlineMs);
     }
     QList<int> enabledChannels() const
     {
@@ -154,7 +157,6 @@ void TestPanelController::startUpAndPoll()
     QCOMPARE(enabledAtWaits.value(0), QList<int>{0});
     QCOMPARE(rig.enabledChannels(), QList<int>({0, 5}));
     QCOMPARE(rig.settingsEnabled(), QList<bool>(3, true));
-    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
     QTRY_VERIFY_WITH_TIMEOUT(rig.controls.txtMove->hasFocus(), test::DeadlineMs);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QVERIFY(rig.controls.chkUpdateImmediately->isChecked());
@@ -166,19 +168,18 @@ void TestPanelController::portPicks_data()
     QTest::addColumn<QList<int>>("openable");    // by the pick; 1, 3 and 4 at start-up on 3
     QTest::addColumn<QString>("pick");           // an item, F5, or a port found since start-up
     QTest::addColumn<QString>("pickDuringPoll"); // at the pick's poll's third wait
-    QTest::addColumn<int>("open");
-    QTest::addColumn<Asked>("asked"); // channels asked, from the first, by port
+    QTest::addColumn<Sent>("sent");
     const auto row = [](const char *tag, const QList<int> &openable, const char *pick,
-                        const char *pickDuringPoll, int open, const Asked &asked) {
-        QTest::newRow(tag) << openable << pick << pickDuringPoll << open << asked;
+                        const char *pickDuringPoll, const Sent &sent) {
+        QTest::newRow(tag) << openable << pick << pickDuringPoll << sent;
     };
-    row("another port", {1, 3, 4}, "4", "", 4, {{4, 12}});
-    row("a port gone since start-up", {3, 4}, "1", "", 0, {});
-    row("the shown port again", {1, 3, 4}, "3", "", 3, {{3, 12}});
+    row("another port", {1, 3, 4}, "4", "", {{4, requests()}});
+    row("a port gone since start-up", {3, 4}, "1", "", {});
+    row("the shown port again", {1, 3, 4}, "3", "", {{3, requests()}});
     // The poll starts over on the new port instead of running a second one inside the first.
-    row("a pick during the poll", {1, 3, 4}, "1", "3", 3, {{1, 3}, {3, 12}});
-    row("F5 reads the shown port again", {1, 3, 4}, "F5", "", 3, {{3, 12}});
-    row("a port found since the list was made", {1, 3, 4, 7}, "7", "", 7, {{7, 12}});
+    row("a pick during the poll", {1, 3, 4}, "1", "3", {{1, requests(3)}, {3, requests()}});
+    row("F5 reads the shown port again", {1, 3, 4}, "F5", "", {{3, requests()}});
+    row("a port found since the list was made", {1, 3, 4, 7}, "7", "", {{7, requests()}});
 }
 
 // A pick that opens polls its port and stores it; one that does not closes the port in use,
@@ -188,8 +189,8 @@ void TestPanelController::portPicks()
     QFETCH(QList<int>, openable);
     QFETCH(QString, pick);
     QFETCH(QString, pickDuringPoll);
-    QFETCH(int, open);
-    QFETCH(Asked, asked);
+    QFETCH(Sent, sent);
+    const int open = sent.isEmpty() ? 0 : sent.lastKey(); // the port polled last
     Rig rig({{"Settings/Comport", "3"}});
     QVERIFY(rig.start({0, 1}));
     rig.port->openable = QSet<int>(openable.begin(), openable.end());
@@ -200,8 +201,6 @@ void TestPanelController::portPicks()
             rig.pick(std::exchange(pickDuringPoll, {}));
     };
     if (pick == u"F5") {
-        rig.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
         QTest::keyClick(&rig.window, Qt::Key_F5);
     } else if (pick == u"7") {
         rig.controller->pickPort(7);
@@ -210,9 +209,6 @@ void TestPanelController::portPicks()
     }
 
     QCOMPARE(rig.openPort(), open);
-    QMap<int, QByteArrayList> sent;
-    for (auto [port, channels] : asked.asKeyValueRange())
-        sent.insert(port, requests(0, channels));
     QCOMPARE(rig.unit().sent, sent);
     QCOMPARE(rig.store->values.value("Settings/Comport"), QString::number(open ? open : 3));
     QCOMPARE(rig.notifier->texts, open ? QStringList() : QStringList{"Cannot open Comport"});
@@ -256,8 +252,6 @@ void TestPanelController::portListAndLineFollowTheHardware()
     rig.port->fail();
     auto *notice = rig.window.findChild<NoticePane *>();
     auto *mark = rig.window.findChild<QLabel *>("lblLineMark");
-    QVERIFY(notice);
-    QVERIFY(mark);
     const QString lost =
         "The line to the unit was lost. Pick the port to connect again.\nNot sent: "
         "channel 1: Time font, Text 2; channel 3: Blank, Text 1; channel 5: "
@@ -299,8 +293,6 @@ void TestPanelController::keyboardChoosesAChannel()
     QFETCH(int, shown);
     Rig rig({{"Settings/Comport", "3"}});
     QVERIFY(rig.start({0, 1, 2, 4}));
-    rig.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
     QWidget *focus = rig.window.control<QLineEdit>("txtText_1");
     if (keys.key() == Qt::Key_Space)
         focus = rig.controls.channelSelectors[2];
@@ -315,7 +307,7 @@ void TestPanelController::keyboardChoosesAChannel()
 void TestPanelController::startUpNoticesSayWhatToDo_data()
 {
     QTest::addColumn<bool>("qm410a");
-    QTest::addColumn<QString>("comport"); // stored; empty: none yet
+    QTest::addColumn<QString>("comport"); // stored; empty: unusable, as on a first run
     QTest::addColumn<QList<int>>("openable");
     QTest::addColumn<QStringList>("said"); // in the window (with a link, on standard error too)
     QTest::addColumn<QString>("link");     // none: a click on the notice closes it; a port's
@@ -361,14 +353,10 @@ void TestPanelController::startUpNoticesSayWhatToDo()
     QFETCH(QStringList, said);
     QFETCH(QString, link);
     const int linkPicks = link.startsWith(u"COM") ? link.section(u' ', 0, 0).mid(3).toInt() : 0;
-    QMap<QString, QString> preferences;
-    if (!comport.isEmpty())
-        preferences.insert("Settings/Comport", comport);
-    Rig rig(preferences, qm410a ? qm410aWindow() : qm520aWindow());
+    Rig rig({{"Settings/Comport", comport}}, qm410a ? qm410aWindow() : qm520aWindow());
     rig.port->openable = QSet<int>(openable.begin(), openable.end());
     QSignalSpy findAsked(rig.controller.get(), &PanelController::findUnitRequested);
     auto *notice = rig.window.findChild<NoticePane *>();
-    QVERIFY(notice);
     bool hiddenDuringPoll = true;
     rig.waiter->onDelay = [&](int) {
         hiddenDuringPoll = hiddenDuringPoll && notice->isHidden();
