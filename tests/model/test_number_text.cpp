@@ -12,8 +12,7 @@ class TestNumberText : public QObject
 private slots:
     void readsTheLeadingNumber_data();
     void readsTheLeadingNumber();
-    void textWithoutNumberIsToldApart();
-    void int16RoundsHalvesToEvenAndRejectsWhatDoesNotFit();
+    void textWithoutNumberIsToldApartAndInt16RejectsWhatDoesNotFit();
 };
 
 void TestNumberText::readsTheLeadingNumber_data()
@@ -47,17 +46,13 @@ void TestNumberText::readsTheLeadingNumber()
     QCOMPARE(readNumber(text), value);
 }
 
-void TestNumberText::textWithoutNumberIsToldApart()
+void TestNumberText::textWithoutNumberIsToldApartAndInt16RejectsWhatDoesNotFit()
 {
     QCOMPARE(parseLeadingNumber(u"0"), std::optional<double>(0));
     QCOMPARE(parseLeadingNumber(u"x0"), std::nullopt);
     QCOMPARE(parseLeadingNumber(u"&H"), std::nullopt);
     QCOMPARE(parseLeadingNumber(u"&Z1"), std::nullopt);
     QCOMPARE(parseLeadingNumber(u"&H1FFFFFFFF"), std::nullopt);
-}
-
-void TestNumberText::int16RoundsHalvesToEvenAndRejectsWhatDoesNotFit()
-{
     QCOMPARE(roundHalfEven(-2.5), -2.0);
     QCOMPARE(roundHalfEven(2.51), 3.0);
     QCOMPARE(readInt16(u"12.5"), std::optional<qint16>(12));
