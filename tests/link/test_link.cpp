@@ -307,9 +307,8 @@ void TestLink::halfAReplyDiesWithTheLineAndThePollCountsTheLastReply()
             rig.port.receive(reply(9) + reply(3));
     };
     Poller poller(sender, rig.receiver, waiter);
-    QSignalSpy finished(&poller, &Poller::finished);
     QVERIFY(poller.poll());
-    QCOMPARE(finished.takeFirst().at(0).toInt(), 4);
+    QCOMPARE(poller.channelsFound(), 4);
     QCOMPARE(poller.answeredChannels(), (QList<int>{3, 9}));
 }
 

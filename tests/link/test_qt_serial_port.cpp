@@ -185,6 +185,15 @@ void TestQtSerialPort::reopenAtOnceKeepsTheSameDeviceOnly()
     QSignalSpy lost(&rig.link, &SerialLink::lineLost);
     QSignalSpy dropped(&rig.link, &SerialLink::framesDropped);
     QVERIFY(PortManager(rig.port).openPort(1));
+    // Another port on the same device, under another name, is refused and names its holder.
+    const QString otherName = rig.dir.filePath(QStringLiteral("other-name"));
+    QVERIFY(QFile::link(QFileInfo(rig.device).symLinkTarget(), otherName));
+    QtSerialPort second(PortMap({{1, otherName}}), rig.model.baudRate);
+    second.setPortNumber(1);
+    QVERIFY(!second.open());
+    QCOMPARE(second.errorString(), QStringLiteral("test_qt_serial_ (process %1) holds it; close "
+                                                  "that program")
+                                       .arg(QCoreApplication::applicationPid()));
     rig.link.write(hex("0807fa"));
     emit rig.port.failed();
     QCOMPARE(recovered.size(), 1);
