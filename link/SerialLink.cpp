@@ -5,13 +5,12 @@
 namespace qm {
 
 SerialLink::SerialLink(SerialPort &port, ReplyReceiver &receiver, QObject *parent)
-    : QObject(parent), m_port(port), m_receiver(receiver)
+    : QObject(parent), m_port(port), m_receiver(receiver), m_reader(port, &receiver)
 {
     m_clock.start();
     m_retryTimer.setSingleShot(true);
     m_retryTimer.setInterval(RetryIntervalMs);
     connect(&m_retryTimer, &QTimer::timeout, this, &SerialLink::retry);
-    connect(&m_port, &SerialPort::readyRead, this, &SerialLink::receive);
     connect(&m_port, &SerialPort::failed, this, &SerialLink::recover);
 }
 
@@ -31,11 +30,6 @@ void SerialLink::write(const QByteArray &frame)
         hold(frame);
     else
         emit framesDropped({frame});
-}
-
-void SerialLink::receive()
-{
-    m_receiver.feed(m_port.readAll());
 }
 
 // What the driver had not taken yet is held like any frame written from now on.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "link/DeviceIdentity.h"
+#include "link/PortReader.h"
+#include "link/ReplyInput.h"
 #include "link/SerialPort.h"
 #include "protocol/FrameSink.h"
 #include "protocol/ReplyReceiver.h"
@@ -22,7 +24,7 @@ namespace qm {
 // cannot be shown so (a pseudo-terminal, a built-in port) stays closed until the operator picks
 // a port. Frames written while the line is down are held for that same device only, and for
 // MaxHoldMs at most; every frame that does not reach the unit is handed to framesDropped().
-class SerialLink : public QObject, public FrameSink
+class SerialLink : public QObject, public FrameSink, public ReplyInput
 {
     Q_OBJECT
 public:
@@ -36,6 +38,7 @@ public:
     // Open, or failed and waiting for the same adapter on the same port number.
     bool isOpen() const override;
     void write(const QByteArray &frame) override;
+    void takeInput() override { m_reader.takeInput(); }
 
     bool isRecovering() const { return m_recoveringPort != 0; }
     void setRetryInterval(int ms) { m_retryTimer.setInterval(ms); }
@@ -59,7 +62,6 @@ private:
         qint64 heldAtMs;
     };
 
-    void receive();
     void recover();
     void retry();
     bool keepIfSameDevice();
@@ -76,6 +78,7 @@ private:
 
     SerialPort &m_port;
     ReplyReceiver &m_receiver;
+    PortReader m_reader;
     QTimer m_retryTimer;
     QElapsedTimer m_clock;
     qint64 m_reopenedAtMs = -1;

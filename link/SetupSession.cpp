@@ -5,12 +5,6 @@
 
 namespace qm {
 
-namespace {
-
-constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
-
-} // namespace
-
 void SetupSession::CountingSink::write(const QByteArray &frame)
 {
     m_count += frame.size();
@@ -18,14 +12,11 @@ void SetupSession::CountingSink::write(const QByteArray &frame)
 }
 
 SetupSession::SetupSession(const UnitModel &model, ChannelTable &table, FrameSink &line,
-                           ReplyReceiver &receiver, QObject *parent)
-    : QObject(parent), m_model(model), m_table(table), m_counter(line),
-      m_sender(model, m_outgoing, m_counter)
-{
-    m_silence.setSingleShot(true);
-    connect(&m_silence, &QTimer::timeout, this, &SetupSession::onSilence);
-    connect(&receiver, &ReplyReceiver::channelAnswered, this, &SetupSession::onAnswered);
-}
+                           ReplyReceiver &receiver, ReplyInput &input, QObject *parent)
+    : QObject(parent), m_table(table), m_counter(line),
+      m_sender(model, m_outgoing, m_counter), m_queryLine{m_sender, receiver, input,
+                                                          ReplyWait(model.baudRate)}
+{}
 
 void SetupSession::read(const QList<int> &channels)
 {
@@ -43,6 +34,7 @@ void SetupSession::write(const Setup &setup, const QList<int> &channels, Probe p
 
 void SetupSession::start(const QList<int> &channels)
 {
+    endQuery();
     m_channels = channels;
     m_position = 0;
     m_answered.clear();
@@ -68,12 +60,14 @@ void SetupSession::later(void (SetupSession::*step)())
     });
 }
 
+// A reply that came before the failure counts, though its query has not reported it yet.
 void SetupSession::abandon()
 {
     if (!m_running)
         return;
-    m_silence.stop();
-    m_awaited = NoChannel;
+    if (m_query && m_query->outcome() == ChannelQuery::Outcome::Answered && !isProbing())
+        recordAnswer(m_query->channel());
+    endQuery();
     m_unreached = m_channels.mid(m_position);
     m_lineFailed = true;
     ++m_run;
@@ -92,17 +86,37 @@ void SetupSession::startStep()
         ask(Step::Reading);
 }
 
-// One request for the channel of this step; its reply, or the silence after it, ends it.
+// One question for the channel of this step; its answer, or its silence, ends the step. The
+// frames of the step are still crossing the line ahead of the request.
 void SetupSession::ask(Step step)
 {
     const int channel = m_channels[m_position];
     m_step = step;
     emit progressed(step, static_cast<int>(m_position), static_cast<int>(m_channels.size()));
-    m_awaited = channel;
-    m_sender.requestSettings(channel);
-    // A line that answers within the write has already ended the step.
-    if (m_awaited == channel)
-        m_silence.start(lineTimeMs(m_counter.takeCount()) + SilenceMs);
+    m_query = new ChannelQuery(m_queryLine, channel, this);
+    connect(m_query, &ChannelQuery::finished, this, &SetupSession::onQueryFinished);
+    m_query->ask(m_counter.takeCount());
+}
+
+void SetupSession::onQueryFinished()
+{
+    const int channel = m_query->channel();
+    const bool answered = m_query->outcome() == ChannelQuery::Outcome::Answered;
+    endQuery();
+    if (answered)
+        onAnswered(channel);
+    else
+        onSilence(channel);
+}
+
+// The query may be the one whose signal runs now: it goes once that has returned.
+void SetupSession::endQuery()
+{
+    if (!m_query)
+        return;
+    m_query->cancel();
+    m_query->deleteLater();
+    m_query = nullptr;
 }
 
 // Built from a copy of what the table knows with the file's values over it: a field the file
@@ -122,23 +136,23 @@ void SetupSession::sendSetup(int channel)
                         std::find(fields.begin(), fields.end(), Field::TimeFont) != fields.end());
 }
 
-// Replies for other channels (late ones of a channel given up on) only update the table.
-// What follows a reply goes out from the event loop, not from inside the receiver.
+// The query reports from the event loop, so what follows goes out outside the receiver.
 void SetupSession::onAnswered(int index)
 {
-    if (index != m_awaited)
-        return;
-    m_awaited = NoChannel;
-    m_silence.stop();
-    if (m_setup && m_step == Step::Reading) {
-        later(&SetupSession::sendAndCheck);
+    if (isProbing()) {
+        sendAndCheck();
         return;
     }
+    recordAnswer(index);
+    startStep();
+}
+
+void SetupSession::recordAnswer(int index)
+{
     m_answered.append(index);
     if (m_setup)
         m_notTaken += channelDifferences(*m_setup, index, m_table[index]);
     ++m_position;
-    later(&SetupSession::startStep);
 }
 
 void SetupSession::sendAndCheck()
@@ -147,10 +161,9 @@ void SetupSession::sendAndCheck()
     ask(Step::Checking);
 }
 
-void SetupSession::onSilence()
+void SetupSession::onSilence(int channel)
 {
-    const int channel = std::exchange(m_awaited, NoChannel);
-    (m_setup && m_step == Step::Reading ? m_skipped : m_silent).append(channel);
+    (isProbing() ? m_skipped : m_silent).append(channel);
     ++m_position;
     startStep();
 }
@@ -161,11 +174,6 @@ void SetupSession::finish()
     emit progressed(m_step, static_cast<int>(m_channels.size()),
                     static_cast<int>(m_channels.size()));
     emit finished();
-}
-
-int SetupSession::lineTimeMs(qsizetype bytes) const
-{
-    return static_cast<int>((bytes * BitsPerByte * 1000 + m_model.baudRate - 1) / m_model.baudRate);
 }
 
 } // namespace qm

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/ChannelQuery.h"
+#include "link/ReplyInput.h"
 #include "protocol/CommandSender.h"
 #include "protocol/FrameSink.h"
 #include "protocol/ReplyReceiver.h"
@@ -7,7 +9,7 @@
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
+#include <QPointer>
 
 #include <optional>
 
@@ -15,16 +17,15 @@ namespace qm {
 
 // Reads channels from the unit, or writes a setup to them and reads them back, one channel
 // at a time: the next step starts as soon as the reply it waits for has come, and a channel
-// that stays silent gets 300 ms once its frames have crossed the line. It runs on timers and
-// the receiver's signal, never in a wait of its own, so the program around it keeps working.
+// is asked as ChannelQuery does, so a late unit is waited for by the reply allowance. It runs
+// on timers and the receiver's signal, never in a wait of its own, so the program around it
+// keeps working.
 // The table takes a channel's settings only from the unit's replies: what a write sends is
 // built apart, so a channel whose read-back never comes keeps what was known before.
 class SetupSession : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int SilenceMs = 300;
-
     // What the session is doing with a channel, for a progress line.
     enum class Step
     {
@@ -43,9 +44,9 @@ public:
     };
     Q_ENUM(Probe)
 
-    // Frames go to the line; replies come in through the receiver into the table.
+    // Frames go to the line; replies come in from input through the receiver into the table.
     SetupSession(const UnitModel &model, ChannelTable &table, FrameSink &line,
-                 ReplyReceiver &receiver, QObject *parent = nullptr);
+                 ReplyReceiver &receiver, ReplyInput &input, QObject *parent = nullptr);
 
     // Asks the channels (indices 0..11) for their settings.
     void read(const QList<int> &channels);
@@ -96,24 +97,26 @@ private:
     void ask(Step step);
     void sendAndCheck();
     void sendSetup(int channel);
+    void onQueryFinished();
     void onAnswered(int index);
-    void onSilence();
+    void recordAnswer(int index);
+    void onSilence(int index);
+    // A write's question before it sends a channel anything.
+    bool isProbing() const { return m_setup && m_step == Step::Reading; }
+    void endQuery();
     void finish();
-    int lineTimeMs(qsizetype bytes) const;
 
-    const UnitModel &m_model;
     ChannelTable &m_table;
     ChannelTable m_outgoing;
     CountingSink m_counter;
     CommandSender m_sender;
-    QTimer m_silence;
+    QueryLine m_queryLine;
+    QPointer<ChannelQuery> m_query; // the question of this step
     std::optional<Setup> m_setup;
     Probe m_probe = Probe::No;
     QList<int> m_channels;
     qsizetype m_position = 0;
     Step m_step = Step::Reading;
-    static constexpr int NoChannel = -1;
-    int m_awaited = NoChannel; // the channel whose reply ends the step
     QList<int> m_answered;
     QList<int> m_silent;
     QList<int> m_skipped;

@@ -1,20 +1,10 @@
 #include "link/UnitFinder.h"
 
 #include "link/PortMap.h"
-#include "protocol/Frames.h"
 
 #include <QStringList>
 
-#include <cmath>
-
 namespace qm {
-
-namespace {
-
-constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
-constexpr int RequestBytes = 3;
-
-} // namespace
 
 // Where the device is the port's own name (on Windows), only the adapter's words follow.
 QString UnitFinder::Finding::portLabel() const
@@ -31,17 +21,14 @@ QString UnitFinder::Finding::answerText() const
 
 UnitFinder::UnitFinder(SerialPort &port,
                        std::function<AdapterInfo(const QString &)> describeAdapter, QObject *parent)
-    : QObject(parent), m_port(port), m_describeAdapter(std::move(describeAdapter)), m_opener(port)
+    : QObject(parent), m_port(port), m_describeAdapter(std::move(describeAdapter)), m_opener(port),
+      m_reader(port, nullptr)
 {
-    m_silence.setSingleShot(true);
-    connect(&m_silence, &QTimer::timeout, this, &UnitFinder::onSilence);
-    connect(&m_port, &SerialPort::readyRead, this, &UnitFinder::onReadyRead);
     // A port that fails while asked (an adapter pulled out) has nothing more to say.
     connect(&m_port, &SerialPort::failed, this, [this] {
-        if (!m_asking)
+        if (!m_query)
             return;
-        m_asking = false;
-        m_silence.stop();
+        endQuery();
         m_modelIndex = m_models.size() - 1;
         later(&UnitFinder::onSilence);
     });
@@ -77,8 +64,7 @@ QString UnitFinder::speedsTried() const
 
 void UnitFinder::cancel()
 {
-    m_silence.stop();
-    m_asking = false;
+    endQuery();
     m_port.close();
     m_running = false;
     ++m_run;
@@ -103,7 +89,7 @@ void UnitFinder::nextPort()
         return;
     }
     m_modelIndex = 0;
-    m_heardBytes = false;
+    m_reader.resetBytesHeard();
     m_port.setPortNumber(m_current);
     if (m_current == m_heldPort) {
         note(Finding::Result::Held);
@@ -131,36 +117,40 @@ void UnitFinder::ask()
         return;
     }
     m_receiver = std::make_unique<ReplyReceiver>(model, m_scratch);
-    connect(m_receiver.get(), &ReplyReceiver::channelAnswered, this, &UnitFinder::onAnswered);
-    m_asking = true;
+    m_sender = std::make_unique<CommandSender>(model, m_scratch, m_port);
+    m_reader.setReceiver(m_receiver.get());
     emit asking(m_current, model);
-    m_silence.start(waitMs(model));
-    m_port.write(buildFrame(Command::SettingsRequest, 0, {}));
+    m_query =
+        new ChannelQuery({*m_sender, *m_receiver, m_reader, ReplyWait(model.baudRate)}, 0, this);
+    connect(m_query, &ChannelQuery::finished, this, &UnitFinder::onQueryFinished);
+    m_query->ask(0);
 }
 
-void UnitFinder::onReadyRead()
+void UnitFinder::onQueryFinished()
 {
-    const QByteArray bytes = m_port.readAll();
-    if (!m_asking || bytes.isEmpty())
+    const bool answered = m_query->outcome() == ChannelQuery::Outcome::Answered;
+    endQuery();
+    if (!answered) {
+        onSilence();
         return;
-    m_heardBytes = true;
-    m_receiver->feed(bytes);
-}
-
-// The receiver that reports this is still feeding, so it is replaced only at the next ask.
-void UnitFinder::onAnswered()
-{
-    if (!m_asking)
-        return;
-    m_asking = false;
-    m_silence.stop();
+    }
     note(Finding::Result::Answered, m_models[m_modelIndex]);
-    later(&UnitFinder::nextPort);
+    nextPort();
+}
+
+// The query may be the one whose signal runs now: it goes once that has returned.
+void UnitFinder::endQuery()
+{
+    m_reader.setReceiver(nullptr);
+    if (!m_query)
+        return;
+    m_query->cancel();
+    m_query->deleteLater();
+    m_query = nullptr;
 }
 
 void UnitFinder::onSilence()
 {
-    m_asking = false;
     m_port.close();
     if (++m_modelIndex < m_models.size()) {
         ask();
@@ -178,17 +168,10 @@ void UnitFinder::note(Finding::Result result, const UnitModel *model)
     finding.adapter = m_describeAdapter ? m_describeAdapter(finding.device) : AdapterInfo{};
     finding.result = result;
     finding.model = model;
-    finding.heardBytes = m_heardBytes;
+    finding.heardBytes = m_reader.bytesHeard() > 0;
     if (result == Finding::Result::Refused)
         finding.refusal = *m_refusal;
     m_findings.append(finding);
-}
-
-// The question and a whole reply crossing the line at this speed, and the silence after.
-int UnitFinder::waitMs(const UnitModel &model) const
-{
-    const double lineMs = (RequestBytes + ReplyFrameLength) * BitsPerByte * 1000.0 / model.baudRate;
-    return static_cast<int>(std::ceil(lineMs)) + m_silenceMs;
 }
 
 } // namespace qm

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "link/AdapterInfo.h"
+#include "link/ChannelQuery.h"
 #include "link/PortManager.h"
+#include "link/PortReader.h"
 #include "link/SerialPort.h"
 #include "model/ChannelTable.h"
 #include "model/UnitModel.h"
@@ -9,7 +11,7 @@
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -23,14 +25,12 @@ namespace qm {
 // there, at the other model's; a unit answers only at its own speed. Only the operator starts
 // it. One port at a time is open, only while it is asked, and closed again; a device another
 // program holds refuses the open and is only named, and the caller's own port is left alone.
-// The search runs on a timer and the port's signals, never in a wait of its own.
+// Each port is asked as ChannelQuery does, so a late unit is found as surely as a quick one.
+// The search runs on the query's timer and the port's signals, never in a wait of its own.
 class UnitFinder : public QObject
 {
     Q_OBJECT
 public:
-    // How long a port stays asked once a reply could have crossed the line.
-    static constexpr int SilenceMs = 300;
-
     // What one port that has a device gave; ports without a device are left out.
     struct Finding
     {
@@ -76,7 +76,6 @@ public:
     const std::vector<const UnitModel *> &models() const { return m_models; }
     // "9600 baud (QM-410A) or 4800 baud (QM-520A)", as they are tried.
     QString speedsTried() const;
-    void setSilence(int ms) { m_silenceMs = ms; }
 
 signals:
     // Asking this port at this model's speed.
@@ -87,11 +86,10 @@ private:
     void later(void (UnitFinder::*step)());
     void nextPort();
     void ask();
-    void onReadyRead();
-    void onAnswered();
+    void onQueryFinished();
     void onSilence();
+    void endQuery();
     void note(Finding::Result result, const UnitModel *model = nullptr);
-    int waitMs(const UnitModel &model) const;
 
     SerialPort &m_port;
     std::function<AdapterInfo(const QString &)> m_describeAdapter;
@@ -100,14 +98,13 @@ private:
     std::vector<const UnitModel *> m_models;
     ChannelTable m_scratch;
     std::unique_ptr<ReplyReceiver> m_receiver;
-    QTimer m_silence;
+    std::unique_ptr<CommandSender> m_sender;
+    PortReader m_reader;
+    QPointer<ChannelQuery> m_query; // the question out on the port now
     QList<Finding> m_findings;
     int m_heldPort = 0;
     int m_current = 0;
     std::size_t m_modelIndex = 0;
-    bool m_asking = false; // a question is out and its answer still counts
-    bool m_heardBytes = false;
-    int m_silenceMs = SilenceMs;
     bool m_running = false;
     quint64 m_run = 0;
 };

@@ -27,6 +27,7 @@ ReplyReceiver::ReplyReceiver(const UnitModel &model, ChannelTable &table, QObjec
 
 void ReplyReceiver::feed(QByteArrayView bytes)
 {
+    m_bytesFed += static_cast<quint64>(bytes.size());
     for (char byte : bytes)
         feedByte(static_cast<quint8>(byte));
 }

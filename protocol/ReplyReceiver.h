@@ -34,7 +34,11 @@ public:
     void parseSettings(std::span<const quint8, ReplyDataLength> data);
 
     bool replyStarted() const { return m_replyStarted; }
+    // The data bytes of the reply being received so far.
     int replyCount() const { return m_replyCount; }
+    // Every byte fed since the receiver was made, so that a wait can tell a reply that is still
+    // coming in from one that stopped.
+    quint64 bytesFed() const { return m_bytesFed; }
 
 signals:
     // A reply for this channel index was accepted, in the order the replies came: its
@@ -48,6 +52,7 @@ private:
     ChannelTable &m_table;
     std::array<quint8, ReplyDataLength + 1> m_buffer{};
     int m_replyCount = 0;
+    quint64 m_bytesFed = 0;
     bool m_replyStarted = false;
 };
 

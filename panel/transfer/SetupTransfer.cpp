@@ -42,7 +42,7 @@ QString leftOut(const QList<int> &skipped)
 
 SetupTransfer::SetupTransfer(Panel panel, QObject *parent)
     : QObject(parent), m_panel(panel),
-      m_session(panel.model, panel.table, panel.line, panel.receiver),
+      m_session(panel.model, panel.table, panel.line, panel.receiver, panel.line),
       m_saveAction(addAction(QStringLiteral("actSaveSetup"), QStringLiteral("Save Setup..."),
                              QKeySequence(Qt::CTRL | Qt::Key_S))),
       m_loadAction(addAction(QStringLiteral("actLoadSetup"), QStringLiteral("Load Setup..."),

@@ -1,10 +1,14 @@
+#include "link/ChannelQuery.h"
+#include "link/PortReader.h"
 #include "link/SetupSession.h"
+#include "tests/support/Deadline.h"
 #include "tests/support/GeneratedSetups.h"
 #include "tests/support/UnitPort.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace qm;
 
@@ -21,8 +25,6 @@ struct Line
         port.openable = {1};
         port.setPortNumber(1);
         port.open();
-        QObject::connect(&port, &SerialPort::readyRead, &receiver,
-                         [this] { receiver.feed(port.readAll()); });
     }
 
     bool run(const std::function<void()> &start)
@@ -36,7 +38,8 @@ struct Line
     ChannelTable table;
     test::UnitPort port;
     ReplyReceiver receiver{model, table};
-    SetupSession session{model, table, port, receiver};
+    PortReader reader{port, &receiver};
+    SetupSession session{model, table, port, receiver, reader};
 };
 
 Setup setupFor(const UnitModel &unit, int seed)
@@ -58,6 +61,8 @@ private slots:
     void sendsAChannelAsTheUpdateButtonDoes_data();
     void sendsAChannelAsTheUpdateButtonDoes();
     void aRunStartedAtOnceDoesNothingTheFailedOneLeft();
+    void aQuestionWaitsAsLongAsALateUnitNeeds_data();
+    void aQuestionWaitsAsLongAsALateUnitNeeds();
 };
 
 void TestSetupSession::writtenSetupsReadBackAsTheyWere_data()
@@ -90,7 +95,7 @@ void TestSetupSession::writtenSetupsReadBackAsTheyWere()
         clock.start();
         QVERIFY(line.run([&] { line.session.read(allChannelIndices()); }));
         // Each channel is asked for as soon as the one before it answered, not 300 ms apart.
-        QVERIFY2(clock.elapsed() < ChannelCount * SetupSession::SilenceMs / 2,
+        QVERIFY2(clock.elapsed() < ChannelCount * ReplyWait::FirstByteMs / 2,
                  qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(setupJson(Setup::of(unit, line.table, setup.present)),
                  setupJson(Setup::of(unit, setup.channels, setup.present)));
@@ -152,6 +157,62 @@ void TestSetupSession::aRunStartedAtOnceDoesNothingTheFailedOneLeft()
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
     QCOMPARE(line.session.skipped(), QList<int>{9});
     QCOMPARE(line.port.commands, (QList<int>{8, 8}));
+}
+
+void TestSetupSession::aQuestionWaitsAsLongAsALateUnitNeeds_data()
+{
+    QTest::addColumn<int>("beginsAfterMs"); // after the request; -1: nothing comes
+    QTest::addColumn<int>("bytesSent");     // of the reply's 105, a few at a time at line speed
+    QTest::addColumn<bool>("announced");    // whether the port raises readyRead for them
+    QTest::addColumn<ChannelQuery::Outcome>("outcome");
+    using O = ChannelQuery::Outcome;
+    QTest::newRow("begins at the end of the allowance") << 280 << 105 << true << O::Answered;
+    QTest::newRow("there, unannounced, as the wait ends") << 250 << 105 << false << O::Answered;
+    QTest::newRow("never comes") << -1 << 0 << true << O::Silent;
+    QTest::newRow("stops halfway") << 100 << 50 << true << O::Silent;
+    QTest::newRow("begins far too late") << 3000 << 105 << true << O::Silent;
+}
+
+// A QM-520A unit at 4800 baud, played by the test on its own clock.
+void TestSetupSession::aQuestionWaitsAsLongAsALateUnitNeeds()
+{
+    QFETCH(int, beginsAfterMs);
+    QFETCH(int, bytesSent);
+    QFETCH(bool, announced);
+    QFETCH(ChannelQuery::Outcome, outcome);
+    const UnitModel &unit = qm520a();
+    test::FakeSerialPort port;
+    port.openable = {1};
+    port.setPortNumber(1);
+    port.open();
+    ChannelTable table;
+    ReplyReceiver receiver(unit, table);
+    PortReader reader(port, &receiver);
+    CommandSender sender(unit, table, port);
+    const QByteArray reply = test::unitReply(unit, ChannelSettings{}, 6).first(bytesSent);
+    constexpr int BytesPerPiece = 5;
+    constexpr int PieceMs = 10; // five bytes at 4800 baud
+    QTimer pieces;
+    qsizetype at = 0;
+    QObject::connect(&pieces, &QTimer::timeout, &port, [&] {
+        const qsizetype count = announced ? BytesPerPiece : reply.size();
+        port.receive(reply.mid(at, count), announced);
+        if ((at += count) >= reply.size())
+            pieces.stop();
+    });
+    if (beginsAfterMs >= 0 && bytesSent > 0)
+        QTimer::singleShot(beginsAfterMs, &pieces, [&] { pieces.start(PieceMs); });
+
+    QElapsedTimer clock;
+    clock.start();
+    ChannelQuery query({sender, receiver, reader, ReplyWait(unit.baudRate)}, 6);
+    QSignalSpy finished(&query, &ChannelQuery::finished);
+    query.ask(0);
+    QVERIFY(finished.wait(test::DeadlineMs));
+    QCOMPARE(query.outcome(), outcome);
+    QCOMPARE(port.frames, QByteArrayList{QByteArray::fromHex("0806fa")});
+    QVERIFY2(clock.elapsed() >= ReplyWait::FirstByteMs,
+             qPrintable(QString::number(clock.elapsed())));
 }
 
 QTEST_MAIN(TestSetupSession)

@@ -57,12 +57,13 @@ void FakeSerialPort::write(const QByteArray &frame)
         receive("\xfc" + QByteArray(103, '\0') + "\xf8");
 }
 
-void FakeSerialPort::receive(const QByteArray &bytes)
+void FakeSerialPort::receive(const QByteArray &bytes, bool announced)
 {
     if (!m_open)
         return;
     m_incoming += bytes;
-    emit readyRead();
+    if (announced)
+        emit readyRead();
 }
 
 } // namespace qm::test

@@ -64,8 +64,10 @@ public:
     }
     QByteArrayList takeUnsent() override { return std::exchange(unsent, {}); }
 
-    // Bytes arriving from the unit: they wait in the port and readyRead() is raised.
-    void receive(const QByteArray &bytes);
+    // Bytes arriving from the unit: they wait in the port and, when announced, readyRead() is
+    // raised; unannounced, they are there for a reader that looks, as bytes are whose signal the
+    // event loop has yet to deliver.
+    void receive(const QByteArray &bytes, bool announced = true);
     void fail() { emit failed(); }
 
 private:

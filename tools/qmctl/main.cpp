@@ -6,6 +6,7 @@
 #include "link/PlatformSerialPort.h"
 #include "link/PortManager.h"
 #include "link/PortMap.h"
+#include "link/PortReader.h"
 #include "link/SetupSession.h"
 #include "preferences/Preferences.h"
 #include "preferences/PreferencesStore.h"
@@ -322,11 +323,9 @@ class Run
 {
 public:
     Run(const CommandLine &line, SerialPort &port)
-        : m_line(line), m_port(port), m_receiver(*line.model, m_table),
-          m_session(*line.model, m_table, port, m_receiver)
+        : m_line(line), m_port(port), m_receiver(*line.model, m_table), m_reader(port, &m_receiver),
+          m_session(*line.model, m_table, port, m_receiver, m_reader)
     {
-        QObject::connect(&port, &SerialPort::readyRead, &m_receiver,
-                         [this] { m_receiver.feed(m_port.readAll()); });
         QObject::connect(&port, &SerialPort::failed, &m_session, &SetupSession::abandon);
         if (isatty(STDERR_FILENO))
             QObject::connect(&m_session, &SetupSession::progressed, &m_session, &showProgress);
@@ -509,6 +508,7 @@ private:
     SerialPort &m_port;
     ChannelTable m_table;
     ReplyReceiver m_receiver;
+    PortReader m_reader;
     SetupSession m_session;
 };
 
