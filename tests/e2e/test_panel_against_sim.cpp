@@ -3,15 +3,24 @@
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/NoticePane.h"
+#include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/Files.h"
+#include "tests/support/GeneratedSetups.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/RecordingFileOutput.h"
+#include "tests/support/RecordingMessageBoxes.h"
 #include "tests/support/SimPanelPlatform.h"
 #include "tests/support/UnitSimProcess.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qm;
@@ -23,7 +32,30 @@ class TestPanelAgainstSim : public QObject
     Q_OBJECT
 private slots:
     void aNewDeviceUnderTheLostNameHearsNothingUntilPicked();
+    void aLateUnitIsLoadedAndFound();
 };
+
+namespace {
+
+// Loads the one file and confirms, without a window.
+struct FileDialogs : SetupDialogs
+{
+    explicit FileDialogs(const QString &path) : file(path) {}
+    QString saveFileName(QWidget *, const QString &) override { return file; }
+    QString openFileName(QWidget *) override { return file; }
+    bool confirm(QWidget *, const QString &, const QString &) override { return true; }
+    QString file;
+};
+
+QString labelTexts(const QWidget &widget)
+{
+    QStringList texts;
+    for (const QLabel *label : widget.findChildren<QLabel *>())
+        texts << label->text();
+    return texts.join(u'\n');
+}
+
+} // namespace
 
 // Start-up reads the answering channels, and a new poll reads back what a multi-channel update
 // wrote. Then the unit goes and another pseudo-terminal takes its name: the panel says in its
@@ -75,6 +107,53 @@ void TestPanelAgainstSim::aNewDeviceUnderTheLostNameHearsNothingUntilPicked()
     // The newcomer is no unit: the lost line is forgotten, and the silence told.
     QTRY_VERIFY_WITH_TIMEOUT(notice->toPlainText().startsWith("No channel answered on COM"),
                              test::DeadlineMs);
+}
+
+// Units that begin each reply 250 ms after the request and then send it at line speed, as real
+// ones behind USB adapters do: Load Setup reads every channel back, and Find the Unit finds the
+// other unit.
+void TestPanelAgainstSim::aLateUnitIsLoadedAndFound()
+{
+    test::UnitSimProcess sim;
+    test::UnitSimProcess other;
+    const QStringList late = {"--model", "520a", "--late", "250"};
+    const QString pty = sim.start(QStringLiteral(QM_UNIT_SIM), late);
+    const QString otherPty = other.start(QStringLiteral(QM_UNIT_SIM), late);
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("site.json"));
+    QRandomGenerator random(27);
+    const Setup setup = test::randomSetup(qm520a(), random, false);
+    QVERIFY(test::writeFile(file, setupJson(setup)));
+
+    PanelPlatform platform = test::simPanelPlatform(pty, {otherPty});
+    platform.setupDialogs = std::make_unique<FileDialogs>(file);
+    platform.fileOutput = std::make_unique<test::RecordingFileOutput>();
+    test::RecordingMessageBoxes *boxes = nullptr;
+    platform.makeMessageBoxes = [&boxes](QWidget *) {
+        auto made = std::make_unique<test::RecordingMessageBoxes>();
+        boxes = made.get();
+        return made;
+    };
+    MainWindow window(qm520aWindow());
+    PanelController controller(window, std::move(platform));
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
+    // The poll takes the late replies as they come, also after its last wait.
+    QTRY_COMPARE_WITH_TIMEOUT(controller.poller().answeredChannels().size(), ChannelCount,
+                              test::DeadlineMs);
+
+    QSignalSpy loaded(controller.setupTransfer(), &SetupTransfer::loadFinished);
+    window.findChild<QAction *>(QStringLiteral("actLoadSetup"))->trigger();
+    QVERIFY(loaded.wait(test::DeadlineMs));
+    // Silence after a channel's frames, or a value that did not take, would have been told.
+    QVERIFY2(boxes->texts.isEmpty(), qPrintable(boxes->texts.join(u'\n')));
+    QCOMPARE(sim.logLines().filter(QStringLiteral("\tdata ch=")).size(), ChannelCount);
+
+    controller.findUnit();
+    QTRY_VERIFY_WITH_TIMEOUT(controller.unitSearch().resultDialog(), test::DeadlineMs);
+    const QString findings = labelTexts(*controller.unitSearch().resultDialog());
+    QVERIFY2(findings.contains(QStringLiteral("COM2 (%1): a QM-520A answers").arg(otherPty)),
+             qPrintable(findings));
 }
 
 QTEST_MAIN(TestPanelAgainstSim)

@@ -102,6 +102,8 @@ private slots:
     void exitCodesNameTheirCause();
     void aLineLostInAWriteIsNamed();
     void scriptsReadJson();
+    void aLateUnitIsReadWrittenComparedAndFound_data();
+    void aLateUnitIsReadWrittenComparedAndFound();
 };
 
 void TestQmctl::setupsReadBackAsWritten_data()
@@ -325,6 +327,37 @@ void TestQmctl::scriptsReadJson()
     QCOMPARE(report["notAnswered"].toArray(), QJsonArray{11});
     QCOMPARE(report["notInFile"].toArray(), QJsonArray{6});
     QCOMPARE(bench.qmctl({"diff", "--model", "520a", "--port", "COM1", path}).out.count('\n'), 5);
+}
+
+void TestQmctl::aLateUnitIsReadWrittenComparedAndFound_data()
+{
+    test::addModelRows();
+}
+
+// A real unit behind a USB adapter begins its reply well after the request and then sends it
+// at line speed; every command must wait for it as for a quick one.
+void TestQmctl::aLateUnitIsReadWrittenComparedAndFound()
+{
+    QFETCH(QString, model);
+    const UnitModel &unit = test::modelNamed(model);
+    Bench bench;
+    test::UnitSimProcess sim;
+    QVERIFY(bench.startUnit(sim, 0, {"--model", model, "--late", "250"}));
+    const QString backup = bench.path(QStringLiteral("backup.json"));
+    const Outcome read = bench.qmctl({"read", "--model", model, "--port", "COM1", "-o", backup});
+    QVERIFY2(read.code == 0, read.err.constData());
+    QCOMPARE(channelObjects(test::readFile(backup)).size(), ChannelCount);
+
+    QRandomGenerator random(model == u"410a" ? 4 : 5);
+    const QString file = bench.path(QStringLiteral("generated.json"));
+    QVERIFY(test::writeFile(file, setupJson(test::randomSetup(unit, random, false))));
+    const Outcome written = bench.qmctl({"write", "--model", model, "--port", "COM1", file});
+    QVERIFY2(written.code == 0, written.err.constData());
+    const Outcome compared = bench.qmctl({"diff", "--model", model, "--port", "COM1", file});
+    QVERIFY2(compared.code == 0, (compared.out + compared.err).constData());
+    const Outcome found = bench.qmctl({"find", "--model", model});
+    QVERIFY2(found.code == 0, found.err.constData());
+    QVERIFY2(found.out.startsWith("COM1 "), found.out.constData());
 }
 
 QTEST_MAIN(TestQmctl)

@@ -7,13 +7,14 @@
 
 namespace qm::test {
 
-PanelPlatform simPanelPlatform(const QString &unitLink)
+PanelPlatform simPanelPlatform(const QString &unitLink, const QStringList &otherUnits)
 {
     auto store = std::make_unique<MemoryPreferencesStore>();
     store->values = {{"Ports/COM1", unitLink}, {"Settings/Comport", "1"}};
     // Every other number leads nowhere, so that no real port is probed.
     for (int port = 2; port <= 16; ++port)
-        store->values.insert(QStringLiteral("Ports/COM%1").arg(port), unitLink + "-none");
+        store->values.insert(QStringLiteral("Ports/COM%1").arg(port),
+                             otherUnits.value(port - 2, unitLink + "-none"));
     PanelPlatform platform;
     platform.makeSerialPort = [](const PortMap &map, const UnitModel &model) {
         return std::make_unique<QtSerialPort>(map, model.baudRate);

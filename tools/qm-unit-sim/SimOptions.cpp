@@ -39,6 +39,11 @@ const QCommandLineOption UnpacedOption(
     QStringLiteral("unpaced"),
     QStringLiteral("Answer at once instead of at the line speed, for timing a program."));
 
+const QCommandLineOption LateOption(
+    QStringLiteral("late"),
+    QStringLiteral("Begin each reply MS after its request, then send it at the line speed."),
+    QStringLiteral("MS"), QStringLiteral("0"));
+
 std::optional<Field> dataField(const UnitWire &wire, const QString &name)
 {
     for (Field field : wire.dataPayload) {
@@ -63,8 +68,8 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Emulates a QM-410A or QM-520A unit on a pseudo-terminal."));
     parser.addOptions({ModelOption, ChannelsOption, StateOption, LinkOption, SplitOption,
-                       NoiseOption, BadFramesOption, IgnoreOption, UnpacedOption, HelpOption,
-                       VersionOption});
+                       NoiseOption, BadFramesOption, IgnoreOption, UnpacedOption, LateOption,
+                       HelpOption, VersionOption});
     if (!parser.parse(arguments))
         return refused(parser, parser.errorText());
     if (parser.isSet(HelpOption))
@@ -90,6 +95,12 @@ SimOptions::Result SimOptions::parse(const QStringList &arguments)
     options.faults = {parser.isSet(SplitOption), parser.isSet(NoiseOption),
                       parser.isSet(BadFramesOption)};
     options.paced = !parser.isSet(UnpacedOption);
+    constexpr int LongestLateMs = 60000;
+    const std::optional<int> late = readPlainNumber(parser.value(LateOption));
+    if (!late || *late > LongestLateMs)
+        return refused(parser, QStringLiteral("--late must be a number of milliseconds from 0 "
+                                              "to 60000"));
+    options.lateMs = *late;
     if (parser.isSet(IgnoreOption)) {
         options.ignoredField = dataField(*options.wire, parser.value(IgnoreOption));
         if (!options.ignoredField)

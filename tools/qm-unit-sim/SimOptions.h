@@ -12,6 +12,7 @@ namespace qm::sim {
 // The emulator's command line:
 // qm-unit-sim --model 410a|520a [--channels N] [--state FILE] [--link PATH]
 //             [--split] [--noise] [--bad-frames] [--ignore FIELD] [--unpaced]
+//             [--late MS]
 //             | --help | --version
 struct SimOptions
 {
@@ -23,6 +24,9 @@ struct SimOptions
     // A field the data frames never change: a unit that does not take a setting.
     std::optional<Field> ignoredField;
     bool paced = true; // replies leave no sooner than the line speed allows
+    // Each reply begins this long after its request and then comes byte by byte at the line
+    // speed, as a real unit behind a USB adapter delivers it.
+    int lateMs = 0;
 
     struct Result;
     static Result parse(const QStringList &arguments);

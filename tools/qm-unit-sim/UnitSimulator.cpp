@@ -7,10 +7,12 @@ namespace qm::sim {
 namespace {
 
 constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
+// A late reply leaves this many bytes at a time, as an adapter hands on what it received.
+constexpr int BytesPerLatePiece = 5;
 
-int replyDuration(const UnitWire &wire)
+int lineDuration(const UnitWire &wire, qsizetype bytes)
 {
-    return static_cast<int>(std::lround(ReplyBytes * BitsPerByte * 1000.0 / wire.baudRate));
+    return static_cast<int>(std::lround(bytes * BitsPerByte * 1000.0 / wire.baudRate));
 }
 
 } // namespace
@@ -18,7 +20,7 @@ int replyDuration(const UnitWire &wire)
 UnitSimulator::UnitSimulator(const UnitWire &wire, SimulatedUnit &unit, ReplyShaper &shaper,
                              QObject *parent)
     : QObject(parent), m_wire(wire), m_unit(unit), m_shaper(shaper), m_decoder(wire),
-      m_replyDurationMs(replyDuration(wire))
+      m_replyDurationMs(lineDuration(wire, ReplyBytes))
 {
     m_quietTimer.setSingleShot(true);
     m_quietTimer.setInterval(QuietMs);
@@ -65,11 +67,27 @@ void UnitSimulator::queueReply(int channel)
     if (!reply)
         return;
     QList<TimedPiece> pieces = m_shaper.shape(*reply);
-    if (m_paced)
+    if (m_lateMs > 0) {
+        pieces = atLineSpeed(pieces);
+        pieces.front().delayMs += m_lateMs;
+    } else if (m_paced) {
         pieces.front().delayMs += m_replyDurationMs;
+    }
     m_outgoing += pieces;
     if (!m_lineTimer.isActive())
         scheduleNextPiece();
+}
+
+QList<TimedPiece> UnitSimulator::atLineSpeed(const QList<TimedPiece> &pieces) const
+{
+    QList<TimedPiece> paced;
+    for (const TimedPiece &piece : pieces) {
+        for (qsizetype at = 0; at < piece.bytes.size(); at += BytesPerLatePiece) {
+            const QByteArray bytes = piece.bytes.mid(at, BytesPerLatePiece);
+            paced.append({lineDuration(m_wire, bytes.size()), bytes});
+        }
+    }
+    return paced;
 }
 
 void UnitSimulator::scheduleNextPiece()

@@ -30,6 +30,9 @@ public:
     int replyDurationMs() const { return m_replyDurationMs; }
     // Unpaced, a reply leaves as soon as it is asked for.
     void setPaced(bool paced) { m_paced = paced; }
+    // Late, a reply begins this long after its request and then leaves a few bytes at a time,
+    // each piece once it would have crossed the line.
+    void setLate(int ms) { m_lateMs = ms; }
 
 signals:
     // Bytes for the line.
@@ -40,6 +43,7 @@ signals:
 private:
     void handle(const QList<CommandFrameDecoder::Piece> &pieces);
     void queueReply(int channel);
+    QList<TimedPiece> atLineSpeed(const QList<TimedPiece> &pieces) const;
     void scheduleNextPiece();
     void sendNextPiece();
 
@@ -52,6 +56,7 @@ private:
     QList<TimedPiece> m_outgoing;
     int m_replyDurationMs;
     bool m_paced = true;
+    int m_lateMs = 0;
 };
 
 } // namespace qm::sim

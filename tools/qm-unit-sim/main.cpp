@@ -74,6 +74,7 @@ int main(int argc, char *argv[])
     ReplyShaper shaper(wire, options.faults, *QRandomGenerator::global());
     UnitSimulator simulator(wire, unit, shaper);
     simulator.setPaced(options.paced);
+    simulator.setLate(options.lateMs);
     QObject::connect(&port, &PtyPort::received, &simulator, [&](const QByteArray &bytes) {
         if (port.lineRunsAt(wire.baudRate))
             simulator.receive(bytes);
