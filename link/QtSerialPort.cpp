@@ -63,16 +63,14 @@ bool QtSerialPort::open()
 {
     if (m_serial.isOpen())
         return true;
-    m_refusal.reset();
+    m_refusal = m_lock.take(deviceName());
+    if (m_refusal)
+        return false;
     m_serial.setPortName(deviceName());
     if (!m_serial.open(QIODevice::ReadWrite)) {
         m_refusal =
             serialdevice::explainRefusal(m_serial.error(), m_serial.errorString(), deviceName());
-        return false;
-    }
-    m_refusal = serialdevice::lockForThisProgram(m_serial);
-    if (m_refusal) {
-        m_serial.close();
+        m_lock.release();
         return false;
     }
     ++m_session;
@@ -108,7 +106,9 @@ DeviceIdentity QtSerialPort::openedIdentity() const
 void QtSerialPort::close()
 {
     m_serial.close();
+    m_lock.release();
     m_unsent.clear();
+    m_refused.clear();
 }
 
 // A refused open is told with its cure, in the words the programs share.
@@ -137,19 +137,26 @@ bool QtSerialPort::isOpen() const
     return m_serial.isOpen();
 }
 
+// A frame QSerialPort would not take never went out: it is kept apart from the ones its buffer
+// holds (whose count tells what the driver took) and handed over with them, and the port is
+// reported failed, so that the link resends it to the same device or names it as not sent.
 void QtSerialPort::write(const QByteArray &frame)
 {
     if (!m_serial.isOpen())
         return;
     forgetTaken();
+    if (!m_refused.isEmpty() || m_serial.write(frame) != frame.size()) {
+        m_refused.append(frame);
+        reportFailureOnce();
+        return;
+    }
     m_unsent.append(frame);
-    m_serial.write(frame);
 }
 
 QByteArrayList QtSerialPort::takeUnsent()
 {
     forgetTaken();
-    return m_unsent.take();
+    return m_unsent.take() + std::exchange(m_refused, {});
 }
 
 // waitForBytesWritten returns once some bytes went, and with an error on a full driver buffer
@@ -188,8 +195,13 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
         m_serial.setReadBufferSize(0);
         return;
     }
-    // A hung-up descriptor keeps raising errors until it is closed: report it once. Closing
-    // QSerialPort from inside its own notifier is not safe, so the event loop unwinds first.
+    reportFailureOnce();
+}
+
+// A hung-up descriptor keeps raising errors until it is closed: report it once. Closing
+// QSerialPort from inside its own notifier is not safe, so the event loop unwinds first.
+void QtSerialPort::reportFailureOnce()
+{
     if (m_reportedSession == m_session)
         return;
     m_reportedSession = m_session;

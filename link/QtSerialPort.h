@@ -52,14 +52,17 @@ private:
     void forgetTaken();
     bool stillWorks() const;
     bool tooManyErrors();
+    void reportFailureOnce();
     void reportFailure(quint64 session);
 
     PortMap m_map;
     IdentityReader m_readIdentity;
+    serialdevice::DeviceLock m_lock; // held while the port is open
     QSerialPort m_serial;
     int m_portNumber = 0;
     DeviceIdentity m_identity;
     UnsentFrames m_unsent;
+    QByteArrayList m_refused; // frames QSerialPort would not take, after those it holds
     // Why the last open() failed on a device that is there; nothing after one that succeeded.
     std::optional<serialdevice::Refusal> m_refusal;
     // Counts the opens, so that a failure is reported once per open and a report that comes

@@ -31,11 +31,27 @@ struct Refusal
 Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorText,
                        const QString &path);
 
-// Makes the device the open port has this program's alone among programs that ask the same (an
-// advisory lock on the device itself, whatever name reached it, until the port closes). Nothing
-// when taken; otherwise the device is in use, by "qm520a-panel (process 1234)" or by a program
-// the system does not name.
-std::optional<Refusal> lockForThisProgram(const QSerialPort &port);
+// Makes a device this program's alone among programs that ask the same: an advisory lock on the
+// device itself, whatever name reached it, held through a descriptor of its own. It is taken
+// before the port is opened, since opening sets the line: a program turned away must leave the
+// speed and format the holder set exactly as they are.
+class DeviceLock
+{
+public:
+    DeviceLock() = default;
+    ~DeviceLock() { release(); }
+    DeviceLock(const DeviceLock &) = delete;
+    DeviceLock &operator=(const DeviceLock &) = delete;
+
+    // Nothing when taken, or when the device cannot be opened to lock it (the port's own open
+    // then says why); otherwise the device is in use, by "qm520a-panel (process 1234)" or by a
+    // program the system does not name.
+    std::optional<Refusal> take(const QString &path);
+    void release();
+
+private:
+    int m_fd = -1;
+};
 
 // Whether the open port's device still works, asked without writing or waiting.
 bool answers(const QSerialPort &port);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -130,15 +131,29 @@ Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorT
     return {SerialPort::RefusalCause::InUse, QString()};
 }
 
-// A device whose file system cannot lock at all is still used: the lock is a courtesy among
-// programs, and refusing the port would leave the operator nothing to do about it.
-std::optional<Refusal> lockForThisProgram(const QSerialPort &port)
+// Opening a terminal without O_NONBLOCK could wait for its carrier, and the descriptor must
+// never become the program's controlling terminal. A device whose file system cannot lock at all
+// is still used: the lock is a courtesy among programs, and refusing the port would leave the
+// operator nothing to do about it.
+std::optional<Refusal> DeviceLock::take(const QString &path)
 {
-    if (::flock(port.handle(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
+    release();
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
+        return std::nullopt;
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
         return std::nullopt;
     struct stat file = {};
-    return Refusal{SerialPort::RefusalCause::InUse,
-                   ::fstat(port.handle(), &file) == 0 ? flockHolder(file) : QString()};
+    const QString holder = ::fstat(m_fd, &file) == 0 ? flockHolder(file) : QString();
+    release();
+    return Refusal{SerialPort::RefusalCause::InUse, holder};
+}
+
+void DeviceLock::release()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
 }
 
 // tcgetattr neither writes nor waits for the line to drain, yet a hung-up descriptor refuses

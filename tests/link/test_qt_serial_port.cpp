@@ -102,6 +102,7 @@ private slots:
     void reopenAtOnceKeepsTheSameDeviceOnly();
     void runsOntoAFullLineArriveWhole();
     void waitUntilSentWaitsForTheDriver();
+    void aRefusedOpenLeavesTheHoldersLineAlone();
 };
 
 void TestQtSerialPort::lineSettingsFollowTheModel_data()
@@ -274,6 +275,25 @@ void TestQtSerialPort::waitUntilSentWaitsForTheDriver()
     QVERIFY(!rig.port.waitUntilSent(50));
     ::tcflow(rig.other, TCOON);
     QVERIFY(rig.port.waitUntilSent(test::DeadlineMs));
+}
+
+// Another of our programs, for the other model, reaches the device a panel holds under another
+// name: it is turned away without setting the line even for an instant, which would cost the
+// holder the frames on their way meanwhile.
+void TestQtSerialPort::aRefusedOpenLeavesTheHoldersLineAlone()
+{
+    PtyRig rig(qm520a());
+    QVERIFY(rig.port.open());
+    const QString otherName = rig.dir.filePath(QStringLiteral("other-name"));
+    QVERIFY(QFile::link(QFile::symLinkTarget(rig.device), otherName));
+    QVERIFY(rig.unit->watchLineSettings(rig.other));
+    QVERIFY(rig.unit->lineSettingsWereSet()); // the watch sees its own start
+
+    QtSerialPort intruder(PortMap({{1, otherName}}), qm410a().baudRate);
+    intruder.setPortNumber(1);
+    QVERIFY(!intruder.open());
+    QCOMPARE(intruder.refusalCause(), SerialPort::RefusalCause::InUse);
+    QVERIFY(!rig.unit->lineSettingsWereSet());
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace qm::test {
@@ -52,6 +54,27 @@ QByteArray PseudoTerminal::takeAvailable()
     while (isValid() && (n = ::read(m_master, buffer, sizeof buffer)) > 0)
         taken.append(buffer, n);
     return taken;
+}
+
+// In packet mode the master reads a status byte before each piece, and with EXTPROC on the line
+// every tcsetattr on the slave comes as a packet of its own with TIOCPKT_IOCTL set.
+bool PseudoTerminal::watchLineSettings(int slave)
+{
+    termios line{};
+    int on = 1;
+    if (::tcgetattr(slave, &line) != 0)
+        return false;
+    line.c_lflag |= EXTPROC;
+    return ::ioctl(m_master, TIOCPKT, &on) == 0 && ::tcsetattr(slave, TCSANOW, &line) == 0;
+}
+
+bool PseudoTerminal::lineSettingsWereSet()
+{
+    bool set = false;
+    char packet[512];
+    for (ssize_t n; isValid() && (n = ::read(m_master, packet, sizeof packet)) > 0;)
+        set = set || (packet[0] & TIOCPKT_IOCTL) != 0;
+    return set;
 }
 
 void PseudoTerminal::hangUp()

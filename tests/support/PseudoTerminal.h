@@ -30,6 +30,12 @@ public:
     // Whatever the slave side has written so far; never waits.
     QByteArray takeAvailable();
     void hangUp();
+    // From now on each time anyone sets the line's settings (speed, format), even to what they
+    // were, it is noted, through a descriptor of the slave (`slave`); what the slave writes is
+    // no longer taken.
+    bool watchLineSettings(int slave);
+    // Whether the settings were set since the watch began or since the last call; never waits.
+    bool lineSettingsWereSet();
 
     // A path for a device link in `dir` that no other process uses.
     static QString uniqueLinkPath(const QTemporaryDir &dir)
