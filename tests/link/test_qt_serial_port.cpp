@@ -294,6 +294,9 @@ void TestQtSerialPort::aRefusedOpenLeavesTheHoldersLineAlone()
     QVERIFY(!intruder.open());
     QCOMPARE(intruder.refusalCause(), SerialPort::RefusalCause::InUse);
     QVERIFY(!rig.unit->lineSettingsWereSet());
+    // Once the holder lets go, the device is free.
+    rig.port.close();
+    QVERIFY(intruder.open());
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)

@@ -1,5 +1,6 @@
 #include "tools/qm-unit-sim/UnitSimulator.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qm::sim {
@@ -28,10 +29,13 @@ UnitSimulator::UnitSimulator(const UnitWire &wire, SimulatedUnit &unit, ReplySha
     m_lineTimer.setSingleShot(true);
     m_lineTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_lineTimer, &QTimer::timeout, this, &UnitSimulator::sendNextPiece);
+    m_clock.start();
 }
 
 void UnitSimulator::receive(QByteArrayView bytes)
 {
+    m_inboundEndMs =
+        std::max(m_inboundEndMs, m_clock.elapsed()) + lineDuration(m_wire, bytes.size());
     handle(m_decoder.feed(bytes));
     if (m_decoder.hasPendingBytes())
         m_quietTimer.start();
@@ -69,7 +73,8 @@ void UnitSimulator::queueReply(int channel)
     QList<TimedPiece> pieces = m_shaper.shape(*reply);
     if (m_lateMs > 0) {
         pieces = atLineSpeed(pieces);
-        pieces.front().delayMs += m_lateMs;
+        pieces.front().delayMs +=
+            m_lateMs + static_cast<int>(std::max<qint64>(0, m_inboundEndMs - m_clock.elapsed()));
     } else if (m_paced) {
         pieces.front().delayMs += m_replyDurationMs;
     }

@@ -4,6 +4,7 @@
 #include "tools/qm-unit-sim/ReplyShaper.h"
 #include "tools/qm-unit-sim/SimulatedUnit.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -30,7 +31,8 @@ public:
     int replyDurationMs() const { return m_replyDurationMs; }
     // Unpaced, a reply leaves as soon as it is asked for.
     void setPaced(bool paced) { m_paced = paced; }
-    // Late, a reply begins this long after its request and then leaves a few bytes at a time,
+    // Late, a reply begins this long after its request has come in over the line, at line
+    // speed however fast the pseudo-terminal brought it, and then leaves a few bytes at a time,
     // each piece once it would have crossed the line.
     void setLate(int ms) { m_lateMs = ms; }
 
@@ -54,6 +56,8 @@ private:
     QTimer m_quietTimer;
     QTimer m_lineTimer;
     QList<TimedPiece> m_outgoing;
+    QElapsedTimer m_clock;
+    qint64 m_inboundEndMs = 0; // when what came in so far would have crossed the line
     int m_replyDurationMs;
     bool m_paced = true;
     int m_lateMs = 0;
