@@ -1,6 +1,8 @@
 #include "protocol/CommandSender.h"
 
-#include <array>
+#include "protocol/HiddenFrames.h"
+
+#include <QDebug>
 
 namespace qm {
 
@@ -11,13 +13,12 @@ quint8 channelByte(int index)
     return static_cast<quint8>(index);
 }
 
-Command textCommand(int textIndex)
+// True, and reported, when the problem keeps the frame from being written.
+bool refused(const CommandSender &sender, const std::optional<SettingProblem> &problem)
 {
-    if (textIndex == 1)
-        return Command::Text2;
-    if (textIndex == 2)
-        return Command::Text3;
-    return Command::Text1;
+    if (problem)
+        sender.reportRefusal(describeProblem(*problem) + QStringLiteral(": not sent"));
+    return problem.has_value();
 }
 
 } // namespace
@@ -26,15 +27,21 @@ CommandSender::CommandSender(const UnitModel &model, const ChannelTable &table, 
     : m_model(model), m_table(table), m_sink(sink)
 {}
 
+void CommandSender::reportRefusal(const QString &why) const
+{
+    if (m_refusalHandler)
+        m_refusalHandler(why);
+    else
+        qWarning().noquote() << why;
+}
+
+// Only data and text frames are long enough to hold another: the others end within four bytes.
 void CommandSender::sendData(int index)
 {
-    const ChannelSettings &record = m_table[index];
-    std::array<char, FieldCount> payload{};
-    std::size_t length = 0;
-    for (Field field : m_model.dataPayload)
-        payload[length++] = static_cast<char>(record[field]);
+    if (refused(*this, hiddenFrameInData(m_model, m_table[index], index)))
+        return;
     sendCommand(m_sink, Command::ChannelData, channelByte(index),
-                QByteArrayView(payload.data(), static_cast<qsizetype>(length)), true);
+                dataPayload(m_model, m_table[index]), true);
 }
 
 void CommandSender::sendBlank(int index)
@@ -46,6 +53,8 @@ void CommandSender::sendBlank(int index)
 
 void CommandSender::sendText(int index, int textIndex, QStringView shownText)
 {
+    if (refused(*this, hiddenFrameInText(m_model, textIndex, shownText, index)))
+        return;
     const auto payload = textPayload(shownText);
     sendCommand(m_sink, textCommand(textIndex), channelByte(index),
                 QByteArrayView(payload.data(), static_cast<qsizetype>(payload.size())), true);

@@ -4,6 +4,24 @@
 
 namespace qm {
 
+Command textCommand(int textIndex)
+{
+    if (textIndex == 1)
+        return Command::Text2;
+    if (textIndex == 2)
+        return Command::Text3;
+    return Command::Text1;
+}
+
+QByteArray dataPayload(const UnitModel &model, const ChannelSettings &record)
+{
+    QByteArray payload(static_cast<qsizetype>(model.dataPayload.size()), Qt::Uninitialized);
+    char *out = payload.data();
+    for (Field field : model.dataPayload)
+        *out++ = static_cast<char>(record[field]);
+    return payload;
+}
+
 QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload)
 {
     QByteArray frame(payload.size() + 3, Qt::Uninitialized);
