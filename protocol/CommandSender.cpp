@@ -68,9 +68,23 @@ void CommandSender::sendTimeFont(int index)
     sendCommand(m_sink, Command::TimeFont, channelByte(index), QByteArrayView(&payload, 1), true);
 }
 
+// All or nothing, so that the unit is not left with half of the channel's update.
 void CommandSender::sendUpdate(int index, const std::array<QString, TextLineCount> &texts,
                                bool withTimeFont)
 {
+    QStringList problems;
+    for (int line = 0; line < TextLineCount; ++line) {
+        if (const auto problem =
+                hiddenFrameInText(m_model, line, texts[static_cast<std::size_t>(line)], index))
+            problems << describeProblem(*problem);
+    }
+    if (const auto problem = hiddenFrameInData(m_model, m_table[index], index))
+        problems << describeProblem(*problem);
+    if (!problems.isEmpty()) {
+        reportRefusal(QStringLiteral("Nothing was sent to channel %1:\n").arg(index + 1) +
+                      problems.join(u'\n'));
+        return;
+    }
     for (int line = 0; line < TextLineCount; ++line)
         sendText(index, line, texts[static_cast<std::size_t>(line)]);
     sendData(index);

@@ -30,7 +30,8 @@ public:
     // Command 9; the QM-410A has no time font and sends nothing.
     void sendTimeFont(int index);
     // What the Update button sends for a channel, in its order: the three text lines as given,
-    // the byte settings, the blanking and, unless withTimeFont is false, the time font.
+    // the byte settings, the blanking and, unless withTimeFont is false, the time font; none
+    // of them when the sender would refuse one.
     void sendUpdate(int index, const std::array<QString, TextLineCount> &texts,
                     bool withTimeFont = true);
     // Command 8: asks the unit for one settings reply.

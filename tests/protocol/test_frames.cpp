@@ -97,9 +97,10 @@ void TestFrames::noFrameSentHoldsAShorterOne_data()
     test::addModelRows();
 }
 
-// The emulated unit's own decoder is the judge. Every frame an update sends it takes whole,
-// and the sender refuses exactly the frames it would split (and, on a model without the time
-// font, those with that command's code before a channel and 0xFA), naming where they split.
+// The emulated unit's own decoder is the judge. Every frame sent it takes whole, and the
+// sender refuses exactly the frames it would split (and, on a model without the time font,
+// those with that command's code before a channel and 0xFA), naming where they split; an
+// update of the channel then sends none of its frames.
 void TestFrames::noFrameSentHoldsAShorterOne()
 {
     QFETCH(QString, model);
@@ -115,7 +116,9 @@ void TestFrames::noFrameSentHoldsAShorterOne()
         CommandSender sender(unit, table, sink);
         int refusals = 0;
         sender.setRefusalHandler([&refusals](const QString &) { ++refusals; });
-        sender.sendUpdate(index, table[index].texts);
+        sender.sendData(index);
+        for (int line = 0; line < TextLineCount; ++line)
+            sender.sendText(index, line, table[index].texts[static_cast<std::size_t>(line)]);
         for (const QByteArray &frame : sink.frames)
             QCOMPARE(test::emulatedFrameEnd(unit, frame), frame.size() - 1);
         int expected = 0;
@@ -135,6 +138,9 @@ void TestFrames::noFrameSentHoldsAShorterOne()
         }
         QCOMPARE(refusals, expected);
         split += expected;
+        sink.frames.clear();
+        sender.sendUpdate(index, table[index].texts);
+        QCOMPARE(sink.frames.isEmpty(), expected > 0);
     }
     QVERIFY2(split > 300, "the generator plants ends where frames would end");
 }
