@@ -13,6 +13,12 @@ quint8 channelByte(int index)
     return static_cast<quint8>(index);
 }
 
+// Only a payload with the end marker in it can hold another frame; most never do.
+bool holdsEnd(QByteArrayView payload)
+{
+    return payload.contains(static_cast<char>(EndMarker));
+}
+
 // True, and reported, when the problem keeps the frame from being written.
 bool refused(const CommandSender &sender, const std::optional<SettingProblem> &problem)
 {
@@ -38,10 +44,11 @@ void CommandSender::reportRefusal(const QString &why) const
 // Only data and text frames are long enough to hold another: the others end within four bytes.
 void CommandSender::sendData(int index)
 {
-    if (refused(*this, hiddenFrameInData(m_model, m_table[index], index)))
+    const DataPayload payload = dataPayload(m_model, m_table[index]);
+    const QByteArrayView bytes(payload.data(), payload.size());
+    if (holdsEnd(bytes) && refused(*this, hiddenFrameInData(m_model, m_table[index], index)))
         return;
-    sendCommand(m_sink, Command::ChannelData, channelByte(index),
-                dataPayload(m_model, m_table[index]), true);
+    sendCommand(m_sink, Command::ChannelData, channelByte(index), bytes, true);
 }
 
 void CommandSender::sendBlank(int index)
@@ -53,11 +60,11 @@ void CommandSender::sendBlank(int index)
 
 void CommandSender::sendText(int index, int textIndex, QStringView shownText)
 {
-    if (refused(*this, hiddenFrameInText(m_model, textIndex, shownText, index)))
-        return;
     const auto payload = textPayload(shownText);
-    sendCommand(m_sink, textCommand(textIndex), channelByte(index),
-                QByteArrayView(payload.data(), static_cast<qsizetype>(payload.size())), true);
+    const QByteArrayView bytes(payload.data(), static_cast<qsizetype>(payload.size()));
+    if (holdsEnd(bytes) && refused(*this, hiddenFrameInText(m_model, textIndex, shownText, index)))
+        return;
+    sendCommand(m_sink, textCommand(textIndex), channelByte(index), bytes, true);
 }
 
 void CommandSender::sendTimeFont(int index)

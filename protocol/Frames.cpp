@@ -13,12 +13,11 @@ Command textCommand(int textIndex)
     return Command::Text1;
 }
 
-QByteArray dataPayload(const UnitModel &model, const ChannelSettings &record)
+DataPayload dataPayload(const UnitModel &model, const ChannelSettings &record)
 {
-    QByteArray payload(static_cast<qsizetype>(model.dataPayload.size()), Qt::Uninitialized);
-    char *out = payload.data();
+    DataPayload payload;
     for (Field field : model.dataPayload)
-        *out++ = static_cast<char>(record[field]);
+        payload.append(static_cast<char>(record[field]));
     return payload;
 }
 

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <array>
 
@@ -34,7 +35,8 @@ inline constexpr quint8 TextPad = 0x80;
 Command textCommand(int textIndex);
 
 // The channel data payload (command 2): every byte setting but Blank, in the model's order.
-QByteArray dataPayload(const UnitModel &model, const ChannelSettings &record);
+using DataPayload = QVarLengthArray<char, FieldCount>;
+DataPayload dataPayload(const UnitModel &model, const ChannelSettings &record);
 
 // payload, command, channel, 250: built with exactly one allocation.
 QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload);

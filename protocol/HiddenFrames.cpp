@@ -112,7 +112,8 @@ QString describeHiddenFrame(const UnitModel &model, const HiddenFrame &hidden)
 std::optional<SettingProblem> hiddenFrameInData(const UnitModel &model,
                                                 const ChannelSettings &record, int channel)
 {
-    const QByteArray payload = dataPayload(model, record);
+    const DataPayload bytes = dataPayload(model, record);
+    const QByteArrayView payload(bytes.data(), bytes.size());
     if (!payload.contains(static_cast<char>(EndMarker)))
         return std::nullopt;
     const QList<HiddenFrame> hidden = hiddenFrames(
