@@ -437,6 +437,12 @@ void TestSetupFile::namesBytesThatEndAFrameOfTheirOwn_data()
     QTest::newRow("text, blanking on")
         << "520a" << text(u"\u0003\u0000\u00fa"sv)
         << ends.arg("Text1", "\"\\x03\\x00\u00fa\"", "characters 1 to 3", "blanking on");
+    // Counted in the line as given, though its leading space never reaches the unit.
+    QTest::newRow("text after a space")
+        << "520a" << text(u" \u0003\u0000\u00fa"sv)
+        << "channel 12, Text1: \" \\x03\\x00\u00fa\": spaces at the ends of a line are dropped "
+           "when it is sent\n" +
+               ends.arg("Text1", "\" \\x03\\x00\u00fa\"", "characters 2 to 4", "blanking on");
     QTest::newRow("data, blanking on")
         << "520a" << Changes{{"TextEnables", 3}, {"AutoStop", 0}, {"LeapSeconds", 250}}
         << ends.arg("TextEnables, AutoStop and LeapSeconds", "3, 0 and 250", "these bytes",
