@@ -39,17 +39,10 @@ void sendGroupFrame(const UpdateGroup &group, int index, CommandSender &sender,
     }
 }
 
-} // namespace
-
-void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
-                    quint32 channelSelection, quint32 settingSelection, CommandSender &sender,
-                    const std::function<QString(int line)> &shownText)
+void run(const UnitModel &model, ChannelTable &table, const ChannelSettings &source,
+         quint32 channelSelection, quint32 settingSelection, CommandSender &sender,
+         const std::function<QString(int line)> &shownText)
 {
-    if (!ChannelTable::isValidIndex(currentChannel))
-        return;
-    // Only target records change and a self-copy changes nothing, so the source never moves
-    // during the run; the copy just keeps that from hanging on the loop order.
-    const ChannelSettings source = table[currentChannel];
     const int groupCount = static_cast<int>(model.updateGroups.size());
 
     for (int index = 0; index < ChannelTable::size(); ++index) {
@@ -64,6 +57,41 @@ void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChan
         }
         sender.sendData(index);
     }
+}
+
+// Takes frames and drops them: a rehearsal only listens for refusals.
+class NoLine : public FrameSink
+{
+public:
+    bool isOpen() const override { return true; }
+    void write(const QByteArray &) override {}
+};
+
+} // namespace
+
+// The run is rehearsed on a copy first, so that a frame the sender would refuse stops the
+// whole run before its first frame, and no channel is left half updated.
+void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
+                    quint32 channelSelection, quint32 settingSelection, CommandSender &sender,
+                    const std::function<QString(int line)> &shownText)
+{
+    if (!ChannelTable::isValidIndex(currentChannel))
+        return;
+    // Only target records change and a self-copy changes nothing, so the source never moves
+    // during the run; the copy just keeps that from hanging on the loop order.
+    const ChannelSettings source = table[currentChannel];
+    ChannelTable rehearsed = table;
+    NoLine noLine;
+    CommandSender rehearsal(model, rehearsed, noLine);
+    QStringList refusals;
+    rehearsal.setRefusalHandler([&refusals](const QString &why) { refusals << why; });
+    run(model, rehearsed, source, channelSelection, settingSelection, rehearsal, shownText);
+    if (!refusals.isEmpty()) {
+        sender.reportRefusal(QStringLiteral("Multiple Update sent nothing:\n") +
+                             refusals.join(u'\n'));
+        return;
+    }
+    run(model, table, source, channelSelection, settingSelection, sender, shownText);
 }
 
 } // namespace qm

@@ -1,6 +1,8 @@
 #include "protocol/CommandSender.h"
 
-#include <array>
+#include "protocol/HiddenFrames.h"
+
+#include <QDebug>
 
 namespace qm {
 
@@ -11,13 +13,18 @@ quint8 channelByte(int index)
     return static_cast<quint8>(index);
 }
 
-Command textCommand(int textIndex)
+// Only a payload with the end marker in it can hold another frame; most never do.
+bool holdsEnd(QByteArrayView payload)
 {
-    if (textIndex == 1)
-        return Command::Text2;
-    if (textIndex == 2)
-        return Command::Text3;
-    return Command::Text1;
+    return payload.contains(static_cast<char>(EndMarker));
+}
+
+// True, and reported, when the problem keeps the frame from being written.
+bool refused(const CommandSender &sender, const std::optional<SettingProblem> &problem)
+{
+    if (problem)
+        sender.reportRefusal(describeProblem(*problem) + QStringLiteral(": not sent"));
+    return problem.has_value();
 }
 
 } // namespace
@@ -26,15 +33,22 @@ CommandSender::CommandSender(const UnitModel &model, const ChannelTable &table, 
     : m_model(model), m_table(table), m_sink(sink)
 {}
 
+void CommandSender::reportRefusal(const QString &why) const
+{
+    if (m_refusalHandler)
+        m_refusalHandler(why);
+    else
+        qWarning().noquote() << why;
+}
+
+// Only data and text frames are long enough to hold another: the others end within four bytes.
 void CommandSender::sendData(int index)
 {
-    const ChannelSettings &record = m_table[index];
-    std::array<char, FieldCount> payload{};
-    std::size_t length = 0;
-    for (Field field : m_model.dataPayload)
-        payload[length++] = static_cast<char>(record[field]);
-    sendCommand(m_sink, Command::ChannelData, channelByte(index),
-                QByteArrayView(payload.data(), static_cast<qsizetype>(length)), true);
+    const DataPayload payload = dataPayload(m_model, m_table[index]);
+    const QByteArrayView bytes(payload.data(), payload.size());
+    if (holdsEnd(bytes) && refused(*this, hiddenFrameInData(m_model, m_table[index], index)))
+        return;
+    sendCommand(m_sink, Command::ChannelData, channelByte(index), bytes, true);
 }
 
 void CommandSender::sendBlank(int index)
@@ -47,8 +61,10 @@ void CommandSender::sendBlank(int index)
 void CommandSender::sendText(int index, int textIndex, QStringView shownText)
 {
     const auto payload = textPayload(shownText);
-    sendCommand(m_sink, textCommand(textIndex), channelByte(index),
-                QByteArrayView(payload.data(), static_cast<qsizetype>(payload.size())), true);
+    const QByteArrayView bytes(payload.data(), static_cast<qsizetype>(payload.size()));
+    if (holdsEnd(bytes) && refused(*this, hiddenFrameInText(m_model, textIndex, shownText, index)))
+        return;
+    sendCommand(m_sink, textCommand(textIndex), channelByte(index), bytes, true);
 }
 
 void CommandSender::sendTimeFont(int index)
@@ -59,9 +75,23 @@ void CommandSender::sendTimeFont(int index)
     sendCommand(m_sink, Command::TimeFont, channelByte(index), QByteArrayView(&payload, 1), true);
 }
 
+// All or nothing, so that the unit is not left with half of the channel's update.
 void CommandSender::sendUpdate(int index, const std::array<QString, TextLineCount> &texts,
                                bool withTimeFont)
 {
+    QStringList problems;
+    for (int line = 0; line < TextLineCount; ++line) {
+        if (const auto problem =
+                hiddenFrameInText(m_model, line, texts[static_cast<std::size_t>(line)], index))
+            problems << describeProblem(*problem);
+    }
+    if (const auto problem = hiddenFrameInData(m_model, m_table[index], index))
+        problems << describeProblem(*problem);
+    if (!problems.isEmpty()) {
+        reportRefusal(QStringLiteral("Nothing was sent to channel %1:\n").arg(index + 1) +
+                      problems.join(u'\n'));
+        return;
+    }
     for (int line = 0; line < TextLineCount; ++line)
         sendText(index, line, texts[static_cast<std::size_t>(line)]);
     sendData(index);

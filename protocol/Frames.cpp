@@ -4,6 +4,23 @@
 
 namespace qm {
 
+Command textCommand(int textIndex)
+{
+    if (textIndex == 1)
+        return Command::Text2;
+    if (textIndex == 2)
+        return Command::Text3;
+    return Command::Text1;
+}
+
+DataPayload dataPayload(const UnitModel &model, const ChannelSettings &record)
+{
+    DataPayload payload;
+    for (Field field : model.dataPayload)
+        payload.append(static_cast<char>(record[field]));
+    return payload;
+}
+
 QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload)
 {
     QByteArray frame(payload.size() + 3, Qt::Uninitialized);

@@ -2,9 +2,13 @@
 
 #include "protocol/FrameSink.h"
 
+#include "model/ChannelSettings.h"
+#include "model/UnitModel.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <array>
 
@@ -26,6 +30,13 @@ enum class Command : quint8
 inline constexpr quint8 EndMarker = 250;
 inline constexpr int TextPayloadLength = 30;
 inline constexpr quint8 TextPad = 0x80;
+
+// Command 5, 6 or 7 for text line 0, 1 or 2.
+Command textCommand(int textIndex);
+
+// The channel data payload (command 2): every byte setting but Blank, in the model's order.
+using DataPayload = QVarLengthArray<char, FieldCount>;
+DataPayload dataPayload(const UnitModel &model, const ChannelSettings &record);
 
 // payload, command, channel, 250: built with exactly one allocation.
 QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload);

@@ -1,6 +1,7 @@
 #include "protocol/RoundTrip.h"
 
 #include "protocol/Frames.h"
+#include "protocol/HiddenFrames.h"
 #include "protocol/QuotedText.h"
 #include "protocol/ReplyReceiver.h"
 #include "protocol/Windows1252.h"
@@ -68,12 +69,16 @@ QList<SettingProblem> unrestorable(const Setup &setup, int channel)
     if (gives(setup, Field::Blank) && record[Field::Blank] > 1)
         problems.append({channel, fieldText(Field::Blank), QString::number(record[Field::Blank]),
                          QStringLiteral("blanking travels only as on (1) or off (0)")});
+    if (const auto hidden = hiddenFrameInData(*setup.model, record, channel))
+        problems.append(*hidden);
     for (int line = 0; line < TextLineCount; ++line) {
         const QString &text = record.texts[line];
         if (trimSpaces(text).size() != text.size())
             problems.append({channel, textLineName(line), quotedText(text),
                              QStringLiteral("spaces at the ends of a line are dropped when it "
                                             "is sent")});
+        if (const auto hidden = hiddenFrameInText(*setup.model, line, text, channel))
+            problems.append(*hidden);
     }
     return problems;
 }

@@ -30,7 +30,8 @@ struct SettingProblem
 QString describeProblem(const SettingProblem &problem);
 
 // The values of a channel the setup gives that a unit could report but that sending cannot
-// give back exactly: Blank other than 0 or 1, a text with spaces at its ends.
+// give back exactly: Blank other than 0 or 1, a text with spaces at its ends, and bytes the
+// unit would read as a frame of their own, which would change another channel too.
 QList<SettingProblem> unrestorable(const Setup &setup, int channel);
 
 // The byte values of a channel beyond the window's list (UnitModel::maximum): unusual, but

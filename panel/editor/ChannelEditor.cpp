@@ -128,7 +128,7 @@ void ChannelEditor::watchPointerAndFocus(QWidget *window)
     for (int line = 0; line < TextLineCount; ++line) {
         if (QLineEdit *field = m_settings.textLine(line)) {
             m_selectAllOnFocus.watch(field);
-            new UnitTextValidator(field);
+            new UnitTextValidator(field, m_sender.model());
         }
     }
     if (window)

@@ -1,5 +1,6 @@
 #include "panel/editor/UnitTextValidator.h"
 
+#include "protocol/HiddenFrames.h"
 #include "protocol/RoundTrip.h"
 
 #include <QLineEdit>
@@ -7,25 +8,31 @@
 
 namespace qm {
 
-UnitTextValidator::UnitTextValidator(QLineEdit *line) : QValidator(line), m_line(line)
+UnitTextValidator::UnitTextValidator(QLineEdit *line, const UnitModel &model)
+    : QValidator(line), m_line(line), m_model(model)
 {
     line->setValidator(this);
 }
 
-// The refused edit never reaches the line, so the tool tip is all the operator sees of it.
+// Which line it is does not matter: a hidden frame depends on the bytes of the text alone.
 QValidator::State UnitTextValidator::validate(QString &input, int &) const
 {
     for (char32_t character : input.toUcs4()) {
         const QString problem = characterProblem(character);
-        if (problem.isEmpty())
-            continue;
-        QToolTip::showText(m_line->mapToGlobal(QPoint(0, m_line->height())),
-                           QStringLiteral("\u201c%1\u201d cannot be sent to the unit: %2")
-                               .arg(QString::fromUcs4(&character, 1), problem),
-                           m_line);
-        return Invalid;
+        if (!problem.isEmpty())
+            return refuse(QStringLiteral("\u201c%1\u201d cannot be sent to the unit: %2")
+                              .arg(QString::fromUcs4(&character, 1), problem));
     }
+    if (const auto hidden = hiddenFrameInText(m_model, 0, input, 0))
+        return refuse(QStringLiteral("This cannot be sent to the unit: %1.").arg(hidden->reason));
     return Acceptable;
+}
+
+// The refused edit never reaches the line, so the tool tip is all the operator sees of it.
+QValidator::State UnitTextValidator::refuse(const QString &why) const
+{
+    QToolTip::showText(m_line->mapToGlobal(QPoint(0, m_line->height())), why, m_line);
+    return Invalid;
 }
 
 } // namespace qm

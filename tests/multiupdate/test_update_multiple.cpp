@@ -56,6 +56,7 @@ private slots:
     void eachGroupCopiesItsFieldsAndSendsItsFrame_data();
     void eachGroupCopiesItsFieldsAndSendsItsFrame();
     void choicesPickChannelsAndGroupsInBitOrder();
+    void aFrameThatHoldsAShorterOneStopsTheWholeRun();
 };
 
 void TestUpdateMultiple::eachGroupCopiesItsFieldsAndSendsItsFrame_data()
@@ -158,6 +159,27 @@ void TestUpdateMultiple::choicesPickChannelsAndGroupsInBitOrder()
     QCOMPARE(run.table[3], before[3]);
     QCOMPARE(run.table[5][Field::HorizPos], before[3][Field::HorizPos]);
     QCOMPARE(run.table[5][Field::VertSize], before[5][Field::VertSize]);
+}
+
+// Channel 10 holds what its unit reported; copying the position to it would send a data frame
+// that blanks channel 1 on the way. Nothing goes out, to channel 2 before it either.
+void TestUpdateMultiple::aFrameThatHoldsAShorterOneStopsTheWholeRun()
+{
+    Run run(qm520a());
+    QStringList refusals;
+    run.sender.setRefusalHandler([&refusals](const QString &why) { refusals << why; });
+    run.table[9][Field::TextEnables] = 3;
+    run.table[9][Field::AutoStop] = 0;
+    run.table[9][Field::LeapSeconds] = 250;
+    const ChannelTable before = run.table;
+    run(0, (1 << 1) | (1 << 9), 1);
+    QVERIFY(run.sink.frames.isEmpty());
+    for (int index = 0; index < ChannelCount; ++index)
+        QCOMPARE(run.table[index], before[index]);
+    QCOMPARE(refusals.size(), 1);
+    QVERIFY2(refusals[0].startsWith(u"Multiple Update sent nothing:\nchannel 10, TextEnables, "
+                                    u"AutoStop and LeapSeconds: 3, 0 and 250: "),
+             qPrintable(refusals[0]));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateMultiple)

@@ -16,6 +16,7 @@
 #include <QToolTip>
 
 using namespace qm;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -187,13 +188,19 @@ void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept"); // what the line holds after it
-    const auto row = [](const char *tag, const char16_t *typed, const char16_t *kept) {
-        QTest::newRow(tag) << QString::fromUtf16(typed) << QString::fromUtf16(kept);
+    const auto text = [](std::u16string_view chars) {
+        return QString::fromUtf16(chars.data(), static_cast<qsizetype>(chars.size()));
+    };
+    const auto row = [&text](const char *tag, std::u16string_view typed, std::u16string_view kept) {
+        QTest::newRow(tag) << text(typed) << text(kept);
     };
     row("u with diaeresis, a marker", u"M\u00fcller", u"Mller");
     row("euro sign, the pad", u"5\u20ac", u"5");
     row("outside the character set", u"\u041c", u"");
     row("blanks at the ends, u with acute", u" \u00fa ", u" \u00fa ");
+    // Pasted control characters: blanking on for channel 1, once the spaces are trimmed.
+    row("the end of a frame inside", u"  \u0003\u0000\u00fa"sv, u"  \u0003\u0000"sv);
+    row("u with acute where no frame ends", u"X\u0003\u0000\u00fa"sv, u"X\u0003\u0000\u00fa"sv);
 }
 
 // A character the unit would not keep as typed is refused where it is typed, with the reason
@@ -208,6 +215,10 @@ void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit()
     QToolTip::hideText();
     // Key events that carry their text, as a keyboard of any layout sends them.
     for (QChar character : typed) {
+        if (!character.isPrint()) {
+            line->insert(character); // what no key types, a paste does
+            continue;
+        }
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(character));
         QApplication::sendEvent(line, &press);
     }

@@ -1,7 +1,10 @@
 #include "protocol/CommandSender.h"
+#include "protocol/HiddenFrames.h"
 #include "tests/support/Files.h"
+#include "tests/support/GeneratedSetups.h"
 #include "tests/support/RecordingSink.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace qm;
@@ -31,6 +34,8 @@ private slots:
     void framesOfBothModels();
     void textLinesAreTrimmedCutAndPadded();
     void eachFrameIsOneWriteAndNothingWhileClosed();
+    void noFrameSentHoldsAShorterOne_data();
+    void noFrameSentHoldsAShorterOne();
 };
 
 // Only the model's own fields go into its data frame; the rest of the frames the golden wire
@@ -85,6 +90,59 @@ void TestFrames::eachFrameIsOneWriteAndNothingWhileClosed()
     sink.open = false;
     sendEveryKind();
     QVERIFY(sink.frames.isEmpty());
+}
+
+void TestFrames::noFrameSentHoldsAShorterOne_data()
+{
+    test::addModelRows();
+}
+
+// The emulated unit's own decoder is the judge. Every frame sent it takes whole, and the
+// sender refuses exactly the frames it would split (and, on a model without the time font,
+// those with that command's code before a channel and 0xFA), naming where they split; an
+// update of the channel then sends none of its frames.
+void TestFrames::noFrameSentHoldsAShorterOne()
+{
+    QFETCH(QString, model);
+    const UnitModel &unit = test::modelNamed(model);
+    QRandomGenerator random(250);
+    int split = 0;
+    for (int run = 0; run < 3000; ++run) {
+        const int index = random.bounded(ChannelCount);
+        ChannelTable table;
+        table[index] = run % 3 == 0 ? test::randomChannel(unit, random)
+                                    : test::channelWithFrameEnd(unit, random);
+        test::RecordingSink sink;
+        CommandSender sender(unit, table, sink);
+        int refusals = 0;
+        sender.setRefusalHandler([&refusals](const QString &) { ++refusals; });
+        sender.sendData(index);
+        for (int line = 0; line < TextLineCount; ++line)
+            sender.sendText(index, line, table[index].texts[static_cast<std::size_t>(line)]);
+        for (const QByteArray &frame : sink.frames)
+            QCOMPARE(test::emulatedFrameEnd(unit, frame), frame.size() - 1);
+        int expected = 0;
+        for (const QByteArray &frame : test::payloadFrames(unit, table[index], index)) {
+            const bool holds = test::holdsShorterFrame(unit, frame);
+            expected += holds ? 1 : 0;
+            QVERIFY2(sink.frames.contains(frame) != holds, frame.toHex(' ').constData());
+            const QList<HiddenFrame> hidden = hiddenFrames(unit, frame);
+            QCOMPARE(!hidden.isEmpty(), holds);
+            const qsizetype unitEnd = test::emulatedFrameEnd(unit, frame);
+            const auto known = std::find_if(hidden.begin(), hidden.end(),
+                                            [](const HiddenFrame &h) { return h.lengthKnown; });
+            if (unitEnd != frame.size() - 1) {
+                QVERIFY(known != hidden.end());
+                QCOMPARE(known->end, unitEnd);
+            }
+        }
+        QCOMPARE(refusals, expected);
+        split += expected;
+        sink.frames.clear();
+        sender.sendUpdate(index, table[index].texts);
+        QCOMPARE(sink.frames.isEmpty(), expected > 0);
+    }
+    QVERIFY2(split > 300, "the generator plants ends where frames would end");
 }
 
 QTEST_GUILESS_MAIN(TestFrames)

@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 using namespace qm;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -278,6 +279,8 @@ private slots:
     void refusesBadInput();
     void namesWhatCannotBeRestoredAndWhatIsUnusual_data();
     void namesWhatCannotBeRestoredAndWhatIsUnusual();
+    void namesBytesThatEndAFrameOfTheirOwn_data();
+    void namesBytesThatEndAFrameOfTheirOwn();
     void readsOnlyRegularFilesOfSaneSize_data();
     void readsOnlyRegularFilesOfSaneSize();
 };
@@ -411,6 +414,66 @@ void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual()
     };
     QCOMPARE(described(qm::unrestorable(*read.setup, 2)), unrestorable);
     QCOMPARE(described(qm::unusual(*read.setup, 2)), unusual);
+}
+
+void TestSetupFile::namesBytesThatEndAFrameOfTheirOwn_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<Changes>("changes"); // of channel 12
+    QTest::addColumn<QString>("unrestorable");
+    const QString ends = QStringLiteral("channel 12, %1: %2: the unit would read %3 as the end of "
+                                        "a frame of its own: %4 for channel 1");
+    // With its length, for the zero characters it holds.
+    const auto text = [](std::u16string_view line) {
+        return Changes{{QStringLiteral("Text1"),
+                        QString::fromUtf16(line.data(), static_cast<qsizetype>(line.size()))}};
+    };
+    QTest::newRow("520a text, channel data") << "520a" << text(u"ABCDEFGHI\u0002\u0000\u00fa"sv)
+                                             << ends.arg("Text1", "\"ABCDEFGHI\\x02\\x00\u00fa\"",
+                                                         "characters 10 to 12", "channel data");
+    QTest::newRow("410a text, channel data") << "410a" << text(u"ABCDEFGHIJK\u0002\u0000\u00fa"sv)
+                                             << ends.arg("Text1", "\"ABCDEFGHIJK\\x02\\x00\u00fa\"",
+                                                         "characters 12 to 14", "channel data");
+    QTest::newRow("text, blanking on")
+        << "520a" << text(u"\u0003\u0000\u00fa"sv)
+        << ends.arg("Text1", "\"\\x03\\x00\u00fa\"", "characters 1 to 3", "blanking on");
+    // Counted in the line as given, though its leading space never reaches the unit.
+    QTest::newRow("text after a space")
+        << "520a" << text(u" \u0003\u0000\u00fa"sv)
+        << "channel 12, Text1: \" \\x03\\x00\u00fa\": spaces at the ends of a line are dropped "
+           "when it is sent\n" +
+               ends.arg("Text1", "\" \\x03\\x00\u00fa\"", "characters 2 to 4", "blanking on");
+    QTest::newRow("data, blanking on")
+        << "520a" << Changes{{"TextEnables", 3}, {"AutoStop", 0}, {"LeapSeconds", 250}}
+        << ends.arg("TextEnables, AutoStop and LeapSeconds", "3, 0 and 250", "these bytes",
+                    "blanking on");
+    QTest::newRow("data, time font")
+        << "520a" << Changes{{"AutoStop", 9}, {"LeapSeconds", 0}, {"WindowMode", 250}}
+        << ends.arg("AutoStop, LeapSeconds and WindowMode", "9, 0 and 250", "these bytes",
+                    "time font");
+    QTest::newRow("410a data, a time font it lacks")
+        << "410a" << Changes{{"TimeZone", 9}, {"WindowMode", 0}, {"DisplayMode", 250}}
+        << ends.arg("TimeZone, WindowMode and DisplayMode", "9, 0 and 250", "these bytes",
+                    "time font, which the QM-410A lacks, so it may take any length,");
+    QTest::newRow("text, one character early")
+        << "520a" << text(u"ABCDEFGH\u0002\u0000\u00fa"sv) << QString();
+    QTest::newRow("text, channel 13") << "520a" << text(u"\u0003\u000c\u00fa"sv) << QString();
+}
+
+// A unit may hold such values, so the file takes them; sending them would change channel 1 too.
+void TestSetupFile::namesBytesThatEndAFrameOfTheirOwn()
+{
+    QFETCH(QString, model);
+    QFETCH(Changes, changes);
+    QFETCH(QString, unrestorable);
+    const UnitModel &unit = test::modelNamed(model);
+    const SetupReadResult read =
+        parseSetup(withChanges(sampleDocument(unit), 11, changes), QStringLiteral("f"), unit);
+    QVERIFY2(read.setup, qPrintable(read.error));
+    QStringList described;
+    for (const SettingProblem &problem : qm::unrestorable(*read.setup, 11))
+        described << describeProblem(problem);
+    QCOMPARE(described.join(u'\n'), unrestorable);
 }
 
 void TestSetupFile::readsOnlyRegularFilesOfSaneSize_data()

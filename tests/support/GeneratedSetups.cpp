@@ -1,6 +1,11 @@
 #include "tests/support/GeneratedSetups.h"
 
+#include "protocol/Frames.h"
+#include "tools/qm-unit-sim/CommandFrameDecoder.h"
+
 #include <QTest>
+
+#include <algorithm>
 
 namespace qm::test {
 
@@ -42,6 +47,43 @@ QString randomText(QRandomGenerator &random, int length)
     return text;
 }
 
+ChannelSettings randomRecord(const UnitModel &model, QRandomGenerator &random)
+{
+    ChannelSettings record;
+    for (const FieldRange &range : roundTripRanges(model)) {
+        int value = 0;
+        do
+            value = random.bounded(range.largest + 1);
+        while (isMarker(value));
+        record[range.field] = static_cast<quint8>(value);
+    }
+    while (isMarker(record[F::VertPos] * 4 + record[F::VertSize]))
+        record[F::VertSize] = static_cast<quint8>(random.bounded(4));
+    for (QString &text : record.texts)
+        text = randomText(random, random.bounded(4) == 0 ? 30 : random.bounded(31));
+    return record;
+}
+
+const sim::UnitWire &wireOf(const UnitModel &model)
+{
+    return *sim::unitWireByName(model.shortName);
+}
+
+QByteArray framed(QByteArray payload, int command, int index)
+{
+    return payload + static_cast<char>(command) + static_cast<char>(index) + '\xFA';
+}
+
+// Where a planted end stands in a payload of this size: half the time where the command's
+// frame would end, when it fits.
+int plantedEnd(const sim::UnitWire &wire, int command, int size, QRandomGenerator &random)
+{
+    const int length = sim::payloadLength(wire, static_cast<quint8>(command));
+    if (length >= 0 && length + 2 < size && random.bounded(2) == 0)
+        return length + 2;
+    return 2 + random.bounded(size - 2);
+}
+
 } // namespace
 
 const std::vector<FieldRange> &roundTripRanges(const UnitModel &model)
@@ -63,19 +105,80 @@ ChannelSettings largestChannel(const UnitModel &model, int seed)
 
 ChannelSettings randomChannel(const UnitModel &model, QRandomGenerator &random)
 {
+    const auto sound = [&model](const ChannelSettings &record) {
+        const QByteArrayList frames = payloadFrames(model, record, 0);
+        return std::none_of(frames.begin(), frames.end(), [&model](const QByteArray &frame) {
+            return holdsShorterFrame(model, frame);
+        });
+    };
     ChannelSettings record;
-    for (const FieldRange &range : roundTripRanges(model)) {
-        int value = 0;
-        do
-            value = random.bounded(range.largest + 1);
-        while (isMarker(value));
-        record[range.field] = static_cast<quint8>(value);
-    }
-    while (isMarker(record[F::VertPos] * 4 + record[F::VertSize]))
-        record[F::VertSize] = static_cast<quint8>(random.bounded(4));
-    for (QString &text : record.texts)
-        text = randomText(random, random.bounded(4) == 0 ? 30 : random.bounded(31));
+    do
+        record = randomRecord(model, random);
+    while (!sound(record));
     return record;
+}
+
+ChannelSettings channelWithFrameEnd(const UnitModel &model, QRandomGenerator &random)
+{
+    const sim::UnitWire &wire = wireOf(model);
+    ChannelSettings record = randomRecord(model, random);
+    const int command = 2 + random.bounded(8);
+    const int channel = random.bounded(ChannelCount + 2);
+    if (random.bounded(3) == 0) {
+        const int size = static_cast<int>(wire.dataPayload.size());
+        const int end = plantedEnd(wire, command, size, random);
+        record[wire.dataPayload[static_cast<std::size_t>(end - 2)]] = static_cast<quint8>(command);
+        record[wire.dataPayload[static_cast<std::size_t>(end - 1)]] = static_cast<quint8>(channel);
+        record[wire.dataPayload[static_cast<std::size_t>(end)]] = sim::FrameEnd;
+    } else {
+        QString &text = record.texts[static_cast<std::size_t>(random.bounded(TextLineCount))];
+        text = randomText(random, sim::TextBytes);
+        const int end = plantedEnd(wire, command, sim::TextBytes, random);
+        text[end - 2] = QChar(command);
+        text[end - 1] = QChar(channel);
+        text[end] = QChar(u'\u00fa');
+    }
+    return record;
+}
+
+QByteArrayList payloadFrames(const UnitModel &model, const ChannelSettings &record, int index)
+{
+    const sim::UnitWire &wire = wireOf(model);
+    QByteArray data;
+    for (Field field : wire.dataPayload)
+        data += static_cast<char>(record[field]);
+    QByteArrayList frames{framed(data, static_cast<int>(sim::Code::Data), index)};
+    for (int line = 0; line < TextLineCount; ++line) {
+        const auto text = textPayload(record.texts[static_cast<std::size_t>(line)]);
+        frames << framed(QByteArray(text.data(), sim::TextBytes),
+                         static_cast<int>(sim::Code::Line1) + line, index);
+    }
+    return frames;
+}
+
+qsizetype emulatedFrameEnd(const UnitModel &model, QByteArrayView bytes)
+{
+    sim::CommandFrameDecoder decoder(wireOf(model));
+    QList<sim::CommandFrameDecoder::Piece> pieces = decoder.feed(bytes);
+    pieces += decoder.flush();
+    if (pieces.isEmpty() || !pieces.front().frame)
+        return -1;
+    return pieces.front().bytes.size() - 1;
+}
+
+bool holdsShorterFrame(const UnitModel &model, QByteArrayView frame)
+{
+    if (emulatedFrameEnd(model, frame) != frame.size() - 1)
+        return true;
+    if (wireOf(model).hasTimeFont)
+        return false;
+    for (qsizetype end = 2; end < frame.size() - 3; ++end) {
+        if (static_cast<quint8>(frame[end]) == sim::FrameEnd &&
+            static_cast<quint8>(frame[end - 2]) == static_cast<quint8>(sim::Code::Font) &&
+            static_cast<quint8>(frame[end - 1]) < ChannelCount)
+            return true;
+    }
+    return false;
 }
 
 Setup randomSetup(const UnitModel &model, QRandomGenerator &random, bool partial)
