@@ -17,7 +17,7 @@ void SetupSession::CountingSink::write(const QByteArray &frame)
     m_line.write(frame);
 }
 
-SetupSession::SetupSession(const UnitModel &model, ChannelTable &table, FrameSink &line,
+SetupSession::SetupSession(const UnitModel &model, const ChannelTable &table, FrameSink &line,
                            ReplyReceiver &receiver, QObject *parent)
     : QObject(parent), m_model(model), m_table(table), m_counter(line),
       m_sender(model, m_outgoing, m_counter)

@@ -44,7 +44,7 @@ public:
     Q_ENUM(Probe)
 
     // Frames go to the line; replies come in through the receiver into the table.
-    SetupSession(const UnitModel &model, ChannelTable &table, FrameSink &line,
+    SetupSession(const UnitModel &model, const ChannelTable &table, FrameSink &line,
                  ReplyReceiver &receiver, QObject *parent = nullptr);
 
     // Asks the channels (indices 0..11) for their settings.
@@ -102,7 +102,7 @@ private:
     int lineTimeMs(qsizetype bytes) const;
 
     const UnitModel &m_model;
-    ChannelTable &m_table;
+    const ChannelTable &m_table;
     ChannelTable m_outgoing;
     CountingSink m_counter;
     CommandSender m_sender;
