@@ -26,7 +26,7 @@ public:
         m_link.write(frame);
     }
 
-    SerialLink &link() { return m_link; }
+    SerialLink &link() const { return m_link; }
     DeliveryRecord &delivery() { return m_delivery; }
     const DeliveryRecord &delivery() const { return m_delivery; }
 

@@ -131,7 +131,7 @@ bool SetupTransfer::refuseOnLineTrouble()
     return true;
 }
 
-QString SetupTransfer::lineTrouble()
+QString SetupTransfer::lineTrouble() const
 {
     if (m_panel.line.isLost())
         return QStringLiteral("The line to the unit failed and its port is closed: pick the port "
@@ -196,22 +196,28 @@ void SetupTransfer::save()
         &m_panel.window, m_panel.model.name + QStringLiteral("-setup.json"));
     if (path.isEmpty())
         return;
+    if (readAgainIfWanted())
+        writeSetup(path);
+}
+
+// Where the window holds something else, the operator may have the unit read first; false
+// when nothing answered then.
+bool SetupTransfer::readAgainIfWanted()
+{
     const QList<int> otherwise = heldOtherwise(m_panel.poller.answeredChannels());
-    if (!otherwise.isEmpty() &&
-        m_panel.dialogs.confirm(
+    if (otherwise.isEmpty() ||
+        !m_panel.dialogs.confirm(
             &m_panel.window, m_panel.window.windowTitle(),
             QStringLiteral("The panel holds settings the unit has not confirmed:\n") +
                 describeHeldOtherwise(otherwise) +
                 QStringLiteral("\nThe file takes what the unit last reported. Read the unit "
-                               "again (F5) before saving? Edits not sent are then given up."))) {
-        m_panel.readUnitAgain();
-        if (m_panel.poller.answeredChannels().isEmpty()) {
-            tell(QStringLiteral("No channel answered when the unit was read again: nothing was "
-                                "saved."));
-            return;
-        }
-    }
-    writeSetup(path);
+                               "again (F5) before saving? Edits not sent are then given up.")))
+        return true;
+    m_panel.readUnitAgain();
+    if (!m_panel.poller.answeredChannels().isEmpty())
+        return true;
+    tell(QStringLiteral("No channel answered when the unit was read again: nothing was saved."));
+    return false;
 }
 
 void SetupTransfer::writeSetup(const QString &path)

@@ -68,11 +68,12 @@ private:
     QString menuHint() const;
     bool mayStart();
     bool refuseOnLineTrouble();
-    QString lineTrouble();
+    QString lineTrouble() const;
     void tell(const QString &text);
     const ChannelSettings &unitReported(int index) const;
     QList<int> heldOtherwise(const QList<int> &channels) const;
     QString describeHeldOtherwise(const QList<int> &channels) const;
+    bool readAgainIfWanted();
     void writeSetup(const QString &path);
     bool needsSending(const Setup &setup, int index) const;
     bool refuseUnrestorable(const QString &path, const Setup &setup, const QList<int> &channels);

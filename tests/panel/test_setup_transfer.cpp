@@ -233,6 +233,10 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     QVERIFY2(rig.dialogs->questions.last().contains(u"Channel 1: VertPos, HorizPos, HorizSize\n"),
              qPrintable(rig.dialogs->questions.last()));
     QCOMPARE(rig.unit->state[0], wanted[0]);
+    // An edit sent since: the last reply no longer tells what the unit holds.
+    rig.window.findChild<QCheckBox *>("chkBlank")->click();
+    QVERIFY(rig.load(rig.dialogs->file));
+    QCOMPARE(rig.unit->state[0][F::Blank], 0);
 
     rig.controls.chkUpdateImmediately->click();
     for (int step = 0; step < 3; ++step)
