@@ -6,8 +6,6 @@
 #include "panel/window/MainWindow.h"
 #include "panel/window/MessageBoxes.h"
 #include "protocol/ChannelList.h"
-#include "protocol/FrameNames.h"
-#include "protocol/Frames.h"
 #include "protocol/RoundTrip.h"
 
 #include <QAction>
@@ -63,11 +61,11 @@ SetupTransfer::SetupTransfer(Panel panel, QObject *parent)
     connect(&m_session, &SetupSession::progressed, this, &SetupTransfer::showProgress);
     connect(&m_session, &SetupSession::finished, this, &SetupTransfer::finish);
     connect(&m_panel.line.link(), &SerialLink::lineLost, &m_session, &SetupSession::abandon);
-    connect(&m_panel.line.link(), &SerialLink::framesDropped, this,
-            [this](const QByteArrayList &frames) {
-                if (m_session.isRunning())
-                    m_dropped += frames;
-            });
+    // While the port waits for its adapter, what the session sends is only held, not sent.
+    connect(&m_panel.line.link(), &SerialLink::recovered, &m_session, [this](bool reopened) {
+        if (!reopened)
+            m_session.abandon();
+    });
     // Controls with a menu of their own keep it; a right click anywhere else reaches the
     // window, the "Control:" frame included.
     m_panel.window.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -338,7 +336,6 @@ void SetupTransfer::send(const Setup &setup, const QList<int> &channels)
     m_progress->setCancelButton(nullptr);
     m_progress->setMinimumDuration(0);
     m_progress->setValue(0);
-    m_dropped.clear();
     m_session.write(setup, channels, SetupSession::Probe::No);
 }
 
@@ -362,41 +359,20 @@ void SetupTransfer::finish()
 
 QStringList SetupTransfer::describeOutcome() const
 {
-    QStringList problems = describeUndelivered();
+    QStringList problems;
     if (m_session.lineFailed())
         problems << QStringLiteral("The line failed before channel(s) %1 had been sent and "
                                    "checked.")
                         .arg(channelNumbers(m_session.unreached()));
-    if (const QList<int> silent = silentAfterSending(); !silent.isEmpty())
+    if (!m_session.silentChannels().isEmpty())
         problems << QStringLiteral("No answer from channel(s) %1 after their settings were "
                                    "sent: the panel shows what it read before.")
-                        .arg(channelNumbers(silent));
+                        .arg(channelNumbers(m_session.silentChannels()));
     for (const FieldDifference &difference : m_session.notTaken())
         problems << describeDifference(difference) + QStringLiteral(": did not take");
-    if (m_session.lineFailed() || !m_session.silentChannels().isEmpty() || !m_dropped.isEmpty())
+    if (m_session.lineFailed() || !m_session.silentChannels().isEmpty())
         problems << QStringLiteral("Press F5 to read the unit again.");
     return problems;
-}
-
-// A channel whose settings the line did not take was not sent them, whatever it answered.
-QList<int> SetupTransfer::silentAfterSending() const
-{
-    QList<int> silent = m_session.silentChannels();
-    for (const QByteArray &frame : m_dropped) {
-        const std::optional<FrameAddress> address = frameAddress(frame);
-        if (address && address->command != static_cast<quint8>(Command::SettingsRequest))
-            silent.removeAll(address->channel);
-    }
-    return silent;
-}
-
-QStringList SetupTransfer::describeUndelivered() const
-{
-    const QString carried = settingsCarried(m_dropped);
-    if (carried.isEmpty())
-        return {};
-    return {QStringLiteral("The line did not take these, so the unit may not hold them: ") +
-            carried + u'.'};
 }
 
 } // namespace qm

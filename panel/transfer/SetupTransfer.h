@@ -6,7 +6,6 @@
 #include "model/UnitModel.h"
 #include "protocol/FileOutput.h"
 
-#include <QByteArrayList>
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
@@ -83,15 +82,12 @@ private:
     void showProgress(SetupSession::Step step, int done, int count);
     void finish();
     QStringList describeOutcome() const;
-    QStringList describeUndelivered() const;
-    QList<int> silentAfterSending() const;
 
     Panel m_panel;
     SetupSession m_session;
     QAction *m_saveAction;
     QAction *m_loadAction;
     QPointer<QProgressDialog> m_progress;
-    QByteArrayList m_dropped; // frames of the running load the line did not take
 };
 
 } // namespace qm

@@ -256,6 +256,21 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     rig.trigger("actLoadSetup");
     QVERIFY2(rig.notifier->texts.last().startsWith(u"The line to the unit failed and its port"),
              qPrintable(rig.notifier->texts.last()));
+
+    // An adapter that goes during a load holds what the load sends until it comes back: the
+    // load ends there, and does not count the channels after it as sent.
+    rig.unit->openable = {1};
+    rig.unit->identities[1] = {0x0403, 0x6001, QStringLiteral("A1"), {}, 0};
+    rig.controller->pickPort(1);
+    rig.unit->replied = [&rig](int) {
+        rig.unit->openable.clear();
+        rig.unit->fail();
+    };
+    QVERIFY(rig.load(
+        writeFile(folder, "other.json", setupJson(Setup::of(rig.model(), siteState(5), {0, 1})))));
+    QVERIFY2(rig.notifier->texts.last().contains(
+                 u"The line failed before channel(s) 2 had been sent and checked."),
+             qPrintable(rig.notifier->texts.last()));
 }
 
 QTEST_MAIN(TestSetupTransfer)
