@@ -271,6 +271,9 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     QVERIFY2(rig.notifier->texts.last().contains(
                  u"The line failed before channel(s) 2 had been sent and checked."),
              qPrintable(rig.notifier->texts.last()));
+    rig.trigger("actLoadSetup");
+    QVERIFY2(rig.notifier->texts.last().contains(u"waiting for the adapter to come back"),
+             qPrintable(rig.notifier->texts.last()));
 }
 
 QTEST_MAIN(TestSetupTransfer)
