@@ -11,7 +11,7 @@ void SetupSession::CountingSink::write(const QByteArray &frame)
     m_line.write(frame);
 }
 
-SetupSession::SetupSession(const UnitModel &model, ChannelTable &table, FrameSink &line,
+SetupSession::SetupSession(const UnitModel &model, const ChannelTable &table, FrameSink &line,
                            ReplyReceiver &receiver, ReplyInput &input, QObject *parent)
     : QObject(parent), m_table(table), m_counter(line),
       m_sender(model, m_outgoing, m_counter), m_queryLine{m_sender, receiver, input,

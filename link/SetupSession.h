@@ -45,7 +45,7 @@ public:
     Q_ENUM(Probe)
 
     // Frames go to the line; replies come in from input through the receiver into the table.
-    SetupSession(const UnitModel &model, ChannelTable &table, FrameSink &line,
+    SetupSession(const UnitModel &model, const ChannelTable &table, FrameSink &line,
                  ReplyReceiver &receiver, ReplyInput &input, QObject *parent = nullptr);
 
     // Asks the channels (indices 0..11) for their settings.
@@ -106,7 +106,7 @@ private:
     void endQuery();
     void finish();
 
-    ChannelTable &m_table;
+    const ChannelTable &m_table;
     ChannelTable m_outgoing;
     CountingSink m_counter;
     CommandSender m_sender;

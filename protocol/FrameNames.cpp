@@ -38,22 +38,17 @@ QString settingName(quint8 command)
     return {};
 }
 
-// A frame ends in command, channel and the end marker, whatever its payload held.
-constexpr qsizetype TailLength = 3;
-
 } // namespace
 
 QString settingsCarried(const QByteArrayList &frames)
 {
     QMap<int, QStringList> byChannel;
     for (const QByteArray &frame : frames) {
-        if (frame.size() < TailLength || static_cast<quint8>(frame.back()) != EndMarker)
+        const std::optional<FrameAddress> address = frameAddress(frame);
+        const QString name = address ? settingName(address->command) : QString();
+        if (name.isEmpty())
             continue;
-        const auto channel = static_cast<quint8>(frame.at(frame.size() - 2));
-        const QString name = settingName(static_cast<quint8>(frame.at(frame.size() - 3)));
-        if (channel >= ChannelCount || name.isEmpty())
-            continue;
-        QStringList &names = byChannel[channel];
+        QStringList &names = byChannel[address->channel];
         if (!names.contains(name))
             names.append(name);
     }

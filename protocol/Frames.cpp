@@ -1,5 +1,6 @@
 #include "protocol/Frames.h"
 
+#include "model/Field.h"
 #include "protocol/Windows1252.h"
 
 namespace qm {
@@ -31,6 +32,18 @@ QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload)
     *out++ = static_cast<char>(channel);
     *out = static_cast<char>(EndMarker);
     return frame;
+}
+
+std::optional<FrameAddress> frameAddress(QByteArrayView frame)
+{
+    constexpr qsizetype TailLength = 3;
+    if (frame.size() < TailLength || static_cast<quint8>(frame.back()) != EndMarker)
+        return std::nullopt;
+    const FrameAddress address{static_cast<quint8>(frame.at(frame.size() - 3)),
+                               static_cast<quint8>(frame.at(frame.size() - 2))};
+    if (address.channel >= ChannelCount)
+        return std::nullopt;
+    return address;
 }
 
 void sendCommand(FrameSink &sink, Command command, quint8 channel, QByteArrayView payload,

@@ -11,6 +11,7 @@
 #include <QVarLengthArray>
 
 #include <array>
+#include <optional>
 
 namespace qm {
 
@@ -40,6 +41,17 @@ DataPayload dataPayload(const UnitModel &model, const ChannelSettings &record);
 
 // payload, command, channel, 250: built with exactly one allocation.
 QByteArray buildFrame(Command command, quint8 channel, QByteArrayView payload);
+
+// The command and channel a frame ends in, before its end marker.
+struct FrameAddress
+{
+    quint8 command = 0;
+    quint8 channel = 0;
+};
+
+// Read from the frame's tail, so that a frame the driver had partly taken is still named;
+// nothing for bytes that do not end as a frame does or name no channel.
+std::optional<FrameAddress> frameAddress(QByteArrayView frame);
 
 // Frames and writes one command in one write, only while the port is open. With
 // includePayload false the payload is ignored, whatever it holds.

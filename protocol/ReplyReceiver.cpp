@@ -67,6 +67,7 @@ void ReplyReceiver::parseSettings(std::span<const quint8, ReplyDataLength> data)
         record.texts[static_cast<std::size_t>(line)] = replyText(
             data.subspan(static_cast<std::size_t>(TextOffsets[static_cast<std::size_t>(line)]))
                 .first<30>());
+    m_lastReplies[index] = record;
 
     emit channelAnswered(index);
 }

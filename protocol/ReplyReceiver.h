@@ -33,6 +33,9 @@ public:
     // channel. A channel index above 11 changes nothing and is not reported.
     void parseSettings(std::span<const quint8, ReplyDataLength> data);
 
+    // Each channel's latest reply, kept apart from the table, which others change too.
+    const ChannelTable &lastReplies() const { return m_lastReplies; }
+
     bool replyStarted() const { return m_replyStarted; }
     // The data bytes of the reply being received so far.
     int replyCount() const { return m_replyCount; }
@@ -50,6 +53,7 @@ private:
 
     const UnitModel &m_model;
     ChannelTable &m_table;
+    ChannelTable m_lastReplies;
     std::array<quint8, ReplyDataLength + 1> m_buffer{};
     int m_replyCount = 0;
     quint64 m_bytesFed = 0;

@@ -31,7 +31,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_port(m_platform.makeSerialPort(m_portMap, m_model)),
       m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
       m_messageBoxes(m_platform.makeMessageBoxes(&window)), m_receiver(m_model, m_table),
-      m_link(*m_port, m_receiver), m_line(m_link), m_sender(m_model, m_table, m_line),
+      m_link(*m_port, m_receiver), m_line(m_link, m_model), m_sender(m_model, m_table, m_line),
       m_portManager(*m_port, m_platform.diagnostic),
       m_poller(m_sender, m_receiver, *m_platform.waiter),
       m_editor(window.description().controls, &window, window.controls(),
@@ -64,10 +64,13 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
     connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
     connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
+    connect(&m_receiver, &ReplyReceiver::channelAnswered, this,
+            [this](int index) { m_line.delivery().noteAnswered(index); });
     // A poll follows a pick of the port; what the window said about the old line no longer holds.
     connect(&m_poller, &Poller::started, &m_lineFailure, &LineFailureReport::clear);
     window.setCloseGuard([this] { return mayClose(); });
     m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
+    m_sender.setRefusalHandler([this](const QString &why) { tellOperator(why); });
     m_portManager.setRefusalHandler(
         [this](const PortManager::Refusal &refusal) { m_portAdvice.noteRefusal(refusal); });
     connect(&m_portAdvice, &PortAdvice::portChosen, this, &PanelController::pickPort);
@@ -82,8 +85,10 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     m_placement.restore(window);
     if (m_platform.setupDialogs && m_platform.fileOutput)
         m_setupTransfer = std::make_unique<SetupTransfer>(SetupTransfer::Panel{
-            window, m_model, m_table, m_link, m_receiver, m_editor, m_poller, *m_messageBoxes,
-            *m_platform.fileOutput, *m_platform.setupDialogs});
+            window, m_model, m_table, m_line, m_receiver, m_editor, m_poller, *m_messageBoxes,
+            *m_platform.fileOutput, *m_platform.setupDialogs, [this] {
+                readUnitAgain();
+            }});
     // The port the link holds, also while it waits for the adapter to come back, is left alone.
     m_unitSearch = std::make_unique<UnitSearch>(
         UnitSearch::Panel{window, m_model, m_poller,
@@ -252,6 +257,7 @@ void PanelController::reportDroppedFrames(const QByteArrayList &frames)
 {
     if (const QString unsent = settingsCarried(frames); !unsent.isEmpty())
         report(QStringLiteral("not sent: ") + unsent);
+    m_line.delivery().noteDropped(frames);
     m_lineFailure.noteDropped(frames);
 }
 
@@ -281,7 +287,9 @@ bool PanelController::mayClose()
 void PanelController::unload()
 {
     m_tmrStartup->stop();
-    m_settingsFile.write(m_table);
+    // The panel's table as it stands, but what never reached the unit is not written down as
+    // if it had.
+    m_settingsFile.write(m_line.delivery().delivered(m_table, m_receiver.lastReplies()));
     m_placement.store(m_window);
 }
 

@@ -38,11 +38,19 @@ QString leftOut(const QList<int> &skipped)
         .arg(channelNumbers(skipped));
 }
 
+QString fieldList(const QList<FieldDifference> &differences)
+{
+    QStringList fields;
+    for (const FieldDifference &difference : differences)
+        fields << difference.field;
+    return fields.join(u", ");
+}
+
 } // namespace
 
 SetupTransfer::SetupTransfer(Panel panel, QObject *parent)
-    : QObject(parent), m_panel(panel),
-      m_session(panel.model, panel.table, panel.line, panel.receiver, panel.line),
+    : QObject(parent), m_panel(panel), m_session(panel.model, panel.receiver.lastReplies(),
+                                                 panel.line, panel.receiver, panel.line.link()),
       m_saveAction(addAction(QStringLiteral("actSaveSetup"), QStringLiteral("Save Setup..."),
                              QKeySequence(Qt::CTRL | Qt::Key_S))),
       m_loadAction(addAction(QStringLiteral("actLoadSetup"), QStringLiteral("Load Setup..."),
@@ -52,7 +60,12 @@ SetupTransfer::SetupTransfer(Panel panel, QObject *parent)
     connect(m_loadAction, &QAction::triggered, this, &SetupTransfer::load);
     connect(&m_session, &SetupSession::progressed, this, &SetupTransfer::showProgress);
     connect(&m_session, &SetupSession::finished, this, &SetupTransfer::finish);
-    connect(&m_panel.line, &SerialLink::lineLost, &m_session, &SetupSession::abandon);
+    connect(&m_panel.line.link(), &SerialLink::lineLost, &m_session, &SetupSession::abandon);
+    // While the port waits for its adapter, what the session sends is only held, not sent.
+    connect(&m_panel.line.link(), &SerialLink::recovered, &m_session, [this](bool reopened) {
+        if (!reopened)
+            m_session.abandon();
+    });
     // Controls with a menu of their own keep it; a right click anywhere else reaches the
     // window, the "Control:" frame included.
     m_panel.window.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -105,20 +118,75 @@ bool SetupTransfer::mayStart()
     return false;
 }
 
+// Sent on a line that is down, a setup would go nowhere and its read-backs would pass for a
+// unit that did not answer.
+bool SetupTransfer::refuseOnLineTrouble()
+{
+    const QString trouble = lineTrouble();
+    if (trouble.isEmpty())
+        return false;
+    tell(trouble + QStringLiteral(" Nothing was sent."));
+    return true;
+}
+
+QString SetupTransfer::lineTrouble() const
+{
+    if (m_panel.line.isLost())
+        return QStringLiteral("The line to the unit failed and its port is closed: pick the port "
+                              "again or press F5 to read the unit, then load the setup.");
+    if (m_panel.line.link().isRecovering())
+        return QStringLiteral("The line to the unit failed and the panel is waiting for the "
+                              "adapter to come back: load the setup once the unit has been read "
+                              "again (F5).");
+    if (!m_panel.line.isOpen())
+        return QStringLiteral("No port to the unit is open.");
+    return {};
+}
+
 void SetupTransfer::tell(const QString &text)
 {
     m_panel.messageBoxes.tell(m_panel.window.windowTitle(), text);
 }
 
+const ChannelSettings &SetupTransfer::unitReported(int index) const
+{
+    return m_panel.receiver.lastReplies()[index];
+}
+
+// Channels whose record in the window is not what the unit last reported: an edit not sent,
+// or sent and not read back, a value the window corrected to show it, a multiple update.
+QList<int> SetupTransfer::heldOtherwise(const QList<int> &channels) const
+{
+    QList<int> result;
+    for (int index : channels) {
+        if (m_panel.table[index] != unitReported(index) ||
+            m_panel.line.delivery().sentSinceReply(index))
+            result.append(index);
+    }
+    return result;
+}
+
+QString SetupTransfer::describeHeldOtherwise(const QList<int> &channels) const
+{
+    const Setup shown = Setup::of(m_panel.model, m_panel.table, channels);
+    QString text;
+    for (int index : channels) {
+        const QString fields = fieldList(channelDifferences(shown, index, unitReported(index)));
+        text += QStringLiteral("Channel %1: %2\n")
+                    .arg(index + 1)
+                    .arg(fields.isEmpty() ? QStringLiteral("sent, not read back yet") : fields);
+    }
+    return text;
+}
+
 // Only what the unit on this port said goes into the file: a channel that did not answer
 // would be restored from whatever the panel happened to hold, as a blank channel or another
-// unit's settings.
+// unit's settings, and a channel the panel holds otherwise is saved as the unit reported it.
 void SetupTransfer::save()
 {
     if (!mayStart())
         return;
-    const QList<int> answered = m_panel.poller.answeredChannels();
-    if (answered.isEmpty()) {
+    if (m_panel.poller.answeredChannels().isEmpty()) {
         tell(QStringLiteral("No channel has answered on this port: there is no setup to save."));
         return;
     }
@@ -126,7 +194,34 @@ void SetupTransfer::save()
         &m_panel.window, m_panel.model.name + QStringLiteral("-setup.json"));
     if (path.isEmpty())
         return;
-    const Setup setup = Setup::of(m_panel.model, m_panel.table, answered);
+    if (readAgainIfWanted())
+        writeSetup(path);
+}
+
+// Where the window holds something else, the operator may have the unit read first; false
+// when nothing answered then.
+bool SetupTransfer::readAgainIfWanted()
+{
+    const QList<int> otherwise = heldOtherwise(m_panel.poller.answeredChannels());
+    if (otherwise.isEmpty() ||
+        !m_panel.dialogs.confirm(
+            &m_panel.window, m_panel.window.windowTitle(),
+            QStringLiteral("The panel holds settings the unit has not confirmed:\n") +
+                describeHeldOtherwise(otherwise) +
+                QStringLiteral("\nThe file takes what the unit last reported. Read the unit "
+                               "again (F5) before saving? Edits not sent are then given up.")))
+        return true;
+    m_panel.readUnitAgain();
+    if (!m_panel.poller.answeredChannels().isEmpty())
+        return true;
+    tell(QStringLiteral("No channel answered when the unit was read again: nothing was saved."));
+    return false;
+}
+
+void SetupTransfer::writeSetup(const QString &path)
+{
+    const QList<int> answered = m_panel.poller.answeredChannels();
+    const Setup setup = Setup::of(m_panel.model, m_panel.receiver.lastReplies(), answered);
     const WriteResult written = writeSetupFile(path, setup, m_panel.fileOutput);
     if (!written.ok) {
         tell(QStringLiteral("The setup could not be saved to %1: %2").arg(path, written.error));
@@ -141,15 +236,19 @@ void SetupTransfer::save()
             notes << describeProblem(problem) + QStringLiteral(": the file keeps it, but it "
                                                                "cannot be restored so");
     }
+    if (const QList<int> otherwise = heldOtherwise(answered); !otherwise.isEmpty())
+        notes << QStringLiteral("Channel(s) %1 are in the file as the unit last reported them, "
+                                "not as the panel shows them.")
+                     .arg(channelNumbers(otherwise));
     if (!notes.isEmpty())
         tell(QStringLiteral("The setup was saved to %1.\n").arg(path) + notes.join(u'\n'));
 }
 
 // Of the file's channels only those that answered on this port go out, and of those only the
-// ones that differ from what the panel holds; the operator sees which before anything is sent.
+// ones that differ from what the unit holds; the operator sees which before anything is sent.
 void SetupTransfer::load()
 {
-    if (!mayStart())
+    if (!mayStart() || refuseOnLineTrouble())
         return;
     const QString path = m_panel.dialogs.openFileName(&m_panel.window);
     if (path.isEmpty())
@@ -168,16 +267,28 @@ void SetupTransfer::load()
         return;
     QList<int> changed;
     for (int index : answering) {
-        if (!channelDifferences(setup, index, m_panel.table[index]).isEmpty())
+        if (needsSending(setup, index))
             changed.append(index);
     }
     if (changed.isEmpty()) {
-        tell(QStringLiteral("The panel already holds this setup.") + leftOut(skipped));
+        tell(QStringLiteral("The unit already holds this setup.") + leftOut(skipped));
         return;
     }
+    // The line may have failed while the question was open.
     if (m_panel.dialogs.confirm(&m_panel.window, m_panel.window.windowTitle(),
-                                describeChanges(setup, changed, skipped)))
+                                describeChanges(setup, changed, skipped)) &&
+        !refuseOnLineTrouble())
         send(setup, changed);
+}
+
+// The unit's last reply decides. A channel the panel has sent settings to since then may hold
+// those instead, so for it the window's record has its say too.
+bool SetupTransfer::needsSending(const Setup &setup, int index) const
+{
+    if (!channelDifferences(setup, index, unitReported(index)).isEmpty())
+        return true;
+    return m_panel.line.delivery().sentSinceReply(index) &&
+           !channelDifferences(setup, index, m_panel.table[index]).isEmpty();
 }
 
 bool SetupTransfer::refuseUnrestorable(const QString &path, const Setup &setup,
@@ -198,14 +309,15 @@ bool SetupTransfer::refuseUnrestorable(const QString &path, const Setup &setup,
 QString SetupTransfer::describeChanges(const Setup &setup, const QList<int> &channels,
                                        const QList<int> &skipped) const
 {
-    QString text = QStringLiteral("These channels differ from the setup file:\n");
+    QString text = QStringLiteral("These channels of the unit differ from the setup file:\n");
     QStringList notes;
     for (int index : channels) {
-        QStringList fields;
-        for (const FieldDifference &difference :
-             channelDifferences(setup, index, m_panel.table[index]))
-            fields << difference.field;
-        text += QStringLiteral("Channel %1: %2\n").arg(index + 1).arg(fields.join(u", "));
+        const QString fields = fieldList(channelDifferences(setup, index, unitReported(index)));
+        text += QStringLiteral("Channel %1: %2\n")
+                    .arg(index + 1)
+                    .arg(fields.isEmpty() ? QStringLiteral("the panel has sent it settings since "
+                                                           "it last answered")
+                                          : fields);
         for (const SettingProblem &problem : unusual(setup, index))
             notes << describeProblem(problem);
     }
@@ -239,6 +351,14 @@ void SetupTransfer::finish()
 {
     delete m_progress;
     m_panel.editor.showChannel(m_panel.editor.currentChannel());
+    const QStringList problems = describeOutcome();
+    if (!problems.isEmpty())
+        tell(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
+    emit loadFinished();
+}
+
+QStringList SetupTransfer::describeOutcome() const
+{
     QStringList problems;
     if (m_session.lineFailed())
         problems << QStringLiteral("The line failed before channel(s) %1 had been sent and "
@@ -252,9 +372,7 @@ void SetupTransfer::finish()
         problems << describeDifference(difference) + QStringLiteral(": did not take");
     if (m_session.lineFailed() || !m_session.silentChannels().isEmpty())
         problems << QStringLiteral("Press F5 to read the unit again.");
-    if (!problems.isEmpty())
-        tell(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
-    emit loadFinished();
+    return problems;
 }
 
 } // namespace qm

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/SerialLink.h"
 #include "link/SetupSession.h"
+#include "link/UnitLine.h"
 #include "model/ChannelTable.h"
 #include "model/UnitModel.h"
 #include "protocol/FileOutput.h"
@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
+
+#include <functional>
 
 class QAction;
 
@@ -22,9 +24,11 @@ class SetupDialogs;
 
 // "Save Setup..." and "Load Setup..." of a main window, on its context menu and Ctrl+S and
 // Ctrl+O, which the "Control:" frame's tool tip names: saves the channels that answered on the port
-// in use to a setup file, and loads one by sending those of its channels that answered and differ,
-// reading them back and naming what did not take. The transfer runs on timers under a progress
-// dialog, so the window keeps drawing while the unit is busy; a line that fails ends it.
+// in use to a setup file as the unit last reported them, and loads one by sending those of its
+// channels that answered and differ from what the unit holds, reading them back and naming
+// what did not take. The transfer runs on timers under a progress dialog, so the window keeps
+// drawing while the unit is busy; a line that fails ends it, and a lost one keeps it from
+// starting.
 class SetupTransfer : public QObject
 {
     Q_OBJECT
@@ -33,14 +37,15 @@ public:
     {
         MainWindow &window;
         const UnitModel &model;
-        ChannelTable &table;
-        SerialLink &line;
+        const ChannelTable &table; // the window's, with its edits and repairs
+        UnitLine &line;
         ReplyReceiver &receiver;
         ChannelEditor &editor;
         const Poller &poller;
         MessageBoxes &messageBoxes;
         FileOutput &fileOutput;
         SetupDialogs &dialogs;
+        std::function<void()> readUnitAgain; // F5, which returns once the unit has been read
     };
 
     explicit SetupTransfer(Panel panel, QObject *parent = nullptr);
@@ -61,13 +66,22 @@ private:
     void showMenu(const QPoint &position);
     QString menuHint() const;
     bool mayStart();
+    bool refuseOnLineTrouble();
+    QString lineTrouble() const;
     void tell(const QString &text);
+    const ChannelSettings &unitReported(int index) const;
+    QList<int> heldOtherwise(const QList<int> &channels) const;
+    QString describeHeldOtherwise(const QList<int> &channels) const;
+    bool readAgainIfWanted();
+    void writeSetup(const QString &path);
+    bool needsSending(const Setup &setup, int index) const;
     bool refuseUnrestorable(const QString &path, const Setup &setup, const QList<int> &channels);
     QString describeChanges(const Setup &setup, const QList<int> &channels,
                             const QList<int> &skipped) const;
     void send(const Setup &setup, const QList<int> &channels);
     void showProgress(SetupSession::Step step, int done, int count);
     void finish();
+    QStringList describeOutcome() const;
 
     Panel m_panel;
     SetupSession m_session;

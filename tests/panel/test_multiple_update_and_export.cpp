@@ -49,6 +49,7 @@ class TestMultipleUpdateAndExport : public QObject
 private slots:
     void updateCopiesTheShownChannel();
     void exportAtClose();
+    void exportKeepsWhatNeverLeft();
 };
 
 // Clicks while a poll runs open one dialog at its end, and a click in it is stored at once.
@@ -129,6 +130,32 @@ void TestMultipleUpdateAndExport::exportAtClose()
     Rig rig410(qm410aWindow(), 12);
     rig410.window.close();
     QVERIFY2(rig410.files->attempts.isEmpty(), "the 410A writes no file");
+}
+
+// The line is lost after the run has sent channel 3: the copies of the channels after it never
+// reached the unit, and the file at close does not record them as if they had.
+void TestMultipleUpdateAndExport::exportKeepsWhatNeverLeft()
+{
+    QTemporaryDir program;
+    Rig rig(qm520aWindow(), 12,
+            {{"Settings/ChannelSelection", "4095"}, {"Settings/SettingSelection", "128"}},
+            [&program](PanelPlatform &platform) { platform.programFolder = program.path(); });
+    auto *unit = static_cast<test::UnitPort *>(rig.port);
+    unit->took = [unit](int command, int channel) {
+        if (command != 2 || channel != 2)
+            return;
+        unit->openable.clear();
+        unit->fail();
+    };
+    QTest::mouseClick(rig.controls.channelSelectors[Source], Qt::LeftButton);
+    QTest::mouseClick(rig.openDialog()->findChild<QPushButton *>("cmdUpdate"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
+    QCOMPARE(rig.controller->channelTable()[4].texts[0], "  CAM 4  "); // copied all the same
+    rig.window.close();
+    const QStringList lines =
+        QString::fromLatin1(rig.files->files.value(program.filePath("settings.txt"))).split("\r\n");
+    QVERIFY2(lines.value(2).endsWith("|  CAM 4  ||"), qPrintable(lines.value(2)));
+    QVERIFY2(lines.value(4).endsWith("|||"), qPrintable(lines.value(4)));
 }
 
 QTEST_MAIN(TestMultipleUpdateAndExport)

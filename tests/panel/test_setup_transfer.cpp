@@ -5,6 +5,8 @@
 #include "tests/support/UnitPort.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,13 +23,14 @@ struct ScriptedDialogs : SetupDialogs
 {
     QString file;
     QStringList questions;
+    bool answer = true;
 
     QString saveFileName(QWidget *, const QString &) override { return file; }
     QString openFileName(QWidget *) override { return file; }
     bool confirm(QWidget *, const QString &, const QString &text) override
     {
         questions << text;
-        return true;
+        return answer;
     }
 };
 
@@ -55,8 +58,9 @@ struct DialogsFirst
 // channels; its file dialogs name `file`.
 struct Rig : DialogsFirst, test::PanelRig
 {
-    Rig(const WindowDescription &description, const QSet<int> &silent = {})
-        : PanelRig(description, std::make_unique<UnitPort>(*description.model, siteState(0)), {},
+    Rig(const WindowDescription &description, const QSet<int> &silent = {},
+        const ChannelTable &state = siteState(0))
+        : PanelRig(description, std::make_unique<UnitPort>(*description.model, state), {},
                    [this](PanelPlatform &platform) { platform.setupDialogs.reset(dialogs); })
     {
         unit = static_cast<UnitPort *>(port);
@@ -107,6 +111,8 @@ class TestSetupTransfer : public QObject
 private slots:
     void saveAndLoadTouchOnlyWhatAnswered_data();
     void saveAndLoadTouchOnlyWhatAnswered();
+    void theUnitNotThePanelDecides_data() { saveAndLoadTouchOnlyWhatAnswered_data(); }
+    void theUnitNotThePanelDecides();
 };
 
 void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered_data()
@@ -196,6 +202,78 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
                  u"The line failed before channel(s) 3, 4 had been sent and checked."),
              qPrintable(rig.notifier->texts.last()));
     QVERIFY(rig.notifier->texts.last().endsWith(u"Press F5 to read the unit again."));
+}
+
+// Channel 1 holds a position and size the window repairs as it shows them, and deferred
+// arrow-key steps move it on: neither is what the unit holds, and neither may pass for it.
+void TestSetupTransfer::theUnitNotThePanelDecides()
+{
+    QFETCH(bool, qm410a);
+    ChannelTable unit = siteState(0);
+    unit[0][F::VertPos] = 3;
+    unit[0][F::HorizPos] = 200;
+    unit[0][F::HorizSize] = 2;
+    Rig rig(qm410a ? qm410aWindow() : qm520aWindow(), {}, unit);
+    rig.dialogs->file = QStringLiteral("/saved/site.json");
+    rig.trigger("actSaveSetup");
+    QVERIFY2(rig.dialogs->questions.value(0).contains(u"Channel 1: VertPos, HorizPos, HorizSize\n"),
+             qPrintable(rig.dialogs->questions.value(0)));
+    QCOMPARE(rig.unit->commands.count(8), ChannelCount); // read again, as asked
+    QCOMPARE(rig.saved().channels[0], unit[0]);
+    QVERIFY2(rig.notifier->texts.value(0).contains(u"Channel(s) 1 are in the file as the unit"),
+             qPrintable(rig.notifier->texts.value(0)));
+
+    ChannelTable wanted = unit;
+    wanted[0][F::VertPos] = 30;
+    wanted[0][F::HorizPos] = 92;
+    wanted[0][F::HorizSize] = 7;
+    QTemporaryDir folder;
+    QVERIFY(rig.load(writeFile(folder, "repaired.json",
+                               setupJson(Setup::of(rig.model(), wanted, allChannelIndices())))));
+    QVERIFY2(rig.dialogs->questions.last().contains(u"Channel 1: VertPos, HorizPos, HorizSize\n"),
+             qPrintable(rig.dialogs->questions.last()));
+    QCOMPARE(rig.unit->state[0], wanted[0]);
+    // An edit sent since: the last reply no longer tells what the unit holds.
+    rig.window.findChild<QCheckBox *>("chkBlank")->click();
+    QVERIFY(rig.load(rig.dialogs->file));
+    QCOMPARE(rig.unit->state[0][F::Blank], 0);
+
+    rig.controls.chkUpdateImmediately->click();
+    for (int step = 0; step < 3; ++step)
+        QTest::keyClick(rig.controls.txtMove, Qt::Key_Right);
+    const ChannelTable moved = rig.controller->channelTable();
+    rig.dialogs->answer = false;
+    rig.trigger("actSaveSetup");
+    QCOMPARE(rig.saved().channels[0], wanted[0]);
+    rig.dialogs->answer = true;
+    QVERIFY(rig.load(writeFile(folder, "moved.json",
+                               setupJson(Setup::of(rig.model(), moved, allChannelIndices())))));
+    QCOMPARE(rig.unit->state[0], moved[0]);
+
+    // The line fails and its port stays closed: nothing is sent, and the operator learns why.
+    rig.unit->openable.clear();
+    rig.unit->fail();
+    rig.trigger("actLoadSetup");
+    QVERIFY2(rig.notifier->texts.last().startsWith(u"The line to the unit failed and its port"),
+             qPrintable(rig.notifier->texts.last()));
+
+    // An adapter that goes during a load holds what the load sends until it comes back: the
+    // load ends there, and does not count the channels after it as sent.
+    rig.unit->openable = {1};
+    rig.unit->identities[1] = {0x0403, 0x6001, QStringLiteral("A1"), {}, 0};
+    rig.controller->pickPort(1);
+    rig.unit->replied = [&rig](int) {
+        rig.unit->openable.clear();
+        rig.unit->fail();
+    };
+    QVERIFY(rig.load(
+        writeFile(folder, "other.json", setupJson(Setup::of(rig.model(), siteState(5), {0, 1})))));
+    QVERIFY2(rig.notifier->texts.last().contains(
+                 u"The line failed before channel(s) 2 had been sent and checked."),
+             qPrintable(rig.notifier->texts.last()));
+    rig.trigger("actLoadSetup");
+    QVERIFY2(rig.notifier->texts.last().contains(u"waiting for the adapter to come back"),
+             qPrintable(rig.notifier->texts.last()));
 }
 
 QTEST_MAIN(TestSetupTransfer)

@@ -1,4 +1,5 @@
 #include "protocol/CommandSender.h"
+#include "protocol/DeliveryRecord.h"
 #include "protocol/HiddenFrames.h"
 #include "tests/support/Files.h"
 #include "tests/support/GeneratedSetups.h"
@@ -36,6 +37,8 @@ private slots:
     void eachFrameIsOneWriteAndNothingWhileClosed();
     void noFrameSentHoldsAShorterOne_data();
     void noFrameSentHoldsAShorterOne();
+    void undeliveredSettingsGoBack_data();
+    void undeliveredSettingsGoBack();
 };
 
 // Only the model's own fields go into its data frame; the rest of the frames the golden wire
@@ -143,6 +146,60 @@ void TestFrames::noFrameSentHoldsAShorterOne()
         QCOMPARE(sink.frames.isEmpty(), expected > 0);
     }
     QVERIFY2(split > 300, "the generator plants ends where frames would end");
+}
+
+void TestFrames::undeliveredSettingsGoBack_data()
+{
+    // Steps: "w" written, "d" dropped (each with the frame's hex), "a" channel 3 answered.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("goneBack"); // channel 3's settings back at the unit's
+    QTest::addColumn<bool>("sentSinceReply");
+    const QString data = "0000000000000000000202fa";
+    QTest::newRow("sent") << QStringList{"w " + data} << QStringList{} << true;
+    QTest::newRow("data dropped") << QStringList{"w " + data, "d " + data}
+                                  << QStringList{"HorizPos"} << true;
+    QTest::newRow("blank dropped, then sent")
+        << QStringList{"w 0302fa", "d 0302fa", "w 0302fa"} << QStringList{} << true;
+    QTest::newRow("the tail of a text frame dropped")
+        << QStringList{"d 80800602fa"} << QStringList{"Text2"} << false;
+    QTest::newRow("answered since")
+        << QStringList{"w 0302fa", "d 0302fa", "a"} << QStringList{} << false;
+    QTest::newRow("a request, another channel's frame, no frame")
+        << QStringList{"d 0802fa", "d 0303fa", "d 0201"} << QStringList{} << false;
+}
+
+// What a frame that never left carried is written down as the unit last reported it.
+void TestFrames::undeliveredSettingsGoBack()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, goneBack);
+    QFETCH(bool, sentSinceReply);
+    ChannelTable panel;
+    ChannelTable unit;
+    panel[2][Field::HorizPos] = 50;
+    unit[2][Field::HorizPos] = 40;
+    panel[2][Field::Blank] = 1;
+    panel[2].texts[1] = QStringLiteral("new");
+    DeliveryRecord record(qm520a());
+    for (const QString &step : steps) {
+        const QByteArray frame = QByteArray::fromHex(step.mid(2).toLatin1());
+        if (step.startsWith(u'w'))
+            record.noteWritten(frame);
+        else if (step.startsWith(u'd'))
+            record.noteDropped({frame});
+        else
+            record.noteAnswered(2);
+    }
+    const ChannelSettings written = record.delivered(panel, unit)[2];
+    QStringList back;
+    if (written[Field::HorizPos] == 40)
+        back << "HorizPos";
+    if (written[Field::Blank] == 0)
+        back << "Blank";
+    if (written.texts[1].isEmpty())
+        back << "Text2";
+    QCOMPARE(back, goneBack);
+    QCOMPARE(record.sentSinceReply(2), sentSinceReply);
 }
 
 QTEST_GUILESS_MAIN(TestFrames)

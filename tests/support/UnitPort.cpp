@@ -45,6 +45,8 @@ void UnitPort::write(const QByteArray &frame)
     sim::SimulatedUnit unit(m_wire, state, ChannelCount, stubborn);
     unit.apply({sim::Code(command), channel, frame.first(frame.size() - 3)});
     state = unit.table();
+    if (took)
+        took(command, channel);
     if (command != quint8(sim::Code::Request) || silent.contains(channel))
         return;
     receive(*unit.replyFor(channel));

@@ -33,6 +33,8 @@ public:
     QMap<int, QByteArrayList> sent; // the frames heard, by port number
     // Called once a reply for the channel has gone onto the line, for a test that acts then.
     std::function<void(int channel)> replied;
+    // Called once the unit has acted on a frame, for a test that acts then.
+    std::function<void(int command, int channel)> took;
 
     // The channel answers from now on, with this record.
     void answer(int channel, const ChannelSettings &record);
