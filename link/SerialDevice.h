@@ -31,6 +31,11 @@ struct Refusal
 Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorText,
                        const QString &path);
 
+// What the lock file of a device says of the program that holds it: in use, by the program it
+// names; a stale lock (the detail is the file) when that program has ended; a lock naming no
+// program (the detail is the file) when it holds no process number.
+Refusal lockFileHolder(const QString &lockFile);
+
 // Makes the device the open port has this program's alone among programs that ask the same (an
 // advisory lock on the device itself, whatever name reached it, until the port closes). Nothing
 // when taken; otherwise the device is in use, by "qm520a-panel (process 1234)" or by a program

@@ -1,5 +1,6 @@
 #include "link/PortManager.h"
 #include "link/QtSerialPort.h"
+#include "link/SerialDevice.h"
 #include "link/SerialLink.h"
 #include "multiupdate/MultiUpdateRun.h"
 #include "protocol/CommandSender.h"
@@ -102,6 +103,8 @@ private slots:
     void reopenAtOnceKeepsTheSameDeviceOnly();
     void runsOntoAFullLineArriveWhole();
     void waitUntilSentWaitsForTheDriver();
+    void lockFilesNameTheirHolderOrThemselves_data();
+    void lockFilesNameTheirHolderOrThemselves();
 };
 
 void TestQtSerialPort::lineSettingsFollowTheModel_data()
@@ -274,6 +277,36 @@ void TestQtSerialPort::waitUntilSentWaitsForTheDriver()
     QVERIFY(!rig.port.waitUntilSent(50));
     ::tcflow(rig.other, TCOON);
     QVERIFY(rig.port.waitUntilSent(test::DeadlineMs));
+}
+
+void TestQtSerialPort::lockFilesNameTheirHolderOrThemselves_data()
+{
+    using Cause = SerialPort::RefusalCause;
+    QTest::addColumn<QByteArray>("contents"); // "<pid>" stands for this process
+    QTest::addColumn<Cause>("cause");
+    QTest::addColumn<QString>("detail"); // "<file>" stands for the lock file
+    // The system keeps 15 characters of a program's name.
+    QTest::newRow("held") << QByteArray("     <pid>\n") << Cause::InUse
+                          << "test_qt_serial_ (process <pid>)";
+    // Process numbers stop at 2^22 on Linux: this one never ran.
+    QTest::newRow("stale") << QByteArray("99999999\nqmctl\n") << Cause::StaleLock << "<file>";
+    QTest::newRow("empty") << QByteArray() << Cause::UnnamedLock << "<file>";
+    QTest::newRow("no process number") << QByteArray("qmctl\n") << Cause::UnnamedLock << "<file>";
+}
+
+// Written in a folder of the test's own, never in the system's lock folder.
+void TestQtSerialPort::lockFilesNameTheirHolderOrThemselves()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(SerialPort::RefusalCause, cause);
+    QFETCH(QString, detail);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("LCK..ttyS0");
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    QVERIFY(test::writeFile(file, contents.replace("<pid>", pid)));
+    const serialdevice::Refusal refusal = serialdevice::lockFileHolder(file);
+    QCOMPARE(refusal.cause, cause);
+    QCOMPARE(refusal.detail, detail.replace("<pid>", pid).replace("<file>", file));
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)
