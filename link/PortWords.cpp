@@ -106,6 +106,10 @@ QString cure(const PortRefusal &refusal, PortRetry retry, bool several)
                               "program uses %2, remove it (sudo rm %1)")
                    .arg(refusal.detail, it) +
                then;
+    case SerialPort::RefusalCause::NotSerial:
+        return QStringLiteral("%1 %2, not a serial device; use the unit's serial device instead")
+                   .arg(itIs, refusal.detail) +
+               then;
     case SerialPort::RefusalCause::Other:
         break;
     }

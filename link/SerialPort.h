@@ -27,6 +27,7 @@ public:
         InUse,        // another program (or another port of this one) holds the device
         StaleLock,    // a lock file left by a program that has ended keeps the device closed
         UnnamedLock,  // a lock file that names no program keeps the device closed
+        NotSerial,    // the name is of something else: a file, a console, the program's terminal
     };
 
     // Chooses the port for the next open(); only called while closed.
