@@ -63,7 +63,7 @@ void TerminationSignals::drain()
     char bytes[16];
     ssize_t count = 0;
     while ((count = ::read(g_pipe[0], bytes, sizeof bytes)) > 0)
-        m_lastSignal = bytes[count - 1];
+        m_lastSignal = static_cast<unsigned char>(bytes[count - 1]);
     emit terminationRequested();
 }
 
