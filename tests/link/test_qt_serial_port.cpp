@@ -296,6 +296,7 @@ void TestQtSerialPort::lockFilesNameTheirHolderOrThemselves_data()
     QTest::newRow("stale") << QByteArray("99999999\nqmctl\n") << Cause::StaleLock << "<file>";
     QTest::newRow("empty") << QByteArray() << Cause::UnnamedLock << "<file>";
     QTest::newRow("no process number") << QByteArray("qmctl\n") << Cause::UnnamedLock << "<file>";
+    QTest::newRow("process number 0") << QByteArray("0\n") << Cause::UnnamedLock << "<file>";
 }
 
 // Written in a folder of the test's own, never in the system's lock folder.
