@@ -96,6 +96,20 @@ QString repeatedKeyProblem(const QList<QByteArray> &lines)
     return {};
 }
 
+// A line QSettings cannot read and drops when it writes the file: "# my port" is no comment
+// to it.
+QString strayLineProblem(const QList<QByteArray> &lines)
+{
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        const QByteArray &line = lines[index];
+        if (!line.isEmpty() && !line.startsWith(';') && !line.startsWith('[') &&
+            !line.contains('='))
+            return QStringLiteral("line %1: not a key=value line, a [section] or a ; comment")
+                .arg(index + 1);
+    }
+    return {};
+}
+
 // The key lines of an INI text by section ("[Settings]", or "" before the first), in order.
 struct IniSection
 {
@@ -209,8 +223,12 @@ IniPreferencesStore::IniPreferencesStore(const QString &applicationName)
     m_readProblem = findReadProblem(file.lines);
 }
 
+// QSettings reads its file at the first question asked of it; its status tells nothing before.
 QString IniPreferencesStore::findReadProblem(const QList<QByteArray> &lines) const
 {
+    m_settings->allKeys();
+    if (const QString stray = strayLineProblem(lines); !stray.isEmpty())
+        return fileName() + QStringLiteral(", ") + stray;
     if (m_settings->status() == QSettings::AccessError)
         return QStringLiteral("%1 cannot be read").arg(fileName());
     if (m_settings->status() == QSettings::FormatError)

@@ -119,6 +119,8 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept_data()
     row("a port named twice",
         ", line 3: COM01 gives again the key of line 2; each key may stand once", 3, {1},
         {"the port is named on more than one line; the port is left out"});
+    // QSettings takes only ";" for a comment, and drops the line when it writes.
+    row("a # comment", ", line 2: not a key=value line, a [section] or a ; comment", 4);
     row("a key spaced apart",
         ", line 3: Comport gives again the key of line 2; each key may stand once", 4);
 }
@@ -151,6 +153,8 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
                    "[Settings]\nComport=3\nFormTop=200\n";
     if (kind == u"a port named twice")
         contents = "[Ports]\nCOM1=/dev/pts/5\nCOM01=/dev/ttyUSB3\n[Settings]\nComport=3\n";
+    if (kind == u"a # comment")
+        contents = "[Settings]\n# the port of the studio's unit\nComport=4\n";
     if (kind == u"a key spaced apart")
         contents = "[Settings]\nComport=3\nComport =4\n";
     const QString folder = QFileInfo(path).path();
