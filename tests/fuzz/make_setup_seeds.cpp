@@ -1,6 +1,6 @@
 // Writes a starting corpus for fuzz_setup_file into the folder given: setup files of both
 // models, of every channel and of some, and a QM-520A settings.txt, with texts that hold the
-// characters a file must escape or the code page keeps apart.
+// characters a file must escape or the code page keeps apart, and one as long as a line.
 
 #include "protocol/SettingsTxt.h"
 #include "protocol/SetupFile.h"
@@ -22,6 +22,7 @@ ChannelTable sampleTable(const UnitModel &model)
                                 QStringLiteral("caf\u00E9 \"{}\\"),
                                 QString(QChar(0)) + QStringLiteral("\t x ")};
     }
+    table[11].texts[0] = QStringLiteral("abcdefghijklmnopqrstuvwxyz\u00FA\u00FF 9"); // a full line
     return table;
 }
 
