@@ -46,19 +46,22 @@ void closeModalWidgets(const QWidget &window)
 }
 
 // At the end of the session the panel ends as its Close button ends it, so that the settings
-// file and the window's place are written. The window closes once a closed dialog's own event
-// loop has returned, or at once when the process is about to end.
-void closeAtSessionEnd(SessionEnd &sessionEnd, QWidget &window)
+// file and the window's place are written, except that it asks nothing: a message box would
+// keep it running, holding the port, with no one there to answer. The window closes once a
+// closed dialog's own event loop has returned, or at once when the process is about to end.
+void closeAtSessionEnd(SessionEnd &sessionEnd, QWidget &window, PanelController &controller)
 {
     if (!sessionEnd.install())
         std::fputs("Cannot watch for the end of the session: it ends the panel without its "
                    "close\n",
                    stderr);
-    QObject::connect(&sessionEnd, &SessionEnd::endRequested, &window, [&window] {
+    QObject::connect(&sessionEnd, &SessionEnd::endRequested, &window, [&window, &controller] {
+        controller.endWithoutQuestions();
         closeModalWidgets(window);
         QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
     });
-    QObject::connect(&sessionEnd, &SessionEnd::endingNow, &window, [&window] {
+    QObject::connect(&sessionEnd, &SessionEnd::endingNow, &window, [&window, &controller] {
+        controller.endWithoutQuestions();
         closeModalWidgets(window);
         if (window.isVisible())
             window.close();
@@ -92,7 +95,7 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
     MainWindow window(description);
     PanelController controller(window, PanelPlatform::real(*description.model));
     SessionEnd sessionEnd;
-    closeAtSessionEnd(sessionEnd, window);
+    closeAtSessionEnd(sessionEnd, window, controller);
     window.show();
     closeWhenTestAsks(window);
     return app.exec();

@@ -1,5 +1,6 @@
 #include "link/PortManager.h"
 
+#include "link/DeviceKind.h"
 #include "link/PortMap.h"
 
 namespace qm {
@@ -55,6 +56,12 @@ bool PortManager::tryOpen(SerialPort &serial, int port, bool listed)
     // A port without a device must not reach the serial layer, which would make up a name.
     if (serial.deviceName().isEmpty())
         return false;
+    // Frames written to a terminal or a file would reach no unit, and its keys could reach one.
+    if (const QString why = whyNotSerialDevice(serial.deviceName()); !why.isEmpty()) {
+        report(
+            {port, serial.deviceName(), SerialPort::RefusalCause::NotSerial, why, false, listed});
+        return false;
+    }
     if (serial.open())
         return true;
     // An absent device is the normal case for most of the sixteen numbers; only a device that

@@ -101,6 +101,15 @@ QString cure(const PortRefusal &refusal, PortRetry retry, bool several)
                               "closed; remove it (sudo rm %1)")
                    .arg(refusal.detail, it) +
                then;
+    case SerialPort::RefusalCause::UnnamedLock:
+        return QStringLiteral("the lock file %1 names no program, yet keeps %2 closed; if no "
+                              "program uses %2, remove it (sudo rm %1)")
+                   .arg(refusal.detail, it) +
+               then;
+    case SerialPort::RefusalCause::NotSerial:
+        return QStringLiteral("%1 %2, not a serial device; use the unit's serial device instead")
+                   .arg(itIs, refusal.detail) +
+               then;
     case SerialPort::RefusalCause::Other:
         break;
     }

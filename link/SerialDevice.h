@@ -31,6 +31,11 @@ struct Refusal
 Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorText,
                        const QString &path);
 
+// What the lock file of a device says of the program that holds it: in use, by the program it
+// names; a stale lock (the detail is the file) when that program has ended; a lock naming no
+// program (the detail is the file) when it holds no process number.
+Refusal lockFileHolder(const QString &lockFile);
+
 // Makes a device this program's alone among programs that ask the same: an advisory lock on the
 // device itself, whatever name reached it, held through a descriptor of its own. It is taken
 // before the port is opened, since opening sets the line: a program turned away must leave the

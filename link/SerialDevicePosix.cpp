@@ -75,9 +75,12 @@ QString flockHolder(const struct stat &file)
     return {};
 }
 
+} // namespace
+
 // The program a lock file names: the process number on its first line, as QSerialPort and the
 // UUCP convention write it. A process that has ended leaves a stale file; one that cannot be
-// read might still be held, so it counts as in use.
+// read might still be held, so it counts as in use. A file that names no process keeps the
+// device closed until someone removes it, so the operator is told which file it is.
 Refusal lockFileHolder(const QString &lockFile)
 {
     QFile file(lockFile);
@@ -86,15 +89,13 @@ Refusal lockFileHolder(const QString &lockFile)
     bool isNumber = false;
     const qint64 pid = file.readLine().trimmed().toLongLong(&isNumber);
     if (!isNumber || pid <= 0)
-        return {SerialPort::RefusalCause::InUse, QString()};
+        return {SerialPort::RefusalCause::UnnamedLock, lockFile};
     if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
         return {SerialPort::RefusalCause::StaleLock, lockFile};
     const QString name = processName(pid);
     return {SerialPort::RefusalCause::InUse,
             name.isEmpty() ? QStringLiteral("process %1").arg(pid) : name};
 }
-
-} // namespace
 
 QString defaultPath(int port)
 {

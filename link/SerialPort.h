@@ -26,6 +26,8 @@ public:
         NoPermission, // the user may not use the device
         InUse,        // another program (or another port of this one) holds the device
         StaleLock,    // a lock file left by a program that has ended keeps the device closed
+        UnnamedLock,  // a lock file that names no program keeps the device closed
+        NotSerial,    // the name is of something else: a file, a console, the program's terminal
     };
 
     // Chooses the port for the next open(); only called while closed.

@@ -33,6 +33,33 @@ bool isPlainDevicePath(const QString &path)
     return std::none_of(path.begin(), path.end(), [](QChar c) { return c == u'"' || c < u' '; });
 }
 
+// A port named on two lines ("COM1", "COM01") has no one device the operator meant.
+QList<int> portsNamedTwice(const QStringList &namedKeys)
+{
+    QList<int> seen;
+    QList<int> repeated;
+    for (const QString &key : namedKeys) {
+        const int port = portNumber(key);
+        if (port != 0 && seen.contains(port) && !repeated.contains(port))
+            repeated << port;
+        seen << port;
+    }
+    return repeated;
+}
+
+// Why a port's entry gives it no device at all; empty when it gives one. An empty entry says
+// the port has none, not that it keeps its usual one.
+QString whyLeftOut(bool namedTwice, bool readable, const QString &path)
+{
+    if (namedTwice)
+        return QStringLiteral("the port is named on more than one line");
+    if (!readable || !isPlainDevicePath(path))
+        return QStringLiteral("its device cannot be read");
+    if (path.isEmpty())
+        return QStringLiteral("no device is given");
+    return {};
+}
+
 } // namespace
 
 Preferences::Preferences(PreferencesStore &store) : m_store(store) {}
@@ -133,6 +160,7 @@ PortOverrides Preferences::portOverrides() const
         return overrides;
     }
     const QStringList readable = m_store.keys(portsSection);
+    const QList<int> repeated = portsNamedTwice(*named);
     QStringList keys = readable + *named;
     keys.removeDuplicates();
     for (const QString &key : keys) {
@@ -141,13 +169,15 @@ PortOverrides Preferences::portOverrides() const
         if (port == 0) {
             overrides.problems
                 << QStringLiteral("[Ports] %1: not a port (COM1 to COM16); ignored").arg(key);
-        } else if (!readable.contains(key) || !isPlainDevicePath(path)) {
-            overrides.withheld << port;
-            overrides.problems << QStringLiteral("[Ports] %1: its device cannot be read; the "
-                                                 "port is left out")
-                                      .arg(key);
-        } else if (!path.isEmpty()) {
+            continue;
+        }
+        const QString why = whyLeftOut(repeated.contains(port), readable.contains(key), path);
+        if (why.isEmpty()) {
             overrides.devices.insert(port, path);
+        } else if (!overrides.withheld.contains(port)) {
+            overrides.withheld << port;
+            overrides.problems
+                << QStringLiteral("[Ports] %1: %2; the port is left out").arg(key, why);
         }
     }
     return overrides;

@@ -29,8 +29,9 @@ public:
 // $XDG_CONFIG_HOME/qm-control-panel/<application>.ini, on Windows the registry key
 // HKEY_CURRENT_USER\Software\qm-control-panel\<application>.
 // A file it cannot read as written (QSettings reports an error, or a quote left open runs
-// on into the lines after it) is never written back, so that nothing it holds is lost; one
-// that is not a regular file of at most 1 MiB is not read at all: every value is its default.
+// on into the lines after it, or a key stands on two lines of a section) is never written back,
+// so that nothing it holds is lost; one that is not a regular file of at most 1 MiB is not read
+// at all: every value is its default. Writing keeps the file's comments and its order.
 class IniPreferencesStore : public PreferencesStore
 {
 public:
@@ -47,6 +48,8 @@ public:
 
 private:
     QString findReadProblem(const QList<QByteArray> &lines) const;
+    QByteArray operatorsText() const;
+    bool keepLayout(const QByteArray &before) const;
 
     QString m_fileName;
     mutable std::optional<QSettings> m_settings; // none when the file is not read at all

@@ -15,10 +15,11 @@ namespace {
 
 std::array<int, 2> g_pipe = {-1, -1};
 
-void onSignal(int)
+// The byte is the signal's number, which is below 64.
+void onSignal(int signalNumber)
 {
     const int savedErrno = errno;
-    const char byte = 1;
+    const char byte = static_cast<char>(signalNumber);
     [[maybe_unused]] const ssize_t ignored = ::write(g_pipe[1], &byte, 1);
     errno = savedErrno;
 }
@@ -60,8 +61,9 @@ bool TerminationSignals::install(std::initializer_list<int> signalNumbers)
 void TerminationSignals::drain()
 {
     char bytes[16];
-    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
-    }
+    ssize_t count = 0;
+    while ((count = ::read(g_pipe[0], bytes, sizeof bytes)) > 0)
+        m_lastSignal = static_cast<unsigned char>(bytes[count - 1]);
     emit terminationRequested();
 }
 

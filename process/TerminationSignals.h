@@ -23,6 +23,8 @@ public:
 
     // False when the pipe or a handler could not be set up.
     bool install(std::initializer_list<int> signalNumbers);
+    // The signal that came last (SIGTERM); 0 before any.
+    int lastSignal() const { return m_lastSignal; }
 
 signals:
     void terminationRequested();
@@ -32,6 +34,7 @@ private:
 
     QSocketNotifier *m_notifier = nullptr;
     QList<int> m_signals;
+    int m_lastSignal = 0;
 };
 
 } // namespace qm

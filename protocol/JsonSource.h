@@ -19,7 +19,8 @@ struct JsonSource
 
 // As QJsonDocument::fromJson, except that a number beyond what a double holds is read as one
 // just as far out of every range (or, when it is too small, as a fraction) instead of failing
-// the whole text, so that where it stands can say what is wrong with it.
+// the whole text, so that where it stands can say what is wrong with it; and a raw U+FEFF in a
+// string reads as its escape, where QJsonDocument would drop it unseen.
 QJsonDocument parseJsonText(QByteArrayView text, QJsonParseError *error);
 
 // The numbers and repeated keys of a text that parseJsonText accepted.

@@ -226,6 +226,11 @@ SetupReadResult parseJson(const QByteArray &contents, const QString &fileName,
     if (const int line = firstLineNotUtf8(contents))
         return refused(fileName,
                        {QStringLiteral("line %1").arg(line), QStringLiteral("not UTF-8")});
+    // JSON allows no raw control character in a string; QJsonDocument takes a NUL in.
+    if (const qsizetype nul = contents.indexOf('\0'); nul >= 0)
+        return refused(fileName, {QStringLiteral("line %1").arg(lineAt(contents, nul)),
+                                  QStringLiteral("not valid JSON (a raw NUL byte; a text writes "
+                                                 "it as \\u0000)")});
     QJsonParseError error;
     const QJsonDocument document = parseJsonText(contents, &error);
     if (error.error != QJsonParseError::NoError)
@@ -273,7 +278,8 @@ SetupReadResult parseSetup(const QByteArray &contents, const QString &fileName,
     const QByteArray text = markedUtf8 ? contents.sliced(Utf8Bom.size()) : contents;
     if (text.trimmed().isEmpty())
         return refused(fileName, {{}, QStringLiteral("the file is empty")});
-    if (text.trimmed().startsWith('{'))
+    // settings.txt starts with a number: a list is JSON that is no setup.
+    if (text.trimmed().startsWith('{') || text.trimmed().startsWith('['))
         return parseJson(text, fileName, model);
     return parseSettingsTxt(text, markedUtf8, fileName, model);
 }

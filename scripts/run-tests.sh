@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, then runs every test: the format, layer and clang-tidy checks, a bounded
-# fuzzing run of the reply path, and the offscreen QtTest suites and end-to-end tests through
-# CTest (last, so that its summary closes the output).
+# fuzzing run of the reply path and the setup-file readers, and the offscreen QtTest suites and
+# end-to-end tests through CTest (last, so that its summary closes the output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh

@@ -284,6 +284,11 @@ bool PanelController::mayClose()
     return false;
 }
 
+void PanelController::endWithoutQuestions()
+{
+    m_settingsFile.setMessagesShown(false);
+}
+
 void PanelController::unload()
 {
     m_tmrStartup->stop();

@@ -68,6 +68,10 @@ public:
     // it, the list looks at the ports again first. Nothing happens for a port not found then.
     void pickPort(int port);
 
+    // The system asked the program to end (a signal): the close that follows asks nothing,
+    // since no one may be there to answer; what it has to tell goes to standard error only.
+    void endWithoutQuestions();
+
 signals:
     // Something the operator should read that needs no answer: a port that cannot be used
     // and the cure, a port entry that could not be read, preferences that are not being

@@ -98,7 +98,8 @@ void ChannelExportWriter::tell(const QString &text) const
         m_diagnostic(QString(text)
                          .replace(QLatin1String("\n\n"), QLatin1String(" "))
                          .replace(u'\n', QLatin1String("; ")));
-    m_messageBoxes.tell(m_title, text);
+    if (m_messagesShown)
+        m_messageBoxes.tell(m_title, text);
 }
 
 } // namespace qm

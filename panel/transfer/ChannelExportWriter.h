@@ -31,6 +31,8 @@ public:
 
     // The file written; empty when the model exports nothing or no folder took the file.
     QString write(const ChannelTable &table);
+    // Without the message, a failure is told on the diagnostic line only.
+    void setMessagesShown(bool shown) { m_messagesShown = shown; }
 
 private:
     bool mayWriteInto(const QString &folder, QStringList &failures) const;
@@ -46,6 +48,7 @@ private:
     MessageBoxes &m_messageBoxes;
     QString m_title;
     Diagnostic m_diagnostic;
+    bool m_messagesShown = true;
 };
 
 } // namespace qm

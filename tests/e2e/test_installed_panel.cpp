@@ -81,12 +81,16 @@ void TestInstalledPanel::signalClosesAsTheCloseButtonDoes_data()
     QTest::addColumn<QString>("program"); // in the prefix
     QTest::addColumn<int>("signalNumber");
     QTest::addColumn<QString>("exported"); // in the home folder; empty: nowhere
-    QTest::newRow("QM-410A") << "bin/qm410a-panel" << int(SIGTERM) << "";
-    QTest::newRow("SIGTERM") << "bin/qm520a-panel" << int(SIGTERM) << DataFile;
-    QTest::newRow("SIGHUP") << "bin/qm520a-panel" << int(SIGHUP) << DataFile;
+    QTest::addColumn<bool>("savable");     // the data folder can be made
+    QTest::newRow("QM-410A") << "bin/qm410a-panel" << int(SIGTERM) << "" << true;
+    QTest::newRow("SIGTERM") << "bin/qm520a-panel" << int(SIGTERM) << DataFile << true;
+    QTest::newRow("SIGHUP") << "bin/qm520a-panel" << int(SIGHUP) << DataFile << true;
     // The build marks the folder of the programs it makes, and the programs look for that mark.
     QTest::newRow("where it was built")
-        << QM_BUILD_DIR "/apps/qm520a-panel" << int(SIGTERM) << BuiltFile;
+        << QM_BUILD_DIR "/apps/qm520a-panel" << int(SIGTERM) << BuiltFile << true;
+    // No one may be there to answer a message box, which would keep the port held.
+    QTest::newRow("settings.txt cannot be saved")
+        << "bin/qm520a-panel" << int(SIGHUP) << "" << false;
 }
 
 // A desktop logout sends these. The signal comes once the panel asks for the last channel,
@@ -97,6 +101,7 @@ void TestInstalledPanel::signalClosesAsTheCloseButtonDoes()
     QFETCH(QString, program);
     QFETCH(int, signalNumber);
     QFETCH(QString, exported);
+    QFETCH(bool, savable);
     const QDir home(m_home.path());
     const QString file = exported.isEmpty() ? QString() : home.filePath(exported);
     QFile::remove(home.filePath(DataFile));
@@ -119,7 +124,8 @@ void TestInstalledPanel::signalClosesAsTheCloseButtonDoes()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    environment.insert("XDG_DATA_HOME", home.filePath("data"));
+    QVERIFY(test::writeFile(home.filePath("a file"), "not a folder"));
+    environment.insert("XDG_DATA_HOME", home.filePath(savable ? "data" : "a file"));
     panel.setProcessEnvironment(environment);
     panel.setWorkingDirectory(home.filePath("elsewhere"));
     panel.start(QDir(m_prefix.path()).filePath(program));
@@ -129,6 +135,8 @@ void TestInstalledPanel::signalClosesAsTheCloseButtonDoes()
     QVERIFY(panel.waitForFinished(RunTimeoutMs));
     QCOMPARE(panel.exitStatus(), QProcess::NormalExit);
     QCOMPARE(panel.exitCode(), 0);
+    QCOMPARE(panel.readAllStandardError().contains("The channel settings could not be saved."),
+             !savable);
     QVERIFY(readFile(home.filePath(qm410 ? "config/qm-control-panel/QM-410A.ini"
                                          : "config/qm-control-panel/VT-540A.ini"))
                 .contains("FormTop="));

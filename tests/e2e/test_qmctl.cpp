@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
 
 using namespace qm;
@@ -89,6 +90,22 @@ QMap<int, QJsonObject> channelObjects(const QByteArray &file)
 // Other settings than the emulator starts with, for one channel.
 const QByteArray OtherChannel = "1|0|1|3|2|30|1|5|50|1|x|y|z\n";
 
+// Starts a write of other settings to every channel of a QM-520A on COM1 (the first `answering`
+// of which answer), and waits until the unit logs a line that `reached` matches; by default,
+// that channel 3's frames (index 2 in the log) have reached it.
+bool writeUntil(Bench &bench, test::UnitSimProcess &sim, QProcess &qmctl,
+                int answering = ChannelCount,
+                const QRegularExpression &reached = QRegularExpression("data ch=2"))
+{
+    const QString file = bench.path(QStringLiteral("otherState.txt"));
+    if (!bench.startUnit(sim, 0, {"--model", "520a", "--channels", QString::number(answering)}) ||
+        !test::writeFile(file, OtherChannel.repeated(ChannelCount)))
+        return false;
+    bench.start(qmctl, {"write", "--model", "520a", "--port", "COM1", file});
+    return QTest::qWaitFor([&] { return !sim.logLines().filter(reached).isEmpty(); },
+                           test::DeadlineMs);
+}
+
 } // namespace
 
 class TestQmctl : public QObject
@@ -101,6 +118,8 @@ private slots:
     void exitCodesNameTheirCause_data();
     void exitCodesNameTheirCause();
     void aLineLostInAWriteIsNamed();
+    void aSignalInAWriteNamesWhatWasWritten_data();
+    void aSignalInAWriteNamesWhatWasWritten();
     void scriptsReadJson();
     void aLateUnitIsReadWrittenComparedAndFound_data();
     void aLateUnitIsReadWrittenComparedAndFound();
@@ -263,12 +282,8 @@ void TestQmctl::aLineLostInAWriteIsNamed()
 {
     Bench bench;
     test::UnitSimProcess sim;
-    QVERIFY(bench.startUnit(sim, 0, {"--model", "520a"}));
-    const QString file = bench.path(QStringLiteral("otherState.txt"));
-    QVERIFY(test::writeFile(file, OtherChannel.repeated(ChannelCount)));
     QProcess qmctl;
-    bench.start(qmctl, {"write", "--model", "520a", "--port", "COM1", file});
-    QTRY_VERIFY_WITH_TIMEOUT(sim.logLines().filter(u"data ch=2").size() == 1, test::DeadlineMs);
+    QVERIFY(writeUntil(bench, sim, qmctl));
     sim.stop();
     QVERIFY(qmctl.waitForFinished(test::DeadlineMs));
     QCOMPARE(qmctl.exitCode(), 3);
@@ -277,6 +292,43 @@ void TestQmctl::aLineLostInAWriteIsNamed()
     static const QRegularExpression named(QStringLiteral(
         R"(the line failed; channel\(s\) 1(, \d+)* had answered; channel\(s\) (\d+, )*12 were)"));
     QVERIFY2(named.match(said).hasMatch(), qPrintable(said));
+}
+
+void TestQmctl::aSignalInAWriteNamesWhatWasWritten_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("answering");   // the first channels, which answer
+    QTest::addColumn<QString>("reached"); // the unit's log line the signal waits for
+    QTest::newRow("SIGTERM") << int(SIGTERM) << "SIGTERM" << 12 << "data ch=2";
+    QTest::newRow("SIGHUP") << int(SIGHUP) << "SIGHUP" << 12 << "data ch=2";
+    // Once channel 4 is asked, it is only asked: it cannot be in the middle of its write.
+    QTest::newRow("SIGINT, channels 4 to 12 silent") << int(SIGINT) << "SIGINT" << 3 << "^0803fa\t";
+}
+
+// How far the write got by the time the signal comes depends on the machine's load, but
+// channel 1 is done and channel 12 is not.
+void TestQmctl::aSignalInAWriteNamesWhatWasWritten()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(QString, name);
+    QFETCH(int, answering);
+    QFETCH(QString, reached);
+    Bench bench;
+    test::UnitSimProcess sim;
+    QProcess qmctl;
+    QVERIFY(writeUntil(bench, sim, qmctl, answering, QRegularExpression(reached)));
+    QCOMPARE(::kill(pid_t(qmctl.processId()), signalNumber), 0);
+    QVERIFY(qmctl.waitForFinished(test::DeadlineMs));
+    QCOMPARE(qmctl.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(qmctl.exitCode(), signalNumber);
+    const QString said = QString::fromUtf8(qmctl.readAllStandardError());
+    const QRegularExpression named("ended by " + name +
+                                   R"( during the write: channel\(s\) 1(, \d+)* were written )"
+                                   R"(and read back; .*channel\(s\) (\d+, )*12 were not written)");
+    QVERIFY2(named.match(said).hasMatch(), qPrintable(said));
+    const QRegularExpression inHand(R"(channel (\d+) was being written)");
+    QVERIFY2(inHand.match(said).captured(1).toInt() <= answering, qPrintable(said));
 }
 
 // read --summary-json names the channels that answered; diff --json says what the text diff

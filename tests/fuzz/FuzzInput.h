@@ -2,6 +2,7 @@
 
 #include "model/UnitModel.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <cstdint>
@@ -37,6 +38,24 @@ struct FuzzInput
         bytes += pieceSizes.toByteArray();
         return bytes;
     }
+};
+
+// How a setup-file fuzz input is read: the first byte picks the model (bit 0); the rest is the
+// file.
+struct SetupInput
+{
+    const UnitModel *model = nullptr;
+    QByteArray contents;
+
+    static SetupInput read(const std::uint8_t *data, std::size_t size)
+    {
+        const QByteArrayView all(data, static_cast<qsizetype>(size));
+        const bool is520a = !all.isEmpty() && (data[0] & 1) != 0;
+        return {is520a ? &qm520a() : &qm410a(),
+                all.sliced(qMin<qsizetype>(1, all.size())).toByteArray()};
+    }
+
+    static QByteArray header(bool qm520a) { return QByteArray(1, qm520a ? '\x01' : '\x00'); }
 };
 
 } // namespace qm::fuzz

@@ -3,12 +3,8 @@
 // about (one byte short or long, an overlong frame that wraps, noise, a channel above 11).
 
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/SeedFolder.h"
 #include "tools/qm-unit-sim/SimulatedUnit.h"
-
-#include <QDir>
-#include <QFile>
-
-#include <cstdio>
 
 using namespace qm;
 
@@ -45,24 +41,14 @@ QList<QByteArray> streams(const sim::UnitWire &wire)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
-        return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    int written = 0;
+    QByteArrayList seeds;
     for (bool is520a : {false, true}) {
         const QList<QByteArray> all = streams(is520a ? sim::qm520aWire() : sim::qm410aWire());
         for (const QByteArray &stream : all) {
             for (QByteArrayView sizes :
-                 {QByteArrayView(), QByteArrayView("\x31\x36"), QByteArrayView("\x00", 1)}) {
-                QFile file(folder.filePath(QStringLiteral("seed-%1").arg(++written)));
-                if (!file.open(QIODevice::WriteOnly) ||
-                    file.write(fuzz::FuzzInput::header(is520a, sizes) + stream) < 0)
-                    return 1;
-            }
+                 {QByteArrayView(), QByteArrayView("\x31\x36"), QByteArrayView("\x00", 1)})
+                seeds << fuzz::FuzzInput::header(is520a, sizes) + stream;
         }
     }
-    std::printf("%d seeds in %s\n", written, argv[1]);
-    return 0;
+    return fuzz::writeSeeds(argc, argv, seeds);
 }

@@ -128,6 +128,16 @@ void TestLink::refusalsAreToldOnePerCure_data()
         << QList<PortRefusal>{refused(3, "COM3", Cause::InUse), refused(4, "com4", Cause::InUse),
                               refused(5, "COM5", Cause::InUse)}
         << PortRetry::RunAgain << QStringList{"COM3 to COM5: " + someone.arg("them") + "."};
+    QTest::newRow("lock files")
+        << QList<PortRefusal>{refused(1, "/dev/ttyS0", Cause::StaleLock, "/var/lock/LCK..ttyS0"),
+                              refused(2, "/dev/ttyS1", Cause::UnnamedLock, "/var/lock/LCK..ttyS1")}
+        << PortRetry::RunAgain
+        << QStringList{"COM1 (/dev/ttyS0): the lock file /var/lock/LCK..ttyS0, left by a program "
+                       "that has ended, keeps it closed; remove it (sudo rm "
+                       "/var/lock/LCK..ttyS0).",
+                       "COM2 (/dev/ttyS1): the lock file /var/lock/LCK..ttyS1 names no program, "
+                       "yet keeps it closed; if no program uses it, remove it (sudo rm "
+                       "/var/lock/LCK..ttyS1)."};
     QTest::newRow("the system's words, by their words")
         << QList<PortRefusal>{refused(2, "/dev/ttyS1", Cause::Other, "Input/output error"),
                               refused(3, "/dev/ttyS2", Cause::Other, "Input/output error"),

@@ -1,9 +1,12 @@
+#include "link/DeviceKind.h"
 #include "link/PortManager.h"
 #include "link/QtSerialPort.h"
+#include "link/SerialDevice.h"
 #include "link/SerialLink.h"
 #include "multiupdate/MultiUpdateRun.h"
 #include "protocol/CommandSender.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/FakeSerialPort.h"
 #include "tests/support/Files.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/RecordingSink.h"
@@ -103,6 +106,10 @@ private slots:
     void runsOntoAFullLineArriveWhole();
     void waitUntilSentWaitsForTheDriver();
     void aRefusedOpenLeavesTheHoldersLineAlone();
+    void lockFilesNameTheirHolderOrThemselves_data();
+    void onlySerialDevicesAreOpened_data();
+    void onlySerialDevicesAreOpened();
+    void lockFilesNameTheirHolderOrThemselves();
 };
 
 void TestQtSerialPort::lineSettingsFollowTheModel_data()
@@ -297,6 +304,96 @@ void TestQtSerialPort::aRefusedOpenLeavesTheHoldersLineAlone()
     // Once the holder lets go, the device is free.
     rig.port.close();
     QVERIFY(intruder.open());
+}
+
+void TestQtSerialPort::lockFilesNameTheirHolderOrThemselves_data()
+{
+    using Cause = SerialPort::RefusalCause;
+    QTest::addColumn<QByteArray>("contents"); // "<pid>" stands for this process
+    QTest::addColumn<Cause>("cause");
+    QTest::addColumn<QString>("detail"); // "<file>" stands for the lock file
+    // The system keeps 15 characters of a program's name.
+    QTest::newRow("held") << QByteArray("     <pid>\n") << Cause::InUse
+                          << "test_qt_serial_ (process <pid>)";
+    // Process numbers stop at 2^22 on Linux: this one never ran.
+    QTest::newRow("stale") << QByteArray("99999999\nqmctl\n") << Cause::StaleLock << "<file>";
+    QTest::newRow("empty") << QByteArray() << Cause::UnnamedLock << "<file>";
+    QTest::newRow("no process number") << QByteArray("qmctl\n") << Cause::UnnamedLock << "<file>";
+    QTest::newRow("process number 0") << QByteArray("0\n") << Cause::UnnamedLock << "<file>";
+}
+
+// Written in a folder of the test's own, never in the system's lock folder.
+void TestQtSerialPort::lockFilesNameTheirHolderOrThemselves()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(SerialPort::RefusalCause, cause);
+    QFETCH(QString, detail);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("LCK..ttyS0");
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    QVERIFY(test::writeFile(file, contents.replace("<pid>", pid)));
+    const serialdevice::Refusal refusal = serialdevice::lockFileHolder(file);
+    QCOMPARE(refusal.cause, cause);
+    QCOMPARE(refusal.detail, detail.replace("<pid>", pid).replace("<file>", file));
+}
+
+void TestQtSerialPort::onlySerialDevicesAreOpened_data()
+{
+    QTest::addColumn<QString>("device"); // "<dir>": a folder of the test's; "<pty>": a terminal
+    QTest::addColumn<QString>("why");    // empty: it may be opened
+    QTest::newRow("pseudo-terminal") << "<pty>"
+                                     << "";
+    QTest::newRow("nothing there") << "<dir>/none"
+                                   << "";
+    QTest::newRow("the program's own terminal") << "<own>"
+                                                << "the terminal this program runs in";
+    QTest::newRow("the controlling terminal") << "/dev/tty"
+                                              << "the terminal of whatever program opens it";
+    QTest::newRow("console") << "/dev/console"
+                             << "a console";
+    QTest::newRow("no terminal") << "/dev/null"
+                                 << "a device that is no terminal";
+    QTest::newRow("regular file") << "<dir>/file"
+                                  << "a regular file";
+    QTest::newRow("folder") << "<dir>"
+                            << "a folder";
+}
+
+// The program's own terminal is a pseudo-terminal made its standard input for the while.
+void TestQtSerialPort::onlySerialDevicesAreOpened()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    QVERIFY(test::writeFile(dir.filePath("file"), "frames"));
+    const QString ptyPath = test::PseudoTerminal::uniqueLinkPath(dir);
+    test::PseudoTerminal pty(ptyPath);
+    const int savedInput = ::dup(STDIN_FILENO);
+    const int ownTerminal = openRaw(ptyPath);
+    if (device == u"<own>") {
+        QCOMPARE(::dup2(ownTerminal, STDIN_FILENO), STDIN_FILENO);
+        device = ptyPath;
+    }
+    device.replace("<dir>", dir.path()).replace("<pty>", ptyPath);
+    const QString said = whyNotSerialDevice(device);
+    // The panels and qmctl open through this, and what it refuses is never opened.
+    const PortMap map({{2, device}});
+    test::FakeSerialPort port;
+    port.deviceMap = &map;
+    port.openable = {2};
+    QStringList lines;
+    const bool opened =
+        PortManager(port, [&](const QString &line) { lines << line; }).openNamedPort(2);
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+    ::close(ownTerminal);
+    QCOMPARE(said, why);
+    QCOMPARE(opened, why.isEmpty());
+    QCOMPARE(port.openAttempts.size(), why.isEmpty() ? 1 : 0);
+    if (!why.isEmpty())
+        QCOMPARE(lines, QStringList{QString("COM2 (%1): it is %2, not a serial device; use the "
+                                            "unit's serial device instead.")
+                                        .arg(device, why)});
 }
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)

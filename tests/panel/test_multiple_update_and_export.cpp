@@ -99,7 +99,8 @@ void TestMultipleUpdateAndExport::exportAtClose()
     QStringList told;
     QMap<QString, QByteArray> files;
     int placeWrites = 0;
-    const auto closeWith = [&](int channels, const QStringList &refused) {
+    QStringList diagnostics;
+    const auto closeWith = [&](int channels, const QStringList &refused, bool bySignal = false) {
         Rig rig(qm520aWindow(), channels, {}, [&](PanelPlatform &platform) {
             platform.programFolder = program.path();
             platform.dataFolder = data;
@@ -108,9 +109,12 @@ void TestMultipleUpdateAndExport::exportAtClose()
         rig.files->refusal = [&refused](const QString &path) {
             return refused.contains(path) ? QStringLiteral("No space left on device") : QString();
         };
+        if (bySignal)
+            rig.controller->endWithoutQuestions();
         rig.window.close();
-        std::tie(told, files, placeWrites) =
-            std::tuple(rig.notifier->texts, rig.files->files, rig.store->writes.value("FormTop"));
+        std::tie(told, files, placeWrites, diagnostics) =
+            std::tuple(rig.notifier->texts, rig.files->files, rig.store->writes.value("FormTop"),
+                       rig.diagnostics);
     };
     closeWith(8, {});
     QCOMPARE(told, QStringList());
@@ -125,6 +129,11 @@ void TestMultipleUpdateAndExport::exportAtClose()
     QVERIFY2(told.value(0).contains(inData + ": No space left on device"),
              qPrintable(told.value(0)));
     QCOMPARE(files, (QMap<QString, QByteArray>{{beside, "old"}}));
+    QCOMPARE(placeWrites, 1);
+    // Ended by a signal, it asks no one: a message box would keep it running.
+    closeWith(12, {beside, inData}, true);
+    QCOMPARE(told, QStringList());
+    QCOMPARE(diagnostics.filter("could not be saved").size(), 1);
     QCOMPARE(placeWrites, 1);
 
     Rig rig410(qm410aWindow(), 12);

@@ -24,6 +24,7 @@ private slots:
     void portOverridesComeFromThePortsSection();
     void aFileThatCannotBeUsedIsToldOnceAndKept_data();
     void aFileThatCannotBeUsedIsToldOnceAndKept();
+    void aWriteKeepsTheOperatorsComments();
 };
 
 // Missing or unusable text reads as the default and writes nothing; a mask is kept whatever
@@ -75,8 +76,11 @@ void TestPreferences::portOverridesComeFromThePortsSection()
     const QMap<int, QString> expected{{1, "/dev/pts/5"}, {16, "/dev/serial/by-id/usb-x"}};
     const PortOverrides overrides = Preferences(store).portOverrides();
     QCOMPARE(overrides.devices, expected);
-    QCOMPARE(overrides.problems, QStringList{"[Ports] COM17: not a port (COM1 to COM16); ignored"});
-    QVERIFY(overrides.withheld.isEmpty());
+    // An empty entry means no device, not the port's usual one.
+    const QStringList problems{"[Ports] COM17: not a port (COM1 to COM16); ignored",
+                               "[Ports] COM2: no device is given; the port is left out"};
+    QCOMPARE(overrides.problems, problems);
+    QCOMPARE(overrides.withheld, QList<int>{2});
 }
 
 void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept_data()
@@ -111,6 +115,14 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept_data()
         {"COM2: its device cannot be read; the port is left out",
          "COM3: its device cannot be read; the port is left out"},
         {{1, "/dev/pts/5"}});
+    // Only one of two lines for a key is read, and writing back would lose the other.
+    row("a port named twice",
+        ", line 3: COM01 gives again the key of line 2; each key may stand once", 3, {1},
+        {"the port is named on more than one line; the port is left out"});
+    // QSettings takes only ";" for a comment, and drops the line when it writes.
+    row("a # comment", ", line 2: not a key=value line, a [section] or a ; comment", 4);
+    row("a key spaced apart",
+        ", line 3: Comport gives again the key of line 2; each key may stand once", 4);
 }
 
 // Such a file is neither read past what can be trusted nor written: every write's failure is
@@ -139,6 +151,12 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
     if (kind == u"an unbalanced quote")
         contents = "[Ports]\nCOM1=/dev/pts/5\nCOM2=\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4\n"
                    "[Settings]\nComport=3\nFormTop=200\n";
+    if (kind == u"a port named twice")
+        contents = "[Ports]\nCOM1=/dev/pts/5\nCOM01=/dev/ttyUSB3\n[Settings]\nComport=3\n";
+    if (kind == u"a # comment")
+        contents = "[Settings]\n# the port of the studio's unit\nComport=4\n";
+    if (kind == u"a key spaced apart")
+        contents = "[Settings]\nComport=3\nComport =4\n";
     const QString folder = QFileInfo(path).path();
     if (kind == u"a file in the folder's place")
         QVERIFY(test::writeFile(folder, "not a folder"));
@@ -171,6 +189,25 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
     QCOMPARE(QFileInfo(path).isFile(), regular);
     if (regular)
         QCOMPARE(test::readFile(path), contents);
+}
+
+// QSettings alone would write the file anew in its own layout, without the comments.
+void TestPreferences::aWriteKeepsTheOperatorsComments()
+{
+    QTemporaryDir home;
+    const QString path = home.filePath("qm-control-panel/QM-410A.ini");
+    const QByteArray before = "; the unit in the studio\n[Ports]\nCOM1=/dev/pts/5\n\n"
+                              "[Settings]\n; kept as the operator wrote it\nComport=4\n";
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()) && test::writeFile(path, before));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+    IniPreferencesStore store("QM-410A");
+    Preferences prefs(store);
+    prefs.storeComport(5);
+    prefs.storeFormPosition(QPoint(10, 20));
+    prefs.storeUpdateImmediately(0);
+    QCOMPARE(test::readFile(path),
+             "; the unit in the studio\n[Ports]\nCOM1=/dev/pts/5\n\n[Settings]\n; kept as the "
+             "operator wrote it\nComport=5\nFormTop=20\nFormLeft=10\nUpdateImmediately=0\n");
 }
 
 QTEST_GUILESS_MAIN(TestPreferences)

@@ -183,6 +183,7 @@ void addRefusalRows()
             "410a");
     refused("wrong version", withTop("version", 3),
             "version: 3 is not a format version this program reads (it reads 1 and 2)");
+    refused("a list", "[" + sample + "]", "not a setup file (no JSON object)");
     refused("eleven channels", withTop("channels", eleven),
             "channels: wrong number of channels: 11, not 12");
     // Channels and their fields in either version.
@@ -241,6 +242,14 @@ void addValueRows()
             "reply could carry the line back");
     refused("text with a C1 control the code page lacks", text(QStringLiteral("a\u0080")),
             "channel 3, Text1: \"a\\x80\": \"\\x80\" is not in");
+    // QJsonDocument takes in a raw NUL, which JSON does not allow, and drops a raw U+FEFF.
+    const QByteArray rawNul = withRawValue(2, "Text1", QByteArray("\"a\0b\"", 5));
+    refused("text with a raw NUL", rawNul,
+            QString("line %1: not valid JSON (a raw NUL byte")
+                .arg(rawNul.left(rawNul.indexOf('\0')).count('\n') + 1));
+    const QString bom = "channel 3, Text1: \"\\ufeffZ\": ";
+    refused("text with an escaped U+FEFF", withRawValue(2, "Text1", "\"\\ufeffZ\""), bom);
+    refused("text with a raw U+FEFF", withRawValue(2, "Text1", "\"\xEF\xBB\xBFZ\""), bom);
     refused("text of 31 characters", text(QString(31, u'x')),
             "channel 3, Text1: \"" + QString(31, u'x') +
                 "\": 31 characters; a line holds at most 30");

@@ -10,6 +10,7 @@
 #include "link/SetupSession.h"
 #include "preferences/Preferences.h"
 #include "preferences/PreferencesStore.h"
+#include "process/Interruption.h"
 #include "process/StandardOptions.h"
 #include "protocol/ChannelList.h"
 #include "protocol/QuotedText.h"
@@ -26,6 +27,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <unistd.h>
 
 using namespace qm;
@@ -332,6 +334,8 @@ public:
         QObject::connect(&m_session, &SetupSession::finished, qApp, &QCoreApplication::quit);
     }
 
+    const SetupSession &session() const { return m_session; }
+
     int read()
     {
         m_session.read(allChannelIndices());
@@ -512,6 +516,56 @@ private:
     SetupSession m_session;
 };
 
+// How far a write had gone, from the session's progress.
+struct WriteProgress
+{
+    SetupSession::Step step = SetupSession::Step::Reading;
+    qsizetype done = 0;
+};
+
+// Which channels hold the file's settings now, for a write that a signal ended halfway. The
+// channel in hand has had its frames handed to the port once its read-back is asked for.
+QString interruptedWrite(const SetupSession &session, const QList<int> &channels,
+                         const WriteProgress &progress)
+{
+    QStringList said;
+    const auto add = [&said](const QList<int> &some, const char *what) {
+        if (!some.isEmpty())
+            said << QStringLiteral("channel(s) %1 %2")
+                        .arg(channelNumbers(some), QLatin1String(what));
+    };
+    add(session.answered(), "were written and read back");
+    add(session.silentChannels(), "were written but did not answer the read-back");
+    add(session.skipped(), "did not answer and were left as they are");
+    QList<int> rest = channels.mid(progress.done);
+    if (!rest.isEmpty() && progress.step != SetupSession::Step::Reading)
+        said << QStringLiteral("channel %1 was being written and may hold part of its settings")
+                    .arg(rest.takeFirst() + 1);
+    add(rest, "were not written");
+    return said.join(QStringLiteral("; "));
+}
+
+// A signal ends the run where it stands; whoever sent it learns what the unit holds now.
+void sayWhatWasDoneOnSignal(const Interruption &interruption, const Run &run,
+                            const CommandLine &line, const QList<int> &channels)
+{
+    auto progress = std::make_shared<WriteProgress>();
+    QObject::connect(&run.session(), &SetupSession::progressed, &interruption,
+                     [progress](SetupSession::Step step, int done, int) {
+                         *progress = {step, done};
+                     });
+    QObject::connect(&interruption, &Interruption::requested, &interruption, [&, progress] {
+        if (isatty(STDERR_FILENO))
+            std::fprintf(stderr, "\r%40s\r", "");
+        const QString done = line.command == u"write"
+                                 ? QStringLiteral(" during the write: ") +
+                                       interruptedWrite(run.session(), channels, *progress)
+                                 : QStringLiteral("; the unit was not changed");
+        printError(QStringLiteral("ended by ") + interruption.signalName() + done);
+        interruption.endAsAsked();
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -553,11 +607,15 @@ int main(int argc, char *argv[])
     const bool opened = PortManager(port, printError).openNamedPort(portNumber);
     line->device = port.deviceName();
     if (line->device.isEmpty())
-        printError(QStringLiteral("%1 has no device: its [Ports] entry could not be read")
+        printError(QStringLiteral("%1 has no device: its [Ports] entry gives none or cannot be "
+                                  "read")
                        .arg(line->port));
     if (!opened)
         return UnitFailed;
     Run run(*line, port);
+    Interruption interruption;
+    sayWhatWasDoneOnSignal(interruption, run, *line, channels);
+    interruption.install();
     if (line->command == u"read")
         return run.read();
     return line->command == u"write" ? run.write(*setup, channels) : run.diff(*setup);
