@@ -69,7 +69,7 @@ const sim::UnitWire &wireOf(const UnitModel &model)
     return *sim::unitWireByName(model.shortName);
 }
 
-QByteArray framed(QByteArray payload, int command, int index)
+QByteArray framed(const QByteArray &payload, int command, int index)
 {
     return payload + static_cast<char>(command) + static_cast<char>(index) + '\xFA';
 }
