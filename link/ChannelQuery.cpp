@@ -24,7 +24,9 @@ ChannelQuery::ChannelQuery(const QueryLine &line, int channel, QObject *parent)
 void ChannelQuery::ask(qsizetype bytesAhead)
 {
     const int firstByteMs = m_line.wait.untilFirstByteMs(bytesAhead + RequestLength);
-    m_lastLookMs = firstByteMs + m_line.wait.untilReplyEndMs(ReplyFrameLength);
+    // A begun reply may come in at half the line's speed, an adapter handing it on in bursts,
+    // before a stream that never ends as a reply is given up.
+    m_lastLookMs = firstByteMs + 2 * m_line.wait.untilReplyEndMs(ReplyFrameLength);
     m_bytesSeen = m_line.receiver.bytesFed();
     connect(&m_line.receiver, &ReplyReceiver::channelAnswered, this, &ChannelQuery::onAnswered);
     m_clock.start();

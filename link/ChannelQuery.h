@@ -23,8 +23,8 @@ struct QueryLine
 
 // One question to one channel: it sends the settings request and reports once whether the
 // channel answered or stayed silent. The first byte may come as late as
-// the reply allowance says; a reply that has begun is waited for to its end, within the line
-// time of a whole reply and the allowance once more, so that a stream of noise cannot keep it
+// the reply allowance says; a reply that has begun is waited for to its end, within twice the
+// line time of a whole reply and the allowance, so that a stream of noise cannot keep it
 // waiting. Input that has arrived is always taken before the channel is called silent.
 class ChannelQuery : public QObject
 {

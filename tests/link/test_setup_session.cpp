@@ -63,6 +63,7 @@ private slots:
     void aRunStartedAtOnceDoesNothingTheFailedOneLeft();
     void aQuestionWaitsAsLongAsALateUnitNeeds_data();
     void aQuestionWaitsAsLongAsALateUnitNeeds();
+    void everyPaceWithinTheAllowanceIsAnswered();
 };
 
 void TestSetupSession::writtenSetupsReadBackAsTheyWere_data()
@@ -213,6 +214,66 @@ void TestSetupSession::aQuestionWaitsAsLongAsALateUnitNeeds()
     QCOMPARE(port.frames, QByteArrayList{QByteArray::fromHex("0806fa")});
     QVERIFY2(clock.elapsed() >= ReplyWait::FirstByteMs,
              qPrintable(QString::number(clock.elapsed())));
+}
+
+namespace {
+
+// A unit of its own pace on a port of its own: the first piece of its reply arrives up to 280 ms
+// after the request, the rest follows at line speed in pieces of 1 to 16 bytes, each handed on
+// up to 40 ms after its last byte crossed the line (an adapter's latency timer).
+struct PacedUnit
+{
+    PacedUnit(const UnitModel &unit, QRandomGenerator &random, int channel)
+        : receiver(unit, table), reader(port, &receiver), sender(unit, table, port),
+          query({sender, receiver, reader, ReplyWait(unit.baudRate)}, channel)
+    {
+        port.openable = {1};
+        port.setPortNumber(1);
+        port.open();
+        const QByteArray reply = test::unitReply(unit, ChannelSettings{}, channel);
+        const ReplyWait line(unit.baudRate);
+        const int firstMs = static_cast<int>(random.bounded(281));
+        int handedOnMs = firstMs;
+        for (qsizetype at = 0; at < reply.size();) {
+            const QByteArray piece = reply.mid(at, 1 + random.bounded(16));
+            if (at > 0)
+                handedOnMs = std::max(handedOnMs, firstMs + line.lineTimeMs(at + piece.size()) +
+                                                      static_cast<int>(random.bounded(41)));
+            QTimer::singleShot(handedOnMs, &port, [this, piece] { port.receive(piece); });
+            at += piece.size();
+        }
+    }
+
+    test::FakeSerialPort port;
+    ChannelTable table;
+    ReplyReceiver receiver;
+    PortReader reader;
+    CommandSender sender;
+    ChannelQuery query;
+};
+
+} // namespace
+
+// The late-unit rule as a property over generated paces, both models, the units all at once.
+void TestSetupSession::everyPaceWithinTheAllowanceIsAnswered()
+{
+    QRandomGenerator random(300);
+    std::vector<std::unique_ptr<PacedUnit>> units;
+    for (int run = 0; run < 40; ++run)
+        units.push_back(
+            std::make_unique<PacedUnit>(run % 2 ? qm410a() : qm520a(), random, run % ChannelCount));
+    for (const auto &unit : units)
+        unit->query.ask(0);
+    const auto settled = [&units] {
+        return std::all_of(units.begin(), units.end(), [](const auto &unit) {
+            return unit->query.outcome() != ChannelQuery::Outcome::Pending;
+        });
+    };
+    QVERIFY(QTest::qWaitFor(settled, test::DeadlineMs));
+    for (int run = 0; run < 40; ++run)
+        QVERIFY2(units[static_cast<std::size_t>(run)]->query.outcome() ==
+                     ChannelQuery::Outcome::Answered,
+                 qPrintable(QStringLiteral("unit %1").arg(run)));
 }
 
 QTEST_MAIN(TestSetupSession)
