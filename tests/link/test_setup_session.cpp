@@ -257,9 +257,11 @@ struct PacedUnit
 // The late-unit rule as a property over generated paces, both models, the units all at once.
 void TestSetupSession::everyPaceWithinTheAllowanceIsAnswered()
 {
+    constexpr int Units = 40;
     QRandomGenerator random(300);
     std::vector<std::unique_ptr<PacedUnit>> units;
-    for (int run = 0; run < 40; ++run)
+    units.reserve(Units);
+    for (int run = 0; run < Units; ++run)
         units.push_back(
             std::make_unique<PacedUnit>(run % 2 ? qm410a() : qm520a(), random, run % ChannelCount));
     for (const auto &unit : units)
@@ -270,7 +272,7 @@ void TestSetupSession::everyPaceWithinTheAllowanceIsAnswered()
         });
     };
     QVERIFY(QTest::qWaitFor(settled, test::DeadlineMs));
-    for (int run = 0; run < 40; ++run)
+    for (int run = 0; run < Units; ++run)
         QVERIFY2(units[static_cast<std::size_t>(run)]->query.outcome() ==
                      ChannelQuery::Outcome::Answered,
                  qPrintable(QStringLiteral("unit %1").arg(run)));
