@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,27 @@
 namespace qm {
 
 namespace {
+
+// Enter and the keypad's Enter press a focused button as Space does, in a window as in a
+// dialog, without making it the dialog's default: Enter elsewhere in a dialog stays the
+// dialog's.
+class PushButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!event->isAutoRepeat())
+                click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
 
 QLabel *createLabel(const WindowRow &row, QWidget *container)
 {
@@ -164,7 +186,7 @@ QWidget *createControlWidget(const WindowRow &row, QWidget *container)
     case ControlKind::Label:
         return createLabel(row, container);
     case ControlKind::PushButton:
-        return new QPushButton(row.caption, container);
+        return new PushButton(row.caption, container);
     case ControlKind::CheckBox:
         return new QCheckBox(row.caption, container);
     case ControlKind::RadioButton:

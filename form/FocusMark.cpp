@@ -2,10 +2,12 @@
 
 #include "form/Contrast.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <algorithm>
 
 namespace qm {
 
@@ -18,19 +20,47 @@ void drawFocusMark(QPainter &painter, const QRect &rect, const QColor &colour)
     painter.restore();
 }
 
-PageFocusMark *PageFocusMark::forPageOf(QWidget &control)
+namespace {
+
+// The note at the foot of the page in front, in its own focus mark, like the tab's.
+class FocusNote : public QLabel
+{
+public:
+    FocusNote(const QString &text, QWidget *parent) : QLabel(text, parent)
+    {
+        setObjectName(QStringLiteral("pageFocusNote"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        setAlignment(Qt::AlignCenter);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QLabel::paintEvent(event);
+        QPainter painter(this);
+        drawFocusMark(
+            painter, rect(),
+            readableOn(palette().color(QPalette::Window), palette().color(QPalette::WindowText)));
+    }
+};
+
+} // namespace
+
+PageFocusMark *PageFocusMark::forPageOf(QWidget &control, const QString &keysDo)
 {
     for (QWidget *page = &control; page; page = page->parentWidget()) {
         auto *stack = qobject_cast<QStackedWidget *>(page->parentWidget());
         auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
         if (tabs && tabs->indexOf(page) >= 0)
-            return new PageFocusMark(*tabs, *page);
+            return new PageFocusMark(*tabs, *page, keysDo);
     }
     return nullptr;
 }
 
-PageFocusMark::PageFocusMark(QTabWidget &tabs, QWidget &page)
-    : QWidget(tabs.tabBar()), m_tabs(tabs), m_page(page)
+PageFocusMark::PageFocusMark(QTabWidget &tabs, QWidget &page, const QString &keysDo)
+    : QWidget(tabs.tabBar()), m_tabs(tabs), m_page(page), m_note(new FocusNote(keysDo, &tabs))
 {
     setObjectName(QStringLiteral("pageFocusMark"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -54,9 +84,29 @@ void PageFocusMark::follow()
         setGeometry(m_tabs.tabBar()->tabRect(index));
         raise();
         show();
+        placeNote();
     } else {
         hide();
+        m_note->hide();
     }
+}
+
+// In the lower left corner of the page in front, inside the one frame that holds its
+// controls where it has one: the designs leave that corner bare.
+void PageFocusMark::placeNote()
+{
+    constexpr int Margin = 4;
+    QWidget *page = m_tabs.currentWidget();
+    if (!page)
+        return;
+    const QList<QWidget *> parts = page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    const QWidget *corner = parts.size() == 1 ? parts.first() : page;
+    const QSize size = m_note->sizeHint() + QSize(Margin, 2);
+    const QPoint bottomLeft = corner->mapTo(&m_tabs, QPoint(0, corner->height()));
+    m_note->setGeometry(bottomLeft.x() + Margin, bottomLeft.y() - Margin / 2 - size.height(),
+                        std::min(size.width(), corner->width() - 2 * Margin), size.height());
+    m_note->raise();
+    m_note->show();
 }
 
 void PageFocusMark::paintEvent(QPaintEvent *)

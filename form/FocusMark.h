@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QTabWidget;
 
 namespace qm {
@@ -12,14 +13,16 @@ namespace qm {
 void drawFocusMark(QPainter &painter, const QRect &rect, const QColor &colour);
 
 // Marks the tab of a page while a control on it shows the keyboard's focus but another page is
-// in front, so that the operator sees where the keys go. Drawn over the tab strip; it takes no
-// input and moves nothing.
+// in front, and says in a corner of the page in front what the keys do, so that the operator
+// sees where the keys go. Drawn over the tab strip and the pages; it takes no input and moves
+// nothing.
 class PageFocusMark : public QWidget
 {
     Q_OBJECT
 public:
-    // For the tab page that holds the control; nullptr when it lies on no tab page.
-    static PageFocusMark *forPageOf(QWidget &control);
+    // For the tab page that holds the control, with a few words on what its keys do ("Arrows:
+    // position"); nullptr when it lies on no tab page.
+    static PageFocusMark *forPageOf(QWidget &control, const QString &keysDo);
 
     void setFocused(bool focused);
 
@@ -27,11 +30,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    PageFocusMark(QTabWidget &tabs, QWidget &page);
+    PageFocusMark(QTabWidget &tabs, QWidget &page, const QString &keysDo);
     void follow();
+    void placeNote();
 
     QTabWidget &m_tabs;
     QWidget &m_page;
+    QLabel *m_note;
     bool m_focused = false;
 };
 

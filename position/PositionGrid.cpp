@@ -11,7 +11,8 @@
 namespace qm {
 
 PositionGrid::PositionGrid(QWidget *parent)
-    : QLabel(parent), m_pageMark(PageFocusMark::forPageOf(*this))
+    : QLabel(parent),
+      m_pageMark(PageFocusMark::forPageOf(*this, QStringLiteral("Arrows: position")))
 {
     setMouseTracking(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);

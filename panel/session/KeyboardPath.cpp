@@ -5,9 +5,13 @@
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindowControls.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QShortcut>
+#include <QTabWidget>
 #include <QWidget>
+#include <QWindow>
 
 namespace qm {
 
@@ -20,10 +24,18 @@ constexpr int ChannelsWithDigits = 9;
 
 KeyboardPath::KeyboardPath(QWidget &window, const MainWindowControls &controls,
                            const ChannelEditor &editor, std::function<void()> readUnitAgain)
-    : m_controls(controls), m_editor(editor)
+    : m_window(window), m_controls(controls), m_editor(editor)
 {
     addShortcut(window, QKeySequence(Qt::Key_F5), std::move(readUnitAgain));
-    // Ctrl+PgDn and Ctrl+PgUp stay with the tab control.
+    // The tab control turns its pages only while it holds the keyboard itself, and the
+    // keyboard is mostly with the hidden arrow-key field.
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Tab)})
+        addShortcut(window, keys, [this] { turnPage(1); });
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)})
+        addShortcut(window, keys, [this] { turnPage(-1); });
+    addShortcut(window, QKeySequence(Qt::SHIFT | Qt::Key_F10), [this] { openContextMenu(); });
     addShortcut(window, QKeySequence(Qt::ALT | Qt::Key_PageDown),
                 [this] { choose(answeredChannelFrom(m_editor.currentChannel(), 1)); });
     addShortcut(window, QKeySequence(Qt::ALT | Qt::Key_PageUp),
@@ -48,6 +60,26 @@ void KeyboardPath::choose(int index)
     if (!ChannelTable::isValidIndex(index))
         return;
     m_controls.channelSelectors[static_cast<std::size_t>(index)]->choose();
+}
+
+// Round the ends, as the strip's own Ctrl+Tab goes; a disabled tab control turns no page.
+void KeyboardPath::turnPage(int step)
+{
+    QTabWidget *tabs = m_controls.sstSettings;
+    const int count = tabs->count();
+    if (tabs->isEnabled() && count > 0)
+        tabs->setCurrentIndex(((tabs->currentIndex() + step) % count + count) % count);
+}
+
+// What the Menu key does: the window passes it to the control that has the keyboard, which
+// opens a menu of its own or hands it on to the window's.
+void KeyboardPath::openContextMenu()
+{
+    QWindow *handle = m_window.windowHandle();
+    if (!handle)
+        return;
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, {});
+    QCoreApplication::sendEvent(handle, &menuKey);
 }
 
 int KeyboardPath::answeredChannelFrom(int index, int step) const

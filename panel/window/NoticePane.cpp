@@ -81,6 +81,7 @@ void NoticePane::dismiss()
     m_entries.clear();
     m_escape->setEnabled(false);
     hide();
+    uncoverControls();
 }
 
 QPalette NoticePane::colours(QPalette palette)
@@ -137,12 +138,39 @@ void NoticePane::showTexts()
     const int wanted = static_cast<int>(std::ceil(measure.size().height())) + frame;
     const int room = std::max(place.height(), m_lowest - place.y());
     setGeometry(place.x(), place.y(), place.width(), std::clamp(wanted, place.height(), room));
+    coverControls();
     m_escape->setEnabled(true);
     show();
     raise();
     // Screen readers speak it at once; it takes no focus that would make them read it.
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+}
+
+// A control the notice hides even in part would take the keyboard out of sight; those on tab
+// pages behind count as well, for a page may come to the front while the notice shows.
+void NoticePane::coverControls()
+{
+    uncoverControls();
+    QWidget *container = parentWidget();
+    for (QWidget *control : container->findChildren<QWidget *>()) {
+        const Qt::FocusPolicy policy = control->focusPolicy();
+        if (control == this || isAncestorOf(control) || !(policy & Qt::TabFocus))
+            continue;
+        if (!QRect(control->mapTo(container, QPoint()), control->size()).intersects(geometry()))
+            continue;
+        m_covered.append({control, policy});
+        control->setFocusPolicy(static_cast<Qt::FocusPolicy>(policy & ~Qt::TabFocus));
+    }
+}
+
+void NoticePane::uncoverControls()
+{
+    for (const Covered &covered : std::as_const(m_covered)) {
+        if (covered.control)
+            covered.control->setFocusPolicy(covered.policy);
+    }
+    m_covered.clear();
 }
 
 } // namespace qm

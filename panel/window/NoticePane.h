@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QTextBrowser>
 
 class QShortcut;
@@ -11,7 +12,7 @@ namespace qm {
 // a port cannot be used and what to do, or a preference that is not kept. It lies where the
 // connecting panel lies, never over it while a poll runs, grows downwards with its text no
 // further than its area and scrolls beyond that, and goes when clicked outside its links, on
-// Esc, or when the unit is polled again.
+// Esc, or when the unit is polled again. While it shows, Tab passes over the controls it covers.
 class NoticePane : public QTextBrowser
 {
     Q_OBJECT
@@ -47,17 +48,25 @@ protected:
 
 private:
     void showTexts();
+    void coverControls();
+    void uncoverControls();
 
     struct Entry
     {
         QString topic;
         QString html;
     };
+    struct Covered
+    {
+        QPointer<QWidget> control;
+        Qt::FocusPolicy policy;
+    };
 
     QWidget &m_place;
     int m_lowest;
     QShortcut *m_escape;
     QList<Entry> m_entries;
+    QList<Covered> m_covered;
     bool m_holding = false;
 };
 

@@ -124,9 +124,9 @@ void TestUpdateDialog::clicksRecomputeAndReportTheMasks()
     QCOMPARE(shown.dialog.settingSelection(), 0u);
 }
 
-// Update ends the dialog also when a click has left no channel chosen; only a click runs it,
-// Return or Enter in either list or on a button, or the close box, does not. Tab walks the
-// controls in order.
+// Update ends the dialog also when a click has left no channel chosen. Return or Enter in
+// either list or box, or the close box, does not run it; on a focused button they press it, as
+// Space does. Tab walks the controls in order.
 void TestUpdateDialog::buttonsKeysAndCloseBox()
 {
     Shown updated(qm520a(), 12, 4095, 2046);
@@ -143,11 +143,10 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int step = 0; step < 6; ++step) {
         QWidget *widget = QApplication::focusWidget();
-        if (widget->objectName() != u"cmdCancel") {
+        if (!qobject_cast<QPushButton *>(widget)) {
             QTest::keyClick(widget, Qt::Key_Return);
-            QTest::keyClick(widget, Qt::Key_Enter);
+            QTest::keyClick(widget, Qt::Key_Enter, Qt::KeypadModifier);
             QVERIFY2(keyed.dialog.isVisible(), qPrintable(widget->objectName()));
-            QVERIFY2(!keyed.dialog.endedByUpdate(), qPrintable(widget->objectName()));
         }
         QTest::keyClick(widget, Qt::Key_Tab);
         order << QApplication::focusWidget()->objectName();
@@ -156,6 +155,17 @@ void TestUpdateDialog::buttonsKeysAndCloseBox()
                                  "cmdUpdate", "cmdCancel", "lstChannels"}));
     keyed.dialog.close();
     QVERIFY(!keyed.dialog.endedByUpdate());
+
+    for (const char *button : {"cmdUpdate", "cmdCancel"}) {
+        for (const Qt::KeyboardModifier pad : {Qt::NoModifier, Qt::KeypadModifier}) {
+            Shown entered(qm410a(), 12, 4095, 2046);
+            auto *focused = entered.dialog.findChild<QPushButton *>(button);
+            focused->setFocus();
+            QTest::keyClick(focused, pad ? Qt::Key_Enter : Qt::Key_Return, pad);
+            QVERIFY(entered.dialog.isHidden());
+            QCOMPARE(entered.dialog.endedByUpdate(), focused->text() == u"Update");
+        }
+    }
 }
 
 QTEST_MAIN(TestUpdateDialog)

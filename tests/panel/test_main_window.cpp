@@ -439,7 +439,8 @@ void TestMainWindow::ourControlsShowTheFocusFromTheStart_data()
 }
 
 // Without a key pressed yet, so without the style's own focus frames, a selector shows the
-// focus; so does the grid, on its page's tab when its page lies behind another.
+// focus; so does the grid, on its page's tab when its page lies behind another, and with a
+// note on the page in front that hides no control.
 void TestMainWindow::ourControlsShowTheFocusFromTheStart()
 {
     QFETCH(bool, qm410);
@@ -467,11 +468,26 @@ void TestMainWindow::ourControlsShowTheFocusFromTheStart()
     QVERIFY(grid->grab().toImage() != plainGrid);
     const auto *tabMark = tabs->findChild<QWidget *>(QStringLiteral("pageFocusMark"));
     QVERIFY(!tabMark->isVisible());
-    tabs->setCurrentIndex((gridPage + 1) % tabs->count());
-    QVERIFY(tabMark->isVisible());
-    QCOMPARE(tabMark->geometry(), tabs->tabBar()->tabRect(gridPage));
+    const auto *note = tabs->findChild<QLabel *>(QStringLiteral("pageFocusNote"));
+    QVERIFY(!note->isVisible());
+    for (int page = 1; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex((gridPage + page) % tabs->count());
+        QVERIFY(tabMark->isVisible());
+        QCOMPARE(tabMark->geometry(), tabs->tabBar()->tabRect(gridPage));
+        QVERIFY(note->isVisible());
+        QVERIFY(windowRect(tabs->currentWidget()).contains(windowRect(note)));
+        const QStringList containers{"QWidget", "QFrame", "QGroupBox", "QStackedWidget",
+                                     "QTabWidget"};
+        for (const QWidget *control : window.findChildren<QWidget *>()) {
+            if (control->isVisible() && control != note &&
+                !containers.contains(control->metaObject()->className()))
+                QVERIFY2(!windowRect(control).intersects(windowRect(note)),
+                         qPrintable(control->objectName()));
+        }
+    }
     grid->showKeyboardFocus(false);
     QVERIFY(!tabMark->isVisible());
+    QVERIFY(!note->isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,5 +1,6 @@
 #include "apps/ModelWindows.h"
 #include "model/Twips.h"
+#include "multiupdate/UpdateDialog.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/NoticePane.h"
 #include "position/PositionGrid.h"
@@ -13,10 +14,13 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -64,14 +68,41 @@ QByteArrayList requests(int count = ChannelCount)
     return frames;
 }
 
+// Names the file dialogs Save and Load Setup asked for, each cancelled.
+struct AskedDialogs : SetupDialogs
+{
+    QStringList asked;
+
+    QString saveFileName(QWidget *, const QString &) override
+    {
+        asked << "save";
+        return {};
+    }
+    QString openFileName(QWidget *) override
+    {
+        asked << "open";
+        return {};
+    }
+    bool confirm(QWidget *, const QString &, const QString &) override { return false; }
+};
+
+// Made before the panel, which takes the dialogs as it is built.
+struct DialogsFirst
+{
+    AskedDialogs *dialogs = new AskedDialogs;
+};
+
 // A panel on doubles, a 520A unless told: ports 1, 3 and 4 open, port 2 is there but refuses.
-struct Rig : test::PanelRig
+struct Rig : DialogsFirst, test::PanelRig
 {
     explicit Rig(const QMap<QString, QString> &preferences,
                  const WindowDescription &description = qm520aWindow())
-        : PanelRig(description, std::make_unique<test::UnitPort>(qm520a(), ChannelTable{}, 0),
-                   preferences,
-                   [](PanelPlatform &platform) { platform.programFolder = QDir::tempPath(); })
+        : PanelRig(description,
+                   std::make_unique<test::UnitPort>(*description.model, ChannelTable{}, 0),
+                   preferences, [this](PanelPlatform &platform) {
+                       platform.programFolder = QDir::tempPath();
+                       platform.setupDialogs.reset(dialogs);
+                   })
     {
         port->openable = {1, 3, 4};
         port->present = {2};
@@ -120,8 +151,9 @@ private slots:
     void portPicks_data();
     void portPicks();
     void portListAndLineFollowTheHardware();
-    void keyboardChoosesAChannel_data();
-    void keyboardChoosesAChannel();
+    void everyNamedKeyWorksFromAnywhere_data();
+    void everyNamedKeyWorksFromAnywhere();
+    void tabPassesOverWhatANoticeCovers();
     void startUpNoticesSayWhatToDo_data();
     void startUpNoticesSayWhatToDo();
     void windowPlaceIsKeptBetweenRuns();
@@ -269,34 +301,133 @@ void TestPanelController::portListAndLineFollowTheHardware()
     QVERIFY(mark->isHidden());
 }
 
-void TestPanelController::keyboardChoosesAChannel_data()
+void TestPanelController::everyNamedKeyWorksFromAnywhere_data()
 {
+    QTest::addColumn<bool>("qm410");
+    QTest::addColumn<QString>("focus"); // a control's name; "tabs": the tab strip
     QTest::addColumn<QKeyCombination>("keys");
-    QTest::addColumn<int>("shown"); // channel 1 stays shown for a key that chooses none
-    QTest::newRow("Ctrl+3") << QKeyCombination(Qt::CTRL, Qt::Key_3) << 2;
-    QTest::newRow("Ctrl+4, silent") << QKeyCombination(Qt::CTRL, Qt::Key_4) << 0;
-    QTest::newRow("Alt+PgDn") << QKeyCombination(Qt::ALT, Qt::Key_PageDown) << 1;
-    QTest::newRow("Alt+PgUp, round") << QKeyCombination(Qt::ALT, Qt::Key_PageUp) << 4;
-    QTest::newRow("Space on a selector") << QKeyCombination(Qt::Key_Space) << 0;
+    QTest::addColumn<QString>("effect");
+    QTest::addColumn<int>("value"); // the channel or page shown after it
+    const auto row = [](const char *tag, const char *focus, QKeyCombination keys,
+                        const char *effect, int value = 0, bool qm410 = false) {
+        QTest::newRow(tag) << qm410 << focus << keys << effect << value;
+    };
+    const QKeyCombination enter = Qt::KeypadModifier | Qt::Key_Enter;
+    row("F5, on Close", "cmdClose", {Qt::Key_F5}, "poll");
+    row("F5, in a text line", "txtText_1", {Qt::Key_F5}, "poll");
+    row("Alt+PgDn, in a text line", "txtText_1", Qt::ALT | Qt::Key_PageDown, "channel", 1);
+    row("Alt+PgUp round, arrow keys", "txtMove", Qt::ALT | Qt::Key_PageUp, "channel", 4);
+    row("Ctrl+3, in Horz.", "txtHorizontal", Qt::CTRL | Qt::Key_3, "channel", 2);
+    row("Ctrl+4 silent, port list", "cmbComports", Qt::CTRL | Qt::Key_4, "channel", 0);
+    row("Ctrl+5, on a selector", "cmdButton_2", Qt::CTRL | Qt::Key_5, "channel", 4);
+    row("Space on a selector", "cmdButton_2", {Qt::Key_Space}, "channel", 0);
+    row("Enter on a selector", "cmdButton_2", {Qt::Key_Return}, "channel", 0);
+    row("Ctrl+F, on Update", "cmdUpdate", Qt::CTRL | Qt::Key_F, "find");
+    row("Ctrl+S, arrow keys", "txtMove", Qt::CTRL | Qt::Key_S, "save");
+    row("Ctrl+O, on Close", "cmdClose", Qt::CTRL | Qt::Key_O, "open");
+    row("Ctrl+PgDn, on Close", "cmdClose", Qt::CTRL | Qt::Key_PageDown, "page", 1, true);
+    row("Ctrl+PgDn, arrow keys", "txtMove", Qt::CTRL | Qt::Key_PageDown, "page", 1, true);
+    row("Ctrl+PgUp round, tab strip", "tabs", Qt::CTRL | Qt::Key_PageUp, "page", 2, true);
+    row("Ctrl+PgUp round, port list", "cmbComports", Qt::CTRL | Qt::Key_PageUp, "page", 2, true);
+    row("Ctrl+PgDn, in Vert.", "txtVertical", Qt::CTRL | Qt::Key_PageDown, "page", 1);
+    row("Ctrl+Tab, arrow keys", "txtMove", Qt::CTRL | Qt::Key_Tab, "page", 1, true);
+    row("Ctrl+Shift+Tab, arrow keys", "txtMove", Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, "page", 2,
+        true);
+    row("Return on Update", "cmdUpdate", {Qt::Key_Return}, "update");
+    row("keypad Enter on Update", "cmdUpdate", enter, "update");
+    row("Return on Multiple Update", "cmdUpdateMultiple", {Qt::Key_Return}, "multiple");
+    row("keypad Enter on Multiple Update", "cmdUpdateMultiple", enter, "multiple");
+    row("Return on Close", "cmdClose", {Qt::Key_Return}, "close");
+    row("keypad Enter on Close", "cmdClose", enter, "close");
+    row("Shift+F10, arrow keys", "txtMove", Qt::SHIFT | Qt::Key_F10, "menu");
+    row("Shift+F10, on a selector", "cmdButton_2", Qt::SHIFT | Qt::Key_F10, "menu");
+    row("Menu key, arrow keys", "txtMove", {Qt::Key_Menu}, "menu");
+    row("Menu key, on Close", "cmdClose", {Qt::Key_Menu}, "menu");
 }
 
-// Channels 1, 2, 3 and 5 answer; the keys work from a text line, and Space on a selector,
-// which the mouse alone works, changes nothing. A choice by key sends nothing.
-void TestPanelController::keyboardChoosesAChannel()
+// Channels 1, 2, 3 and 5 answer, and Update sends on demand. Each key the README and the
+// manual name does its one thing from wherever the keyboard is; the selectors, which the
+// mouse alone works, ignore Space and Enter, and a channel chosen by key sends nothing.
+void TestPanelController::everyNamedKeyWorksFromAnywhere()
 {
+    QFETCH(bool, qm410);
+    QFETCH(QString, focus);
     QFETCH(QKeyCombination, keys);
-    QFETCH(int, shown);
+    QFETCH(QString, effect);
+    QFETCH(int, value);
+    Rig rig({{"Settings/Comport", "3"}, {"Settings/UpdateImmediately", "0"}},
+            qm410 ? qm410aWindow() : qm520aWindow());
+    QVERIFY(rig.start({0, 1, 2, 4}));
+    QWidget *focused = focus == u"tabs" ? rig.controls.sstSettings->tabBar()
+                                        : rig.window.findChild<QWidget *>(focus);
+    focused->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(focused->hasFocus(), test::DeadlineMs);
+    if (keys.key() == Qt::Key_Menu) {
+        // The platform turns the key into a request for the menu of the control with the
+        // keyboard.
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, {});
+        QCoreApplication::sendEvent(rig.window.windowHandle(), &menuKey);
+    } else {
+        QTest::keyClick(focused, keys.key(), keys.keyboardModifiers());
+    }
+
+    const qsizetype polled = requests().size();
+    if (effect == u"channel") {
+        QCOMPARE(rig.controller->channelEditor().currentChannel(), qint16(value));
+        QVERIFY(rig.controls.channelSelectors[std::size_t(value)]->hasSelectedLook());
+        QCOMPARE(rig.port->frames.size(), polled);
+    } else if (effect == u"page") {
+        QCOMPARE(rig.controls.sstSettings->currentIndex(), value);
+    } else if (effect == u"poll") {
+        QCOMPARE(rig.port->frames.size(), 2 * polled);
+    } else if (effect == u"find") {
+        QVERIFY(rig.controller->unitSearch().isRunning());
+        rig.controller->unitSearch().cancel();
+    } else if (effect == u"save" || effect == u"open") {
+        QCOMPARE(rig.dialogs->asked, QStringList{effect});
+    } else if (effect == u"update") {
+        QCOMPARE_GT(rig.port->frames.size(), polled);
+    } else if (effect == u"multiple") {
+        QTRY_VERIFY_WITH_TIMEOUT(rig.window.findChild<UpdateDialog *>(), test::DeadlineMs);
+    } else if (effect == u"close") {
+        QTRY_VERIFY_WITH_TIMEOUT(rig.window.isHidden(), test::DeadlineMs);
+    } else if (effect == u"menu") {
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu *>(QApplication::activePopupWidget()),
+                                 test::DeadlineMs);
+        QWidget *menu = QApplication::activePopupWidget();
+        QCOMPARE(menu->actions(), rig.window.actions());
+        menu->close();
+    }
+}
+
+// While a notice shows, Tab stops on it (for its links) but never on a control under it; once
+// it has gone, they are walked again.
+void TestPanelController::tabPassesOverWhatANoticeCovers()
+{
     Rig rig({{"Settings/Comport", "3"}});
     QVERIFY(rig.start({0, 1, 2, 4}));
-    QWidget *focus = rig.window.control<QLineEdit>("txtText_1");
-    if (keys.key() == Qt::Key_Space)
-        focus = rig.controls.channelSelectors[2];
-    focus->setFocus();
-    QTest::keyClick(focus, keys.key(), keys.keyboardModifiers());
-    QCOMPARE(rig.controller->channelEditor().currentChannel(), qint16(shown));
-    QVERIFY(rig.controls.channelSelectors[std::size_t(shown)]->hasSelectedLook());
-    QCOMPARE(rig.window.findChild<PositionGrid *>()->showsKeyboardFocus(), shown != 0);
-    QCOMPARE(rig.port->frames.size(), 12); // the poll's requests
+    const auto walk = [&rig] {
+        rig.controls.cmbComports->setFocus();
+        QList<QWidget *> stops;
+        while (stops.size() < 100 && !stops.contains(QApplication::focusWidget())) {
+            stops << QApplication::focusWidget();
+            QTest::keyClick(stops.last(), Qt::Key_Tab);
+        }
+        return stops;
+    };
+    auto *notice = rig.window.findChild<NoticePane *>();
+    rig.controller->operatorNotice("the disk is full");
+    QVERIFY(notice->isVisible());
+    const QList<QWidget *> stops = walk();
+    QVERIFY(stops.contains(notice));
+    for (QWidget *stop : stops) {
+        if (stop == notice)
+            continue;
+        const QRect place(stop->mapTo(&rig.window, QPoint()), stop->size());
+        QVERIFY2(!place.intersects(notice->geometry()), qPrintable(stop->objectName()));
+    }
+    QTest::keyClick(&rig.window, Qt::Key_Escape);
+    QVERIFY(walk().contains(rig.controls.channelSelectors[4]));
 }
 
 void TestPanelController::startUpNoticesSayWhatToDo_data()

@@ -107,8 +107,8 @@ std::pair<std::shared_ptr<void>, QWidget *> build(const QString &file)
 }
 
 // Named widgets the panel adds beyond the design: the notice and the mark that stand in for
-// message boxes, and the focus mark on a tab.
-const QStringList BeyondTheDesign = {"lblNotice", "lblLineMark", "pageFocusMark"};
+// message boxes, and the focus mark on a tab with its note on the page in front.
+const QStringList BeyondTheDesign = {"lblNotice", "lblLineMark", "pageFocusMark", "pageFocusNote"};
 
 // Check boxes, option buttons, check-box lists and the coordinates box may grow to the right
 // so that captions, items and the widest coordinates ("188,58") are not cut off in fonts wider
