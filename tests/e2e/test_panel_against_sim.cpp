@@ -10,6 +10,7 @@
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/RecordingFileOutput.h"
 #include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SimPanelPlatform.h"
 #include "tests/support/UnitSimProcess.h"
 
@@ -36,16 +37,6 @@ private slots:
 };
 
 namespace {
-
-// Loads the one file and confirms, without a window.
-struct FileDialogs : SetupDialogs
-{
-    explicit FileDialogs(const QString &path) : file(path) {}
-    QString saveFileName(QWidget *, const QString &) override { return file; }
-    QString openFileName(QWidget *) override { return file; }
-    bool confirm(QWidget *, const QString &, const QString &) override { return true; }
-    QString file;
-};
 
 QString labelTexts(const QWidget &widget)
 {
@@ -126,7 +117,9 @@ void TestPanelAgainstSim::aLateUnitIsLoadedAndFound()
     QVERIFY(test::writeFile(file, setupJson(setup)));
 
     PanelPlatform platform = test::simPanelPlatform(pty, {otherPty});
-    platform.setupDialogs = std::make_unique<FileDialogs>(file);
+    auto dialogs = std::make_unique<test::ScriptedDialogs>();
+    dialogs->file = file;
+    platform.setupDialogs = std::move(dialogs);
     platform.fileOutput = std::make_unique<test::RecordingFileOutput>();
     test::RecordingMessageBoxes *boxes = nullptr;
     platform.makeMessageBoxes = [&boxes](QWidget *) {

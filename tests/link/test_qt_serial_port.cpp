@@ -341,22 +341,17 @@ void TestQtSerialPort::onlySerialDevicesAreOpened_data()
 {
     QTest::addColumn<QString>("device"); // "<dir>": a folder of the test's; "<pty>": a terminal
     QTest::addColumn<QString>("why");    // empty: it may be opened
-    QTest::newRow("pseudo-terminal") << "<pty>"
-                                     << "";
-    QTest::newRow("nothing there") << "<dir>/none"
-                                   << "";
-    QTest::newRow("the program's own terminal") << "<own>"
-                                                << "the terminal this program runs in";
-    QTest::newRow("the controlling terminal") << "/dev/tty"
-                                              << "the terminal of whatever program opens it";
-    QTest::newRow("console") << "/dev/console"
-                             << "a console";
-    QTest::newRow("no terminal") << "/dev/null"
-                                 << "a device that is no terminal";
-    QTest::newRow("regular file") << "<dir>/file"
-                                  << "a regular file";
-    QTest::newRow("folder") << "<dir>"
-                            << "a folder";
+    const auto row = [](const char *tag, const char *device, const char *why) {
+        QTest::newRow(tag) << QString(device) << QString(why);
+    };
+    row("pseudo-terminal", "<pty>", "");
+    row("nothing there", "<dir>/none", "");
+    row("the program's own terminal", "<own>", "the terminal this program runs in");
+    row("the controlling terminal", "/dev/tty", "the terminal of whatever program opens it");
+    row("console", "/dev/console", "a console");
+    row("no terminal", "/dev/null", "a device that is no terminal");
+    row("regular file", "<dir>/file", "a regular file");
+    row("folder", "<dir>", "a folder");
 }
 
 // The program's own terminal is a pseudo-terminal made its standard input for the while.

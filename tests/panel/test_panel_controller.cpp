@@ -6,6 +6,7 @@
 #include "position/PositionGrid.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/UnitPort.h"
 
 #include <QApplication>
@@ -68,28 +69,11 @@ QByteArrayList requests(int count = ChannelCount)
     return frames;
 }
 
-// Names the file dialogs Save and Load Setup asked for, each cancelled.
-struct AskedDialogs : SetupDialogs
-{
-    QStringList asked;
-
-    QString saveFileName(QWidget *, const QString &) override
-    {
-        asked << "save";
-        return {};
-    }
-    QString openFileName(QWidget *) override
-    {
-        asked << "open";
-        return {};
-    }
-    bool confirm(QWidget *, const QString &, const QString &) override { return false; }
-};
-
 // Made before the panel, which takes the dialogs as it is built.
 struct DialogsFirst
 {
-    AskedDialogs *dialogs = new AskedDialogs;
+    // Every file dialog cancelled, so the test sees what was asked for and nothing more.
+    test::ScriptedDialogs *dialogs = new test::ScriptedDialogs;
 };
 
 // A panel on doubles, a 520A unless told: ports 1, 3 and 4 open, port 2 is there but refuses.

@@ -2,6 +2,7 @@
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/UnitPort.h"
 
 #include <QAction>
@@ -12,27 +13,12 @@
 #include <QTest>
 
 using namespace qm;
+using test::ScriptedDialogs;
 using test::UnitPort;
 
 namespace {
 
 using F = Field;
-
-// Answers the file dialogs and the question as the test says; never opens a window.
-struct ScriptedDialogs : SetupDialogs
-{
-    QString file;
-    QStringList questions;
-    bool answer = true;
-
-    QString saveFileName(QWidget *, const QString &) override { return file; }
-    QString openFileName(QWidget *) override { return file; }
-    bool confirm(QWidget *, const QString &, const QString &text) override
-    {
-        questions << text;
-        return answer;
-    }
-};
 
 // Settings a site could have, within what the window shows as it is.
 ChannelTable siteState(int seed)
