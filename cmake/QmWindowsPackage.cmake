@@ -26,7 +26,7 @@ qm_add_windows_resources(qmctl "Backs up, restores and compares a QM unit's setu
 
 # Qt as DLLs beside the programs, as Qt's licence wants, with the plugins it loads from there.
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
-  DESTINATION .)
+  $<TARGET_FILE:Qt6::Network> DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
 # The pointer files are read through Qt's ICO image plugin.

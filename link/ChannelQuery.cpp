@@ -23,6 +23,7 @@ ChannelQuery::ChannelQuery(const QueryLine &line, int channel, QObject *parent)
 
 void ChannelQuery::ask(qsizetype bytesAhead)
 {
+    m_line.wait.setRoundTrip(m_line.input.roundTripMs());
     const int firstByteMs = m_line.wait.untilFirstByteMs(bytesAhead + RequestLength);
     // A begun reply may come in at half the line's speed, an adapter handing it on in bursts,
     // before a stream that never ends as a reply is given up.

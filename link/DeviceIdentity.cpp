@@ -13,6 +13,8 @@ bool DeviceIdentity::isSameUsbAdapterAs(const DeviceIdentity &other) const
 
 bool DeviceIdentity::isSameDeviceAs(const DeviceIdentity &other) const
 {
+    if (!networkAddress.isEmpty() || !other.networkAddress.isEmpty())
+        return networkAddress == other.networkAddress;
     if (isUsb() || other.isUsb())
         return isSameUsbAdapterAs(other);
     return deviceNumber != 0 && deviceNumber == other.deviceNumber;

@@ -19,15 +19,18 @@ struct DeviceIdentity
     // has one as much as an adapter); 0 when unknown. The kernel gives a freed number to the
     // next adapter plugged in, so it tells devices apart only while none comes and goes.
     quint64 deviceNumber = 0;
+    // A device server's address ("rfc2217://10.1.2.3:4001"): the only identity a port across
+    // the network has.
+    QString networkAddress = {};
 
     bool isUsb() const { return vendor != 0 || product != 0; }
     // The same adapter: vendor, product and serial number agree, or, when neither has a serial
     // number, vendor, product and USB location. A device without USB identity is never shown to
     // be the same as anything.
     bool isSameUsbAdapterAs(const DeviceIdentity &other) const;
-    // The same device: by USB identity where either has one, otherwise by equal, known device
-    // numbers. Meant for the reopen at once after a failure, before another device could have
-    // been given the freed number.
+    // The same device: by network address where either has one, by USB identity where either
+    // has one, otherwise by equal, known device numbers. Meant for the reopen at once after a
+    // failure, before another device could have been given the freed number.
     bool isSameDeviceAs(const DeviceIdentity &other) const;
 };
 

@@ -1,16 +1,25 @@
 #include "link/Poller.h"
 
+#include "link/NetworkSerialPort.h"
+#include "link/SerialLink.h"
 #include "model/ChannelTable.h"
 #include "protocol/ReplyReceiver.h"
+
+#include <QElapsedTimer>
 
 #include <algorithm>
 
 namespace qm {
 
 Poller::Poller(CommandSender &sender, const ReplyReceiver &receiver, Waiter &waiter,
-               QObject *parent)
-    : QObject(parent), m_sender(sender), m_waiter(waiter)
+               const SerialLink *link, QObject *parent)
+    : QObject(parent), m_sender(sender), m_waiter(waiter), m_link(link)
 {
+    if (m_link)
+        connect(m_link, &SerialLink::connectingEnded, this, [this] {
+            if (m_running)
+                m_waiter.interrupt();
+        });
     // The last reply counts, not the highest channel: replies for 2, 0, 1 leave 2.
     connect(&receiver, &ReplyReceiver::channelAnswered, this, [this](int index) {
         m_channelsFound = static_cast<qint16>(index + 1);
@@ -39,9 +48,10 @@ bool Poller::poll()
         m_restart = false;
         m_channelsFound = 0;
         emit started();
+        waitForConnection();
         for (int index = 0; index < ChannelCount && !m_restart && !m_cancelled; ++index) {
             m_sender.requestSettings(index);
-            m_waiter.delay(RequestSpacingMs);
+            m_waiter.delay(RequestSpacingMs + (m_link ? m_link->roundTripMs() : 0));
         }
     } while (m_restart && !m_cancelled);
     m_running = false;
@@ -49,6 +59,18 @@ bool Poller::poll()
         return false;
     emit finished(m_channelsFound);
     return true;
+}
+
+// The port bounds its own connecting; the wait here is bounded as well, in case it does not.
+void Poller::waitForConnection()
+{
+    if (!m_link)
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    constexpr int MostMs = 2 * NetworkSerialPort::ConnectTimeoutMs;
+    while (m_link->isConnecting() && !m_restart && !m_cancelled && waited.elapsed() < MostMs)
+        m_waiter.delay(static_cast<int>(MostMs - waited.elapsed()));
 }
 
 void Poller::cancel()

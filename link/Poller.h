@@ -9,21 +9,25 @@
 namespace qm {
 
 class ReplyReceiver;
+class SerialLink;
 
 // Asks all twelve channels for their settings, 300 ms apart, while replies come in through
 // the event loop. Only one poll runs at a time: a poll requested while one runs makes the
 // running one start over, and cancel() ends it; neither nests event loops. poll() runs event
 // handlers inside its waits, so neither the Poller nor what it refers to may be destroyed
 // while poll() is still on the stack: a window that is asked to close during a poll calls
-// cancel() and closes once poll() has returned.
+// cancel() and closes once poll() has returned. A link to a device server is waited for until it
+// has connected (or given up), and each request then waits longer by the server's round trip,
+// so that a reply is neither lost nor taken for the next channel's.
 class Poller : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int RequestSpacingMs = 300;
 
+    // link: the line the requests take, when it can be one that connects first.
     Poller(CommandSender &sender, const ReplyReceiver &receiver, Waiter &waiter,
-           QObject *parent = nullptr);
+           const SerialLink *link = nullptr, QObject *parent = nullptr);
 
     // Runs a poll to its end and returns true; when called while a poll runs, makes that
     // poll start over and returns false at once. A cancelled poll returns false.
@@ -48,8 +52,11 @@ signals:
     void finished(int channelsFound);
 
 private:
+    void waitForConnection();
+
     CommandSender &m_sender;
     Waiter &m_waiter;
+    const SerialLink *m_link;
     qint16 m_channelsFound = 0;
     QList<int> m_answered;
     bool m_running = false;

@@ -1,6 +1,7 @@
 #include "link/PortManager.h"
 
 #include "link/DeviceKind.h"
+#include "link/NetworkAddress.h"
 #include "link/PortMap.h"
 
 namespace qm {
@@ -32,9 +33,13 @@ void PortManager::refreshPorts(SerialPort &prober, int heldPort)
     }
 }
 
-// Open and close only: the port may belong to another program whose input waits in it.
+// Open and close only: the port may belong to another program whose input waits in it. A device
+// server takes one client at a time, so its port is offered without connecting to it.
 bool PortManager::probeWith(SerialPort &prober, int port)
 {
+    prober.setPortNumber(port);
+    if (isNetworkAddress(prober.deviceName()))
+        return prober.deviceExists();
     const bool opened = tryOpen(prober, port, false);
     prober.close();
     return opened;
@@ -57,7 +62,9 @@ bool PortManager::tryOpen(SerialPort &serial, int port, bool listed)
     if (serial.deviceName().isEmpty())
         return false;
     // Frames written to a terminal or a file would reach no unit, and its keys could reach one.
-    if (const QString why = whyNotSerialDevice(serial.deviceName()); !why.isEmpty()) {
+    const bool network = isNetworkAddress(serial.deviceName());
+    if (const QString why = network ? QString() : whyNotSerialDevice(serial.deviceName());
+        !why.isEmpty()) {
         report(
             {port, serial.deviceName(), SerialPort::RefusalCause::NotSerial, why, false, listed});
         return false;

@@ -35,7 +35,8 @@ public:
     const QList<qint16> &portList() const { return m_portList; }
     qint16 portCount() const { return static_cast<qint16>(m_portList.size()); }
 
-    // Fills the port list with every port that opened, ascending; leaves the port closed.
+    // Fills the port list with every port that opened, ascending; leaves the port closed. A port
+    // mapped to a device server is listed without connecting to it.
     void findPorts();
     // Closes whatever was open and opens this port as the panel's own (stale input cleared);
     // false (and closed) when it fails.

@@ -1,5 +1,6 @@
 #include "link/PortMap.h"
 
+#include "link/NetworkAddress.h"
 #include "link/PortManager.h"
 
 namespace qm {
@@ -25,10 +26,20 @@ void PortMap::setOverride(int port, const QString &devicePath)
 {
     if (!isPortNumber(port))
         return;
-    if (devicePath.isEmpty())
+    if (devicePath.isEmpty()) {
         m_overrides.remove(port);
-    else
-        m_overrides.insert(port, devicePath);
+        return;
+    }
+    if (isNetworkAddress(devicePath)) {
+        if (const QString problem = readNetworkAddress(devicePath).problem; !problem.isEmpty()) {
+            m_problems << QStringLiteral("[Ports] COM%1: %2: %3; the port is left out")
+                              .arg(port)
+                              .arg(devicePath.trimmed(), problem);
+            withhold(port);
+            return;
+        }
+    }
+    m_overrides.insert(port, devicePath.trimmed());
 }
 
 void PortMap::withhold(int port)

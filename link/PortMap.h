@@ -18,7 +18,8 @@ public:
     // ports whose entry there could not be read.
     explicit PortMap(const QMap<int, QString> &overrides, const QList<int> &withheld = {});
 
-    // An empty path gives the port its default device back.
+    // An empty path gives the port its default device back. A device server's address that is
+    // badly written withholds the port instead, with the problem noted.
     void setOverride(int port, const QString &devicePath);
     // The port gets no device at all: its entry in the map could not be read, and its
     // default device may be one the operator pointed away from.
@@ -26,10 +27,13 @@ public:
     // Empty for a number outside 1..16 and for a withheld port.
     QString devicePath(int port) const;
     static QString defaultDevicePath(int port);
+    // One line per entry the map could not take, as the preferences word theirs.
+    const QStringList &problems() const { return m_problems; }
 
 private:
     QMap<int, QString> m_overrides;
     QList<int> m_withheld;
+    QStringList m_problems;
 };
 
 // "COM3 (/dev/ttyS2)" for messages; just "COM3" where the device is the port's own name or

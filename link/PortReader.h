@@ -20,6 +20,7 @@ public:
     // Bytes from now on go to this receiver; none while it is null.
     void setReceiver(ReplyReceiver *receiver) { m_receiver = receiver; }
     void takeInput() override;
+    int roundTripMs() const override { return m_port.roundTripMs(); }
     qint64 bytesHeard() const { return m_bytesHeard; }
     void resetBytesHeard() { m_bytesHeard = 0; }
 

@@ -110,6 +110,8 @@ QString cure(const PortRefusal &refusal, PortRetry retry, bool several)
         return QStringLiteral("%1 %2, not a serial device; use the unit's serial device instead")
                    .arg(itIs, refusal.detail) +
                then;
+    case SerialPort::RefusalCause::DeviceServer:
+        return refusal.detail + then;
     case SerialPort::RefusalCause::Other:
         break;
     }

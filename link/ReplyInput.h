@@ -11,6 +11,9 @@ public:
     virtual ~ReplyInput() = default;
     // Hands every byte that has arrived to the reply receiver now.
     virtual void takeInput() = 0;
+    // The time bytes spend on the way to the unit and back beyond the line itself (a device
+    // server's round trip), as last measured; 0 for a local port.
+    virtual int roundTripMs() const = 0;
 };
 
 } // namespace qm

@@ -8,7 +8,8 @@ namespace qm {
 // channel. A real unit behind a USB adapter starts its reply well after the request has left the
 // port (the adapter's latency timer, the unit's own work) and then sends it at line speed, so
 // the wait allows FirstByteMs from the moment the request has crossed the line, and a reply
-// that has begun gets its own line time on top of the same allowance.
+// that has begun gets its own line time on top of the same allowance. A unit behind a device
+// server is further away by the network's round trip, which the first byte gets on top.
 class ReplyWait
 {
 public:
@@ -16,6 +17,9 @@ public:
     static constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
 
     explicit ReplyWait(qint32 baudRate) : m_baudRate(baudRate) {}
+
+    // The round trip to the unit beyond the line, as the port measured it last.
+    void setRoundTrip(int roundTripMs) { m_roundTripMs = roundTripMs; }
 
     // How long `bytes` take to cross the line, rounded up.
     int lineTimeMs(qsizetype bytes) const
@@ -26,7 +30,7 @@ public:
     // handed to the port until the reply's first byte must have come.
     int untilFirstByteMs(qsizetype bytesAhead) const
     {
-        return lineTimeMs(bytesAhead) + FirstByteMs;
+        return lineTimeMs(bytesAhead) + FirstByteMs + m_roundTripMs;
     }
     // After bytes of a begun reply last came: the bytes it still lacks, and a pause as long as
     // the one allowed before its first byte (an adapter hands bytes on in bursts).
@@ -37,6 +41,7 @@ public:
 
 private:
     qint32 m_baudRate;
+    int m_roundTripMs = 0;
 };
 
 } // namespace qm

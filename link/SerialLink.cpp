@@ -12,6 +12,7 @@ SerialLink::SerialLink(SerialPort &port, ReplyReceiver &receiver, QObject *paren
     m_retryTimer.setInterval(RetryIntervalMs);
     connect(&m_retryTimer, &QTimer::timeout, this, &SerialLink::retry);
     connect(&m_port, &SerialPort::failed, this, &SerialLink::recover);
+    connect(&m_port, &SerialPort::connected, this, &SerialLink::onPortConnected);
 }
 
 bool SerialLink::isOpen() const
@@ -24,10 +25,10 @@ bool SerialLink::isOpen() const
 void SerialLink::write(const QByteArray &frame)
 {
     noticeTakeover();
-    if (m_port.isOpen())
-        m_port.write(frame);
-    else if (isRecovering())
+    if (isRecovering())
         hold(frame);
+    else if (m_port.isOpen())
+        m_port.write(frame);
     else
         emit framesDropped({frame});
 }
@@ -35,6 +36,13 @@ void SerialLink::write(const QByteArray &frame)
 // What the driver had not taken yet is held like any frame written from now on.
 void SerialLink::recover()
 {
+    // The one reopen did not reach the device either.
+    if (m_reconnecting) {
+        m_reconnecting = false;
+        m_port.close();
+        giveUp();
+        return;
+    }
     if (isRecovering())
         return;
     for (const QByteArray &frame : m_port.takeUnsent())
@@ -48,10 +56,12 @@ void SerialLink::recover()
     const bool justReopened =
         m_reopenedAtMs >= 0 && m_clock.elapsed() - m_reopenedAtMs < m_retryTimer.interval();
     if (!justReopened && m_port.open()) {
-        if (keepIfSameDevice())
-            reopened();
-        else
+        if (!keepIfSameDevice())
             giveUp();
+        else if (m_port.isConnecting())
+            m_reconnecting = true;
+        else
+            reopened();
         return;
     }
     if (!m_lostIdentity.isUsb()) {
@@ -60,6 +70,13 @@ void SerialLink::recover()
     }
     m_retryTimer.start();
     emit recovered(false);
+}
+
+void SerialLink::onPortConnected()
+{
+    if (std::exchange(m_reconnecting, false))
+        reopened();
+    emit connectingEnded();
 }
 
 // Whatever now answers to the name is left alone unless it is the adapter that went away.
@@ -101,16 +118,18 @@ void SerialLink::giveUp()
     m_recoveringPort = 0;
     dropHeldFrames();
     emit lineLost();
+    emit connectingEnded();
 }
 
 void SerialLink::noticeTakeover()
 {
     if (!isRecovering())
         return;
-    if (m_port.portNumber() == m_recoveringPort && !m_port.isOpen())
+    if (m_port.portNumber() == m_recoveringPort && (!m_port.isOpen() || m_reconnecting))
         return;
     m_retryTimer.stop();
     m_recoveringPort = 0;
+    m_reconnecting = false;
     dropHeldFrames();
 }
 

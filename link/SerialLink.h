@@ -19,7 +19,9 @@ namespace qm {
 // without ever acting on a device nobody picked. A failed port is closed, the half-received
 // reply abandoned and the port opened once again at once, and kept only if the device that
 // opened is the one that failed (the same USB adapter, or for other devices the same device
-// number); another device is closed again and the line reported lost. Beyond that the port is
+// number, or for a device server the same address); another device is closed again and the line
+// reported lost. A device server is connected to again in the background; until it answers,
+// frames are held as for a reopen. Beyond that the port is
 // reopened only when the device behind it is shown to be the same USB adapter; a device that
 // cannot be shown so (a pseudo-terminal, a built-in port) stays closed until the operator picks
 // a port. Frames written while the line is down are held for that same device only, and for
@@ -39,12 +41,18 @@ public:
     bool isOpen() const override;
     void write(const QByteArray &frame) override;
     void takeInput() override { m_reader.takeInput(); }
+    int roundTripMs() const override { return m_port.roundTripMs(); }
+    // The port is still reaching its device (a device server being connected to, at first or
+    // again after a failure); connectingEnded() follows.
+    bool isConnecting() const { return m_port.isConnecting() || m_reconnecting; }
 
     bool isRecovering() const { return m_recoveringPort != 0; }
     void setRetryInterval(int ms) { m_retryTimer.setInterval(ms); }
     void setMaxHold(int ms) { m_maxHoldMs = ms; }
 
 signals:
+    // The port reached its device, or gave up reaching it.
+    void connectingEnded();
     // true: the port that failed is open again. false: it could not be reopened at once and
     // waits for the same adapter (emitted once per outage).
     void recovered(bool reopened);
@@ -63,6 +71,7 @@ private:
     };
 
     void recover();
+    void onPortConnected();
     void retry();
     bool keepIfSameDevice();
     void reopened();
@@ -86,6 +95,7 @@ private:
     qsizetype m_heldBytes = 0;
     int m_maxHoldMs = MaxHoldMs;
     int m_recoveringPort = 0;
+    bool m_reconnecting = false; // the one reopen after a failure is still connecting
     DeviceIdentity m_lostIdentity;
 };
 

@@ -28,6 +28,7 @@ public:
         StaleLock,    // a lock file left by a program that has ended keeps the device closed
         UnnamedLock,  // a lock file that names no program keeps the device closed
         NotSerial,    // the name is of something else: a file, a console, the program's terminal
+        DeviceServer, // a device server refused or could not be reached; the detail says how
     };
 
     // Chooses the port for the next open(); only called while closed.
@@ -67,6 +68,17 @@ public:
     // Frames written but not yet taken by the driver (the first possibly cut at its start),
     // handed over so that no later open sends them by itself.
     virtual QByteArrayList takeUnsent() = 0;
+    // Whether the last open() is still reaching its device: a device server across the network
+    // is connected to and its line set after open() has returned true. Frames written meanwhile
+    // wait in the port; connected() or failed() follows from the event loop, within a bounded
+    // time. A local port is never connecting.
+    virtual bool isConnecting() const { return false; }
+    // How long a byte takes to the device and back beyond the line itself, measured while
+    // connected; 0 for a local port.
+    virtual int roundTripMs() const { return 0; }
+    // Why the port failed or could not be reached, in words the operator can act on, after
+    // failed(); empty where the link's own words say enough (a local port).
+    virtual QString failureText() const { return {}; }
     // Blocks until the driver has taken everything written (true), or the port failed or
     // timeoutMs passed (false), so that a command-line run can close without cutting its last
     // frames short. Never on the GUI thread: nothing else runs meanwhile. A port that hands
@@ -79,6 +91,8 @@ public:
 
 signals:
     void readyRead();
+    // A port that was connecting (see isConnecting()) now carries bytes to its device.
+    void connected();
     // Reading or writing failed in a way that needs the port closed and opened again (an
     // unplugged adapter, for example). A merely full transmit buffer is not such a failure.
     void failed();

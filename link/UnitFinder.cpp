@@ -24,13 +24,10 @@ UnitFinder::UnitFinder(SerialPort &port,
     : QObject(parent), m_port(port), m_describeAdapter(std::move(describeAdapter)), m_opener(port),
       m_reader(port, nullptr)
 {
-    // A port that fails while asked (an adapter pulled out) has nothing more to say.
-    connect(&m_port, &SerialPort::failed, this, [this] {
-        if (!m_query)
-            return;
-        endQuery();
-        m_modelIndex = m_models.size() - 1;
-        later(&UnitFinder::onSilence);
+    connect(&m_port, &SerialPort::failed, this, &UnitFinder::onPortFailed);
+    connect(&m_port, &SerialPort::connected, this, [this] {
+        if (std::exchange(m_connecting, false))
+            later(&UnitFinder::askConnected);
     });
     m_opener.setRefusalHandler(
         [this](const PortManager::Refusal &refusal) { m_refusal = refusal; });
@@ -64,6 +61,7 @@ QString UnitFinder::speedsTried() const
 
 void UnitFinder::cancel()
 {
+    m_connecting = false;
     endQuery();
     m_port.close();
     m_running = false;
@@ -116,6 +114,16 @@ void UnitFinder::ask()
         later(&UnitFinder::nextPort);
         return;
     }
+    if (m_port.isConnecting()) {
+        m_connecting = true;
+        return;
+    }
+    askConnected();
+}
+
+void UnitFinder::askConnected()
+{
+    const UnitModel &model = *m_models[m_modelIndex];
     m_receiver = std::make_unique<ReplyReceiver>(model, m_scratch);
     m_sender = std::make_unique<CommandSender>(model, m_scratch, m_port);
     m_reader.setReceiver(m_receiver.get());
@@ -124,6 +132,24 @@ void UnitFinder::ask()
         new ChannelQuery({*m_sender, *m_receiver, m_reader, ReplyWait(model.baudRate)}, 0, this);
     connect(m_query, &ChannelQuery::finished, this, &UnitFinder::onQueryFinished);
     m_query->ask(0);
+}
+
+// A port that fails while asked (an adapter pulled out) has nothing more to say; a device
+// server that could not be reached is named with its reason.
+void UnitFinder::onPortFailed()
+{
+    if (std::exchange(m_connecting, false)) {
+        m_refusal = refusalOf(m_port);
+        note(Finding::Result::Refused);
+        m_port.close();
+        later(&UnitFinder::nextPort);
+        return;
+    }
+    if (!m_query)
+        return;
+    endQuery();
+    m_modelIndex = m_models.size() - 1;
+    later(&UnitFinder::onSilence);
 }
 
 void UnitFinder::onQueryFinished()

@@ -25,7 +25,9 @@ namespace qm {
 // there, at the other model's; a unit answers only at its own speed. Only the operator starts
 // it. One port at a time is open, only while it is asked, and closed again; a device another
 // program holds refuses the open and is only named, and the caller's own port is left alone.
-// Each port is asked as ChannelQuery does, so a late unit is found as surely as a quick one.
+// Each port is asked as ChannelQuery does, so a late unit is found as surely as a quick one. A
+// port mapped to a device server is connected to (one connection at a time) and asked once it is
+// up; a server that refuses or cannot be reached is named as a refusing device is.
 // The search runs on the query's timer and the port's signals, never in a wait of its own.
 class UnitFinder : public QObject
 {
@@ -86,6 +88,8 @@ private:
     void later(void (UnitFinder::*step)());
     void nextPort();
     void ask();
+    void askConnected();
+    void onPortFailed();
     void onQueryFinished();
     void onSilence();
     void endQuery();
@@ -105,6 +109,7 @@ private:
     int m_heldPort = 0;
     int m_current = 0;
     std::size_t m_modelIndex = 0;
+    bool m_connecting = false; // the port opened and is still reaching its device
     bool m_running = false;
     quint64 m_run = 0;
 };

@@ -19,7 +19,7 @@ qt_version=6.4.2
 qt_flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
           -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
           -DFEATURE_opengl=ON -DINPUT_opengl=desktop -DFEATURE_tabletevent=OFF
-          -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF
+          -DFEATURE_sql=OFF -DFEATURE_network=ON -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF
           -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=ON -DINPUT_openssl=no)
 flags_digest=$(printf '%s\n' "${qt_flags[@]}" | sha256sum | cut -c1-10)
 cache_root=${QM_WINDOWS_CACHE:-/var/cache/qm-control-panel}

@@ -9,13 +9,13 @@ headless_packages=(xvfb xauth fonts-dejavu-core)
 # Cross-building for Windows and packing its installer.
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis)
 # Running the Windows programs under Wine on a display of its own, driven from outside.
-windows_test_packages=(wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick unzip)
+windows_test_packages=(wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick unzip ser2net)
 # Making the Debian package.
 package_packages=(dpkg-dev file)
 # The tests, the fuzzer, the benchmarks and the pictures, on top of all the above.
 test_packages=(libbenchmark-dev clang clang-format clang-tidy libclang-rt-14-dev
                x11-utils imagemagick fonts-dejavu-extra
-               desktop-file-utils appstream man-db lintian)
+               desktop-file-utils appstream man-db lintian ser2net)
 
 need_packages() {
   local missing=() p

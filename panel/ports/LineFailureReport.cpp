@@ -32,10 +32,11 @@ void LineFailureReport::noteWaiting(bool waiting)
     showMark();
 }
 
-void LineFailureReport::noteLineLost()
+void LineFailureReport::noteLineLost(const QString &why)
 {
     m_waiting = false;
     m_lineLost = true;
+    m_lostBecause = why;
     showMark();
     show();
 }
@@ -45,6 +46,7 @@ void LineFailureReport::clear()
     m_dropped.clear();
     m_waiting = false;
     m_lineLost = false;
+    m_lostBecause.clear();
     showMark();
     m_noticePane.withdraw(Topic);
 }
@@ -60,7 +62,10 @@ void LineFailureReport::showMark()
 void LineFailureReport::show()
 {
     QString text =
-        m_lineLost
+        m_lineLost && !m_lostBecause.isEmpty()
+            ? QStringLiteral("The line to the unit was lost: %1. Pick the port to connect again.")
+                  .arg(m_lostBecause)
+        : m_lineLost
             ? QStringLiteral("The line to the unit was lost. Pick the port to connect again.")
         : m_waiting
             ? QStringLiteral("The line to the unit was interrupted; the panel waits for its "

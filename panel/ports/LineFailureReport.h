@@ -21,7 +21,8 @@ public:
     void noteDropped(const QByteArrayList &frames);
     // The line failed and the link waits for its adapter to come back (true), or it came back.
     void noteWaiting(bool waiting);
-    void noteLineLost();
+    // why: what the port says of the failure (a device server's refusal), or nothing.
+    void noteLineLost(const QString &why = {});
     void clear();
 
 private:
@@ -33,6 +34,7 @@ private:
     QByteArrayList m_dropped;
     bool m_waiting = false;
     bool m_lineLost = false;
+    QString m_lostBecause;
 };
 
 } // namespace qm

@@ -33,7 +33,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_messageBoxes(m_platform.makeMessageBoxes(&window)), m_receiver(m_model, m_table),
       m_link(*m_port, m_receiver), m_line(m_link, m_model), m_sender(m_model, m_table, m_line),
       m_portManager(*m_port, m_platform.diagnostic),
-      m_poller(m_sender, m_receiver, *m_platform.waiter),
+      m_poller(m_sender, m_receiver, *m_platform.waiter, &m_link),
       m_editor(window.description().controls, &window, window.controls(),
                window.description().positionLayout, m_table, m_sender, m_preferences,
                m_platform.cursorFolder),
@@ -124,7 +124,7 @@ void PanelController::startUp()
     m_noticePane->hold();
     m_editor.setLoading(true);
     m_editor.clearButtons();
-    for (const QString &problem : m_portOverrides.problems)
+    for (const QString &problem : m_portOverrides.problems + m_portMap.problems())
         tellOperator(problem);
     m_editor.positionEditor().loadStartupCursor();
     m_multipleUpdate.restoreSelections();
@@ -247,9 +247,11 @@ void PanelController::reportRecovery(bool reopened)
 
 void PanelController::reportLineLost()
 {
-    report(QStringLiteral("the line failed; the port stays closed until it is picked again"));
+    const QString why = m_port->failureText();
+    report(QStringLiteral("the line failed%1; the port stays closed until it is picked again")
+               .arg(why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)));
     m_line.setLost(true);
-    m_lineFailure.noteLineLost();
+    m_lineFailure.noteLineLost(why);
 }
 
 // Requests that went nowhere ask for nothing the operator set.

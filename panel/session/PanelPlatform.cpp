@@ -2,7 +2,7 @@
 
 #include "QmVersion.h"
 #include "link/EventLoopWaiter.h"
-#include "link/PlatformSerialPort.h"
+#include "link/RoutedSerialPort.h"
 #include "panel/transfer/ExportFolder.h"
 #include "panel/window/MessageBoxes.h"
 #include "position/CursorFile.h"
@@ -28,7 +28,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
 {
     PanelPlatform platform;
     platform.makeSerialPort = [](const PortMap &map, const UnitModel &portModel) {
-        return makePlatformSerialPort(map, portModel.baudRate);
+        return qm::makeSerialPort(map, portModel.baudRate);
     };
     platform.describeAdapter = &AdapterInfo::ofDevice;
     platform.waiter = std::make_unique<EventLoopWaiter>();

@@ -1,7 +1,9 @@
 #include "tests/support/SimPanelPlatform.h"
 
 #include "link/EventLoopWaiter.h"
+#include "link/NetworkSerialPort.h"
 #include "link/QtSerialPort.h"
+#include "link/RoutedSerialPort.h"
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/RecordingMessageBoxes.h"
 
@@ -17,7 +19,9 @@ PanelPlatform simPanelPlatform(const QString &unitLink, const QStringList &other
                              otherUnits.value(port - 2, unitLink + "-none"));
     PanelPlatform platform;
     platform.makeSerialPort = [](const PortMap &map, const UnitModel &model) {
-        return std::make_unique<QtSerialPort>(map, model.baudRate);
+        return std::make_unique<RoutedSerialPort>(
+            map, std::make_unique<QtSerialPort>(map, model.baudRate),
+            std::make_unique<NetworkSerialPort>(map, model.baudRate));
     };
     platform.waiter = std::make_unique<EventLoopWaiter>();
     platform.preferencesStore = std::move(store);

@@ -1,6 +1,6 @@
 #include "tools/qmctl/FindCommand.h"
 
-#include "link/PlatformSerialPort.h"
+#include "link/RoutedSerialPort.h"
 #include "link/PortWords.h"
 #include "link/UnitFinder.h"
 
@@ -66,7 +66,7 @@ bool report(const UnitFinder &finder, const UnitModel &model)
 
 bool findUnits(const UnitModel &model, const PortMap &map)
 {
-    const std::unique_ptr<SerialPort> port = makePlatformSerialPort(map, model.baudRate);
+    const std::unique_ptr<SerialPort> port = makeSerialPort(map, model.baudRate);
     UnitFinder finder(*port, &AdapterInfo::ofDevice);
     const bool showProgress = isatty(STDERR_FILENO);
     if (showProgress)

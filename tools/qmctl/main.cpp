@@ -3,10 +3,11 @@
 // which port holds which unit.
 
 #include "QmVersion.h"
-#include "link/PlatformSerialPort.h"
+#include "link/NetworkAddress.h"
 #include "link/PortManager.h"
 #include "link/PortMap.h"
 #include "link/PortReader.h"
+#include "link/RoutedSerialPort.h"
 #include "link/SetupSession.h"
 #include "preferences/Preferences.h"
 #include "preferences/PreferencesStore.h"
@@ -22,6 +23,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -62,7 +64,9 @@ const char *const Description =
       other model's, and prints one line per port that answered, naming the model.
 
 PORT is COM1..COM16 (or just 1..16), resolved through the same device map and [Ports]
-preferences as the panels, or a device path. LIST is like 1,3-5 and names channels the file
+preferences as the panels, a device path, or a serial device server's address:
+rfc2217://HOST:PORT (qmctl sets the server's line to the model's speed, 8N1) or tcp://HOST:PORT
+(a raw connection: the server's own configuration must set the line). LIST is like 1,3-5 and names channels the file
 holds. FILE is a setup file written by qmctl read or by a panel's "Save Setup...", or for the
 QM-520A the settings.txt the panel writes at close. A file is checked whole before anything is
 sent: a value no unit could have reported, or one no frame can restore, is refused.
@@ -92,8 +96,8 @@ struct CommandLine
 {
     QString command;
     const UnitModel *model = nullptr;
-    QString port;       // "COM3" for a port number however given, else the device path
-    int portNumber = 0; // 1..16 for a port number, 0 for a device path
+    QString port;       // "COM3" for a port number however given, else the device or address
+    int portNumber = 0; // 1..16 for a port number, 0 for a device path or address
     QString device;     // the path PORT stands for
     QString file;
     QString output;
@@ -107,7 +111,8 @@ struct Options
     QCommandLineOption model{QStringLiteral("model"), QStringLiteral("Unit model: 410a or 520a."),
                              QStringLiteral("model")};
     QCommandLineOption port{QStringLiteral("port"),
-                            QStringLiteral("COM1..COM16 (or 1..16) or a device path."),
+                            QStringLiteral("COM1..COM16 (or 1..16), a device path, "
+                                           "rfc2217://HOST:PORT or tcp://HOST:PORT."),
                             QStringLiteral("PORT")};
     QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
                               QStringLiteral("read: the setup file to write."),
@@ -163,6 +168,12 @@ bool takePort(const QString &port, CommandLine &line, QString &error)
     if (port.isEmpty()) {
         error = QStringLiteral("--port is missing");
         return false;
+    }
+    if (isNetworkAddress(port)) {
+        if (const QString problem = readNetworkAddress(port).problem; !problem.isEmpty()) {
+            error = QStringLiteral("--port %1: %2").arg(port, problem);
+            return false;
+        }
     }
     const std::optional<int> number = portNumberOf(port);
     if (number == 0) {
@@ -243,9 +254,10 @@ PortMap panelPortMap(const UnitModel &model)
 {
     IniPreferencesStore store(model.preferencesName);
     const PortOverrides overrides = Preferences(store).portOverrides();
-    for (const QString &problem : overrides.problems)
+    PortMap map(overrides.devices, overrides.withheld);
+    for (const QString &problem : overrides.problems + map.problems())
         printError(problem);
-    return PortMap(overrides.devices, overrides.withheld);
+    return map;
 }
 
 // COMn goes through the panel's map; a device path stands in the map for port 1.
@@ -318,6 +330,29 @@ bool writeFile(const QString &path, const QByteArray &contents)
     if (!written.ok)
         printError(QStringLiteral("%1: %2").arg(path, written.error));
     return written.ok;
+}
+
+// "COM3 (/dev/ttyUSB0)"; a device or address given outright is named once.
+QString nameOfPort(const CommandLine &line)
+{
+    if (line.device.isEmpty() || line.device == line.port)
+        return line.port;
+    return QStringLiteral("%1 (%2)").arg(line.port, line.device);
+}
+
+// A device server is connected to after the port has opened; the port bounds the wait.
+bool reached(SerialPort &port, const CommandLine &line)
+{
+    if (port.isConnecting()) {
+        QEventLoop loop;
+        QObject::connect(&port, &SerialPort::connected, &loop, &QEventLoop::quit);
+        QObject::connect(&port, &SerialPort::failed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (port.isOpen() && !port.isConnecting() && port.failureText().isEmpty())
+        return true;
+    printError(QStringLiteral("%1: %2").arg(nameOfPort(line), port.failureText()));
+    return false;
 }
 
 // The channels, the unit, the line and what came back; one per run.
@@ -475,13 +510,15 @@ private:
             std::fprintf(stderr, "\r%40s\r", "");
     }
 
-    QString portName() const { return QStringLiteral("%1 (%2)").arg(m_line.port, m_line.device); }
+    QString portName() const { return nameOfPort(m_line); }
 
     bool lineFailed() const
     {
         if (!m_session.lineFailed())
             return false;
         QString text = QStringLiteral("%1: the line failed").arg(portName());
+        if (const QString why = m_port.failureText(); !why.isEmpty())
+            text += QStringLiteral(" (%1)").arg(why);
         if (!m_session.answered().isEmpty())
             text += QStringLiteral("; channel(s) %1 had answered")
                         .arg(channelNumbers(m_session.answered()));
@@ -602,7 +639,7 @@ int main(int argc, char *argv[])
         return findUnits(*line->model, panelPortMap(*line->model)) ? Success : UnitFailed;
     int portNumber = 0;
     const std::unique_ptr<SerialPort> serial =
-        makePlatformSerialPort(portMap(*line, portNumber), line->model->baudRate);
+        makeSerialPort(portMap(*line, portNumber), line->model->baudRate);
     SerialPort &port = *serial;
     const bool opened = PortManager(port, printError).openNamedPort(portNumber);
     line->device = port.deviceName();
@@ -610,7 +647,7 @@ int main(int argc, char *argv[])
         printError(QStringLiteral("%1 has no device: its [Ports] entry gives none or cannot be "
                                   "read")
                        .arg(line->port));
-    if (!opened)
+    if (!opened || !reached(port, *line))
         return UnitFailed;
     Run run(*line, port);
     Interruption interruption;
