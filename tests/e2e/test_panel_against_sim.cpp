@@ -5,6 +5,7 @@
 #include "panel/window/NoticePane.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/DeviceServer.h"
 #include "tests/support/Files.h"
 #include "tests/support/GeneratedSetups.h"
 #include "tests/support/PseudoTerminal.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -34,6 +36,7 @@ class TestPanelAgainstSim : public QObject
 private slots:
     void aNewDeviceUnderTheLostNameHearsNothingUntilPicked();
     void aLateUnitIsLoadedAndFound();
+    void unitsBehindADeviceServerAreWorkedAsLocalOnes();
 };
 
 namespace {
@@ -147,6 +150,74 @@ void TestPanelAgainstSim::aLateUnitIsLoadedAndFound()
     const QString findings = labelTexts(*controller.unitSearch().resultDialog());
     QVERIFY2(findings.contains(QStringLiteral("COM2 (%1): a QM-520A answers").arg(otherPty)),
              qPrintable(findings));
+}
+
+// COM1 reaches a unit through ser2net by RFC 2217, its device opened at the other model's speed,
+// so that only the speed the panel sets reads the unit; COM2 reaches another one as a raw pipe.
+// The panel polls, sends an edit, loads a setup and finds COM2's unit; while it holds COM1, qmctl
+// hears that the server's port is in use; when the server goes, the notice says why.
+void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
+{
+    test::UnitSimProcess sim;
+    test::UnitSimProcess other;
+    const QString pty = sim.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a"});
+    const QString otherPty = other.start(QStringLiteral(QM_UNIT_SIM), {"--model", "520a"});
+    test::Ser2net server;
+    QVERIFY2(server.start({{true, pty, 9600}, {false, otherPty, 4800}}), server.output());
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("site.json"));
+    QRandomGenerator random(28);
+    QVERIFY(test::writeFile(file, setupJson(test::randomSetup(qm520a(), random, false))));
+
+    PanelPlatform platform = test::simPanelPlatform(server.address(0), {server.address(1)});
+    auto dialogs = std::make_unique<test::ScriptedDialogs>();
+    dialogs->file = file;
+    platform.setupDialogs = std::move(dialogs);
+    platform.fileOutput = std::make_unique<test::RecordingFileOutput>();
+    MainWindow window(qm520aWindow());
+    PanelController controller(window, std::move(platform));
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.poller().answeredChannels().size(), ChannelCount,
+                              test::DeadlineMs);
+    QVERIFY2(sim.logLines().filter(QStringLiteral("unparsed")).isEmpty(),
+             qPrintable(sim.logLines().join(u'\n')));
+
+    const qsizetype heardBefore = sim.logLines().size();
+    window.control<QCheckBox>("chkBlank")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.logLines().size() > heardBefore, test::DeadlineMs);
+    QVERIFY(!sim.logLines().constLast().contains(QStringLiteral("request")));
+
+    QSignalSpy loaded(controller.setupTransfer(), &SetupTransfer::loadFinished);
+    window.findChild<QAction *>(QStringLiteral("actLoadSetup"))->trigger();
+    QVERIFY(loaded.wait(test::DeadlineMs));
+    QCOMPARE(sim.logLines().filter(QStringLiteral("\tdata ch=")).size(), ChannelCount);
+
+    controller.findUnit();
+    QTRY_VERIFY_WITH_TIMEOUT(controller.unitSearch().resultDialog(), test::DeadlineMs);
+    const QString findings = labelTexts(*controller.unitSearch().resultDialog());
+    QVERIFY2(
+        findings.contains(QStringLiteral("COM2 (%1): a QM-520A answers").arg(server.address(1))),
+        qPrintable(findings));
+
+    QProcess qmctl;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.path());
+    qmctl.setProcessEnvironment(environment);
+    qmctl.start(QStringLiteral(QM_QMCTL), {"read", "--model", "520a", "--port", server.address(0),
+                                           "-o", folder.filePath(QStringLiteral("read.json"))});
+    QTRY_VERIFY_WITH_TIMEOUT(qmctl.state() == QProcess::NotRunning, test::DeadlineMs);
+    QCOMPARE(qmctl.exitCode(), 3);
+    QVERIFY2(qmctl.readAllStandardError().contains("in use"), "qmctl is told the port is in use");
+
+    server.kill();
+    NoticePane *notice = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((notice = window.findChild<NoticePane *>()) && notice->isVisible() &&
+                                 notice->toPlainText().contains(QStringLiteral("lost")),
+                             test::DeadlineMs);
+    QVERIFY2(notice->toPlainText().contains(QStringLiteral("nothing accepts a connection")),
+             qPrintable(notice->toPlainText()));
+    QVERIFY(window.close());
 }
 
 QTEST_MAIN(TestPanelAgainstSim)

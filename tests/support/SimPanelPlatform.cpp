@@ -1,6 +1,7 @@
 #include "tests/support/SimPanelPlatform.h"
 
 #include "link/EventLoopWaiter.h"
+#include "link/NetworkAddress.h"
 #include "link/NetworkSerialPort.h"
 #include "link/QtSerialPort.h"
 #include "link/RoutedSerialPort.h"
@@ -14,9 +15,11 @@ PanelPlatform simPanelPlatform(const QString &unitLink, const QStringList &other
     auto store = std::make_unique<MemoryPreferencesStore>();
     store->values = {{"Ports/COM1", unitLink}, {"Settings/Comport", "1"}};
     // Every other number leads nowhere, so that no real port is probed.
+    const QString nowhere =
+        isNetworkAddress(unitLink) ? QStringLiteral("/nonexistent/qm-unit") : unitLink + "-none";
     for (int port = 2; port <= 16; ++port)
         store->values.insert(QStringLiteral("Ports/COM%1").arg(port),
-                             otherUnits.value(port - 2, unitLink + "-none"));
+                             otherUnits.value(port - 2, nowhere));
     PanelPlatform platform;
     platform.makeSerialPort = [](const PortMap &map, const UnitModel &model) {
         return std::make_unique<RoutedSerialPort>(
