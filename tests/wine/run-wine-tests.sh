@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs under Wine and Xvfb, against the emulated unit on a pseudo-terminal:
 # each panel's start-up poll, an edit, its close (settings.txt where the README says, the
-# window's place in the registry), the end of a Windows session, qmctl read and write, and the
+# window's place in the registry), the end of a Windows session, qmctl read and write (also
+# through ser2net by RFC 2217), and the
 # installer's silent install and uninstall. The run has a Wine prefix of its own whose COM1 is
 # the unit and whose COM2 to COM16 lead to paths that do not exist, so no real port is opened.
 #   tests/wine/run-wine-tests.sh [--screenshots <folder>] [--timing <file>]
@@ -255,6 +256,28 @@ test_qmctl() {
   check "qmctl write of a device's name: nothing sent" test "$(grep -c . "$work/unit.log")" = "$frames_before"
 }
 
+# qmctl.exe reads the unit through ser2net by RFC 2217 on 127.0.0.1, the server's device opened
+# at the other model's speed, so that only the speed qmctl sets reads the unit.
+test_qmctl_device_server() {
+  local qmctl port
+  qmctl=$(find "$work/portable" -name qmctl.exe -print -quit)
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  start_unit 520a --unpaced
+  printf 'connection: &unit\n    accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n    enable: on\n    connector: serialdev,%s,9600n81,local\n' \
+    "$port" "$unit_link" >"$work/ser2net.yaml"
+  ser2net -n -c "$work/ser2net.yaml" >>"$work/ser2net.log" 2>&1 &
+  local server_pid=$!
+  within 30 listening "$port"
+  (cd "$work" && wine "$qmctl" read --model 520a --port "rfc2217://127.0.0.1:$port" \
+    -o network.json >>"$wine_log" 2>&1)
+  check "qmctl read through ser2net by RFC 2217: complete" test "$?" = 0
+  check "qmctl read through ser2net: twelve channels" test "$(grep -c '"channel"' "$work/network.json")" = 12
+  check "qmctl read through ser2net: the unit heard its own speed" not grep -q unparsed "$work/unit.log"
+  kill "$server_pid" 2>/dev/null
+  wait "$server_pid" 2>/dev/null
+}
+listening() { grep -q "0100007F:$(printf '%04X' "$1") 00000000:0000 0A" /proc/net/tcp; }
+
 installed() { [[ -d "$WINEPREFIX/drive_c/Program Files/QM Control Panels" ]]; }
 menu_entries() {
   local menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/QM Control Panels"
@@ -338,6 +361,7 @@ if ((failures > 0)); then
 fi
 test_portable_panels
 test_qmctl
+test_qmctl_device_server
 test_installer
 [[ -n "$timing" ]] && measure_first_request
 echo "Wine tests: $((checks - failures)) of $checks checks passed"
