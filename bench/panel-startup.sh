@@ -9,7 +9,9 @@
 #   startup  processor time the panel used in its first 0.8 s (start-up and the poll's start)
 # Nothing polls while the panel starts: the unit's output and the display's map events are
 # stamped as they come out and read afterwards, so the harness takes no processor time away.
-# bench/panel-startup.sh [410a|520a] [runs]     (defaults 520a, 5 runs)
+# bench/panel-startup.sh [410a|520a] [runs] [local|rfc2217|tcp]   (defaults 520a, 5 runs, local)
+# rfc2217 and tcp put ser2net on 127.0.0.1 between the panel and the unit, and COM1 is its
+# address: the request is then the first one to cross the server.
 # Needs a built tree (QM_BUILD_DIR, default build) and xev (x11-utils); runs under Xvfb without a
 # display.
 set -euo pipefail
@@ -17,9 +19,14 @@ cd "$(dirname "$0")/.."
 
 model=${1:-520a}
 runs=${2:-5}
+way=${3:-local}
+case "$way" in
+  local|rfc2217|tcp) ;;
+  *) echo "usage: $0 [410a|520a] [runs] [local|rfc2217|tcp]" >&2; exit 2 ;;
+esac
 case "$model" in
-  410a) app=qm410a-panel; preferences=QM-410A ;;
-  520a) app=qm520a-panel; preferences=VT-540A ;;
+  410a) app=qm410a-panel; preferences=QM-410A; baud=9600 ;;
+  520a) app=qm520a-panel; preferences=VT-540A; baud=4800 ;;
   *) echo "usage: $0 [410a|520a] [runs]" >&2; exit 2 ;;
 esac
 if [[ -z "${DISPLAY:-}" ]]; then
@@ -37,8 +44,10 @@ work=$(mktemp -d)
 sim_pid=
 panel_pid=
 xev_pid=
+server_pid=
 finish() {
   [[ -n "$xev_pid" ]] && kill "$xev_pid" 2>/dev/null || true
+  [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null || true
   [[ -n "$panel_pid" ]] && kill "$panel_pid" 2>/dev/null || true
   [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null || true
   rm -rf "$work"
@@ -63,6 +72,22 @@ first_stamp() {
   echo "${line%% *}"
 }
 
+# Starts ser2net in front of the unit's device; `served` is the address COM1 is given.
+serve() {
+  local port accepter=tcp
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  [[ $way == rfc2217 ]] && accepter="telnet(rfc2217),tcp"
+  printf 'connection: &unit\n    accepter: %s,127.0.0.1,%s\n    enable: on\n    connector: serialdev,%s,%sn81,local\n' \
+    "$accepter" "$port" "$1" "$baud" >"$work/ser2net.yaml"
+  ser2net -n -c "$work/ser2net.yaml" >>"$work/ser2net.log" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 200); do
+    grep -q "0100007F:$(printf '%04X' "$port") 00000000:0000 0A" /proc/net/tcp && break
+    sleep 0.01
+  done
+  served="$way://127.0.0.1:$port"
+}
+
 # Every line of a program's output, stamped with the time it came out.
 stamp() { while IFS= read -r line; do echo "$(now_us) $line"; done; }
 
@@ -84,7 +109,12 @@ for run in $(seq "$runs"); do
         done)
   config=$work/config-$run
   mkdir -p "$config/qm-control-panel"
-  printf '[Ports]\nCOM1=%s\n' "$pty" >"$config/qm-control-panel/$preferences.ini"
+  device=$pty
+  if [[ $way != local ]]; then
+    serve "$pty"
+    device=$served
+  fi
+  printf '[Ports]\nCOM1=%s\n' "$device" >"$config/qm-control-panel/$preferences.ini"
 
   start=$(now_us)
   XDG_CONFIG_HOME=$config "$panel" 2>"$work/panel-$run.err" &
@@ -111,6 +141,10 @@ for run in $(seq "$runs"); do
 
   kill "$panel_pid"; wait "$panel_pid" 2>/dev/null || true
   panel_pid=
+  if [[ -n "$server_pid" ]]; then
+    kill "$server_pid"; wait "$server_pid" 2>/dev/null || true
+    server_pid=
+  fi
   kill "$sim_pid"
   wait "$sim_pid" 2>/dev/null || true
   sim_pid=
