@@ -1,7 +1,7 @@
 #include "tools/qmctl/FindCommand.h"
 
-#include "link/RoutedSerialPort.h"
 #include "link/PortWords.h"
+#include "link/RoutedSerialPort.h"
 #include "link/UnitFinder.h"
 
 #include <QCoreApplication>
