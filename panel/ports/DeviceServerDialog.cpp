@@ -89,7 +89,8 @@ void DeviceServerDialog::check()
 {
     const QString written = m_address->text().trimmed();
     const QString problem = written.isEmpty() ? QString() : readNetworkAddress(written).problem;
-    m_problem->setText(problem.isEmpty() ? QString() : problem + u'.');
+    m_problem->setText(problem.isEmpty() ? QString()
+                                         : QStringLiteral("Not usable: %1.").arg(problem));
     m_problem->setVisible(!problem.isEmpty());
     // A screen reader says the description with the field, where the label beneath is missed.
     m_address->setAccessibleDescription(problem.isEmpty() ? AddressForms : problem);

@@ -594,11 +594,11 @@ void TestPanelController::deviceServerFromTheMenu_data()
                             "configuration sets the line, which must be " +
                                 line + ".";
     QTest::newRow("no port") << "rfc2217://10.1.2.3"
-                             << "no port after the host."
+                             << "Not usable: no port after the host."
                              << ""
                              << "";
     QTest::newRow("scheme") << "telnet://host:23"
-                            << "telnet:// is not rfc2217:// or tcp://."
+                            << "Not usable: telnet:// is not rfc2217:// or tcp://."
                             << ""
                             << "";
 }
