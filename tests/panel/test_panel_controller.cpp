@@ -603,16 +603,17 @@ void TestPanelController::deviceServerFromTheMenu_data()
                             << "";
 }
 
-// Asked from the window's menu: a readable address is kept as the port's [Ports] entry, goes to
-// the panel's port and is picked; one that cannot be read keeps the dialog open with its
-// problem, and nothing changes.
+// Asked from the window's menu: a readable address replaces the port's unreadable [Ports] entry,
+// goes to the panel's port and is picked; one that cannot be read keeps the dialog open with
+// its problem, and nothing changes.
 void TestPanelController::deviceServerFromTheMenu()
 {
     QFETCH(QString, written);
     QFETCH(QString, problem);
     QFETCH(QString, kept);
     QFETCH(QString, tip);
-    Rig rig({{"Settings/Comport", "3"}});
+    const QString unreadable = "rfc2217://10.1.2.3";
+    Rig rig({{"Settings/Comport", "3"}, {"Ports/COM05", unreadable}});
     QVERIFY(rig.start());
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, {});
     QCoreApplication::sendEvent(rig.window.windowHandle(), &menuKey);
@@ -637,7 +638,7 @@ void TestPanelController::deviceServerFromTheMenu()
     if (!problem.isEmpty()) {
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->findChild<QLabel *>("lblAddressProblem")->text(), problem);
-        QVERIFY(stored.devices.isEmpty());
+        QCOMPARE(stored.devices, (QMap<int, QString>{{5, unreadable}}));
         QCOMPARE(rig.openPort(), 3);
         return;
     }
