@@ -35,6 +35,7 @@ public:
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_portNumber; }
+    void setPortMap(const PortMap &map) override { m_map = map; }
     void setBaudRate(qint32 baudRate) override { m_baudRate = baudRate; }
     QString deviceName() const override { return m_map.devicePath(m_portNumber); }
     // Only a connection can tell; a well-written address counts as there.

@@ -40,6 +40,7 @@ void PortMap::setOverride(int port, const QString &devicePath)
         }
     }
     m_overrides.insert(port, devicePath.trimmed());
+    m_withheld.removeAll(port);
 }
 
 void PortMap::withhold(int port)

@@ -19,7 +19,8 @@ public:
     explicit PortMap(const QMap<int, QString> &overrides, const QList<int> &withheld = {});
 
     // An empty path gives the port its default device back. A device server's address that is
-    // badly written withholds the port instead, with the problem noted.
+    // badly written withholds the port instead, with the problem noted; any other path gives a
+    // withheld port its device again, since the operator has now said which it is.
     void setOverride(int port, const QString &devicePath);
     // The port gets no device at all: its entry in the map could not be read, and its
     // default device may be one the operator pointed away from.

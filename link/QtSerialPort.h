@@ -26,6 +26,7 @@ public:
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_portNumber; }
+    void setPortMap(const PortMap &map) override { m_map = map; }
     void setBaudRate(qint32 baudRate) override { m_serial.setBaudRate(baudRate); }
     QString deviceName() const override;
     bool deviceExists() const override;

@@ -39,6 +39,13 @@ void RoutedSerialPort::setPortNumber(int port)
     m_active->setPortNumber(port);
 }
 
+void RoutedSerialPort::setPortMap(const PortMap &map)
+{
+    m_map = map;
+    m_local->setPortMap(map);
+    m_network->setPortMap(map);
+}
+
 void RoutedSerialPort::setBaudRate(qint32 baudRate)
 {
     m_local->setBaudRate(baudRate);

@@ -19,6 +19,7 @@ public:
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_active->portNumber(); }
+    void setPortMap(const PortMap &map) override;
     void setBaudRate(qint32 baudRate) override;
     QString deviceName() const override { return m_active->deviceName(); }
     bool deviceExists() const override { return m_active->deviceExists(); }

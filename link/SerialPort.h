@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/DeviceIdentity.h"
+#include "link/PortMap.h"
 #include "protocol/FrameSink.h"
 
 #include <QByteArrayList>
@@ -34,6 +35,10 @@ public:
     // Chooses the port for the next open(); only called while closed.
     virtual void setPortNumber(int port) = 0;
     virtual int portNumber() const = 0;
+    // The devices behind the port numbers from now on, for a number the operator pointed at
+    // another device while the program runs. The port picked next goes by it; one open now
+    // keeps its device until it is closed.
+    virtual void setPortMap(const PortMap &map) = 0;
     // The line speed for the next open(), for a search that asks each model at its own;
     // only called while closed. A port starts at the speed it was made with.
     virtual void setBaudRate(qint32 baudRate) = 0;

@@ -24,6 +24,7 @@ public:
 
     void setPortNumber(int port) override { m_portNumber = port; }
     int portNumber() const override { return m_portNumber; }
+    void setPortMap(const PortMap &map) override { m_map = map; }
     void setBaudRate(qint32 baudRate) override { m_baudRate = quint32(baudRate); }
     QString deviceName() const override;
     bool deviceExists() const override;

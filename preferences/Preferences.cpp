@@ -87,7 +87,12 @@ double Preferences::readMask(const char *key, double defaultValue) const
 
 void Preferences::write(const char *key, const QString &text)
 {
-    const QString failure = m_store.write(section(), QString::fromLatin1(key), text);
+    write(section(), QString::fromLatin1(key), text);
+}
+
+void Preferences::write(const QString &section, const QString &key, const QString &text)
+{
+    const QString failure = m_store.write(section, key, text);
     if (failure.isEmpty() || m_writeFailureTold)
         return;
     m_writeFailureTold = true;
@@ -181,6 +186,19 @@ PortOverrides Preferences::portOverrides() const
         }
     }
     return overrides;
+}
+
+// A second key for the port ("COM05" beside "COM5") would leave it with no device at all.
+void Preferences::storePortDevice(int port, const QString &devicePath)
+{
+    const QString portsSection = QString::fromLatin1(prefkeys::PortsSection);
+    const QStringList named = m_store.namedKeys(portsSection).value_or(QStringList());
+    const auto same = std::find_if(named.begin(), named.end(),
+                                   [port](const QString &key) { return portNumber(key) == port; });
+    const QString key = same != named.end()
+                            ? *same
+                            : QString::fromLatin1(prefkeys::PortKeyPrefix) + QString::number(port);
+    write(portsSection, key, devicePath);
 }
 
 } // namespace qm

@@ -55,11 +55,15 @@ public:
     void storeUpdateImmediately(qint16 value);
     // Device paths given for "COM1".."COM16" in the "Ports" section, by port number.
     PortOverrides portOverrides() const;
+    // Gives the port this device (a path or a device server's address) as its "Ports" entry
+    // does, under the key that already names the port when there is one.
+    void storePortDevice(int port, const QString &devicePath);
 
 private:
     qint16 readInt16(const char *key, qint16 defaultValue) const;
     double readMask(const char *key, double defaultValue) const;
     void write(const char *key, const QString &text);
+    void write(const QString &section, const QString &key, const QString &text);
 
     PreferencesStore &m_store;
     WriteFailureHandler m_writeFailureHandler;

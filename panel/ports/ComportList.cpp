@@ -1,5 +1,6 @@
 #include "panel/ports/ComportList.h"
 
+#include "link/NetworkAddress.h"
 #include "link/PortManager.h"
 #include "link/SerialPort.h"
 #include "model/NumberText.h"
@@ -72,6 +73,8 @@ bool ComportList::fill(qint16 shownPort)
 QString ComportList::toolTip(int port, bool gone) const
 {
     const QString device = m_devices.path(port);
+    if (isNetworkAddress(device))
+        return deviceServerToolTip(device);
     QStringList lines{device};
     const AdapterInfo adapter = m_devices.adapter ? m_devices.adapter(device) : AdapterInfo{};
     const std::pair<QString, QString> details[] = {
@@ -86,6 +89,21 @@ QString ComportList::toolTip(int port, bool gone) const
         lines << QStringLiteral("The device has gone: plug the adapter in again, then pick "
                                 "this port.");
     return lines.join(QLatin1Char('\n'));
+}
+
+// The operator reads here who sets the line, since a raw port's unit reads nothing when the
+// server's configuration and the unit disagree.
+QString ComportList::deviceServerToolTip(const QString &address) const
+{
+    const QString line =
+        QStringLiteral("%1 baud, 8 data bits, no parity, 1 stop bit").arg(m_devices.baudRate);
+    const AddressReading reading = readNetworkAddress(address);
+    if (reading.address && !reading.address->setsLine())
+        return QStringLiteral("%1\nA device server's raw TCP port: its own configuration sets "
+                              "the line, which must be %2.")
+            .arg(address, line);
+    return QStringLiteral("%1\nA device server (RFC 2217): this panel sets the line to %2.")
+        .arg(address, line);
 }
 
 int ComportList::itemOf(qint16 port) const

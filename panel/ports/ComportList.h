@@ -22,11 +22,13 @@ class SerialPort;
 class ComportList
 {
 public:
-    // Which device stands behind a port number, and what that device says of itself.
+    // Which device stands behind a port number, and what that device says of itself; the
+    // line speed the unit needs, for a device server whose own configuration sets the line.
     struct Devices
     {
         std::function<QString(int port)> path;
         std::function<AdapterInfo(const QString &devicePath)> adapter;
+        qint32 baudRate = 0;
     };
 
     ComportList(QComboBox &list, PortManager &ports, SerialPort &prober, Preferences &preferences,
@@ -54,6 +56,7 @@ private:
     // Returns whether shownPort is among the items.
     bool fill(qint16 shownPort);
     QString toolTip(int port, bool gone) const;
+    QString deviceServerToolTip(const QString &address) const;
 
     QComboBox &m_list;
     PortManager &m_ports;

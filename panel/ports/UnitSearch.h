@@ -47,6 +47,8 @@ public:
     // Starts a search, or starts the running one over.
     void start();
     void cancel();
+    // The devices the next search asks behind each port number.
+    void setPortMap(const PortMap &map) { m_port->setPortMap(map); }
     bool isRunning() const { return m_finder.isRunning(); }
     // Open while the search runs.
     QProgressDialog *progressDialog() const { return m_progress; }

@@ -1,10 +1,12 @@
 #include "panel/session/PanelController.h"
 
+#include "link/NetworkAddress.h"
 #include "link/PortMap.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/MessageBoxes.h"
 #include "protocol/FrameNames.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,9 +39,10 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_editor(window.description().controls, &window, window.controls(),
                window.description().positionLayout, m_table, m_sender, m_preferences,
                m_platform.cursorFolder),
-      m_comports(
-          *window.controls().cmbComports, m_portManager, *m_prober, m_preferences, *m_messageBoxes,
-          {[this](int port) { return m_portMap.devicePath(port); }, m_platform.describeAdapter}),
+      m_comports(*window.controls().cmbComports, m_portManager, *m_prober, m_preferences,
+                 *m_messageBoxes,
+                 {[this](int port) { return m_portMap.devicePath(port); },
+                  m_platform.describeAdapter, m_model.baudRate}),
       m_pollDisplay(window.controls(), m_comports, m_editor, m_poller, m_receiver),
       m_comportsOpening(*window.controls().cmbComports, [this] { onComportsOpening(); }),
       m_multipleUpdate(*window.controls().cmdUpdateMultiple,
@@ -97,6 +100,10 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
                               pickPort(port);
                           }},
         m_platform.makeSerialPort(m_portMap, m_model), m_platform.describeAdapter);
+    auto *deviceServer = new QAction(QStringLiteral("Use a Device Server..."), &window);
+    deviceServer->setObjectName(QStringLiteral("actDeviceServer"));
+    window.addAction(deviceServer);
+    connect(deviceServer, &QAction::triggered, this, &PanelController::askForDeviceServer);
 
     m_tmrStartup->setObjectName(QStringLiteral("tmrStartup"));
     m_tmrStartup->setInterval(StartupIntervalMs);
@@ -106,6 +113,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
 
 PanelController::~PanelController()
 {
+    delete m_deviceServerDialog;
     m_window.setCloseGuard({});
 }
 
@@ -193,6 +201,50 @@ void PanelController::pickPort(int port)
         return;
     m_window.controls().cmbComports->setCurrentIndex(item);
     onComportActivated(item);
+}
+
+void PanelController::useDeviceServer(int port, const QString &address)
+{
+    // The search's port is about to be pointed elsewhere, and the pick would end it anyway.
+    m_unitSearch->cancel();
+    m_preferences.storePortDevice(port, address);
+    m_portMap.setOverride(port, address);
+    m_port->setPortMap(m_portMap);
+    m_prober->setPortMap(m_portMap);
+    m_unitSearch->setPortMap(m_portMap);
+    pickPort(port);
+}
+
+// Window-modal, so that the window is not picked from while the question is open, but the
+// event loop runs on.
+void PanelController::askForDeviceServer()
+{
+    if (m_deviceServerDialog)
+        return;
+    const int port = portForDeviceServer();
+    const QString path = m_portMap.devicePath(port);
+    m_deviceServerDialog = new DeviceServerDialog(isNetworkAddress(path) ? path : QString(), port,
+                                                  m_model.baudRate, &m_window);
+    m_deviceServerDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_deviceServerDialog, &QDialog::accepted, this, [this] {
+        useDeviceServer(m_deviceServerDialog->portNumber(), m_deviceServerDialog->address());
+    });
+    m_deviceServerDialog->open();
+}
+
+// A device server already in use is the one to change; otherwise the first number no device
+// has, so that no adapter the operator uses is taken away by accident.
+int PanelController::portForDeviceServer()
+{
+    const int selected = m_comports.selectedPort();
+    if (isNetworkAddress(m_portMap.devicePath(selected)))
+        return selected;
+    for (int port = PortManager::FirstPort; port <= PortManager::LastPort; ++port) {
+        m_prober->setPortNumber(port);
+        if (!m_prober->deviceExists())
+            return port;
+    }
+    return selected;
 }
 
 // A port the link is bringing back after a failure, or one whose line was lost, is still the

@@ -7,6 +7,7 @@
 #include "model/ChannelTable.h"
 #include "panel/editor/ChannelEditor.h"
 #include "panel/ports/ComportList.h"
+#include "panel/ports/DeviceServerDialog.h"
 #include "panel/ports/LineFailureReport.h"
 #include "panel/ports/PortAdvice.h"
 #include "panel/ports/UnitSearch.h"
@@ -25,6 +26,7 @@
 #include "protocol/ReplyReceiver.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -67,6 +69,11 @@ public:
     // Picks the port as choosing its item in "Serial Port:" does; when the list does not offer
     // it, the list looks at the ports again first. Nothing happens for a port not found then.
     void pickPort(int port);
+    // Gives the port number the device server at the address, in the preferences and in the
+    // panel's ports, and picks it.
+    void useDeviceServer(int port, const QString &address);
+    // "Use a Device Server..." (the window's context menu): open until answered or cancelled.
+    DeviceServerDialog *deviceServerDialog() const { return m_deviceServerDialog; }
 
     // The system asked the program to end (a signal): the close that follows asks nothing,
     // since no one may be there to answer; what it has to tell goes to standard error only.
@@ -88,6 +95,8 @@ private:
     void onComportActivated(int index);
     void readUnitAgain();
     void onComportsOpening();
+    void askForDeviceServer();
+    int portForDeviceServer();
     void tellIfNoPort();
     void tellIfStoredPortMissing(qint16 storedPort);
     void tellIfUnitSilent(int channelsFound);
@@ -130,6 +139,7 @@ private:
     QTimer *m_tmrStartup;
     std::unique_ptr<SetupTransfer> m_setupTransfer;
     std::unique_ptr<UnitSearch> m_unitSearch;
+    QPointer<DeviceServerDialog> m_deviceServerDialog;
     bool m_closeRequested = false;
 };
 

@@ -374,7 +374,7 @@ void TestQtSerialPort::onlySerialDevicesAreOpened()
     // The panels and qmctl open through this, and what it refuses is never opened.
     const PortMap map({{2, device}});
     test::FakeSerialPort port;
-    port.deviceMap = &map;
+    port.deviceMap = map;
     port.openable = {2};
     QStringList lines;
     const bool opened =

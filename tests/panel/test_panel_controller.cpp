@@ -142,6 +142,8 @@ private slots:
     void startUpNoticesSayWhatToDo();
     void windowPlaceIsKeptBetweenRuns();
     void findTheUnitThenPickItInOneClick();
+    void deviceServerFromTheMenu_data();
+    void deviceServerFromTheMenu();
 };
 
 // The start-up poll runs once the window shows; selectors lit earlier are dark again until
@@ -570,6 +572,82 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
     rig.pick("1");
     QVERIFY(!search.progressDialog());
     QCOMPARE(rig.openPort(), 1);
+}
+
+void TestPanelController::deviceServerFromTheMenu_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("problem"); // empty: taken
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("tip");
+    const QString line = "4800 baud, 8 data bits, no parity, 1 stop bit";
+    QTest::newRow("rfc2217") << "rfc2217://10.1.2.3:4001"
+                             << ""
+                             << "rfc2217://10.1.2.3:4001"
+                             << "rfc2217://10.1.2.3:4001\nA device server (RFC 2217): this "
+                                "panel sets the line to " +
+                                    line + ".";
+    QTest::newRow("tcp") << " TCP://[::1]:7000"
+                         << ""
+                         << "tcp://[::1]:7000"
+                         << "tcp://[::1]:7000\nA device server's raw TCP port: its own "
+                            "configuration sets the line, which must be " +
+                                line + ".";
+    QTest::newRow("no port") << "rfc2217://10.1.2.3"
+                             << "Not usable: no port after the host."
+                             << ""
+                             << "";
+    QTest::newRow("scheme") << "telnet://host:23"
+                            << "Not usable: telnet:// is not rfc2217:// or tcp://."
+                            << ""
+                            << "";
+}
+
+// Asked from the window's menu: a readable address replaces the port's unreadable [Ports] entry,
+// goes to the panel's port and is picked; one that cannot be read keeps the dialog open with
+// its problem, and nothing changes.
+void TestPanelController::deviceServerFromTheMenu()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, problem);
+    QFETCH(QString, kept);
+    QFETCH(QString, tip);
+    const QString unreadable = "rfc2217://10.1.2.3";
+    Rig rig({{"Settings/Comport", "3"}, {"Ports/COM05", unreadable}});
+    QVERIFY(rig.start());
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, {});
+    QCoreApplication::sendEvent(rig.window.windowHandle(), &menuKey);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), test::DeadlineMs);
+    QWidget *menu = QApplication::activePopupWidget();
+    const QList<QAction *> offered = menu->actions();
+    const auto action = std::find_if(offered.begin(), offered.end(), [](const QAction *each) {
+        return each->objectName() == u"actDeviceServer";
+    });
+    QVERIFY(action != offered.end());
+    menu->close();
+    (*action)->trigger();
+    DeviceServerDialog *dialog = rig.controller->deviceServerDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->findChild<QComboBox *>("cmbServerPort")->currentText(), "COM5");
+    rig.port->openable.insert(5); // the server's port, reached once the address is given
+    auto *field = dialog->findChild<QLineEdit *>("txtServerAddress");
+    QTest::keyClicks(field, written);
+    QTest::keyClick(field, Qt::Key_Return);
+
+    const PortOverrides stored = Preferences(*rig.store).portOverrides();
+    if (!problem.isEmpty()) {
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->findChild<QLabel *>("lblAddressProblem")->text(), problem);
+        QCOMPARE(stored.devices, (QMap<int, QString>{{5, unreadable}}));
+        QCOMPARE(rig.openPort(), 3);
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.controller->deviceServerDialog(), test::DeadlineMs);
+    QCOMPARE(stored.devices, (QMap<int, QString>{{5, kept}}));
+    QCOMPARE(rig.openPort(), 5);
+    QCOMPARE(rig.port->deviceName(), kept);
+    const QComboBox &list = *rig.controls.cmbComports;
+    QCOMPARE(list.itemData(list.currentIndex(), Qt::ToolTipRole).toString(), tip);
 }
 
 QTEST_MAIN(TestPanelController)

@@ -8,6 +8,8 @@
 #include <QMap>
 #include <QSet>
 
+#include <optional>
+
 namespace qm::test {
 
 // A scripted serial port: which port numbers have a device and which of those open, every
@@ -20,8 +22,8 @@ public:
     QMap<int, DeviceIdentity> identities; // the devices by port number; others have none
     // Another port object on the same machine: its devices are the ones that count.
     const FakeSerialPort *sameMachineAs = nullptr;
-    // Names the devices as this map does, instead of /dev/ttyFAKEn; it must outlive the port.
-    const PortMap *deviceMap = nullptr;
+    // Names the devices as this map does, instead of /dev/ttyFAKEn.
+    std::optional<PortMap> deviceMap;
     // Units on ports, by the line speed each answers at: a request for channel 1's settings
     // written at that speed is answered with a reply of zeros.
     QMap<int, qint32> unitSpeeds;
@@ -44,6 +46,7 @@ public:
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_port; }
+    void setPortMap(const PortMap &map) override { deviceMap = map; }
     void setBaudRate(qint32 rate) override { baudRate = rate; }
     QString deviceName() const override;
     bool deviceExists() const override;
