@@ -153,9 +153,10 @@ void TestPanelAgainstSim::aLateUnitIsLoadedAndFound()
 }
 
 // COM1 reaches a unit through ser2net by RFC 2217, its device opened at the other model's speed,
-// so that only the speed the panel sets reads the unit; COM2 reaches another one as a raw pipe.
-// The panel polls, sends an edit, loads a setup and finds COM2's unit; while it holds COM1, qmctl
-// hears that the server's port is in use; when the server goes, the notice says why.
+// so that only the speed the panel sets reads the unit; COM2 is set from the window to reach
+// another one as a raw pipe. The panel polls both, sends an edit, loads a setup and finds COM2's
+// unit; while it holds COM1, qmctl hears that the server's port is in use; when the server
+// goes, the notice says why.
 void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
 {
     test::UnitSimProcess sim;
@@ -169,7 +170,7 @@ void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
     QRandomGenerator random(28);
     QVERIFY(test::writeFile(file, setupJson(test::randomSetup(qm520a(), random, false))));
 
-    PanelPlatform platform = test::simPanelPlatform(server.address(0), {server.address(1)});
+    PanelPlatform platform = test::simPanelPlatform(server.address(0));
     auto dialogs = std::make_unique<test::ScriptedDialogs>();
     dialogs->file = file;
     platform.setupDialogs = std::move(dialogs);
@@ -182,6 +183,14 @@ void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
                               test::DeadlineMs);
     QVERIFY2(sim.logLines().filter(QStringLiteral("unparsed")).isEmpty(),
              qPrintable(sim.logLines().join(u'\n')));
+
+    controller.useDeviceServer(2, server.address(1));
+    QTRY_VERIFY_WITH_TIMEOUT(!other.logLines().filter(QStringLiteral("request ch=11")).isEmpty(),
+                             test::DeadlineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.poller().answeredChannels().size(), ChannelCount,
+                              test::DeadlineMs);
+    controller.pickPort(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!controller.poller().isRunning(), test::DeadlineMs);
 
     const qsizetype heardBefore = sim.logLines().size();
     window.control<QCheckBox>("chkBlank")->click();
