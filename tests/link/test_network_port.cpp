@@ -251,20 +251,22 @@ void TestNetworkPort::telnetDecodesWhateverTheCutsAndCommands()
             const QByteArray chunk = randomBytes(40);
             data += chunk;
             wire += telnet::escaped(chunk);
-            const int kind = random.bounded(4);
-            if (kind == 0) {
-                const auto verb = char(251 + random.bounded(4));
-                const auto option = char(random.bounded(256));
-                wire += hex("ff") + verb + option;
-                negotiations += QByteArray(1, verb) + option;
-            } else if (kind == 1) {
-                const auto option = char(random.bounded(256));
-                const QByteArray payload = randomBytes(telnet::Decoder::MaxSubnegotiation - 1);
-                wire +=
-                    hex("fffa") + telnet::escaped(QByteArray(1, option) + payload) + hex("fff0");
-                subnegotiations << option + payload;
+            const int kind = random.bounded(5);
+            const QByteArray sub =
+                char(random.bounded(256)) + randomBytes(telnet::Decoder::MaxSubnegotiation - 1);
+            if (kind == 1) {
+                wire += hex("fffa") + telnet::escaped(sub) + hex("fff0");
+                subnegotiations << sub;
             } else if (kind == 2) {
                 wire += hex("fff1");
+            } else if (kind == 3) {
+                wire += hex("fffa") + telnet::escaped(sub); // broken off by the command after it
+            }
+            if (kind == 0 || kind == 3) {
+                const QByteArray negotiation =
+                    QByteArray(1, char(251 + random.bounded(4))) + char(random.bounded(256));
+                wire += hex("ff") + negotiation;
+                negotiations += negotiation;
             }
         }
         telnet::Decoder decoder;
