@@ -382,6 +382,7 @@ void TestNetworkPort::rfc2217LineIsSetBeforeFramesFlow()
     rig.port.write(hex("0b"));
     rig.server.client->write(hex("fffb01"));
     QTRY_VERIFY_WITH_TIMEOUT(rig.server.received.endsWith(hex("fffe01")), DeadlineMs);
+    QVERIFY(!rig.server.received.contains(hex("0affff0b")));
     QVERIFY(rig.port.isConnecting());
 
     rig.server.client->write(Confirms4800);
@@ -415,8 +416,8 @@ void TestNetworkPort::serverWordsFail_data()
     const QByteArray openFailure = "Device open failure: Value or file not found\r\n";
     QTest::newRow("rfc2217 in use") << "rfc2217" << inUse << "in use";
     QTest::newRow("tcp in use") << "tcp" << inUse << "in use";
-    QTest::newRow("rfc2217 device") << "rfc2217" << openFailure << "Value or file not found";
-    QTest::newRow("tcp device") << "tcp" << openFailure << "Value or file not found";
+    QTest::newRow("rfc2217 device") << "rfc2217" << openFailure << "could not open";
+    QTest::newRow("tcp device") << "tcp" << openFailure << "could not open";
 }
 
 // As ser2net refuses: its words as data, then the connection closed once the client's own
@@ -434,6 +435,8 @@ void TestNetworkPort::serverWordsFail()
     rig.server.client->disconnectFromHost();
     QVERIFY(rig.failed.wait(DeadlineMs));
     QVERIFY2(rig.port.failureText().contains(told), qPrintable(rig.port.failureText()));
+    QVERIFY2(rig.port.failureText().contains(QString::fromLatin1(words.trimmed())),
+             qPrintable(rig.port.failureText()));
     QCOMPARE(rig.port.readAll(), QByteArray());
     QCOMPARE(rig.connected.size(), 0);
 }
