@@ -30,18 +30,7 @@ Decoder::Decoded Decoder::feed(QByteArrayView bytes)
                 out.data.append(byte);
             break;
         case State::Command:
-            if (byte == Iac) {
-                out.data.append(byte);
-                m_state = State::Data;
-            } else if (value >= Will && value <= Dont) {
-                m_verb = static_cast<Command>(value);
-                m_state = State::Option;
-            } else if (value == Sb) {
-                m_sub.clear();
-                m_state = State::Sub;
-            } else {
-                m_state = State::Data; // NOP, go-ahead and the rest carry nothing for us
-            }
+            takeCommand(byte, out);
             break;
         case State::Option:
             out.negotiations.append({m_verb, value});
@@ -59,17 +48,36 @@ Decoder::Decoded Decoder::feed(QByteArrayView bytes)
                     m_sub.append(byte);
                 m_state = State::Sub;
             } else {
-                // SE ends it; any other command after IAC ends it as well, as a broken one.
+                // SE ends it; any other command after IAC ends it as well, as a broken one,
+                // and is taken as the command it is, so that none of its bytes pass for data.
                 if (value == Se && !m_sub.isEmpty() && m_sub.size() <= MaxSubnegotiation)
                     out.subnegotiations.append(
                         {static_cast<quint8>(m_sub.front()), m_sub.sliced(1)});
                 m_sub.clear();
-                m_state = State::Data;
+                takeCommand(byte, out);
             }
             break;
         }
     }
     return out;
+}
+
+// The byte after IAC: a command, or a second IAC standing for the data byte 0xFF.
+void Decoder::takeCommand(char byte, Decoded &out)
+{
+    const auto value = static_cast<quint8>(byte);
+    if (byte == Iac) {
+        out.data.append(byte);
+        m_state = State::Data;
+    } else if (value >= Will && value <= Dont) {
+        m_verb = static_cast<Command>(value);
+        m_state = State::Option;
+    } else if (value == Sb) {
+        m_sub.clear();
+        m_state = State::Sub;
+    } else {
+        m_state = State::Data; // SE, NOP, go-ahead and the rest carry nothing for us
+    }
 }
 
 namespace {

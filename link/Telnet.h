@@ -58,6 +58,8 @@ public:
     Decoded feed(QByteArrayView bytes);
 
 private:
+    void takeCommand(char byte, Decoded &out);
+
     enum class State
     {
         Data,

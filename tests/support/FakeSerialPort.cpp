@@ -22,6 +22,7 @@ bool FakeSerialPort::open()
 {
     openAttempts << m_port;
     m_open = machine().openable.contains(m_port);
+    m_connecting = m_open && connectsLater;
     return m_open;
 }
 
@@ -37,6 +38,7 @@ void FakeSerialPort::close()
     if (m_open)
         ++closes;
     m_open = false;
+    m_connecting = false;
     m_incoming.clear();
 }
 

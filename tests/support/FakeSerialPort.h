@@ -43,6 +43,8 @@ public:
     int claims = 0;
     int writesWhileClosed = 0;
     qint32 baudRate = 0; // as last set; 0 until then
+    // Opens as a device server's port does: connecting until finishConnecting().
+    bool connectsLater = false;
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_port; }
@@ -66,12 +68,18 @@ public:
         return m_open ? presentIdentity() : DeviceIdentity();
     }
     QByteArrayList takeUnsent() override { return std::exchange(unsent, {}); }
+    bool isConnecting() const override { return m_connecting; }
 
     // Bytes arriving from the unit: they wait in the port and, when announced, readyRead() is
     // raised; unannounced, they are there for a reader that looks, as bytes are whose signal the
     // event loop has yet to deliver.
     void receive(const QByteArray &bytes, bool announced = true);
     void fail() { emit failed(); }
+    void finishConnecting()
+    {
+        m_connecting = false;
+        emit connected();
+    }
 
 private:
     const FakeSerialPort &machine() const { return sameMachineAs ? *sameMachineAs : *this; }
@@ -82,6 +90,7 @@ private:
 
     int m_port = 0;
     bool m_open = false;
+    bool m_connecting = false;
     DeviceIdentity m_identity;
     QByteArray m_incoming;
 };
