@@ -1,6 +1,7 @@
 #include "link/NetworkAddress.h"
 #include "link/NetworkSerialPort.h"
 #include "link/Poller.h"
+#include "link/PortMap.h"
 #include "link/SerialLink.h"
 #include "link/Telnet.h"
 #include "model/ChannelTable.h"
@@ -222,6 +223,12 @@ void TestNetworkPort::malformedAddressesAreRefused()
     const AddressReading reading = readNetworkAddress(text);
     QVERIFY(!reading.address);
     QVERIFY2(reading.problem.contains(problem), qPrintable(reading.problem));
+    // A [Ports] entry written so gives its port no device at all, and says why.
+    const PortMap map({{5, text}});
+    QVERIFY(map.devicePath(5).isEmpty());
+    QCOMPARE(map.problems(),
+             QStringList{QStringLiteral("[Ports] COM5: %1: %2; the port is left out")
+                             .arg(text, reading.problem)});
 }
 
 void TestNetworkPort::devicePathsAreNoAddresses()
