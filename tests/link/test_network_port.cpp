@@ -583,6 +583,7 @@ void TestNetworkPort::pollWaitsForTheConnection()
     waiter.onDelay = [&](int wait) {
         if (wait == 0) {
             writtenBeforeConnecting = rig.port.frames.size();
+            rig.port.roundTrip = 150;
             rig.port.finishConnecting();
         }
     };
@@ -591,6 +592,8 @@ void TestNetworkPort::pollWaitsForTheConnection()
     QCOMPARE(writtenBeforeConnecting, 0);
     QCOMPARE(waiter.interrupts, 1);
     QCOMPARE(rig.port.frames.size(), 12);
+    // Each request waits its 300 ms and the round trip the port measured on connecting.
+    QCOMPARE(waiter.delays.sliced(1), QList<int>(12, 450));
 }
 
 QTEST_GUILESS_MAIN(TestNetworkPort)

@@ -45,6 +45,7 @@ public:
     qint32 baudRate = 0; // as last set; 0 until then
     // Opens as a device server's port does: connecting until finishConnecting().
     bool connectsLater = false;
+    int roundTrip = 0; // ms, as a device server's port would measure it
 
     void setPortNumber(int port) override;
     int portNumber() const override { return m_port; }
@@ -69,6 +70,7 @@ public:
     }
     QByteArrayList takeUnsent() override { return std::exchange(unsent, {}); }
     bool isConnecting() const override { return m_connecting; }
+    int roundTripMs() const override { return roundTrip; }
 
     // Bytes arriving from the unit: they wait in the port and, when announced, readyRead() is
     // raised; unannounced, they are there for a reader that looks, as bytes are whose signal the
