@@ -49,6 +49,22 @@ QString labelTexts(const QWidget &widget)
     return texts.join(u'\n');
 }
 
+// What qmctl says on standard error when it reads the unit at `address` and fails (exit 3).
+QByteArray qmctlReadFails(const QString &address, const QString &folder)
+{
+    QProcess qmctl;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder);
+    qmctl.setProcessEnvironment(environment);
+    qmctl.start(QStringLiteral(QM_QMCTL), {"read", "--model", "520a", "--port", address, "-o",
+                                           folder + QStringLiteral("/read.json")});
+    // The panel holding the port answers on this event loop meanwhile.
+    if (!QTest::qWaitFor([&] { return qmctl.state() == QProcess::NotRunning; }, test::DeadlineMs) ||
+        qmctl.exitCode() != 3)
+        return {};
+    return qmctl.readAllStandardError();
+}
+
 } // namespace
 
 // Start-up reads the answering channels, and a new poll reads back what a multi-channel update
@@ -177,24 +193,28 @@ void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
     platform.fileOutput = std::make_unique<test::RecordingFileOutput>();
     MainWindow window(qm520aWindow());
     PanelController controller(window, std::move(platform));
+    const auto waitFor = [](const auto &condition) {
+        return QTest::qWaitFor(condition, test::DeadlineMs);
+    };
+    const auto allAnswered = [&controller] {
+        return controller.poller().answeredChannels().size() == ChannelCount;
+    };
     window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(window.isEnabled(), test::DeadlineMs);
-    QTRY_COMPARE_WITH_TIMEOUT(controller.poller().answeredChannels().size(), ChannelCount,
-                              test::DeadlineMs);
+    QVERIFY(waitFor([&] { return window.isEnabled(); }));
+    QVERIFY(waitFor(allAnswered));
     QVERIFY2(sim.logLines().filter(QStringLiteral("unparsed")).isEmpty(),
              qPrintable(sim.logLines().join(u'\n')));
 
     controller.useDeviceServer(2, server.address(1));
-    QTRY_VERIFY_WITH_TIMEOUT(!other.logLines().filter(QStringLiteral("request ch=11")).isEmpty(),
-                             test::DeadlineMs);
-    QTRY_COMPARE_WITH_TIMEOUT(controller.poller().answeredChannels().size(), ChannelCount,
-                              test::DeadlineMs);
+    QVERIFY(waitFor(
+        [&] { return !other.logLines().filter(QStringLiteral("request ch=11")).isEmpty(); }));
+    QVERIFY(waitFor(allAnswered));
     controller.pickPort(1);
-    QTRY_VERIFY_WITH_TIMEOUT(!controller.poller().isRunning(), test::DeadlineMs);
+    QVERIFY(waitFor([&] { return !controller.poller().isRunning(); }));
 
     const qsizetype heardBefore = sim.logLines().size();
     window.control<QCheckBox>("chkBlank")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(sim.logLines().size() > heardBefore, test::DeadlineMs);
+    QVERIFY(waitFor([&] { return sim.logLines().size() > heardBefore; }));
     QVERIFY(!sim.logLines().constLast().contains(QStringLiteral("request")));
 
     QSignalSpy loaded(controller.setupTransfer(), &SetupTransfer::loadFinished);
@@ -203,27 +223,21 @@ void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
     QCOMPARE(sim.logLines().filter(QStringLiteral("\tdata ch=")).size(), ChannelCount);
 
     controller.findUnit();
-    QTRY_VERIFY_WITH_TIMEOUT(controller.unitSearch().resultDialog(), test::DeadlineMs);
+    QVERIFY(waitFor([&] { return controller.unitSearch().resultDialog(); }));
     const QString findings = labelTexts(*controller.unitSearch().resultDialog());
     QVERIFY2(
         findings.contains(QStringLiteral("COM2 (%1): a QM-520A answers").arg(server.address(1))),
         qPrintable(findings));
 
-    QProcess qmctl;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.path());
-    qmctl.setProcessEnvironment(environment);
-    qmctl.start(QStringLiteral(QM_QMCTL), {"read", "--model", "520a", "--port", server.address(0),
-                                           "-o", folder.filePath(QStringLiteral("read.json"))});
-    QTRY_VERIFY_WITH_TIMEOUT(qmctl.state() == QProcess::NotRunning, test::DeadlineMs);
-    QCOMPARE(qmctl.exitCode(), 3);
-    QVERIFY2(qmctl.readAllStandardError().contains("in use"), "qmctl is told the port is in use");
+    QVERIFY2(qmctlReadFails(server.address(0), folder.path()).contains("in use"),
+             "qmctl is told the port is in use");
 
     server.kill();
     NoticePane *notice = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((notice = window.findChild<NoticePane *>()) && notice->isVisible() &&
-                                 notice->toPlainText().contains(QStringLiteral("lost")),
-                             test::DeadlineMs);
+    QVERIFY(waitFor([&] {
+        return (notice = window.findChild<NoticePane *>()) && notice->isVisible() &&
+               notice->toPlainText().contains(QStringLiteral("lost"));
+    }));
     QVERIFY2(notice->toPlainText().contains(QStringLiteral("nothing accepts a connection")),
              qPrintable(notice->toPlainText()));
     QVERIFY(window.close());
