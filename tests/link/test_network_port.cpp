@@ -1,6 +1,7 @@
 #include "link/NetworkAddress.h"
 #include "link/NetworkSerialPort.h"
 #include "link/Poller.h"
+#include "link/PortManager.h"
 #include "link/PortMap.h"
 #include "link/SerialLink.h"
 #include "link/Telnet.h"
@@ -8,6 +9,7 @@
 #include "protocol/CommandSender.h"
 #include "protocol/ReplyReceiver.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/DeviceServer.h"
 #include "tests/support/FakeSerialPort.h"
 #include "tests/support/Files.h"
 #include "tests/support/InstantWaiter.h"
@@ -149,6 +151,7 @@ private slots:
     void reconnectHoldsFramesUntilItEnds_data();
     void reconnectHoldsFramesUntilItEnds();
     void pollWaitsForTheConnection();
+    void aServerPortIsListedWithoutConnecting();
 };
 
 void TestNetworkPort::addressesAreRead_data()
@@ -594,6 +597,23 @@ void TestNetworkPort::pollWaitsForTheConnection()
     QCOMPARE(rig.port.frames.size(), 12);
     // Each request waits its 300 ms and the round trip the port measured on connecting.
     QCOMPARE(waiter.delays.sliced(1), QList<int>(12, 450));
+}
+
+// A device server takes one client at a time: looking for ports must not be that client.
+void TestNetworkPort::aServerPortIsListedWithoutConnecting()
+{
+    test::SilentPeer server;
+    NetworkSerialPort port(PortMap({{3, QStringLiteral("tcp://127.0.0.1:%1").arg(server.port())}}),
+                           4800);
+    PortManager ports(port);
+    ports.findPorts();
+    QCOMPARE(ports.portList(), QList<qint16>{3});
+    // A connection of the test's own comes after any the search made, and shows them all.
+    QTcpSocket own;
+    own.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(QTest::qWaitFor([&] { return server.connections() > 0; }, test::DeadlineMs));
+    QTest::qWait(0);
+    QCOMPARE(server.connections(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestNetworkPort)

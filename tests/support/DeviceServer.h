@@ -70,6 +70,8 @@ class SilentPeer
 public:
     SilentPeer();
     quint16 port() const { return m_listener.serverPort(); }
+    // Connections taken so far.
+    qsizetype connections() const { return m_taken.size(); }
 
 private:
     QTcpServer m_listener;
