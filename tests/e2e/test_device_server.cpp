@@ -98,6 +98,7 @@ private slots:
     void faultsAreNamed_data();
     void faultsAreNamed();
     void aServerKilledInAWriteIsNamed();
+    void aFarServerReadsWhole_data();
     void aFarServerReadsWhole();
 };
 
@@ -233,17 +234,27 @@ void TestDeviceServer::aServerKilledInAWriteIsNamed()
     QVERIFY2(named.match(QString::fromUtf8(outcome.err)).hasMatch(), outcome.err.constData());
 }
 
+void TestDeviceServer::aFarServerReadsWhole_data()
+{
+    QTest::addColumn<bool>("rfc2217");
+    QTest::newRow("rfc2217") << true;
+    // The connection is made with the relay nearby: only the replies can time the way.
+    QTest::newRow("tcp") << false;
+}
+
 // A server 150 ms away each way: every reply waits that much longer, and all are heard.
 void TestDeviceServer::aFarServerReadsWhole()
 {
+    QFETCH(bool, rfc2217);
     Bench bench;
     test::UnitSimProcess sim;
     test::Ser2net server;
     QVERIFY(bench.startUnit(sim, {"--model", "520a"}));
-    QVERIFY(server.start({{true, bench.unitLink(), 9600}}));
+    QVERIFY(server.start({{rfc2217, bench.unitLink(), rfc2217 ? 9600 : 4800}}));
     test::DelayRelay relay(server.port(0), 150);
     const QString backup = bench.path(QStringLiteral("backup.json"));
-    const QString address = QStringLiteral("rfc2217://127.0.0.1:%1").arg(relay.port());
+    const QString address =
+        server.address(0).replace(QString::number(server.port(0)), QString::number(relay.port()));
     const Outcome read = bench.qmctl({"read", "--model", "520a", "--port", address, "-o", backup});
     QVERIFY2(read.code == 0, read.err.constData());
     QCOMPARE(test::channelObjects(test::readFile(backup)).size(), ChannelCount);
