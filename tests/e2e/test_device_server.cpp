@@ -157,7 +157,7 @@ void TestDeviceServer::faultsAreNamed_data()
         QTest::newRow(tag) << peer << address << code << words << withinMs;
     };
     const char *rfc2217 = "rfc2217://127.0.0.1:{port}";
-    row("in use", "held", rfc2217, 3, "in use");
+    row("in use", "held", rfc2217, 3, "port is in use by another program");
     row("device gone", "gone", rfc2217, 3, "could not open its serial device");
     row("nothing listening", "nothing", rfc2217, 3, "nothing accepts a connection");
     // The bound leaves the program's start and end on a loaded machine a margin.
