@@ -1,5 +1,7 @@
 #include "link/NetworkSerialPort.h"
 
+#include "link/ReplyWait.h"
+
 #include <QDeadlineTimer>
 
 #include <algorithm>
@@ -126,6 +128,9 @@ void NetworkSerialPort::close()
     m_streamWritten = 0;
     m_streamTaken = 0;
     m_askedAtMs = -1;
+    m_burstStartMs = -1;
+    m_burstBytes = 0;
+    m_roundTripMeasured = false;
 }
 
 bool NetworkSerialPort::isConnecting() const
@@ -201,6 +206,7 @@ void NetworkSerialPort::onConnected()
         m_askedAtMs = m_clock.elapsed();
     } else {
         m_quietStart.start(QuietStartMs + m_roundTripMs);
+        m_roundTripMs = std::max(m_roundTripMs, UnmeasuredRoundTripMs);
     }
 }
 
@@ -209,10 +215,12 @@ void NetworkSerialPort::onSocketData()
     const QByteArray bytes = m_socket.readAll();
     if (m_state == State::Closed || m_state == State::Failed)
         return;
-    if (m_address->setsLine())
+    if (m_address->setsLine()) {
         takeTelnet(bytes);
-    else
+    } else {
+        noteReplyCame();
         takeData(bytes);
+    }
 }
 
 // Commands are answered and the line's confirmations noted; only the data goes on.
@@ -319,9 +327,39 @@ void NetworkSerialPort::noteRoundTrip(qint64 sampleMs)
     m_roundTripMs = sample >= m_roundTripMs ? sample : m_roundTripMs - (m_roundTripMs - sample) / 4;
 }
 
+// A raw pipe has nothing but the unit's replies to time: from the first frame of a burst, less
+// the line time of the burst's frames, until bytes come back. The unit's own delay counts too,
+// which only lengthens the waits.
+void NetworkSerialPort::noteRequestSent(qsizetype bytes)
+{
+    const qint64 now = m_clock.elapsed();
+    if (m_burstStartMs < 0 ||
+        now - m_lastWriteMs > ReplyWait(m_baudRate).lineTimeMs(m_burstBytes)) {
+        m_burstStartMs = now;
+        m_burstBytes = 0;
+    }
+    m_burstBytes += bytes;
+    m_lastWriteMs = now;
+}
+
+void NetworkSerialPort::noteReplyCame()
+{
+    if (m_state != State::Up || m_burstStartMs < 0)
+        return;
+    const qint64 sample =
+        m_clock.elapsed() - m_burstStartMs - ReplyWait(m_baudRate).lineTimeMs(m_burstBytes);
+    m_burstStartMs = -1;
+    if (std::exchange(m_roundTripMeasured, true))
+        noteRoundTrip(sample);
+    else
+        m_roundTripMs = static_cast<int>(std::clamp<qint64>(sample, 0, MaxRoundTripMs));
+}
+
 void NetworkSerialPort::writeFrame(const QByteArray &frame)
 {
     const bool escapedWire = m_address->setsLine();
+    if (!escapedWire)
+        noteRequestSent(frame.size());
     const QByteArray wire = escapedWire ? telnet::escaped(frame) : frame;
     m_written.append({frame, m_streamWritten + wire.size()});
     writeWire(wire);

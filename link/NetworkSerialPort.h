@@ -30,6 +30,9 @@ public:
     static constexpr int QuietStartMs = 200;
     // How often an RFC 2217 server is asked its speed, which measures the round trip anew.
     static constexpr int SpeedCheckIntervalMs = 5000;
+    // A raw pipe's round trip until a reply has measured it: through a tunnel or a relay the
+    // connection is made nearby, and tells nothing of the way to the server.
+    static constexpr int UnmeasuredRoundTripMs = 1000;
 
     NetworkSerialPort(PortMap map, qint32 baudRate, QObject *parent = nullptr);
 
@@ -97,6 +100,8 @@ private:
     void lineUp();
     void checkSpeed();
     void noteRoundTrip(qint64 sampleMs);
+    void noteRequestSent(qsizetype bytes);
+    void noteReplyCame();
     void writeFrame(const QByteArray &frame);
     void writeWire(const QByteArray &bytes);
     void onBytesWritten(qint64 bytes);
@@ -123,6 +128,11 @@ private:
     qint64 m_handshakeMs = 0;
     qint64 m_askedAtMs = -1; // when the last speed question went out, while unanswered
     int m_roundTripMs = 0;
+    // A raw pipe's frames written since the line was last idle, whose reply measures the trip.
+    qint64 m_burstStartMs = -1; // while no reply has come since
+    qint64 m_lastWriteMs = 0;
+    qsizetype m_burstBytes = 0;
+    bool m_roundTripMeasured = false;
     // The start of the stream, held back while it may still be the server's own refusal.
     QByteArray m_streamStart;
     bool m_sniffing = true;

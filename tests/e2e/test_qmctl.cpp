@@ -77,16 +77,6 @@ private:
     QTemporaryDir m_folder;
 };
 
-// The channel objects of a setup file by channel number, read without the program's reader.
-QMap<int, QJsonObject> channelObjects(const QByteArray &file)
-{
-    QMap<int, QJsonObject> channels;
-    for (const QJsonValue value :
-         QJsonDocument::fromJson(file).object().value(u"channels").toArray())
-        channels.insert(value.toObject().value(u"channel").toInt(), value.toObject());
-    return channels;
-}
-
 // Other settings than the emulator starts with, for one channel.
 const QByteArray OtherChannel = "1|0|1|3|2|30|1|5|50|1|x|y|z\n";
 
@@ -157,8 +147,8 @@ void TestQmctl::setupsReadBackAsWritten()
         QCOMPARE(bench.qmctl({"write", "--model", model, "--port", "COM1", file}).code, expected);
         QCOMPARE(bench.qmctl({"read", "--model", model, "--port", "COM1", "-o", backup}).code,
                  answering == ChannelCount ? 0 : 4);
-        const QMap<int, QJsonObject> written = channelObjects(test::readFile(file));
-        const QMap<int, QJsonObject> backedUp = channelObjects(test::readFile(backup));
+        const QMap<int, QJsonObject> written = test::channelObjects(test::readFile(file));
+        const QMap<int, QJsonObject> backedUp = test::channelObjects(test::readFile(backup));
         QCOMPARE(backedUp.size(), answering);
         QCOMPARE(backedUp.lastKey(), answering);
         // Channels past the answering ones stay out of the backup.
@@ -351,7 +341,7 @@ void TestQmctl::scriptsReadJson()
 
     // The unit's channels 1 to 10 with channel 6 left out, channel 11 added, and some values
     // changed.
-    const QMap<int, QJsonObject> unit = channelObjects(read.out);
+    const QMap<int, QJsonObject> unit = test::channelObjects(read.out);
     QMap<int, QJsonObject> file = unit;
     file.remove(6);
     file[11] = unit[1];
@@ -398,7 +388,7 @@ void TestQmctl::aLateUnitIsReadWrittenComparedAndFound()
     const QString backup = bench.path(QStringLiteral("backup.json"));
     const Outcome read = bench.qmctl({"read", "--model", model, "--port", "COM1", "-o", backup});
     QVERIFY2(read.code == 0, read.err.constData());
-    QCOMPARE(channelObjects(test::readFile(backup)).size(), ChannelCount);
+    QCOMPARE(test::channelObjects(test::readFile(backup)).size(), ChannelCount);
 
     QRandomGenerator random(model == u"410a" ? 4 : 5);
     const QString file = bench.path(QStringLiteral("generated.json"));

@@ -3,6 +3,8 @@
 #include "protocol/Frames.h"
 #include "tools/qm-unit-sim/CommandFrameDecoder.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 #include <algorithm>
@@ -197,6 +199,15 @@ Setup randomSetup(const UnitModel &model, QRandomGenerator &random, bool partial
 const UnitModel &modelNamed(const QString &name)
 {
     return unitModelByName(name)->get();
+}
+
+QMap<int, QJsonObject> channelObjects(const QByteArray &file)
+{
+    QMap<int, QJsonObject> channels;
+    for (const QJsonValue value :
+         QJsonDocument::fromJson(file).object().value(u"channels").toArray())
+        channels.insert(value.toObject().value(u"channel").toInt(), value.toObject());
+    return channels;
 }
 
 void addModelRows()

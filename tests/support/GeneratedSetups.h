@@ -3,6 +3,8 @@
 #include "protocol/SetupFile.h"
 
 #include <QByteArrayList>
+#include <QJsonObject>
+#include <QMap>
 #include <QRandomGenerator>
 
 #include <vector>
@@ -45,6 +47,9 @@ qsizetype emulatedFrameEnd(const UnitModel &model, QByteArrayView bytes);
 // model without the time font, its code stands before a channel and 0xFA, with a length no
 // one can know.
 bool holdsShorterFrame(const UnitModel &model, QByteArrayView frame);
+
+// The channel objects of a setup file by channel number, read without the program's reader.
+QMap<int, QJsonObject> channelObjects(const QByteArray &file);
 
 // The model a row names by its short name ("410a", "520a").
 const UnitModel &modelNamed(const QString &name);

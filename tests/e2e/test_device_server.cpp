@@ -1,0 +1,265 @@
+#include "link/NetworkSerialPort.h"
+#include "protocol/SetupFile.h"
+#include "tests/support/Deadline.h"
+#include "tests/support/DeviceServer.h"
+#include "tests/support/Files.h"
+#include "tests/support/GeneratedSetups.h"
+#include "tests/support/UnitSimProcess.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace qm;
+
+namespace {
+
+struct Outcome
+{
+    int code = -1;
+    QByteArray err;
+};
+
+// qmctl run with the test's own preferences, where COM5 leads to `com5` when one is given.
+// It is waited for on the event loop, which the relays and peers of the test need.
+class Bench
+{
+public:
+    explicit Bench(const QString &com5 = {})
+    {
+        QDir(m_folder.path()).mkpath(QStringLiteral("config/qm-control-panel"));
+        const QByteArray ports = "[Ports]\nCOM5=" + com5.toUtf8() + "\n";
+        for (const QString name : {"QM-410A", "VT-540A"})
+            test::writeFile(path("config/qm-control-panel/" + name + ".ini"), ports);
+    }
+
+    QString path(const QString &name) const { return m_folder.filePath(name); }
+
+    void start(QProcess &process, const QStringList &arguments) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QM_QMCTL), arguments);
+    }
+
+    static Outcome finish(QProcess &process)
+    {
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; },
+                             2 * test::DeadlineMs))
+            process.kill();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardError()};
+    }
+
+    Outcome qmctl(const QStringList &arguments) const
+    {
+        QProcess process;
+        start(process, arguments);
+        return finish(process);
+    }
+
+    // Starts the emulated unit, linked in the test's folder.
+    bool startUnit(test::UnitSimProcess &sim, const QStringList &arguments) const
+    {
+        return !sim.start(QM_UNIT_SIM, arguments + QStringList{"--link", unitLink()}).isEmpty();
+    }
+    QString unitLink() const { return path(QStringLiteral("unit")); }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// Every field at its largest, most of them 255, and a text of 0xFF bytes ('ÿ' in the unit's
+// Windows-1252), two of them in a row: Telnet doubles each one.
+Setup setupOfByteFF(const UnitModel &model)
+{
+    ChannelTable table;
+    for (int index = 0; index < ChannelCount; ++index) {
+        table[index] = test::largestChannel(model, index);
+        table[index].texts[2] = QStringLiteral("\u00ff\u00ffA\u00ff");
+    }
+    QList<int> all;
+    for (int index = 0; index < ChannelCount; ++index)
+        all << index;
+    return Setup::of(model, table, all);
+}
+
+} // namespace
+
+class TestDeviceServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writeReadAndDiffThroughTheServer_data();
+    void writeReadAndDiffThroughTheServer();
+    void faultsAreNamed_data();
+    void faultsAreNamed();
+    void aServerKilledInAWriteIsNamed();
+    void aFarServerReadsWhole_data();
+    void aFarServerReadsWhole();
+};
+
+void TestDeviceServer::writeReadAndDiffThroughTheServer_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("rfc2217");
+    QTest::addColumn<int>("connectorBaud");
+    // By RFC 2217 the server's device starts at the other model's speed: only the speed the
+    // program sets reaches the unit.
+    QTest::newRow("520a, rfc2217") << "520a" << true << 9600;
+    QTest::newRow("410a, rfc2217") << "410a" << true << 4800;
+    QTest::newRow("520a, tcp, through [Ports]") << "520a" << false << 4800;
+    QTest::newRow("410a, tcp, through [Ports]") << "410a" << false << 9600;
+}
+
+void TestDeviceServer::writeReadAndDiffThroughTheServer()
+{
+    QFETCH(QString, model);
+    QFETCH(bool, rfc2217);
+    QFETCH(int, connectorBaud);
+    test::UnitSimProcess sim;
+    test::Ser2net server;
+    Bench unitBench;
+    QVERIFY(unitBench.startUnit(sim, {"--model", model, "--unpaced"}));
+    QVERIFY(server.start({{rfc2217, unitBench.unitLink(), connectorBaud}}));
+    const Bench bench(server.address(0));
+    const QString port = rfc2217 ? server.address(0) : QStringLiteral("COM5");
+    const QString file = bench.path(QStringLiteral("ff.json"));
+    const QString backup = bench.path(QStringLiteral("backup.json"));
+    QVERIFY(test::writeFile(file, setupJson(setupOfByteFF(test::modelNamed(model)))));
+
+    const Outcome written = bench.qmctl({"write", "--model", model, "--port", port, file});
+    QVERIFY2(written.code == 0, written.err.constData());
+    const Outcome read = bench.qmctl({"read", "--model", model, "--port", port, "-o", backup});
+    QVERIFY2(read.code == 0, read.err.constData());
+    QCOMPARE(test::channelObjects(test::readFile(backup)),
+             test::channelObjects(test::readFile(file)));
+    const Outcome compared = bench.qmctl({"diff", "--model", model, "--port", port, file});
+    QVERIFY2(compared.code == 0, compared.err.constData());
+    QCOMPARE(sim.logLines().filter(QStringLiteral("unparsed")), QStringList());
+}
+
+void TestDeviceServer::faultsAreNamed_data()
+{
+    // What answers at the address: "ser2net" with the unit behind it, "held" ser2net while
+    // another qmctl reads the unit, "gone" ser2net whose unit has stopped, "silent" a peer that
+    // never speaks, "nothing".
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<QString>("address"); // {port}: the peer's
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("words"); // on standard error
+    QTest::addColumn<int>("withinMs");  // 0: no bound
+    const auto row = [](const char *tag, const char *peer, const char *address, int code,
+                        const char *words, int withinMs = 0) {
+        QTest::newRow(tag) << peer << address << code << words << withinMs;
+    };
+    const char *rfc2217 = "rfc2217://127.0.0.1:{port}";
+    row("in use", "held", rfc2217, 3, "port is in use by another program");
+    row("device gone", "gone", rfc2217, 3, "could not open its serial device");
+    row("nothing listening", "nothing", rfc2217, 3, "nothing accepts a connection");
+    // The bound leaves the program's start and end on a loaded machine a margin.
+    row("silent by rfc2217", "silent", rfc2217, 3, "did not confirm the line settings",
+        NetworkSerialPort::ConnectTimeoutMs + 10000);
+    row("silent by tcp", "silent", "tcp://127.0.0.1:{port}", 3, "no channel answered");
+    row("no port", "nothing", "rfc2217://127.0.0.1", 2, "no port after the host");
+    row("port 0", "nothing", "tcp://127.0.0.1:0", 2, "the port 0 is not 1 to 65535");
+    row("port 65536", "nothing", "rfc2217://127.0.0.1:65536", 2,
+        "the port 65536 is not 1 to 65535");
+    row("unknown scheme", "nothing", "telnet://127.0.0.1:{port}", 2,
+        "telnet:// is not rfc2217:// or tcp://");
+    row("empty host", "nothing", "tcp://:{port}", 2, "the host is empty");
+}
+
+void TestDeviceServer::faultsAreNamed()
+{
+    QFETCH(QString, peer);
+    QFETCH(QString, address);
+    QFETCH(int, code);
+    QFETCH(QString, words);
+    QFETCH(int, withinMs);
+    Bench bench;
+    test::UnitSimProcess sim;
+    test::Ser2net server;
+    test::SilentPeer silent;
+    QProcess holder;
+    quint16 port = peer == u"silent" ? silent.port() : test::unusedPort();
+    if (peer == u"held" || peer == u"gone") {
+        // A late unit keeps the holder's read going for many seconds.
+        QVERIFY(bench.startUnit(sim, {"--model", "520a", "--late", "1000"}));
+        QVERIFY(server.start({{true, bench.unitLink(), 4800}}));
+        port = server.port(0);
+    }
+    if (peer == u"held") {
+        bench.start(holder, {"read", "--model", "520a", "--port", server.address(0)});
+        QVERIFY(QTest::qWaitFor([&] { return !sim.logLines().isEmpty(); }, test::DeadlineMs));
+    }
+    if (peer == u"gone")
+        QCOMPARE(sim.stop(), 0);
+    address.replace(QStringLiteral("{port}"), QString::number(port));
+
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome outcome = bench.qmctl({"read", "--model", "520a", "--port", address});
+    const qint64 tookMs = clock.elapsed();
+    QCOMPARE(outcome.code, code);
+    QVERIFY2(outcome.err.contains(words.toUtf8()), outcome.err.constData());
+    if (withinMs > 0)
+        QVERIFY2(tookMs < withinMs, qPrintable(QString::number(tookMs)));
+}
+
+// The server gone halfway through a write: the program says which channels had answered.
+void TestDeviceServer::aServerKilledInAWriteIsNamed()
+{
+    Bench bench;
+    test::UnitSimProcess sim;
+    test::Ser2net server;
+    QVERIFY(bench.startUnit(sim, {"--model", "520a"}));
+    QVERIFY(server.start({{true, bench.unitLink(), 4800}}));
+    const QString file = bench.path(QStringLiteral("other.txt"));
+    QVERIFY(test::writeFile(file, QByteArray("1|0|1|3|2|30|1|5|50|1|x|y|z\n").repeated(12)));
+    QProcess qmctl;
+    bench.start(qmctl, {"write", "--model", "520a", "--port", server.address(0), file});
+    QVERIFY(QTest::qWaitFor([&] { return !sim.logLines().filter("data ch=2").isEmpty(); },
+                            test::DeadlineMs));
+    server.kill();
+    const Outcome outcome = Bench::finish(qmctl);
+    QCOMPARE(outcome.code, 3);
+    // How far the unit got before the server went depends on the machine's load.
+    static const QRegularExpression named(
+        QStringLiteral(R"(the line failed \(the device server closed the connection\); )"
+                       R"(channel\(s\) 1(, \d+)* had answered)"));
+    QVERIFY2(named.match(QString::fromUtf8(outcome.err)).hasMatch(), outcome.err.constData());
+}
+
+void TestDeviceServer::aFarServerReadsWhole_data()
+{
+    QTest::addColumn<bool>("rfc2217");
+    QTest::newRow("rfc2217") << true;
+    // The connection is made with the relay nearby: only the replies can time the way.
+    QTest::newRow("tcp") << false;
+}
+
+// A server 150 ms away each way: every reply waits that much longer, and all are heard.
+void TestDeviceServer::aFarServerReadsWhole()
+{
+    QFETCH(bool, rfc2217);
+    Bench bench;
+    test::UnitSimProcess sim;
+    test::Ser2net server;
+    QVERIFY(bench.startUnit(sim, {"--model", "520a"}));
+    QVERIFY(server.start({{rfc2217, bench.unitLink(), rfc2217 ? 9600 : 4800}}));
+    test::DelayRelay relay(server.port(0), 150);
+    const QString backup = bench.path(QStringLiteral("backup.json"));
+    const QString address =
+        server.address(0).replace(QString::number(server.port(0)), QString::number(relay.port()));
+    const Outcome read = bench.qmctl({"read", "--model", "520a", "--port", address, "-o", backup});
+    QVERIFY2(read.code == 0, read.err.constData());
+    QCOMPARE(test::channelObjects(test::readFile(backup)).size(), ChannelCount);
+}
+
+QTEST_MAIN(TestDeviceServer)
+
+#include "test_device_server.moc"
