@@ -170,9 +170,9 @@ void TestPanelAgainstSim::aLateUnitIsLoadedAndFound()
 
 // COM1 reaches a unit through ser2net by RFC 2217, its device opened at the other model's speed,
 // so that only the speed the panel sets reads the unit; COM2 is set from the window to reach
-// another one as a raw pipe. The panel polls both, sends an edit, loads a setup and finds COM2's
-// unit; while it holds COM1, qmctl hears that the server's port is in use; when the server
-// goes, the notice says why.
+// another one as a raw pipe, and COM3 leads to no server. The panel polls both units, sends an
+// edit, loads a setup, finds COM2's unit and names what COM3 lacks; while it holds COM1, qmctl
+// hears that the server's port is in use; when the server goes, the notice says why.
 void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
 {
     test::UnitSimProcess sim;
@@ -186,7 +186,9 @@ void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
     QRandomGenerator random(28);
     QVERIFY(test::writeFile(file, setupJson(test::randomSetup(qm520a(), random, false))));
 
-    PanelPlatform platform = test::simPanelPlatform(server.address(0));
+    const QString unreachable = QStringLiteral("tcp://127.0.0.1:%1").arg(test::unusedPort());
+    PanelPlatform platform = test::simPanelPlatform(
+        server.address(0), {QStringLiteral("/nonexistent/qm-unit"), unreachable});
     auto dialogs = std::make_unique<test::ScriptedDialogs>();
     dialogs->file = file;
     platform.setupDialogs = std::move(dialogs);
@@ -228,6 +230,9 @@ void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
     QVERIFY2(
         findings.contains(QStringLiteral("COM2 (%1): a QM-520A answers").arg(server.address(1))),
         qPrintable(findings));
+    QVERIFY2(findings.contains(
+                 QStringLiteral("COM3 (%1): nothing accepts a connection").arg(unreachable)),
+             qPrintable(findings));
 
     QVERIFY2(qmctlReadFails(server.address(0), folder.path()).contains("in use"),
              "qmctl is told the port is in use");
