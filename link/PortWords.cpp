@@ -86,10 +86,13 @@ QString cure(const PortRefusal &refusal, PortRetry retry, bool several)
     if (refusal.absent)
         return itIs + QStringLiteral(" not there; plug the adapter in") + then;
     switch (refusal.cause) {
-    case SerialPort::RefusalCause::NoPermission:
-        return QStringLiteral("you may not use %1; join the dialout group (sudo adduser $USER "
-                              "dialout), then log out and in again")
-            .arg(it);
+    case SerialPort::RefusalCause::NoPermission: {
+        // The detail is the device's own group, where the system names one that may use it.
+        const QString group = refusal.detail.isEmpty() ? QStringLiteral("dialout") : refusal.detail;
+        return QStringLiteral("you may not use %1; join the %2 group (sudo adduser $USER %2), "
+                              "then log out and in again")
+            .arg(it, group);
+    }
     case SerialPort::RefusalCause::InUse:
         if (refusal.detail.isEmpty())
             return QStringLiteral("another program holds %1, such as %2; close that program")

@@ -32,7 +32,7 @@ enum class PortRetry
 };
 
 // The cure for one port, without its name: "you may not use it; join the dialout group (sudo
-// adduser $USER dialout), then log out and in again".
+// adduser $USER dialout), then log out and in again", with the device's own group where known.
 QString refusalCure(const PortRefusal &refusal, PortRetry retry);
 
 // One sentence per cure, each naming all the ports it applies to, in port order: "COM1 to COM4

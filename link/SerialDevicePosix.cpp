@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -75,6 +76,18 @@ QString flockHolder(const struct stat &file)
     return {};
 }
 
+// The group of the device when its members may read and write it ("dialout", "uucp"); empty
+// when the group gives no such right or the system does not name it.
+QString groupThatMayUse(const QByteArray &path)
+{
+    struct stat file = {};
+    if (::stat(path.constData(), &file) != 0 ||
+        (file.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return {};
+    const struct group *entry = ::getgrgid(file.st_gid);
+    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString();
+}
+
 } // namespace
 
 // The program a lock file names: the process number on its first line, as QSerialPort and the
@@ -128,7 +141,7 @@ Refusal explainRefusal(QSerialPort::SerialPortError error, const QString &errorT
     if (const QString lockFile = lockFilePath(path); QFileInfo::exists(lockFile))
         return lockFileHolder(lockFile);
     if (::access(name.constData(), R_OK | W_OK) != 0)
-        return {SerialPort::RefusalCause::NoPermission, QString()};
+        return {SerialPort::RefusalCause::NoPermission, groupThatMayUse(name)};
     return {SerialPort::RefusalCause::InUse, QString()};
 }
 

@@ -57,8 +57,9 @@ public:
     // Meaningful after an open() that failed on a device that exists.
     virtual RefusalCause refusalCause() const { return RefusalCause::Other; }
     // What the cause needs said, after such an open(): the program that holds the device
-    // ("qm520a-panel (process 1234)", empty when the system does not tell), the lock file, or
-    // for any other cause the system's own words.
+    // ("qm520a-panel (process 1234)", empty when the system does not tell), the lock file, the
+    // group whose members may use the device (empty when none is known), or for any other cause
+    // the system's own words.
     virtual QString refusalDetail() const
     {
         return refusalCause() == RefusalCause::Other ? errorString() : QString();

@@ -128,6 +128,13 @@ void TestLink::refusalsAreToldOnePerCure_data()
         << QList<PortRefusal>{refused(3, "COM3", Cause::InUse), refused(4, "com4", Cause::InUse),
                               refused(5, "COM5", Cause::InUse)}
         << PortRetry::RunAgain << QStringList{"COM3 to COM5: " + someone.arg("them") + "."};
+    QTest::newRow("a device of another group, one of dialout")
+        << QList<PortRefusal>{refused(5, "/dev/ttyUSB0", Cause::NoPermission, "uucp"),
+                              refused(6, "/dev/ttyUSB1", Cause::NoPermission, "dialout")}
+        << PortRetry::RunAgain
+        << QStringList{"COM5 (/dev/ttyUSB0): you may not use it; join the uucp group (sudo "
+                       "adduser $USER uucp), then log out and in again.",
+                       "COM6 (/dev/ttyUSB1): you may not use it; " + dialout};
     QTest::newRow("lock files")
         << QList<PortRefusal>{refused(1, "/dev/ttyS0", Cause::StaleLock, "/var/lock/LCK..ttyS0"),
                               refused(2, "/dev/ttyS1", Cause::UnnamedLock, "/var/lock/LCK..ttyS1")}

@@ -27,7 +27,7 @@ public:
     // Units on ports, by the line speed each answers at: a request for channel 1's settings
     // written at that speed is answered with a reply of zeros.
     QMap<int, qint32> unitSpeeds;
-    QString refusal = QStringLiteral("Permission denied"); // the detail of a refusal
+    QString refusal; // the detail of a refusal: for NoPermission, a group that may use it
     RefusalCause cause = RefusalCause::NoPermission;
     // How a port's device refuses, where it differs from cause and refusal above.
     struct Refusing
