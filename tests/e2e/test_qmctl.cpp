@@ -204,6 +204,15 @@ void TestQmctl::exitCodesNameTheirCause_data()
     // One channel's file is short enough to wait in the output's buffer until the end.
     row("full output", read + " > /dev/full", {"--model 520a --channels 1"}, {}, 2,
         "could not be written to standard output");
+    // A path is named as the path, never as the port number it stands in for.
+    row("a device path that is not there", "read --model 410a --port /nonexistent/ttyUSB9", {}, {},
+        3, "qmctl: /nonexistent/ttyUSB9: it is not there; plug the adapter in.\n");
+    row("a bare device name", "read --model 410a --port ttyUSB0", {}, {}, 2,
+        "qmctl: --port ttyUSB0: not a port name; the ports are COM1 to COM16, or give the "
+        "device's path (/dev/ttyUSB0,");
+    row("help for one command", "help write", {}, {}, 0, "Usage:\n  qmctl write --model");
+    row("a command's --help", "diff --help", {}, {}, 0, "Usage:\n  qmctl diff  --model");
+    row("help for no command", "help frob", {}, {}, 2, "qmctl: \"frob\" is no command");
     row("port above COM16", "read --model 520a --port COM17", unit, {}, 2,
         "qmctl: --port COM17: the ports are COM1 to COM16");
     row("port zero", "read --model 520a --port com0", unit, {}, 2,
@@ -214,6 +223,10 @@ void TestQmctl::exitCodesNameTheirCause_data()
         {"--model 520a", "", "--model 410a", "", "pty"}, {}, 0,
         "COM1 ({0}): a QM-520A answers (ask it with --model 520a)\n"
         "COM3 ({2}): a QM-410A answers\n");
+    row("find: any model", "find", {"--model 520a", "", "--model 410a"}, {}, 0,
+        "COM1 ({0}): a QM-520A answers\nCOM3 ({2}): a QM-410A answers\n");
+    row("find: any model, none there", "find", {"", "pty"}, {}, 3,
+        "qmctl: no unit answered on any port\n");
     row("find: a silent line", "find --model 410a", {"", "pty"}, {}, 3,
         "qmctl: no answer at 9600 baud (QM-410A) or 4800 baud (QM-520A) from COM2 ({1})\n");
     row("find: no device, a [Ports] line for no port", "find --model 520a", {}, {}, 3,
@@ -369,6 +382,15 @@ void TestQmctl::scriptsReadJson()
     QCOMPARE(report["notAnswered"].toArray(), QJsonArray{11});
     QCOMPARE(report["notInFile"].toArray(), QJsonArray{6});
     QCOMPARE(bench.qmctl({"diff", "--model", "520a", "--port", "COM1", path}).out.count('\n'), 5);
+
+    // Only COM1 has a device.
+    const Outcome found = bench.qmctl({"find", "--json"});
+    QCOMPARE(found.code, 0);
+    const QString ports = QStringLiteral(
+        R"json({"speeds": "9600 baud (QM-410A) or 4800 baud (QM-520A)", "ports": [{"port": "COM1",
+            "device": "%1", "result": "answered", "model": "QM-520A"}]})json");
+    QCOMPARE(QJsonDocument::fromJson(found.out).object(),
+             QJsonDocument::fromJson(ports.arg(bench.link(0)).toUtf8()).object());
 }
 
 void TestQmctl::aLateUnitIsReadWrittenComparedAndFound_data()

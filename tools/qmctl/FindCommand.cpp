@@ -5,6 +5,9 @@
 #include "link/UnitFinder.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cstdio>
 #include <unistd.h>
@@ -19,22 +22,28 @@ void printError(const QString &text)
 }
 
 // The program the operator needs for a unit of another model.
-QString answerLine(const UnitFinder::Finding &finding, const UnitModel &model)
+QString answerLine(const UnitFinder::Finding &finding, const UnitModel *model)
 {
-    if (finding.model == &model)
+    if (!model || finding.model == model)
         return finding.answerText();
     return finding.answerText() +
            QStringLiteral(" (ask it with --model %1)").arg(finding.model->shortName);
 }
 
-bool report(const UnitFinder &finder, const UnitModel &model)
+bool wanted(const UnitFinder::Finding &finding, const UnitModel *model)
+{
+    return finding.result == UnitFinder::Finding::Result::Answered &&
+           (!model || finding.model == model);
+}
+
+bool report(const UnitFinder &finder, const UnitModel *model)
 {
     bool found = false;
     QStringList silent;
     for (const UnitFinder::Finding &finding : finder.findings()) {
         switch (finding.result) {
         case UnitFinder::Finding::Result::Answered:
-            found = found || finding.model == &model;
+            found = found || wanted(finding, model);
             std::printf("%s\n", qPrintable(answerLine(finding, model)));
             break;
         case UnitFinder::Finding::Result::Silent:
@@ -58,15 +67,56 @@ bool report(const UnitFinder &finder, const UnitModel &model)
     if (finder.findings().isEmpty())
         printError(QStringLiteral("none of COM1 to COM16 has a device"));
     else if (!found)
-        printError(QStringLiteral("no %1 answered on any port").arg(model.name));
+        printError(QStringLiteral("no %1 answered on any port")
+                       .arg(model ? model->name : QStringLiteral("unit")));
+    return found;
+}
+
+QString resultName(const UnitFinder::Finding &finding)
+{
+    switch (finding.result) {
+    case UnitFinder::Finding::Result::Answered:
+        return QStringLiteral("answered");
+    case UnitFinder::Finding::Result::Silent:
+        return finding.heardBytes ? QStringLiteral("bytes") : QStringLiteral("silent");
+    case UnitFinder::Finding::Result::Refused:
+        return QStringLiteral("refused");
+    case UnitFinder::Finding::Result::Held:
+        break;
+    }
+    return {};
+}
+
+// find --json: {"speeds", "ports": [{"port", "device", "result", "model", "reason"}]}, a
+// model only where one answered, a reason only where the port refused.
+bool reportJson(const UnitFinder &finder, const UnitModel *model)
+{
+    bool found = false;
+    QJsonArray ports;
+    for (const UnitFinder::Finding &finding : finder.findings()) {
+        QJsonObject port{{QStringLiteral("port"), QStringLiteral("COM%1").arg(finding.port)},
+                         {QStringLiteral("device"), finding.device},
+                         {QStringLiteral("result"), resultName(finding)}};
+        if (finding.result == UnitFinder::Finding::Result::Answered)
+            port.insert(QStringLiteral("model"), finding.model->name);
+        if (finding.result == UnitFinder::Finding::Result::Refused)
+            port.insert(QStringLiteral("reason"),
+                        refusalCure(finding.refusal, PortRetry::RunAgain));
+        found = found || wanted(finding, model);
+        ports.append(port);
+    }
+    const QJsonObject root{{QStringLiteral("speeds"), finder.speedsTried()},
+                           {QStringLiteral("ports"), ports}};
+    std::fputs(QJsonDocument(root).toJson(QJsonDocument::Indented).constData(), stdout);
     return found;
 }
 
 } // namespace
 
-bool findUnits(const UnitModel &model, const PortMap &map)
+bool findUnits(const UnitModel *model, const PortMap &map, bool json)
 {
-    const std::unique_ptr<SerialPort> port = makeSerialPort(map, model.baudRate);
+    const UnitModel &first = model ? *model : qm410a();
+    const std::unique_ptr<SerialPort> port = makeSerialPort(map, first.baudRate);
     UnitFinder finder(*port, &AdapterInfo::ofDevice);
     const bool showProgress = isatty(STDERR_FILENO);
     if (showProgress)
@@ -75,12 +125,12 @@ bool findUnits(const UnitModel &model, const PortMap &map)
                 std::fprintf(stderr, "\rqmctl: asking COM%d at %d baud ", number, at.baudRate);
             });
     QObject::connect(&finder, &UnitFinder::finished, qApp, &QCoreApplication::quit);
-    finder.start(model);
+    finder.start(first);
     QCoreApplication::exec();
     if (showProgress)
         std::fprintf(stderr, "\r%40s\r", "");
     std::fflush(stdout);
-    return report(finder, model);
+    return json ? reportJson(finder, model) : report(finder, model);
 }
 
 } // namespace qm

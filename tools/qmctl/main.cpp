@@ -7,6 +7,7 @@
 #include "link/PortManager.h"
 #include "link/PortMap.h"
 #include "link/PortReader.h"
+#include "link/PortWords.h"
 #include "link/RoutedSerialPort.h"
 #include "link/SetupSession.h"
 #include "preferences/Preferences.h"
@@ -18,6 +19,7 @@
 #include "protocol/ReplyReceiver.h"
 #include "protocol/RoundTrip.h"
 #include "protocol/SetupFile.h"
+#include "tools/qmctl/CommandHelp.h"
 #include "tools/qmctl/FindCommand.h"
 #include "tools/qmctl/JsonReports.h"
 
@@ -28,6 +30,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <unistd.h>
@@ -47,46 +50,6 @@ enum ExitCode
     Partial = 4,
 };
 
-const char *const Description =
-    R"(Backs up, restores and compares the setup of a QM-410A or QM-520A unit, and finds it.
-
-  qmctl read  --model 410a|520a --port PORT [-o FILE] [--summary-json SUMMARY]
-      Reads the channels that answer and writes the setup file (standard output without -o);
-      --summary-json also writes what answered and what did not to SUMMARY, as JSON.
-  qmctl write --model 410a|520a --port PORT FILE [--channels LIST]
-      Asks each channel of the file whether it answers; sends those that do their settings as
-      the panel's Update button does, reads them back and names every field that did not take.
-  qmctl diff  --model 410a|520a --port PORT FILE [--json]
-      Prints, per channel, each field that differs between the unit and the file; with --json
-      one JSON document instead.
-  qmctl find  --model 410a|520a
-      Asks every port that opens for channel 1's settings at the model's line speed and at the
-      other model's, and prints one line per port that answered, naming the model.
-
-PORT is COM1..COM16 (or just 1..16), resolved through the same device map and [Ports]
-preferences as the panels, a device path, or a serial device server's address:
-rfc2217://HOST:PORT (qmctl sets the server's line to the model's speed, 8N1) or tcp://HOST:PORT
-(a raw connection: the server's own configuration must set the line). LIST is like 1,3-5 and names channels the file
-holds. FILE is a setup file written by qmctl read or by a panel's "Save Setup...", or for the
-QM-520A the settings.txt the panel writes at close. A file is checked whole before anything is
-sent: a value no unit could have reported, or one no frame can restore, is refused.
-
-Back up a unit and restore it to another:
-  qmctl read  --model 520a --port COM1 -o site-a.json
-  qmctl write --model 520a --port COM1 site-a.json
-
-Exit codes: 0 complete (find: a unit of the model answered); 1 differences found; 2 bad usage,
-a bad file or an output that cannot be written (nothing sent); 3 the port could not be opened,
-the line failed, no channel answered or a setting did not take (find: no unit of the model
-answered); 4 partial: some channels did not answer (read wrote those that did, write left them
-alone) or the backup holds a value no frame can restore.
-
-diff --json prints {"model", "port", "device", "file", "differences": [{"channel", "field",
-"file", "unit"}], "notAnswered": [channels], "notInFile": [channels]}; values are numbers, or
-texts as they are for Text1 to Text3. The read summary is {"model", "port", "device", "output",
-"answered", "silent", "lineFailed", "unreached", "unrestorable": [{"channel", "setting",
-"value", "reason"}]}; channels are numbered 1 to 12.)";
-
 void printError(const QString &text)
 {
     std::fprintf(stderr, "qmctl: %s\n", qPrintable(text));
@@ -95,7 +58,7 @@ void printError(const QString &text)
 struct CommandLine
 {
     QString command;
-    const UnitModel *model = nullptr;
+    const UnitModel *model = nullptr; // find: none when any model will do
     QString port;       // "COM3" for a port number however given, else the device or address
     int portNumber = 0; // 1..16 for a port number, 0 for a device path or address
     QString device;     // the path PORT stands for
@@ -124,7 +87,7 @@ struct Options
                                 QStringLiteral("write: the channels to send, like 1,3-5."),
                                 QStringLiteral("LIST")};
     QCommandLineOption json{QStringLiteral("json"),
-                            QStringLiteral("diff: print the differences as JSON.")};
+                            QStringLiteral("diff, find: print what was found as JSON.")};
 };
 
 // The port number of "COM3" or "3" (0 for one outside COM1..COM16), or nothing for what
@@ -149,7 +112,7 @@ QString misplacedOption(const QCommandLineParser &parser, const Options &options
         {&options.output, "-o", {"read"}},
         {&options.summary, "--summary-json", {"read"}},
         {&options.channels, "--channels", {"write"}},
-        {&options.json, "--json", {"diff"}},
+        {&options.json, "--json", {"diff", "find"}},
     };
     for (const auto &[option, name, commands] : owners) {
         if (parser.isSet(*option) && !commands.contains(command)) {
@@ -176,6 +139,14 @@ bool takePort(const QString &port, CommandLine &line, QString &error)
         }
     }
     const std::optional<int> number = portNumberOf(port);
+    // A bare name could be a file here as well as a device in /dev; which one the operator
+    // meant is asked rather than guessed.
+    if (!number && !isNetworkAddress(port) && !port.contains(u'/') && !port.contains(u'\\')) {
+        error = QStringLiteral("--port %1: not a port name; the ports are COM1 to COM16, or give "
+                               "the device's path (/dev/%1, or ./%1 for one in this folder)")
+                    .arg(port);
+        return false;
+    }
     if (number == 0) {
         error = QStringLiteral("--port %1: the ports are COM1 to COM16").arg(port);
         return false;
@@ -185,11 +156,26 @@ bool takePort(const QString &port, CommandLine &line, QString &error)
     return true;
 }
 
+// Prints the whole usage, or a command's, and exits; a name that is no command is an error.
+[[noreturn]] void showHelp(QCommandLineParser &parser, const QString &command)
+{
+    if (command.isEmpty())
+        parser.showHelp(Success);
+    const QString text = commandHelp(command);
+    if (text.isEmpty()) {
+        printError(QStringLiteral("%1 is no command; the commands are read, write, diff and find")
+                       .arg(quotedText(command)));
+        std::exit(BadUsage);
+    }
+    std::fputs(qUtf8Printable(text), stdout);
+    std::exit(Success);
+}
+
 // Exits the program for --help and --version, as their callers expect of any program.
 std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QString &error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.setApplicationDescription(programDescription());
     const Options options;
     parser.addOptions({options.model, options.port, options.output, options.summary,
                        options.channels, options.json});
@@ -203,13 +189,14 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
         error = parser.errorText();
         return std::nullopt;
     }
-    if (parser.isSet(help))
-        parser.showHelp(Success);
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(help) || positional.value(0) == u"help")
+        showHelp(parser,
+                 positional.value(0) == u"help" ? positional.value(1) : positional.value(0));
     if (parser.isSet(version))
         parser.showVersion();
 
     CommandLine line;
-    const QStringList positional = parser.positionalArguments();
     line.command = positional.value(0);
     const bool takesFile = line.command == u"write" || line.command == u"diff";
     if (!takesFile && line.command != u"read" && line.command != u"find") {
@@ -225,11 +212,12 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     }
     line.file = positional.value(1);
     const auto model = unitModelByName(parser.value(options.model));
-    if (!model) {
+    const bool anyModel = line.command == u"find" && !parser.isSet(options.model);
+    if (!model && !anyModel) {
         error = QStringLiteral("--model must be 410a or 520a");
         return std::nullopt;
     }
-    line.model = &model->get();
+    line.model = model ? &model->get() : nullptr;
     error = misplacedOption(parser, options, line.command);
     if (!error.isEmpty())
         return std::nullopt;
@@ -249,15 +237,50 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     return line;
 }
 
-// The device map and [Ports] preferences the model's panel uses, with its problems named.
-PortMap panelPortMap(const UnitModel &model)
+// The device map and [Ports] preferences the model's panel uses, and their problems.
+PortMap panelPortMap(const UnitModel &model, QStringList &problems)
 {
     IniPreferencesStore store(model.preferencesName);
     const PortOverrides overrides = Preferences(store).portOverrides();
     PortMap map(overrides.devices, overrides.withheld);
-    for (const QString &problem : overrides.problems + map.problems())
+    for (const QString &problem : overrides.problems + map.problems()) {
+        if (!problems.contains(problem))
+            problems << problem;
+    }
+    return map;
+}
+
+PortMap panelPortMap(const UnitModel &model)
+{
+    QStringList problems;
+    const PortMap map = panelPortMap(model, problems);
+    for (const QString &problem : std::as_const(problems))
         printError(problem);
     return map;
+}
+
+// find without --model asks the ports as both panels map them; a port they map to different
+// devices is not guessed at. Problems the panels share (the organization's file) are named once.
+std::optional<PortMap> findPortMap(const UnitModel *model)
+{
+    if (model)
+        return panelPortMap(*model);
+    QStringList problems;
+    const PortMap first = panelPortMap(qm410a(), problems);
+    const PortMap second = panelPortMap(qm520a(), problems);
+    for (const QString &problem : std::as_const(problems))
+        printError(problem);
+    QStringList apart;
+    for (int port = PortManager::FirstPort; port <= PortManager::LastPort; ++port) {
+        if (first.devicePath(port) != second.devicePath(port))
+            apart << QStringLiteral("COM%1").arg(port);
+    }
+    if (apart.isEmpty())
+        return first;
+    printError(QStringLiteral("the QM-410A and QM-520A panels map %1 to different devices; name "
+                              "the panel whose ports to ask with --model")
+                   .arg(listOf(apart)));
+    return std::nullopt;
 }
 
 // COMn goes through the panel's map; a device path stands in the map for port 1.
@@ -338,6 +361,19 @@ QString nameOfPort(const CommandLine &line)
     if (line.device.isEmpty() || line.device == line.port)
         return line.port;
     return QStringLiteral("%1 (%2)").arg(line.port, line.device);
+}
+
+// A device path or address stands in the map for port 1, yet is named as given.
+PortManager portManager(SerialPort &port, const CommandLine &line)
+{
+    if (line.portNumber > 0)
+        return PortManager(port, printError);
+    PortManager manager(port);
+    manager.setRefusalHandler([](const PortManager::Refusal &refusal) {
+        printError(refusal.device + QStringLiteral(": ") +
+                   refusalCure(refusal, PortRetry::RunAgain) + u'.');
+    });
+    return manager;
 }
 
 // A device server is connected to after the port has opened; the port bounds the wait.
@@ -635,13 +671,17 @@ int main(int argc, char *argv[])
         channels = *chosen;
     }
 
-    if (line->command == u"find")
-        return findUnits(*line->model, panelPortMap(*line->model)) ? Success : UnitFailed;
+    if (line->command == u"find") {
+        const std::optional<PortMap> map = findPortMap(line->model);
+        if (!map)
+            return BadUsage;
+        return findUnits(line->model, *map, line->json) ? Success : UnitFailed;
+    }
     int portNumber = 0;
     const std::unique_ptr<SerialPort> serial =
         makeSerialPort(portMap(*line, portNumber), line->model->baudRate);
     SerialPort &port = *serial;
-    const bool opened = PortManager(port, printError).openNamedPort(portNumber);
+    const bool opened = portManager(port, *line).openNamedPort(portNumber);
     line->device = port.deviceName();
     if (line->device.isEmpty())
         printError(QStringLiteral("%1 has no device: its [Ports] entry gives none or cannot be "
