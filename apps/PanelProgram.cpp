@@ -13,7 +13,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <memory>
+#include <utility>
 
 namespace qm {
 
@@ -68,6 +71,45 @@ void closeAtSessionEnd(SessionEnd &sessionEnd, QWidget &window, PanelController 
     });
 }
 
+// Qt ends a program whose window system cannot be reached (no display, or one that refuses it)
+// with words for developers and an abort. While the application starts, that end is told in the
+// operator's words and the program exits 1 as a refused start does; what Qt said before it
+// (which display it tried) follows as the reason, and is passed on if the start succeeds.
+struct StartMessages
+{
+    static inline QtMessageHandler previous = nullptr;
+    static inline const char *program = nullptr;
+    static inline QList<std::pair<QtMsgType, QString>> held;
+
+    static void take(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (type != QtFatalMsg) {
+            held.append({type, message});
+            return;
+        }
+        std::fprintf(
+            stderr,
+            "%s needs a display to show its window and could not open one%s; start it "
+            "in a desktop session, where DISPLAY or WAYLAND_DISPLAY names the display.\n",
+            program,
+            held.isEmpty() ? "" : qUtf8Printable(" (" + held.constFirst().second.trimmed() + u')'));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+};
+
+std::unique_ptr<QApplication> startApplication(int &argc, char *argv[], const char *programName)
+{
+    StartMessages::program = programName;
+    StartMessages::previous = qInstallMessageHandler(&StartMessages::take);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(StartMessages::previous);
+    for (const auto &[type, message] : std::as_const(StartMessages::held))
+        qt_message_output(type, QMessageLogContext(), message);
+    StartMessages::held.clear();
+    return app;
+}
+
 QStringList argumentList(int argc, char *argv[])
 {
     QStringList arguments;
@@ -78,17 +120,19 @@ QStringList argumentList(int argc, char *argv[])
 
 } // namespace
 
-int runPanel(int argc, char *argv[], const WindowDescription &description)
+int runPanel(int argc, char *argv[], const char *programName, const WindowDescription &description)
 {
     if (const auto answer = answerCommandLine(argumentList(argc, argv), *description.model)) {
         std::fputs(qUtf8Printable(answer->text), answer->isError ? stderr : stdout);
         return answer->exitCode;
     }
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = startApplication(argc, argv, programName);
     QApplication::setOrganizationName(QString::fromLatin1(prefkeys::Organization));
-    // The name keeps the preferences where they have always been; people and screen readers
-    // see the window's caption.
-    QApplication::setApplicationName(description.model->preferencesName);
+    // Docks and task bars group the window by the program's name (its X11 class, its Wayland
+    // application id, the menu entry's StartupWMClass); people and screen readers see the
+    // window's caption. The preferences keep their own name, given where they are opened.
+    QApplication::setApplicationName(QString::fromLatin1(programName));
+    QApplication::setDesktopFileName(QString::fromLatin1(programName));
     QApplication::setApplicationDisplayName(description.caption);
     installAccessibleControls();
 
@@ -98,7 +142,7 @@ int runPanel(int argc, char *argv[], const WindowDescription &description)
     closeAtSessionEnd(sessionEnd, window, controller);
     window.show();
     closeWhenTestAsks(window);
-    return app.exec();
+    return QApplication::exec();
 }
 
 } // namespace qm

@@ -3,5 +3,5 @@
 
 int main(int argc, char *argv[])
 {
-    return qm::runPanel(argc, argv, qm::qm410aWindow());
+    return qm::runPanel(argc, argv, "qm410a-panel", qm::qm410aWindow());
 }

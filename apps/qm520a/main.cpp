@@ -3,5 +3,5 @@
 
 int main(int argc, char *argv[])
 {
-    return qm::runPanel(argc, argv, qm::qm520aWindow());
+    return qm::runPanel(argc, argv, "qm520a-panel", qm::qm520aWindow());
 }

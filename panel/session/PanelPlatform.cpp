@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -20,6 +21,14 @@ namespace {
 void writeToStandardError(const QString &line)
 {
     std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+}
+
+// The per-user data folder keeps the preferences' name, which the application no longer has:
+// on every platform the application's own folder is named after it, so its sibling is taken.
+QString modelDataFolder(const UnitModel &model)
+{
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QFileInfo(own).path() + u'/' + model.preferencesName;
 }
 
 } // namespace
@@ -42,7 +51,7 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
                                                          QLatin1String(DataFolderFromProgram))});
     platform.fileOutput = std::make_unique<SaveFileOutput>();
     platform.programFolder = programExportFolder();
-    platform.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    platform.dataFolder = modelDataFolder(model);
     platform.diagnostic = writeToStandardError;
     platform.setupDialogs = std::make_unique<PlatformSetupDialogs>();
     return platform;

@@ -40,6 +40,8 @@ private slots:
     void cleanupTestCase() { QVERIFY(m_built.isEmpty() || test::writeFile(BuiltFile, m_built)); }
     void signalClosesAsTheCloseButtonDoes_data();
     void signalClosesAsTheCloseButtonDoes();
+    void withoutDisplaySaysSo_data();
+    void withoutDisplaySaysSo();
 
 private:
     QString bin(const QString &name) const { return m_prefix.filePath("bin/" + name); }
@@ -154,4 +156,29 @@ void TestInstalledPanel::signalClosesAsTheCloseButtonDoes()
 }
 
 QTEST_MAIN(TestInstalledPanel)
+void TestInstalledPanel::withoutDisplaySaysSo_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::newRow("QM-410A") << "qm410a-panel";
+    QTest::newRow("QM-520A") << "qm520a-panel";
+}
+
+// Started outside a desktop session, a panel says what it lacks instead of aborting.
+void TestInstalledPanel::withoutDisplaySaysSo()
+{
+    QFETCH(QString, program);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(name);
+    environment.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+    QProcess panel;
+    panel.setProcessEnvironment(environment);
+    panel.start(bin(program));
+    QVERIFY(panel.waitForFinished(RunTimeoutMs));
+    QCOMPARE(panel.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(panel.exitCode(), 1);
+    const QByteArray said = panel.readAllStandardError();
+    QVERIFY2(said.startsWith(program.toUtf8() + " needs a display"), said.constData());
+}
+
 #include "test_installed_panel.moc"
