@@ -28,12 +28,36 @@ void drawShadedEdge(QPainter &painter, const QRect &rect, const QColor &light, c
 
 const QColor MonitorGrey(128, 128, 128);
 
-void drawMonitor(QPainter &painter)
+// Where the monitor and its clock lie in a square picture of one size.
+struct MonitorLayout
+{
+    QRect caseOutline; // as drawRect takes it: the outline runs one pixel beyond its size
+    QRect screen;
+    QPointF clockCentre;
+    qreal clockRadius;
+    QPointF minuteHand; // from the centre
+    QPointF hourHand;
+};
+
+// The window's picture and the programs' icon.
+const MonitorLayout Monitor32{QRect(1, 2, 29, 22), QRect(4, 5, 24, 16), QPointF(16, 13), 6.5,
+                              QPointF(0, -4.5),    QPointF(3.0, 1.5)};
+// The small icon is no scaled copy, which would blur the model's number: the clock shrinks, so
+// that the plate keeps the digits at one pixel each.
+const MonitorLayout Monitor24{QRect(1, 1, 21, 13), QRect(3, 3, 18, 10), QPointF(12, 8), 4.5,
+                              QPointF(0, -3),      QPointF(2, 1)};
+
+const MonitorLayout &monitorLayout(int size)
+{
+    return size == ProgramIconSmallSize.width() ? Monitor24 : Monitor32;
+}
+
+void drawMonitor(QPainter &painter, const MonitorLayout &layout)
 {
     painter.setPen(Qt::black);
     painter.setBrush(MonitorGrey);
-    painter.drawRect(1, 2, 29, 22);                    // case
-    painter.fillRect(4, 5, 24, 16, QColor(0, 0, 128)); // screen
+    painter.drawRect(layout.caseOutline);
+    painter.fillRect(layout.screen, QColor(0, 0, 128));
 }
 
 void drawStand(QPainter &painter)
@@ -44,16 +68,16 @@ void drawStand(QPainter &painter)
     painter.drawRect(8, 27, 15, 3); // foot
 }
 
-void drawClock(QPainter &painter)
+void drawClock(QPainter &painter, const MonitorLayout &layout)
 {
-    const QPointF centre(16, 13);
+    const QPointF centre = layout.clockCentre;
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(0, 0, 0), 1));
     painter.setBrush(Qt::white);
-    painter.drawEllipse(centre, 6.5, 6.5);
+    painter.drawEllipse(centre, layout.clockRadius, layout.clockRadius);
     painter.setPen(QPen(QColor(128, 0, 0), 1.5, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(centre, centre + QPointF(0, -4.5));  // minutes: on the hour
-    painter.drawLine(centre, centre + QPointF(3.0, 1.5)); // hours: a little past four
+    painter.drawLine(centre, centre + layout.minuteHand); // on the hour
+    painter.drawLine(centre, centre + layout.hourHand);   // a little past four
 }
 
 // Digits three pixels wide and five high, row by row, '#' lit.
@@ -113,41 +137,46 @@ QPixmap windowPicturePixmap()
     QPixmap pixmap(ProgramIconSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    drawMonitor(painter);
+    drawMonitor(painter, Monitor32);
     drawStand(painter);
-    drawClock(painter);
+    drawClock(painter, Monitor32);
     return pixmap;
 }
 
-ModelPlate modelPlate(const UnitModel &model)
+ModelPlate modelPlate(const UnitModel &model, int size)
 {
-    // Below the case, sharing its bottom edge, and wider than the foot it replaces.
-    const QRect area(7, 24, 17, 8);
+    // Below the case, sharing its bottom edge; at 32 pixels wider than the foot it replaces, at
+    // 24 as wide as the case.
+    const QRect area =
+        size == ProgramIconSmallSize.width() ? QRect(2, 14, 20, 10) : QRect(7, 24, 17, 8);
     const QString digits = modelNumber(model);
     const int width = digits.size() * (GlyphWidth + 1) - 1;
     const QPoint digitsTopLeft(area.center().x() - width / 2, area.bottom() - GlyphHeight);
     return {area, plateColour(model), digitPixels(digits, digitsTopLeft)};
 }
 
-QPixmap programIconPixmap(const UnitModel &model)
+QPixmap programIconPixmap(const UnitModel &model, int size)
 {
-    QPixmap pixmap(ProgramIconSize);
+    const MonitorLayout &layout = monitorLayout(size);
+    QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    drawMonitor(painter);
-    const ModelPlate plate = modelPlate(model);
+    drawMonitor(painter, layout);
+    const ModelPlate plate = modelPlate(model, size);
     painter.setPen(Qt::black);
     painter.setBrush(plate.colour);
     painter.drawRect(plate.area.adjusted(0, 0, -1, -1));
     for (const QPoint &pixel : plate.digitPixels)
         painter.fillRect(QRect(pixel, QSize(1, 1)), Qt::white);
-    drawClock(painter);
+    drawClock(painter, layout);
     return pixmap;
 }
 
 QIcon programIcon(const UnitModel &model)
 {
-    return QIcon(programIconPixmap(model));
+    QIcon icon(programIconPixmap(model, ProgramIconSize.width()));
+    icon.addPixmap(programIconPixmap(model, ProgramIconSmallSize.width()));
+    return icon;
 }
 
 } // namespace qm

@@ -15,6 +15,7 @@ struct UnitModel;
 
 inline constexpr QSize IndicatorPictureSize{20, 7};
 inline constexpr QSize ProgramIconSize{32, 32};
+inline constexpr QSize ProgramIconSmallSize{24, 24};
 
 // A channel indicator: a bright green face when lit, light grey when not, each inside a
 // one-pixel edge shaded light above and left, dark below and right. On a dark background the
@@ -26,17 +27,18 @@ QPixmap windowPicturePixmap();
 
 // The plate a program's icon stands on in place of the stand, which tells the two programs apart
 // in a menu: a colour of the model's own, outlined in black, with the model's number ("410",
-// "520") lit in white, in the pixels of the 32-pixel icon.
+// "520") lit in white, in the pixels of the icon of that size (24 or 32).
 struct ModelPlate
 {
     QRect area; // the pixels the plate covers, its outline included
     QColor colour;
     QList<QPoint> digitPixels;
 };
-ModelPlate modelPlate(const UnitModel &model);
+ModelPlate modelPlate(const UnitModel &model, int size);
 
-// A program's icon for menus and task bars: the window's monitor and clock on its model's plate.
-QPixmap programIconPixmap(const UnitModel &model);
+// A program's icon for menus and task bars: the window's monitor and clock on its model's plate,
+// drawn for 24 or 32 pixels; the icon holds both.
+QPixmap programIconPixmap(const UnitModel &model, int size);
 QIcon programIcon(const UnitModel &model);
 
 } // namespace qm

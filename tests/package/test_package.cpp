@@ -30,6 +30,8 @@ Run run(const QString &program, const QStringList &arguments, int timeoutMs = 60
 }
 
 const QStringList Panels = {QStringLiteral("qm410a-panel"), QStringLiteral("qm520a-panel")};
+const QStringList Guides = {QStringLiteral("usr/share/doc/qm-control-panel/README.md"),
+                            QStringLiteral("usr/share/doc/qm-control-panel/docs/serial-ports.md")};
 
 // Long options as --help shows them, or as a manual page's text does.
 QStringList longOptions(const QString &text)
@@ -57,6 +59,8 @@ private slots:
     void programRunsAndItsPageMatchesHelp();
     void fileSays_data();
     void fileSays();
+    void guidesShowTheirPictures_data();
+    void guidesShowTheirPictures();
     void checkerFindsNothing_data();
     void checkerFindsNothing();
 
@@ -111,8 +115,14 @@ void TestPackage::holdsItsFilesAndNothingElse()
         expected << "usr/bin/" + program << "usr/share/man/man1/" + program + ".1.gz";
     for (const QString &panel : Panels)
         expected << "usr/share/applications/" + panel + ".desktop" << metadata(panel)
+                 << "usr/share/icons/hicolor/24x24/apps/" + panel + ".png"
                  << "usr/share/icons/hicolor/32x32/apps/" + panel + ".png"
                  << "usr/share/icons/hicolor/scalable/apps/" + panel + ".svg";
+    // The guides, and every picture in the folder the README sends its reader to.
+    expected << Guides;
+    for (const QString &picture :
+         QDir(QStringLiteral(QM_SOURCE_DIR "/docs")).entryList({"*.png"}, QDir::Files))
+        expected << "usr/share/doc/qm-control-panel/docs/" + picture;
     expected.sort();
     QStringList files =
         QString::fromUtf8(
@@ -122,7 +132,7 @@ void TestPackage::holdsItsFilesAndNothingElse()
     QCOMPARE(files, expected);
     // Side by side in a menu the two programs are told apart by their icons.
     const QString icons = unpacked("usr/share/icons/hicolor/");
-    for (const QString icon : {"32x32/apps/%1.png", "scalable/apps/%1.svg"})
+    for (const QString icon : {"24x24/apps/%1.png", "32x32/apps/%1.png", "scalable/apps/%1.svg"})
         QCOMPARE(
             run("cmp", {"-s", icons + icon.arg(Panels[0]), icons + icon.arg(Panels[1])}).exitCode,
             1);
@@ -178,8 +188,8 @@ void TestPackage::fileSays_data()
     for (const QString &panel : Panels) {
         // The entry starts the installed program and shows its icon.
         const QString name = panel == u"qm410a-panel" ? "QM-410A" : "QM-520A";
-        for (const QString &line :
-             {"Name=" + name + " Control Panel", "Exec=/usr/bin/" + panel, "Icon=" + panel})
+        for (const QString &line : {"Name=" + name + " Control Panel", "Exec=/usr/bin/" + panel,
+                                    "Icon=" + panel, "StartupWMClass=" + panel})
             says("usr/share/applications/" + panel + ".desktop", '\n' + line + '\n');
         // What an operator looks for in a manual page: the panels' menu and keys and the
         // installed pointer files.
@@ -197,6 +207,28 @@ void TestPackage::fileSays()
     QFETCH(QString, phrase);
     QVERIFY2(('\n' + unpackedText(path)).contains(phrase),
              qPrintable(phrase + " is not in " + path));
+}
+
+// Each picture a guide shows is there for the installed guide, at the place its link names.
+void TestPackage::guidesShowTheirPictures_data()
+{
+    QTest::addColumn<QString>("guide");
+    QTest::addColumn<QString>("picture");
+    static const QRegularExpression shown(QStringLiteral("!\\[[^]]*\\]\\(([^)]+)\\)"));
+    for (const QString &guide : Guides) {
+        const QString text = unpackedText(guide);
+        for (const QRegularExpressionMatch &match : shown.globalMatch(text))
+            QTest::addRow("%s: %s", qPrintable(guide.section(u'/', -1)),
+                          qPrintable(match.captured(1)))
+                << guide << match.captured(1);
+    }
+}
+
+void TestPackage::guidesShowTheirPictures()
+{
+    QFETCH(QString, guide);
+    QFETCH(QString, picture);
+    QVERIFY(QFileInfo(QFileInfo(unpacked(guide)).dir().filePath(picture)).isFile());
 }
 
 void TestPackage::checkerFindsNothing_data()

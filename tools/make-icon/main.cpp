@@ -1,10 +1,12 @@
 // Writes a panel's program icon, drawn by the same code as the window's own, for the desktop's
 // menus and Windows programs: make-icon <410a|520a> <file>..., a scalable picture for a file
-// ending in .svg and an image in the format its suffix names (.png, .ico) for any other.
+// ending in .svg and an image in the format its suffix names (.png, .ico) for any other, of 24
+// pixels when its name ends in "-24" before the suffix and of 32 otherwise.
 
 #include "model/UnitModel.h"
 #include "panel/window/Pictures.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QSaveFile>
@@ -44,10 +46,13 @@ QByteArray scalableIcon(const qm::ModelPlate &plate)
 
 bool writeIcon(const QString &fileName, const qm::UnitModel &model)
 {
-    if (!fileName.endsWith(QStringLiteral(".svg")))
-        return qm::programIconPixmap(model).save(fileName);
+    if (!fileName.endsWith(QStringLiteral(".svg"))) {
+        const bool small = QFileInfo(fileName).completeBaseName().endsWith(QStringLiteral("-24"));
+        const QSize size = small ? qm::ProgramIconSmallSize : qm::ProgramIconSize;
+        return qm::programIconPixmap(model, size.width()).save(fileName);
+    }
     QSaveFile file(fileName);
-    const QByteArray text = scalableIcon(qm::modelPlate(model));
+    const QByteArray text = scalableIcon(qm::modelPlate(model, qm::ProgramIconSize.width()));
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
 }
 
