@@ -64,8 +64,16 @@ void UnitFinder::cancel()
     m_connecting = false;
     endQuery();
     m_port.close();
+    giveBackHeldPort();
     m_running = false;
     ++m_run;
+}
+
+// Only once the search's own port has let go of the device.
+void UnitFinder::giveBackHeldPort()
+{
+    if (std::exchange(m_borrowed, false))
+        m_lender.giveBack(m_heldPort);
 }
 
 // A step that a reply or a start leads to runs from the event loop, never inside the port's
@@ -81,6 +89,7 @@ void UnitFinder::later(void (UnitFinder::*step)())
 void UnitFinder::nextPort()
 {
     m_port.close();
+    giveBackHeldPort();
     if (++m_current > PortManager::LastPort) {
         m_running = false;
         emit finished();
@@ -89,7 +98,8 @@ void UnitFinder::nextPort()
     m_modelIndex = 0;
     m_reader.resetBytesHeard();
     m_port.setPortNumber(m_current);
-    if (m_current == m_heldPort) {
+    m_borrowed = m_current == m_heldPort && m_lender.borrow && m_lender.borrow(m_current);
+    if (m_current == m_heldPort && !m_borrowed) {
         note(Finding::Result::Held);
         later(&UnitFinder::nextPort);
         return;
@@ -195,6 +205,7 @@ void UnitFinder::note(Finding::Result result, const UnitModel *model)
     finding.result = result;
     finding.model = model;
     finding.heardBytes = m_reader.bytesHeard() > 0;
+    finding.ownPort = m_borrowed;
     if (result == Finding::Result::Refused)
         finding.refusal = *m_refusal;
     m_findings.append(finding);

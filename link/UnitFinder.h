@@ -24,7 +24,8 @@ namespace qm {
 // that opens for channel 1's settings at the first model's line speed and, when nothing answers
 // there, at the other model's; a unit answers only at its own speed. Only the operator starts
 // it. One port at a time is open, only while it is asked, and closed again; a device another
-// program holds refuses the open and is only named, and the caller's own port is left alone.
+// program holds refuses the open and is only named. The caller's own port is asked too when the
+// caller lends it (see HeldPortLender), and otherwise left alone.
 // Each port is asked as ChannelQuery does, so a late unit is found as surely as a quick one. A
 // port mapped to a device server is connected to (one connection at a time) and asked once it is
 // up; a server that refuses or cannot be reached is named as a refusing device is.
@@ -41,7 +42,7 @@ public:
             Answered, // a unit of `model` answered at that model's speed
             Silent,   // it opened, and no reply came at any speed
             Refused,  // the device is there but would not open; `refusal` says why
-            Held,     // the caller's own port, not asked
+            Held,     // the caller's own port, not lent, so not asked
         };
 
         int port = 0;
@@ -51,6 +52,8 @@ public:
         const UnitModel *model = nullptr;
         // Silent, yet bytes came: another kind of device, or a unit at a speed of its own.
         bool heardBytes = false;
+        bool ownPort = false; // the caller's port, asked while lent
+
         PortManager::Refusal refusal{};
 
         // "COM5 (/dev/ttyUSB0, FTDI FT232R, A9XYZ123)": the port, its device and what the
@@ -66,8 +69,18 @@ public:
                QObject *parent = nullptr);
     ~UnitFinder() override;
 
-    // Asks every port but heldPort (0 for none), trying first's speed before the others'.
-    // A search that runs starts over.
+    // How the caller lends its own port: borrow(port) lets go of it (nothing written to it, the
+    // port closed) and says whether it could; giveBack(port) follows once the search has closed
+    // it again, also when the search is cancelled.
+    struct HeldPortLender
+    {
+        std::function<bool(int port)> borrow;
+        std::function<void(int port)> giveBack;
+    };
+    void setHeldPortLender(HeldPortLender lender) { m_lender = std::move(lender); }
+
+    // Asks every port (heldPort, 0 for none, only if the lender lends it), trying first's speed
+    // before the others'. A search that runs starts over.
     void start(const UnitModel &first, int heldPort = 0);
     // Ends the search now and closes the port; no finished() follows.
     void cancel();
@@ -94,6 +107,7 @@ private:
     void onSilence();
     void endQuery();
     void note(Finding::Result result, const UnitModel *model = nullptr);
+    void giveBackHeldPort();
 
     SerialPort &m_port;
     std::function<AdapterInfo(const QString &)> m_describeAdapter;
@@ -106,7 +120,9 @@ private:
     PortReader m_reader;
     QPointer<ChannelQuery> m_query; // the question out on the port now
     QList<Finding> m_findings;
+    HeldPortLender m_lender;
     int m_heldPort = 0;
+    bool m_borrowed = false; // the held port is lent to the search now
     int m_current = 0;
     std::size_t m_modelIndex = 0;
     bool m_connecting = false; // the port opened and is still reaching its device

@@ -20,15 +20,16 @@ QString findLink()
     return QStringLiteral(" ") + NoticePane::link(FindTarget, QStringLiteral("Find the Unit"));
 }
 
-// Why a unit of another model keeps silent: each speaks at its own line speed.
+// Why a unit of another model would keep silent: each speaks at its own line speed. Nothing
+// says the unit is of that model; it is one possibility beside a unit switched off.
 QString otherModels(const UnitModel &model)
 {
     QStringList others;
     for (const UnitModel *other : unitModels()) {
         if (other != &model)
-            others << QStringLiteral("A %1 does not answer this panel: it speaks at %2 baud, "
-                                     "this panel at %3 baud, the %4's speed; use the %1 panel "
-                                     "for it.")
+            others << QStringLiteral("If the unit is a %1, it cannot answer this panel: a %1 "
+                                     "speaks at %2 baud, this panel at %3 baud, the %4's speed; "
+                                     "use the %1 panel for it.")
                           .arg(other->name)
                           .arg(other->baudRate)
                           .arg(model.baudRate)

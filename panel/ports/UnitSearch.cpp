@@ -43,6 +43,7 @@ UnitSearch::UnitSearch(Panel panel, std::unique_ptr<SerialPort> port,
     connect(m_action, &QAction::triggered, this, &UnitSearch::start);
     connect(&m_finder, &UnitFinder::asking, this, &UnitSearch::showAsking);
     connect(&m_finder, &UnitFinder::finished, this, &UnitSearch::showFindings);
+    m_finder.setHeldPortLender(m_panel.lender);
 }
 
 UnitSearch::~UnitSearch()
@@ -54,7 +55,8 @@ UnitSearch::~UnitSearch()
 void UnitSearch::start()
 {
     delete m_results;
-    m_finder.start(m_panel.model, m_panel.heldPort());
+    m_heldPort = m_panel.heldPort();
+    m_finder.start(m_panel.model, m_heldPort);
     if (!m_progress) {
         m_progress =
             new QProgressDialog(QStringLiteral("Looking for the unit..."), QStringLiteral("Cancel"),
@@ -78,10 +80,13 @@ void UnitSearch::showAsking(int port, const UnitModel &model)
 {
     if (!m_progress)
         return;
-    m_progress->setLabelText(QStringLiteral("Asking COM%1 at %2 baud (%3)...")
+    const QString own = port == m_heldPort
+                            ? QStringLiteral(", this panel's port; edits wait until it is back")
+                            : QString();
+    m_progress->setLabelText(QStringLiteral("Asking COM%1 at %2 baud (%3)%4...")
                                  .arg(port)
                                  .arg(model.baudRate)
-                                 .arg(model.name));
+                                 .arg(model.name, own));
     m_progress->setValue(port - 1);
 }
 
@@ -107,13 +112,14 @@ void UnitSearch::showFindings()
     bool found = false;
     for (const UnitFinder::Finding &finding : m_finder.findings()) {
         if (finding.result == Result::Silent && !finding.heardBytes) {
-            silent << finding.portLabel();
+            silent << label(finding);
             continue;
         }
         auto *row = new QHBoxLayout;
         row->addWidget(wrappedLabel(describe(finding)), 1);
-        if (finding.result == Result::Answered && finding.model == &m_panel.model) {
-            found = true;
+        const bool ours = finding.result == Result::Answered && finding.model == &m_panel.model;
+        found = found || ours;
+        if (ours && !finding.ownPort) {
             auto *use = new QPushButton(QStringLiteral("Use COM%1").arg(finding.port));
             connect(use, &QPushButton::clicked, dialog, [this, dialog, port = finding.port] {
                 dialog->close();
@@ -141,20 +147,34 @@ void UnitSearch::showFindings()
     dialog->show();
 }
 
+// "COM1 (/dev/ttyUSB0, this panel's port)" for the port the panel lent.
+QString UnitSearch::label(const UnitFinder::Finding &finding)
+{
+    if (!finding.ownPort)
+        return finding.portLabel();
+    UnitFinder::Finding named = finding;
+    named.device = finding.device.isEmpty()
+                       ? QStringLiteral("this panel's port")
+                       : finding.device + QStringLiteral(", this panel's port");
+    return named.portLabel();
+}
+
 QString UnitSearch::describe(const UnitFinder::Finding &finding) const
 {
     switch (finding.result) {
-    case Result::Answered:
+    case Result::Answered: {
+        const QString answer =
+            QStringLiteral("%1: a %2 answers").arg(label(finding), finding.model->name);
         if (finding.model == &m_panel.model)
-            return finding.answerText() + u'.';
-        return finding.answerText() +
-               QStringLiteral(". This is the %1: use the %2 for that unit.")
-                   .arg(m_panel.model.windowTitle, finding.model->windowTitle);
+            return answer + u'.';
+        return answer + QStringLiteral(". This is the %1: use the %2 for that unit.")
+                            .arg(m_panel.model.windowTitle, finding.model->windowTitle);
+    }
     case Result::Silent:
         return QStringLiteral("%1: bytes came, but no unit's reply at either speed.")
-            .arg(finding.portLabel());
+            .arg(label(finding));
     case Result::Refused:
-        return QStringLiteral("%1: %2.").arg(finding.portLabel(),
+        return QStringLiteral("%1: %2.").arg(label(finding),
                                              refusalCure(finding.refusal, PortRetry::RunAgain));
     case Result::Held:
         break;

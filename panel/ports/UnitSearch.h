@@ -19,9 +19,10 @@ class Poller;
 // "Find the Unit..." of a main window (its context menu and Ctrl+F): asks every other port
 // which unit it holds while the window keeps working, under a progress dialog the operator may
 // cancel, then shows what each port gave, with a button for each port where a unit of this
-// model answered that picks it as the "Serial Port:" list does. The panel's own port is left
-// alone: asking it at another speed would change the line under a running poll or transfer,
-// and at its own speed it would say no more than the last poll did, which is shown instead.
+// model answered that picks it as the "Serial Port:" list does. The panel's own port is asked
+// too, at both speeds, when the panel can lend it (no poll running): a unit of the other model
+// on it is the commonest reason a panel hears nothing. While it is lent the panel writes nothing
+// to it and its edits wait; when the panel cannot lend it, what the last poll found is shown.
 class UnitSearch : public QObject
 {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
         std::function<int()> heldPort;
         // Picks a port exactly as choosing it in the "Serial Port:" list does.
         std::function<void(int port)> pick;
+        // Lends the panel's own port to the search and takes it back, as UnitFinder asks.
+        UnitFinder::HeldPortLender lender;
     };
 
     // The search asks through `port`, a port of its own at the model's line speed.
@@ -58,6 +61,7 @@ public:
 private:
     void showAsking(int port, const UnitModel &model);
     void showFindings();
+    static QString label(const UnitFinder::Finding &finding);
     QString describe(const UnitFinder::Finding &finding) const;
     QString describeHeld(const UnitFinder::Finding &finding) const;
 
@@ -67,6 +71,7 @@ private:
     QAction *m_action;
     QPointer<QProgressDialog> m_progress;
     QPointer<QDialog> m_results;
+    int m_heldPort = 0; // the panel's port when the search started
 };
 
 } // namespace qm

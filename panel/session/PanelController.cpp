@@ -92,14 +92,23 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
             *m_platform.fileOutput, *m_platform.setupDialogs, [this] {
                 readUnitAgain();
             }});
-    // The port the link holds, also while it waits for the adapter to come back, is left alone.
+    // The port the link holds, also while it waits for the adapter to come back, is the panel's.
     m_unitSearch = std::make_unique<UnitSearch>(
-        UnitSearch::Panel{window, m_model, m_poller,
+        UnitSearch::Panel{window,
+                          m_model,
+                          m_poller,
                           [this] { return m_link.isOpen() ? m_port->portNumber() : 0; },
-                          [this](int port) {
-                              pickPort(port);
-                          }},
+                          [this](int port) { pickPort(port); },
+                          {[this](int port) { return lendPort(port); },
+                           [this](int port) {
+                               takePortBack(port);
+                           }}},
         m_platform.makeSerialPort(m_portMap, m_model), m_platform.describeAdapter);
+    // A poll (a pick, F5, a transfer's read-back) needs the port: the search gives it back first.
+    connect(&m_poller, &Poller::started, this, [this] {
+        if (m_line.isLent())
+            m_unitSearch->cancel();
+    });
     auto *deviceServer = new QAction(QStringLiteral("Use a Device Server..."), &window);
     deviceServer->setObjectName(QStringLiteral("actDeviceServer"));
     window.addAction(deviceServer);
@@ -188,6 +197,26 @@ void PanelController::readUnitAgain()
 void PanelController::findUnit()
 {
     m_unitSearch->start();
+}
+
+// Only a quiet line is lent: no poll waits on it, it is not failing, and it reaches its device
+// directly (a device server's connection would have to be made again).
+bool PanelController::lendPort(int port)
+{
+    if (m_poller.isRunning() || m_link.isRecovering() || m_link.isConnecting() ||
+        !m_port->isOpen() || m_port->portNumber() != port || isNetworkAddress(m_port->deviceName()))
+        return false;
+    m_line.setLent(true);
+    m_port->close();
+    return true;
+}
+
+// The frames that waited go at the panel's speed once the port is open again; if it will not
+// open, the refusal is told as for a pick, and the link names the frames as not sent.
+void PanelController::takePortBack(int port)
+{
+    m_portManager.openPort(port);
+    m_line.setLent(false);
 }
 
 void PanelController::pickPort(int port)

@@ -89,6 +89,9 @@ signals:
     void findUnitRequested();
 
 private:
+    // Find the Unit asks the panel's own port: lent while no poll runs, then taken back.
+    bool lendPort(int port);
+    void takePortBack(int port);
     void onStartupTick();
     void startUp();
     void getSettingsFromUnit();

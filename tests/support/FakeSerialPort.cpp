@@ -21,7 +21,10 @@ bool FakeSerialPort::deviceExists() const
 bool FakeSerialPort::open()
 {
     openAttempts << m_port;
-    m_open = machine().openable.contains(m_port);
+    const FakeSerialPort &holder = machine();
+    const bool held =
+        holder.exclusive && &holder != this && holder.m_open && holder.m_port == m_port;
+    m_open = !held && holder.openable.contains(m_port);
     m_connecting = m_open && connectsLater;
     return m_open;
 }

@@ -22,6 +22,9 @@ public:
     QMap<int, DeviceIdentity> identities; // the devices by port number; others have none
     // Another port object on the same machine: its devices are the ones that count.
     const FakeSerialPort *sameMachineAs = nullptr;
+    // Set on the machine: a device it holds open refuses the machine's other port objects, as
+    // the device lock does.
+    bool exclusive = false;
     // Names the devices as this map does, instead of /dev/ttyFAKEn.
     std::optional<PortMap> deviceMap;
     // Units on ports, by the line speed each answers at: a request for channel 1's settings
