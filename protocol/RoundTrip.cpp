@@ -1,5 +1,6 @@
 #include "protocol/RoundTrip.h"
 
+#include "protocol/CharacterNames.h"
 #include "protocol/Frames.h"
 #include "protocol/HiddenFrames.h"
 #include "protocol/QuotedText.h"
@@ -35,11 +36,12 @@ QString characterReason(char32_t character)
     if (!byte)
         return QStringLiteral("is not in the unit's character set (Windows-1252)");
     if (*byte == TextPad)
-        return QStringLiteral("is the byte that pads a line (0x80), so the unit would cut the "
+        return QStringLiteral("is what the unit fills out a line with, so the unit would cut the "
                               "line there");
-    if (const QString role = markerRole(*byte); !role.isEmpty())
-        return QStringLiteral("is %1, %2, so no reply could carry the line back")
-            .arg(byteHex(*byte), role);
+    if (*byte == ReplyStart || *byte == ReplyEnd)
+        return QStringLiteral("marks where the unit's reply %1, so no reply could carry the line "
+                              "back")
+            .arg(*byte == ReplyStart ? QStringLiteral("starts") : QStringLiteral("ends"));
     return {};
 }
 
@@ -152,7 +154,8 @@ QString textProblem(QStringView text)
             .arg(TextPayloadLength);
     for (char32_t character : characters) {
         if (const QString reason = characterReason(character); !reason.isEmpty())
-            return quotedText(QString::fromUcs4(&character, 1)) + u' ' + reason;
+            return withCharacterCode(quotedText(QString::fromUcs4(&character, 1)), character) +
+                   u' ' + reason;
     }
     return {};
 }

@@ -232,16 +232,16 @@ void addValueRows()
     };
     // What a terminal must not get raw is quoted.
     refused("text with the pad byte", text(QStringLiteral("\"5\u20ac\\\x1b[2J\u202e")),
-            "channel 3, Text1: \"\\\"5\u20ac\\\\\\x1b[2J\\u202e\": \"\u20ac\" is the byte that "
-            "pads a line (0x80), so the unit would cut the line there");
+            "channel 3, Text1: \"\\\"5\u20ac\\\\\\x1b[2J\\u202e\": \"\u20ac\" (U+20AC) is what the "
+            "unit fills out a line with, so the unit would cut the line there");
     refused("text with the start marker", text(QStringLiteral("M\u00fcller")),
-            "channel 3, Text1: \"M\u00fcller\": \"\u00fc\" is 0xFC, the byte that starts a reply, "
-            "so no reply could carry the line back");
+            "channel 3, Text1: \"M\u00fcller\": \"\u00fc\" (U+00FC) marks where the unit's reply "
+            "starts, so no reply could carry the line back");
     refused("text with the end marker", text(QStringLiteral("\u00f8")),
-            "channel 3, Text1: \"\u00f8\": \"\u00f8\" is 0xF8, the byte that ends a reply, so no "
-            "reply could carry the line back");
+            "channel 3, Text1: \"\u00f8\": \"\u00f8\" (U+00F8) marks where the unit's reply ends, "
+            "so no reply could carry the line back");
     refused("text with a C1 control the code page lacks", text(QStringLiteral("a\u0080")),
-            "channel 3, Text1: \"a\\x80\": \"\\x80\" is not in");
+            "channel 3, Text1: \"a\\x80\": \"\\x80\" (U+0080) is not in");
     // QJsonDocument takes in a raw NUL, which JSON does not allow, and drops a raw U+FEFF.
     const QByteArray rawNul = withRawValue(2, "Text1", QByteArray("\"a\0b\"", 5));
     refused("text with a raw NUL", rawNul,
