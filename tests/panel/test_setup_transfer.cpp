@@ -120,7 +120,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QCOMPARE(rig.saved().channels[7], siteState(0)[7]);
     QCOMPARE(rig.notifier->texts,
              QStringList{"The setup was saved to /saved/site.json.\n"
-                         "Channel(s) 9, 10, 11, 12 did not answer and are not in the file."});
+                         "Channels 9 to 12 did not answer and are not in the file."});
     QVERIFY2(rig.unit->frames.isEmpty(), "saving sends nothing");
 
     ChannelTable wanted = siteState(0);
@@ -136,7 +136,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QVERIFY2(
         rig.dialogs->questions.value(0).contains(u"Channel 1: Text1\nChannel 7: HorizPos, Blank\n"),
         qPrintable(rig.dialogs->questions[0]));
-    QVERIFY2(rig.dialogs->questions[0].contains(u"Channel(s) 9, 10, 11, 12 of the file did not"),
+    QVERIFY2(rig.dialogs->questions[0].contains(u"Channels 9 to 12 of the file did not"),
              qPrintable(rig.dialogs->questions[0]));
     QCOMPARE(rig.unit->commands.count(8), 2); // the two that differ, each read back
     QVERIFY2(
@@ -185,7 +185,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
         rig.load(writeFile(folder, "other.json",
                            setupJson(Setup::of(rig.model(), siteState(5), allChannelIndices())))));
     QVERIFY2(rig.notifier->texts.last().contains(
-                 u"The line failed before channel(s) 3, 4 had been sent and checked."),
+                 u"The line failed before channels 3 and 4 had been sent and checked."),
              qPrintable(rig.notifier->texts.last()));
     QVERIFY(rig.notifier->texts.last().endsWith(u"Press F5 to read the unit again."));
 }
@@ -206,7 +206,7 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
              qPrintable(rig.dialogs->questions.value(0)));
     QCOMPARE(rig.unit->commands.count(8), ChannelCount); // read again, as asked
     QCOMPARE(rig.saved().channels[0], unit[0]);
-    QVERIFY2(rig.notifier->texts.value(0).contains(u"Channel(s) 1 are in the file as the unit"),
+    QVERIFY2(rig.notifier->texts.value(0).contains(u"Channel 1 is in the file as the unit"),
              qPrintable(rig.notifier->texts.value(0)));
 
     ChannelTable wanted = unit;
@@ -255,7 +255,7 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     QVERIFY(rig.load(
         writeFile(folder, "other.json", setupJson(Setup::of(rig.model(), siteState(5), {0, 1})))));
     QVERIFY2(rig.notifier->texts.last().contains(
-                 u"The line failed before channel(s) 2 had been sent and checked."),
+                 u"The line failed before channel 2 had been sent and checked."),
              qPrintable(rig.notifier->texts.last()));
     rig.trigger("actLoadSetup");
     QVERIFY2(rig.notifier->texts.last().contains(u"waiting for the adapter to come back"),

@@ -292,6 +292,8 @@ private slots:
     void namesBytesThatEndAFrameOfTheirOwn();
     void readsOnlyRegularFilesOfSaneSize_data();
     void readsOnlyRegularFilesOfSaneSize();
+    void channelListsReadAsTheOperatorWritesThem_data();
+    void channelListsReadAsTheOperatorWritesThem();
 };
 
 // Whatever a unit can report and have restored is written and read back unchanged: partial
@@ -518,6 +520,27 @@ void TestSetupFile::readsOnlyRegularFilesOfSaneSize()
     const SetupReadResult read = readSetupFile(path, qm520a());
     QVERIFY(!read.setup);
     QCOMPARE(read.error, path + ": " + message);
+}
+
+void TestSetupFile::channelListsReadAsTheOperatorWritesThem_data()
+{
+    QTest::addColumn<QList<int>>("indices");
+    QTest::addColumn<QString>("phrase");
+    QTest::newRow("one") << QList<int>{2} << "channel 3";
+    QTest::newRow("two apart") << QList<int>{0, 11} << "channels 1 and 12";
+    QTest::newRow("two together") << QList<int>{10, 11} << "channels 11 and 12";
+    QTest::newRow("a run of three") << QList<int>{0, 1, 2} << "channels 1 to 3";
+    QTest::newRow("a run to the end") << QList<int>{5, 6, 7, 8, 9, 10, 11} << "channels 6 to 12";
+    QTest::newRow("single, pair and run")
+        << QList<int>{0, 3, 4, 6, 7, 8, 9} << "channels 1, 4, 5 and 7 to 10";
+    QTest::newRow("two runs") << QList<int>{0, 1, 2, 9, 10, 11} << "channels 1 to 3 and 10 to 12";
+}
+
+void TestSetupFile::channelListsReadAsTheOperatorWritesThem()
+{
+    QFETCH(QList<int>, indices);
+    QFETCH(QString, phrase);
+    QCOMPARE(channelsPhrase(indices), phrase);
 }
 
 QTEST_APPLESS_MAIN(TestSetupFile)
