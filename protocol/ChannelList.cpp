@@ -66,10 +66,15 @@ QString channelsPhrase(const QList<int> &indices)
         }
         start = end;
     }
-    const QString last = parts.isEmpty() ? QString() : parts.takeLast();
-    const QString numbers =
-        parts.isEmpty() ? last : parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
-    return agreeing(indices, "channel ", "channels ") + numbers;
+    return agreeing(indices, "channel ", "channels ") + inWords(parts);
+}
+
+QString inWords(const QStringList &items)
+{
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.first(items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           items.last();
 }
 
 QString agreeing(const QList<int> &indices, const char *one, const char *many)

@@ -220,6 +220,11 @@ private:
     const QHash<QString, QString> &m_numbers;
 };
 
+QString shownValue(const QJsonValue &value)
+{
+    return value.isString() ? quotedText(value.toString()) : QString::number(value.toInt());
+}
+
 SetupReadResult parseJson(const QByteArray &contents, const QString &fileName,
                           const UnitModel &model)
 {
@@ -331,12 +336,15 @@ QList<FieldDifference> channelDifferences(const Setup &setup, int channel,
 
 QString describeDifference(const FieldDifference &difference)
 {
-    const auto text = [](const QJsonValue &value) {
-        return value.isString() ? quotedText(value.toString()) : QString::number(value.toInt());
-    };
     return QStringLiteral("channel %1 %2: file %3, unit %4")
         .arg(difference.channel + 1)
-        .arg(difference.field, text(difference.fileValue), text(difference.unitValue));
+        .arg(difference.field, shownValue(difference.fileValue), shownValue(difference.unitValue));
+}
+
+QString describeChange(const FieldDifference &difference)
+{
+    return QStringLiteral("%1 %2 \u2192 %3")
+        .arg(difference.field, shownValue(difference.unitValue), shownValue(difference.fileValue));
 }
 
 QString textLineName(int line)

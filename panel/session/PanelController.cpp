@@ -92,6 +92,14 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
             *m_platform.fileOutput, *m_platform.setupDialogs, [this] {
                 readUnitAgain();
             }});
+    if (m_setupTransfer)
+        connect(m_setupTransfer.get(), &SetupTransfer::succeeded, this,
+                &PanelController::tellOperator);
+    // Frames written to a closed line went nowhere; the lost line's notice says so.
+    connect(&m_multipleUpdate, &MultiUpdateButton::ran, this, [this](const QString &text) {
+        if (m_line.isOpen())
+            tellOperator(text);
+    });
     // The port the link holds, also while it waits for the adapter to come back, is left alone.
     m_unitSearch = std::make_unique<UnitSearch>(
         UnitSearch::Panel{window, m_model, m_poller,

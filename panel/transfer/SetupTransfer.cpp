@@ -49,7 +49,7 @@ QString fieldList(const QList<FieldDifference> &differences)
 {
     QStringList fields;
     for (const FieldDifference &difference : differences)
-        fields << difference.field;
+        fields << describeChange(difference);
     return fields.join(u", ");
 }
 
@@ -362,6 +362,10 @@ void SetupTransfer::finish()
     const QStringList problems = describeOutcome();
     if (!problems.isEmpty())
         tell(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
+    else
+        emit succeeded(QStringLiteral("The setup was loaded: %1 %2 it, as read back.")
+                           .arg(channelsPhrase(m_session.answered()),
+                                agreeing(m_session.answered(), "holds", "hold")));
     emit loadFinished();
 }
 

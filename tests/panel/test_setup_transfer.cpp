@@ -1,4 +1,5 @@
 #include "apps/ModelWindows.h"
+#include "panel/window/NoticePane.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
@@ -133,9 +134,10 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QTemporaryDir folder;
     QVERIFY(rig.load(writeFile(folder, "site.json",
                                setupJson(Setup::of(rig.model(), wanted, allChannelIndices())))));
-    QVERIFY2(
-        rig.dialogs->questions.value(0).contains(u"Channel 1: Text1\nChannel 7: HorizPos, Blank\n"),
-        qPrintable(rig.dialogs->questions[0]));
+    QVERIFY2(rig.dialogs->questions.value(0).contains(
+                 u"Channel 1: Text1 \"cam 1\" \u2192 \"Gate A\"\n"
+                 u"Channel 7: HorizPos 36 \u2192 99, Blank 0 \u2192 1\n"),
+             qPrintable(rig.dialogs->questions[0]));
     QVERIFY2(rig.dialogs->questions[0].contains(u"Channels 9 to 12 of the file did not"),
              qPrintable(rig.dialogs->questions[0]));
     QCOMPARE(rig.unit->commands.count(8), 2); // the two that differ, each read back
@@ -202,7 +204,8 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     Rig rig(qm410a ? qm410aWindow() : qm520aWindow(), {}, unit);
     rig.dialogs->file = QStringLiteral("/saved/site.json");
     rig.trigger("actSaveSetup");
-    QVERIFY2(rig.dialogs->questions.value(0).contains(u"Channel 1: VertPos, HorizPos, HorizSize\n"),
+    QVERIFY2(rig.dialogs->questions.value(0).contains(
+                 u"Channel 1: VertPos 3 \u2192 30, HorizPos 200 \u2192 92, HorizSize 2 \u2192 7\n"),
              qPrintable(rig.dialogs->questions.value(0)));
     QCOMPARE(rig.unit->commands.count(8), ChannelCount); // read again, as asked
     QCOMPARE(rig.saved().channels[0], unit[0]);
@@ -216,9 +219,13 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     QTemporaryDir folder;
     QVERIFY(rig.load(writeFile(folder, "repaired.json",
                                setupJson(Setup::of(rig.model(), wanted, allChannelIndices())))));
-    QVERIFY2(rig.dialogs->questions.last().contains(u"Channel 1: VertPos, HorizPos, HorizSize\n"),
+    QVERIFY2(rig.dialogs->questions.last().contains(
+                 u"Channel 1: VertPos 3 \u2192 30, HorizPos 200 \u2192 92, HorizSize 2 \u2192 7\n"),
              qPrintable(rig.dialogs->questions.last()));
     QCOMPARE(rig.unit->state[0], wanted[0]);
+    const QString told = rig.window.findChild<NoticePane *>()->toPlainText();
+    QVERIFY2(told.contains(u"The setup was loaded: channel 1 holds it, as read back."),
+             qPrintable(told));
     // An edit sent since: the last reply no longer tells what the unit holds.
     rig.window.findChild<QCheckBox *>("chkBlank")->click();
     QVERIFY(rig.load(rig.dialogs->file));
