@@ -216,6 +216,44 @@ void addRefusalRows()
     refused("2: twice", json(sampleDocument(m520, 2, {4, 4})), "channels: channel 5 stands twice");
 }
 
+// The sample file with HorizPos out of range in the first channels.
+QByteArray withWideChannels(int count)
+{
+    QJsonObject document = sampleDocument(qm520a());
+    QJsonArray channels = document.value(QStringLiteral("channels")).toArray();
+    for (int entry = 0; entry < count; ++entry) {
+        QJsonObject object = channels[entry].toObject();
+        object.insert(QStringLiteral("HorizPos"), 300);
+        channels[entry] = object;
+    }
+    document.insert(QStringLiteral("channels"), channels);
+    return json(document);
+}
+
+// Rows of refusesBadInput: every wrong value is named, ten at most.
+void addSeveralFaultRows()
+{
+    const QString wide = QStringLiteral("HorizPos: 300 is out of its range 0 to 255");
+    QByteArray three = withWideChannels(1);
+    three = withChanges(QJsonDocument::fromJson(three).object(), 1,
+                        {{QStringLiteral("Text1"), QStringLiteral("5\u20ac")},
+                         {QStringLiteral("Blank"), QStringLiteral("x")}});
+    refused("three faults", three,
+            "3 faults:\nchannel 1, " + wide +
+                "\nchannel 2, Blank: \"x\" is not a number\n"
+                "channel 2, Text1: \"5\u20ac\": \"\u20ac\" (U+20AC) is what the unit fills out a "
+                "line with, so the unit would cut the line there");
+    QString twelve = QStringLiteral("12 faults:");
+    for (int channel = 1; channel <= 10; ++channel)
+        twelve += QStringLiteral("\nchannel %1, ").arg(channel) + wide;
+    refused("twelve faults, ten named", withWideChannels(12), twelve + "\nand 2 more");
+    QList<QByteArray> lines = settingsTxt(3, "7|1|0|2|1|20|2|9|1a|0|||").split('\n');
+    lines[6] = "7|1|0|2|1|64|2|9|100|0|||\r";
+    refused("txt: two lines", lines.join('\n'),
+            "2 faults:\nline 3, field 9 (HorizPos): \"1a\" is not a number\n"
+            "line 7, field 6 (VertPos): 64 is out of its range 0 to 63");
+}
+
 // Rows of refusesBadInput: values no unit can report, and a QM-520A settings.txt.
 void addValueRows()
 {
@@ -268,6 +306,7 @@ void addValueRows()
     refused("txt: eleven lines", settingsTxt().left(settingsTxt().size() - 29),
             "wrong number of channels: 11 lines, not 12");
     refused("txt: for the QM-410A", settingsTxt(), "not a setup file", "410a");
+    addSeveralFaultRows();
 }
 
 } // namespace
@@ -380,6 +419,7 @@ void TestSetupFile::refusesBadInput()
         parseSetup(contents, QStringLiteral("f.json"), test::modelNamed(model));
     QVERIFY(!read.setup);
     QVERIFY2(read.error.startsWith(message), qPrintable(read.error));
+    QVERIFY2(!message.contains(u" faults:") || read.error == message, qPrintable(read.error));
 }
 
 void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual_data()
