@@ -132,7 +132,7 @@ bool SetupTransfer::refuseOnLineTrouble()
     const QString trouble = lineTrouble();
     if (trouble.isEmpty())
         return false;
-    tell(trouble + QStringLiteral(" Nothing was sent."));
+    warn(trouble + QStringLiteral(" Nothing was sent."));
     return true;
 }
 
@@ -153,6 +153,11 @@ QString SetupTransfer::lineTrouble() const
 void SetupTransfer::tell(const QString &text)
 {
     m_panel.messageBoxes.tell(m_panel.window.windowTitle(), text);
+}
+
+void SetupTransfer::warn(const QString &text)
+{
+    m_panel.messageBoxes.warn(m_panel.window.windowTitle(), text);
 }
 
 const ChannelSettings &SetupTransfer::unitReported(int index) const
@@ -231,7 +236,7 @@ void SetupTransfer::writeSetup(const QString &path)
     const Setup setup = Setup::of(m_panel.model, m_panel.receiver.lastReplies(), answered);
     const WriteResult written = writeSetupFile(path, setup, m_panel.fileOutput);
     if (!written.ok) {
-        tell(QStringLiteral("The setup could not be saved to %1: %2").arg(path, written.error));
+        warn(QStringLiteral("The setup could not be saved to %1: %2").arg(path, written.error));
         return;
     }
     QStringList notes;
@@ -263,7 +268,7 @@ void SetupTransfer::load()
         return;
     const SetupReadResult read = readSetupFile(path, m_panel.model);
     if (!read.setup) {
-        tell(read.error);
+        warn(read.error);
         return;
     }
     const Setup &setup = *read.setup;
@@ -309,7 +314,7 @@ bool SetupTransfer::refuseUnrestorable(const QString &path, const Setup &setup,
     }
     if (problems.isEmpty())
         return false;
-    tell(QStringLiteral("%1 cannot be loaded as it stands; nothing was sent.\n").arg(path) +
+    warn(QStringLiteral("%1 cannot be loaded as it stands; nothing was sent.\n").arg(path) +
          problems.join(u'\n'));
     return true;
 }
@@ -361,7 +366,7 @@ void SetupTransfer::finish()
     m_panel.editor.showChannel(m_panel.editor.currentChannel());
     const QStringList problems = describeOutcome();
     if (!problems.isEmpty())
-        tell(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
+        warn(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
     else
         emit succeeded(QStringLiteral("The setup was loaded: %1 %2 it, as read back.")
                            .arg(channelsPhrase(m_session.answered()),

@@ -71,6 +71,7 @@ private:
     bool refuseOnLineTrouble();
     QString lineTrouble() const;
     void tell(const QString &text);
+    void warn(const QString &text);
     const ChannelSettings &unitReported(int index) const;
     QList<int> heldOtherwise(const QList<int> &channels) const;
     QString describeHeldOtherwise(const QList<int> &channels) const;

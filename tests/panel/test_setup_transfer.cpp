@@ -122,6 +122,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QCOMPARE(rig.notifier->texts,
              QStringList{"The setup was saved to /saved/site.json.\n"
                          "Channels 9 to 12 did not answer and are not in the file."});
+    QCOMPARE(rig.notifier->warnings, QList<bool>{false});
     QVERIFY2(rig.unit->frames.isEmpty(), "saving sends nothing");
 
     ChannelTable wanted = siteState(0);
@@ -158,6 +159,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QVERIFY2(rig.notifier->texts.last().startsWith(
                  rig.dialogs->file + " cannot be loaded as it stands; nothing was sent.\n"),
              qPrintable(rig.notifier->texts.last()));
+    QVERIFY2(rig.notifier->warnings.last(), "a refusal is a warning");
     QVERIFY(rig.unit->frames.isEmpty());
 
     // Another unit now answers on fewer channels: the first one's channels 5 to 8 are gone.
