@@ -13,18 +13,13 @@ namespace qm {
 
 namespace {
 
-QString byteHex(quint8 byte)
-{
-    return QStringLiteral("0x") + QString::number(byte, 16).toUpper().rightJustified(2, u'0');
-}
-
-// What a reply uses the byte for; empty when it may stand inside one.
+// Where a reply the byte marks: "starts" or "ends"; empty when it may stand inside one.
 QString markerRole(quint8 byte)
 {
     if (byte == ReplyStart)
-        return QStringLiteral("the byte that starts a reply");
+        return QStringLiteral("starts");
     if (byte == ReplyEnd)
-        return QStringLiteral("the byte that ends a reply");
+        return QStringLiteral("ends");
     return {};
 }
 
@@ -38,10 +33,10 @@ QString characterReason(char32_t character)
     if (*byte == TextPad)
         return QStringLiteral("is what the unit fills out a line with, so the unit would cut the "
                               "line there");
-    if (*byte == ReplyStart || *byte == ReplyEnd)
+    if (const QString role = markerRole(*byte); !role.isEmpty())
         return QStringLiteral("marks where the unit's reply %1, so no reply could carry the line "
                               "back")
-            .arg(*byte == ReplyStart ? QStringLiteral("starts") : QStringLiteral("ends"));
+            .arg(role);
     return {};
 }
 
@@ -129,12 +124,12 @@ std::optional<SettingProblem> markerClash(const UnitModel &model, const ChannelS
             continue;
         const QString reason =
             names.size() == 1
-                ? QStringLiteral("its reply byte would be %1, %2, so no unit can report it")
-                : QStringLiteral("they share a reply byte that would be %1, %2, so no unit can "
-                                 "report them");
+                ? QStringLiteral("in the unit's reply it would mark where the reply %1, so no "
+                                 "unit can report it")
+                : QStringLiteral("in the unit's reply together they would mark where the reply "
+                                 "%1, so no unit can report them");
         return SettingProblem{channel, names.join(QStringLiteral(" and ")),
-                              values.join(QStringLiteral(" and ")),
-                              reason.arg(byteHex(packed), role)};
+                              values.join(QStringLiteral(" and ")), reason.arg(role)};
     }
     return std::nullopt;
 }

@@ -257,14 +257,15 @@ void addSeveralFaultRows()
 // Rows of refusesBadInput: values no unit can report, and a QM-520A settings.txt.
 void addValueRows()
 {
-    const auto marker = [](const char *byte, const char *role) {
-        return QStringLiteral("would be %1, the byte that %2 a reply, so no unit can report it")
-            .arg(QLatin1String(byte), QLatin1String(role));
+    const auto marker = [](const char *role) {
+        return QStringLiteral("in the unit's reply it would mark where the reply %1, so no unit "
+                              "can report it")
+            .arg(QLatin1String(role));
     };
     refused("HorizPos on the end marker", withChannelValue(2, "HorizPos", 248),
-            "channel 3, HorizPos: 248: its reply byte " + marker("0xF8", "ends"));
+            "channel 3, HorizPos: 248: " + marker("ends"));
     refused("TextEnables on the start marker", withChannelValue(2, "TextEnables", 252, qm410a()),
-            "channel 3, TextEnables: 252: its reply byte " + marker("0xFC", "starts"), "410a");
+            "channel 3, TextEnables: 252: " + marker("starts"), "410a");
     const auto text = [](const QString &value) {
         return withChannelValue(2, "Text1", value);
     };
@@ -299,7 +300,8 @@ void addValueRows()
     refused("txt: out of range", settingsTxt(12, "7|1|0|2|1|64|2|9|100|0|||"),
             "line 12, field 6 (VertPos): 64 is out of its range 0 to 63");
     refused("txt: marker", settingsTxt(5, "7|1|0|2|1|62|0|9|100|0|||"),
-            "line 5, VertPos and VertSize: 62 and 0: they share a reply byte");
+            "line 5, VertPos and VertSize: 62 and 0: in the unit's reply together they "
+            "would mark where the reply ends");
     refused("txt: marked UTF-8 that is not",
             "\xEF\xBB\xBF" + settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|\xe9||"),
             "line 2: not UTF-8, though the file starts with UTF-8's byte-order mark");
