@@ -71,12 +71,12 @@ public:
 
 // The run is rehearsed on a copy first, so that a frame the sender would refuse stops the
 // whole run before its first frame, and no channel is left half updated.
-void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
+bool updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
                     quint32 channelSelection, quint32 settingSelection, CommandSender &sender,
                     const std::function<QString(int line)> &shownText)
 {
     if (!ChannelTable::isValidIndex(currentChannel))
-        return;
+        return false;
     // Only target records change and a self-copy changes nothing, so the source never moves
     // during the run; the copy just keeps that from hanging on the loop order.
     const ChannelSettings source = table[currentChannel];
@@ -89,9 +89,10 @@ void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChan
     if (!refusals.isEmpty()) {
         sender.reportRefusal(QStringLiteral("Multiple Update sent nothing:\n") +
                              refusals.join(u'\n'));
-        return;
+        return false;
     }
     run(model, table, source, channelSelection, settingSelection, sender, shownText);
+    return true;
 }
 
 } // namespace qm

@@ -18,8 +18,9 @@ namespace qm {
 // Text frames carry shownText(line), the line as the window shows it; when shownText is empty
 // the shown channel's record line is sent (trimmed on the way out like any text).
 // An invalid currentChannel runs nothing; so does a run of which the sender would refuse a
-// frame: the refusals go to the sender's handler together, and no record changes.
-void updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
+// frame: the refusals go to the sender's handler together, and no record changes. True when
+// the run was made.
+bool updateMultiple(const UnitModel &model, ChannelTable &table, int currentChannel,
                     quint32 channelSelection, quint32 settingSelection, CommandSender &sender,
                     const std::function<QString(int line)> &shownText);
 

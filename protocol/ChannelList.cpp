@@ -48,12 +48,38 @@ std::optional<QList<int>> parseChannelList(const QString &text)
     return indices;
 }
 
-QString channelNumbers(const QList<int> &indices)
+// Channels in a run of at least this many are named by its first and last.
+constexpr qsizetype ShortestRange = 3;
+
+QString channelsPhrase(const QList<int> &indices)
 {
-    QStringList numbers;
-    for (int index : indices)
-        numbers << QString::number(index + 1);
-    return numbers.join(QStringLiteral(", "));
+    QStringList parts;
+    for (qsizetype start = 0; start < indices.size();) {
+        qsizetype end = start + 1;
+        while (end < indices.size() && indices[end] == indices[end - 1] + 1)
+            ++end;
+        if (end - start >= ShortestRange) {
+            parts << QStringLiteral("%1 to %2").arg(indices[start] + 1).arg(indices[end - 1] + 1);
+        } else {
+            for (qsizetype i = start; i < end; ++i)
+                parts << QString::number(indices[i] + 1);
+        }
+        start = end;
+    }
+    return agreeing(indices, "channel ", "channels ") + inWords(parts);
+}
+
+QString inWords(const QStringList &items)
+{
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.first(items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           items.last();
+}
+
+QString agreeing(const QList<int> &indices, const char *one, const char *many)
+{
+    return QLatin1String(indices.size() == 1 ? one : many);
 }
 
 } // namespace qm

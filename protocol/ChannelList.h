@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -13,7 +14,14 @@ namespace qm {
 // repeats; nothing when the text is not such a list of channels 1 to 12.
 std::optional<QList<int>> parseChannelList(const QString &text);
 
-// Channel indices as the operator numbers them: "3, 4, 12".
-QString channelNumbers(const QList<int> &indices);
+// Channel indices as the operator numbers them, ascending: "channel 3", "channels 6 to 12",
+// "channels 1, 3 and 6 to 12"; runs of three or more stand as their ends.
+QString channelsPhrase(const QList<int> &indices);
+
+// Items as a sentence lists them: "A", "A and B", "A, B and C".
+QString inWords(const QStringList &items);
+
+// The word that agrees with such a phrase: one for a single channel, else many.
+QString agreeing(const QList<int> &indices, const char *one, const char *many);
 
 } // namespace qm

@@ -3,9 +3,6 @@
 #include "model/ChannelTable.h"
 #include "protocol/Frames.h"
 
-#include <QMap>
-#include <QStringList>
-
 #include <array>
 
 namespace qm {
@@ -40,7 +37,7 @@ QString settingName(quint8 command)
 
 } // namespace
 
-QString settingsCarried(const QByteArrayList &frames)
+QMap<int, QStringList> settingsCarriedByChannel(const QByteArrayList &frames)
 {
     QMap<int, QStringList> byChannel;
     for (const QByteArray &frame : frames) {
@@ -52,10 +49,22 @@ QString settingsCarried(const QByteArrayList &frames)
         if (!names.contains(name))
             names.append(name);
     }
+    return byChannel;
+}
+
+QString settingsByChannel(const QMap<int, QStringList> &names)
+{
     QStringList parts;
-    for (auto it = byChannel.cbegin(); it != byChannel.cend(); ++it)
-        parts.append(QStringLiteral("channel %1: %2").arg(it.key() + 1).arg(it->join(u", ")));
+    for (auto it = names.cbegin(); it != names.cend(); ++it) {
+        if (!it->isEmpty())
+            parts.append(QStringLiteral("channel %1: %2").arg(it.key() + 1).arg(it->join(u", ")));
+    }
     return parts.join(u"; ");
+}
+
+QString settingsCarried(const QByteArrayList &frames)
+{
+    return settingsByChannel(settingsCarriedByChannel(frames));
 }
 
 } // namespace qm

@@ -1,5 +1,6 @@
 #include "protocol/RoundTrip.h"
 
+#include "protocol/CharacterNames.h"
 #include "protocol/Frames.h"
 #include "protocol/HiddenFrames.h"
 #include "protocol/QuotedText.h"
@@ -12,18 +13,13 @@ namespace qm {
 
 namespace {
 
-QString byteHex(quint8 byte)
-{
-    return QStringLiteral("0x") + QString::number(byte, 16).toUpper().rightJustified(2, u'0');
-}
-
-// What a reply uses the byte for; empty when it may stand inside one.
+// Where a reply the byte marks: "starts" or "ends"; empty when it may stand inside one.
 QString markerRole(quint8 byte)
 {
     if (byte == ReplyStart)
-        return QStringLiteral("the byte that starts a reply");
+        return QStringLiteral("starts");
     if (byte == ReplyEnd)
-        return QStringLiteral("the byte that ends a reply");
+        return QStringLiteral("ends");
     return {};
 }
 
@@ -35,11 +31,12 @@ QString characterReason(char32_t character)
     if (!byte)
         return QStringLiteral("is not in the unit's character set (Windows-1252)");
     if (*byte == TextPad)
-        return QStringLiteral("is the byte that pads a line (0x80), so the unit would cut the "
+        return QStringLiteral("is what the unit fills out a line with, so the unit would cut the "
                               "line there");
     if (const QString role = markerRole(*byte); !role.isEmpty())
-        return QStringLiteral("is %1, %2, so no reply could carry the line back")
-            .arg(byteHex(*byte), role);
+        return QStringLiteral("marks where the unit's reply %1, so no reply could carry the line "
+                              "back")
+            .arg(role);
     return {};
 }
 
@@ -127,12 +124,12 @@ std::optional<SettingProblem> markerClash(const UnitModel &model, const ChannelS
             continue;
         const QString reason =
             names.size() == 1
-                ? QStringLiteral("its reply byte would be %1, %2, so no unit can report it")
-                : QStringLiteral("they share a reply byte that would be %1, %2, so no unit can "
-                                 "report them");
+                ? QStringLiteral("in the unit's reply it would mark where the reply %1, so no "
+                                 "unit can report it")
+                : QStringLiteral("in the unit's reply together they would mark where the reply "
+                                 "%1, so no unit can report them");
         return SettingProblem{channel, names.join(QStringLiteral(" and ")),
-                              values.join(QStringLiteral(" and ")),
-                              reason.arg(byteHex(packed), role)};
+                              values.join(QStringLiteral(" and ")), reason.arg(role)};
     }
     return std::nullopt;
 }
@@ -152,7 +149,8 @@ QString textProblem(QStringView text)
             .arg(TextPayloadLength);
     for (char32_t character : characters) {
         if (const QString reason = characterReason(character); !reason.isEmpty())
-            return quotedText(QString::fromUcs4(&character, 1)) + u' ' + reason;
+            return withCharacterCode(quotedText(QString::fromUcs4(&character, 1)), character) +
+                   u' ' + reason;
     }
     return {};
 }

@@ -29,41 +29,48 @@ Checked readExportNumber(const UnitModel &model, Field field, const QString &tex
     return std::nullopt;
 }
 
-// Its texts are the last three fields and may hold "|" themselves; with more fields than the
-// model's line has, any of the three texts could hold the extra separators, so such a line is
-// refused.
-Checked readExportLine(const UnitModel &model, const QString &line, int lineNumber,
-                       ChannelSettings &record)
+Checked checkFieldCount(qsizetype count, int fieldCount, const QString &lineName)
 {
-    const QString lineName = QStringLiteral("line %1").arg(lineNumber);
-    const QStringList fields = line.split(u'|');
-    const int fieldCount = model.exportLineFieldCount();
-    if (fields.size() > fieldCount)
+    if (count > fieldCount)
         return Fault{lineName, QStringLiteral("%1 fields instead of %2: a text holds \"|\", and "
                                               "which of the three texts it belongs to cannot be "
                                               "told")
-                                   .arg(fields.size())
+                                   .arg(count)
                                    .arg(fieldCount)};
-    if (fields.size() < fieldCount)
+    if (count < fieldCount)
         return Fault{lineName,
-                     QStringLiteral("%1 fields instead of %2").arg(fields.size()).arg(fieldCount)};
+                     QStringLiteral("%1 fields instead of %2").arg(count).arg(fieldCount)};
+    return std::nullopt;
+}
+
+// Its texts are the last three fields and may hold "|" themselves; with more fields than the
+// model's line has, any of the three texts could hold the extra separators, so such a line is
+// refused.
+void readExportLine(const UnitModel &model, const QString &line, int lineNumber,
+                    ChannelSettings &record, Faults &faults)
+{
+    const qsizetype before = faults.size();
+    const QString lineName = QStringLiteral("line %1").arg(lineNumber);
+    const QStringList fields = line.split(u'|');
+    const int fieldCount = model.exportLineFieldCount();
+    if (faults.add(checkFieldCount(fields.size(), fieldCount, lineName)))
+        return;
     const qsizetype numberCount = static_cast<qsizetype>(model.exportFields.size());
     const auto where = [&](qsizetype index, const QString &name) {
         return QStringLiteral("%1, field %2 (%3)").arg(lineName).arg(index + 1).arg(name);
     };
     for (qsizetype i = 0; i < numberCount; ++i) {
         const Field field = model.exportFields[static_cast<std::size_t>(i)];
-        if (Checked fault = readExportNumber(model, field, fields[i],
-                                             where(i, QLatin1String(fieldName(field))), record))
-            return fault;
+        faults.add(readExportNumber(model, field, fields[i],
+                                    where(i, QLatin1String(fieldName(field))), record));
     }
     for (int text = 0; text < TextLineCount; ++text) {
         const QString &value = fields[numberCount + text];
-        if (Checked fault = checkText(value, where(numberCount + text, textLineName(text))))
-            return fault;
-        record.texts[text] = value;
+        if (!faults.add(checkText(value, where(numberCount + text, textLineName(text)))))
+            record.texts[text] = value;
     }
-    return checkReplyBytes(model, record, model.exportFields, lineName);
+    if (faults.size() == before)
+        faults.add(checkReplyBytes(model, record, model.exportFields, lineName));
 }
 
 // The panel writes settings.txt in the unit's character set, Windows-1252. One saved again
@@ -128,14 +135,16 @@ SetupReadResult parseSettingsTxt(const QByteArray &contents, bool markedUtf8,
                                       .arg(lines.size())
                                       .arg(ChannelCount)});
     Setup setup{&model, {}, model.exportFields, allChannelIndices()};
+    Faults faults;
     for (int index = 0; index < ChannelCount; ++index) {
         QByteArray bytes = lines[index];
         if (bytes.endsWith('\r'))
             bytes.chop(1);
         const QString line = *utf8 ? QString::fromUtf8(bytes) : windows1252::decode(bytes);
-        if (Checked fault = readExportLine(model, line, index + 1, setup.channels[index]))
-            return refused(fileName, *fault);
+        readExportLine(model, line, index + 1, setup.channels[index], faults);
     }
+    if (!faults.isEmpty())
+        return refused(fileName, faults);
     return {setup, {}};
 }
 

@@ -5,14 +5,46 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qm::setupcheck {
 
+namespace {
+
+// A longer list would hide the file's name and the box's button from a small screen; the
+// first ones show what is wrong, and the operator can come back for the rest.
+constexpr qsizetype MostFaultsNamed = 10;
+
+QString described(const Fault &fault)
+{
+    return fault.where.isEmpty() ? fault.what : fault.where + QStringLiteral(": ") + fault.what;
+}
+
+} // namespace
+
+bool Faults::add(const Checked &fault)
+{
+    if (fault)
+        m_faults.append(*fault);
+    return fault.has_value();
+}
+
 SetupReadResult refused(const QString &fileName, const Fault &fault)
 {
-    const QString where = fault.where.isEmpty() ? QString() : fault.where + QStringLiteral(": ");
-    return {std::nullopt, fileName + QStringLiteral(": ") + where + fault.what};
+    return {std::nullopt, fileName + QStringLiteral(": ") + described(fault)};
+}
+
+SetupReadResult refused(const QString &fileName, const Faults &faults)
+{
+    if (faults.size() == 1)
+        return refused(fileName, faults.list().first());
+    QString text = QStringLiteral("%1: %2 faults:").arg(fileName).arg(faults.size());
+    for (const Fault &fault : faults.list().first(std::min(faults.size(), MostFaultsNamed)))
+        text += u'\n' + described(fault);
+    if (faults.size() > MostFaultsNamed)
+        text += QStringLiteral("\nand %1 more").arg(faults.size() - MostFaultsNamed);
+    return {std::nullopt, text};
 }
 
 Checked checkRange(const UnitModel &model, Field field, double value, const QString &where,

@@ -62,12 +62,13 @@ public:
         : m_model(model), m_numbers(numbers)
     {}
 
-    Checked read(const QJsonObject &root, Setup &setup) const
+    Faults read(const QJsonObject &root, Setup &setup) const
     {
-        if (Checked fault = readHeader(root))
-            return fault;
-        return readChannels(root.value(ChannelsKey).toArray(),
-                            root.value(VersionKey).toInt() == CompleteSetupVersion, setup);
+        Faults faults;
+        if (!faults.add(readHeader(root)))
+            readChannels(root.value(ChannelsKey).toArray(),
+                         root.value(VersionKey).toInt() == CompleteSetupVersion, setup, faults);
+        return faults;
     }
 
 private:
@@ -103,7 +104,34 @@ private:
 
     // Version 1 holds every channel in order, version 2 the channels a unit answered for, each
     // naming itself, in ascending order.
-    Checked readChannels(const QJsonArray &channels, bool complete, Setup &setup) const
+    void readChannels(const QJsonArray &channels, bool complete, Setup &setup, Faults &faults) const
+    {
+        if (faults.add(checkCount(channels, complete)))
+            return;
+        setup.present.clear();
+        for (int entry = 0; entry < channels.size(); ++entry) {
+            const QString path = childPath(ChannelsKey, QString::number(entry));
+            const QString where =
+                (complete ? QStringLiteral("channel %1") : QStringLiteral("channels, entry %1"))
+                    .arg(entry + 1);
+            if (!channels[entry].isObject()) {
+                faults.add(Fault{where, shown(channels[entry], path) +
+                                            QStringLiteral(" is not an object")});
+                return;
+            }
+            const QJsonObject object = channels[entry].toObject();
+            const QJsonValue number = object.value(ChannelKey);
+            const QString written = shown(number, childPath(path, ChannelKey));
+            if (faults.add(complete ? checkPlace(number, entry, where, written)
+                                    : checkNumber(number, where, written, setup.present)))
+                return;
+            const int index = complete ? entry : number.toInt() - 1;
+            setup.present.append(index);
+            readChannel(object, index, path, setup.channels[index], faults);
+        }
+    }
+
+    static Checked checkCount(const QJsonArray &channels, bool complete)
     {
         if (complete && channels.size() != ChannelCount)
             return Fault{ChannelsKey, QStringLiteral("wrong number of channels: %1, not %2")
@@ -112,26 +140,6 @@ private:
         if (channels.isEmpty())
             return Fault{ChannelsKey,
                          QStringLiteral("the list is empty; a file holds at least one channel")};
-        setup.present.clear();
-        for (int entry = 0; entry < channels.size(); ++entry) {
-            const QString path = childPath(ChannelsKey, QString::number(entry));
-            const QString where =
-                (complete ? QStringLiteral("channel %1") : QStringLiteral("channels, entry %1"))
-                    .arg(entry + 1);
-            if (!channels[entry].isObject())
-                return Fault{where,
-                             shown(channels[entry], path) + QStringLiteral(" is not an object")};
-            const QJsonObject object = channels[entry].toObject();
-            const QJsonValue number = object.value(ChannelKey);
-            const QString written = shown(number, childPath(path, ChannelKey));
-            if (Checked fault = complete ? checkPlace(number, entry, where, written)
-                                         : checkNumber(number, where, written, setup.present))
-                return fault;
-            const int index = complete ? entry : number.toInt() - 1;
-            setup.present.append(index);
-            if (Checked fault = readChannel(object, index, path, setup.channels[index]))
-                return fault;
-        }
         return std::nullopt;
     }
 
@@ -168,35 +176,44 @@ private:
                                       .arg(before.last() + 1)};
     }
 
-    Checked readChannel(const QJsonObject &object, int index, const QString &path,
-                        ChannelSettings &record) const
+    // A reply byte is checked only once every value in it is known to be sound.
+    void readChannel(const QJsonObject &object, int index, const QString &path,
+                     ChannelSettings &record, Faults &faults) const
     {
+        const qsizetype before = faults.size();
         const QString channelName = QStringLiteral("channel %1").arg(index + 1);
         QStringList known{ChannelKey};
         for (Field field : m_model.recordFields) {
-            if (Checked fault = readField(object, field, channelName, path, record))
-                return fault;
+            faults.add(readField(object, field, channelName, path, record));
             known << QLatin1String(fieldName(field));
         }
         for (int line = 0; line < TextLineCount; ++line) {
-            const QJsonValue text = object.value(textLineName(line));
-            const QString where = channelName + QStringLiteral(", ") + textLineName(line);
-            if (text.isUndefined())
-                return Fault{where, QStringLiteral("missing")};
-            if (!text.isString())
-                return Fault{where, shown(text, childPath(path, textLineName(line))) +
-                                        QStringLiteral(" is not a text")};
-            if (Checked fault = checkText(text.toString(), where))
-                return fault;
-            record.texts[line] = text.toString();
+            faults.add(readText(object, line, channelName, path, record));
             known << textLineName(line);
         }
         for (const QString &key : object.keys()) {
             if (!known.contains(key))
-                return Fault{channelName + QStringLiteral(", ") + quotedText(key),
-                             QStringLiteral("not a field of the %1").arg(m_model.name)};
+                faults.add(Fault{channelName + QStringLiteral(", ") + quotedText(key),
+                                 QStringLiteral("not a field of the %1").arg(m_model.name)});
         }
-        return checkReplyBytes(m_model, record, m_model.recordFields, channelName);
+        if (faults.size() == before)
+            faults.add(checkReplyBytes(m_model, record, m_model.recordFields, channelName));
+    }
+
+    Checked readText(const QJsonObject &object, int line, const QString &channelName,
+                     const QString &path, ChannelSettings &record) const
+    {
+        const QJsonValue text = object.value(textLineName(line));
+        const QString where = channelName + QStringLiteral(", ") + textLineName(line);
+        if (text.isUndefined())
+            return Fault{where, QStringLiteral("missing")};
+        if (!text.isString())
+            return Fault{where, shown(text, childPath(path, textLineName(line))) +
+                                    QStringLiteral(" is not a text")};
+        if (Checked fault = checkText(text.toString(), where))
+            return fault;
+        record.texts[line] = text.toString();
+        return std::nullopt;
     }
 
     Checked readField(const QJsonObject &object, Field field, const QString &channelName,
@@ -219,6 +236,11 @@ private:
     const UnitModel &m_model;
     const QHash<QString, QString> &m_numbers;
 };
+
+QString shownValue(const QJsonValue &value)
+{
+    return value.isString() ? quotedText(value.toString()) : QString::number(value.toInt());
+}
 
 SetupReadResult parseJson(const QByteArray &contents, const QString &fileName,
                           const UnitModel &model)
@@ -246,8 +268,9 @@ SetupReadResult parseJson(const QByteArray &contents, const QString &fileName,
                                        "stand once")
                             .arg(quotedText(source.repeatedKey))});
     Setup setup{&model, {}, model.recordFields, {}};
-    if (Checked fault = JsonReader(model, source.numbers).read(document.object(), setup))
-        return refused(fileName, *fault);
+    if (const Faults faults = JsonReader(model, source.numbers).read(document.object(), setup);
+        !faults.isEmpty())
+        return refused(fileName, faults);
     return {setup, {}};
 }
 
@@ -331,12 +354,15 @@ QList<FieldDifference> channelDifferences(const Setup &setup, int channel,
 
 QString describeDifference(const FieldDifference &difference)
 {
-    const auto text = [](const QJsonValue &value) {
-        return value.isString() ? quotedText(value.toString()) : QString::number(value.toInt());
-    };
     return QStringLiteral("channel %1 %2: file %3, unit %4")
         .arg(difference.channel + 1)
-        .arg(difference.field, text(difference.fileValue), text(difference.unitValue));
+        .arg(difference.field, shownValue(difference.fileValue), shownValue(difference.unitValue));
+}
+
+QString describeChange(const FieldDifference &difference)
+{
+    return QStringLiteral("%1 %2 \u2192 %3")
+        .arg(difference.field, shownValue(difference.unitValue), shownValue(difference.fileValue));
 }
 
 QString textLineName(int line)

@@ -69,6 +69,8 @@ QList<FieldDifference> channelDifferences(const Setup &setup, int channel,
                                           const ChannelSettings &unit);
 // "channel 3 HorizPos: file 12, unit 14"
 QString describeDifference(const FieldDifference &difference);
+// The change sending the file's value makes: "HorizPos 14 \u2192 12", "Text1 \"A\" \u2192 \"B\"".
+QString describeChange(const FieldDifference &difference);
 
 // "Text1" to "Text3", as files and messages name the text lines 0 to 2.
 QString textLineName(int line);

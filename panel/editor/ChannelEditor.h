@@ -48,6 +48,12 @@ public:
     // The text line as the window shows it; empty for a line the window lacks.
     QString shownText(int line) const;
 
+    // What the operator set in one record and not in the other, by the controls' names.
+    QStringList settingDifferences(const ChannelSettings &a, const ChannelSettings &b) const
+    {
+        return m_settings.differences(a, b);
+    }
+
     PositionEditor &positionEditor() { return *m_positionEditor; }
     // The channel shown, 0 to 11; channel 1 until one is selected.
     qint16 currentChannel() const { return m_currentChannel; }

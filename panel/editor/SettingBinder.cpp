@@ -8,10 +8,14 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <array>
 
 namespace qm {
 
 namespace {
+
+constexpr std::array PositionFields{Field::HorizPos, Field::VertPos, Field::HorizSize,
+                                    Field::VertSize};
 
 QCheckBox *checkBox(const BoundSetting &setting)
 {
@@ -191,6 +195,53 @@ void SettingBinder::showOptions(const BoundSetting &setting, const ChannelSettin
                          (setting.binding.first == FirstOption::StandsForOne);
     firstOption(setting)->setChecked(firstOn);
     secondOption(setting)->setChecked(!firstOn);
+}
+
+QStringList SettingBinder::differences(const ChannelSettings &a, const ChannelSettings &b) const
+{
+    QStringList names;
+    for (const BoundSetting &setting : m_settings) {
+        if (differ(setting.binding, a, b) && !names.contains(nameOf(setting)))
+            names << nameOf(setting);
+    }
+    return names;
+}
+
+bool SettingBinder::differ(const SettingBinding &binding, const ChannelSettings &a,
+                           const ChannelSettings &b)
+{
+    const Field field = binding.field;
+    switch (binding.kind) {
+    case SettingKind::CheckBit:
+        return ((a[field] ^ b[field]) >> binding.bit & 1) != 0;
+    case SettingKind::List:
+        return (a[field] & binding.mask) != (b[field] & binding.mask);
+    case SettingKind::OptionPair:
+    case SettingKind::ListIfPresent:
+        return a[field] != b[field];
+    case SettingKind::TextLine:
+        return a.texts[binding.line] != b.texts[binding.line];
+    case SettingKind::Position:
+        return std::any_of(PositionFields.begin(), PositionFields.end(),
+                           [&](Field place) { return a[place] != b[place]; });
+    }
+    return false;
+}
+
+// A pair of options is named by the group it stands in; a control without a spoken name by
+// its caption.
+QString SettingBinder::nameOf(const BoundSetting &setting)
+{
+    if (setting.binding.kind == SettingKind::Position)
+        return QStringLiteral("Position and size");
+    const QWidget *named = setting.binding.kind == SettingKind::OptionPair
+                               ? setting.control->parentWidget()
+                               : setting.control;
+    if (!named->accessibleName().isEmpty())
+        return named->accessibleName();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(setting.control))
+        return button->text().remove(u'&');
+    return setting.control->objectName();
 }
 
 quint8 SettingBinder::checkBoxBits(Field field) const

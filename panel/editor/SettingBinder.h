@@ -3,6 +3,8 @@
 #include "model/ChannelSettings.h"
 #include "panel/window/WindowDescription.h"
 
+#include <QStringList>
+
 #include <functional>
 #include <vector>
 
@@ -45,8 +47,15 @@ public:
 
     QLineEdit *textLine(int line) const;
 
+    // The settings whose controls would show the two records differently, by the names the
+    // operator knows them by ("Leap Year", "Line 2 enabled"), in fill order, each once.
+    QStringList differences(const ChannelSettings &a, const ChannelSettings &b) const;
+
 private:
     static bool holdsItsKind(const BoundSetting &setting);
+    static bool differ(const SettingBinding &binding, const ChannelSettings &a,
+                       const ChannelSettings &b);
+    static QString nameOf(const BoundSetting &setting);
     static void showList(const BoundSetting &setting, ChannelSettings &record);
     static void showOptions(const BoundSetting &setting, const ChannelSettings &record);
     quint8 checkBoxBits(Field field) const;

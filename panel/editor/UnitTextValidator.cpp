@@ -1,5 +1,7 @@
 #include "panel/editor/UnitTextValidator.h"
 
+#include "protocol/CharacterNames.h"
+#include "protocol/Frames.h"
 #include "protocol/HiddenFrames.h"
 #include "protocol/RoundTrip.h"
 
@@ -20,9 +22,17 @@ QValidator::State UnitTextValidator::validate(QString &input, int &) const
     for (char32_t character : input.toUcs4()) {
         const QString problem = characterProblem(character);
         if (!problem.isEmpty())
-            return refuse(QStringLiteral("\u201c%1\u201d cannot be sent to the unit: %2")
-                              .arg(QString::fromUcs4(&character, 1), problem));
+            return refuse(
+                withCharacterCode(
+                    QStringLiteral("\u201c%1\u201d").arg(QString::fromUcs4(&character, 1)),
+                    character) +
+                QStringLiteral(" cannot be sent to the unit: ") + problem);
     }
+    // The unit shows the line without the spaces at its ends, cut to what a line holds.
+    if (trimSpaces(input).toString().toUcs4().size() > TextPayloadLength)
+        return refuse(QStringLiteral("A line holds up to %1 characters; the unit would show "
+                                     "no more.")
+                          .arg(TextPayloadLength));
     if (const auto hidden = hiddenFrameInText(m_model, 0, input, 0))
         return refuse(QStringLiteral("This cannot be sent to the unit: %1.").arg(hidden->reason));
     return Acceptable;

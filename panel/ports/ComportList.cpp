@@ -119,7 +119,7 @@ bool ComportList::pick(const QString &itemText)
 {
     const qint16 port = portNumberOf(itemText);
     if (!m_ports.openPortIfListed(port)) {
-        m_messageBoxes.tell(m_list.window()->windowTitle(), QStringLiteral("Cannot open Comport"));
+        m_messageBoxes.warn(m_list.window()->windowTitle(), QStringLiteral("Cannot open Comport"));
         return false;
     }
     m_selectedPort = port;

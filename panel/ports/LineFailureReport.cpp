@@ -13,8 +13,9 @@ const QString Topic = QStringLiteral("link");
 
 } // namespace
 
-LineFailureReport::LineFailureReport(NoticePane &notice, LineMark &mark, QObject *parent)
-    : QObject(parent), m_noticePane(notice), m_mark(mark)
+LineFailureReport::LineFailureReport(NoticePane &notice, LineMark &mark, EditsLost editsLost,
+                                     QObject *parent)
+    : QObject(parent), m_noticePane(notice), m_mark(mark), m_editsLost(std::move(editsLost))
 {
     connect(&m_mark, &LineMark::clicked, this, &LineFailureReport::show);
 }
@@ -32,10 +33,11 @@ void LineFailureReport::noteWaiting(bool waiting)
     showMark();
 }
 
-void LineFailureReport::noteLineLost(const QString &why)
+void LineFailureReport::noteLineLost(const QString &why, bool deviceGone)
 {
     m_waiting = false;
     m_lineLost = true;
+    m_deviceGone = deviceGone;
     m_lostBecause = why;
     showMark();
     show();
@@ -43,12 +45,20 @@ void LineFailureReport::noteLineLost(const QString &why)
 
 void LineFailureReport::clear()
 {
+    const QString unsent = unsentSettings();
     m_dropped.clear();
     m_waiting = false;
     m_lineLost = false;
+    m_deviceGone = false;
     m_lostBecause.clear();
     showMark();
-    m_noticePane.withdraw(Topic);
+    if (unsent.isEmpty())
+        m_noticePane.withdraw(Topic);
+    else
+        m_noticePane.put(Topic, QStringLiteral("The unit is read again, so the settings that "
+                                               "were not sent are now as the unit holds them: "
+                                               "%1. Set them again if they are still wanted.")
+                                    .arg(unsent));
 }
 
 void LineFailureReport::showMark()
@@ -61,20 +71,35 @@ void LineFailureReport::showMark()
 
 void LineFailureReport::show()
 {
+    const QString cure =
+        m_deviceGone
+            ? QStringLiteral("Its adapter has gone: plug it in again, then pick the port to "
+                             "connect again.")
+            : QStringLiteral("Pick the port to connect again.");
     QString text =
         m_lineLost && !m_lostBecause.isEmpty()
-            ? QStringLiteral("The line to the unit was lost: %1. Pick the port to connect again.")
-                  .arg(m_lostBecause)
-        : m_lineLost
-            ? QStringLiteral("The line to the unit was lost. Pick the port to connect again.")
+            ? QStringLiteral("The line to the unit was lost: %1. %2").arg(m_lostBecause, cure)
+        : m_lineLost ? QStringLiteral("The line to the unit was lost. ") + cure
         : m_waiting
             ? QStringLiteral("The line to the unit was interrupted; the panel waits for its "
                              "adapter to come back.")
             : QStringLiteral("The line to the unit was interrupted.");
-    const QString unsent = settingsCarried(m_dropped);
+    const QString unsent = unsentSettings();
     if (!unsent.isEmpty())
         text += QStringLiteral("\nNot sent: ") + unsent;
     m_noticePane.put(Topic, text);
+}
+
+// A frame carries a group of settings; the operator knows those of them edited, so a channel
+// with edits names those, and one without them the settings its frames carried.
+QString LineFailureReport::unsentSettings() const
+{
+    QMap<int, QStringList> names = settingsCarriedByChannel(m_dropped);
+    for (auto it = names.begin(); it != names.end(); ++it) {
+        if (const QStringList edits = m_editsLost(it.key()); !edits.isEmpty())
+            *it = edits;
+    }
+    return settingsByChannel(names);
 }
 
 } // namespace qm

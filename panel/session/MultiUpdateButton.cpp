@@ -4,6 +4,7 @@
 #include "multiupdate/MultiUpdateRun.h"
 #include "multiupdate/SelectionMask.h"
 #include "panel/editor/ChannelEditor.h"
+#include "protocol/ChannelList.h"
 
 #include <QPushButton>
 
@@ -109,9 +110,28 @@ void MultiUpdateButton::finish()
 void MultiUpdateButton::run()
 {
     const ChannelEditor &editor = m_panel.editor;
-    updateMultiple(m_panel.model, m_panel.table, editor.currentChannel(), m_channelSelection,
-                   m_settingSelection, m_panel.sender,
-                   [&editor](int line) { return editor.shownText(line); });
+    if (updateMultiple(m_panel.model, m_panel.table, editor.currentChannel(), m_channelSelection,
+                       m_settingSelection, m_panel.sender,
+                       [&editor](int line) { return editor.shownText(line); }))
+        emit ran(describeRun(editor.currentChannel()));
+}
+
+QString MultiUpdateButton::describeRun(int source) const
+{
+    QStringList groups;
+    for (std::size_t bit = 0; bit < m_panel.model.updateGroups.size(); ++bit) {
+        if (isBitSet(m_settingSelection, static_cast<int>(bit)))
+            groups << m_panel.model.updateGroups[bit].caption;
+    }
+    QList<int> channels;
+    for (int index = 0; index < ChannelCount; ++index) {
+        if (isBitSet(m_channelSelection, index))
+            channels << index;
+    }
+    return QStringLiteral("Multiple Update sent %1 of channel %2 to %3.")
+        .arg(inWords(groups))
+        .arg(source + 1)
+        .arg(channelsPhrase(channels));
 }
 
 } // namespace qm

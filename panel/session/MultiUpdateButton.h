@@ -52,6 +52,10 @@ public:
     // The open dialog, or nullptr.
     UpdateDialog *dialog() const { return m_dialog; }
 
+signals:
+    // A run went to the line: what it copied to which channels.
+    void ran(const QString &text);
+
 private:
     void open();
     void openAfterPoll();
@@ -60,6 +64,7 @@ private:
     void storeSettingSelection(quint32 mask);
     void finish();
     void run();
+    QString describeRun(int source) const;
 
     Panel m_panel;
     QPointer<UpdateDialog> m_dialog;

@@ -55,7 +55,7 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
                                                 noticeBottom(window.controls()))),
       m_portAdvice(*m_noticePane, m_model, m_platform.diagnostic),
       m_lineMark(std::make_unique<LineMark>(*window.controls().cmbComports)),
-      m_lineFailure(*m_noticePane, *m_lineMark),
+      m_lineFailure(*m_noticePane, *m_lineMark, [this](int index) { return editsLost(index); }),
       m_keyboardPath(window, window.controls(), m_editor, [this] { readUnitAgain(); }),
       m_tmrStartup(new QTimer(&window))
 {
@@ -92,6 +92,14 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
             *m_platform.fileOutput, *m_platform.setupDialogs, [this] {
                 readUnitAgain();
             }});
+    if (m_setupTransfer)
+        connect(m_setupTransfer.get(), &SetupTransfer::succeeded, this,
+                &PanelController::tellOperator);
+    // Frames written to a closed line went nowhere; the lost line's notice says so.
+    connect(&m_multipleUpdate, &MultiUpdateButton::ran, this, [this](const QString &text) {
+        if (m_line.isOpen())
+            tellOperator(text);
+    });
     // The port the link holds, also while it waits for the adapter to come back, is the panel's.
     m_unitSearch = std::make_unique<UnitSearch>(
         UnitSearch::Panel{window,
@@ -332,7 +340,7 @@ void PanelController::reportLineLost()
     report(QStringLiteral("the line failed%1; the port stays closed until it is picked again")
                .arg(why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)));
     m_line.setLost(true);
-    m_lineFailure.noteLineLost(why);
+    m_lineFailure.noteLineLost(why, !m_port->deviceExists());
 }
 
 // Requests that went nowhere ask for nothing the operator set.
@@ -342,6 +350,13 @@ void PanelController::reportDroppedFrames(const QByteArrayList &frames)
         report(QStringLiteral("not sent: ") + unsent);
     m_line.delivery().noteDropped(frames);
     m_lineFailure.noteDropped(frames);
+}
+
+// The operator's record of the channel against what the unit has of it.
+QStringList PanelController::editsLost(int index) const
+{
+    const ChannelTable delivered = m_line.delivery().delivered(m_table, m_receiver.lastReplies());
+    return m_editor.settingDifferences(m_table[index], delivered[index]);
 }
 
 void PanelController::report(const QString &line)

@@ -106,6 +106,7 @@ private:
     void reportRecovery(bool reopened);
     void reportLineLost();
     void reportDroppedFrames(const QByteArrayList &frames);
+    QStringList editsLost(int index) const;
     void report(const QString &line);
     void tellOperator(const QString &text);
     bool mayClose();

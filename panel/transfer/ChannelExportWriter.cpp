@@ -99,7 +99,7 @@ void ChannelExportWriter::tell(const QString &text) const
                          .replace(QLatin1String("\n\n"), QLatin1String(" "))
                          .replace(u'\n', QLatin1String("; ")));
     if (m_messagesShown)
-        m_messageBoxes.tell(m_title, text);
+        m_messageBoxes.warn(m_title, text);
 }
 
 } // namespace qm

@@ -18,6 +18,14 @@ namespace qm {
 
 namespace {
 
+// A channel phrase opening a sentence.
+QString sentenceStart(QString phrase)
+{
+    if (!phrase.isEmpty())
+        phrase[0] = phrase[0].toUpper();
+    return phrase;
+}
+
 QList<int> missingFrom(const QList<int> &channels)
 {
     QList<int> missing;
@@ -33,16 +41,15 @@ QString leftOut(const QList<int> &skipped)
 {
     if (skipped.isEmpty())
         return {};
-    return QStringLiteral("\nChannel(s) %1 of the file did not answer on this port and are "
-                          "left out.\n")
-        .arg(channelNumbers(skipped));
+    return QStringLiteral("\n%1 of the file did not answer on this port and %2 left out.\n")
+        .arg(sentenceStart(channelsPhrase(skipped)), agreeing(skipped, "is", "are"));
 }
 
 QString fieldList(const QList<FieldDifference> &differences)
 {
     QStringList fields;
     for (const FieldDifference &difference : differences)
-        fields << difference.field;
+        fields << describeChange(difference);
     return fields.join(u", ");
 }
 
@@ -125,7 +132,7 @@ bool SetupTransfer::refuseOnLineTrouble()
     const QString trouble = lineTrouble();
     if (trouble.isEmpty())
         return false;
-    tell(trouble + QStringLiteral(" Nothing was sent."));
+    warn(trouble + QStringLiteral(" Nothing was sent."));
     return true;
 }
 
@@ -146,6 +153,11 @@ QString SetupTransfer::lineTrouble() const
 void SetupTransfer::tell(const QString &text)
 {
     m_panel.messageBoxes.tell(m_panel.window.windowTitle(), text);
+}
+
+void SetupTransfer::warn(const QString &text)
+{
+    m_panel.messageBoxes.warn(m_panel.window.windowTitle(), text);
 }
 
 const ChannelSettings &SetupTransfer::unitReported(int index) const
@@ -224,22 +236,23 @@ void SetupTransfer::writeSetup(const QString &path)
     const Setup setup = Setup::of(m_panel.model, m_panel.receiver.lastReplies(), answered);
     const WriteResult written = writeSetupFile(path, setup, m_panel.fileOutput);
     if (!written.ok) {
-        tell(QStringLiteral("The setup could not be saved to %1: %2").arg(path, written.error));
+        warn(QStringLiteral("The setup could not be saved to %1: %2").arg(path, written.error));
         return;
     }
     QStringList notes;
-    if (answered.size() < ChannelCount)
-        notes << QStringLiteral("Channel(s) %1 did not answer and are not in the file.")
-                     .arg(channelNumbers(missingFrom(answered)));
+    if (const QList<int> missing = missingFrom(answered); !missing.isEmpty())
+        notes << QStringLiteral("%1 did not answer and %2 not in the file.")
+                     .arg(sentenceStart(channelsPhrase(missing)), agreeing(missing, "is", "are"));
     for (int index : answered) {
         for (const SettingProblem &problem : unrestorable(setup, index))
             notes << describeProblem(problem) + QStringLiteral(": the file keeps it, but it "
                                                                "cannot be restored so");
     }
     if (const QList<int> otherwise = heldOtherwise(answered); !otherwise.isEmpty())
-        notes << QStringLiteral("Channel(s) %1 are in the file as the unit last reported them, "
-                                "not as the panel shows them.")
-                     .arg(channelNumbers(otherwise));
+        notes << QStringLiteral("%1 %2 in the file as the unit last reported %3, not as the "
+                                "panel shows %3.")
+                     .arg(sentenceStart(channelsPhrase(otherwise)),
+                          agreeing(otherwise, "is", "are"), agreeing(otherwise, "it", "them"));
     if (!notes.isEmpty())
         tell(QStringLiteral("The setup was saved to %1.\n").arg(path) + notes.join(u'\n'));
 }
@@ -255,7 +268,7 @@ void SetupTransfer::load()
         return;
     const SetupReadResult read = readSetupFile(path, m_panel.model);
     if (!read.setup) {
-        tell(read.error);
+        warn(read.error);
         return;
     }
     const Setup &setup = *read.setup;
@@ -301,7 +314,7 @@ bool SetupTransfer::refuseUnrestorable(const QString &path, const Setup &setup,
     }
     if (problems.isEmpty())
         return false;
-    tell(QStringLiteral("%1 cannot be loaded as it stands; nothing was sent.\n").arg(path) +
+    warn(QStringLiteral("%1 cannot be loaded as it stands; nothing was sent.\n").arg(path) +
          problems.join(u'\n'));
     return true;
 }
@@ -353,7 +366,11 @@ void SetupTransfer::finish()
     m_panel.editor.showChannel(m_panel.editor.currentChannel());
     const QStringList problems = describeOutcome();
     if (!problems.isEmpty())
-        tell(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
+        warn(QStringLiteral("The unit did not take the whole setup.\n") + problems.join(u'\n'));
+    else
+        emit succeeded(QStringLiteral("The setup was loaded: %1 %2 it, as read back.")
+                           .arg(channelsPhrase(m_session.answered()),
+                                agreeing(m_session.answered(), "holds", "hold")));
     emit loadFinished();
 }
 
@@ -361,13 +378,12 @@ QStringList SetupTransfer::describeOutcome() const
 {
     QStringList problems;
     if (m_session.lineFailed())
-        problems << QStringLiteral("The line failed before channel(s) %1 had been sent and "
-                                   "checked.")
-                        .arg(channelNumbers(m_session.unreached()));
+        problems << QStringLiteral("The line failed before %1 had been sent and checked.")
+                        .arg(channelsPhrase(m_session.unreached()));
     if (!m_session.silentChannels().isEmpty())
-        problems << QStringLiteral("No answer from channel(s) %1 after their settings were "
-                                   "sent: the panel shows what it read before.")
-                        .arg(channelNumbers(m_session.silentChannels()));
+        problems << QStringLiteral("No answer from %1 after the settings were sent: the panel "
+                                   "shows what it read before.")
+                        .arg(channelsPhrase(m_session.silentChannels()));
     for (const FieldDifference &difference : m_session.notTaken())
         problems << describeDifference(difference) + QStringLiteral(": did not take");
     if (m_session.lineFailed() || !m_session.silentChannels().isEmpty())

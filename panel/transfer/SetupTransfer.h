@@ -60,6 +60,8 @@ public:
 signals:
     // The loaded channels have been read back and the outcome shown.
     void loadFinished();
+    // Every channel sent took the setup: a word for the operator, who needs no box to close.
+    void succeeded(const QString &text);
 
 private:
     QAction *addAction(const QString &name, const QString &text, const QKeySequence &keys);
@@ -69,6 +71,7 @@ private:
     bool refuseOnLineTrouble();
     QString lineTrouble() const;
     void tell(const QString &text);
+    void warn(const QString &text);
     const ChannelSettings &unitReported(int index) const;
     QList<int> heldOtherwise(const QList<int> &channels) const;
     QString describeHeldOtherwise(const QList<int> &channels) const;

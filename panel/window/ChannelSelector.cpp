@@ -11,6 +11,12 @@
 
 namespace qm {
 
+namespace {
+
+constexpr qreal DisabledOpacity = 0.4;
+
+} // namespace
+
 ChannelSelector::ChannelSelector(int index, SelectorStyle style, const QString &caption,
                                  QWidget *parent)
     : QWidget(parent), m_index(index), m_style(style), m_caption(caption),
@@ -65,10 +71,20 @@ void ChannelSelector::paintIndicator(QPainter &painter)
     const QPixmap picture = channelIndicatorPixmap(hasSelectedLook(), background);
     QRect place(QPoint(), picture.size());
     place.moveCenter(rect().center());
+    // Faded into the window, as desktops fade a disabled control, on light and dark alike.
+    painter.setOpacity(isEnabled() ? 1.0 : DisabledOpacity);
     painter.drawPixmap(place.topLeft(), picture);
+    painter.setOpacity(1.0);
     if (hasFocus())
         drawFocusMark(painter, place.adjusted(-3, -3, 3, 3),
                       readableOn(background, palette().color(QPalette::WindowText)));
+}
+
+// A disabled caption keeps the platform's faint colour: it is meant to read as unavailable.
+QColor ChannelSelector::buttonTextColour(const QColor &face) const
+{
+    const QColor text = palette().color(QPalette::ButtonText);
+    return isEnabled() ? readableOn(face, text) : text;
 }
 
 // Drawn like a classic flat-coloured button so that its face colour alone can show the
@@ -80,7 +96,7 @@ void ChannelSelector::paintButton(QPainter &painter)
     const QBrush face = palette().brush(selected ? QPalette::Light : QPalette::Button);
     qDrawWinButton(&painter, rect(), palette(), selected, &face);
 
-    const QColor text = readableOn(face.color(), palette().color(QPalette::ButtonText));
+    const QColor text = buttonTextColour(face.color());
     const QRect textRect = selected ? rect().translated(1, 1) : rect();
     painter.setPen(text);
     painter.drawText(textRect, Qt::AlignCenter, m_caption);

@@ -49,6 +49,7 @@ private:
 
     void paintIndicator(QPainter &painter);
     void paintButton(QPainter &painter);
+    QColor buttonTextColour(const QColor &face) const;
 
     int m_index;
     SelectorStyle m_style;

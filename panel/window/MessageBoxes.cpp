@@ -2,9 +2,10 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace qm {
@@ -16,15 +17,25 @@ constexpr int MaxLinesInABox = 12;
 constexpr int ListLinesShown = 15;
 
 // The first line stays a heading; the list under it scrolls.
-void showScrolling(QWidget *parent, const QString &title, const QString &text)
+void showScrolling(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                   const QString &text)
 {
     QDialog dialog(parent);
     dialog.setWindowTitle(title);
     auto *layout = new QVBoxLayout(&dialog);
     const qsizetype headingEnd = text.indexOf(u'\n');
+    auto *headingRow = new QHBoxLayout;
+    auto *picture = new QLabel(&dialog);
+    const QStyle::StandardPixmap standard = icon == QMessageBox::Warning
+                                                ? QStyle::SP_MessageBoxWarning
+                                                : QStyle::SP_MessageBoxInformation;
+    const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
+    picture->setPixmap(dialog.style()->standardIcon(standard, nullptr, &dialog).pixmap(size));
+    headingRow->addWidget(picture, 0, Qt::AlignTop);
     auto *heading = new QLabel(text.left(headingEnd), &dialog);
     heading->setWordWrap(true);
-    layout->addWidget(heading);
+    headingRow->addWidget(heading, 1);
+    layout->addLayout(headingRow);
     auto *list = new QPlainTextEdit(text.mid(headingEnd + 1), &dialog);
     list->setObjectName(QStringLiteral("txtNoticeList"));
     list->setReadOnly(true);
@@ -42,10 +53,22 @@ void showScrolling(QWidget *parent, const QString &title, const QString &text)
 
 void QtMessageBoxes::tell(const QString &title, const QString &text)
 {
-    if (text.count(u'\n') >= MaxLinesInABox)
-        showScrolling(m_parent, title, text);
-    else
-        QMessageBox::information(m_parent, title, text, QMessageBox::Ok);
+    show(QMessageBox::Information, title, text);
+}
+
+void QtMessageBoxes::warn(const QString &title, const QString &text)
+{
+    show(QMessageBox::Warning, title, text);
+}
+
+void QtMessageBoxes::show(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    if (text.count(u'\n') >= MaxLinesInABox) {
+        showScrolling(m_parent, icon, title, text);
+        return;
+    }
+    QMessageBox box(icon, title, text, QMessageBox::Ok, m_parent);
+    box.exec();
 }
 
 } // namespace qm

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
 class QWidget;
@@ -13,6 +14,8 @@ class MessageBoxes
 public:
     virtual ~MessageBoxes() = default;
     virtual void tell(const QString &title, const QString &text) = 0;
+    // The same for a fault or a failure, shown with the platform's warning icon.
+    virtual void warn(const QString &title, const QString &text) = 0;
 };
 
 class QtMessageBoxes : public MessageBoxes
@@ -20,8 +23,11 @@ class QtMessageBoxes : public MessageBoxes
 public:
     explicit QtMessageBoxes(QWidget *parent) : m_parent(parent) {}
     void tell(const QString &title, const QString &text) override;
+    void warn(const QString &title, const QString &text) override;
 
 private:
+    void show(QMessageBox::Icon icon, const QString &title, const QString &text);
+
     QWidget *m_parent;
 };
 

@@ -184,15 +184,15 @@ void TestQmctl::exitCodesNameTheirCause_data()
         settings.repeated(11) + "7|1|0|2|1|20|2|9|100|2|A||B\r\n", 2, "channel 12, Blank: 2");
     row("a named pipe", "diff --model 520a --port COM1 {fifo}", unit, {}, 2, "fifo");
     row("channels the file lacks", write + " --channels 2-3", unit,
-        setupJson(Setup::of(qm520a(), {}, {0, 1})), 2, "does not hold channel(s) 3");
+        setupJson(Setup::of(qm520a(), {}, {0, 1})), 2, "does not hold channel 3");
     row("differences", diff, unit, settings.repeated(12), 1,
         "channel 1 Text1: file \"A\", unit \"CAM 1\"\n");
     row("a field that does not take", write, {"--model 520a --ignore HorizPos"},
         settings.repeated(12), 3, "channel 1 HorizPos: file 100, unit ");
     row("partial unit read", read, {"--model 520a --channels 10"}, {}, 4,
-        ": no answer from channel(s) 11, 12; the file holds channel(s) 1, 2,");
+        ": no answer from channels 11 and 12; the file holds channels 1 to 10");
     row("partial unit write", write, {"--model 520a --channels 5"}, settings.repeated(12), 4,
-        ": channel(s) 6, 7, 8, 9, 10, 11, 12 did not answer and were left as they are",
+        ": channels 6 to 12 did not answer and were left as they are",
         "\t(?!request)\\w+ ch=([5-9]|1[01]) ");
     // Channel 3 holds blanking 2, which no frame can set again.
     row("backup that cannot be restored", read, {"--model 520a --state {file}"},
@@ -292,8 +292,9 @@ void TestQmctl::aLineLostInAWriteIsNamed()
     QCOMPARE(qmctl.exitCode(), 3);
     // How far the unit got before it stopped depends on the machine's load.
     const QString said = QString::fromUtf8(qmctl.readAllStandardError());
-    static const QRegularExpression named(QStringLiteral(
-        R"(the line failed; channel\(s\) 1(, \d+)* had answered; channel\(s\) (\d+, )*12 were)"));
+    static const QRegularExpression named(
+        QStringLiteral(R"(the line failed; channels? 1((, | and | to )\d+)* had answered; )"
+                       R"(channels? (\d+(, | and | to ))*12 (was|were) not finished)"));
     QVERIFY2(named.match(said).hasMatch(), qPrintable(said));
 }
 
@@ -327,8 +328,9 @@ void TestQmctl::aSignalInAWriteNamesWhatWasWritten()
     QCOMPARE(qmctl.exitCode(), signalNumber);
     const QString said = QString::fromUtf8(qmctl.readAllStandardError());
     const QRegularExpression named("ended by " + name +
-                                   R"( during the write: channel\(s\) 1(, \d+)* were written )"
-                                   R"(and read back; .*channel\(s\) (\d+, )*12 were not written)");
+                                   R"( during the write: channels? 1((, | and | to )\d+)* )"
+                                   R"((was|were) written and read back; )"
+                                   R"(.*channels? (\d+(, | and | to ))*12 (was|were) not written)");
     QVERIFY2(named.match(said).hasMatch(), qPrintable(said));
     const QRegularExpression inHand(R"(channel (\d+) was being written)");
     QVERIFY2(inHand.match(said).captured(1).toInt() <= answering, qPrintable(said));

@@ -188,15 +188,24 @@ void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept"); // what the line holds after it
+    QTest::addColumn<QString>("told"); // part of what the tip beside it says
     const auto text = [](std::u16string_view chars) {
         return QString::fromUtf16(chars.data(), static_cast<qsizetype>(chars.size()));
     };
-    const auto row = [&text](const char *tag, std::u16string_view typed, std::u16string_view kept) {
-        QTest::newRow(tag) << text(typed) << text(kept);
+    const auto row = [&text](const char *tag, std::u16string_view typed, std::u16string_view kept,
+                             std::u16string_view told = {}) {
+        QTest::newRow(tag) << text(typed) << text(kept) << text(told);
     };
-    row("u with diaeresis, a marker", u"M\u00fcller", u"Mller");
-    row("euro sign, the pad", u"5\u20ac", u"5");
-    row("outside the character set", u"\u041c", u"");
+    row("u with diaeresis, a marker", u"M\u00fcller", u"Mller", u"\u201c\u00fc\u201d (U+00FC)");
+    row("euro sign, the pad", u"5\u20ac", u"5", u"fills out a line");
+    row("outside the character set", u"\u041c", u"", u"(U+041C CYRILLIC CAPITAL LETTER EM)");
+    row("Cyrillic a, a lookalike", u"\u0430", u"",
+        u"\u201c\u0430\u201d (U+0430 CYRILLIC SMALL LETTER A)");
+    row("CJK, no name", u"\u4e2d", u"", u"\u201c\u4e2d\u201d (U+4E2D) cannot");
+    row("the 31st character", u"123456789012345678901234567890X", u"123456789012345678901234567890",
+        u"up to 30 characters");
+    row("30 and spaces at the ends", u" 123456789012345678901234567890 ",
+        u" 123456789012345678901234567890 ");
     row("blanks at the ends, u with acute", u" \u00fa ", u" \u00fa ");
     // Pasted control characters: blanking on for channel 1, once the spaces are trimmed.
     row("the end of a frame inside", u"  \u0003\u0000\u00fa"sv, u"  \u0003\u0000"sv);
@@ -209,6 +218,7 @@ void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit()
 {
     QFETCH(QString, typed);
     QFETCH(QString, kept);
+    QFETCH(QString, told);
     Panel p(qm520aWindow());
     p.select(0);
     QLineEdit *line = p.window.control<QLineEdit>("txtText_0");
@@ -224,6 +234,7 @@ void TestChannelEditor::textLinesTakeOnlyWhatReachesTheUnit()
     }
     QCOMPARE(line->text(), kept);
     QCOMPARE(QToolTip::isVisible(), kept != typed);
+    QVERIFY2(QToolTip::text().contains(told), qPrintable(QToolTip::text()));
 }
 
 QTEST_MAIN(TestChannelEditor)

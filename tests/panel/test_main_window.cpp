@@ -52,15 +52,18 @@ double contrast(const QColor &a, const QColor &b)
 }
 
 // The desktop's palettes the window must read under: a light one, and a dark one like
-// qt6ct's "darker", whose light colour is a light grey behind white button text.
+// qt6ct's "darker", whose light colour is a light grey behind white button text and whose
+// disabled text is grey.
 QPalette desktopPalette(bool dark)
 {
     if (!dark)
         return QPalette(QColor(239, 239, 239), QColor(239, 239, 239));
     QPalette palette(QColor(74, 74, 74), QColor(66, 66, 66));
     palette.setColor(QPalette::Light, QColor(188, 188, 188));
-    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
         palette.setColor(role, Qt::white);
+        palette.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
+    }
     return palette;
 }
 
@@ -381,13 +384,15 @@ void TestMainWindow::looksKeepTheirMeaningOnLightAndDarkPalettes_data()
     QTest::addColumn<bool>("dark");
     QTest::addColumn<QString>("look");
     for (const bool dark : {false, true})
-        for (const char *look : {"grid", "selected channel", "indicator", "channel number"})
+        for (const char *look : {"grid", "selected channel", "indicator", "channel number",
+                                 "answered indicator", "answered button"})
             QTest::addRow("%s, %s palette", look, dark ? "dark" : "light") << dark << look;
 }
 
 // Each look's marked state stands out from the window more than its plain one: the grid's
 // active outline, a lit QM-410A indicator, the text on the selected QM-520A channel's face
-// and the grey channel numbers (against the window, at 3:1 at least).
+// and the grey channel numbers (against the window, at 3:1 at least); a channel that answered
+// stands out more than one that did not, on both models.
 void TestMainWindow::looksKeepTheirMeaningOnLightAndDarkPalettes()
 {
     QFETCH(bool, dark);
@@ -395,11 +400,13 @@ void TestMainWindow::looksKeepTheirMeaningOnLightAndDarkPalettes()
     const QPalette desktop = QApplication::palette();
     const auto restore = qScopeGuard([&desktop] { QApplication::setPalette(desktop); });
     QApplication::setPalette(desktopPalette(dark));
-    MainWindow window(look == u"grid" || look == u"selected channel" ? qm520aWindow()
-                                                                     : qm410aWindow());
+    const bool qm520 = look == u"grid" || look == u"selected channel" || look == u"answered button";
+    MainWindow window(qm520 ? qm520aWindow() : qm410aWindow());
+    window.setEnabled(true);
     const MainWindowControls &c = window.controls();
     QColor background = window.palette().color(QPalette::Window);
     ChannelSelector *selector = c.channelSelectors[4];
+    selector->setEnabled(true);
     QColor marked;
     QColor plain = background;
     double least = 3;
@@ -421,6 +428,19 @@ void TestMainWindow::looksKeepTheirMeaningOnLightAndDarkPalettes()
         marked = middleOf(selector);
         selector->setSelectedLook(false);
         plain = middleOf(selector);
+        least = 1;
+    } else if (look == u"answered indicator") {
+        selector->setSelectedLook(false);
+        marked = middleOf(selector);
+        selector->setEnabled(false);
+        plain = middleOf(selector);
+        least = 1;
+    } else if (look == u"answered button") {
+        const QImage face = selector->grab().toImage();
+        background = face.pixelColor(4, face.height() / 2);
+        marked = textOn(face, background);
+        selector->setEnabled(false);
+        plain = textOn(selector->grab().toImage(), background);
         least = 1;
     } else {
         marked = c.channelNumberLabels[4]->palette().color(QPalette::Active, QPalette::WindowText);

@@ -1,6 +1,7 @@
 #include "apps/ModelWindows.h"
 #include "multiupdate/UpdateDialog.h"
 #include "panel/window/ChannelSelector.h"
+#include "panel/window/NoticePane.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/ItemClicks.h"
 #include "tests/support/PanelRig.h"
@@ -54,7 +55,7 @@ private slots:
 
 // Clicks while a poll runs open one dialog at its end, and a click in it is stored at once.
 // Channels 1 and 8 then take the shown channel's text: it travels as shown, without its
-// blanks, and is kept as held.
+// blanks, and is kept as held; a notice says what went where.
 void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
 {
     Rig rig(qm520aWindow(), 12,
@@ -84,6 +85,10 @@ void TestMultipleUpdateAndExport::updateCopiesTheShownChannel()
     QCOMPARE(heads, (QList<QByteArray>{"0500", "0200", "0507", "0207"}));
     QVERIFY(rig.port->frames[2].startsWith("CAM 4\x80"));
     QCOMPARE(rig.controller->channelTable()[7].texts[0], "  CAM 4  ");
+    const QString told = rig.window.findChild<NoticePane *>()->toPlainText();
+    QVERIFY2(told.contains(
+                 u"Multiple Update sent Position and Text 1 of channel 4 to channels 1 and 8."),
+             qPrintable(told));
 }
 
 // The 520A writes its channels beside the program at close; a program folder that looks

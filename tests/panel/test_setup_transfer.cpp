@@ -1,4 +1,5 @@
 #include "apps/ModelWindows.h"
+#include "panel/window/NoticePane.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
@@ -120,7 +121,8 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QCOMPARE(rig.saved().channels[7], siteState(0)[7]);
     QCOMPARE(rig.notifier->texts,
              QStringList{"The setup was saved to /saved/site.json.\n"
-                         "Channel(s) 9, 10, 11, 12 did not answer and are not in the file."});
+                         "Channels 9 to 12 did not answer and are not in the file."});
+    QCOMPARE(rig.notifier->warnings, QList<bool>{false});
     QVERIFY2(rig.unit->frames.isEmpty(), "saving sends nothing");
 
     ChannelTable wanted = siteState(0);
@@ -133,10 +135,11 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QTemporaryDir folder;
     QVERIFY(rig.load(writeFile(folder, "site.json",
                                setupJson(Setup::of(rig.model(), wanted, allChannelIndices())))));
-    QVERIFY2(
-        rig.dialogs->questions.value(0).contains(u"Channel 1: Text1\nChannel 7: HorizPos, Blank\n"),
-        qPrintable(rig.dialogs->questions[0]));
-    QVERIFY2(rig.dialogs->questions[0].contains(u"Channel(s) 9, 10, 11, 12 of the file did not"),
+    QVERIFY2(rig.dialogs->questions.value(0).contains(
+                 u"Channel 1: Text1 \"cam 1\" \u2192 \"Gate A\"\n"
+                 u"Channel 7: HorizPos 36 \u2192 99, Blank 0 \u2192 1\n"),
+             qPrintable(rig.dialogs->questions[0]));
+    QVERIFY2(rig.dialogs->questions[0].contains(u"Channels 9 to 12 of the file did not"),
              qPrintable(rig.dialogs->questions[0]));
     QCOMPARE(rig.unit->commands.count(8), 2); // the two that differ, each read back
     QVERIFY2(
@@ -156,6 +159,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
     QVERIFY2(rig.notifier->texts.last().startsWith(
                  rig.dialogs->file + " cannot be loaded as it stands; nothing was sent.\n"),
              qPrintable(rig.notifier->texts.last()));
+    QVERIFY2(rig.notifier->warnings.last(), "a refusal is a warning");
     QVERIFY(rig.unit->frames.isEmpty());
 
     // Another unit now answers on fewer channels: the first one's channels 5 to 8 are gone.
@@ -185,7 +189,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
         rig.load(writeFile(folder, "other.json",
                            setupJson(Setup::of(rig.model(), siteState(5), allChannelIndices())))));
     QVERIFY2(rig.notifier->texts.last().contains(
-                 u"The line failed before channel(s) 3, 4 had been sent and checked."),
+                 u"The line failed before channels 3 and 4 had been sent and checked."),
              qPrintable(rig.notifier->texts.last()));
     QVERIFY(rig.notifier->texts.last().endsWith(u"Press F5 to read the unit again."));
 }
@@ -202,11 +206,12 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     Rig rig(qm410a ? qm410aWindow() : qm520aWindow(), {}, unit);
     rig.dialogs->file = QStringLiteral("/saved/site.json");
     rig.trigger("actSaveSetup");
-    QVERIFY2(rig.dialogs->questions.value(0).contains(u"Channel 1: VertPos, HorizPos, HorizSize\n"),
+    QVERIFY2(rig.dialogs->questions.value(0).contains(
+                 u"Channel 1: VertPos 3 \u2192 30, HorizPos 200 \u2192 92, HorizSize 2 \u2192 7\n"),
              qPrintable(rig.dialogs->questions.value(0)));
     QCOMPARE(rig.unit->commands.count(8), ChannelCount); // read again, as asked
     QCOMPARE(rig.saved().channels[0], unit[0]);
-    QVERIFY2(rig.notifier->texts.value(0).contains(u"Channel(s) 1 are in the file as the unit"),
+    QVERIFY2(rig.notifier->texts.value(0).contains(u"Channel 1 is in the file as the unit"),
              qPrintable(rig.notifier->texts.value(0)));
 
     ChannelTable wanted = unit;
@@ -216,9 +221,13 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     QTemporaryDir folder;
     QVERIFY(rig.load(writeFile(folder, "repaired.json",
                                setupJson(Setup::of(rig.model(), wanted, allChannelIndices())))));
-    QVERIFY2(rig.dialogs->questions.last().contains(u"Channel 1: VertPos, HorizPos, HorizSize\n"),
+    QVERIFY2(rig.dialogs->questions.last().contains(
+                 u"Channel 1: VertPos 3 \u2192 30, HorizPos 200 \u2192 92, HorizSize 2 \u2192 7\n"),
              qPrintable(rig.dialogs->questions.last()));
     QCOMPARE(rig.unit->state[0], wanted[0]);
+    const QString told = rig.window.findChild<NoticePane *>()->toPlainText();
+    QVERIFY2(told.contains(u"The setup was loaded: channel 1 holds it, as read back."),
+             qPrintable(told));
     // An edit sent since: the last reply no longer tells what the unit holds.
     rig.window.findChild<QCheckBox *>("chkBlank")->click();
     QVERIFY(rig.load(rig.dialogs->file));
@@ -255,7 +264,7 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     QVERIFY(rig.load(
         writeFile(folder, "other.json", setupJson(Setup::of(rig.model(), siteState(5), {0, 1})))));
     QVERIFY2(rig.notifier->texts.last().contains(
-                 u"The line failed before channel(s) 2 had been sent and checked."),
+                 u"The line failed before channel 2 had been sent and checked."),
              qPrintable(rig.notifier->texts.last()));
     rig.trigger("actLoadSetup");
     QVERIFY2(rig.notifier->texts.last().contains(u"waiting for the adapter to come back"),

@@ -216,32 +216,71 @@ void addRefusalRows()
     refused("2: twice", json(sampleDocument(m520, 2, {4, 4})), "channels: channel 5 stands twice");
 }
 
+// The sample file with HorizPos out of range in the first channels.
+QByteArray withWideChannels(int count)
+{
+    QJsonObject document = sampleDocument(qm520a());
+    QJsonArray channels = document.value(QStringLiteral("channels")).toArray();
+    for (int entry = 0; entry < count; ++entry) {
+        QJsonObject object = channels[entry].toObject();
+        object.insert(QStringLiteral("HorizPos"), 300);
+        channels[entry] = object;
+    }
+    document.insert(QStringLiteral("channels"), channels);
+    return json(document);
+}
+
+// Rows of refusesBadInput: every wrong value is named, ten at most.
+void addSeveralFaultRows()
+{
+    const QString wide = QStringLiteral("HorizPos: 300 is out of its range 0 to 255");
+    QByteArray three = withWideChannels(1);
+    three = withChanges(QJsonDocument::fromJson(three).object(), 1,
+                        {{QStringLiteral("Text1"), QStringLiteral("5\u20ac")},
+                         {QStringLiteral("Blank"), QStringLiteral("x")}});
+    refused("three faults", three,
+            "3 faults:\nchannel 1, " + wide +
+                "\nchannel 2, Blank: \"x\" is not a number\n"
+                "channel 2, Text1: \"5\u20ac\": \"\u20ac\" (U+20AC) is what the unit fills out a "
+                "line with, so the unit would cut the line there");
+    QString twelve = QStringLiteral("12 faults:");
+    for (int channel = 1; channel <= 10; ++channel)
+        twelve += QStringLiteral("\nchannel %1, ").arg(channel) + wide;
+    refused("twelve faults, ten named", withWideChannels(12), twelve + "\nand 2 more");
+    QList<QByteArray> lines = settingsTxt(3, "7|1|0|2|1|20|2|9|1a|0|||").split('\n');
+    lines[6] = "7|1|0|2|1|64|2|9|100|0|||\r";
+    refused("txt: two lines", lines.join('\n'),
+            "2 faults:\nline 3, field 9 (HorizPos): \"1a\" is not a number\n"
+            "line 7, field 6 (VertPos): 64 is out of its range 0 to 63");
+}
+
 // Rows of refusesBadInput: values no unit can report, and a QM-520A settings.txt.
 void addValueRows()
 {
-    const auto marker = [](const char *byte, const char *role) {
-        return QStringLiteral("would be %1, the byte that %2 a reply, so no unit can report it")
-            .arg(QLatin1String(byte), QLatin1String(role));
+    const auto marker = [](const char *role) {
+        return QStringLiteral("in the unit's reply it would mark where the reply %1, so no unit "
+                              "can report it")
+            .arg(QLatin1String(role));
     };
     refused("HorizPos on the end marker", withChannelValue(2, "HorizPos", 248),
-            "channel 3, HorizPos: 248: its reply byte " + marker("0xF8", "ends"));
+            "channel 3, HorizPos: 248: " + marker("ends"));
     refused("TextEnables on the start marker", withChannelValue(2, "TextEnables", 252, qm410a()),
-            "channel 3, TextEnables: 252: its reply byte " + marker("0xFC", "starts"), "410a");
+            "channel 3, TextEnables: 252: " + marker("starts"), "410a");
     const auto text = [](const QString &value) {
         return withChannelValue(2, "Text1", value);
     };
     // What a terminal must not get raw is quoted.
     refused("text with the pad byte", text(QStringLiteral("\"5\u20ac\\\x1b[2J\u202e")),
-            "channel 3, Text1: \"\\\"5\u20ac\\\\\\x1b[2J\\u202e\": \"\u20ac\" is the byte that "
-            "pads a line (0x80), so the unit would cut the line there");
+            "channel 3, Text1: \"\\\"5\u20ac\\\\\\x1b[2J\\u202e\": \"\u20ac\" (U+20AC) is what the "
+            "unit fills out a line with, so the unit would cut the line there");
     refused("text with the start marker", text(QStringLiteral("M\u00fcller")),
-            "channel 3, Text1: \"M\u00fcller\": \"\u00fc\" is 0xFC, the byte that starts a reply, "
-            "so no reply could carry the line back");
+            "channel 3, Text1: \"M\u00fcller\": \"\u00fc\" (U+00FC) marks where the unit's reply "
+            "starts, so no reply could carry the line back");
     refused("text with the end marker", text(QStringLiteral("\u00f8")),
-            "channel 3, Text1: \"\u00f8\": \"\u00f8\" is 0xF8, the byte that ends a reply, so no "
-            "reply could carry the line back");
+            "channel 3, Text1: \"\u00f8\": \"\u00f8\" (U+00F8) marks where the unit's reply ends, "
+            "so no reply could carry the line back");
     refused("text with a C1 control the code page lacks", text(QStringLiteral("a\u0080")),
-            "channel 3, Text1: \"a\\x80\": \"\\x80\" is not in");
+            "channel 3, Text1: \"a\\x80\": \"\\x80\" (U+0080) is not in");
     // QJsonDocument takes in a raw NUL, which JSON does not allow, and drops a raw U+FEFF.
     const QByteArray rawNul = withRawValue(2, "Text1", QByteArray("\"a\0b\"", 5));
     refused("text with a raw NUL", rawNul,
@@ -261,13 +300,15 @@ void addValueRows()
     refused("txt: out of range", settingsTxt(12, "7|1|0|2|1|64|2|9|100|0|||"),
             "line 12, field 6 (VertPos): 64 is out of its range 0 to 63");
     refused("txt: marker", settingsTxt(5, "7|1|0|2|1|62|0|9|100|0|||"),
-            "line 5, VertPos and VertSize: 62 and 0: they share a reply byte");
+            "line 5, VertPos and VertSize: 62 and 0: in the unit's reply together they "
+            "would mark where the reply ends");
     refused("txt: marked UTF-8 that is not",
             "\xEF\xBB\xBF" + settingsTxt(2, "7|1|0|2|1|20|2|9|100|0|\xe9||"),
             "line 2: not UTF-8, though the file starts with UTF-8's byte-order mark");
     refused("txt: eleven lines", settingsTxt().left(settingsTxt().size() - 29),
             "wrong number of channels: 11 lines, not 12");
     refused("txt: for the QM-410A", settingsTxt(), "not a setup file", "410a");
+    addSeveralFaultRows();
 }
 
 } // namespace
@@ -292,6 +333,8 @@ private slots:
     void namesBytesThatEndAFrameOfTheirOwn();
     void readsOnlyRegularFilesOfSaneSize_data();
     void readsOnlyRegularFilesOfSaneSize();
+    void channelListsReadAsTheOperatorWritesThem_data();
+    void channelListsReadAsTheOperatorWritesThem();
 };
 
 // Whatever a unit can report and have restored is written and read back unchanged: partial
@@ -378,6 +421,7 @@ void TestSetupFile::refusesBadInput()
         parseSetup(contents, QStringLiteral("f.json"), test::modelNamed(model));
     QVERIFY(!read.setup);
     QVERIFY2(read.error.startsWith(message), qPrintable(read.error));
+    QVERIFY2(!message.contains(u" faults:") || read.error == message, qPrintable(read.error));
 }
 
 void TestSetupFile::namesWhatCannotBeRestoredAndWhatIsUnusual_data()
@@ -518,6 +562,27 @@ void TestSetupFile::readsOnlyRegularFilesOfSaneSize()
     const SetupReadResult read = readSetupFile(path, qm520a());
     QVERIFY(!read.setup);
     QCOMPARE(read.error, path + ": " + message);
+}
+
+void TestSetupFile::channelListsReadAsTheOperatorWritesThem_data()
+{
+    QTest::addColumn<QList<int>>("indices");
+    QTest::addColumn<QString>("phrase");
+    QTest::newRow("one") << QList<int>{2} << "channel 3";
+    QTest::newRow("two apart") << QList<int>{0, 11} << "channels 1 and 12";
+    QTest::newRow("two together") << QList<int>{10, 11} << "channels 11 and 12";
+    QTest::newRow("a run of three") << QList<int>{0, 1, 2} << "channels 1 to 3";
+    QTest::newRow("a run to the end") << QList<int>{5, 6, 7, 8, 9, 10, 11} << "channels 6 to 12";
+    QTest::newRow("single, pair and run")
+        << QList<int>{0, 3, 4, 6, 7, 8, 9} << "channels 1, 4, 5 and 7 to 10";
+    QTest::newRow("two runs") << QList<int>{0, 1, 2, 9, 10, 11} << "channels 1 to 3 and 10 to 12";
+}
+
+void TestSetupFile::channelListsReadAsTheOperatorWritesThem()
+{
+    QFETCH(QList<int>, indices);
+    QFETCH(QString, phrase);
+    QCOMPARE(channelsPhrase(indices), phrase);
 }
 
 QTEST_APPLESS_MAIN(TestSetupFile)

@@ -309,8 +309,8 @@ std::optional<QList<int>> channelsToWrite(const CommandLine &line, const Setup &
     }
     if (missing.isEmpty())
         return line.channels;
-    printError(QStringLiteral("--channels: %1 does not hold channel(s) %2")
-                   .arg(line.file, channelNumbers(missing)));
+    printError(
+        QStringLiteral("--channels: %1 does not hold %2").arg(line.file, channelsPhrase(missing)));
     return std::nullopt;
 }
 
@@ -429,14 +429,19 @@ public:
             return UnitFailed;
         int code = Success;
         if (!m_session.skipped().isEmpty()) {
-            printError(QStringLiteral("%1: channel(s) %2 did not answer and were left as they are")
-                           .arg(portName(), channelNumbers(m_session.skipped())));
+            const QList<int> &skipped = m_session.skipped();
+            printError(QStringLiteral("%1: %2 did not answer and %3 left as %4")
+                           .arg(portName(), channelsPhrase(skipped),
+                                agreeing(skipped, "was", "were"),
+                                agreeing(skipped, "it is", "they are")));
             code = m_session.skipped().size() == channels.size() ? UnitFailed : Partial;
         }
         if (!m_session.silentChannels().isEmpty()) {
-            printError(QStringLiteral("%1: no answer from channel(s) %2 after their settings were "
-                                      "sent; what they hold is not known")
-                           .arg(portName(), channelNumbers(m_session.silentChannels())));
+            const QList<int> &silent = m_session.silentChannels();
+            printError(QStringLiteral("%1: no answer from %2 after the settings were sent; what "
+                                      "%3 is not known")
+                           .arg(portName(), channelsPhrase(silent),
+                                agreeing(silent, "it holds", "they hold")));
             code = UnitFailed;
         }
         for (const FieldDifference &difference : m_session.notTaken()) {
@@ -493,10 +498,9 @@ private:
         const Setup setup = Setup::of(*m_line.model, m_table, answered);
         int code = Success;
         if (!m_session.silentChannels().isEmpty()) {
-            printError(
-                QStringLiteral("%1: no answer from channel(s) %2; the file holds channel(s) %3")
-                    .arg(portName(), channelNumbers(m_session.silentChannels()),
-                         channelNumbers(answered)));
+            printError(QStringLiteral("%1: no answer from %2; the file holds %3")
+                           .arg(portName(), channelsPhrase(m_session.silentChannels()),
+                                channelsPhrase(answered)));
             code = Partial;
         }
         for (int index : answered) {
@@ -556,10 +560,10 @@ private:
         if (const QString why = m_port.failureText(); !why.isEmpty())
             text += QStringLiteral(" (%1)").arg(why);
         if (!m_session.answered().isEmpty())
-            text += QStringLiteral("; channel(s) %1 had answered")
-                        .arg(channelNumbers(m_session.answered()));
-        text += QStringLiteral("; channel(s) %1 were not finished")
-                    .arg(channelNumbers(m_session.unreached()));
+            text += QStringLiteral("; %1 had answered").arg(channelsPhrase(m_session.answered()));
+        const QList<int> &unreached = m_session.unreached();
+        text += QStringLiteral("; %1 %2 not finished")
+                    .arg(channelsPhrase(unreached), agreeing(unreached, "was", "were"));
         printError(text);
         return true;
     }
@@ -602,19 +606,20 @@ QString interruptedWrite(const SetupSession &session, const QList<int> &channels
                          const WriteProgress &progress)
 {
     QStringList said;
-    const auto add = [&said](const QList<int> &some, const char *what) {
+    const auto add = [&said](const QList<int> &some, const char *one, const char *many) {
         if (!some.isEmpty())
-            said << QStringLiteral("channel(s) %1 %2")
-                        .arg(channelNumbers(some), QLatin1String(what));
+            said << channelsPhrase(some) + u' ' + agreeing(some, one, many);
     };
-    add(session.answered(), "were written and read back");
-    add(session.silentChannels(), "were written but did not answer the read-back");
-    add(session.skipped(), "did not answer and were left as they are");
+    add(session.answered(), "was written and read back", "were written and read back");
+    add(session.silentChannels(), "was written but did not answer the read-back",
+        "were written but did not answer the read-back");
+    add(session.skipped(), "did not answer and was left as it is",
+        "did not answer and were left as they are");
     QList<int> rest = channels.mid(progress.done);
     if (!rest.isEmpty() && progress.step != SetupSession::Step::Reading)
         said << QStringLiteral("channel %1 was being written and may hold part of its settings")
                     .arg(rest.takeFirst() + 1);
-    add(rest, "were not written");
+    add(rest, "was not written", "were not written");
     return said.join(QStringLiteral("; "));
 }
 
