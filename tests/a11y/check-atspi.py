@@ -1,0 +1,154 @@
+#!/usr/bin/python3
+"""The QM-520A panel as a screen reader meets it on the AT-SPI bus, against the emulated unit:
+what its controls are called and hold, and the events a reader speaks from."""
+
+import ctypes
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+PANEL, SIM = sys.argv[1], sys.argv[2]
+DEADLINE = 20  # seconds for each awaited condition, on a loaded machine
+
+failures = []
+events = []
+
+
+def check(what, condition):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        failures.append(what)
+
+
+def pump_until(condition, what):
+    end = time.monotonic() + DEADLINE
+    while time.monotonic() < end:
+        while GLib.MainContext.default().iteration(False):
+            pass
+        found = condition()
+        if found:
+            return found
+        time.sleep(0.02)
+    check(what, False)
+    return None
+
+
+def descendant(root, role, name):
+    return pyatspi.findDescendant(
+        root, lambda o: o.getRoleName() == role and o.name == name)
+
+
+def text_of(obj):
+    text = obj.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def heard(kind, source):
+    return lambda: any(e.type.startswith(kind) and e.source == source for e in events)
+
+
+def press(keycode, *held):
+    """Keys by their codes in the X server's usual keyboard map."""
+    for key in held:
+        pyatspi.Registry.generateKeyboardEvent(key, None, pyatspi.KEY_PRESS)
+    pyatspi.Registry.generateKeyboardEvent(keycode, None, pyatspi.KEY_PRESSRELEASE)
+    for key in reversed(held):
+        pyatspi.Registry.generateKeyboardEvent(key, None, pyatspi.KEY_RELEASE)
+
+
+def give_keyboard_to_window_at(x, y):
+    """No window manager runs: hand the X keyboard focus to the top window at x, y."""
+    xlib = ctypes.CDLL("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    display = xlib.XOpenDisplay(None)
+    root = xlib.XDefaultRootWindow(display)
+    child = ctypes.c_ulong()
+    ignored = ctypes.c_int()
+    xlib.XTranslateCoordinates(ctypes.c_void_p(display), ctypes.c_ulong(root),
+                               ctypes.c_ulong(root), x, y, ctypes.byref(ignored),
+                               ctypes.byref(ignored), ctypes.byref(child))
+    xlib.XSetInputFocus(ctypes.c_void_p(display), child, 2, 0)  # RevertToParent, CurrentTime
+    xlib.XCloseDisplay(ctypes.c_void_p(display))
+
+
+def panel_app():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app and app.name == "QM-520A Control Panel":
+            return app
+    return None
+
+
+folder = tempfile.mkdtemp(prefix="qm-a11y-")
+unit_link = os.path.join(folder, "unit")
+sim = subprocess.Popen([SIM, "--model", "520a", "--link", unit_link],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+prefs = os.path.join(folder, "config", "qm-control-panel")
+os.makedirs(prefs)
+with open(os.path.join(prefs, "VT-540A.ini"), "w") as ini:
+    ini.write("[Ports]\nCOM1=%s\n" % unit_link)
+    ini.writelines("COM%d=%s/absent%d\n" % (n, folder, n) for n in range(2, 17))
+pump_until(lambda: os.path.exists(unit_link), "the emulated unit starts")
+
+pyatspi.Registry.registerEventListener(
+    events.append, "focus:", "object:state-changed", "object:text-changed")
+env = dict(os.environ, XDG_CONFIG_HOME=os.path.dirname(prefs),
+           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+panel = subprocess.Popen([PANEL], env=env)
+try:
+    app = pump_until(panel_app, "the panel is on the bus by its display name")
+    frame = app[0]
+    port = pump_until(lambda: descendant(frame, "combo box", "Serial port"),
+                      "the port list is named by its caption")
+    pump_until(lambda: text_of(port) == "1", "the port list reads its port")
+    pump_until(lambda: frame.getState().contains(pyatspi.STATE_SENSITIVE),
+               "the window opens for input after the first poll")
+
+    x, y, width, height = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    give_keyboard_to_window_at(x + width // 2, y + height // 2)
+    pump_until(lambda: frame.getState().contains(pyatspi.STATE_ACTIVE), "the window is active")
+    mode = descendant(frame, "combo box", "Window mode")
+    check("a setting list reads its value", text_of(mode) == "Transparant (No Background)")
+    line = descendant(frame, "text", "Text line 1")
+    check("a text line reads its text", line is not None and text_of(line) == "CAM 1")
+    enabled = descendant(frame, "check box", "Line 1 enabled")
+    check("a check box reads its state", enabled.getState().contains(pyatspi.STATE_CHECKED))
+    enabled.queryAction().doAction(0)
+    pump_until(lambda: not enabled.getState().contains(pyatspi.STATE_CHECKED),
+               "a check box is cleared by its action")
+
+
+    mode.queryComponent().grabFocus()
+    pump_until(heard("object:state-changed:focused", mode), "the list takes the focus")
+    press(116)  # Down
+    pump_until(lambda: text_of(mode) == "Solid (No Background)", "Down picks the next value")
+    pump_until(heard("object:text-changed:insert", mode), "the list tells its new value")
+    actions = descendant(frame, "push button", "Multiple Update").queryAction()
+    check("Multiple Update can be pressed",
+          any(actions.getName(i) == "Press" for i in range(actions.nActions)))
+    third = descendant(frame, "radio button", "Channel 3")
+    press(12, 37)  # Ctrl+3
+    pump_until(lambda: third.getState().contains(pyatspi.STATE_CHECKED), "Ctrl+3 shows channel 3")
+    check("the channel change is told", heard("object:state-changed:checked", third)())
+
+    sim.kill()
+    notice = descendant(frame, "notification", "Notice")
+    pump_until(lambda: notice.getState().contains(pyatspi.STATE_SHOWING)
+               and "lost" in text_of(notice), "the lost line is noticed")
+    check("the notice shows as a notification", any(
+        e.type == "object:state-changed:showing" and e.detail1 == 1 and e.source == notice
+        for e in events))
+finally:
+    panel.kill()
+    sim.kill()
+    panel.wait()
+    sim.wait()
+
+print("%d failed" % len(failures))
+sys.exit(1 if failures else 0)
