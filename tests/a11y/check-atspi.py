@@ -99,7 +99,7 @@ pump_until(lambda: os.path.exists(unit_link), "the emulated unit starts")
 pyatspi.Registry.registerEventListener(
     events.append, "focus:", "object:state-changed", "object:text-changed")
 env = dict(os.environ, XDG_CONFIG_HOME=os.path.dirname(prefs),
-           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
 panel = subprocess.Popen([PANEL], env=env)
 try:
     app = pump_until(panel_app, "the panel is on the bus by its display name")
