@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace qm {
 
 namespace {
@@ -98,14 +100,22 @@ protected:
 class AccessibleList : public AccessibleShownText
 {
 public:
-    // Readers speak a new value from the text that changed in the control they are on.
+    // Readers speak a new value from the text that changed in the control they are on. The
+    // new value comes in before the old one goes: a reader that took the old one for selected
+    // text would say that the selection was deleted.
     explicit AccessibleList(QComboBox *list)
         : AccessibleShownText(list, QAccessible::ComboBox), m_spoken(list->currentText())
     {
         QObject::connect(list, &QComboBox::currentTextChanged, list, [this](const QString &now) {
-            QAccessibleTextUpdateEvent event(widget(), 0, m_spoken, now);
-            m_spoken = now;
-            QAccessible::updateAccessibility(&event);
+            const QString old = std::exchange(m_spoken, now);
+            if (!now.isEmpty()) {
+                QAccessibleTextInsertEvent inserted(widget(), 0, now);
+                QAccessible::updateAccessibility(&inserted);
+            }
+            if (!old.isEmpty()) {
+                QAccessibleTextRemoveEvent removed(widget(), int(now.size()), old);
+                QAccessible::updateAccessibility(&removed);
+            }
         });
     }
 
@@ -134,6 +144,15 @@ public:
     {
         return child && child->object() == list()->view() ? 0 : -1;
     }
+
+    // The value is drawn highlighted, and readers speak new text that is selected, which
+    // they take for a choice from a list.
+    void selection(int selectionIndex, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = selectionIndex == 0 ? characterCount() : 0;
+    }
+    int selectionCount() const override { return shownText().isEmpty() ? 0 : 1; }
 
     QStringList actionNames() const override
     {
@@ -164,6 +183,16 @@ public:
     explicit AccessibleNotice(NoticePane *notice)
         : AccessibleShownText(notice, QAccessible::Notification)
     {}
+
+    // Readers speak a notification's name and description, not its text: the text leads the
+    // description, before the hint how to close it.
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString own = AccessibleShownText::text(kind);
+        if (kind != QAccessible::Description)
+            return own;
+        return own.isEmpty() ? shownText() : shownText() + QLatin1Char('\n') + own;
+    }
 
 protected:
     QString shownText() const override
