@@ -2,6 +2,7 @@
 
 #include "panel/editor/MouseButtonWatch.h"
 #include "panel/editor/UnitTextValidator.h"
+#include "panel/window/Announcer.h"
 #include "panel/window/ChannelSelector.h"
 
 #include <QCheckBox>
@@ -150,10 +151,12 @@ void ChannelEditor::watchTabControl()
     watch->watch(tabs->tabBar());
 }
 
+// The selectors show the channel by their look alone; readers hear it from the announcer.
 void ChannelEditor::onSelectorReleased(int index)
 {
     m_positionEditor->enablePositionGrid(true);
     selectChannel(index);
+    m_controls.channelAnnouncer->announce(QStringLiteral("Channel %1").arg(index + 1));
 }
 
 // Every setting edit takes this one path. Typing in a text line leaves the keyboard there,

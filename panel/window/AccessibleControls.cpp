@@ -1,5 +1,6 @@
 #include "panel/window/AccessibleControls.h"
 
+#include "panel/window/Announcer.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
 #include "panel/window/NoticePane.h"
@@ -220,6 +221,8 @@ QAccessibleInterface *accessibleControl(const QString &className, QObject *objec
         return new AccessibleProgram;
     if (className == QLatin1String(ChannelSelector::staticMetaObject.className()))
         return new AccessibleSelector(static_cast<ChannelSelector *>(object));
+    if (className == QLatin1String(Announcer::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
     if (className == QLatin1String(NoticePane::staticMetaObject.className()))
         return new AccessibleNotice(static_cast<NoticePane *>(object));
     if (className == QLatin1String(QComboBox::staticMetaObject.className()))
