@@ -52,6 +52,11 @@ def heard(kind, source):
     return lambda: any(e.type.startswith(kind) and e.source == source for e in events)
 
 
+def focused_item(since):
+    return next((e.source for e in events[since:] if e.type == "object:state-changed:focused"
+                 and e.detail1 == 1 and e.source.getRoleName() == "menu item"), None)
+
+
 def press(keycode, *held):
     """Keys by their codes in the X server's usual keyboard map."""
     for key in held:
@@ -126,9 +131,17 @@ try:
 
     mode.queryComponent().grabFocus()
     pump_until(heard("object:state-changed:focused", mode), "the list takes the focus")
+    before = len(events)
     press(116)  # Down
     pump_until(lambda: text_of(mode) == "Solid (No Background)", "Down picks the next value")
     pump_until(heard("object:text-changed:insert", mode), "the list tells its new value")
+    check("the list keeps the keyboard", mode.getState().contains(pyatspi.STATE_FOCUSED))
+    pump_until(lambda: [e.type for e in events[before:] if e.source == mode
+                        and e.type.startswith("object:text-changed")][:2] == [
+        "object:text-changed:insert", "object:text-changed:delete"],
+        "the new value comes before the old one goes")
+    check("the value is selected text, which readers speak when it changes",
+          mode.queryText().getSelection(0) == (0, len("Solid (No Background)")))
     actions = descendant(frame, "push button", "Multiple Update").queryAction()
     check("Multiple Update can be pressed",
           any(actions.getName(i) == "Press" for i in range(actions.nActions)))
@@ -136,14 +149,46 @@ try:
     press(12, 37)  # Ctrl+3
     pump_until(lambda: third.getState().contains(pyatspi.STATE_CHECKED), "Ctrl+3 shows channel 3")
     check("the channel change is told", heard("object:state-changed:checked", third)())
+    pump_until(lambda: any(e.type == "object:state-changed:showing" and e.detail1 == 1
+                           and e.source.getRoleName() == "notification"
+                           and e.source.name == "Channel 3" for e in events),
+               "the shown channel is announced")
+
+    immediately = descendant(frame, "check box", "Update Immediately ")  # the caption's space
+    immediately.queryAction().doAction(0)
+    update = descendant(frame, "push button", "Update")
+    pump_until(lambda: update.getState().contains(pyatspi.STATE_SENSITIVE),
+               "Update can be pressed once Update Immediately is off")
+    press(76, 50)  # Shift+F10
+    menu = pump_until(lambda: next((e.source for e in events if e.type == "object:state-changed:showing"
+                                    and e.detail1 == 1 and e.source.getRoleName() == "popup menu"),
+                                   None), "Shift+F10 shows the menu")
+    # The item's action would not return before the file dialog closes: an operator's keys.
+    for _ in range(menu.childCount):
+        since = len(events)
+        press(116)  # Down
+        item = pump_until(lambda: focused_item(since), "Down goes through the menu")
+        if item is None or item.name == "Load Setup...":
+            break
+    press(36)  # Return
+    dialog = pump_until(lambda: descendant(app, "dialog", "Load Setup"), "Load Setup asks for a file")
+    descendant(dialog, "push button", "Cancel").queryAction().doAction(0)
+    pump_until(lambda: descendant(app, "dialog", "Load Setup") is None, "Load Setup is cancelled")
+    give_keyboard_to_window_at(x + width // 2, y + height // 2)  # back from the dialog
+    pump_until(lambda: frame.getState().contains(pyatspi.STATE_ACTIVE), "the window is active again")
 
     sim.kill()
     notice = descendant(frame, "notification", "Notice")
     pump_until(lambda: notice.getState().contains(pyatspi.STATE_SHOWING)
                and "lost" in text_of(notice), "the lost line is noticed")
-    check("the notice shows as a notification", any(
-        e.type == "object:state-changed:showing" and e.detail1 == 1 and e.source == notice
-        for e in events))
+    shown = lambda: [e.detail1 for e in events
+                     if e.type == "object:state-changed:showing" and e.source == notice]
+    pump_until(lambda: 1 in shown(), "the notice shows as a notification")
+    lost = text_of(notice)
+    press(71)  # F5: the port is gone, which the notice adds to what it says
+    pump_until(lambda: text_of(notice) != lost, "the notice tells of the port")
+    pump_until(lambda: len(shown()) > 1, "the notice shows anew with its new text")
+    check("the notice stays up meanwhile", 0 not in shown())
 finally:
     panel.kill()
     sim.kill()
