@@ -15,7 +15,8 @@ package_packages=(dpkg-dev file)
 # The tests, the fuzzer, the benchmarks and the pictures, on top of all the above.
 test_packages=(libbenchmark-dev clang clang-format clang-tidy libclang-rt-14-dev
                x11-utils imagemagick fonts-dejavu-extra
-               desktop-file-utils appstream man-db lintian ser2net)
+               desktop-file-utils appstream man-db lintian ser2net
+               at-spi2-core python3-pyatspi)
 
 need_packages() {
   local missing=() p

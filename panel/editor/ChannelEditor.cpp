@@ -2,6 +2,7 @@
 
 #include "panel/editor/MouseButtonWatch.h"
 #include "panel/editor/UnitTextValidator.h"
+#include "panel/window/Announcer.h"
 #include "panel/window/ChannelSelector.h"
 
 #include <QCheckBox>
@@ -150,23 +151,35 @@ void ChannelEditor::watchTabControl()
     watch->watch(tabs->tabBar());
 }
 
+// The selectors show the channel by their look alone; readers hear it from the announcer.
 void ChannelEditor::onSelectorReleased(int index)
 {
     m_positionEditor->enablePositionGrid(true);
     selectChannel(index);
+    m_controls.channelAnnouncer->announce(QStringLiteral("Channel %1").arg(index + 1));
 }
 
-// Every setting edit takes this one path. Typing in a text line leaves the keyboard there;
-// any other control hands it to the arrow keys of the position editor. The grid's look
-// follows the last control touched, also when the program fills the controls itself.
+// Every setting edit takes this one path. Typing in a text line leaves the keyboard there,
+// and so does a change made from the keyboard in the control that has it, where readers speak
+// the new value and the next key goes on; any other change hands the keyboard to the arrow
+// keys of the position editor. The grid's look follows the last control touched, also when
+// the program fills the controls itself.
 void ChannelEditor::onSettingEdited(const BoundSetting &setting)
 {
-    m_positionEditor->enablePositionGrid(setting.binding.kind != SettingKind::TextLine);
+    m_positionEditor->enablePositionGrid(setting.binding.kind != SettingKind::TextLine &&
+                                         !editedFromKeyboard(setting));
     if (m_loading)
         return;
     m_settings.store(setting, currentRecord());
     if (m_updateImmediately == 1)
         sendSetting(setting.binding);
+}
+
+bool ChannelEditor::editedFromKeyboard(const BoundSetting &setting) const
+{
+    const bool focused =
+        setting.control->hasFocus() || (setting.partner && setting.partner->hasFocus());
+    return !m_loading && m_lastPress.wasKey() && focused;
 }
 
 void ChannelEditor::sendSetting(const SettingBinding &binding)

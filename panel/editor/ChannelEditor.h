@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ChannelTable.h"
+#include "panel/editor/LastPressWatch.h"
 #include "panel/editor/SelectAllOnFocus.h"
 #include "panel/editor/SettingBinder.h"
 #include "panel/window/MainWindowControls.h"
@@ -74,6 +75,7 @@ private:
 
     void onSelectorReleased(int index);
     void onSettingEdited(const BoundSetting &setting);
+    bool editedFromKeyboard(const BoundSetting &setting) const;
     void sendSetting(const SettingBinding &binding);
     void onUpdateImmediatelyClicked(bool checked);
     void onUpdateClicked();
@@ -86,6 +88,7 @@ private:
     SettingBinder m_settings;
     std::unique_ptr<PositionEditor> m_positionEditor;
     SelectAllOnFocus m_selectAllOnFocus;
+    LastPressWatch m_lastPress;
     qint16 m_currentChannel = 0;
     qint16 m_updateImmediately = 1;
     bool m_loading = false;

@@ -2,6 +2,7 @@
 
 #include "model/Twips.h"
 #include "panel/window/AccessibleControls.h"
+#include "panel/window/Announcer.h"
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/Pictures.h"
 
@@ -114,6 +115,7 @@ void MainWindow::collectControls()
     // menu of a field no one can see.
     c.txtMove->setFocusPolicy(Qt::ClickFocus);
     c.txtMove->setContextMenuPolicy(Qt::NoContextMenu);
+    c.channelAnnouncer = new Announcer(c.videoChannelFrame);
     c.iconPicture = m_form->required<QLabel>("Image1");
     c.framePosition = m_form->required<QFrame>("FramePosition");
     collectArray(c.channelSelectors, QStringLiteral("cmdButton"));

@@ -13,6 +13,7 @@ class QTabWidget;
 
 namespace qm {
 
+class Announcer;
 class ChannelSelector;
 
 // Typed access to the controls of a main window that the code gives behaviour by name; the
@@ -34,6 +35,7 @@ struct MainWindowControls
     std::array<ChannelSelector *, 12> channelSelectors{};
     std::array<QLabel *, 12> channelNumberLabels{}; // the QM-410A's
     QLineEdit *txtMove = nullptr;
+    Announcer *channelAnnouncer = nullptr; // tells readers the channel shown
     QLabel *iconPicture = nullptr;
     std::array<QLabel *, 3> lblText{}; // the QM-520A's line labels
 

@@ -140,11 +140,18 @@ void NoticePane::showTexts()
     setGeometry(place.x(), place.y(), place.width(), std::clamp(wanted, place.height(), room));
     coverControls();
     m_escape->setEnabled(true);
+    const bool wasShown = isVisible();
     show();
     raise();
-    // Screen readers speak it at once; it takes no focus that would make them read it.
+    // Screen readers speak it at once; it takes no focus that would make them read it. Some
+    // heed an alert, those on the Linux desktop a notification that shows, as if anew when
+    // its text changes.
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+    if (wasShown) {
+        QAccessibleEvent again(this, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&again);
+    }
 }
 
 // A control the notice hides even in part would take the keyboard out of sight; those on tab

@@ -3,6 +3,7 @@
 #include "panel/window/ChannelSelector.h"
 #include "panel/window/MainWindow.h"
 #include "position/PositionGrid.h"
+#include "tests/support/Deadline.h"
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/RecordingSink.h"
 
@@ -12,8 +13,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolTip>
+#include <QWheelEvent>
 
 using namespace qm;
 using namespace std::string_view_literals;
@@ -72,6 +75,8 @@ class TestChannelEditor : public QObject
     Q_OBJECT
 private slots:
     void showingAChannelRepairsTheRecordAndSendsNothing();
+    void aControlChangedByKeyKeepsTheKeyboard_data();
+    void aControlChangedByKeyKeepsTheKeyboard();
     void everyControlStoresItsEditForUpdate_data();
     void everyControlStoresItsEditForUpdate();
     void textLinesTakeOnlyWhatReachesTheUnit_data();
@@ -118,6 +123,55 @@ void TestChannelEditor::showingAChannelRepairsTheRecordAndSendsNothing()
     QCOMPARE(qm520.table[1], kept);
     QCOMPARE(qm520.window.control<QComboBox>("cmbTimeFont")->currentIndex(), 1);
     QCOMPARE(qm520.sink.frames, QByteArrayList());
+}
+
+void TestChannelEditor::aControlChangedByKeyKeepsTheKeyboard_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("keeps");
+    QTest::newRow("list, Down") << "cmbWindowMode"
+                                << "key" << true;
+    QTest::newRow("list, wheel") << "cmbWindowMode"
+                                 << "wheel" << false;
+    QTest::newRow("check box, Space") << "chkEnable_1"
+                                      << "key" << true;
+    QTest::newRow("check box, click") << "chkEnable_1"
+                                      << "click" << false;
+}
+
+// Readers speak a new value in the control that has the keyboard, and the next arrow key goes
+// on there; by the mouse, the arrow keys move the position next, as ever.
+void TestChannelEditor::aControlChangedByKeyKeepsTheKeyboard()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, input);
+    QFETCH(bool, keeps);
+    Panel p(qm520aWindow());
+    p.table[0] = saneRecord();
+    p.select(0);
+    auto *widget = p.window.findChild<QWidget *>(control);
+    for (int page = 0; page < p.c.sstSettings->count(); ++page) {
+        if (p.c.sstSettings->widget(page)->isAncestorOf(widget))
+            p.c.sstSettings->setCurrentIndex(page);
+    }
+    widget->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(widget->hasFocus(), test::DeadlineMs);
+    const ChannelSettings before = p.table[0];
+    if (input == u"key") {
+        QTest::keyClick(widget, qobject_cast<QComboBox *>(widget) ? Qt::Key_Down : Qt::Key_Space);
+    } else if (input == u"click") {
+        QTest::mouseClick(widget, Qt::LeftButton);
+    } else {
+        const QPointF centre = QRectF(widget->rect()).center();
+        QWheelEvent wheel(centre, widget->mapToGlobal(centre), {}, {0, -120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(widget, &wheel);
+    }
+    QVERIFY2(p.table[0] != before, "the control was changed");
+    QCOMPARE(QApplication::focusWidget(), keeps ? widget : p.c.txtMove);
+    QCOMPARE(p.editor.positionEditor().grid()->look(),
+             keeps ? PositionGrid::Look::Inactive : PositionGrid::Look::Active);
 }
 
 void TestChannelEditor::everyControlStoresItsEditForUpdate_data()

@@ -326,9 +326,9 @@ void TestMainWindow::screenReadersHearEachControlByItsCaption_data()
     row("QM-520A program", false, "qApp", QAccessible::Application, "QM-520A Control Panel");
     row("QM-410A indicator", true, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
     row("QM-520A selector", false, "cmdButton_4", QAccessible::RadioButton, "Channel 5");
-    row("QM-410A time zone", true, "cmbTimeZone", QAccessible::ComboBox, "Timezone:");
-    // The notice is the toolkit's read-only text, whose links a reader can follow.
-    row("QM-410A notice", true, "lblNotice", QAccessible::StaticText, "Notice");
+    row("QM-410A time zone", true, "cmbTimeZone", QAccessible::ComboBox, "Time zone");
+    // A notification, which readers speak when it shows.
+    row("QM-410A notice", true, "lblNotice", QAccessible::Notification, "Notice");
 }
 
 void TestMainWindow::screenReadersHearEachControlByItsCaption()

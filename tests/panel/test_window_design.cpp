@@ -107,8 +107,10 @@ std::pair<std::shared_ptr<void>, QWidget *> build(const QString &file)
 }
 
 // Named widgets the panel adds beyond the design: the notice and the mark that stand in for
-// message boxes, and the focus mark on a tab with its note on the page in front.
-const QStringList BeyondTheDesign = {"lblNotice", "lblLineMark", "pageFocusMark", "pageFocusNote"};
+// message boxes, the focus mark on a tab with its note on the page in front, and the unseen
+// announcer of the shown channel.
+const QStringList BeyondTheDesign = {"lblNotice", "lblLineMark", "pageFocusMark", "pageFocusNote",
+                                     "channelAnnouncer"};
 
 // Check boxes, option buttons, check-box lists and the coordinates box may grow to the right
 // so that captions, items and the widest coordinates ("188,58") are not cut off in fonts wider
