@@ -16,7 +16,7 @@ package_packages=(dpkg-dev file)
 test_packages=(libbenchmark-dev clang clang-format clang-tidy libclang-rt-14-dev
                x11-utils imagemagick fonts-dejavu-extra
                desktop-file-utils appstream man-db lintian ser2net
-               at-spi2-core python3-pyatspi)
+               at-spi2-core python3-pyatspi dbus-daemon)
 
 need_packages() {
   local missing=() p
