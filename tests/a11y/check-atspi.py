@@ -184,6 +184,8 @@ try:
     shown = lambda: [e.detail1 for e in events
                      if e.type == "object:state-changed:showing" and e.source == notice]
     pump_until(lambda: 1 in shown(), "the notice shows as a notification")
+    check("its words lead its description, which readers speak",
+          notice.description.startswith("The line to the unit was lost."))
     lost = text_of(notice)
     press(71)  # F5: the port is gone, which the notice adds to what it says
     pump_until(lambda: text_of(notice) != lost, "the notice tells of the port")
