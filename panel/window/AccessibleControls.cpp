@@ -120,6 +120,7 @@ public:
         });
     }
 
+    using AccessibleShownText::text; // the text interface's text(start, end) stays as it is
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Value)
@@ -187,6 +188,7 @@ public:
 
     // Readers speak a notification's name and description, not its text: the text leads the
     // description, before the hint how to close it.
+    using AccessibleShownText::text;
     QString text(QAccessible::Text kind) const override
     {
         const QString own = AccessibleShownText::text(kind);
