@@ -164,13 +164,8 @@ void TestDeviceServer::faultsAreNamed_data()
     row("silent by rfc2217", "silent", rfc2217, 3, "did not confirm the line settings",
         NetworkSerialPort::ConnectTimeoutMs + 10000);
     row("silent by tcp", "silent", "tcp://127.0.0.1:{port}", 3, "no channel answered");
+    // Each malformed form's words are the address reader's, checked row by row in its own test.
     row("no port", "nothing", "rfc2217://127.0.0.1", 2, "no port after the host");
-    row("port 0", "nothing", "tcp://127.0.0.1:0", 2, "the port 0 is not 1 to 65535");
-    row("port 65536", "nothing", "rfc2217://127.0.0.1:65536", 2,
-        "the port 65536 is not 1 to 65535");
-    row("unknown scheme", "nothing", "telnet://127.0.0.1:{port}", 2,
-        "telnet:// is not rfc2217:// or tcp://");
-    row("empty host", "nothing", "tcp://:{port}", 2, "the host is empty");
 }
 
 void TestDeviceServer::faultsAreNamed()
