@@ -29,24 +29,22 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
     : QObject(parent), m_window(window), m_model(*window.description().model),
       m_platform(std::move(platform)), m_preferences(*m_platform.preferencesStore),
       m_portOverrides(m_preferences.portOverrides()),
-      m_portMap(m_portOverrides.devices, m_portOverrides.withheld),
-      m_port(m_platform.makeSerialPort(m_portMap, m_model)),
-      m_prober(m_platform.makeSerialPort(m_portMap, m_model)),
-      m_messageBoxes(m_platform.makeMessageBoxes(&window)), m_receiver(m_model, m_table),
-      m_link(*m_port, m_receiver), m_line(m_link, m_model), m_sender(m_model, m_table, m_line),
-      m_portManager(*m_port, m_platform.diagnostic),
-      m_poller(m_sender, m_receiver, *m_platform.waiter, &m_link),
+      m_connection(m_model, m_table, PortMap(m_portOverrides.devices, m_portOverrides.withheld),
+                   m_platform.makeSerialPort, *m_platform.waiter, m_platform.diagnostic),
+      m_messageBoxes(m_platform.makeMessageBoxes(&window)),
       m_editor(window.description().controls, &window, window.controls(),
-               window.description().positionLayout, m_table, m_sender, m_preferences,
+               window.description().positionLayout, m_table, m_connection.sender(), m_preferences,
                m_platform.cursorFolder),
-      m_comports(*window.controls().cmbComports, m_portManager, *m_prober, m_preferences,
-                 *m_messageBoxes,
-                 {[this](int port) { return m_portMap.devicePath(port); },
+      m_comports(*window.controls().cmbComports, m_connection.portManager(), m_connection.prober(),
+                 m_preferences, *m_messageBoxes,
+                 {[this](int port) { return m_connection.portMap().devicePath(port); },
                   m_platform.describeAdapter, m_model.baudRate}),
-      m_pollDisplay(window.controls(), m_comports, m_editor, m_poller, m_receiver),
+      m_pollDisplay(window.controls(), m_comports, m_editor, m_connection.poller(),
+                    m_connection.receiver()),
       m_comportsOpening(*window.controls().cmbComports, [this] { onComportsOpening(); }),
       m_multipleUpdate(*window.controls().cmdUpdateMultiple,
-                       {window, m_model, m_table, m_preferences, m_sender, m_editor, m_poller}),
+                       {window, m_model, m_table, m_preferences, m_connection.sender(), m_editor,
+                        m_connection.poller()}),
       m_settingsFile(m_model, m_platform.fileOutput.get(), m_platform.programFolder,
                      m_platform.dataFolder, *m_messageBoxes, window.windowTitle(),
                      m_platform.diagnostic),
@@ -59,73 +57,96 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_keyboardPath(window, window.controls(), m_editor, [this] { readUnitAgain(); }),
       m_tmrStartup(new QTimer(&window))
 {
-    const MainWindowControls &controls = window.controls();
-    connect(controls.cmbComports, &QComboBox::activated, this,
+    connect(window.controls().cmbComports, &QComboBox::activated, this,
             &PanelController::onComportActivated);
-    connect(controls.cmdClose, &QPushButton::clicked, &window, &QWidget::close);
+    connect(window.controls().cmdClose, &QPushButton::clicked, &window, &QWidget::close);
     connect(&window, &MainWindow::unloading, this, &PanelController::unload);
-    connect(&m_link, &SerialLink::recovered, this, &PanelController::reportRecovery);
-    connect(&m_link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
-    connect(&m_link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
-    connect(&m_receiver, &ReplyReceiver::channelAnswered, this,
-            [this](int index) { m_line.delivery().noteAnswered(index); });
-    // A poll follows a pick of the port; what the window said about the old line no longer holds.
-    connect(&m_poller, &Poller::started, &m_lineFailure, &LineFailureReport::clear);
     window.setCloseGuard([this] { return mayClose(); });
-    m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
-    m_sender.setRefusalHandler([this](const QString &why) { tellOperator(why); });
-    m_portManager.setRefusalHandler(
-        [this](const PortManager::Refusal &refusal) { m_portAdvice.noteRefusal(refusal); });
-    connect(&m_portAdvice, &PortAdvice::portChosen, this, &PanelController::pickPort);
-    connect(&m_portAdvice, &PortAdvice::findUnitRequested, this,
-            &PanelController::findUnitRequested);
-    connect(this, &PanelController::findUnitRequested, this, &PanelController::findUnit);
-    connect(this, &PanelController::operatorNotice, m_noticePane.get(), &NoticePane::tell);
-    connect(&m_poller, &Poller::started, m_noticePane.get(), &NoticePane::hold);
-    connect(&m_poller, &Poller::finished, this, &PanelController::tellIfUnitSilent);
-    connect(&m_poller, &Poller::finished, m_noticePane.get(), &NoticePane::release);
-
+    connectLine();
+    connectNotices();
     m_placement.restore(window);
-    if (m_platform.setupDialogs && m_platform.fileOutput)
-        m_setupTransfer = std::make_unique<SetupTransfer>(SetupTransfer::Panel{
-            window, m_model, m_table, m_line, m_receiver, m_editor, m_poller, *m_messageBoxes,
-            *m_platform.fileOutput, *m_platform.setupDialogs, [this] {
-                readUnitAgain();
-            }});
-    if (m_setupTransfer)
-        connect(m_setupTransfer.get(), &SetupTransfer::succeeded, this,
-                &PanelController::tellOperator);
-    // Frames written to a closed line went nowhere; the lost line's notice says so.
-    connect(&m_multipleUpdate, &MultiUpdateButton::ran, this, [this](const QString &text) {
-        if (m_line.isOpen())
-            tellOperator(text);
-    });
-    // The port the link holds, also while it waits for the adapter to come back, is the panel's.
-    m_unitSearch = std::make_unique<UnitSearch>(
-        UnitSearch::Panel{window,
-                          m_model,
-                          m_poller,
-                          [this] { return m_link.isOpen() ? m_port->portNumber() : 0; },
-                          [this](int port) { pickPort(port); },
-                          {[this](int port) { return lendPort(port); },
-                           [this](int port) {
-                               takePortBack(port);
-                           }}},
-        m_platform.makeSerialPort(m_portMap, m_model), m_platform.describeAdapter);
-    // A poll (a pick, F5, a transfer's read-back) needs the port: the search gives it back first.
-    connect(&m_poller, &Poller::started, this, [this] {
-        if (m_line.isLent())
-            m_unitSearch->cancel();
-    });
-    auto *deviceServer = new QAction(QStringLiteral("Use a Device Server..."), &window);
-    deviceServer->setObjectName(QStringLiteral("actDeviceServer"));
-    window.addAction(deviceServer);
-    connect(deviceServer, &QAction::triggered, this, &PanelController::askForDeviceServer);
+    offerSetupTransfer();
+    offerUnitSearch();
+    offerDeviceServer();
 
     m_tmrStartup->setObjectName(QStringLiteral("tmrStartup"));
     m_tmrStartup->setInterval(StartupIntervalMs);
     connect(m_tmrStartup, &QTimer::timeout, this, &PanelController::onStartupTick);
     m_tmrStartup->start();
+}
+
+void PanelController::connectLine()
+{
+    const SerialLink &link = m_connection.link();
+    connect(&link, &SerialLink::recovered, this, &PanelController::reportRecovery);
+    connect(&link, &SerialLink::lineLost, this, &PanelController::reportLineLost);
+    connect(&link, &SerialLink::framesDropped, this, &PanelController::reportDroppedFrames);
+    m_connection.sender().setRefusalHandler([this](const QString &why) { tellOperator(why); });
+    m_connection.portManager().setRefusalHandler(
+        [this](const PortManager::Refusal &refusal) { m_portAdvice.noteRefusal(refusal); });
+}
+
+void PanelController::connectNotices()
+{
+    const Poller &poller = m_connection.poller();
+    // A poll follows a pick of the port; what the window said about the old line no longer holds.
+    connect(&poller, &Poller::started, &m_lineFailure, &LineFailureReport::clear);
+    m_preferences.setWriteFailureHandler([this](const QString &why) { tellOperator(why); });
+    connect(&m_portAdvice, &PortAdvice::portChosen, this, &PanelController::pickPort);
+    connect(&m_portAdvice, &PortAdvice::findUnitRequested, this,
+            &PanelController::findUnitRequested);
+    connect(this, &PanelController::findUnitRequested, this, &PanelController::findUnit);
+    connect(this, &PanelController::operatorNotice, m_noticePane.get(), &NoticePane::tell);
+    connect(&poller, &Poller::started, m_noticePane.get(), &NoticePane::hold);
+    connect(&poller, &Poller::finished, this, &PanelController::tellIfUnitSilent);
+    connect(&poller, &Poller::finished, m_noticePane.get(), &NoticePane::release);
+    // Frames written to a closed line went nowhere; the lost line's notice says so.
+    connect(&m_multipleUpdate, &MultiUpdateButton::ran, this, [this](const QString &text) {
+        if (m_connection.line().isOpen())
+            tellOperator(text);
+    });
+}
+
+void PanelController::offerSetupTransfer()
+{
+    if (!m_platform.setupDialogs || !m_platform.fileOutput)
+        return;
+    m_setupTransfer = std::make_unique<SetupTransfer>(SetupTransfer::Panel{
+        m_window, m_model, m_table, m_connection.line(), m_connection.receiver(), m_editor,
+        m_connection.poller(), *m_messageBoxes, *m_platform.fileOutput, *m_platform.setupDialogs,
+        [this] {
+            readUnitAgain();
+        }});
+    connect(m_setupTransfer.get(), &SetupTransfer::succeeded, this, &PanelController::tellOperator);
+}
+
+// The search asks the panel's own port only while it is lent.
+void PanelController::offerUnitSearch()
+{
+    m_unitSearch = std::make_unique<UnitSearch>(
+        UnitSearch::Panel{m_window,
+                          m_model,
+                          m_connection.poller(),
+                          [this] { return m_connection.heldPort(); },
+                          [this](int port) { pickPort(port); },
+                          {[this](int port) { return m_connection.lend(port); },
+                           [this](int port) {
+                               m_connection.takeBack(port);
+                           }}},
+        m_connection.makePort(), m_platform.describeAdapter);
+    // A poll (a pick, F5, a transfer's read-back) needs the port: the search gives it back first.
+    connect(&m_connection.poller(), &Poller::started, this, [this] {
+        if (m_connection.line().isLent())
+            m_unitSearch->cancel();
+    });
+}
+
+void PanelController::offerDeviceServer()
+{
+    auto *deviceServer = new QAction(QStringLiteral("Use a Device Server..."), &m_window);
+    deviceServer->setObjectName(QStringLiteral("actDeviceServer"));
+    m_window.addAction(deviceServer);
+    connect(deviceServer, &QAction::triggered, this, &PanelController::askForDeviceServer);
 }
 
 PanelController::~PanelController()
@@ -149,14 +170,14 @@ void PanelController::startUp()
     m_noticePane->hold();
     m_editor.setLoading(true);
     m_editor.clearButtons();
-    for (const QString &problem : m_portOverrides.problems + m_portMap.problems())
+    for (const QString &problem : m_portOverrides.problems + m_connection.portMap().problems())
         tellOperator(problem);
     m_editor.positionEditor().loadStartupCursor();
     m_multipleUpdate.restoreSelections();
     const qint16 storedPort = m_preferences.comport();
     m_editor.applyUpdatePolicy(m_preferences.updateImmediately());
     m_portAdvice.beginLook();
-    m_portManager.findPorts();
+    m_connection.portManager().findPorts();
     tellIfNoPort();
     m_comports.populate(storedPort);
     tellIfStoredPortMissing(storedPort);
@@ -172,8 +193,8 @@ void PanelController::startUp()
 // nothing of the poll is left on the stack.
 void PanelController::getSettingsFromUnit()
 {
-    m_poller.poll();
-    if (m_closeRequested && !m_poller.isRunning())
+    m_connection.poller().poll();
+    if (m_closeRequested && !m_connection.poller().isRunning())
         QMetaObject::invokeMethod(&m_window, &QWidget::close, Qt::QueuedConnection);
 }
 
@@ -183,12 +204,12 @@ void PanelController::onComportActivated(int index)
 {
     if (m_editor.isLoading() || m_closeRequested)
         return;
-    m_line.setLost(false);
+    m_connection.line().setLost(false);
     // What a search running now would report would no longer hold, and the port it asks may
     // be the one picked.
     m_unitSearch->cancel();
     // Whatever opens now, the channels the last port's unit answered are not its channels.
-    m_poller.forgetAnswers();
+    m_connection.poller().forgetAnswers();
     m_portAdvice.beginLook();
     if (m_comports.pick(m_window.controls().cmbComports->itemText(index)))
         getSettingsFromUnit();
@@ -205,26 +226,6 @@ void PanelController::readUnitAgain()
 void PanelController::findUnit()
 {
     m_unitSearch->start();
-}
-
-// Only a quiet line is lent: no poll waits on it, it is not failing, and it reaches its device
-// directly (a device server's connection would have to be made again).
-bool PanelController::lendPort(int port)
-{
-    if (m_poller.isRunning() || m_link.isRecovering() || m_link.isConnecting() ||
-        !m_port->isOpen() || m_port->portNumber() != port || isNetworkAddress(m_port->deviceName()))
-        return false;
-    m_line.setLent(true);
-    m_port->close();
-    return true;
-}
-
-// The frames that waited go at the panel's speed once the port is open again; if it will not
-// open, the refusal is told as for a pick, and the link names the frames as not sent.
-void PanelController::takePortBack(int port)
-{
-    m_portManager.openPort(port);
-    m_line.setLent(false);
 }
 
 void PanelController::pickPort(int port)
@@ -245,10 +246,8 @@ void PanelController::useDeviceServer(int port, const QString &address)
     // The search's port is about to be pointed elsewhere, and the pick would end it anyway.
     m_unitSearch->cancel();
     m_preferences.storePortDevice(port, address);
-    m_portMap.setOverride(port, address);
-    m_port->setPortMap(m_portMap);
-    m_prober->setPortMap(m_portMap);
-    m_unitSearch->setPortMap(m_portMap);
+    m_connection.setPortDevice(port, address);
+    m_unitSearch->setPortMap(m_connection.portMap());
     pickPort(port);
 }
 
@@ -259,7 +258,7 @@ void PanelController::askForDeviceServer()
     if (m_deviceServerDialog)
         return;
     const int port = portForDeviceServer();
-    const QString path = m_portMap.devicePath(port);
+    const QString path = m_connection.portMap().devicePath(port);
     m_deviceServerDialog = new DeviceServerDialog(isNetworkAddress(path) ? path : QString(), port,
                                                   m_model.baudRate, &m_window);
     m_deviceServerDialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -274,29 +273,22 @@ void PanelController::askForDeviceServer()
 int PanelController::portForDeviceServer()
 {
     const int selected = m_comports.selectedPort();
-    if (isNetworkAddress(m_portMap.devicePath(selected)))
+    if (isNetworkAddress(m_connection.portMap().devicePath(selected)))
         return selected;
-    for (int port = PortManager::FirstPort; port <= PortManager::LastPort; ++port) {
-        m_prober->setPortNumber(port);
-        if (!m_prober->deviceExists())
-            return port;
-    }
-    return selected;
+    const int free = m_connection.firstPortWithoutDevice();
+    return free != 0 ? free : selected;
 }
 
-// A port the link is bringing back after a failure, or one whose line was lost, is still the
-// one in use until the operator picks a port.
 void PanelController::onComportsOpening()
 {
-    const bool held = m_link.isOpen() || m_line.isLost();
     m_portAdvice.beginLook();
-    m_comports.refresh(held ? static_cast<qint16>(m_port->portNumber()) : 0);
+    m_comports.refresh(static_cast<qint16>(m_connection.portInUse()));
     tellIfNoPort();
 }
 
 void PanelController::tellIfNoPort()
 {
-    if (m_portManager.portCount() < 1)
+    if (m_connection.portManager().portCount() < 1)
         emit operatorNotice(PortAdvice::noPortText());
 }
 
@@ -304,26 +296,22 @@ void PanelController::tellIfNoPort()
 // another port.
 void PanelController::tellIfStoredPortMissing(qint16 storedPort)
 {
-    const QList<qint16> &usable = m_portManager.portList();
+    const QList<qint16> &usable = m_connection.portManager().portList();
     if (usable.isEmpty() || usable.contains(storedPort))
         return;
-    // The prober is closed between looks; it names devices as the panel's port does.
-    const auto named = [this](qint16 port) {
-        m_prober->setPortNumber(port);
-        return NamedPort{port, m_prober->deviceName()};
-    };
+    // The prober names devices as the panel's port does.
     QList<NamedPort> offered;
     for (const qint16 port : usable)
-        offered.append(named(port));
-    const NamedPort stored = named(storedPort);
-    m_portAdvice.tellStoredPortMissing(stored, m_prober->deviceExists(), offered);
+        offered.append(m_connection.probedName(port));
+    const NamedPort stored = m_connection.probedName(storedPort);
+    m_portAdvice.tellStoredPortMissing(stored, m_connection.prober().deviceExists(), offered);
 }
 
 // Only an open port can tell anything of the unit; with none open, the poll asked nothing.
 void PanelController::tellIfUnitSilent(int channelsFound)
 {
-    if (channelsFound == 0 && m_port->isOpen())
-        m_portAdvice.tellSilentUnit({m_comports.selectedPort(), m_port->deviceName()});
+    if (channelsFound == 0 && m_connection.port().isOpen())
+        m_portAdvice.tellSilentUnit({m_comports.selectedPort(), m_connection.port().deviceName()});
 }
 
 // The window shows only what the operator must act on; a terminal shows every step.
@@ -336,11 +324,10 @@ void PanelController::reportRecovery(bool reopened)
 
 void PanelController::reportLineLost()
 {
-    const QString why = m_port->failureText();
+    const QString why = m_connection.port().failureText();
     report(QStringLiteral("the line failed%1; the port stays closed until it is picked again")
                .arg(why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)));
-    m_line.setLost(true);
-    m_lineFailure.noteLineLost(why, !m_port->deviceExists());
+    m_lineFailure.noteLineLost(why, !m_connection.port().deviceExists());
 }
 
 // Requests that went nowhere ask for nothing the operator set.
@@ -348,22 +335,21 @@ void PanelController::reportDroppedFrames(const QByteArrayList &frames)
 {
     if (const QString unsent = settingsCarried(frames); !unsent.isEmpty())
         report(QStringLiteral("not sent: ") + unsent);
-    m_line.delivery().noteDropped(frames);
     m_lineFailure.noteDropped(frames);
 }
 
 // The operator's record of the channel against what the unit has of it.
 QStringList PanelController::editsLost(int index) const
 {
-    const ChannelTable delivered = m_line.delivery().delivered(m_table, m_receiver.lastReplies());
-    return m_editor.settingDifferences(m_table[index], delivered[index]);
+    return m_editor.settingDifferences(m_table[index], m_connection.delivered()[index]);
 }
 
 void PanelController::report(const QString &line)
 {
     if (m_platform.diagnostic)
-        m_platform.diagnostic(describePort(m_comports.selectedPort(), m_port->deviceName()) +
-                              QStringLiteral(": ") + line);
+        m_platform.diagnostic(
+            describePort(m_comports.selectedPort(), m_connection.port().deviceName()) +
+            QStringLiteral(": ") + line);
 }
 
 void PanelController::tellOperator(const QString &text)
@@ -375,10 +361,10 @@ void PanelController::tellOperator(const QString &text)
 
 bool PanelController::mayClose()
 {
-    if (!m_poller.isRunning())
+    if (!m_connection.poller().isRunning())
         return true;
     m_closeRequested = true;
-    m_poller.cancel();
+    m_connection.poller().cancel();
     return false;
 }
 
@@ -392,7 +378,7 @@ void PanelController::unload()
     m_tmrStartup->stop();
     // The panel's table as it stands, but what never reached the unit is not written down as
     // if it had.
-    m_settingsFile.write(m_line.delivery().delivered(m_table, m_receiver.lastReplies()));
+    m_settingsFile.write(m_connection.delivered());
     m_placement.store(m_window);
 }
 

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "link/Poller.h"
-#include "link/PortManager.h"
-#include "link/SerialLink.h"
-#include "link/UnitLine.h"
+#include "link/UnitConnection.h"
 #include "model/ChannelTable.h"
 #include "panel/editor/ChannelEditor.h"
 #include "panel/ports/ComportList.h"
@@ -22,8 +19,6 @@
 #include "panel/window/LineMark.h"
 #include "panel/window/NoticePane.h"
 #include "preferences/Preferences.h"
-#include "protocol/CommandSender.h"
-#include "protocol/ReplyReceiver.h"
 
 #include <QObject>
 #include <QPointer>
@@ -37,12 +32,12 @@ namespace qm {
 class MainWindow;
 class MessageBoxes;
 
-// Gives a main window its life: it owns the panel's parts and serial line, runs the start-up
-// sequence on the window's first timer tick, polls the unit, reopens the port the operator
-// picks (in the list, or among those a search for the unit found), tells the operator when the
-// line is lost, runs the multi-channel update, and as the window
-// closes writes the model's settings file and keeps the window's place. A close asked for during a
-// poll ends the poll first and happens once the poll has returned.
+// Gives a main window its life by wiring it to the panel's parts and its connection to the
+// unit: runs the start-up sequence on the window's first timer tick, polls the unit, reopens the
+// port the operator picks (in the list, or among those a search for the unit found), tells the
+// operator when the line is lost, runs the multi-channel update, and as the window closes writes
+// the model's settings file and keeps the window's place. A close asked for during a poll ends
+// the poll first and happens once the poll has returned.
 class PanelController : public QObject
 {
     Q_OBJECT
@@ -56,7 +51,7 @@ public:
 
     const ChannelTable &channelTable() const { return m_table; }
     const ChannelEditor &channelEditor() const { return m_editor; }
-    const Poller &poller() const { return m_poller; }
+    const Poller &poller() const { return m_connection.poller(); }
     const ComportList &comportList() const { return m_comports; }
     bool isLoading() const { return m_editor.isLoading(); }
     // Save and Load Setup; nullptr when the platform gives no file dialogs.
@@ -89,9 +84,11 @@ signals:
     void findUnitRequested();
 
 private:
-    // Find the Unit asks the panel's own port: lent while no poll runs, then taken back.
-    bool lendPort(int port);
-    void takePortBack(int port);
+    void connectLine();
+    void connectNotices();
+    void offerSetupTransfer();
+    void offerUnitSearch();
+    void offerDeviceServer();
     void onStartupTick();
     void startUp();
     void getSettingsFromUnit();
@@ -118,16 +115,8 @@ private:
     ChannelTable m_table;
     Preferences m_preferences;
     PortOverrides m_portOverrides;
-    PortMap m_portMap;
-    std::unique_ptr<SerialPort> m_port;
-    std::unique_ptr<SerialPort> m_prober;
+    UnitConnection m_connection;
     std::unique_ptr<MessageBoxes> m_messageBoxes;
-    ReplyReceiver m_receiver;
-    SerialLink m_link;
-    UnitLine m_line;
-    CommandSender m_sender;
-    PortManager m_portManager;
-    Poller m_poller;
     ChannelEditor m_editor;
     ComportList m_comports;
     PollDisplay m_pollDisplay;

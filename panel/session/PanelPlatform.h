@@ -2,8 +2,7 @@
 
 #include "link/AdapterInfo.h"
 #include "link/PortManager.h"
-#include "link/PortMap.h"
-#include "link/SerialPort.h"
+#include "link/UnitConnection.h"
 #include "link/Waiter.h"
 #include "model/UnitModel.h"
 #include "panel/transfer/SetupDialogs.h"
@@ -27,7 +26,7 @@ struct PanelPlatform
 {
     // The panel's one serial port, at the model's line speed, with devices from the port map.
     // A second one made the same way only looks for ports, never carrying the line.
-    std::function<std::unique_ptr<SerialPort>(const PortMap &, const UnitModel &)> makeSerialPort;
+    UnitConnection::PortMaker makeSerialPort;
     // What a device says of itself (maker, product, serial number) for the port list.
     std::function<AdapterInfo(const QString &devicePath)> describeAdapter;
     std::unique_ptr<Waiter> waiter;
