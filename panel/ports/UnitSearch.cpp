@@ -34,7 +34,7 @@ UnitSearch::UnitSearch(Panel panel, std::unique_ptr<SerialPort> port,
                        std::function<AdapterInfo(const QString &)> describeAdapter, QObject *parent)
     : QObject(parent), m_panel(std::move(panel)), m_port(std::move(port)),
       m_finder(*m_port, std::move(describeAdapter)),
-      m_action(new QAction(QStringLiteral("Find the Unit..."), &m_panel.window))
+      m_action(new QAction(QStringLiteral("Find the Unit..."), this))
 {
     m_action->setObjectName(QStringLiteral("actFindUnit"));
     m_action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));

@@ -46,7 +46,11 @@ KeyboardPath::KeyboardPath(QWidget &window, const MainWindowControls &controls,
     describeShortcuts();
 }
 
-KeyboardPath::~KeyboardPath() = default;
+KeyboardPath::~KeyboardPath()
+{
+    for (ChannelSelector *selector : m_controls.channelSelectors)
+        selector->setToolTip(m_selectorTips.value(selector->index()));
+}
 
 void KeyboardPath::addShortcut(QWidget &window, const QKeySequence &keys,
                                std::function<void()> action)
@@ -98,6 +102,7 @@ int KeyboardPath::answeredChannelFrom(int index, int step) const
 void KeyboardPath::describeShortcuts()
 {
     for (ChannelSelector *selector : m_controls.channelSelectors) {
+        m_selectorTips << selector->toolTip();
         const int channel = selector->index() + 1;
         QString tip = QStringLiteral("Channel %1").arg(channel);
         if (channel <= ChannelsWithDigits)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -18,8 +19,9 @@ struct MainWindowControls;
 // again, Alt+PgDn and Alt+PgUp choose the next and previous channel that answered and Ctrl+1
 // to Ctrl+9 choose channels 1 to 9, each exactly as a mouse release on that channel's selector
 // would; Ctrl+PgDn and Ctrl+PgUp (or Ctrl+Tab and Ctrl+Shift+Tab) turn the settings pages and
-// Shift+F10 opens the menu the Menu key opens. The keys live in the window but go with this
-// object, which must not outlive the window or the editor.
+// Shift+F10 opens the menu the Menu key opens. The keys, and the selectors' tips that name
+// them, live in the window but go with this object, which must not outlive the window or the
+// editor.
 class KeyboardPath : public QObject
 {
     Q_OBJECT
@@ -41,6 +43,7 @@ private:
     const MainWindowControls &m_controls;
     const ChannelEditor &m_editor;
     std::vector<std::unique_ptr<QShortcut>> m_shortcuts;
+    QStringList m_selectorTips; // as the window had them
 };
 
 } // namespace qm

@@ -55,11 +55,11 @@ PanelController::PanelController(MainWindow &window, PanelPlatform platform, QOb
       m_lineMark(std::make_unique<LineMark>(*window.controls().cmbComports)),
       m_lineFailure(*m_noticePane, *m_lineMark, [this](int index) { return editsLost(index); }),
       m_keyboardPath(window, window.controls(), m_editor, [this] { readUnitAgain(); }),
-      m_tmrStartup(new QTimer(&window))
+      m_tmrStartup(new QTimer(this))
 {
     connect(window.controls().cmbComports, &QComboBox::activated, this,
             &PanelController::onComportActivated);
-    connect(window.controls().cmdClose, &QPushButton::clicked, &window, &QWidget::close);
+    connect(window.controls().cmdClose, &QPushButton::clicked, this, [this] { m_window.close(); });
     connect(&window, &MainWindow::unloading, this, &PanelController::unload);
     window.setCloseGuard([this] { return mayClose(); });
     connectLine();
@@ -143,7 +143,7 @@ void PanelController::offerUnitSearch()
 
 void PanelController::offerDeviceServer()
 {
-    auto *deviceServer = new QAction(QStringLiteral("Use a Device Server..."), &m_window);
+    auto *deviceServer = new QAction(QStringLiteral("Use a Device Server..."), this);
     deviceServer->setObjectName(QStringLiteral("actDeviceServer"));
     m_window.addAction(deviceServer);
     connect(deviceServer, &QAction::triggered, this, &PanelController::askForDeviceServer);

@@ -75,22 +75,27 @@ SetupTransfer::SetupTransfer(Panel panel, QObject *parent)
     });
     // Controls with a menu of their own keep it; a right click anywhere else reaches the
     // window, the "Control:" frame included.
+    m_windowMenuPolicy = m_panel.window.contextMenuPolicy();
     m_panel.window.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&m_panel.window, &QWidget::customContextMenuRequested, this, &SetupTransfer::showMenu);
     // No control of the window's design leads to them; the frame the menu opens from names
     // them and their keys (and so does a screen reader, which speaks the tip).
+    m_frameTip = m_panel.window.controls().controlFrame->toolTip();
     m_panel.window.controls().controlFrame->setToolTip(menuHint());
 }
 
+// The window goes on without the menu; the actions leave it as they go with the transfer.
 SetupTransfer::~SetupTransfer()
 {
     delete m_progress;
+    m_panel.window.setContextMenuPolicy(m_windowMenuPolicy);
+    m_panel.window.controls().controlFrame->setToolTip(m_frameTip);
 }
 
 QAction *SetupTransfer::addAction(const QString &name, const QString &text,
                                   const QKeySequence &keys)
 {
-    auto *action = new QAction(text, &m_panel.window);
+    auto *action = new QAction(text, this);
     action->setObjectName(name);
     action->setShortcut(keys);
     action->setShortcutContext(Qt::WindowShortcut);

@@ -90,6 +90,9 @@ private:
     SetupSession m_session;
     QAction *m_saveAction;
     QAction *m_loadAction;
+    // What the window had before the transfer gave it its menu and the frame its tip.
+    Qt::ContextMenuPolicy m_windowMenuPolicy = Qt::DefaultContextMenu;
+    QString m_frameTip;
     QPointer<QProgressDialog> m_progress;
 };
 

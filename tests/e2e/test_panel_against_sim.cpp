@@ -155,7 +155,7 @@ void TestPanelAgainstSim::aLateUnitIsLoadedAndFound()
                               test::DeadlineMs);
 
     QSignalSpy loaded(controller.setupTransfer(), &SetupTransfer::loadFinished);
-    window.findChild<QAction *>(QStringLiteral("actLoadSetup"))->trigger();
+    controller.setupTransfer()->findChild<QAction *>(QStringLiteral("actLoadSetup"))->trigger();
     QVERIFY(loaded.wait(test::DeadlineMs));
     // Silence after a channel's frames, or a value that did not take, would have been told.
     QVERIFY2(boxes->texts.isEmpty(), qPrintable(boxes->texts.join(u'\n')));
@@ -220,7 +220,7 @@ void TestPanelAgainstSim::unitsBehindADeviceServerAreWorkedAsLocalOnes()
     QVERIFY(!sim.logLines().constLast().contains(QStringLiteral("request")));
 
     QSignalSpy loaded(controller.setupTransfer(), &SetupTransfer::loadFinished);
-    window.findChild<QAction *>(QStringLiteral("actLoadSetup"))->trigger();
+    controller.setupTransfer()->findChild<QAction *>(QStringLiteral("actLoadSetup"))->trigger();
     QVERIFY(loaded.wait(test::DeadlineMs));
     QCOMPARE(sim.logLines().filter(QStringLiteral("\tdata ch=")).size(), ChannelCount);
 

@@ -145,6 +145,8 @@ private slots:
     void findTheUnitAsksThePanelsOwnPort();
     void deviceServerFromTheMenu_data();
     void deviceServerFromTheMenu();
+    void whatItAddsGoesWithIt_data();
+    void whatItAddsGoesWithIt();
 };
 
 // The start-up poll runs once the window shows; selectors lit earlier are dark again until
@@ -691,6 +693,38 @@ void TestPanelController::deviceServerFromTheMenu()
     QCOMPARE(rig.port->deviceName(), kept);
     const QComboBox &list = *rig.controls.cmbComports;
     QCOMPARE(list.itemData(list.currentIndex(), Qt::ToolTipRole).toString(), tip);
+}
+
+void TestPanelController::whatItAddsGoesWithIt_data()
+{
+    QTest::addColumn<QString>("object"); // in the window or among its actions; "": the window
+    QTest::addColumn<QByteArray>("property");
+    for (const char *name :
+         {"actSaveSetup", "actLoadSetup", "actFindUnit", "actDeviceServer", "tmrStartup"})
+        QTest::newRow(name) << name << QByteArray("objectName");
+    QTest::newRow("window's menu") << "" << QByteArray("contextMenuPolicy");
+    QTest::newRow("menu's tip") << "Frame1" << QByteArray("toolTip");
+    QTest::newRow("channel keys' tip") << "cmdButton_8" << QByteArray("toolTip");
+}
+
+// The window outlives its controller, and is then what its description alone draws.
+void TestPanelController::whatItAddsGoesWithIt()
+{
+    QFETCH(QString, object);
+    QFETCH(QByteArray, property);
+    const auto shown = [&](const QWidget &window) -> QVariant {
+        if (object.isEmpty())
+            return window.property(property);
+        QObjectList found = window.findChildren<QObject *>(object);
+        for (QAction *action : window.actions())
+            if (action->objectName() == object)
+                found << action;
+        return found.isEmpty() ? QVariant() : found[0]->property(property);
+    };
+    const MainWindow drawn(qm520aWindow());
+    Rig rig({});
+    rig.controller.reset();
+    QCOMPARE(shown(rig.window), shown(drawn));
 }
 
 QTEST_MAIN(TestPanelController)

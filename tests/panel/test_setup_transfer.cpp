@@ -60,7 +60,7 @@ struct Rig : DialogsFirst, test::PanelRig
     }
     void trigger(const char *action)
     {
-        window.findChild<QAction *>(QLatin1String(action))->trigger();
+        controller->setupTransfer()->findChild<QAction *>(QLatin1String(action))->trigger();
     }
     // The setup file the last Save wrote, as the program reads it back.
     Setup saved()

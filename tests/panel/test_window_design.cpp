@@ -102,7 +102,7 @@ std::pair<std::shared_ptr<void>, QWidget *> build(const QString &file)
     auto rig = std::make_shared<test::PanelRig>(qm410 ? qm410aWindow() : qm520aWindow(),
                                                 std::make_unique<test::FakeSerialPort>(),
                                                 QMap<QString, QString>{});
-    rig->window.findChild<QTimer *>(QStringLiteral("tmrStartup"))->stop();
+    rig->controller->findChild<QTimer *>(QStringLiteral("tmrStartup"))->stop();
     return {rig, &rig->window};
 }
 
