@@ -6,7 +6,6 @@
 #include "position/PositionGrid.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/UnitPort.h"
 
 #include <QApplication>
@@ -69,15 +68,8 @@ QByteArrayList requests(int count = ChannelCount)
     return frames;
 }
 
-// Made before the panel, which takes the dialogs as it is built.
-struct DialogsFirst
-{
-    // Every file dialog cancelled, so the test sees what was asked for and nothing more.
-    test::ScriptedDialogs *dialogs = new test::ScriptedDialogs;
-};
-
 // A panel on doubles, a 520A unless told: ports 1, 3 and 4 open, port 2 is there but refuses.
-struct Rig : DialogsFirst, test::PanelRig
+struct Rig : test::PanelRig
 {
     explicit Rig(const QMap<QString, QString> &preferences,
                  const WindowDescription &description = qm520aWindow())

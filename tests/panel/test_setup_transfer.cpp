@@ -3,7 +3,6 @@
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/PanelRig.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/UnitPort.h"
 
 #include <QAction>
@@ -14,7 +13,6 @@
 #include <QTest>
 
 using namespace qm;
-using test::ScriptedDialogs;
 using test::UnitPort;
 
 namespace {
@@ -35,15 +33,9 @@ ChannelTable siteState(int seed)
     return table;
 }
 
-// Made before the panel, which takes the dialogs as it is built.
-struct DialogsFirst
-{
-    ScriptedDialogs *dialogs = new ScriptedDialogs;
-};
-
 // A started panel whose unit is played by the test and answers on all but the silent
 // channels; its file dialogs name `file`.
-struct Rig : DialogsFirst, test::PanelRig
+struct Rig : test::PanelRig
 {
     Rig(const WindowDescription &description, const QSet<int> &silent = {},
         const ChannelTable &state = siteState(0))

@@ -1,5 +1,7 @@
 #include "tests/support/PanelRig.h"
 
+#include <utility>
+
 namespace qm::test {
 
 PanelRig::PanelRig(const WindowDescription &description, std::unique_ptr<FakeSerialPort> unitPort,
@@ -34,6 +36,8 @@ PanelRig::PanelRig(const WindowDescription &description, std::unique_ptr<FakeSer
         adjust(platform);
     if (platform.fileOutput.get() != files)
         files = nullptr;
+    if (platform.setupDialogs.get() != dialogs)
+        delete std::exchange(dialogs, nullptr);
     controller = std::make_unique<PanelController>(window, std::move(platform));
 }
 

@@ -7,6 +7,7 @@
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/RecordingFileOutput.h"
 #include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <functional>
 #include <memory>
@@ -32,6 +33,8 @@ struct PanelRig
     InstantWaiter *waiter = new InstantWaiter;
     RecordingMessageBoxes *notifier = new RecordingMessageBoxes;
     RecordingFileOutput *files = new RecordingFileOutput; // null when adjust replaced it
+    // Save and Load Setup only where adjust hands these in; null otherwise.
+    ScriptedDialogs *dialogs = new ScriptedDialogs;
     QStringList diagnostics;
     QMap<QString, AdapterInfo> adapters; // what each device path says of itself
     MainWindow window;
