@@ -1,5 +1,6 @@
 #include "tools/qmctl/UnitRun.h"
 
+#include "link/SessionOutcome.h"
 #include "process/Console.h"
 #include "protocol/ChannelList.h"
 #include "protocol/RoundTrip.h"
@@ -53,21 +54,18 @@ int UnitRun::write(const Setup &setup, const QList<int> &channels)
     if (!m_session.skipped().isEmpty()) {
         const QList<int> &skipped = m_session.skipped();
         printError(QStringLiteral("%1: %2 did not answer and %3 left as %4")
-                       .arg(portName(), channelsPhrase(skipped),
-                            agreeing(skipped, "was", "were"),
+                       .arg(portName(), channelsPhrase(skipped), agreeing(skipped, "was", "were"),
                             agreeing(skipped, "it is", "they are")));
         code = m_session.skipped().size() == channels.size() ? UnitFailed : Partial;
     }
-    if (!m_session.silentChannels().isEmpty()) {
-        const QList<int> &silent = m_session.silentChannels();
-        printError(QStringLiteral("%1: no answer from %2 after the settings were sent; what "
-                                  "%3 is not known")
-                       .arg(portName(), channelsPhrase(silent),
-                            agreeing(silent, "it holds", "they hold")));
+    if (const QString silence = silenceAfterSending(m_session); !silence.isEmpty()) {
+        printError(QStringLiteral("%1: %2; what %3 is not known")
+                       .arg(portName(), silence,
+                            agreeing(m_session.silentChannels(), "it holds", "they hold")));
         code = UnitFailed;
     }
-    for (const FieldDifference &difference : m_session.notTaken()) {
-        printError(describeDifference(difference) + QStringLiteral(": did not take"));
+    for (const QString &field : notTaken(m_session)) {
+        printError(field);
         code = UnitFailed;
     }
     return code;
@@ -176,17 +174,10 @@ QString UnitRun::portName() const
 
 bool UnitRun::lineFailed() const
 {
-    if (!m_session.lineFailed())
+    const QString failure = lineFailure(m_session, m_port.failureText());
+    if (failure.isEmpty())
         return false;
-    QString text = QStringLiteral("%1: the line failed").arg(portName());
-    if (const QString why = m_port.failureText(); !why.isEmpty())
-        text += QStringLiteral(" (%1)").arg(why);
-    if (!m_session.answered().isEmpty())
-        text += QStringLiteral("; %1 had answered").arg(channelsPhrase(m_session.answered()));
-    const QList<int> &unreached = m_session.unreached();
-    text += QStringLiteral("; %1 %2 not finished")
-                .arg(channelsPhrase(unreached), agreeing(unreached, "was", "were"));
-    printError(text);
+    printError(QStringLiteral("%1: %2").arg(portName(), failure));
     return true;
 }
 
@@ -194,9 +185,8 @@ bool UnitRun::anyAnswered() const
 {
     if (!m_session.answered().isEmpty())
         return true;
-    printError(
-        QStringLiteral("%1: no channel answered; is the unit on, on this port, and a %2?")
-            .arg(portName(), m_line.model->name));
+    printError(QStringLiteral("%1: no channel answered; is the unit on, on this port, and a %2?")
+                   .arg(portName(), m_line.model->name));
     return false;
 }
 
