@@ -113,6 +113,7 @@ private slots:
     void scriptsReadJson();
     void aLateUnitIsReadWrittenComparedAndFound_data();
     void aLateUnitIsReadWrittenComparedAndFound();
+    void traceShowsTheFramesSent();
 };
 
 void TestQmctl::setupsReadBackAsWritten_data()
@@ -424,6 +425,20 @@ void TestQmctl::aLateUnitIsReadWrittenComparedAndFound()
     const Outcome found = bench.qmctl({"find", "--model", model});
     QVERIFY2(found.code == 0, found.err.constData());
     QVERIFY2(found.out.startsWith("COM1 "), found.out.constData());
+}
+
+// --trace gives a support engineer the requests as they went out, and only when asked.
+void TestQmctl::traceShowsTheFramesSent()
+{
+    Bench bench;
+    test::UnitSimProcess sim;
+    QVERIFY(bench.startUnit(sim, 0, {"--model", "520a", "--unpaced"}));
+    const QStringList read{"read", "--model", "520a", "--port", "COM1", "-o", bench.path("a")};
+    const QString traced = QString::fromUtf8(bench.qmctl(read + QStringList{"--trace"}).err);
+    for (const QString request : {"08 00 FA", "08 0B FA"})
+        QVERIFY2(traced.contains("qm.link.frames: " + bench.link(0) + " out: " + request + '\n'),
+                 qPrintable(traced));
+    QVERIFY(!bench.qmctl(read).err.contains("qm.link"));
 }
 
 QTEST_MAIN(TestQmctl)

@@ -38,6 +38,9 @@ struct Options
                                 QStringLiteral("LIST")};
     QCommandLineOption json{QStringLiteral("json"),
                             QStringLiteral("diff, find: print what was found as JSON.")};
+    QCommandLineOption trace{QStringLiteral("trace"),
+                             QStringLiteral("Print the frames sent and the bytes received, the "
+                                            "port and the waits on standard error.")};
 };
 
 // The port number of "COM3" or "3" (0 for one outside COM1..COM16), or nothing for what
@@ -129,7 +132,7 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     parser.setApplicationDescription(programDescription());
     const Options options;
     parser.addOptions({options.model, options.port, options.output, options.summary,
-                       options.channels, options.json});
+                       options.channels, options.json, options.trace});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("read, write, diff or find"));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("write, diff: the file"));
@@ -177,6 +180,7 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
     line.output = parser.value(options.output);
     line.summary = parser.value(options.summary);
     line.json = parser.isSet(options.json);
+    line.trace = parser.isSet(options.trace);
     if (parser.isSet(options.channels)) {
         line.channels = parseChannelList(parser.value(options.channels));
         if (!line.channels) {

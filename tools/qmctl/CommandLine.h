@@ -32,6 +32,7 @@ struct CommandLine
     QString output;
     QString summary; // read: where the JSON summary goes
     bool json = false;
+    bool trace = false;                 // the link's wire trace on standard error
     std::optional<QList<int>> channels; // as --channels names them
 };
 

@@ -2,6 +2,8 @@
 
 #include "protocol/FileOutput.h"
 
+#include <QtGlobal>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +13,20 @@ namespace qm {
 void printError(const QString &text)
 {
     std::fprintf(stderr, "qmctl: %s\n", qPrintable(text));
+}
+
+namespace {
+
+void toStandardError(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+} // namespace
+
+void sendQtMessagesToStandardError()
+{
+    qInstallMessageHandler(toStandardError);
 }
 
 void clearProgress()

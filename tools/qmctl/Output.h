@@ -8,6 +8,10 @@ namespace qm {
 // "qmctl: TEXT" on standard error, a line of its own.
 void printError(const QString &text);
 
+// Qt's messages, the wire trace among them, go to standard error on every system (Windows
+// would otherwise hand them to a debugger when no console is attached).
+void sendQtMessagesToStandardError();
+
 // Blanks the progress line drawn on a terminal, so that what follows starts clean.
 void clearProgress();
 

@@ -3,6 +3,7 @@
 // which port holds which unit.
 
 #include "QmVersion.h"
+#include "link/LinkTrace.h"
 #include "process/Interruption.h"
 #include "tools/qmctl/CommandLine.h"
 #include "tools/qmctl/FindCommand.h"
@@ -13,6 +14,7 @@
 #include "tools/qmctl/UnitRun.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 using namespace qm;
 
@@ -58,5 +60,8 @@ int main(int argc, char *argv[])
         printError(error + QStringLiteral(" (qmctl --help tells more)"));
         return BadUsage;
     }
+    sendQtMessagesToStandardError();
+    if (line->trace)
+        QLoggingCategory::setFilterRules(QLatin1String(LinkTraceRule));
     return line->command == u"find" ? find(*line) : runOnUnit(*line);
 }
