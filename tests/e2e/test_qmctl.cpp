@@ -436,7 +436,8 @@ void TestQmctl::traceShowsTheFramesSent()
     const QStringList read{"read", "--model", "520a", "--port", "COM1", "-o", bench.path("a")};
     const QByteArray request = "qm.link.frames: " + bench.link(0).toUtf8() + " out: 08 0B FA\n";
     QVERIFY(bench.qmctl(read + QStringList{"--trace"}).err.contains(request));
-    QVERIFY(!bench.qmctl(read).err.contains("qm.link"));
+    // Without it, standard error (no terminal here) holds only what is wrong: COM17 in the map.
+    QCOMPARE(bench.qmctl(read).err, "qmctl: [Ports] COM17: not a port (COM1 to COM16); ignored\n");
 }
 
 QTEST_MAIN(TestQmctl)
