@@ -1,5 +1,6 @@
 #include "link/ChannelQuery.h"
 
+#include "link/LinkTrace.h"
 #include "protocol/Frames.h"
 
 #include <algorithm>
@@ -33,8 +34,11 @@ void ChannelQuery::ask(qsizetype bytesAhead)
     m_clock.start();
     m_line.sender.requestSettings(m_channel);
     // A line that answers (or fails) within the write has settled the question already.
-    if (m_outcome == Outcome::Pending && !m_cancelled)
+    if (m_outcome == Outcome::Pending && !m_cancelled) {
+        qCDebug(qmLinkWait) << "channel" << m_channel + 1 << "asked; its reply may take"
+                            << firstByteMs << "ms to begin";
         m_deadline.start(firstByteMs);
+    }
 }
 
 // Replies of other channels (a late one of a channel given up on) do not end this question.
@@ -54,8 +58,11 @@ void ChannelQuery::onDeadline()
     if (m_line.receiver.replyStarted() && fed != m_bytesSeen && leftMs > 0) {
         m_bytesSeen = fed;
         const qsizetype lacking = ReplyDataLength + 1 - m_line.receiver.replyCount();
-        m_deadline.start(
-            static_cast<int>(std::min<qint64>(m_line.wait.untilReplyEndMs(lacking), leftMs)));
+        const int moreMs =
+            static_cast<int>(std::min<qint64>(m_line.wait.untilReplyEndMs(lacking), leftMs));
+        qCDebug(qmLinkWait) << "channel" << m_channel + 1 << "reply begun; waiting" << moreMs
+                            << "ms more for its end";
+        m_deadline.start(moreMs);
         return;
     }
     settle(Outcome::Silent);
@@ -64,6 +71,9 @@ void ChannelQuery::onDeadline()
 void ChannelQuery::settle(Outcome outcome)
 {
     m_outcome = outcome;
+    qCDebug(qmLinkWait) << "channel" << m_channel + 1
+                        << (outcome == Outcome::Answered ? "answered after" : "silent after")
+                        << m_clock.elapsed() << "ms";
     stop();
     QTimer::singleShot(0, this, [this] {
         if (!m_cancelled)

@@ -1,5 +1,6 @@
 #include "link/RoutedSerialPort.h"
 
+#include "link/LinkTrace.h"
 #include "link/NetworkAddress.h"
 #include "link/NetworkSerialPort.h"
 #include "link/PlatformSerialPort.h"
@@ -23,13 +24,26 @@ void RoutedSerialPort::relay(SerialPort &port)
             emit readyRead();
     });
     connect(&port, &SerialPort::failed, this, [this, &port] {
-        if (&port == m_active)
-            emit failed();
+        if (&port != m_active)
+            return;
+        const QString why = port.failureText();
+        qCDebug(qmLinkPort).noquote()
+            << traceName() << "failed:" << (why.isEmpty() ? port.errorString() : why);
+        emit failed();
     });
     connect(&port, &SerialPort::connected, this, [this, &port] {
-        if (&port == m_active)
-            emit connected();
+        if (&port != m_active)
+            return;
+        qCDebug(qmLinkPort).noquote() << traceName() << "connected";
+        emit connected();
     });
+}
+
+// The device or address the port number stands for, which a trace read on site needs.
+QString RoutedSerialPort::traceName() const
+{
+    const QString device = deviceName();
+    return device.isEmpty() ? QStringLiteral("COM%1").arg(portNumber()) : device;
 }
 
 // The number changes only while closed, so the way it went before has nothing open.
@@ -48,14 +62,58 @@ void RoutedSerialPort::setPortMap(const PortMap &map)
 
 void RoutedSerialPort::setBaudRate(qint32 baudRate)
 {
+    m_baudRate = baudRate;
     m_local->setBaudRate(baudRate);
     m_network->setBaudRate(baudRate);
 }
 
+bool RoutedSerialPort::open()
+{
+    const bool opened = m_active->open();
+    if (opened)
+        qCDebug(qmLinkPort).noquote() << traceName() << "opened at" << m_baudRate << "baud";
+    else
+        qCDebug(qmLinkPort).noquote() << traceName() << "did not open:" << errorString();
+    return opened;
+}
+
+void RoutedSerialPort::close()
+{
+    if (isOpen())
+        qCDebug(qmLinkPort).noquote() << traceName() << "closed";
+    m_active->close();
+}
+
+QByteArray RoutedSerialPort::readAll()
+{
+    QByteArray bytes = m_active->readAll();
+    if (!bytes.isEmpty())
+        qCDebug(qmLinkBytes).noquote() << traceName() << "in:" << traceBytes(bytes);
+    return bytes;
+}
+
+void RoutedSerialPort::write(const QByteArray &frame)
+{
+    qCDebug(qmLinkFrames).noquote() << traceName() << "out:" << traceBytes(frame);
+    m_active->write(frame);
+}
+
+bool RoutedSerialPort::waitUntilSent(int timeoutMs)
+{
+    qCDebug(qmLinkWait).noquote() << traceName() << "waiting up to" << timeoutMs
+                                  << "ms for the frames to leave";
+    const bool sent = m_active->waitUntilSent(timeoutMs);
+    qCDebug(qmLinkWait).noquote() << traceName() << (sent ? "sent" : "not all sent");
+    return sent;
+}
+
 std::unique_ptr<SerialPort> makeSerialPort(const PortMap &map, qint32 baudRate)
 {
-    return std::make_unique<RoutedSerialPort>(map, makePlatformSerialPort(map, baudRate),
-                                              std::make_unique<NetworkSerialPort>(map, baudRate));
+    auto port =
+        std::make_unique<RoutedSerialPort>(map, makePlatformSerialPort(map, baudRate),
+                                           std::make_unique<NetworkSerialPort>(map, baudRate));
+    port->setBaudRate(baudRate);
+    return port;
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "link/WinSerialPort.h"
 
 #include "link/WinSerialRules.h"
+#include "process/SystemMessage.h"
 
 #include <QDeadlineTimer>
 
@@ -19,20 +20,6 @@ namespace {
 constexpr DWORD ReadIntervalMs = 10;
 constexpr DWORD ReadIdleMs = 500;
 constexpr DWORD ReadChunk = 1024;
-
-QString systemMessage(DWORD error)
-{
-    wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
-                                 : QStringLiteral("Windows error %1").arg(error);
-    LocalFree(text);
-    if (message.endsWith(u'.'))
-        message.chop(1);
-    return message;
-}
 
 // A serial device is a character device. Wine opens a COM name whose device is not there as
 // a handle of no type, which is taken for the absent device it is.

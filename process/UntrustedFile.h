@@ -25,4 +25,7 @@ UntrustedFile readUntrustedFile(const QString &path, qint64 maxBytes = Untrusted
 // file"); empty for a regular file and for none.
 QString notRegularFile(const QString &path);
 
+// Why a file of `size` bytes is not read, in the words of UntrustedFile::problem.
+QString sizeProblem(qint64 size, qint64 maxBytes);
+
 } // namespace qm

@@ -31,13 +31,6 @@ QString kindProblem(mode_t mode)
     return QStringLiteral("is %1, not a regular file").arg(QLatin1String(kind));
 }
 
-QString sizeProblem(qint64 size, qint64 maxBytes)
-{
-    return QStringLiteral("is %1 bytes long; a file over %2 bytes is not read")
-        .arg(size)
-        .arg(maxBytes);
-}
-
 // Reads at most maxBytes + 1 bytes, so a file that grew after its size was checked is still
 // seen to be too long without reading it whole.
 UntrustedFile readBounded(int fd, qint64 maxBytes)

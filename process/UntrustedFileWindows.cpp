@@ -1,5 +1,7 @@
 #include "process/UntrustedFile.h"
 
+#include "process/SystemMessage.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
@@ -11,20 +13,6 @@
 namespace qm {
 
 namespace {
-
-QString systemMessage(DWORD error)
-{
-    wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
-                                 : QStringLiteral("Windows error %1").arg(error);
-    LocalFree(text);
-    if (message.endsWith(u'.'))
-        message.chop(1);
-    return message;
-}
 
 UntrustedFile failed(DWORD error)
 {
@@ -59,13 +47,6 @@ QString kindProblem(const QString &path, DWORD attributes)
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return QStringLiteral("is a folder, not a regular file");
     return {};
-}
-
-QString sizeProblem(qint64 size, qint64 maxBytes)
-{
-    return QStringLiteral("is %1 bytes long; a file over %2 bytes is not read")
-        .arg(size)
-        .arg(maxBytes);
 }
 
 // Reads at most maxBytes + 1 bytes, so a file that grew after its size was checked is still

@@ -1,6 +1,7 @@
 #include "panel/transfer/SetupTransfer.h"
 
 #include "link/Poller.h"
+#include "link/SessionOutcome.h"
 #include "panel/editor/ChannelEditor.h"
 #include "panel/transfer/SetupDialogs.h"
 #include "panel/window/MainWindow.h"
@@ -382,15 +383,12 @@ void SetupTransfer::finish()
 QStringList SetupTransfer::describeOutcome() const
 {
     QStringList problems;
-    if (m_session.lineFailed())
-        problems << QStringLiteral("The line failed before %1 had been sent and checked.")
-                        .arg(channelsPhrase(m_session.unreached()));
-    if (!m_session.silentChannels().isEmpty())
-        problems << QStringLiteral("No answer from %1 after the settings were sent: the panel "
-                                   "shows what it read before.")
-                        .arg(channelsPhrase(m_session.silentChannels()));
-    for (const FieldDifference &difference : m_session.notTaken())
-        problems << describeDifference(difference) + QStringLiteral(": did not take");
+    if (const QString failure = lineFailure(m_session); !failure.isEmpty())
+        problems << sentenceStart(failure) + u'.';
+    if (const QString silence = silenceAfterSending(m_session); !silence.isEmpty())
+        problems << sentenceStart(silence) +
+                        QStringLiteral(": the panel shows what it read before.");
+    problems += notTaken(m_session);
     if (m_session.lineFailed() || !m_session.silentChannels().isEmpty())
         problems << QStringLiteral("Press F5 to read the unit again.");
     return problems;

@@ -1,14 +1,19 @@
 #include "panel/window/NoticePane.h"
 
 #include <QAccessible>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 
 #include <algorithm>
 #include <cmath>
 
 namespace qm {
+
+// What the window told the operator, beside the wire trace: QT_LOGGING_RULES="qm.notice=true".
+Q_LOGGING_CATEGORY(qmNotice, "qm.notice", QtWarningMsg)
 
 namespace {
 
@@ -43,6 +48,7 @@ void NoticePane::putRich(const QString &topic, const QString &html)
 {
     if (html.isEmpty())
         return;
+    qCDebug(qmNotice).noquote() << QTextDocumentFragment::fromHtml(html).toPlainText();
     const auto same = std::find_if(m_entries.begin(), m_entries.end(),
                                    [&topic](const Entry &entry) { return entry.topic == topic; });
     if (same == m_entries.end())

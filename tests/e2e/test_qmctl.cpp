@@ -113,6 +113,7 @@ private slots:
     void scriptsReadJson();
     void aLateUnitIsReadWrittenComparedAndFound_data();
     void aLateUnitIsReadWrittenComparedAndFound();
+    void traceShowsTheFramesSent();
 };
 
 void TestQmctl::setupsReadBackAsWritten_data()
@@ -424,6 +425,19 @@ void TestQmctl::aLateUnitIsReadWrittenComparedAndFound()
     const Outcome found = bench.qmctl({"find", "--model", model});
     QVERIFY2(found.code == 0, found.err.constData());
     QVERIFY2(found.out.startsWith("COM1 "), found.out.constData());
+}
+
+// --trace gives a support engineer the requests as they went out, and only when asked.
+void TestQmctl::traceShowsTheFramesSent()
+{
+    Bench bench;
+    test::UnitSimProcess sim;
+    QVERIFY(bench.startUnit(sim, 0, {"--model", "520a", "--unpaced"}));
+    const QStringList read{"read", "--model", "520a", "--port", "COM1", "-o", bench.path("a")};
+    const QByteArray request = "qm.link.frames: " + bench.link(0).toUtf8() + " out: 08 0B FA\n";
+    QVERIFY(bench.qmctl(read + QStringList{"--trace"}).err.contains(request));
+    // Without it, standard error (no terminal here) holds only what is wrong: COM17 in the map.
+    QCOMPARE(bench.qmctl(read).err, "qmctl: [Ports] COM17: not a port (COM1 to COM16); ignored\n");
 }
 
 QTEST_MAIN(TestQmctl)

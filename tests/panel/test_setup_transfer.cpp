@@ -181,7 +181,7 @@ void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered()
         rig.load(writeFile(folder, "other.json",
                            setupJson(Setup::of(rig.model(), siteState(5), allChannelIndices())))));
     QVERIFY2(rig.notifier->texts.last().contains(
-                 u"The line failed before channels 3 and 4 had been sent and checked."),
+                 u"failed; channels 1 and 2 had answered; channels 3 and 4 were not finished."),
              qPrintable(rig.notifier->texts.last()));
     QVERIFY(rig.notifier->texts.last().endsWith(u"Press F5 to read the unit again."));
 }
@@ -256,7 +256,7 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     QVERIFY(rig.load(
         writeFile(folder, "other.json", setupJson(Setup::of(rig.model(), siteState(5), {0, 1})))));
     QVERIFY2(rig.notifier->texts.last().contains(
-                 u"The line failed before channel 2 had been sent and checked."),
+                 u"The line failed; channel 1 had answered; channel 2 was not finished."),
              qPrintable(rig.notifier->texts.last()));
     rig.trigger("actLoadSetup");
     QVERIFY2(rig.notifier->texts.last().contains(u"waiting for the adapter to come back"),

@@ -3,6 +3,8 @@
 #include "link/PortWords.h"
 #include "link/RoutedSerialPort.h"
 #include "link/UnitFinder.h"
+#include "process/Console.h"
+#include "tools/qmctl/Output.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -10,16 +12,10 @@
 #include <QJsonObject>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace qm {
 
 namespace {
-
-void printError(const QString &text)
-{
-    std::fprintf(stderr, "qmctl: %s\n", qPrintable(text));
-}
 
 // The program the operator needs for a unit of another model.
 QString answerLine(const UnitFinder::Finding &finding, const UnitModel *model)
@@ -118,7 +114,7 @@ bool findUnits(const UnitModel *model, const PortMap &map, bool json)
     const UnitModel &first = model ? *model : qm410a();
     const std::unique_ptr<SerialPort> port = makeSerialPort(map, first.baudRate);
     UnitFinder finder(*port, &AdapterInfo::ofDevice);
-    const bool showProgress = isatty(STDERR_FILENO);
+    const bool showProgress = standardErrorIsTerminal();
     if (showProgress)
         QObject::connect(
             &finder, &UnitFinder::asking, &finder, [](int number, const UnitModel &at) {
@@ -128,7 +124,7 @@ bool findUnits(const UnitModel *model, const PortMap &map, bool json)
     finder.start(first);
     QCoreApplication::exec();
     if (showProgress)
-        std::fprintf(stderr, "\r%40s\r", "");
+        clearProgress();
     std::fflush(stdout);
     return json ? reportJson(finder, model) : report(finder, model);
 }
