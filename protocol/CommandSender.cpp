@@ -20,7 +20,7 @@ bool holdsEnd(QByteArrayView payload)
 }
 
 // True, and reported, when the problem keeps the frame from being written.
-bool refused(const CommandSender &sender, const std::optional<SettingProblem> &problem)
+bool refusedAndReported(const CommandSender &sender, const std::optional<SettingProblem> &problem)
 {
     if (problem)
         sender.reportRefusal(describeProblem(*problem) + QStringLiteral(": not sent"));
@@ -46,7 +46,8 @@ void CommandSender::sendData(int index)
 {
     const DataPayload payload = dataPayload(m_model, m_table[index]);
     const QByteArrayView bytes(payload.data(), payload.size());
-    if (holdsEnd(bytes) && refused(*this, hiddenFrameInData(m_model, m_table[index], index)))
+    if (holdsEnd(bytes) &&
+        refusedAndReported(*this, hiddenFrameInData(m_model, m_table[index], index)))
         return;
     sendCommand(m_sink, Command::ChannelData, channelByte(index), bytes, true);
 }
@@ -62,7 +63,8 @@ void CommandSender::sendText(int index, int textIndex, QStringView shownText)
 {
     const auto payload = textPayload(shownText);
     const QByteArrayView bytes(payload.data(), static_cast<qsizetype>(payload.size()));
-    if (holdsEnd(bytes) && refused(*this, hiddenFrameInText(m_model, textIndex, shownText, index)))
+    if (holdsEnd(bytes) &&
+        refusedAndReported(*this, hiddenFrameInText(m_model, textIndex, shownText, index)))
         return;
     sendCommand(m_sink, textCommand(textIndex), channelByte(index), bytes, true);
 }

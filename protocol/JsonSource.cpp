@@ -89,8 +89,6 @@ QByteArray withFiniteNumbers(QByteArrayView text)
     return result.append(text.sliced(copied));
 }
 
-constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
-
 // QJsonDocument drops a raw U+FEFF at a string's start without a word; written as its escape
 // it reaches the checks that refuse it in a text, as the escape itself does.
 QByteArray withBomsEscaped(QByteArrayView text)

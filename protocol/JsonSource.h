@@ -7,6 +7,9 @@
 
 namespace qm {
 
+// UTF-8's byte order mark, which a text may start with and a string may hold.
+inline constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
+
 // What a JSON text says that QJsonDocument does not give back: each number as written, and a
 // key that an object names twice (QJsonDocument keeps the last one without a word).
 struct JsonSource

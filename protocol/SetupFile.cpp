@@ -24,7 +24,6 @@ const QString ModelKey = QStringLiteral("model");
 const QString VersionKey = QStringLiteral("version");
 const QString ChannelsKey = QStringLiteral("channels");
 const QString ChannelKey = QStringLiteral("channel");
-constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
 
 int lineAt(QByteArrayView contents, qsizetype offset)
 {

@@ -80,11 +80,11 @@ exec 9>&-
 # build tree for this machine: build-release/ as scripts/build-release.sh makes it, or another
 # one named by QM_HOST_BUILD (the tests' build/).
 host=${QM_HOST_BUILD:-build-release}
-if [[ ! -f "$host/build.ninja" ]]; then
-  cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF \
-    -DQM_BUILD_BENCH=OFF >/dev/null
+if [[ "$host" == build-release ]]; then
+  bash scripts/build-release.sh --tools
+else
+  cmake --build "$host" --target qm_make_cursors qm_make_icon
 fi
-cmake --build "$host" --target qm_make_cursors qm_make_icon
 
 cmake -S . -B build-windows -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \

@@ -12,5 +12,5 @@ case "${1:-520a}" in
 esac
 source scripts/packages.sh
 [[ -n "${DISPLAY:-}" ]] || need_packages "${headless_packages[@]}"
-bash scripts/build-release.sh
+bash scripts/build-release.sh "${1:-520a}"
 exec bash scripts/demo-panel.sh "${1:-520a}"

@@ -20,7 +20,7 @@ using Result = UnitFinder::Finding::Result;
 
 constexpr int ResultWidthChars = 64;
 
-QLabel *wrappedLabel(const QString &text)
+QLabel *selectableLabel(const QString &text)
 {
     auto *label = new QLabel(text);
     label->setWordWrap(true);
@@ -105,9 +105,9 @@ void UnitSearch::showFindings()
     // The wrapped lines' height follows the width; the height a narrow width needs would
     // leave gaps between them.
     layout->setSizeConstraint(QLayout::SetNoConstraint);
-    layout->addWidget(wrappedLabel(QStringLiteral("Each port was asked for channel 1's settings "
-                                                  "at %1.")
-                                       .arg(m_finder.speedsTried())));
+    layout->addWidget(selectableLabel(QStringLiteral("Each port was asked for channel 1's settings "
+                                                     "at %1.")
+                                          .arg(m_finder.speedsTried())));
     QStringList silent;
     bool found = false;
     for (const UnitFinder::Finding &finding : m_finder.findings()) {
@@ -116,7 +116,7 @@ void UnitSearch::showFindings()
             continue;
         }
         auto *row = new QHBoxLayout;
-        row->addWidget(wrappedLabel(describe(finding)), 1);
+        row->addWidget(selectableLabel(describe(finding)), 1);
         const bool ours = finding.result == Result::Answered && finding.model == &m_panel.model;
         found = found || ours;
         if (ours && !finding.ownPort) {
@@ -130,13 +130,13 @@ void UnitSearch::showFindings()
         layout->addLayout(row);
     }
     if (!silent.isEmpty())
-        layout->addWidget(wrappedLabel(
+        layout->addWidget(selectableLabel(
             QStringLiteral("No answer from %1.").arg(silent.join(QStringLiteral(", ")))));
     if (m_finder.findings().isEmpty())
-        layout->addWidget(wrappedLabel(QStringLiteral(
+        layout->addWidget(selectableLabel(QStringLiteral(
             "None of COM1 to COM16 has a device. Plug the adapter in, then look again (Ctrl+F).")));
     else if (!found && m_panel.poller.answeredChannels().isEmpty())
-        layout->addWidget(wrappedLabel(
+        layout->addWidget(selectableLabel(
             QStringLiteral("No %1 answered. Check that the unit is switched on and its cable is "
                            "in, then look again (Ctrl+F).")
                 .arg(m_panel.model.name)));
