@@ -20,7 +20,6 @@ enum FillStep : int
     PositionStep,
     TextsStep, // three, one a line
     TimeFontStep = TextsStep + 3,
-    AutoStopHoldStep,
 };
 
 // Captioned push buttons "1" to "12", six to a row.
@@ -76,9 +75,6 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
     rows.push_back(bound(checkBox(QStringLiteral("chkLeapSeconds"), page, {150, 3660, 1455, 285},
                                   QStringLiteral("Leap Year")),
                          bind::checkBit(Field::LeapSeconds, 0, LeapSecondsStep)));
-    rows.push_back(bound(checkBox(QStringLiteral("chkAutoStopHold"), page, {2100, 3660, 1095, 285},
-                                  QStringLiteral("Hold")),
-                         bind::checkBit(Field::AutoStop, 1, AutoStopHoldStep)));
 }
 
 void appendTextPage(Rows &rows)

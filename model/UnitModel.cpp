@@ -60,7 +60,7 @@ constexpr std::array Qm410aGroups{
 constexpr std::array Qm520aFields{
     //       field             record payload frame        reply             export max  group
     FieldRow{F::TextEnables,   0,     0,      Data,        wholeByte(8),     0,     7,   "Text Enables"},
-    FieldRow{F::AutoStop,      1,     1,      Data,        wholeByte(7),     1,     3,   "Autostop"},
+    FieldRow{F::AutoStop,      1,     1,      Data,        wholeByte(7),     1,     1,   "Autostop"},
     FieldRow{F::LeapSeconds,   2,     2,      Data,        wholeByte(5),     2,     1,   "Leap Seconds"},
     FieldRow{F::WindowMode,    3,     3,      Data,        wholeByte(4),     3,     3,   "Mask Mode"},
     FieldRow{F::DisplayMode,   4,     4,      Data,        wholeByte(3),     4,     2,   "Milliseconds"},
