@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QStackedWidget>
 #include <QTest>
 
 using namespace qm;
@@ -44,15 +43,6 @@ struct Session
     std::unique_ptr<PanelController> controller;
 };
 
-// Brings forward the settings page that holds the control, as the operator would.
-void showPageOf(QWidget *control)
-{
-    for (QWidget *child = control; child->parentWidget(); child = child->parentWidget()) {
-        if (auto *pages = qobject_cast<QStackedWidget *>(child->parentWidget()))
-            pages->setCurrentWidget(child);
-    }
-}
-
 void typeInto(QLineEdit *field, const QString &text)
 {
     QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
@@ -71,7 +61,7 @@ void stepDown(QComboBox *list)
 // One operator edit of the control, by the kind of widget it is.
 void work(QWidget *control)
 {
-    showPageOf(control);
+    test::showPageOf(control);
     if (auto *box = qobject_cast<QAbstractButton *>(control))
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     else if (auto *slider = qobject_cast<QSlider *>(control))

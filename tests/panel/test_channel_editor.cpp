@@ -154,10 +154,7 @@ void TestChannelEditor::aControlChangedByKeyKeepsTheKeyboard()
     p.table[0] = saneRecord();
     p.select(0);
     auto *widget = p.window.findChild<QWidget *>(control);
-    for (int page = 0; page < p.c.sstSettings->count(); ++page) {
-        if (p.c.sstSettings->widget(page)->isAncestorOf(widget))
-            p.c.sstSettings->setCurrentIndex(page);
-    }
+    test::showPageOf(widget);
     widget->setFocus();
     QTRY_VERIFY_WITH_TIMEOUT(widget->hasFocus(), test::DeadlineMs);
     const ChannelSettings before = p.table[0];
@@ -212,10 +209,7 @@ void TestChannelEditor::everyControlStoresItsEditForUpdate()
         record[setting.binding.field] ^= 1; // so that the click changes the choice
         p.select(2);
     }
-    for (int page = 0; page < p.c.sstSettings->count(); ++page) {
-        if (p.c.sstSettings->widget(page)->isAncestorOf(widget))
-            p.c.sstSettings->setCurrentIndex(page);
-    }
+    test::showPageOf(widget);
     const ChannelSettings before = record;
     QTest::mouseClick(p.c.cmdUpdate, Qt::LeftButton);
     const QByteArrayList unedited = std::exchange(p.sink.frames, {});

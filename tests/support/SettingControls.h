@@ -2,6 +2,8 @@
 
 #include "panel/window/WindowDescription.h"
 
+#include <QStackedWidget>
+
 #include <algorithm>
 #include <vector>
 
@@ -32,6 +34,15 @@ inline std::vector<SettingControl> settingControls(const WindowDescription &desc
                          return a.binding.step < b.binding.step;
                      });
     return controls;
+}
+
+// Brings forward the settings page that holds the control, as the operator would.
+inline void showPageOf(QWidget *control)
+{
+    for (QWidget *child = control; child->parentWidget(); child = child->parentWidget()) {
+        if (auto *pages = qobject_cast<QStackedWidget *>(child->parentWidget()))
+            pages->setCurrentWidget(child);
+    }
 }
 
 } // namespace qm::test
