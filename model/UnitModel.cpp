@@ -10,6 +10,9 @@ namespace {
 
 using F = Field;
 constexpr int No = Nowhere;
+constexpr FieldFrame Data = FieldFrame::Data;
+constexpr FieldFrame OwnBlank = FieldFrame::Blank;
+constexpr FieldFrame OwnTimeFont = FieldFrame::TimeFont;
 
 // Position and size are packed the same way by both units.
 constexpr ReplyPlace HorizPosBits{0, 0, 0xFF};
@@ -24,64 +27,64 @@ constexpr ReplyPlace wholeByte(quint8 byte)
 
 // clang-format off
 constexpr std::array Qm410aFields{
-    //       field             record payload reply             export max  group
-    FieldRow{F::TextEnables,   0,     0,      wholeByte(9),     No,    7,   "Text Enables"},
-    FieldRow{F::DateMode,      1,     1,      wholeByte(8),     No,    2,   nullptr},
-    FieldRow{F::TimeCodeInput, 2,     2,      {7, 0, 0x01},     No,    1,   "Time Code Input"},
-    FieldRow{F::HourMode,      3,     3,      {6, 0, 0x01},     No,    1,   "Hour Mode"},
-    FieldRow{F::TimeZone,      4,     4,      wholeByte(5),     No,    48,  "Timezone"},
-    FieldRow{F::WindowMode,    5,     5,      wholeByte(4),     No,    3,   "Mask Mode"},
-    FieldRow{F::DisplayMode,   6,     6,      wholeByte(3),     No,    3,   "Display Mode"},
-    FieldRow{F::VertPos,       7,     7,      VertPosBits,      No,    63,  "Position"},
-    FieldRow{F::HorizPos,      8,     10,     HorizPosBits,     No,    255, "Position"},
-    FieldRow{F::VertSize,      9,     8,      VertSizeBits,     No,    3,   "Size"},
-    FieldRow{F::HorizSize,     10,    9,      HorizSizeBits,    No,    15,  "Size"},
-    FieldRow{F::Blank,         11,    No,     wholeByte(10),    No,    1,   "Blank"},
+    //       field             record payload frame        reply             export max  group
+    FieldRow{F::TextEnables,   0,     0,      Data,        wholeByte(9),     No,    7,   "Text Enables"},
+    FieldRow{F::DateMode,      1,     1,      Data,        wholeByte(8),     No,    2,   nullptr},
+    FieldRow{F::TimeCodeInput, 2,     2,      Data,        {7, 0, 0x01},     No,    1,   "Time Code Input"},
+    FieldRow{F::HourMode,      3,     3,      Data,        {6, 0, 0x01},     No,    1,   "Hour Mode"},
+    FieldRow{F::TimeZone,      4,     4,      Data,        wholeByte(5),     No,    48,  "Timezone"},
+    FieldRow{F::WindowMode,    5,     5,      Data,        wholeByte(4),     No,    3,   "Mask Mode"},
+    FieldRow{F::DisplayMode,   6,     6,      Data,        wholeByte(3),     No,    3,   "Display Mode"},
+    FieldRow{F::VertPos,       7,     7,      Data,        VertPosBits,      No,    63,  "Position"},
+    FieldRow{F::HorizPos,      8,     10,     Data,        HorizPosBits,     No,    255, "Position"},
+    FieldRow{F::VertSize,      9,     8,      Data,        VertSizeBits,     No,    3,   "Size"},
+    FieldRow{F::HorizSize,     10,    9,      Data,        HorizSizeBits,    No,    15,  "Size"},
+    FieldRow{F::Blank,         11,    No,     OwnBlank,    wholeByte(10),    No,    1,   "Blank"},
 };
 
 constexpr std::array Qm410aGroups{
     GroupRow{"Position"},
     GroupRow{"Size"},
-    GroupRow{"Blank", No, ExtraFrame::Blank},
+    GroupRow{"Blank"},
     GroupRow{"Time Code Input"},
     GroupRow{"Hour Mode"},
     GroupRow{"Display Mode"},
     GroupRow{"Timezone"},
     GroupRow{"Mask Mode"},
-    GroupRow{"Text 1", 0, ExtraFrame::Text},
-    GroupRow{"Text 2", 1, ExtraFrame::Text},
-    GroupRow{"Text 3", 2, ExtraFrame::Text},
+    GroupRow{"Text 1", 0},
+    GroupRow{"Text 2", 1},
+    GroupRow{"Text 3", 2},
     GroupRow{"Text Enables"},
 };
 
 constexpr std::array Qm520aFields{
-    //       field             record payload reply             export max  group
-    FieldRow{F::TextEnables,   0,     0,      wholeByte(8),     0,     7,   "Text Enables"},
-    FieldRow{F::AutoStop,      1,     1,      wholeByte(7),     1,     1,   "Autostop"},
-    FieldRow{F::LeapSeconds,   2,     2,      wholeByte(5),     2,     1,   "Leap Seconds"},
-    FieldRow{F::WindowMode,    3,     3,      wholeByte(4),     3,     3,   "Mask Mode"},
-    FieldRow{F::DisplayMode,   4,     4,      wholeByte(3),     4,     2,   "Milliseconds"},
-    FieldRow{F::VertPos,       5,     5,      VertPosBits,      5,     63,  "Position"},
-    FieldRow{F::HorizPos,      6,     8,      HorizPosBits,     8,     255, "Position"},
-    FieldRow{F::VertSize,      7,     6,      VertSizeBits,     6,     3,   "Size"},
-    FieldRow{F::HorizSize,     8,     7,      HorizSizeBits,    7,     15,  "Size"},
-    FieldRow{F::Blank,         9,     No,     wholeByte(9),     9,     1,   "Blank"},
-    FieldRow{F::TimeFont,      10,    No,     wholeByte(11),    No,    1,   "Time Font Style"},
+    //       field             record payload frame        reply             export max  group
+    FieldRow{F::TextEnables,   0,     0,      Data,        wholeByte(8),     0,     7,   "Text Enables"},
+    FieldRow{F::AutoStop,      1,     1,      Data,        wholeByte(7),     1,     1,   "Autostop"},
+    FieldRow{F::LeapSeconds,   2,     2,      Data,        wholeByte(5),     2,     1,   "Leap Seconds"},
+    FieldRow{F::WindowMode,    3,     3,      Data,        wholeByte(4),     3,     3,   "Mask Mode"},
+    FieldRow{F::DisplayMode,   4,     4,      Data,        wholeByte(3),     4,     2,   "Milliseconds"},
+    FieldRow{F::VertPos,       5,     5,      Data,        VertPosBits,      5,     63,  "Position"},
+    FieldRow{F::HorizPos,      6,     8,      Data,        HorizPosBits,     8,     255, "Position"},
+    FieldRow{F::VertSize,      7,     6,      Data,        VertSizeBits,     6,     3,   "Size"},
+    FieldRow{F::HorizSize,     8,     7,      Data,        HorizSizeBits,    7,     15,  "Size"},
+    FieldRow{F::Blank,         9,     No,     OwnBlank,    wholeByte(9),     9,     1,   "Blank"},
+    FieldRow{F::TimeFont,      10,    No,     OwnTimeFont, wholeByte(11),    No,    1,   "Time Font Style"},
 };
 
 constexpr std::array Qm520aGroups{
     GroupRow{"Position"},
     GroupRow{"Size"},
-    GroupRow{"Blank", No, ExtraFrame::Blank},
+    GroupRow{"Blank"},
     GroupRow{"Milliseconds"},
     GroupRow{"Mask Mode"},
     GroupRow{"Autostop"},
     GroupRow{"Leap Seconds"},
-    GroupRow{"Text 1", 0, ExtraFrame::Text},
-    GroupRow{"Text 2", 1, ExtraFrame::Text},
-    GroupRow{"Text 3", 2, ExtraFrame::Text},
+    GroupRow{"Text 1", 0},
+    GroupRow{"Text 2", 1},
+    GroupRow{"Text 3", 2},
     GroupRow{"Text Enables"},
-    GroupRow{"Time Font Style", No, ExtraFrame::TimeFont},
+    GroupRow{"Time Font Style"},
 };
 // clang-format on
 
@@ -147,13 +150,21 @@ template<std::size_t N> constexpr bool repliesCarryTheMaxima(const std::array<Fi
                        [](const FieldRow &row) { return row.maximum <= row.reply.mask; });
 }
 
+// A field is in the data frame exactly when that is the frame it travels in.
+template<std::size_t N> constexpr bool framesMatchPayload(const std::array<FieldRow, N> &rows)
+{
+    return std::all_of(rows.begin(), rows.end(), [](const FieldRow &row) {
+        return (row.payload != Nowhere) == (row.frame == FieldFrame::Data);
+    });
+}
+
 template<std::size_t N, std::size_t G>
 constexpr bool wellFormed(const std::array<FieldRow, N> &rows,
                           const std::array<GroupRow, G> &groups)
 {
     return eachFieldOnce(rows) && placesFollowOn(rows, &FieldRow::record) &&
            placesFollowOn(rows, &FieldRow::payload) && placesFollowOn(rows, &FieldRow::exported) &&
-           groupsMatch(rows, groups) && repliesCarryTheMaxima(rows);
+           groupsMatch(rows, groups) && repliesCarryTheMaxima(rows) && framesMatchPayload(rows);
 }
 
 static_assert(wellFormed(Qm410aFields, Qm410aGroups));
@@ -191,10 +202,13 @@ std::vector<UpdateGroup> updateGroupsOf(const std::vector<FieldRow> &rowsInRecor
 {
     std::vector<UpdateGroup> result;
     for (const GroupRow &group : groups) {
-        UpdateGroup update{QString::fromLatin1(group.caption), {}, group.textLine, group.extra};
+        UpdateGroup update{QString::fromLatin1(group.caption), {}, group.textLine, {}};
         for (const FieldRow &row : rowsInRecordOrder) {
-            if (copies(group, row))
-                update.fields.push_back(row.field);
+            if (!copies(group, row))
+                continue;
+            update.fields.push_back(row.field);
+            if (row.frame != FieldFrame::Data)
+                update.ownFrames.push_back(row.field);
         }
         result.push_back(update);
     }
@@ -247,9 +261,15 @@ UnitModel make520a()
 
 quint8 UnitModel::maximum(Field field) const
 {
-    const auto row = std::find_if(fields.begin(), fields.end(),
-                                  [field](const FieldRow &r) { return r.field == field; });
-    return row == fields.end() ? 0 : row->maximum;
+    const FieldRow *found = row(field);
+    return found ? found->maximum : 0;
+}
+
+const FieldRow *UnitModel::row(Field field) const
+{
+    const auto found = std::find_if(fields.begin(), fields.end(),
+                                    [field](const FieldRow &r) { return r.field == field; });
+    return found == fields.end() ? nullptr : &*found;
 }
 
 const UnitModel &qm410a()

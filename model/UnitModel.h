@@ -21,6 +21,14 @@ struct ReplyPlace
     quint8 mask;
 };
 
+// The frame that carries a field to the unit when the field alone is sent.
+enum class FieldFrame : quint8
+{
+    Data,     // command 2, with every other byte setting of the channel
+    Blank,    // command 3 or 4
+    TimeFont, // command 9
+};
+
 // Every fact about one byte field of a model. A model's fields are a table of these rows, and
 // every list the protocol reads is derived from it, so a new setting is one row.
 struct FieldRow
@@ -28,6 +36,7 @@ struct FieldRow
     Field field;
     int record;  // place in the record's own order, as setup files list it
     int payload; // place in the channel data frame (command 2); Nowhere: not sent in it
+    FieldFrame frame;
     ReplyPlace reply;
     int exported; // place in a settings.txt line; Nowhere: not exported
     // The largest value the window sets: its list's last entry, the bits of its check boxes,
@@ -45,22 +54,12 @@ struct ReplyByte
     quint8 mask;
 };
 
-// The frame a multi-channel update sends right after copying a group, before the data frame.
-enum class ExtraFrame : quint8
-{
-    None,
-    Blank,
-    Text,
-    TimeFont,
-};
-
 // One item of the multi-channel update's settings list, as the model's group table writes it;
 // the fields name their group themselves.
 struct GroupRow
 {
     const char *caption;
     int textLine = Nowhere; // 0..2 when the group copies a text line
-    ExtraFrame extra = ExtraFrame::None;
 };
 
 // One item of the multi-channel update's settings list and what it copies.
@@ -69,7 +68,9 @@ struct UpdateGroup
     QString caption;
     std::vector<Field> fields;
     int textLine = -1; // 0..2 when the group copies a text line
-    ExtraFrame extra = ExtraFrame::None;
+    // The copied fields that travel in frames of their own, sent right after the copy; the
+    // others go in the channel's one data frame.
+    std::vector<Field> ownFrames;
 };
 
 // Everything the protocol and the channel model need to know about one unit model. The
@@ -100,6 +101,8 @@ struct UnitModel
     }
     // The row's maximum; 0 for a field the model lacks.
     quint8 maximum(Field field) const;
+    // The field's row; nullptr for a field the model lacks.
+    const FieldRow *row(Field field) const;
 };
 
 const UnitModel &qm410a();

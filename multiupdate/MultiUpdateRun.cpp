@@ -21,22 +21,13 @@ QString textToSend(const std::function<QString(int)> &shownText, const ChannelSe
     return shownText ? shownText(line) : source.texts[static_cast<std::size_t>(line)];
 }
 
-void sendGroupFrame(const UpdateGroup &group, int index, CommandSender &sender,
-                    const std::function<QString(int)> &shownText, const ChannelSettings &source)
+void sendGroupFrames(const UpdateGroup &group, int index, CommandSender &sender,
+                     const std::function<QString(int)> &shownText, const ChannelSettings &source)
 {
-    switch (group.extra) {
-    case ExtraFrame::None:
-        break;
-    case ExtraFrame::Blank:
-        sender.sendBlank(index);
-        break;
-    case ExtraFrame::Text:
+    for (Field field : group.ownFrames)
+        sender.sendField(index, field);
+    if (group.textLine >= 0)
         sender.sendText(index, group.textLine, textToSend(shownText, source, group.textLine));
-        break;
-    case ExtraFrame::TimeFont:
-        sender.sendTimeFont(index);
-        break;
-    }
 }
 
 void run(const UnitModel &model, ChannelTable &table, const ChannelSettings &source,
@@ -53,7 +44,7 @@ void run(const UnitModel &model, ChannelTable &table, const ChannelSettings &sou
                 continue;
             const UpdateGroup &group = model.updateGroups[static_cast<std::size_t>(bit)];
             copyGroup(group, source, table[index]);
-            sendGroupFrame(group, index, sender, shownText, source);
+            sendGroupFrames(group, index, sender, shownText, source);
         }
         sender.sendData(index);
     }

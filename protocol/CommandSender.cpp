@@ -77,6 +77,24 @@ void CommandSender::sendTimeFont(int index)
     sendCommand(m_sink, Command::TimeFont, channelByte(index), QByteArrayView(&payload, 1), true);
 }
 
+void CommandSender::sendField(int index, Field field)
+{
+    const FieldRow *row = m_model.row(field);
+    if (!row)
+        return;
+    switch (row->frame) {
+    case FieldFrame::Data:
+        sendData(index);
+        break;
+    case FieldFrame::Blank:
+        sendBlank(index);
+        break;
+    case FieldFrame::TimeFont:
+        sendTimeFont(index);
+        break;
+    }
+}
+
 // All or nothing, so that the unit is not left with half of the channel's update.
 void CommandSender::sendUpdate(int index, const std::array<QString, TextLineCount> &texts,
                                bool withTimeFont)
@@ -97,9 +115,10 @@ void CommandSender::sendUpdate(int index, const std::array<QString, TextLineCoun
     for (int line = 0; line < TextLineCount; ++line)
         sendText(index, line, texts[static_cast<std::size_t>(line)]);
     sendData(index);
-    sendBlank(index);
-    if (withTimeFont)
-        sendTimeFont(index);
+    for (const FieldRow &row : m_model.fields) {
+        if (row.frame != FieldFrame::Data && (withTimeFont || row.field != Field::TimeFont))
+            sendField(index, row.field);
+    }
 }
 
 void CommandSender::requestSettings(int index)

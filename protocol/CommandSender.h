@@ -29,9 +29,12 @@ public:
     void sendText(int index, int textIndex, QStringView shownText);
     // Command 9; the QM-410A has no time font and sends nothing.
     void sendTimeFont(int index);
+    // The frame the field's row names; nothing for a field the model lacks.
+    void sendField(int index, Field field);
     // What the Update button sends for a channel, in its order: the three text lines as given,
-    // the byte settings, the blanking and, unless withTimeFont is false, the time font; none
-    // of them when the sender would refuse one.
+    // the byte settings, then the fields of frames of their own in record order (the blanking
+    // and, unless withTimeFont is false, the time font); none of them when the sender would
+    // refuse one.
     void sendUpdate(int index, const std::array<QString, TextLineCount> &texts,
                     bool withTimeFont = true);
     // Command 8: asks the unit for one settings reply.

@@ -184,15 +184,10 @@ bool ChannelEditor::editedFromKeyboard(const BoundSetting &setting) const
 
 void ChannelEditor::sendSetting(const SettingBinding &binding)
 {
-    const int index = m_currentChannel;
     if (binding.kind == SettingKind::TextLine)
-        sendText(index, binding.line);
-    else if (binding.field == Field::Blank)
-        m_sender.sendBlank(index);
-    else if (binding.field == Field::TimeFont)
-        m_sender.sendTimeFont(index);
+        sendText(m_currentChannel, binding.line);
     else
-        m_sender.sendData(index);
+        m_sender.sendField(m_currentChannel, binding.field);
 }
 
 void ChannelEditor::onUpdateImmediatelyClicked(bool checked)

@@ -2,36 +2,30 @@
 #include "panel/session/PanelController.h"
 #include "panel/window/MainWindow.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/SettingControls.h"
 #include "tests/support/SimPanelPlatform.h"
 #include "tests/support/UnitSimProcess.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QStackedWidget>
 #include <QTest>
 
 using namespace qm;
 
-// Guards the wire while the panel's insides are rebuilt: a scripted operator session, from
-// start-up through every setting control, Update and a multiple update to close, must put on
-// the wire exactly the frames the emulated unit logged when the golden logs in tests/data were
-// made. They were made once, before the rebuild, by running this test with no golden log and
-// copying the <model>.actual file it wrote beside itself into tests/data. Change them only
-// when the wire is meant to change.
+// Guards the wire: a scripted operator session, from start-up through every control the
+// window's description binds to a setting (each edit must reach the wire), Update and a multiple
+// update to close, must put on the wire exactly the frames of the golden log in tests/data. A
+// run that differs writes what the unit heard to <model>.actual beside itself; a newly bound
+// control lands there, and its frames are looked at before that file replaces the golden log.
+// Change the logs only when the wire is meant to change.
 
 namespace {
 
-// Every setting control either window may hold, in the order the session works them.
-const QStringList ScriptedControls = {
-    "chkEnable_0",    "chkEnable_1", "chkEnable_2",   "optSMPTE",      "optQOR",
-    "opt24hr",        "opt12hr",     "cmbWindowMode", "cmbTimeZone",   "cmbDateMode",
-    "cmbDisplayMode", "cmbTimeFont", "chkBlank",      "chkAutoStop",   "chkLeapSeconds",
-    "txtText_0",      "txtText_1",   "txtText_2",     "txtHorizontal", "txtVertical",
-    "txtMove",        "sldVertSize", "sldHorizSize"};
 // A whole program on the real serial port, COM1 mapped to its own emulated unit.
 struct Session
 {
@@ -49,15 +43,6 @@ struct Session
     std::unique_ptr<PanelController> controller;
 };
 
-// Brings forward the settings page that holds the control, as the operator would.
-void showPageOf(QWidget *control)
-{
-    for (QWidget *child = control; child->parentWidget(); child = child->parentWidget()) {
-        if (auto *pages = qobject_cast<QStackedWidget *>(child->parentWidget()))
-            pages->setCurrentWidget(child);
-    }
-}
-
 void typeInto(QLineEdit *field, const QString &text)
 {
     QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
@@ -65,10 +50,18 @@ void typeInto(QLineEdit *field, const QString &text)
     QTest::keyClicks(field, text);
 }
 
+// The next entry; from the last, up and back, so that the edit is heard either way.
+void stepDown(QComboBox *list)
+{
+    if (list->currentIndex() + 1 == list->count())
+        QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Down);
+}
+
 // One operator edit of the control, by the kind of widget it is.
 void work(QWidget *control)
 {
-    showPageOf(control);
+    test::showPageOf(control);
     if (auto *box = qobject_cast<QAbstractButton *>(control))
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     else if (auto *slider = qobject_cast<QSlider *>(control))
@@ -77,8 +70,25 @@ void work(QWidget *control)
         QTest::keyClick(control, Qt::Key_Right);
     else if (auto *field = qobject_cast<QLineEdit *>(control))
         typeInto(field, control->objectName().startsWith("txtText") ? " Ab " : "5");
-    else
-        QTest::keyClick(control, Qt::Key_Down);
+    else if (auto *list = qobject_cast<QComboBox *>(control))
+        stepDown(list);
+}
+
+// What the operator works for one bound control: the position editor's inputs front to back
+// (its frame lists its children back to front, as they are stacked), then its arrow keys; any
+// other control itself.
+QWidgetList inputsOf(const test::SettingControl &setting, QWidget &window)
+{
+    auto *control = window.findChild<QWidget *>(setting.name);
+    if (setting.binding.kind != SettingKind::Position)
+        return {control};
+    QWidgetList inputs;
+    for (QWidget *child : control->findChildren<QWidget *>()) {
+        auto *field = qobject_cast<QLineEdit *>(child);
+        if ((field && !field->isReadOnly()) || qobject_cast<QSlider *>(child))
+            inputs.prepend(child);
+    }
+    return inputs << window.findChild<QWidget *>(QStringLiteral("txtMove"));
 }
 
 } // namespace
@@ -116,9 +126,15 @@ void TestWireSession::sessionFramesMatchTheGoldenLog()
     QWidget *selector = s.find<QWidget>("cmdButton_2");
     QVERIFY(selector);
     QTest::mouseClick(selector, Qt::LeftButton);
-    for (const QString &name : ScriptedControls) {
-        if (auto *control = s.find<QWidget>(name))
-            work(control);
+    for (const test::SettingControl &setting : test::settingControls(*description)) {
+        for (QWidget *input : inputsOf(setting, s.window)) {
+            QVERIFY2(input, qPrintable(setting.name + " is not in the window"));
+            const qsizetype heard = s.sim.logLines().size();
+            work(input);
+            QTRY_VERIFY2_WITH_TIMEOUT(s.sim.logLines().size() > heard,
+                                      qPrintable(input->objectName() + " sent nothing"),
+                                      test::DeadlineMs);
+        }
     }
     // Deferred edits, sent together by Update.
     work(s.find<QCheckBox>("chkUpdateImmediately"));

@@ -6,6 +6,7 @@
 #include "tests/support/Deadline.h"
 #include "tests/support/MemoryPreferencesStore.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/SettingControls.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -69,6 +70,8 @@ ChannelSettings saneRecord()
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(test::SettingControl)
 
 class TestChannelEditor : public QObject
 {
@@ -151,10 +154,7 @@ void TestChannelEditor::aControlChangedByKeyKeepsTheKeyboard()
     p.table[0] = saneRecord();
     p.select(0);
     auto *widget = p.window.findChild<QWidget *>(control);
-    for (int page = 0; page < p.c.sstSettings->count(); ++page) {
-        if (p.c.sstSettings->widget(page)->isAncestorOf(widget))
-            p.c.sstSettings->setCurrentIndex(page);
-    }
+    test::showPageOf(widget);
     widget->setFocus();
     QTRY_VERIFY_WITH_TIMEOUT(widget->hasFocus(), test::DeadlineMs);
     const ChannelSettings before = p.table[0];
@@ -174,64 +174,59 @@ void TestChannelEditor::aControlChangedByKeyKeepsTheKeyboard()
              keeps ? PositionGrid::Look::Inactive : PositionGrid::Look::Active);
 }
 
+// Every bound control of both windows but the position editor's, which tests its own.
 void TestChannelEditor::everyControlStoresItsEditForUpdate_data()
 {
-    QTest::addColumn<bool>("is520a");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("field");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<QString>("stored");
-    const auto row = [](bool is520a, const char *control, Field field, int before,
-                        const char *stored) {
-        QTest::addRow("%s %s", is520a ? "QM-520A" : "QM-410A", control)
-            << is520a << control << int(field) << before << stored;
-    };
-    row(false, "chkBlank", Field::Blank, 0, "1");
-    row(false, "chkEnable_1", Field::TextEnables, 2, "0");
-    row(true, "cmbDisplayMode", Field::DisplayMode, 0, "1");
-    row(false, "txtText_2", Field::Blank, 0, "threex");
-    row(false, "cmbTimeZone", Field::TimeZone, 0, "1");
-    row(false, "opt12hr", Field::HourMode, 0, "1");
-    row(false, "opt24hr", Field::HourMode, 1, "0");
-    row(true, "cmbTimeFont", Field::TimeFont, 0, "1");
+    QTest::addColumn<const WindowDescription *>("description");
+    QTest::addColumn<test::SettingControl>("setting");
+    for (const WindowDescription *description : {&qm410aWindow(), &qm520aWindow()}) {
+        for (const test::SettingControl &setting : test::settingControls(*description)) {
+            if (setting.binding.kind != SettingKind::Position)
+                QTest::addRow("%s %s", qPrintable(description->model->name),
+                              qPrintable(setting.name))
+                    << description << setting;
+        }
+    }
 }
 
 // With Update Immediately cleared by the operator, which is stored unlike the start-up policy,
-// an edit is kept in the record and nothing goes until Update, whose frames then carry it.
-// (What each edit sends at once is the wire session's golden log.)
+// an edit changes the control's own field and no other, nothing goes until Update, and Update's
+// frames then carry it. (What each edit sends at once is the wire session's golden log.)
 void TestChannelEditor::everyControlStoresItsEditForUpdate()
 {
-    QFETCH(bool, is520a);
-    QFETCH(QString, control);
-    QFETCH(int, field); // none for a text line
-    QFETCH(int, before);
-    QFETCH(QString, stored);
-    Panel p(is520a ? qm520aWindow() : qm410aWindow());
-    p.table[2] = saneRecord();
-    const bool text = control.startsWith(u"txtText");
-    if (!text)
-        p.table[2][Field(field)] = quint8(before);
+    QFETCH(const WindowDescription *, description);
+    QFETCH(test::SettingControl, setting);
+    Panel p(*description);
+    ChannelSettings &record = p.table[2];
+    record = saneRecord();
     p.editor.applyUpdatePolicy(1);
     p.c.chkUpdateImmediately->click();
     QCOMPARE(p.store.values, (QMap<QString, QString>{{"Settings/UpdateImmediately", "0"}}));
     p.select(2);
-    QWidget *widget = p.window.findChild<QWidget *>(control);
+    QWidget *widget = p.window.findChild<QWidget *>(setting.name);
     QVERIFY(widget);
-    for (int page = 0; page < p.c.sstSettings->count(); ++page) {
-        if (p.c.sstSettings->widget(page)->isAncestorOf(widget))
-            p.c.sstSettings->setCurrentIndex(page);
+    if (auto *option = qobject_cast<QRadioButton *>(widget); option && option->isChecked()) {
+        record[setting.binding.field] ^= 1; // so that the click changes the choice
+        p.select(2);
     }
+    test::showPageOf(widget);
+    const ChannelSettings before = record;
     QTest::mouseClick(p.c.cmdUpdate, Qt::LeftButton);
     const QByteArrayList unedited = std::exchange(p.sink.frames, {});
     if (auto *list = qobject_cast<QComboBox *>(widget))
-        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, list->currentIndex() == 0 ? Qt::Key_Down : Qt::Key_Up);
     else if (auto *line = qobject_cast<QLineEdit *>(widget))
         QTest::keyClick(line, Qt::Key_X);
     else
         qobject_cast<QAbstractButton *>(widget)->click();
-    QCOMPARE(!text ? QString::number(p.table[2][Field(field)])
-                   : p.table[2].texts[std::size_t(control.back().digitValue())],
-             stored);
+    QVERIFY2(record != before, "the edit is stored");
+    ChannelSettings others = record;
+    const auto line = static_cast<std::size_t>(setting.binding.line);
+    if (setting.binding.kind == SettingKind::TextLine)
+        others.texts[line] = before.texts[line];
+    else
+        others[setting.binding.field] = before[setting.binding.field];
+    QCOMPARE(others, before);
     QVERIFY2(p.sink.frames.isEmpty(), "a deferred edit sends nothing");
     QTest::mouseClick(p.c.cmdUpdate, Qt::LeftButton);
     QCOMPARE(p.sink.frames.size(), unedited.size());

@@ -54,7 +54,7 @@ struct Control
 
 using Window = QMap<QString, Control>; // by name
 
-// "name kind container left top width height [caption "…"] [tip "…"]", or "- "item"" under
+// "name kind container left top width height [caption "…"] [tip "…"]", or "- "item" …" under
 // its list. A line that cannot be read stands as a control of its own, which no window holds.
 Window readDesign(const QString &file)
 {
@@ -71,8 +71,8 @@ Window readDesign(const QString &file)
         };
         if (t.isEmpty() || line.startsWith(u'#'))
             continue;
-        if (t.size() == 2 && t[0] == u"-" && design.contains(last)) {
-            design[last].items << t[1];
+        if (t.size() >= 2 && t[0] == u"-" && design.contains(last)) {
+            design[last].items << t.mid(1);
         } else if (t.size() < 7 || t.size() % 2 == 0) {
             design[QStringLiteral("line %1").arg(number)].kind = QStringLiteral("cannot be read");
         } else {
