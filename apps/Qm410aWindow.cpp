@@ -90,22 +90,15 @@ Rows channelIndicators()
                                     210, 855, 1500, 2160, 2802, 3450};
     const int indicatorTops[12] = {450, 450, 450, 450, 450, 450, 735, 740, 740, 740, 740, 740};
     const int labelLefts[6] = {255, 885, 1530, 2175, 2820, 3465};
+    for (int i = 0; i < 12; ++i)
+        rows.push_back(channelSelector(i, {indicatorLefts[i], indicatorTops[i], 510, 240}));
     for (int i = 0; i < 12; ++i) {
-        rows.push_back({.kind = ControlKind::ChannelSelector,
-                        .name = arrayElementName(QStringLiteral("cmdButton"), i),
-                        .container = VideoChannelFrame,
-                        .twips = {indicatorLefts[i], indicatorTops[i], 510, 240},
-                        .options = ControlOption::Disabled,
-                        .index = i});
-    }
-    for (int i = 0; i < 12; ++i) {
-        WindowRow number = labelling(
-            label(arrayElementName(QStringLiteral("Label1"), i), VideoChannelFrame,
+        const WindowRow number =
+            label(QStringLiteral("Label1"), VideoChannelFrame,
                   {labelLefts[i % 6], i < 6 ? 240 : 990, 435, 225}, QString::number(i + 1),
-                  ControlOption::Centred | ControlOption::GreyText),
-            arrayElementName(QStringLiteral("cmdButton"), i));
-        number.index = i;
-        rows.push_back(number);
+                  ControlOption::Centred | ControlOption::GreyText);
+        rows.push_back(
+            element(labelling(number, arrayElementName(QStringLiteral("cmdButton"), i)), i));
     }
     return rows;
 }
@@ -150,11 +143,11 @@ void appendDisplayPage(Rows &rows, const WindowDescription &d)
     rows.push_back(labelling(
         label(QStringLiteral("Label10"), DisplayFrame, labelAt(1290), QStringLiteral("Timezone:")),
         QStringLiteral("cmbTimeZone")));
-    rows.push_back(
-        bound(spoken(list(QStringLiteral("cmbTimeZone"), DisplayFrame, {1740, 1260, 2385, 315},
-                          d.timeZones, QStringLiteral("Sets the Time Zone offset relative to UTC")),
-                     QStringLiteral("Time zone"), QStringLiteral("Offset from UTC")),
-              bind::list(Field::TimeZone, WholeByte, TimeZoneStep)));
+    rows.push_back(bound(spoken(tip(list(QStringLiteral("cmbTimeZone"), DisplayFrame,
+                                         {1740, 1260, 2385, 315}, d.timeZones),
+                                    QStringLiteral("Sets the Time Zone offset relative to UTC")),
+                                QStringLiteral("Time zone"), QStringLiteral("Offset from UTC")),
+                         bind::list(Field::TimeZone, WholeByte, TimeZoneStep)));
     rows.push_back(labelling(label(QStringLiteral("Label3"), DisplayFrame, labelAt(1640),
                                    QStringLiteral("Window Mode:")),
                              QStringLiteral("cmbWindowMode")));

@@ -27,15 +27,9 @@ Rows channelButtons()
 {
     Rows rows;
     const int lefts[12] = {120, 792, 1464, 2160, 2808, 3480, 120, 795, 1470, 2160, 2805, 3480};
-    for (int i = 0; i < 12; ++i) {
-        rows.push_back({.kind = ControlKind::ChannelSelector,
-                        .name = arrayElementName(QStringLiteral("cmdButton"), i),
-                        .container = QStringLiteral("Frame2"),
-                        .twips = {lefts[i], i < 6 ? 240 : 720, 615, 375},
-                        .caption = QString::number(i + 1),
-                        .options = ControlOption::Disabled,
-                        .index = i});
-    }
+    for (int i = 0; i < 12; ++i)
+        rows.push_back(
+            channelSelector(i, {lefts[i], i < 6 ? 240 : 720, 615, 375}, QString::number(i + 1)));
     return rows;
 }
 
@@ -83,12 +77,11 @@ void appendTextPage(Rows &rows)
     rows.push_back(tabPage(page, QStringLiteral("Text Settings")));
     const int tops[3] = {660, 1410, 2160};
     for (int line = 0; line < 3; ++line) {
-        WindowRow caption =
-            labelling(label(arrayElementName(QStringLiteral("lblText"), line), page,
-                            {150, tops[line], 735, 225}, QStringLiteral("Line %1:").arg(line + 1)),
+        const WindowRow caption =
+            labelling(label(QStringLiteral("lblText"), page, {150, tops[line], 735, 225},
+                            QStringLiteral("Line %1:").arg(line + 1)),
                       arrayElementName(QStringLiteral("txtText"), line));
-        caption.index = line;
-        rows.push_back(caption);
+        rows.push_back(element(caption, line));
     }
     appendTextLines(
         rows, page,

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "form/RowMakers.h"
 #include "panel/window/WindowDescription.h"
 
 #include <array>
 
-// Row makers and the parts both main windows share, so each model's table reads as a list of
-// its own controls.
+// The parts both main windows share, so each model's table reads as a list of its own controls.
 namespace qm::rows {
-
-using Rows = std::vector<WindowRow>;
 
 // List masks: the bits of a field that a list shows.
 inline constexpr quint8 TwoBits = 3;
@@ -22,27 +20,11 @@ struct TextLineSteps
     int texts;
 };
 
-// The row holding the setting the binding names.
-WindowRow bound(WindowRow row, SettingBinding binding);
-// The row with the name and description a screen reader gives its control.
-WindowRow spoken(WindowRow row, const QString &name, const QString &description = {});
-// The label row whose caption a screen reader gives the control with that name.
-WindowRow labelling(WindowRow label, const QString &control);
-
-WindowRow captioned(ControlKind kind, const QString &name, const QString &container, QRect twips,
-                    const QString &caption = {});
-WindowRow label(const QString &name, const QString &container, QRect twips, const QString &caption,
-                ControlOptions options = {});
-WindowRow button(const QString &name, QRect twips, const QString &caption,
-                 ControlOptions options = {});
-WindowRow checkBox(const QString &name, const QString &container, QRect twips,
-                   const QString &caption);
-WindowRow radioButton(const QString &name, const QString &container, QRect twips,
-                      const QString &caption);
-WindowRow list(const QString &name, const QString &container, QRect twips, const QStringList &items,
-               const QString &toolTip = {});
-WindowRow textBox(const QString &name, const QString &container, QRect twips);
+// A page of the settings tab control.
 WindowRow tabPage(const QString &name, const QString &caption);
+// Channel selector `index` in the "Video Channel:" frame, disabled until its channel answers.
+WindowRow channelSelector(int index, QRect twips, const QString &caption = {});
+// The position and size editor's frame, which the editor fills.
 WindowRow positionFrame(const QString &container, QRect twips, int fillStep);
 
 // A window of the model with what both windows share: the caption, the window mode list.

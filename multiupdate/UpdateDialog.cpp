@@ -1,6 +1,7 @@
 #include "multiupdate/UpdateDialog.h"
 
 #include "form/FormBuilder.h"
+#include "form/RowMakers.h"
 #include "model/Twips.h"
 #include "model/UnitModel.h"
 #include "multiupdate/SelectionList.h"
@@ -12,11 +13,12 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace qm {
 
 namespace {
+
+using namespace rows;
 
 // Channel 1 is always listed, even before any channel has answered, and it counts like any
 // listed channel so that what the operator ticks is what the run uses.
@@ -59,40 +61,28 @@ int contentWidth(const QListWidget &list)
 }
 
 // A frame of the dialog: its "Select/Unselect All" box above the list it ticks.
-void appendSelectionFrame(std::vector<WindowRow> &rows, const QString &frame, int left,
-                          const QString &caption, const QString &list, const QString &selectAll,
+void appendSelectionFrame(Rows &rows, const QString &frame, int left, const QString &caption,
+                          const QString &list, const QString &selectAll,
                           std::pair<int, int> tabIndices)
 {
-    rows.push_back({.kind = ControlKind::TitledFrame,
-                    .name = frame,
-                    .twips = {left, 180, 2385, 3495},
-                    .caption = caption});
-    rows.push_back({.kind = ControlKind::CheckBox,
-                    .name = selectAll,
-                    .container = frame,
-                    .twips = {180, 300, 1785, 285},
-                    .caption = QStringLiteral("Select/Unselect All"),
-                    .tabIndex = tabIndices.first});
-    rows.push_back({.kind = ControlKind::ListBox,
-                    .name = list,
-                    .container = frame,
-                    .twips = {150, 630, 1845, 2760},
-                    .tabIndex = tabIndices.second});
+    rows.push_back(
+        captioned(ControlKind::TitledFrame, frame, Root, {left, 180, 2385, 3495}, caption));
+    rows.push_back(tabStop(
+        checkBox(selectAll, frame, {180, 300, 1785, 285}, QStringLiteral("Select/Unselect All")),
+        tabIndices.first));
+    rows.push_back(tabStop(captioned(ControlKind::ListBox, list, frame, {150, 630, 1845, 2760}),
+                           tabIndices.second));
 }
 
 WindowRow dialogButton(const QString &name, int left, const QString &caption, int tabIndex)
 {
-    return {.kind = ControlKind::PushButton,
-            .name = name,
-            .twips = {left, 3780, 1305, 465},
-            .caption = caption,
-            .tabIndex = tabIndex};
+    return tabStop(button(name, {left, 3780, 1305, 465}, caption), tabIndex);
 }
 
 // The dialog as designed. Tab walks it in the design's order, from the channel list.
-std::vector<WindowRow> dialogRows()
+Rows dialogRows()
 {
-    std::vector<WindowRow> rows;
+    Rows rows;
     appendSelectionFrame(rows, QStringLiteral("frameChannels"), 90,
                          QStringLiteral("Channels to update:"), QStringLiteral("lstChannels"),
                          QStringLiteral("chkAllChannels"), {1, 0});

@@ -1,6 +1,7 @@
 #include "position/PositionControls.h"
 
 #include "form/FormBuilder.h"
+#include "form/RowMakers.h"
 #include "position/GridMath.h"
 #include "position/PositionGrid.h"
 #include "position/PositionPictures.h"
@@ -10,90 +11,68 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include <vector>
-
 namespace qm {
 
 namespace {
 
+using namespace rows;
+
 constexpr QRect GridDesign(660, 390, 2385, 1545);
 constexpr QRect MarkerDesign(1530, 1020, 180, 180);
 
-WindowRow centredLabel(const QString &name, QRect twips, const QString &caption,
-                       const QString &labelFor = {})
+// A caption centred both ways in its box.
+WindowRow centredLabel(const QString &name, QRect twips, const QString &caption)
 {
-    return {.kind = ControlKind::Label,
-            .name = name,
-            .twips = twips,
-            .caption = caption,
-            .labelFor = labelFor,
-            .options = ControlOption::Centred | ControlOption::Middle};
+    return label(name, Root, twips, caption, ControlOption::Centred | ControlOption::Middle);
 }
 
-WindowRow spokenRow(ControlKind kind, const QString &name, QRect twips, const QString &spoken,
-                    const QString &description = {})
+WindowRow coordinateField(const QString &name, QRect twips, const QString &spokenName, int limit)
 {
-    return {.kind = kind,
-            .name = name,
-            .twips = twips,
-            .accessibleName = spoken,
-            .accessibleDescription = description};
-}
-
-WindowRow coordinateField(const QString &name, QRect twips, const QString &spoken, int limit)
-{
-    WindowRow row =
-        spokenRow(ControlKind::TextBox, name, twips, spoken, QStringLiteral("1 to %1").arg(limit));
-    row.options = ControlOption::Centred;
-    return row;
-}
-
-WindowRow sizeSlider(ControlKind kind, const QString &name, QRect twips, const QString &spoken,
-                     int maximum, int designValue)
-{
-    WindowRow row = spokenRow(kind, name, twips, spoken);
-    row.maximum = maximum;
-    row.value = designValue;
-    return row;
+    return spoken(textBox(name, Root, twips, ControlOption::Centred), spokenName,
+                  QStringLiteral("1 to %1").arg(limit));
 }
 
 // The editor's controls front to back, in twips within its frame. All but the read-out and
 // the marker stand lower by the model's offset.
-std::vector<WindowRow> positionRows(const PositionLayout &layout)
+Rows positionRows(const PositionLayout &layout)
 {
     const auto lowered = [down = layout.topOffset](QRect twips) {
         return twips.translated(0, down);
     };
-    WindowRow readOut =
-        spokenRow(ControlKind::ReadOut, QStringLiteral("lblCoordinates"), layout.coordinatesTwips,
-                  QStringLiteral("Position under the pointer"));
-    readOut.options = ControlOption::Centred | ControlOption::Hidden;
     return {
         centredLabel(QStringLiteral("Label4"), lowered({1500, 150, 735, 225}),
                      QStringLiteral("Position")),
         centredLabel(QStringLiteral("Label5"), lowered({3300, 150, 735, 225}),
                      QStringLiteral("Size")),
-        readOut,
-        spokenRow(ControlKind::PositionGrid, QStringLiteral("imgPositionGrid"), lowered(GridDesign),
-                  QStringLiteral("Position"),
-                  QStringLiteral("A press places the overlay there; the arrow keys move it "
-                                 "while the grid shows a focus frame.")),
-        spokenRow(ControlKind::Picture, QStringLiteral("imgPosition"), MarkerDesign,
-                  QStringLiteral("Position marker")),
-        centredLabel(QStringLiteral("Label7"), lowered({90, 570, 405, 225}),
-                     QStringLiteral("Horz."), QStringLiteral("txtHorizontal")),
+        styled(spoken(captioned(ControlKind::ReadOut, QStringLiteral("lblCoordinates"), Root,
+                                layout.coordinatesTwips),
+                      QStringLiteral("Position under the pointer")),
+               ControlOption::Centred | ControlOption::Hidden),
+        spoken(captioned(ControlKind::PositionGrid, QStringLiteral("imgPositionGrid"), Root,
+                         lowered(GridDesign)),
+               QStringLiteral("Position"),
+               QStringLiteral("A press places the overlay there; the arrow keys move it "
+                              "while the grid shows a focus frame.")),
+        spoken(captioned(ControlKind::Picture, QStringLiteral("imgPosition"), Root, MarkerDesign),
+               QStringLiteral("Position marker")),
+        labelling(centredLabel(QStringLiteral("Label7"), lowered({90, 570, 405, 225}),
+                               QStringLiteral("Horz.")),
+                  QStringLiteral("txtHorizontal")),
         coordinateField(QStringLiteral("txtHorizontal"), lowered({120, 780, 405, 225}),
                         QStringLiteral("Horizontal position"), HorizontalSpan),
-        centredLabel(QStringLiteral("Label6"), lowered({120, 1080, 375, 225}),
-                     QStringLiteral("Vert."), QStringLiteral("txtVertical")),
+        labelling(centredLabel(QStringLiteral("Label6"), lowered({120, 1080, 375, 225}),
+                               QStringLiteral("Vert.")),
+                  QStringLiteral("txtVertical")),
         coordinateField(QStringLiteral("txtVertical"), lowered({120, 1290, 405, 225}),
                         QStringLiteral("Vertical position"), VerticalSpan),
-        sizeSlider(ControlKind::VerticalSlider, QStringLiteral("sldVertSize"),
-                   lowered({3570, 360, 285, 975}), QStringLiteral("Vertical size"), 3, 3),
+        spoken(slider(ControlKind::VerticalSlider, QStringLiteral("sldVertSize"), Root,
+                      lowered({3570, 360, 285, 975}), 3, 3),
+               QStringLiteral("Vertical size")),
         centredLabel(QStringLiteral("lblVertSize"), lowered({3870, 750, 375, 195}),
                      QStringLiteral("3")),
-        sizeSlider(ControlKind::HorizontalSlider, QStringLiteral("sldHorizSize"),
-                   lowered({3210, 1290, 1005, 285}), QStringLiteral("Horizontal size"), 12, 4),
+        spoken(slider(ControlKind::HorizontalSlider, QStringLiteral("sldHorizSize"), Root,
+                      lowered({3210, 1290, 1005, 285}), 12, 4),
+               QStringLiteral("Horizontal size")),
         centredLabel(QStringLiteral("lblHorizSize"), lowered({3480, 1650, 465, 255}),
                      QStringLiteral("4")),
     };

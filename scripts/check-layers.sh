@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the layer rule: every project include names its folder from the top of the tree, and a
 # folder includes only the folders below it in the table (tests, benchmarks and tools may use
-# any). The core (model, protocol, link) stays free of widgets.
+# any); a folder of sources the table does not name fails until it is given its place. The
+# core (model, protocol, link) and the preferences and process folders stay free of widgets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,12 +24,20 @@ declare -A may_use=(
   [apps/qm410a]="apps"
   [apps/qm520a]="apps"
 )
+# May use any folder, as may every folder below them.
+free_folders="tests bench tools"
+widget_free=(model protocol link preferences process)
 headers=$(git ls-files '*.h')
 status=0
 complain() {
   echo "$1" >&2
   status=1
 }
+
+while IFS= read -r folder; do
+  [[ -v may_use[$folder] || " $free_folders " == *" ${folder%%/*} "* ]] ||
+    complain "$folder: not in the layer table; name the folders it may use"
+done < <(git ls-files '*.cpp' '*.h' | sed 's|/[^/]*$||; t; s|.*|.|' | sort -u)
 
 while IFS= read -r file; do
   folder=$(dirname "$file")
@@ -42,7 +51,7 @@ while IFS= read -r file; do
     fi
     target=$(dirname "$included")
     [[ "$target" == "$folder" ]] && continue
-    [[ -v may_use[$folder] ]] || continue # tests, benchmarks and tools
+    [[ -v may_use[$folder] ]] || continue # a free folder, or one named above
     if [[ " ${may_use[$folder]} " != *" $target "* ]]; then
       complain "$file: $folder may not use $target (\"$included\")"
     fi
@@ -50,8 +59,8 @@ while IFS= read -r file; do
 done < <(git ls-files '*.cpp' '*.h')
 
 widgets='<(QtWidgets/.*|QWidget|QApplication|QDialog|QLabel|QComboBox|QPushButton|QMessageBox|QAbstractButton)>'
-if git grep -n -E "#[[:space:]]*include[[:space:]]*$widgets" -- model protocol link >&2; then
-  complain "the core (model, protocol, link) includes widgets"
+if git grep -n -E "#[[:space:]]*include[[:space:]]*$widgets" -- "${widget_free[@]}" >&2; then
+  complain "a folder that stays free of widgets (${widget_free[*]}) includes them"
 fi
 
 ((status == 0)) && echo "Layers: every include names its folder and keeps to the layer rule."
