@@ -96,8 +96,6 @@ private slots:
     void otherSpeedFails();
     void serverWordsFail_data();
     void serverWordsFail();
-    void silentServer_data();
-    void silentServer();
     void closeAfterLineUpHandsBackUnsent();
     void lateAnswerLengthensRoundTrip();
     void unknownHostFails();
@@ -402,32 +400,6 @@ void TestNetworkPort::serverWordsFail()
              qPrintable(rig.port.failureText()));
     QCOMPARE(rig.port.readAll(), QByteArray());
     QCOMPARE(rig.connected.size(), 0);
-}
-
-void TestNetworkPort::silentServer_data()
-{
-    QTest::addColumn<QString>("scheme");
-    QTest::addColumn<bool>("connects");
-    QTest::newRow("rfc2217 unconfirmed") << "rfc2217" << false;
-    QTest::newRow("raw pipe") << "tcp" << true; // a pipe has no handshake to wait for
-}
-
-void TestNetworkPort::silentServer()
-{
-    QFETCH(QString, scheme);
-    QFETCH(bool, connects);
-    constexpr int MarginMs = 5000;
-    QElapsedTimer clock;
-    clock.start();
-    NetRig rig(scheme);
-    QVERIFY(rig.port.isConnecting());
-    QSignalSpy &ended = connects ? rig.connected : rig.failed;
-    QVERIFY(ended.wait(NetworkSerialPort::ConnectTimeoutMs + MarginMs));
-    QVERIFY(clock.elapsed() < NetworkSerialPort::ConnectTimeoutMs + MarginMs);
-    QCOMPARE(rig.failed.size() + rig.connected.size(), 1);
-    if (!connects)
-        QVERIFY2(rig.port.failureText().contains(u"did not confirm"),
-                 qPrintable(rig.port.failureText()));
 }
 
 // Only what the system had not taken comes back: a frame far larger than the socket buffers,
