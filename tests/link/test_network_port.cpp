@@ -15,12 +15,10 @@
 #include "tests/support/InstantWaiter.h"
 #include "tests/support/LinkRig.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTimer>
 
 using namespace qm;
 using test::DeadlineMs;
@@ -97,7 +95,6 @@ private slots:
     void serverWordsFail_data();
     void serverWordsFail();
     void closeAfterLineUpHandsBackUnsent();
-    void lateAnswerLengthensRoundTrip();
     void unknownHostFails();
     void reconnectHoldsFramesUntilItEnds_data();
     void reconnectHoldsFramesUntilItEnds();
@@ -424,23 +421,6 @@ void TestNetworkPort::closeAfterLineUpHandsBackUnsent()
     QCOMPARE(unsent.size(), 2);
     QVERIFY(large.endsWith(unsent.first()));
     QCOMPARE(unsent.last(), hex("02"));
-}
-
-void TestNetworkPort::lateAnswerLengthensRoundTrip()
-{
-    constexpr int LateMs = 150;
-    NetRig rig;
-    bool answered = false;
-    rig.server.onReceived = [&] {
-        if (answered || !rig.lineAsked())
-            return;
-        answered = true;
-        QTimer::singleShot(LateMs, Qt::PreciseTimer, rig.server.client(),
-                           [&rig] { rig.server.client()->write(Confirms4800); });
-    };
-    QVERIFY(rig.connected.wait(DeadlineMs));
-    QVERIFY2(rig.port.roundTripMs() >= LateMs,
-             QByteArray::number(rig.port.roundTripMs()).constData());
 }
 
 void TestNetworkPort::unknownHostFails()

@@ -138,11 +138,8 @@ PeerServer::PeerServer()
     QObject::connect(&m_listener, &QTcpServer::newConnection, &m_listener, [this] {
         while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
             m_taken << socket;
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                received += socket->readAll();
-                if (onReceived)
-                    onReceived();
-            });
+            QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                             [this, socket] { received += socket->readAll(); });
         }
     });
     m_listener.listen(QHostAddress::LocalHost, 0);

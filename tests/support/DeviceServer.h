@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <functional>
-
 namespace qm::test {
 
 // Debian's ser2net run by a test as a serial device server on 127.0.0.1, one accepter per
@@ -78,7 +76,6 @@ public:
     QTcpSocket *client() const { return m_taken.isEmpty() ? nullptr : m_taken.last(); }
 
     QByteArray received;
-    std::function<void()> onReceived; // after each arrival
 
 private:
     QTcpServer m_listener;

@@ -1,6 +1,5 @@
 #include "tests/support/FakeSerialPort.h"
 
-#include "tools/qm-unit-sim/CommandFrameDecoder.h"
 #include "tools/qm-unit-sim/SimulatedUnit.h"
 
 namespace qm::test {
@@ -60,18 +59,10 @@ void FakeSerialPort::write(const QByteArray &frame)
     }
     frames << frame;
     const qint32 unitSpeed = machine().unitSpeeds.value(m_port);
-    if (unitSpeed == 0 || unitSpeed != m_baudRate)
-        return;
-    for (const sim::UnitWire *wire : {&sim::qm410aWire(), &sim::qm520aWire()}) {
-        if (wire->baudRate != unitSpeed)
-            continue;
-        const auto pieces = sim::CommandFrameDecoder(*wire).feed(frame);
-        const bool request = pieces.size() == 1 && pieces[0].frame &&
-                             pieces[0].frame->command == sim::Code::Request &&
-                             pieces[0].frame->channel == 0;
-        if (request)
-            receive(*sim::SimulatedUnit(*wire, {}, 1).replyFor(0));
-    }
+    const QByteArray request = QByteArray(1, char(sim::Code::Request)) + '\0' + char(sim::FrameEnd);
+    for (const sim::UnitWire *wire : {&sim::qm410aWire(), &sim::qm520aWire()})
+        if (unitSpeed == m_baudRate && wire->baudRate == unitSpeed && frame == request)
+            receive(sim::encodeReply(*wire, {}, 0));
 }
 
 void FakeSerialPort::receive(const QByteArray &bytes, bool announced)
