@@ -99,6 +99,32 @@ bool writeUntil(Bench &bench, test::UnitSimProcess &sim, QProcess &qmctl,
                            test::DeadlineMs);
 }
 
+// A row of exitCodesNameTheirCause.
+void row(const char *tag, const QString &arguments, const QStringList &units,
+         const QByteArray &file, int code, const QString &message, const QString &unheard = {},
+         int withinMs = 0)
+{
+    QTest::newRow(tag) << arguments.split(u' ') << units << file << code << message << unheard
+                       << withinMs;
+}
+
+// Rows of exitCodesNameTheirCause: a device server, or none, at {port}.
+void addDeviceServerRows()
+{
+    const QString server = QStringLiteral("read --model 520a --port rfc2217://127.0.0.1:{port}");
+    row("server in use", server, {"held"}, {}, 3, "port is in use by another program");
+    row("server's device gone", server, {"gone"}, {}, 3, "could not open its serial device");
+    row("nothing at the address", server, {}, {}, 3, "nothing accepts a connection");
+    // The bound leaves the program's start and end on a loaded machine a margin.
+    row("silent by rfc2217", server, {"silent"}, {}, 3, "did not confirm the line settings", {},
+        NetworkSerialPort::ConnectTimeoutMs + 10000);
+    row("silent by tcp", "read --model 520a --port tcp://127.0.0.1:{port}", {"silent"}, {}, 3,
+        ": no channel answered");
+    // Each malformed form's words are the address reader's, checked row by row in its own test.
+    row("an address without a port", "read --model 520a --port rfc2217://127.0.0.1", {}, {}, 2,
+        "no port after the host");
+}
+
 } // namespace
 
 class TestQmctl : public QObject
@@ -174,12 +200,6 @@ void TestQmctl::exitCodesNameTheirCause_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("unheard"); // log lines that must not be
     QTest::addColumn<int>("withinMs");    // 0: no bound
-    const auto row = [](const char *tag, const QString &arguments, const QStringList &units,
-                        const QByteArray &file, int code, const QString &message,
-                        const QString &unheard = {}, int withinMs = 0) {
-        QTest::newRow(tag) << arguments.split(u' ') << units << file << code << message << unheard
-                           << withinMs;
-    };
     const QStringList unit{QStringLiteral("--model 520a")};
     const QByteArray settings = "7|1|0|2|1|20|2|9|100|0|A||B\r\n";
     const QString write = QStringLiteral("write --model 520a --port COM1 {file}");
@@ -240,18 +260,7 @@ void TestQmctl::exitCodesNameTheirCause_data()
     row("find: no device, a [Ports] line for no port", "find --model 520a", {}, {}, 3,
         "qmctl: [Ports] COM17: not a port (COM1 to COM16); ignored\n"
         "qmctl: none of COM1 to COM16 has a device\n");
-    const QString server = QStringLiteral("read --model 520a --port rfc2217://127.0.0.1:{port}");
-    row("server in use", server, {"held"}, {}, 3, "port is in use by another program");
-    row("server's device gone", server, {"gone"}, {}, 3, "could not open its serial device");
-    row("nothing at the address", server, {}, {}, 3, "nothing accepts a connection");
-    // The bound leaves the program's start and end on a loaded machine a margin.
-    row("silent by rfc2217", server, {"silent"}, {}, 3, "did not confirm the line settings", {},
-        NetworkSerialPort::ConnectTimeoutMs + 10000);
-    row("silent by tcp", "read --model 520a --port tcp://127.0.0.1:{port}", {"silent"}, {}, 3,
-        ": no channel answered");
-    // Each malformed form's words are the address reader's, checked row by row in its own test.
-    row("an address without a port", "read --model 520a --port rfc2217://127.0.0.1", {}, {}, 2,
-        "no port after the host");
+    addDeviceServerRows();
 }
 
 void TestQmctl::exitCodesNameTheirCause()
