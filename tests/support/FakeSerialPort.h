@@ -30,6 +30,14 @@ public:
     // Units on ports, by the line speed each answers at: a request for channel 1's settings
     // written at that speed is answered as the emulated unit of that speed answers it.
     QMap<int, qint32> unitSpeeds;
+    // How a port's device refuses, where it does otherwise than as to a user outside the
+    // dialout group.
+    struct Refusing
+    {
+        RefusalCause cause;
+        QString detail;
+    };
+    QMap<int, Refusing> refusals;
     QList<int> openAttempts;
     QByteArrayList frames;
     QByteArrayList unsent; // frames the driver had not taken, handed over at a failure
@@ -45,9 +53,9 @@ public:
     bool open() override;
     void claim() override;
     void close() override;
-    QString errorString() const override { return {}; }
-    RefusalCause refusalCause() const override { return RefusalCause::NoPermission; }
-    QString refusalDetail() const override { return {}; }
+    QString errorString() const override { return refusing().detail; }
+    RefusalCause refusalCause() const override { return refusing().cause; }
+    QString refusalDetail() const override { return refusing().detail; }
     QByteArray readAll() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray &frame) override;
@@ -76,6 +84,10 @@ public:
 
 private:
     const FakeSerialPort &machine() const { return sameMachineAs ? *sameMachineAs : *this; }
+    Refusing refusing() const
+    {
+        return machine().refusals.value(m_port, {RefusalCause::NoPermission, {}});
+    }
 
     int m_port = 0;
     bool m_open = false;
