@@ -1,4 +1,3 @@
-#include "link/NetworkSerialPort.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
 #include "tests/support/DeviceServer.h"
@@ -7,7 +6,6 @@
 #include "tests/support/UnitSimProcess.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -95,8 +93,6 @@ class TestDeviceServer : public QObject
 private slots:
     void writeReadAndDiffThroughTheServer_data();
     void writeReadAndDiffThroughTheServer();
-    void faultsAreNamed_data();
-    void faultsAreNamed();
     void aServerKilledInAWriteIsNamed();
     void aFarServerReadsWhole_data();
     void aFarServerReadsWhole();
@@ -140,69 +136,6 @@ void TestDeviceServer::writeReadAndDiffThroughTheServer()
     const Outcome compared = bench.qmctl({"diff", "--model", model, "--port", port, file});
     QVERIFY2(compared.code == 0, compared.err.constData());
     QCOMPARE(sim.logLines().filter(QStringLiteral("unparsed")), QStringList());
-}
-
-void TestDeviceServer::faultsAreNamed_data()
-{
-    // What answers at the address: "ser2net" with the unit behind it, "held" ser2net while
-    // another qmctl reads the unit, "gone" ser2net whose unit has stopped, "silent" a peer that
-    // never speaks, "nothing".
-    QTest::addColumn<QString>("peer");
-    QTest::addColumn<QString>("address"); // {port}: the peer's
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("words"); // on standard error
-    QTest::addColumn<int>("withinMs");  // 0: no bound
-    const auto row = [](const char *tag, const char *peer, const char *address, int code,
-                        const char *words, int withinMs = 0) {
-        QTest::newRow(tag) << peer << address << code << words << withinMs;
-    };
-    const char *rfc2217 = "rfc2217://127.0.0.1:{port}";
-    row("in use", "held", rfc2217, 3, "port is in use by another program");
-    row("device gone", "gone", rfc2217, 3, "could not open its serial device");
-    row("nothing listening", "nothing", rfc2217, 3, "nothing accepts a connection");
-    // The bound leaves the program's start and end on a loaded machine a margin.
-    row("silent by rfc2217", "silent", rfc2217, 3, "did not confirm the line settings",
-        NetworkSerialPort::ConnectTimeoutMs + 10000);
-    row("silent by tcp", "silent", "tcp://127.0.0.1:{port}", 3, "no channel answered");
-    // Each malformed form's words are the address reader's, checked row by row in its own test.
-    row("no port", "nothing", "rfc2217://127.0.0.1", 2, "no port after the host");
-}
-
-void TestDeviceServer::faultsAreNamed()
-{
-    QFETCH(QString, peer);
-    QFETCH(QString, address);
-    QFETCH(int, code);
-    QFETCH(QString, words);
-    QFETCH(int, withinMs);
-    Bench bench;
-    test::UnitSimProcess sim;
-    test::Ser2net server;
-    test::SilentPeer silent;
-    QProcess holder;
-    quint16 port = peer == u"silent" ? silent.port() : test::unusedPort();
-    if (peer == u"held" || peer == u"gone") {
-        // A late unit keeps the holder's read going for many seconds.
-        QVERIFY(bench.startUnit(sim, {"--model", "520a", "--late", "1000"}));
-        QVERIFY(server.start({{true, bench.unitLink(), 4800}}));
-        port = server.port(0);
-    }
-    if (peer == u"held") {
-        bench.start(holder, {"read", "--model", "520a", "--port", server.address(0)});
-        QVERIFY(QTest::qWaitFor([&] { return !sim.logLines().isEmpty(); }, test::DeadlineMs));
-    }
-    if (peer == u"gone")
-        QCOMPARE(sim.stop(), 0);
-    address.replace(QStringLiteral("{port}"), QString::number(port));
-
-    QElapsedTimer clock;
-    clock.start();
-    const Outcome outcome = bench.qmctl({"read", "--model", "520a", "--port", address});
-    const qint64 tookMs = clock.elapsed();
-    QCOMPARE(outcome.code, code);
-    QVERIFY2(outcome.err.contains(words.toUtf8()), outcome.err.constData());
-    if (withinMs > 0)
-        QVERIFY2(tookMs < withinMs, qPrintable(QString::number(tookMs)));
 }
 
 // The server gone halfway through a write: the program says which channels had answered.

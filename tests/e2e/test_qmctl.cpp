@@ -1,11 +1,14 @@
+#include "link/NetworkSerialPort.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
+#include "tests/support/DeviceServer.h"
 #include "tests/support/Files.h"
 #include "tests/support/GeneratedSetups.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/UnitSimProcess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -96,6 +99,32 @@ bool writeUntil(Bench &bench, test::UnitSimProcess &sim, QProcess &qmctl,
                            test::DeadlineMs);
 }
 
+// A row of exitCodesNameTheirCause.
+void row(const char *tag, const QString &arguments, const QStringList &units,
+         const QByteArray &file, int code, const QString &message, const QString &unheard = {},
+         int withinMs = 0)
+{
+    QTest::newRow(tag) << arguments.split(u' ') << units << file << code << message << unheard
+                       << withinMs;
+}
+
+// Rows of exitCodesNameTheirCause: a device server, or none, at {port}.
+void addDeviceServerRows()
+{
+    const QString server = QStringLiteral("read --model 520a --port rfc2217://127.0.0.1:{port}");
+    row("server in use", server, {"held"}, {}, 3, "port is in use by another program");
+    row("server's device gone", server, {"gone"}, {}, 3, "could not open its serial device");
+    row("nothing at the address", server, {}, {}, 3, "nothing accepts a connection");
+    // The bound leaves the program's start and end on a loaded machine a margin.
+    row("silent by rfc2217", server, {"silent"}, {}, 3, "did not confirm the line settings", {},
+        NetworkSerialPort::ConnectTimeoutMs + 10000);
+    row("silent by tcp", "read --model 520a --port tcp://127.0.0.1:{port}", {"silent"}, {}, 3,
+        ": no channel answered");
+    // Each malformed form's words are the address reader's, checked row by row in its own test.
+    row("an address without a port", "read --model 520a --port rfc2217://127.0.0.1", {}, {}, 2,
+        "no port after the host");
+}
+
 } // namespace
 
 class TestQmctl : public QObject
@@ -160,19 +189,18 @@ void TestQmctl::setupsReadBackAsWritten()
 
 void TestQmctl::exitCodesNameTheirCause_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // {file} stands for the setup file below
-    // On COM1, COM2, ...: the emulator's arguments, or "pty" for a silent line.
+    // {file} stands for the setup file below, {port} for the device server's port.
+    QTest::addColumn<QStringList>("arguments");
+    // On COM1, COM2, ...: the emulator's arguments, or "pty" for a silent line. At {port}:
+    // "held" ser2net with a unit that another qmctl reads, "gone" ser2net whose unit has
+    // stopped, "silent" a peer that never speaks; else nothing listens there.
     QTest::addColumn<QStringList>("units");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("code");
     // On standard output for codes 0 and 1, else on standard error; {n}: the device of COM(n+1).
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("unheard"); // log lines that must not be
-    const auto row = [](const char *tag, const QString &arguments, const QStringList &units,
-                        const QByteArray &file, int code, const QString &message,
-                        const QString &unheard = {}) {
-        QTest::newRow(tag) << arguments.split(u' ') << units << file << code << message << unheard;
-    };
+    QTest::addColumn<int>("withinMs");    // 0: no bound
     const QStringList unit{QStringLiteral("--model 520a")};
     const QByteArray settings = "7|1|0|2|1|20|2|9|100|0|A||B\r\n";
     const QString write = QStringLiteral("write --model 520a --port COM1 {file}");
@@ -233,6 +261,7 @@ void TestQmctl::exitCodesNameTheirCause_data()
     row("find: no device, a [Ports] line for no port", "find --model 520a", {}, {}, 3,
         "qmctl: [Ports] COM17: not a port (COM1 to COM16); ignored\n"
         "qmctl: none of COM1 to COM16 has a device\n");
+    addDeviceServerRows();
 }
 
 void TestQmctl::exitCodesNameTheirCause()
@@ -243,6 +272,7 @@ void TestQmctl::exitCodesNameTheirCause()
     QFETCH(int, code);
     QFETCH(QString, message);
     QFETCH(QString, unheard);
+    QFETCH(int, withinMs);
     Bench bench;
     const QString setup = bench.path(QStringLiteral("setup.txt"));
     QVERIFY(test::writeFile(setup, file));
@@ -258,17 +288,42 @@ void TestQmctl::exitCodesNameTheirCause()
     }
     std::vector<std::unique_ptr<test::UnitSimProcess>> sims;
     std::vector<std::unique_ptr<test::PseudoTerminal>> lines;
+    test::Ser2net server;
+    test::PeerServer silent;
+    QProcess holder;
+    quint16 port = test::unusedPort();
     for (int unit = 0; unit < units.size(); ++unit) {
         message.replace(QStringLiteral("{%1}").arg(unit), bench.link(unit));
+        const bool served = units[unit] == u"held" || units[unit] == u"gone";
         if (units[unit] == u"pty") {
             lines.push_back(std::make_unique<test::PseudoTerminal>(bench.link(unit)));
+        } else if (units[unit] == u"silent") {
+            port = silent.port();
         } else if (!units[unit].isEmpty()) {
             sims.push_back(std::make_unique<test::UnitSimProcess>());
-            QVERIFY(bench.startUnit(*sims.back(), unit, (units[unit] + " --unpaced").split(u' ')));
+            // A late unit keeps the holder's read going for many seconds.
+            const QString emulated = served ? "--model 520a --late 1000" : units[unit];
+            QVERIFY(bench.startUnit(*sims.back(), unit, (emulated + " --unpaced").split(u' ')));
         }
+        if (served) {
+            QVERIFY(server.start({{true, bench.link(unit), 4800}}));
+            port = server.port(0);
+        }
+        if (units[unit] == u"held") {
+            bench.start(holder, {"read", "--model", "520a", "--port", server.address(0)});
+            QVERIFY(QTest::qWaitFor([&] { return !sims.back()->logLines().isEmpty(); },
+                                    test::DeadlineMs));
+        }
+        if (units[unit] == u"gone")
+            QCOMPARE(sims.back()->stop(), 0);
     }
+    arguments.replaceInStrings(QStringLiteral("{port}"), QString::number(port));
 
+    QElapsedTimer clock;
+    clock.start();
     const Outcome outcome = bench.qmctl(arguments, output);
+    if (withinMs > 0)
+        QVERIFY2(clock.elapsed() < withinMs, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(outcome.code, code);
     const QByteArray &report = code <= 1 ? outcome.out : outcome.err;
     QVERIFY2(report.contains(message.toUtf8()), report.constData());

@@ -9,6 +9,7 @@
 #include "tests/support/FakeSerialPort.h"
 #include "tests/support/Files.h"
 #include "tests/support/InstantWaiter.h"
+#include "tests/support/LinkRig.h"
 #include "tools/qm-unit-sim/SimulatedUnit.h"
 
 #include <QElapsedTimer>
@@ -23,29 +24,7 @@ using test::hex;
 
 Q_DECLARE_METATYPE(qm::DeviceIdentity)
 
-namespace {
-
-struct Rig
-{
-    ChannelTable table;
-    test::FakeSerialPort port;
-    ReplyReceiver receiver{qm520a(), table};
-    SerialLink link{port, receiver};
-    QSignalSpy recovered{&link, &SerialLink::recovered};
-    QSignalSpy dropped{&link, &SerialLink::framesDropped};
-
-    explicit Rig(const DeviceIdentity &identity = {})
-    {
-        port.openable = {3};
-        port.identities[3] = identity;
-        port.setPortNumber(3);
-        port.open();
-        port.claim();
-        link.setRetryInterval(20);
-    }
-};
-
-} // namespace
+using Rig = test::LinkRig;
 
 class TestLink : public QObject
 {
@@ -238,11 +217,10 @@ void TestLink::failureReopensOnceThenOnlyTheSameAdapter()
     // Later, when the instant reopen found nothing: only the same USB adapter is opened.
     Rig rig(before);
     rig.link.setMaxHold(sameAdapter ? 60'000 : 100);
-    QSignalSpy lost(&rig.link, &SerialLink::lineLost);
     rig.port.openable.clear();
     rig.port.fail();
     QCOMPARE(rig.port.openAttempts, QList<int>({3, 3}));
-    QCOMPARE(lost.size(), before.isUsb() ? 0 : 1);
+    QCOMPARE(rig.lost.size(), before.isUsb() ? 0 : 1);
     QCOMPARE(rig.link.isOpen(), before.isUsb());
     rig.link.write(hex("0302fa"));
 
@@ -255,7 +233,7 @@ void TestLink::failureReopensOnceThenOnlyTheSameAdapter()
     }
     // Whatever took the name is asked who it is again and again, never opened, and the frame
     // held for the lost adapter is given up.
-    QTRY_VERIFY(rig.dropped.size() == 1 || lost.size() == 1);
+    QTRY_VERIFY(rig.dropped.size() == 1 || rig.lost.size() == 1);
     QCOMPARE(rig.port.openAttempts, QList<int>({3, 3}));
     QVERIFY(rig.port.frames.isEmpty());
     QCOMPARE(rig.port.writesWhileClosed, 0);

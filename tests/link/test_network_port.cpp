@@ -13,16 +13,12 @@
 #include "tests/support/FakeSerialPort.h"
 #include "tests/support/Files.h"
 #include "tests/support/InstantWaiter.h"
+#include "tests/support/LinkRig.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 using namespace qm;
 using test::DeadlineMs;
@@ -41,35 +37,9 @@ const QByteArray Confirms4800 =
 const QByteArray Confirms9600 =
     hex("fffd2c fffa2c65 00002580 fff0 fffa2c66 08 fff0 fffa2c67 01 fff0 fffa2c68 01 fff0");
 
-// One device server on 127.0.0.1: what its one client sent, and a hook for a new client.
-struct DeviceServer
-{
-    QTcpServer server;
-    QTcpSocket *client = nullptr;
-    QByteArray received;
-    std::function<void()> onReceived;
-
-    DeviceServer()
-    {
-        server.listen(QHostAddress::LocalHost);
-        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
-            client = server.nextPendingConnection();
-            QObject::connect(client, &QTcpSocket::readyRead, client, [this] {
-                received += client->readAll();
-                if (onReceived)
-                    onReceived();
-            });
-        });
-    }
-    QString address(const QString &scheme) const
-    {
-        return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(server.serverPort());
-    }
-};
-
 struct NetRig
 {
-    DeviceServer server;
+    test::PeerServer server;
     NetworkSerialPort port;
     QSignalSpy connected{&port, &SerialPort::connected};
     QSignalSpy failed{&port, &SerialPort::failed};
@@ -84,26 +54,8 @@ struct NetRig
     bool lineAsked() const { return server.received.contains(ControlAsked); }
 };
 
-// The link's port connects later, as a device server's does.
-struct LinkRig
-{
-    ChannelTable table;
-    test::FakeSerialPort port;
-    ReplyReceiver receiver{qm520a(), table};
-    SerialLink link{port, receiver};
-    QSignalSpy recovered{&link, &SerialLink::recovered};
-    QSignalSpy lost{&link, &SerialLink::lineLost};
-    QSignalSpy dropped{&link, &SerialLink::framesDropped};
-
-    LinkRig()
-    {
-        port.openable = {3};
-        port.identities[3].networkAddress = QStringLiteral("rfc2217://10.1.2.3:4001");
-        port.setPortNumber(3);
-        port.connectsLater = true;
-        port.open();
-    }
-};
+// A link's port to it connects later, as a device server's does.
+const DeviceIdentity DeviceServer{0, 0, {}, {}, 0, QStringLiteral("rfc2217://10.1.2.3:4001")};
 
 QByteArray negotiationBytes(const QList<telnet::Decoder::Negotiation> &negotiations)
 {
@@ -142,11 +94,7 @@ private slots:
     void otherSpeedFails();
     void serverWordsFail_data();
     void serverWordsFail();
-    void nothingListeningFails();
-    void silentServer_data();
-    void silentServer();
     void closeAfterLineUpHandsBackUnsent();
-    void lateAnswerLengthensRoundTrip();
     void unknownHostFails();
     void reconnectHoldsFramesUntilItEnds_data();
     void reconnectHoldsFramesUntilItEnds();
@@ -390,19 +338,19 @@ void TestNetworkPort::rfc2217LineIsSetBeforeFramesFlow()
     // The answer to the server's WILL ECHO comes after anything written before it.
     rig.port.write(hex("0aff"));
     rig.port.write(hex("0b"));
-    rig.server.client->write(hex("fffb01"));
+    rig.server.client()->write(hex("fffb01"));
     QTRY_VERIFY_WITH_TIMEOUT(rig.server.received.endsWith(hex("fffe01")), DeadlineMs);
     QVERIFY(!rig.server.received.contains(hex("0affff0b")));
     QVERIFY(rig.port.isConnecting());
 
-    rig.server.client->write(Confirms4800);
+    rig.server.client()->write(Confirms4800);
     QVERIFY(rig.connected.wait(DeadlineMs));
     QVERIFY(!rig.port.isConnecting());
     QTRY_VERIFY_WITH_TIMEOUT(rig.server.received.endsWith(hex("fffe01 0affff0b")), DeadlineMs);
 
     QByteArray input;
     connect(&rig.port, &SerialPort::readyRead, this, [&] { input += rig.port.readAll(); });
-    rig.server.client->write(hex("01ffff02 fffd00 fffa2c6b00fff0 03 fff1 ffff"));
+    rig.server.client()->write(hex("01ffff02 fffd00 fffa2c6b00fff0 03 fff1 ffff"));
     QTRY_COMPARE_WITH_TIMEOUT(input, hex("01ff0203ff"), DeadlineMs);
     QCOMPARE(rig.failed.size(), 0);
 }
@@ -411,7 +359,7 @@ void TestNetworkPort::otherSpeedFails()
 {
     NetRig rig;
     QTRY_VERIFY_WITH_TIMEOUT(rig.lineAsked(), DeadlineMs);
-    rig.server.client->write(Confirms9600);
+    rig.server.client()->write(Confirms9600);
     QVERIFY(rig.failed.wait(DeadlineMs));
     QVERIFY2(rig.port.failureText().contains(u"9600 baud"), qPrintable(rig.port.failureText()));
     QCOMPARE(rig.connected.size(), 0);
@@ -438,11 +386,11 @@ void TestNetworkPort::serverWordsFail()
     QFETCH(QByteArray, words);
     QFETCH(QString, told);
     NetRig rig(scheme);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.server.client != nullptr, DeadlineMs);
-    rig.server.client->write(words);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.server.client() != nullptr, DeadlineMs);
+    rig.server.client()->write(words);
     if (scheme == u"rfc2217")
         QTRY_VERIFY_WITH_TIMEOUT(rig.lineAsked(), DeadlineMs);
-    rig.server.client->disconnectFromHost();
+    rig.server.client()->disconnectFromHost();
     QVERIFY(rig.failed.wait(DeadlineMs));
     QVERIFY2(rig.port.failureText().contains(told), qPrintable(rig.port.failureText()));
     QVERIFY2(rig.port.failureText().contains(QString::fromLatin1(words.trimmed())),
@@ -451,51 +399,13 @@ void TestNetworkPort::serverWordsFail()
     QCOMPARE(rig.connected.size(), 0);
 }
 
-void TestNetworkPort::nothingListeningFails()
-{
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const QString address = QStringLiteral("rfc2217://127.0.0.1:%1").arg(closed.serverPort());
-    closed.close();
-    NetRig rig({}, address);
-    QVERIFY(rig.failed.wait(DeadlineMs));
-    QVERIFY2(rig.port.failureText().contains(u"nothing accepts a connection"),
-             qPrintable(rig.port.failureText()));
-}
-
-void TestNetworkPort::silentServer_data()
-{
-    QTest::addColumn<QString>("scheme");
-    QTest::addColumn<bool>("connects");
-    QTest::newRow("rfc2217 unconfirmed") << "rfc2217" << false;
-    QTest::newRow("raw pipe") << "tcp" << true; // a pipe has no handshake to wait for
-}
-
-void TestNetworkPort::silentServer()
-{
-    QFETCH(QString, scheme);
-    QFETCH(bool, connects);
-    constexpr int MarginMs = 5000;
-    QElapsedTimer clock;
-    clock.start();
-    NetRig rig(scheme);
-    QVERIFY(rig.port.isConnecting());
-    QSignalSpy &ended = connects ? rig.connected : rig.failed;
-    QVERIFY(ended.wait(NetworkSerialPort::ConnectTimeoutMs + MarginMs));
-    QVERIFY(clock.elapsed() < NetworkSerialPort::ConnectTimeoutMs + MarginMs);
-    QCOMPARE(rig.failed.size() + rig.connected.size(), 1);
-    if (!connects)
-        QVERIFY2(rig.port.failureText().contains(u"did not confirm"),
-                 qPrintable(rig.port.failureText()));
-}
-
 // Only what the system had not taken comes back: a frame far larger than the socket buffers,
 // cut at its start, and the one after it whole.
 void TestNetworkPort::closeAfterLineUpHandsBackUnsent()
 {
     NetRig rig;
     QTRY_VERIFY_WITH_TIMEOUT(rig.lineAsked(), DeadlineMs);
-    rig.server.client->write(Confirms4800);
+    rig.server.client()->write(Confirms4800);
     QVERIFY(rig.connected.wait(DeadlineMs));
     rig.port.write(hex("01ff"));
     QTRY_VERIFY_WITH_TIMEOUT(rig.server.received.endsWith(hex("01ffff")), DeadlineMs);
@@ -503,7 +413,7 @@ void TestNetworkPort::closeAfterLineUpHandsBackUnsent()
     QByteArray large(16 << 20, '\0');
     for (qsizetype i = 0; i < large.size(); ++i)
         large[i] = char(i % 251 == 0 ? 0xff : i);
-    rig.server.client->abort();
+    rig.server.client()->abort();
     rig.port.write(large);
     rig.port.write(hex("02"));
     QVERIFY(rig.failed.wait(DeadlineMs));
@@ -511,23 +421,6 @@ void TestNetworkPort::closeAfterLineUpHandsBackUnsent()
     QCOMPARE(unsent.size(), 2);
     QVERIFY(large.endsWith(unsent.first()));
     QCOMPARE(unsent.last(), hex("02"));
-}
-
-void TestNetworkPort::lateAnswerLengthensRoundTrip()
-{
-    constexpr int LateMs = 150;
-    NetRig rig;
-    bool answered = false;
-    rig.server.onReceived = [&] {
-        if (answered || !rig.lineAsked())
-            return;
-        answered = true;
-        QTimer::singleShot(LateMs, Qt::PreciseTimer, rig.server.client,
-                           [&rig] { rig.server.client->write(Confirms4800); });
-    };
-    QVERIFY(rig.connected.wait(DeadlineMs));
-    QVERIFY2(rig.port.roundTripMs() >= LateMs,
-             QByteArray::number(rig.port.roundTripMs()).constData());
 }
 
 void TestNetworkPort::unknownHostFails()
@@ -549,7 +442,7 @@ void TestNetworkPort::reconnectHoldsFramesUntilItEnds_data()
 void TestNetworkPort::reconnectHoldsFramesUntilItEnds()
 {
     QFETCH(bool, reconnects);
-    LinkRig rig;
+    test::LinkRig rig(DeviceServer);
     rig.port.finishConnecting();
     rig.port.claim();
     rig.port.unsent = {hex("01")};
@@ -579,15 +472,14 @@ void TestNetworkPort::reconnectHoldsFramesUntilItEnds()
 
 void TestNetworkPort::pollWaitsForTheConnection()
 {
-    LinkRig rig;
+    test::LinkRig rig(DeviceServer);
     CommandSender sender(qm520a(), rig.table, rig.link);
     test::InstantWaiter waiter;
     qsizetype writtenBeforeConnecting = -1;
     waiter.onDelay = [&](int wait) {
         if (wait == 0) {
             writtenBeforeConnecting = rig.port.frames.size();
-            rig.port.roundTrip = 150;
-            rig.port.finishConnecting();
+            rig.port.finishConnecting(150);
         }
     };
     Poller poller(sender, rig.receiver, waiter, &rig.link);
@@ -602,7 +494,7 @@ void TestNetworkPort::pollWaitsForTheConnection()
 // A device server takes one client at a time: looking for ports must not be that client.
 void TestNetworkPort::aServerPortIsListedWithoutConnecting()
 {
-    test::SilentPeer server;
+    test::PeerServer server;
     NetworkSerialPort port(PortMap({{3, QStringLiteral("tcp://127.0.0.1:%1").arg(server.port())}}),
                            4800);
     PortManager ports(port);

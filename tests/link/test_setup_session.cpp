@@ -160,6 +160,52 @@ void TestSetupSession::aRunStartedAtOnceDoesNothingTheFailedOneLeft()
     QCOMPARE(line.port.commands, (QList<int>{8, 8}));
 }
 
+namespace {
+
+// A question for one channel on a port of its own, whose unit the test plays.
+struct AskedUnit
+{
+    AskedUnit(const UnitModel &unit, int asked)
+        : model(unit), channel(asked), receiver(unit, table), reader(port, &receiver),
+          sender(unit, table, port),
+          query({sender, receiver, reader, ReplyWait(unit.baudRate)}, channel)
+    {
+        port.openable = {1};
+        port.setPortNumber(1);
+        port.open();
+    }
+
+    // A unit of its own pace: the first piece of its reply arrives up to 280 ms after the
+    // request, the rest follows at line speed in pieces of 1 to 16 bytes, each handed on up to
+    // 40 ms after its last byte crossed the line (an adapter's latency timer).
+    void pace(QRandomGenerator &random)
+    {
+        const QByteArray reply = test::unitReply(model, ChannelSettings{}, channel);
+        const ReplyWait line(model.baudRate);
+        const int firstMs = static_cast<int>(random.bounded(281));
+        int handedOnMs = firstMs;
+        for (qsizetype at = 0; at < reply.size();) {
+            const QByteArray piece = reply.mid(at, 1 + random.bounded(16));
+            if (at > 0)
+                handedOnMs = std::max(handedOnMs, firstMs + line.lineTimeMs(at + piece.size()) +
+                                                      static_cast<int>(random.bounded(41)));
+            QTimer::singleShot(handedOnMs, &port, [this, piece] { port.receive(piece); });
+            at += piece.size();
+        }
+    }
+
+    const UnitModel &model;
+    const int channel;
+    test::FakeSerialPort port;
+    ChannelTable table;
+    ReplyReceiver receiver;
+    PortReader reader;
+    CommandSender sender;
+    ChannelQuery query;
+};
+
+} // namespace
+
 void TestSetupSession::aQuestionWaitsAsLongAsALateUnitNeeds_data()
 {
     QTest::addColumn<int>("beginsAfterMs"); // after the request; -1: nothing comes
@@ -181,16 +227,9 @@ void TestSetupSession::aQuestionWaitsAsLongAsALateUnitNeeds()
     QFETCH(int, bytesSent);
     QFETCH(bool, announced);
     QFETCH(ChannelQuery::Outcome, outcome);
-    const UnitModel &unit = qm520a();
-    test::FakeSerialPort port;
-    port.openable = {1};
-    port.setPortNumber(1);
-    port.open();
-    ChannelTable table;
-    ReplyReceiver receiver(unit, table);
-    PortReader reader(port, &receiver);
-    CommandSender sender(unit, table, port);
-    const QByteArray reply = test::unitReply(unit, ChannelSettings{}, 6).first(bytesSent);
+    AskedUnit asked(qm520a(), 6);
+    test::FakeSerialPort &port = asked.port;
+    const QByteArray reply = test::unitReply(qm520a(), ChannelSettings{}, 6).first(bytesSent);
     constexpr int BytesPerPiece = 5;
     constexpr int PieceMs = 10; // five bytes at 4800 baud
     QTimer pieces;
@@ -206,64 +245,27 @@ void TestSetupSession::aQuestionWaitsAsLongAsALateUnitNeeds()
 
     QElapsedTimer clock;
     clock.start();
-    ChannelQuery query({sender, receiver, reader, ReplyWait(unit.baudRate)}, 6);
-    QSignalSpy finished(&query, &ChannelQuery::finished);
-    query.ask(0);
+    QSignalSpy finished(&asked.query, &ChannelQuery::finished);
+    asked.query.ask(0);
     QVERIFY(finished.wait(test::DeadlineMs));
-    QCOMPARE(query.outcome(), outcome);
+    QCOMPARE(asked.query.outcome(), outcome);
     QCOMPARE(port.frames, QByteArrayList{QByteArray::fromHex("0806fa")});
     QVERIFY2(clock.elapsed() >= ReplyWait::FirstByteMs,
              qPrintable(QString::number(clock.elapsed())));
 }
-
-namespace {
-
-// A unit of its own pace on a port of its own: the first piece of its reply arrives up to 280 ms
-// after the request, the rest follows at line speed in pieces of 1 to 16 bytes, each handed on
-// up to 40 ms after its last byte crossed the line (an adapter's latency timer).
-struct PacedUnit
-{
-    PacedUnit(const UnitModel &unit, QRandomGenerator &random, int channel)
-        : receiver(unit, table), reader(port, &receiver), sender(unit, table, port),
-          query({sender, receiver, reader, ReplyWait(unit.baudRate)}, channel)
-    {
-        port.openable = {1};
-        port.setPortNumber(1);
-        port.open();
-        const QByteArray reply = test::unitReply(unit, ChannelSettings{}, channel);
-        const ReplyWait line(unit.baudRate);
-        const int firstMs = static_cast<int>(random.bounded(281));
-        int handedOnMs = firstMs;
-        for (qsizetype at = 0; at < reply.size();) {
-            const QByteArray piece = reply.mid(at, 1 + random.bounded(16));
-            if (at > 0)
-                handedOnMs = std::max(handedOnMs, firstMs + line.lineTimeMs(at + piece.size()) +
-                                                      static_cast<int>(random.bounded(41)));
-            QTimer::singleShot(handedOnMs, &port, [this, piece] { port.receive(piece); });
-            at += piece.size();
-        }
-    }
-
-    test::FakeSerialPort port;
-    ChannelTable table;
-    ReplyReceiver receiver;
-    PortReader reader;
-    CommandSender sender;
-    ChannelQuery query;
-};
-
-} // namespace
 
 // The late-unit rule as a property over generated paces, both models, the units all at once.
 void TestSetupSession::everyPaceWithinTheAllowanceIsAnswered()
 {
     constexpr int Units = 40;
     QRandomGenerator random(300);
-    std::vector<std::unique_ptr<PacedUnit>> units;
+    std::vector<std::unique_ptr<AskedUnit>> units;
     units.reserve(Units);
-    for (int run = 0; run < Units; ++run)
+    for (int run = 0; run < Units; ++run) {
         units.push_back(
-            std::make_unique<PacedUnit>(run % 2 ? qm410a() : qm520a(), random, run % ChannelCount));
+            std::make_unique<AskedUnit>(run % 2 ? qm410a() : qm520a(), run % ChannelCount));
+        units.back()->pace(random);
+    }
     for (const auto &unit : units)
         unit->query.ask(0);
     const auto settled = [&units] {

@@ -133,13 +133,21 @@ void DelayRelay::forwardLater(QTcpSocket &from, QTcpSocket &to)
     });
 }
 
-SilentPeer::SilentPeer()
+PeerServer::PeerServer()
 {
     QObject::connect(&m_listener, &QTcpServer::newConnection, &m_listener, [this] {
-        while (QTcpSocket *socket = m_listener.nextPendingConnection())
+        while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
             m_taken << socket;
+            QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                             [this, socket] { received += socket->readAll(); });
+        }
     });
     m_listener.listen(QHostAddress::LocalHost, 0);
+}
+
+QString PeerServer::address(const QString &scheme) const
+{
+    return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port());
 }
 
 } // namespace qm::test

@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <memory>
-
 namespace qm::test {
 
 // Debian's ser2net run by a test as a serial device server on 127.0.0.1, one accepter per
@@ -64,14 +62,20 @@ private:
     int m_delayMs;
 };
 
-// A peer that takes connections and never sends a byte.
-class SilentPeer
+// A device server played by the test on 127.0.0.1: it takes connections, keeps what they
+// sent, and says only what the test writes to its latest client.
+class PeerServer
 {
 public:
-    SilentPeer();
+    PeerServer();
     quint16 port() const { return m_listener.serverPort(); }
-    // Connections taken so far.
+    // "SCHEME://127.0.0.1:PORT".
+    QString address(const QString &scheme) const;
+    // Connections taken so far, and the latest of them (null before the first).
     qsizetype connections() const { return m_taken.size(); }
+    QTcpSocket *client() const { return m_taken.isEmpty() ? nullptr : m_taken.last(); }
+
+    QByteArray received;
 
 private:
     QTcpServer m_listener;

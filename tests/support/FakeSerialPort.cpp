@@ -1,5 +1,7 @@
 #include "tests/support/FakeSerialPort.h"
 
+#include "tools/qm-unit-sim/SimulatedUnit.h"
+
 namespace qm::test {
 
 void FakeSerialPort::setPortNumber(int port)
@@ -10,7 +12,8 @@ void FakeSerialPort::setPortNumber(int port)
 
 QString FakeSerialPort::deviceName() const
 {
-    return deviceMap ? deviceMap->devicePath(m_port) : QStringLiteral("/dev/ttyFAKE%1").arg(m_port);
+    return m_deviceMap ? m_deviceMap->devicePath(m_port)
+                       : QStringLiteral("/dev/ttyFAKE%1").arg(m_port);
 }
 
 bool FakeSerialPort::deviceExists() const
@@ -25,7 +28,7 @@ bool FakeSerialPort::open()
     const bool held =
         holder.exclusive && &holder != this && holder.m_open && holder.m_port == m_port;
     m_open = !held && holder.openable.contains(m_port);
-    m_connecting = m_open && connectsLater;
+    m_connecting = m_open && !presentIdentity().networkAddress.isEmpty();
     return m_open;
 }
 
@@ -38,8 +41,6 @@ void FakeSerialPort::claim()
 
 void FakeSerialPort::close()
 {
-    if (m_open)
-        ++closes;
     m_open = false;
     m_connecting = false;
     m_incoming.clear();
@@ -58,8 +59,10 @@ void FakeSerialPort::write(const QByteArray &frame)
     }
     frames << frame;
     const qint32 unitSpeed = machine().unitSpeeds.value(m_port);
-    if (frame == QByteArray::fromHex("0800fa") && unitSpeed != 0 && unitSpeed == baudRate)
-        receive("\xfc" + QByteArray(103, '\0') + "\xf8");
+    const QByteArray request = QByteArray(1, char(sim::Code::Request)) + '\0' + char(sim::FrameEnd);
+    for (const sim::UnitWire *wire : {&sim::qm410aWire(), &sim::qm520aWire()})
+        if (unitSpeed == m_baudRate && wire->baudRate == unitSpeed && frame == request)
+            receive(sim::encodeReply(*wire, {}, 0));
 }
 
 void FakeSerialPort::receive(const QByteArray &bytes, bool announced)

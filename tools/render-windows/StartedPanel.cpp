@@ -30,7 +30,7 @@ StartedPanel::StartedPanel(const WindowDescription &description, const ChannelTa
         port->openable = machine.openable;
         port->present = machine.refusing;
         port->refusals = machine.refusals;
-        port->deviceMap = map;
+        port->setPortMap(map);
         return port;
     };
     platform.describeAdapter = [adapters = machine.adapters](const QString &device) {
