@@ -3,6 +3,8 @@
 
 namespace qm {
 
+// The Release tree compiles both windows as one file: each keeps its fill steps to itself.
+namespace window410a {
 namespace {
 
 using namespace rows;
@@ -203,10 +205,11 @@ WindowDescription make410aWindow()
 }
 
 } // namespace
+} // namespace window410a
 
 const WindowDescription &qm410aWindow()
 {
-    static const WindowDescription description = make410aWindow();
+    static const WindowDescription description = window410a::make410aWindow();
     return description;
 }
 

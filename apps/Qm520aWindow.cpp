@@ -3,6 +3,8 @@
 
 namespace qm {
 
+// The Release tree compiles both windows as one file: each keeps its fill steps to itself.
+namespace window520a {
 namespace {
 
 using namespace rows;
@@ -108,10 +110,11 @@ WindowDescription make520aWindow()
 }
 
 } // namespace
+} // namespace window520a
 
 const WindowDescription &qm520aWindow()
 {
-    static const WindowDescription description = make520aWindow();
+    static const WindowDescription description = window520a::make520aWindow();
     return description;
 }
 
