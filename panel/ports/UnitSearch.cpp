@@ -10,10 +10,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace qm {
 
@@ -29,18 +26,6 @@ QLabel *wrappedLabel(const QString &text)
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
-}
-
-// Qt centres a dialog on its window, so a window at the screen's edge leaves part of a wider
-// dialog off the screen; its frame is known only once it is shown.
-void keepOnScreen(QWidget &dialog)
-{
-    const QRect room = dialog.screen()->availableGeometry();
-    const QRect frame = dialog.frameGeometry();
-    const int left =
-        std::max(std::min(frame.left(), room.right() + 1 - frame.width()), room.left());
-    const int top = std::max(std::min(frame.top(), room.bottom() + 1 - frame.height()), room.top());
-    dialog.move(left, top);
 }
 
 } // namespace
@@ -160,7 +145,6 @@ void UnitSearch::showFindings()
     layout->addWidget(buttons);
     dialog->resize(dialog->minimumWidth(), layout->totalHeightForWidth(dialog->minimumWidth()));
     dialog->show();
-    keepOnScreen(*dialog);
 }
 
 // "COM1 (/dev/ttyUSB0, this panel's port)" for the port the panel lent.
