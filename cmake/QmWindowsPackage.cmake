@@ -77,7 +77,12 @@ set(CPACK_GENERATOR "NSIS;ZIP")
 
 # A 64-bit installer (Debian's NSIS makes 32-bit ones unless told), into Program Files, with a
 # Start-menu entry for each panel and an uninstaller that Windows lists.
-set(CPACK_NSIS_DEFINES "Unicode true\n  Target amd64-unicode")
+# CPack's uninstaller removes the product's key under Software\<vendor> but leaves the vendor's
+# key, empty, in HKLM; the one hook after that removal is the uninstaller's success function.
+set(CPACK_NSIS_DEFINES "Unicode true\n  Target amd64-unicode
+Function un.onUninstSuccess
+  DeleteRegKey /ifempty SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}'
+FunctionEnd")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_DISPLAY_NAME "QM Control Panels ${PROJECT_VERSION}")
 set(CPACK_NSIS_PACKAGE_NAME "QM Control Panels")

@@ -20,16 +20,22 @@ namespace {
 constexpr DWORD ReadIntervalMs = 10;
 constexpr DWORD ReadIdleMs = 500;
 constexpr DWORD ReadChunk = 1024;
+// A cancelled transfer normally ends at once; a driver that keeps its buffer longer has stalled,
+// and the window is not held for it.
+constexpr DWORD SettleMs = 500;
 
-// A serial device is a character device. Wine opens a COM name whose device is not there as
-// a handle of no type, which is taken for the absent device it is.
+// A serial device answers GetCommState; Windows promises nothing of its file type. Wine opens a
+// COM name whose device is not there as a handle that answers neither, which is taken for the
+// absent device it is.
 HANDLE openDevice(const QString &deviceName)
 {
     const QString path = winserial::devicePath(deviceName);
     const HANDLE handle =
         CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
                     0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_CHAR)
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (handle == INVALID_HANDLE_VALUE || GetCommState(handle, &dcb))
         return handle;
     CloseHandle(handle);
     SetLastError(ERROR_FILE_NOT_FOUND);
@@ -37,7 +43,9 @@ HANDLE openDevice(const QString &deviceName)
 }
 
 // The model's speed, 8N1, no flow control of any kind, errors that do not stop the line, and
-// DTR and RTS raised as an open on Linux raises them.
+// DTR and RTS raised as an open on Linux raises them. Every field Windows checks is set, as a
+// driver's current settings may hold anything: equal XON and XOFF characters (zeros) are
+// refused even with flow control off.
 bool setLine(HANDLE handle, quint32 baudRate)
 {
     DCB dcb{};
@@ -60,12 +68,22 @@ bool setLine(HANDLE handle, quint32 baudRate)
     dcb.fNull = FALSE;
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fAbortOnError = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    dcb.ErrorChar = 0;
+    dcb.EofChar = 0;
+    dcb.EvtChar = 0;
     if (!SetCommState(handle, &dcb))
         return false;
-    // Writes have no time limit: without flow control the line takes every byte at its speed.
+    // Without flow control the line takes every byte at its speed; a driver that does not has
+    // stalled, and its write fails instead of holding the frames behind it.
+    const winserial::WriteLimit limit = winserial::writeLimit(baudRate);
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = ReadIntervalMs;
     timeouts.ReadTotalTimeoutConstant = ReadIdleMs;
+    timeouts.WriteTotalTimeoutMultiplier = limit.perByteMs;
+    timeouts.WriteTotalTimeoutConstant = limit.constantMs;
     return SetCommTimeouts(handle, &timeouts);
 }
 
@@ -112,11 +130,16 @@ WinSerialPort::WinSerialPort(PortMap map, qint32 baudRate, IdentityReader readId
     m_writeDone.setEnabled(false);
     connect(&m_readDone, &QWinEventNotifier::activated, this, &WinSerialPort::onReadDone);
     connect(&m_writeDone, &QWinEventNotifier::activated, this, &WinSerialPort::onWriteDone);
+    m_writeWatch.setSingleShot(true);
+    connect(&m_writeWatch, &QTimer::timeout, this, &WinSerialPort::onWriteOverdue);
 }
 
+// A transfer Windows still holds is never freed: its buffer could be written after that.
 WinSerialPort::~WinSerialPort()
 {
     close();
+    for (std::unique_ptr<Transfer> &transfer : m_stalled)
+        static_cast<void>(transfer.release());
 }
 
 QString WinSerialPort::deviceName() const
@@ -187,7 +210,7 @@ bool WinSerialPort::open()
 void WinSerialPort::claim()
 {
     if (isOpen()) {
-        settle(*m_read);
+        settle(m_read, m_readDone);
         PurgeComm(m_handle, PURGE_RXCLEAR);
         m_received.clear();
         startReading();
@@ -211,12 +234,15 @@ void WinSerialPort::close()
 {
     if (!isOpen())
         return;
-    settle(*m_read);
-    settle(*m_write);
+    settle(m_read, m_readDone);
+    settle(m_write, m_writeDone);
     m_readDone.setEnabled(false);
     m_writeDone.setEnabled(false);
     CloseHandle(m_handle);
     m_handle = INVALID_HANDLE_VALUE;
+    std::erase_if(m_stalled, [](const std::unique_ptr<Transfer> &transfer) {
+        return WaitForSingleObject(transfer->event, 0) == WAIT_OBJECT_0;
+    });
     m_received.clear();
     m_unsent.clear();
 }
@@ -233,7 +259,7 @@ void WinSerialPort::write(const QByteArray &frame)
 // handed over, never both.
 QByteArrayList WinSerialPort::takeUnsent()
 {
-    m_unsent.confirm(settle(*m_write));
+    m_unsent.confirm(settle(m_write, m_writeDone));
     return m_unsent.take();
 }
 
@@ -300,6 +326,8 @@ void WinSerialPort::startWriting()
         return;
     }
     m_write->pending = true;
+    // The driver's own limit, and as long again for its word that it was reached.
+    m_writeWatch.start(int(2 * winserial::writeLimit(m_baudRate).forBytes(m_write->buffer.size())));
 }
 
 void WinSerialPort::onWriteDone()
@@ -310,36 +338,65 @@ void WinSerialPort::onWriteDone()
     }
     DWORD count = 0;
     const bool done = GetOverlappedResult(m_handle, &m_write->overlapped, &count, FALSE);
-    if (!done && GetLastError() == ERROR_IO_INCOMPLETE)
+    const DWORD error = done ? DWORD(ERROR_SUCCESS) : GetLastError();
+    if (error == ERROR_IO_INCOMPLETE)
         return;
+    m_writeWatch.stop();
     m_write->pending = false;
     ResetEvent(m_write->event);
     m_unsent.confirm(count);
-    if (!done || count == 0) {
+    // Windows ends a write that reached its limit as a success with fewer bytes, Wine as a
+    // time-out.
+    if (error == ERROR_TIMEOUT || (done && count < DWORD(m_write->buffer.size()))) {
+        failWith(QStringLiteral("the line did not take the frame in time"));
+        return;
+    }
+    if (!done) {
         fail();
         return;
     }
     startWriting();
 }
 
-// Calls off a transfer under way and waits for Windows to let go of its buffer; the bytes it
-// moved before it stopped.
-qint64 WinSerialPort::settle(Transfer &transfer)
+// The driver neither wrote the frame nor said that its limit was reached.
+void WinSerialPort::onWriteOverdue()
 {
-    if (!transfer.pending)
+    if (m_write->pending)
+        failWith(QStringLiteral("the line did not take the frame in time"));
+}
+
+// Calls off a transfer under way and waits a while for Windows to let go of its buffer; the
+// bytes it moved before it stopped. A transfer that Windows keeps longer is set aside with its
+// buffer, a fresh one takes its place, and the line has failed.
+qint64 WinSerialPort::settle(std::unique_ptr<Transfer> &transfer, QWinEventNotifier &done)
+{
+    if (!transfer->pending)
         return 0;
-    CancelIoEx(m_handle, &transfer.overlapped);
+    if (&transfer == &m_write)
+        m_writeWatch.stop();
+    CancelIoEx(m_handle, &transfer->overlapped);
+    if (WaitForSingleObject(transfer->event, SettleMs) != WAIT_OBJECT_0) {
+        m_stalled.push_back(std::exchange(transfer, std::make_unique<Transfer>()));
+        done.setHandle(transfer->event);
+        failWith(QStringLiteral("the driver did not let go of a cancelled transfer"));
+        return 0;
+    }
     DWORD count = 0;
-    GetOverlappedResult(m_handle, &transfer.overlapped, &count, TRUE);
-    transfer.pending = false;
-    ResetEvent(transfer.event);
+    GetOverlappedResult(m_handle, &transfer->overlapped, &count, FALSE);
+    transfer->pending = false;
+    ResetEvent(transfer->event);
     return qint64(count);
 }
 
-// Reported once per open, after the event loop has unwound, and only while that open lasts.
 void WinSerialPort::fail()
 {
-    m_error = systemMessage(GetLastError());
+    failWith(systemMessage(GetLastError()));
+}
+
+// Reported once per open, after the event loop has unwound, and only while that open lasts.
+void WinSerialPort::failWith(const QString &error)
+{
+    m_error = error;
     if (m_reportedSession == m_session)
         return;
     m_reportedSession = m_session;

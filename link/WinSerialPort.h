@@ -4,16 +4,19 @@
 #include "link/SerialPort.h"
 #include "link/UnsentFrames.h"
 
+#include <QTimer>
 #include <QWinEventNotifier>
 
 #include <memory>
+#include <vector>
 
 namespace qm {
 
 // The panel's port on Windows: a COM device through Win32 overlapped I/O at the model's line
 // speed, 8N1, no flow control. One read and one write are outstanding at a time, each with its
-// own event that a QWinEventNotifier hands to the event loop. Frames handed to write() are kept
-// until the driver has written them, so that the link can send the rest after a reopen.
+// own event that a QWinEventNotifier hands to the event loop; no wait for the driver is without
+// a limit, and a write it does not finish in time is a line failure. Frames handed to write() are
+// kept until the driver has written them, so that the link can send the rest after a reopen.
 class WinSerialPort : public SerialPort
 {
     Q_OBJECT
@@ -49,8 +52,10 @@ private:
     void onReadDone();
     void startWriting();
     void onWriteDone();
-    qint64 settle(Transfer &transfer);
+    void onWriteOverdue();
+    qint64 settle(std::unique_ptr<Transfer> &transfer, QWinEventNotifier &done);
     void fail();
+    void failWith(const QString &error);
 
     PortMap m_map;
     quint32 m_baudRate;
@@ -61,6 +66,9 @@ private:
     std::unique_ptr<Transfer> m_write;
     QWinEventNotifier m_readDone;
     QWinEventNotifier m_writeDone;
+    QTimer m_writeWatch;
+    // Cancelled transfers whose buffers a stalled driver has not given back.
+    std::vector<std::unique_ptr<Transfer>> m_stalled;
     QByteArray m_received;
     UnsentFrames m_unsent;
     DeviceIdentity m_identity;

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace qm::winserial {
 
 namespace {
@@ -11,6 +13,8 @@ constexpr quint32 ErrorFileNotFound = 2;
 constexpr quint32 ErrorPathNotFound = 3;
 constexpr quint32 ErrorAccessDenied = 5;
 constexpr quint32 ErrorSharingViolation = 32;
+
+constexpr quint32 DriverLatencyMs = 1000;
 
 constexpr QLatin1StringView DeviceNamespace("\\\\.\\");
 
@@ -41,6 +45,13 @@ SerialPort::RefusalCause refusalCause(quint32 win32Error)
     if (win32Error == ErrorAccessDenied || win32Error == ErrorSharingViolation)
         return SerialPort::RefusalCause::InUse;
     return SerialPort::RefusalCause::Other;
+}
+
+WriteLimit writeLimit(quint32 baudRate)
+{
+    constexpr quint32 BitsPerByteTwice = 2 * 10;
+    const quint32 rate = std::max<quint32>(baudRate, 1);
+    return {(BitsPerByteTwice * 1000 + rate - 1) / rate, DriverLatencyMs};
 }
 
 DeviceIdentity identityFromInstanceId(const QString &instanceId)

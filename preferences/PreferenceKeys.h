@@ -10,6 +10,7 @@ inline constexpr auto ChannelSelection = "ChannelSelection";
 inline constexpr auto SettingSelection = "SettingSelection";
 inline constexpr auto Comport = "Comport";
 inline constexpr auto UpdateImmediately = "UpdateImmediately";
+inline constexpr auto SetupFolder = "SetupFolder";
 
 // Linux only: the section that maps "COM1".."COM16" to device paths.
 inline constexpr auto PortsSection = "Ports";

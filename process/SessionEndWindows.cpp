@@ -8,8 +8,10 @@
 namespace qm {
 
 // Windows asks each top-level window whether the session may end (WM_QUERYENDSESSION), then
-// tells it that it does (WM_ENDSESSION) and ends the process when that message returns. Every
-// window gets both, so each is passed on once per ending; Qt still answers them itself.
+// tells it whether it does (WM_ENDSESSION, wParam TRUE) and ends the process when that
+// message returns. Another program may still refuse after this one was asked, so nothing
+// closes at the question: Qt answers it, and the panel closes only on the confirmation. Every
+// window gets the messages, so the confirmation is passed on once.
 struct SessionEnd::Watch : QAbstractNativeEventFilter
 {
     explicit Watch(SessionEnd &owner) : m_owner(owner) {}
@@ -19,20 +21,15 @@ struct SessionEnd::Watch : QAbstractNativeEventFilter
         if (eventType != "windows_generic_MSG")
             return false;
         const MSG &msg = *static_cast<const MSG *>(message);
-        if (msg.message == WM_QUERYENDSESSION && !m_asked) {
-            m_asked = true;
-            emit m_owner.endRequested();
-        } else if (msg.message == WM_ENDSESSION && m_asked) {
-            // FALSE: another program refused, and the session goes on.
-            m_asked = false;
-            if (msg.wParam != FALSE)
-                emit m_owner.endingNow();
+        if (msg.message == WM_ENDSESSION && msg.wParam != FALSE && !m_ending) {
+            m_ending = true;
+            emit m_owner.endingNow();
         }
         return false;
     }
 
     SessionEnd &m_owner;
-    bool m_asked = false;
+    bool m_ending = false;
 };
 
 SessionEnd::SessionEnd(QObject *parent) : QObject(parent), m_watch(std::make_unique<Watch>(*this))

@@ -6,6 +6,7 @@
 #include "panel/transfer/ExportFolder.h"
 #include "panel/window/MessageBoxes.h"
 #include "position/CursorFile.h"
+#include "preferences/PreferenceKeys.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +32,18 @@ QString modelDataFolder(const UnitModel &model)
     return QFileInfo(own).path() + u'/' + model.preferencesName;
 }
 
+// Kept with the window's other settings; a folder that cannot be kept is only not offered next
+// time.
+SetupFolderMemory setupFolderMemory(PreferencesStore &store)
+{
+    const QString section = QString::fromLatin1(prefkeys::Section);
+    const QString key = QString::fromLatin1(prefkeys::SetupFolder);
+    return {[&store, section, key] { return store.read(section, key, {}); },
+            [&store, section, key](const QString &folder) {
+                static_cast<void>(store.write(section, key, folder));
+            }};
+}
+
 } // namespace
 
 PanelPlatform PanelPlatform::real(const UnitModel &model)
@@ -53,7 +66,8 @@ PanelPlatform PanelPlatform::real(const UnitModel &model)
     platform.programFolder = programExportFolder();
     platform.dataFolder = modelDataFolder(model);
     platform.diagnostic = writeToStandardError;
-    platform.setupDialogs = std::make_unique<PlatformSetupDialogs>();
+    platform.setupDialogs =
+        std::make_unique<PlatformSetupDialogs>(setupFolderMemory(*platform.preferencesStore));
     return platform;
 }
 

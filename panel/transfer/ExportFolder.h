@@ -16,4 +16,9 @@ QString programExportFolder();
 // file the owner cannot replace.
 bool ownedByRunningUser(const QFileInfo &folder);
 
+// Where Save Setup and Load Setup start before a folder was used: the user's Documents on
+// Windows (a shortcut starts the program in its install folder, which a user may not write),
+// the home folder on Linux.
+QString firstSetupFolder();
+
 } // namespace qm

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -21,6 +22,11 @@ QString programExportFolder()
 bool ownedByRunningUser(const QFileInfo &folder)
 {
     return folder.ownerId() == ::geteuid();
+}
+
+QString firstSetupFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
 }
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace qm {
@@ -42,6 +43,11 @@ QString programExportFolder()
 bool ownedByRunningUser(const QFileInfo &)
 {
     return true;
+}
+
+QString firstSetupFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 } // namespace qm

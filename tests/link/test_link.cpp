@@ -42,6 +42,8 @@ private slots:
     void unsentFramesLoseWhatTheDriverTook();
     void windowsDeviceNames_data();
     void windowsDeviceNames();
+    void windowsWriteLimit_data();
+    void windowsWriteLimit();
     void windowsUsbIdentityFromInstanceId_data();
     void windowsUsbIdentityFromInstanceId();
 };
@@ -365,6 +367,25 @@ void TestLink::windowsDeviceNames()
     QCOMPARE(describePort(port, name), described);
     // An adapter's words follow the device, or the port alone where the device is its name.
     QCOMPARE(describePort(port, name, {"FTDI FT232R", "", "A9XYZ123"}), withAdapter);
+}
+
+// A 105-byte frame takes 219 ms of line time at 4800 baud and 110 ms at 9600.
+void TestLink::windowsWriteLimit_data()
+{
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<int>("limitMs");
+    QTest::newRow("QM-520A frame") << 4800 << 105 << 1525;
+    QTest::newRow("QM-410A frame") << 9600 << 105 << 1315;
+    QTest::newRow("fast line, a byte") << 115200 << 1 << 1001;
+}
+
+void TestLink::windowsWriteLimit()
+{
+    QFETCH(int, baudRate);
+    QFETCH(int, bytes);
+    QFETCH(int, limitMs);
+    QCOMPARE(int(winserial::writeLimit(quint32(baudRate)).forBytes(bytes)), limitMs);
 }
 
 void TestLink::windowsUsbIdentityFromInstanceId_data()

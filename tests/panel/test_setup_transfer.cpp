@@ -1,4 +1,5 @@
 #include "apps/ModelWindows.h"
+#include "panel/transfer/SetupDialogs.h"
 #include "panel/window/NoticePane.h"
 #include "protocol/SetupFile.h"
 #include "tests/support/Deadline.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -92,6 +94,8 @@ private slots:
     void saveAndLoadTouchOnlyWhatAnswered();
     void theUnitNotThePanelDecides_data() { saveAndLoadTouchOnlyWhatAnswered_data(); }
     void theUnitNotThePanelDecides();
+    void dialogsStartInTheLastFolderStillThere_data();
+    void dialogsStartInTheLastFolderStillThere();
 };
 
 void TestSetupTransfer::saveAndLoadTouchOnlyWhatAnswered_data()
@@ -261,6 +265,28 @@ void TestSetupTransfer::theUnitNotThePanelDecides()
     rig.trigger("actLoadSetup");
     QVERIFY2(rig.notifier->texts.last().contains(u"waiting for the adapter to come back"),
              qPrintable(rig.notifier->texts.last()));
+}
+
+// A bare suggested name would land in the working folder, an installed program's own.
+void TestSetupTransfer::dialogsStartInTheLastFolderStillThere_data()
+{
+    QTest::addColumn<QString>("lastUsed");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("none yet") << "" << false;
+    QTest::newRow("still there") << "sites" << true;
+    QTest::newRow("removed since") << "gone" << false;
+    QTest::newRow("a file now") << "site.json" << false;
+}
+
+void TestSetupTransfer::dialogsStartInTheLastFolderStillThere()
+{
+    QFETCH(QString, lastUsed);
+    QFETCH(bool, kept);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sites")));
+    QVERIFY(!writeFile(folder, QStringLiteral("site.json"), "{}").isEmpty());
+    const QString last = lastUsed.isEmpty() ? QString() : folder.filePath(lastUsed);
+    QCOMPARE(setupStartFolder(last), kept ? last : QDir::homePath());
 }
 
 QTEST_MAIN(TestSetupTransfer)

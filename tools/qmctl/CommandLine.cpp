@@ -109,19 +109,26 @@ bool takePort(const QString &port, CommandLine &line, QString &error)
     return true;
 }
 
+// Qt's own help and version go to a message box on Windows when it sees no console of the
+// caller's, which leaves a pipe or a file empty; they are printed here on every platform.
+[[noreturn]] void printAndExit(const QString &text)
+{
+    std::fputs(qUtf8Printable(text), stdout);
+    std::exit(Success);
+}
+
 // Prints the whole usage, or a command's, and exits; a name that is no command is an error.
-[[noreturn]] void showHelp(QCommandLineParser &parser, const QString &command)
+[[noreturn]] void showHelp(const QCommandLineParser &parser, const QString &command)
 {
     if (command.isEmpty())
-        parser.showHelp(Success);
+        printAndExit(parser.helpText());
     const QString text = commandHelp(command);
     if (text.isEmpty()) {
         printError(QStringLiteral("%1 is no command; the commands are read, write, diff and find")
                        .arg(quotedText(command)));
         std::exit(BadUsage);
     }
-    std::fputs(qUtf8Printable(text), stdout);
-    std::exit(Success);
+    printAndExit(text);
 }
 
 } // namespace
@@ -148,7 +155,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList &arguments, QStrin
         showHelp(parser,
                  positional.value(0) == u"help" ? positional.value(1) : positional.value(0));
     if (parser.isSet(version))
-        parser.showVersion();
+        printAndExit(QCoreApplication::applicationName() + u' ' +
+                     QCoreApplication::applicationVersion() + u'\n');
 
     CommandLine line;
     line.command = positional.value(0);
