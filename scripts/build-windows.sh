@@ -6,11 +6,11 @@
 # reuse:
 #   scripts/build-windows.sh          Qt if not cached, then the programs and both packages
 #   scripts/build-windows.sh --qt     only Qt
+#   scripts/build-windows.sh --qt-cached   exits 0 when Qt is cached, 1 when it is to be built
 # QM_WINDOWS_CACHE names the cache's parent folder (default /var/cache/qm-control-panel).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-need_packages "${build_packages[@]}" "${windows_packages[@]}"
 
 qt_version=6.4.2
 # What Qt is built with; the cache folder's name carries the version and a digest of these.
@@ -24,6 +24,12 @@ qt_flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
 flags_digest=$(printf '%s\n' "${qt_flags[@]}" | sha256sum | cut -c1-10)
 cache_root=${QM_WINDOWS_CACHE:-/var/cache/qm-control-panel}
 qt_prefix=$cache_root/qt-$qt_version-mingw64-posix-shared-$flags_digest
+
+if [[ "${1:-}" == --qt-cached ]]; then
+  [[ -f $qt_prefix/.complete ]]
+  exit
+fi
+need_packages "${build_packages[@]}" "${windows_packages[@]}"
 
 # Adds Debian's source archive for this suite, so that apt-get source finds qt6-base.
 add_source_archive() {
