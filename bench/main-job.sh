@@ -5,7 +5,8 @@
 # 12 base system (debootstrap --variant=minbase, made once into bench/.fresh-base and copied
 # for each run), with no compiler cache, so that every package the job needs is downloaded
 # and installed from Debian's mirror as on a fresh machine. --warm-packages keeps the copy of
-# the last run, its packages installed, and measures the build alone.
+# the last run, its packages installed, and measures the build alone. QM_BENCH_REVISION names
+# another commit to time (default HEAD), to compare before and after in one sitting.
 # Printed: seconds from the command's start to the panel's window on the display (an Xvfb of
 # this script's, seen from outside with xwininfo), and the build's part of them by ninja's log.
 # Needs root, debootstrap, Xvfb and x11-utils.
@@ -30,6 +31,7 @@ if [[ "${2:-}" != --warm-packages || ! -d $root ]]; then
 fi
 rm -rf "$root/checkout"
 git clone -q --no-hardlinks "$PWD" "$root/checkout"
+git -C "$root/checkout" checkout -q "${QM_BENCH_REVISION:-HEAD}"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 
 display=$((300 + RANDOM % 500))
