@@ -32,6 +32,7 @@ windows_job_fits() {
   echo "Qt for Windows is not cached; building it takes about $((qt / 60)) min on $(nproc) cores," \
     "which would end this run after about $((needed / 60)) of its $((budget_seconds / 60)) min." \
     "Run scripts/test-windows.sh (or scripts/build-windows.sh --qt) once to fill the cache."
+  return 1
 }
 
 status=0
