@@ -3,9 +3,9 @@
 #include "tests/support/DeviceServer.h"
 #include "tests/support/Files.h"
 #include "tests/support/GeneratedSetups.h"
+#include "tests/support/QmctlBench.h"
 #include "tests/support/UnitSimProcess.h"
 
-#include <QDir>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -13,60 +13,17 @@ using namespace qm;
 
 namespace {
 
-struct Outcome
-{
-    int code = -1;
-    QByteArray err;
-};
+using Outcome = test::QmctlBench::Outcome;
 
 // qmctl run with the test's own preferences, where COM5 leads to `com5` when one is given.
-// It is waited for on the event loop, which the relays and peers of the test need.
-class Bench
+class Bench : public test::QmctlBench
 {
 public:
     explicit Bench(const QString &com5 = {})
+        : QmctlBench(QStringLiteral(QM_QMCTL), QStringLiteral(QM_UNIT_SIM))
     {
-        QDir(m_folder.path()).mkpath(QStringLiteral("config/qm-control-panel"));
-        const QByteArray ports = "[Ports]\nCOM5=" + com5.toUtf8() + "\n";
-        for (const QString name : {"QM-410A", "VT-540A"})
-            test::writeFile(path("config/qm-control-panel/" + name + ".ini"), ports);
+        mapPorts("COM5=" + com5.toUtf8() + "\n");
     }
-
-    QString path(const QString &name) const { return m_folder.filePath(name); }
-
-    void start(QProcess &process, const QStringList &arguments) const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(QM_QMCTL), arguments);
-    }
-
-    static Outcome finish(QProcess &process)
-    {
-        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; },
-                             2 * test::DeadlineMs))
-            process.kill();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardError()};
-    }
-
-    Outcome qmctl(const QStringList &arguments) const
-    {
-        QProcess process;
-        start(process, arguments);
-        return finish(process);
-    }
-
-    // Starts the emulated unit, linked in the test's folder.
-    bool startUnit(test::UnitSimProcess &sim, const QStringList &arguments) const
-    {
-        return !sim.start(QM_UNIT_SIM, arguments + QStringList{"--link", unitLink()}).isEmpty();
-    }
-    QString unitLink() const { return path(QStringLiteral("unit")); }
-
-private:
-    QTemporaryDir m_folder;
 };
 
 // Every field at its largest, most of them 255, and a text of 0xFF bytes ('ÿ' in the unit's
@@ -119,8 +76,8 @@ void TestDeviceServer::writeReadAndDiffThroughTheServer()
     test::UnitSimProcess sim;
     test::Ser2net server;
     Bench unitBench;
-    QVERIFY(unitBench.startUnit(sim, {"--model", model, "--unpaced"}));
-    QVERIFY(server.start({{rfc2217, unitBench.unitLink(), connectorBaud}}));
+    QVERIFY(unitBench.startUnit(sim, 0, {"--model", model, "--unpaced"}));
+    QVERIFY(server.start({{rfc2217, unitBench.link(0), connectorBaud}}));
     const Bench bench(server.address(0));
     const QString port = rfc2217 ? server.address(0) : QStringLiteral("COM5");
     const QString file = bench.path(QStringLiteral("ff.json"));
@@ -144,8 +101,8 @@ void TestDeviceServer::aServerKilledInAWriteIsNamed()
     Bench bench;
     test::UnitSimProcess sim;
     test::Ser2net server;
-    QVERIFY(bench.startUnit(sim, {"--model", "520a"}));
-    QVERIFY(server.start({{true, bench.unitLink(), 4800}}));
+    QVERIFY(bench.startUnit(sim, 0, {"--model", "520a"}));
+    QVERIFY(server.start({{true, bench.link(0), 4800}}));
     const QString file = bench.path(QStringLiteral("other.txt"));
     QVERIFY(test::writeFile(file, QByteArray("1|0|1|3|2|30|1|5|50|1|x|y|z\n").repeated(12)));
     QProcess qmctl;
@@ -177,8 +134,8 @@ void TestDeviceServer::aFarServerReadsWhole()
     Bench bench;
     test::UnitSimProcess sim;
     test::Ser2net server;
-    QVERIFY(bench.startUnit(sim, {"--model", "520a"}));
-    QVERIFY(server.start({{rfc2217, bench.unitLink(), rfc2217 ? 9600 : 4800}}));
+    QVERIFY(bench.startUnit(sim, 0, {"--model", "520a"}));
+    QVERIFY(server.start({{rfc2217, bench.link(0), rfc2217 ? 9600 : 4800}}));
     test::DelayRelay relay(server.port(0), 150);
     const QString backup = bench.path(QStringLiteral("backup.json"));
     const QString address =

@@ -5,9 +5,9 @@
 #include "tests/support/Files.h"
 #include "tests/support/GeneratedSetups.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/QmctlBench.h"
 #include "tests/support/UnitSimProcess.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -23,61 +23,21 @@ using namespace qm;
 
 namespace {
 
-struct Outcome
-{
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Outcome = test::QmctlBench::Outcome;
 
 // Every unit this test starts is reached through a link in the test's own folder, and the
 // preferences qmctl reads are the test's own, with COM1 pointed at the first unit, COM2 at the
 // second and so on: a port leads nowhere until its unit starts. COM17 is no port, and ignored.
-class Bench
+class Bench : public test::QmctlBench
 {
 public:
-    Bench()
+    Bench() : QmctlBench(QStringLiteral(QM_QMCTL), QStringLiteral(QM_UNIT_SIM))
     {
-        QDir(m_folder.path()).mkpath(QStringLiteral("config/qm-control-panel"));
-        QByteArray ports = "[Ports]\nCOM17=" + link(16).toUtf8() + "\n";
+        QByteArray ports = "COM17=" + link(16).toUtf8() + "\n";
         for (int port = 1; port <= 16; ++port)
             ports += QStringLiteral("COM%1=%2\n").arg(port).arg(link(port - 1)).toUtf8();
-        for (const QString name : {"QM-410A", "VT-540A"})
-            test::writeFile(path("config/qm-control-panel/" + name + ".ini"), ports);
+        mapPorts(ports);
     }
-
-    QString link(int unit) const { return m_folder.filePath(QStringLiteral("unit%1").arg(unit)); }
-    QString path(const QString &name) const { return m_folder.filePath(name); }
-
-    // Starts unit number `unit` (0 is COM1) and says whether it came up.
-    bool startUnit(test::UnitSimProcess &sim, int unit, const QStringList &arguments)
-    {
-        return !sim.start(QM_UNIT_SIM, arguments + QStringList{"--link", link(unit)}).isEmpty();
-    }
-
-    void start(QProcess &process, const QStringList &arguments) const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(QM_QMCTL), arguments);
-    }
-
-    // Standard output goes to `output` when one is named.
-    Outcome qmctl(const QStringList &arguments, const QString &output = {}) const
-    {
-        QProcess process;
-        if (!output.isEmpty())
-            process.setStandardOutputFile(output);
-        start(process, arguments);
-        if (!process.waitForFinished(test::DeadlineMs))
-            process.kill();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
-    }
-
-private:
-    QTemporaryDir m_folder;
 };
 
 // Other settings than the emulator starts with, for one channel.
@@ -328,7 +288,8 @@ void TestQmctl::exitCodesNameTheirCause()
     const QByteArray &report = code <= 1 ? outcome.out : outcome.err;
     QVERIFY2(report.contains(message.toUtf8()), report.constData());
     for (const auto &sim : sims) {
-        if (code == 2)
+        // A refused command line reaches no unit; an output that fails is found at the end.
+        if (code == 2 && output.isEmpty())
             QCOMPARE(sim->logLines(), QStringList());
         if (!unheard.isEmpty())
             QCOMPARE(sim->logLines().filter(QRegularExpression(unheard)), QStringList());
