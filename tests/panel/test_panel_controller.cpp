@@ -68,6 +68,15 @@ QByteArrayList requests(int count = ChannelCount)
     return frames;
 }
 
+// What the search's result says, a label to a line.
+QStringList resultLines(UnitSearch &search)
+{
+    QStringList lines;
+    for (const QLabel *label : search.resultDialog()->findChildren<QLabel *>())
+        lines << label->text();
+    return lines;
+}
+
 // A panel on doubles, a 520A unless told: ports 1, 3 and 4 open, port 2 is there but refuses.
 struct Rig : test::PanelRig
 {
@@ -303,7 +312,6 @@ void TestPanelController::everyNamedKeyWorksFromAnywhere_data()
         QTest::newRow(tag) << qm410 << focus << keys << effect << value;
     };
     const QKeyCombination enter = Qt::KeypadModifier | Qt::Key_Enter;
-    row("F5, on Close", "cmdClose", {Qt::Key_F5}, "poll");
     row("F5, in a text line", "txtText_1", {Qt::Key_F5}, "poll");
     row("Alt+PgDn, in a text line", "txtText_1", Qt::ALT | Qt::Key_PageDown, "channel", 1);
     row("Alt+PgUp round, arrow keys", "txtMove", Qt::ALT | Qt::Key_PageUp, "channel", 4);
@@ -555,9 +563,7 @@ void TestPanelController::findTheUnitThenPickItInOneClick()
     QCOMPARE(rig.port->frames.size(), frames);
     QCOMPARE(rig.openPort(), 3);
 
-    QStringList lines;
-    for (const QLabel *label : search.resultDialog()->findChildren<QLabel *>())
-        lines << label->text();
+    const QStringList lines = resultLines(search);
     QVERIFY(lines.contains("COM5 (/dev/ttyFAKE5): a QM-520A answers."));
     QVERIFY(lines.filter("COM4 (/dev/ttyFAKE4): a QM-410A answers.")
                 .value(0)
@@ -602,9 +608,7 @@ void TestPanelController::findTheUnitAsksThePanelsOwnPort()
     QCOMPARE(rig.openPort(), 3);
     QCOMPARE(rig.port->frames.size(), frames + 1);
 
-    QStringList lines;
-    for (const QLabel *label : search.resultDialog()->findChildren<QLabel *>())
-        lines << label->text();
+    const QStringList lines = resultLines(search);
     QVERIFY2(lines.contains("COM3 (/dev/ttyFAKE3, this panel's port): a QM-410A answers. This "
                             "is the QM-520A Control Panel: use the QM-410A Control Panel for "
                             "that unit."),
@@ -617,27 +621,18 @@ void TestPanelController::deviceServerFromTheMenu_data()
     QTest::addColumn<QString>("problem"); // empty: taken
     QTest::addColumn<QString>("kept");
     QTest::addColumn<QString>("tip");
-    const QString line = "4800 baud, 8 data bits, no parity, 1 stop bit";
-    QTest::newRow("rfc2217") << "rfc2217://10.1.2.3:4001"
-                             << ""
-                             << "rfc2217://10.1.2.3:4001"
-                             << "rfc2217://10.1.2.3:4001\nA device server (RFC 2217): this "
-                                "panel sets the line to " +
-                                    line + ".";
-    QTest::newRow("tcp") << " TCP://[::1]:7000"
-                         << ""
-                         << "tcp://[::1]:7000"
-                         << "tcp://[::1]:7000\nA device server's raw TCP port: its own "
-                            "configuration sets the line, which must be " +
-                                line + ".";
-    QTest::newRow("no port") << "rfc2217://10.1.2.3"
-                             << "Not usable: no port after the host."
-                             << ""
-                             << "";
-    QTest::newRow("scheme") << "telnet://host:23"
-                            << "Not usable: telnet:// is not rfc2217:// or tcp://."
-                            << ""
-                            << "";
+    const auto row = [](const char *tag, const char *written, const char *problem,
+                        const QString &kept, const QString &tip = {}) {
+        QTest::newRow(tag) << written << problem << kept << (tip.isEmpty() ? tip : kept + tip);
+    };
+    const QString line = "4800 baud, 8 data bits, no parity, 1 stop bit.";
+    row("rfc2217", "rfc2217://10.1.2.3:4001", "", "rfc2217://10.1.2.3:4001",
+        "\nA device server (RFC 2217): this panel sets the line to " + line);
+    row("tcp", " TCP://[::1]:7000", "", "tcp://[::1]:7000",
+        "\nA device server's raw TCP port: its own configuration sets the line, which must be " +
+            line);
+    row("no port", "rfc2217://10.1.2.3", "Not usable: no port after the host.", "");
+    row("scheme", "telnet://host:23", "Not usable: telnet:// is not rfc2217:// or tcp://.", "");
 }
 
 // Asked from the window's menu: a readable address replaces the port's unreadable [Ports] entry,

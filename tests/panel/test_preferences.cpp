@@ -91,10 +91,13 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept_data()
     QTest::addColumn<Devices>("devices");
     QTest::addColumn<QList<int>>("withheld");
     QTest::addColumn<QStringList>("problems"); // how each problem of the reading ends
-    const auto row = [](const char *kind, const char *told, int comport,
-                        const QList<int> &withheld = {}, const QStringList &problems = {},
-                        const Devices &devices = {}) {
-        QTest::newRow(kind) << kind << told << comport << devices << withheld << problems;
+    QTest::addColumn<QByteArray>("contents");  // of a regular file
+    const QByteArray plain = "[Settings]\nComport=4\n";
+    const auto row = [&plain](const char *kind, const char *told, int comport,
+                              const QList<int> &withheld = {}, const QStringList &problems = {},
+                              const QByteArray &contents = {}, const Devices &devices = {}) {
+        QTest::newRow(kind) << kind << told << comport << devices << withheld << problems
+                            << (contents.isEmpty() ? plain : contents);
     };
     row("a file in the folder's place", " cannot be written", 1);
     row("a full disk", " cannot be written", 4);
@@ -107,22 +110,27 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept_data()
     row("a named pipe", " is a named pipe, not a regular file", 1, everyPort, unread);
     row("a folder", " is a folder, not a regular file", 1, everyPort, unread);
     row("over 1 MiB", " is 1048577 bytes long; a file over 1048576 bytes is not read", 1, everyPort,
-        unread);
+        unread, "[Settings]\nComport=3\n;" + QByteArray(1048577 - 22, 'x'));
     // The quote opened on the COM2 line runs on through the rest of the file when QSettings
     // reads it: COM2 and COM3 must get no device at all (their usual ones may be another
     // program's), and each is named.
     row("an unbalanced quote", ", line 3: a quote is not closed", 1, {2, 3},
         {"COM2: its device cannot be read; the port is left out",
          "COM3: its device cannot be read; the port is left out"},
+        "[Ports]\nCOM1=/dev/pts/5\nCOM2=\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4\n[Settings]\nComport=3\n"
+        "FormTop=200\n",
         {{1, "/dev/pts/5"}});
     // Only one of two lines for a key is read, and writing back would lose the other.
     row("a port named twice",
         ", line 3: COM01 gives again the key of line 2; each key may stand once", 3, {1},
-        {"the port is named on more than one line; the port is left out"});
+        {"the port is named on more than one line; the port is left out"},
+        "[Ports]\nCOM1=/dev/pts/5\nCOM01=/dev/ttyUSB3\n[Settings]\nComport=3\n");
     // QSettings takes only ";" for a comment, and drops the line when it writes.
-    row("a # comment", ", line 2: not a key=value line, a [section] or a ; comment", 4);
+    row("a # comment", ", line 2: not a key=value line, a [section] or a ; comment", 4, {}, {},
+        "[Settings]\n# the port of the studio's unit\nComport=4\n");
     row("a key spaced apart",
-        ", line 3: Comport gives again the key of line 2; each key may stand once", 4);
+        ", line 3: Comport gives again the key of line 2; each key may stand once", 4, {}, {},
+        "[Settings]\nComport=3\nComport =4\n");
 }
 
 // Such a file is neither read past what can be trusted nor written: every write's failure is
@@ -135,6 +143,7 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
     QFETCH(Devices, devices);
     QFETCH(QList<int>, withheld);
     QFETCH(QStringList, problems);
+    QFETCH(QByteArray, contents);
     QTemporaryDir home;
     std::unique_ptr<test::SmallTmpfs> disk;
     QString config = home.path();
@@ -145,18 +154,6 @@ void TestPreferences::aFileThatCannotBeUsedIsToldOnceAndKept()
         config = disk->path();
     }
     const QString path = config + "/qm-control-panel/VT-540A.ini";
-    QByteArray contents = "[Settings]\nComport=4\n";
-    if (kind == u"over 1 MiB")
-        contents = "[Settings]\nComport=3\n;" + QByteArray(1048577 - 22, 'x');
-    if (kind == u"an unbalanced quote")
-        contents = "[Ports]\nCOM1=/dev/pts/5\nCOM2=\"/dev/ttyUSB3\nCOM3=/dev/ttyUSB4\n"
-                   "[Settings]\nComport=3\nFormTop=200\n";
-    if (kind == u"a port named twice")
-        contents = "[Ports]\nCOM1=/dev/pts/5\nCOM01=/dev/ttyUSB3\n[Settings]\nComport=3\n";
-    if (kind == u"a # comment")
-        contents = "[Settings]\n# the port of the studio's unit\nComport=4\n";
-    if (kind == u"a key spaced apart")
-        contents = "[Settings]\nComport=3\nComport =4\n";
     const QString folder = QFileInfo(path).path();
     if (kind == u"a file in the folder's place")
         QVERIFY(test::writeFile(folder, "not a folder"));
