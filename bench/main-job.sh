@@ -39,7 +39,7 @@ Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 mounts=(proc sys dev dev/pts tmp/.X11-unix)
 cleanup() {
-  pkill -f "$root/checkout/build-release/apps/" 2>/dev/null || true
+  [[ -n ${job:-} ]] && kill -- "-$job" 2>/dev/null || true # the job's own group: panel, unit
   kill "$xvfb" 2>/dev/null || true
   for m in $(printf '%s\n' "${mounts[@]}" | tac); do umount -l "$root/$m" 2>/dev/null || true; done
 }
@@ -54,7 +54,7 @@ for _ in $(seq 100); do xwininfo -root -display ":$display" >/dev/null 2>&1 && b
 
 log=$root/main-job.log
 start=$(date +%s.%N)
-chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root DISPLAY=":$display" \
+setsid chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root DISPLAY=":$display" \
   CCACHE_DISABLE=1 bash -c "cd /checkout && bash scripts/run-main.sh $model" >"$log" 2>&1 &
 job=$!
 window=
